@@ -1,0 +1,307 @@
+#include "KALTAP_Design_Engine.h"
+
+#include <cmath>
+#include <vector>
+
+#include "Fortran_Format.h"
+#include "KALTAP_Block_Trig.h"
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Lagrange_Interpolation.h"
+#include "KALTAP_Output.h"
+#include "KALTAP_Remez_Engine.h"
+#include "Parallel_Work.h"
+#include "Program_Stop.h"
+#include "Run_Logging.h"
+#include "Unit_IO.h"
+
+KALTAP_Equalizer_Response_Routine KALTAP_Equalizer_Response_Hook = nullptr;
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846264338327950;
+constexpr double Two_Pi = 6.283185307179586476925286766559;
+constexpr double Differentiator_Flat_Slope = 0.0001;  // slopes up to this keep the plain band weight
+constexpr double Ripple_Tolerance = 1.001;            // largest error may exceed the level by 0.1 %
+constexpr int Minimum_Weights = 3;
+
+KALTAP_Ripple_Check Last_Check;
+
+// Desired response and weight of the grid before the case conversion, kept
+// for the check of the final taps.
+std::vector<double> Plain_Desired, Plain_Weight;
+
+[[noreturn]] void storage_problem(int capacity) {
+    UNIT_Write(UNIT_Standard_Output,
+               " *** Storage problem in Design Engine: band_index*Number_of_Weights/delta_f >" +
+                   FMT_Integer(capacity, 5) + "! ***");
+    KALTAP_Stop();
+}
+
+[[noreturn]] void design_error(const std::string& what) {
+    UNIT_Write(UNIT_Standard_Output, "###Error in KALTAP_Design, " + what);
+    KALTAP_Stop();
+}
+
+// The specification must fit the arrays sized by the last initialisation and
+// describe a design the exchange can work on.
+void check_specification() {
+    if (Number_of_Weights < Minimum_Weights)
+        design_error("Number_of_Weights = " + FMT_Free(Number_of_Weights) + " is below 3");
+    if (Search_Grid_Density < 1)
+        design_error("Search_Grid_Density = " + FMT_Free(Search_Grid_Density) + " is below 1");
+    if (Number_of_Bands < 1) design_error("Number_of_Bands = " + FMT_Free(Number_of_Bands) + " is below 1");
+    if (Number_of_Bands > Allocated_Number_of_Bands || !Band_Edges.allocated())
+        storage_problem(Grid_Capacity);
+    // The extremal arrays hold the set, the sentinel and the end-search point.
+    if (Half_Length + 2 > Extremal_Capacity) storage_problem(Grid_Capacity);
+}
+
+// The largest weighted error of the final taps over the grid, in the terms of
+// the specification (before the case conversion).
+void check_final_taps() {
+    const int NGRID = Grid_Size;
+    std::vector<double> response(static_cast<std::size_t>(NGRID));
+    KALTAP_Amplitude_Response_Many(Grid_Frequency.at(1), NGRID, Filter_Weights, Number_of_Weights,
+                                   PMC_DCT_Type <= 2, response.data());
+    Last_Check = KALTAP_Ripple_Check();
+    for (int j = 1; j <= NGRID; ++j) {
+        double e = std::fabs(Plain_Weight[j - 1] * (response[j - 1] - Plain_Desired[j - 1]));
+        if (!(e <= Last_Check.largest_error)) {
+            Last_Check.largest_error = e;
+            Last_Check.frequency = Grid_Frequency(j);
+        }
+    }
+    if (!(Last_Check.largest_error <= Remez_Deviation * Ripple_Tolerance)) {
+        Last_Check.warned = true;
+        RUN_LOG_write("***Warning: the taps are not equiripple: largest weighted error " +
+                      FMT_Free(Last_Check.largest_error) + " against the levelled deviation " +
+                      FMT_Free(Remez_Deviation) + " at frequency " + FMT_Free(Last_Check.frequency) +
+                      "; try a wider transition band or fewer weights.");
+    }
+}
+
+}  // namespace
+
+const KALTAP_Ripple_Check& KALTAP_Last_Ripple_Check() { return Last_Check; }
+
+void KALTAP_Band_Response(int j, int band, double f) {
+    switch (Type_of_Filter) {
+        case 1:
+        case 3:
+            Grid_Desired(j) = Band_Desired_Value(band);
+            Grid_Weight(j) = Band_Weighting(band);
+            break;
+        case 2:
+            Grid_Desired(j) = Band_Desired_Value(band) * f;
+            if (Band_Desired_Value(band) <= Differentiator_Flat_Slope)
+                Grid_Weight(j) = Band_Weighting(band);
+            else
+                Grid_Weight(j) = Band_Weighting(band) / f;
+            break;
+        case 4:
+            if (!KALTAP_Equalizer_Response_Hook) design_error("no equalizer response is installed");
+            KALTAP_Equalizer_Response_Hook(f, j, Grid_Desired(j), Grid_Weight(j));
+            break;
+        default:
+            break;
+    }
+}
+
+void KALTAP_Set_Up_Grid() {
+    Grid_Frequency(1) = Band_Edges(1);
+    const double DELF = 0.5 / (Half_Length * Search_Grid_Density);
+    if (Antisymmetric == 1 && DELF > Band_Edges(1)) Grid_Frequency(1) = DELF;
+    int j = 1, L = 1;
+    for (int band = 1; band <= Number_of_Bands; ++band) {
+        if (band > 1) Grid_Frequency(j) = Band_Edges(L);
+        double f = Grid_Frequency(j);
+        const double FUP = Band_Edges(L + 1);
+        while (f <= FUP) {
+            KALTAP_Band_Response(j, band, f);
+            j = j + 1;
+            if (j > Grid_Capacity) storage_problem(Grid_Capacity);
+            Grid_Frequency(j) = f + DELF;
+            f = Grid_Frequency(j);
+        }
+        // The last point of every band lies exactly on its upper edge. A band
+        // with no regular point (lower edge above upper) overwrites the point
+        // before it; before the first point there is nothing to overwrite.
+        if (j >= 2) {
+            Grid_Frequency(j - 1) = FUP;
+            KALTAP_Band_Response(j - 1, band, FUP);
+        }
+        L = L + 2;
+    }
+    Grid_Size = j - 1;
+    if ((PMC_DCT_Type == 2 || PMC_DCT_Type == 3) && Grid_Size >= 1 &&
+        Grid_Frequency(Grid_Size) > 0.5 - DELF)
+        Grid_Size = Grid_Size - 1;
+}
+
+void KALTAP_Convert_Case() {
+    if (PMC_DCT_Type < 2 || PMC_DCT_Type > 4) return;
+    // Q(f) = cos(pi f), sin(2 pi f), sin(pi f) for cases 2, 3, 4.
+    const double scale = PMC_DCT_Type == 3 ? Two_Pi : Pi;
+    const bool cosine = PMC_DCT_Type == 2;
+    const int NGRID = Grid_Size;
+    KALTAP_Parallel_For(0, (NGRID - 1) / KALTAP_Trig_Block, 8, [&](int lo, int hi) {
+        double argument[KALTAP_Trig_Block], Q[KALTAP_Trig_Block];
+        for (int b = lo; b <= hi; ++b) {
+            int first = b * KALTAP_Trig_Block + 1;
+            int count = NGRID - first + 1 < KALTAP_Trig_Block ? NGRID - first + 1 : KALTAP_Trig_Block;
+            for (int i = 0; i < count; ++i) argument[i] = scale * Grid_Frequency(first + i);
+            if (cosine)
+                KALTAP_Cos_Block(argument, Q, count);
+            else
+                KALTAP_Sin_Block(argument, Q, count);
+            for (int i = 0; i < count; ++i) {
+                Grid_Weight(first + i) = Grid_Weight(first + i) * Q[i];
+                Grid_Desired(first + i) = Grid_Desired(first + i) / Q[i];
+            }
+        }
+    });
+}
+
+void KALTAP_Cosine_Coefficients(const Array1<double>& edges, int number_of_bands) {
+    const int n = Half_Length;
+    const int NZ = n + 1;
+    Array1<double>& alpha = Cosine_Coefficients;
+    Extremal_Cosine(n + 2) = -2.0;
+    const double CN = 2 * n - 1;
+
+    bool TRANSFORM = true;
+    if ((edges(1) <= 0.0 && edges(2 * number_of_bands) >= 0.5) || n <= 3) TRANSFORM = false;
+    double AA = 0.0, BB = 0.0;
+    if (TRANSFORM) {
+        double c1 = KALTAP_Cos(Two_Pi * Grid_Frequency(1));
+        double c2 = KALTAP_Cos(Two_Pi * Grid_Frequency(Grid_Size));
+        AA = 2.0 / (c1 - c2);
+        BB = -(c1 + c2) / (c1 - c2);
+    }
+
+    // Samples of the best approximation at n equally spaced points of the
+    // (possibly transformed) variable.
+    std::vector<double> A(static_cast<std::size_t>(n));
+    KALTAP_Parallel_For(1, n, 512, [&](int lo, int hi) {
+        for (int j = lo; j <= hi; ++j) {
+            double ft = (j - 1) / CN;
+            if (TRANSFORM) {
+                double xt = (KALTAP_Cos(Two_Pi * ft) - BB) / AA;
+                // cos of the first grid point can round to just above 1; keep
+                // the square root real.
+                if (xt > 1.0) xt = 1.0;
+                if (xt < -1.0) xt = -1.0;
+                ft = std::atan2(std::sqrt(1.0 - xt * xt), xt) / Two_Pi;
+            }
+            A[j - 1] = KALTAP_Interpolate_At_Frequency(ft, NZ);
+        }
+    });
+
+    // Cosine series: alpha(j) = A(1) + 2 sum_k A(k+1) cos(2 pi (j-1) k / CN).
+    KALTAP_Parallel_For(1, n, 64, [&](int lo, int hi) {
+        double terms[KALTAP_Trig_Block];
+        for (int j = lo; j <= hi; ++j) {
+            const double step = Two_Pi * (j - 1) / CN;
+            double sum = 0.0;
+            for (int first = 1; first <= n - 1; first += KALTAP_Trig_Block) {
+                int count = n - 1 - first + 1 < KALTAP_Trig_Block ? n - first : KALTAP_Trig_Block;
+                KALTAP_Cos_Ramp(first, 0.0, step, terms, count);
+                sum = sum + KALTAP_Dot(terms, A.data() + first, count);
+            }
+            alpha(j) = A[0] + 2.0 * sum;
+        }
+    });
+    alpha(1) = alpha(1) / CN;
+    for (int j = 2; j <= n; ++j) alpha(j) = 2.0 * alpha(j) / CN;
+
+    if (TRANSFORM) {
+        // Convert the series in the transformed variable back to the plain one.
+        std::vector<double> P(static_cast<std::size_t>(n + 2)), Q(static_cast<std::size_t>(n + 2)),
+            B(static_cast<std::size_t>(n + 2));
+        auto p = [&](int k) -> double& { return P[k - 1]; };
+        auto q = [&](int k) -> double& { return Q[k - 1]; };
+        auto a = [&](int k) -> double& { return B[k - 1]; };
+        p(1) = 2.0 * alpha(n) * BB + alpha(n - 1);
+        p(2) = 2.0 * AA * alpha(n);
+        q(1) = alpha(n - 2) - alpha(n);
+        for (int j = 2; j <= n - 1; ++j) {
+            if (j == n - 1) {
+                AA = 0.5 * AA;
+                BB = 0.5 * BB;
+            }
+            p(j + 1) = 0.0;
+            for (int k = 1; k <= j; ++k) {
+                a(k) = p(k);
+                p(k) = 2.0 * BB * a(k);
+            }
+            p(2) = p(2) + 2.0 * AA * a(1);
+            for (int k = 1; k <= j - 1; ++k) p(k) = p(k) + q(k) + AA * a(k + 1);
+            for (int k = 3; k <= j + 1; ++k) p(k) = p(k) + AA * a(k - 1);
+            if (j != n - 1) {
+                for (int k = 1; k <= j; ++k) q(k) = -a(k);
+                q(1) = q(1) + alpha(n - 1 - j);
+            }
+        }
+        for (int j = 1; j <= n; ++j) alpha(j) = p(j);
+    }
+    if (n < 3) {
+        alpha(n + 1) = 0.0;
+        alpha(n + 2) = 0.0;
+    }
+}
+
+void KALTAP_Recover_Weights() {
+    const int n = Half_Length;
+    const Array1<double>& alpha = Cosine_Coefficients;
+    Array1<double>& H = Filter_Weights;
+    switch (PMC_DCT_Type) {
+        case 1:
+            for (int j = 1; j <= n - 1; ++j) H(j) = 0.5 * alpha(n + 1 - j);
+            H(n) = alpha(1);
+            break;
+        case 2:
+            H(1) = 0.25 * alpha(n);
+            for (int j = 2; j <= n - 1; ++j) H(j) = 0.25 * (alpha(n + 1 - j) + alpha(n + 2 - j));
+            H(n) = 0.5 * alpha(1) + 0.25 * alpha(2);
+            break;
+        case 3:
+            H(1) = 0.25 * alpha(n);
+            if (n >= 2) H(2) = 0.25 * alpha(n - 1);
+            for (int j = 3; j <= n - 1; ++j) H(j) = 0.25 * (alpha(n + 1 - j) - alpha(n + 3 - j));
+            H(n + 1) = 0.0;
+            H(n) = 0.5 * alpha(1) - 0.25 * alpha(3);
+            break;
+        case 4:
+            H(1) = 0.25 * alpha(n);
+            for (int j = 2; j <= n - 1; ++j) H(j) = 0.25 * (alpha(n + 1 - j) - alpha(n + 2 - j));
+            H(n) = 0.5 * alpha(1) - 0.25 * alpha(2);
+            break;
+        default:
+            break;
+    }
+    KALTAP_Filter_Weights_Valid = true;
+}
+
+void KALTAP_Design() {
+    KALTAP_Derive_Parameters();
+    check_specification();
+    KALTAP_Set_Up_Grid();
+    if (Grid_Size < Half_Length + 1)
+        design_error("the grid of " + FMT_Free(Grid_Size) + " points is too small for " +
+                     FMT_Free(Half_Length + 1) + " extremal frequencies; widen the bands");
+    const bool full_design = !Deviations_Only;
+    if (full_design) {
+        Plain_Desired.assign(Grid_Desired.at(1), Grid_Desired.at(1) + Grid_Size);
+        Plain_Weight.assign(Grid_Weight.at(1), Grid_Weight.at(1) + Grid_Size);
+    }
+    KALTAP_Convert_Case();
+    KALTAP_Remez_Prepare_Grid();
+    KALTAP_Remez_Exchange();
+    if (Deviations_Only) {
+        Deviations_Only = false;
+        return;
+    }
+    KALTAP_Cosine_Coefficients(Band_Edges, Number_of_Bands);
+    KALTAP_Recover_Weights();
+    check_final_taps();
+}

@@ -1,0 +1,88 @@
+#include "KALTAP_Lagrange_Interpolation.h"
+
+#include <cmath>
+
+#include "KALTAP_Block_Trig.h"
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Simd.h"
+#include "Parallel_Work.h"
+
+namespace {
+
+constexpr double Two_Pi = 6.283185307179586476925286766559;
+constexpr double Coincidence = 1.0e-10;  // closer than this, xf is taken to be the point itself
+constexpr int Parallel_Grain = 256;      // fewer weights than this are not worth a second thread
+
+// Barycentric weights of the points k0..k0+3, four products in step. Lane i
+// multiplies exactly the factors of point k0+i in the prescribed order, and
+// skips the factor j = k0+i.
+KALTAP_SIMD_CLONES void weights_of_four(const double* X, double* AD, int k0, int m, int jet) {
+    v4d xk = simd_load(X + k0 - 1);
+    v4l lane = {k0, k0 + 1, k0 + 2, k0 + 3};
+    v4d D = {1.0, 1.0, 1.0, 1.0};
+    for (int l = 1; l <= jet; ++l) {
+        for (int j = l; j <= m; j += jet) {
+            v4d factor = xk - X[j - 1];
+            v4d next = (D * 2.0) * factor;
+            D = (lane == j) ? D : next;
+        }
+    }
+    simd_store(AD + k0 - 1, 1.0 / D);
+}
+
+double weight_of_one(const double* X, int k, int m, int jet) {
+    double D = 1.0;
+    for (int l = 1; l <= jet; ++l)
+        for (int j = l; j <= m; j += jet)
+            if (j != k) D = (D * 2.0) * (X[k - 1] - X[j - 1]);
+    return 1.0 / D;
+}
+
+}  // namespace
+
+void KALTAP_Barycentric_Weights(int m, int jet) {
+    const double* X = Extremal_Cosine.at(1);
+    double* AD = Barycentric_Weight.at(1);
+    const int groups = m / 4;
+    KALTAP_Parallel_For(0, groups - 1, Parallel_Grain / 4, [&](int lo, int hi) {
+        for (int g = lo; g <= hi; ++g) weights_of_four(X, AD, 4 * g + 1, m, jet);
+    });
+    for (int k = 4 * groups + 1; k <= m; ++k) AD[k - 1] = weight_of_one(X, k, m, jet);
+}
+
+KALTAP_SIMD_CLONES double KALTAP_Interpolate_At_Cosine(double xf, int m) {
+    const double* X = Extremal_Cosine.at(1);
+    const double* Y = Extremal_Value.at(1);
+    const double* AD = Barycentric_Weight.at(1);
+    v4d num = {0.0, 0.0, 0.0, 0.0}, den = num;
+    v4l near = {0, 0, 0, 0};
+    int j = 0;
+    for (; j + 4 <= m; j += 4) {
+        v4d diff = xf - simd_load(X + j);
+        near |= simd_abs(diff) < Coincidence;
+        v4d c = simd_load(AD + j) / diff;
+        num += c * simd_load(Y + j);
+        den += c;
+    }
+    bool any_near = near[0] | near[1] | near[2] | near[3];
+    if (!any_near) {
+        for (int k = j; k < m; ++k)
+            if (std::fabs(xf - X[k]) < Coincidence) any_near = true;
+    }
+    if (any_near) {
+        for (int k = 0; k < m; ++k)
+            if (std::fabs(xf - X[k]) < Coincidence) return Y[k];
+    }
+    double n[4] = {num[0], num[1], num[2], num[3]};
+    double d[4] = {den[0], den[1], den[2], den[3]};
+    for (int k = 0; j < m; ++j, ++k) {
+        double c = AD[j] / (xf - X[j]);
+        n[k] += c * Y[j];
+        d[k] += c;
+    }
+    return ((n[0] + n[1]) + (n[2] + n[3])) / ((d[0] + d[1]) + (d[2] + d[3]));
+}
+
+double KALTAP_Interpolate_At_Frequency(double f, int m) {
+    return KALTAP_Interpolate_At_Cosine(KALTAP_Cos(Two_Pi * f), m);
+}

@@ -1,0 +1,18 @@
+// Barycentric Lagrange interpolation on the extremal set.
+//
+// The points are the cosines X(1..m) = Extremal_Cosine of the extremal
+// frequencies, the values Y(1..m) = Extremal_Value, the weights
+// AD(1..m) = Barycentric_Weight (all one-based, from the design state).
+#pragma once
+
+// AD(k) = 1 / D with D the product over j != k of 2*(X(k) - X(j)), the factors
+// taken in the interleaved order j = l, l+JET, l+2*JET, ... for l = 1..jet.
+void KALTAP_Barycentric_Weights(int m, int jet);
+
+// Interpolated value at the cosine xf over m points: Y(j) at once when
+// |xf - X(j)| < 1e-10 for some j (the first such j), otherwise
+// sum(c*Y) / sum(c) with c = AD(j) / (xf - X(j)).
+double KALTAP_Interpolate_At_Cosine(double xf, int m);
+
+// The same at frequency f (xf = cos(2*pi*f)).
+double KALTAP_Interpolate_At_Frequency(double f, int m);

@@ -1,0 +1,279 @@
+#include "KALTAP_Remez_Engine.h"
+
+#include <cmath>
+#include <vector>
+
+#include "Fortran_Format.h"
+#include "KALTAP_Block_Trig.h"
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Lagrange_Interpolation.h"
+#include "Parallel_Work.h"
+#include "Run_Logging.h"
+#include "Unit_IO.h"
+
+namespace {
+
+constexpr double Two_Pi = 6.283185307179586476925286766559;
+constexpr double End_Point_Margin = 1.00001;  // an end point must beat the level by this factor
+
+int Last_Iterations = 0;
+
+// Grid cosines and the per-pass cache of the interpolated approximation.
+std::vector<double> Grid_Cosine;  // index L-1
+std::vector<double> Cached_Value; // G(L) of the current pass
+std::vector<unsigned> Cached_Pass;
+unsigned Pass_Number = 0;
+
+// Working variables of one exchange, shared by the search and its climbs.
+struct Exchange {
+    int n = 0, NZ = 0, NZZ = 0, NGRID = 0;
+    double DEV = 0.0;
+    int s = 1;
+    int J = 0, L = 0, KLOW = 0, KUP = 0, NUT = 1, JCHNGE = 0;
+    double COMP = 0.0, Y1 = 0.0;
+
+    // G(L): the approximation at grid point L, computed once per pass.
+    double G(int L) {
+        if (Cached_Pass[L - 1] != Pass_Number) {
+            Cached_Value[L - 1] = KALTAP_Interpolate_At_Cosine(Grid_Cosine[L - 1], NZ);
+            Cached_Pass[L - 1] = Pass_Number;
+        }
+        return Cached_Value[L - 1];
+    }
+
+    // Signed error at L, rounded to single precision.
+    double ERR(int L) {
+        double e = NUT * (G(L) - Grid_Desired(L)) * Grid_Weight(L);
+        return static_cast<double>(static_cast<float>(e));
+    }
+
+    // From L, where ERR(L) = e > COMP, climb upwards while the error grows.
+    void climb_up(double e) {
+        for (;;) {
+            COMP = e;
+            L = L + 1;
+            if (L >= KUP) break;
+            e = ERR(L);
+            if (!(e > COMP)) break;
+        }
+        Extremal_Index(J) = L - 1;
+        KLOW = L - 1;
+        JCHNGE = 1;
+    }
+
+    // From L, where ERR(L) = e > COMP, climb downwards while the error grows.
+    void climb_down(double e) {
+        int old = Extremal_Index(J);
+        for (;;) {
+            COMP = e;
+            L = L - 1;
+            if (L <= KLOW) break;
+            e = ERR(L);
+            if (!(e > COMP)) break;
+        }
+        KLOW = old;
+        Extremal_Index(J) = L + 1;
+        JCHNGE = 1;
+    }
+
+    void search();
+    void level(int NITER);
+};
+
+// Level the error on the current set: deviation, signs and the values the
+// approximation takes on the set.
+void Exchange::level(int NITER) {
+    Array1<int>& IEXT = Extremal_Index;
+    for (int j = 1; j <= NZ; ++j) Extremal_Cosine(j) = Grid_Cosine[IEXT(j) - 1];
+    const int JET = (n - 1) / 15 + 1;
+    KALTAP_Barycentric_Weights(NZ, JET);
+    double DNUM = 0.0, DDEN = 0.0;
+    int k = 1;
+    for (int j = 1; j <= NZ; ++j) {
+        int l = IEXT(j);
+        DNUM += Barycentric_Weight(j) * Grid_Desired(l);
+        DDEN += (k * Barycentric_Weight(j)) / Grid_Weight(l);
+        k = -k;
+    }
+    DEV = DNUM / DDEN;
+    if (!Quiet_Remez) {
+        Number_Buffer = FMT_Trim(FMT_Fixed(DEV, 12, 9));
+        RUN_LOG_write("Iteration " + FMT_Free(NITER) + ", Signed Remez deviation = " + Number_Buffer);
+    }
+    s = DEV > 0.0 ? 1 : -1;
+    DEV = std::fabs(DEV);
+    Remez_Deviation = DEV;
+    k = -s;
+    for (int j = 1; j <= NZ; ++j) {
+        int l = IEXT(j);
+        Extremal_Value(j) = Grid_Desired(l) + (k * DEV) / Grid_Weight(l);
+        k = -k;
+    }
+}
+
+// One search pass for the new extremal set, with the end searches.
+void Exchange::search() {
+    Array1<int>& IEXT = Extremal_Index;
+    ++Pass_Number;
+    const int k1 = IEXT(1), knz = IEXT(NZ);
+    KLOW = 0;
+    JCHNGE = 0;
+    NUT = s;
+    for (J = 1; J <= NZ; ++J) {
+        KUP = IEXT(J + 1);
+        L = IEXT(J) + 1;
+        NUT = -NUT;
+        if (J == 2) Y1 = COMP;
+        COMP = DEV;
+        // Upwards from the current point.
+        if (L < KUP) {
+            double e = ERR(L);
+            if (e > COMP) {
+                climb_up(e);
+                continue;
+            }
+        }
+        // Downwards from the current point.
+        bool settled = false;
+        L = IEXT(J) - 1;
+        while (L > KLOW) {
+            double e = ERR(L);
+            if (e > COMP) {
+                climb_down(e);
+                settled = true;
+                break;
+            }
+            if (JCHNGE != 0) {
+                KLOW = IEXT(J);
+                settled = true;
+                break;
+            }
+            L = L - 1;
+        }
+        if (settled) continue;
+        if (JCHNGE != 0) {
+            KLOW = IEXT(J);
+            continue;
+        }
+        // Nothing moved yet: scan the rest of the way up to the next point.
+        bool found = false;
+        for (L = IEXT(J) + 2; L <= KUP - 1; ++L) {
+            double e = ERR(L);
+            if (e > COMP) {
+                climb_up(e);
+                found = true;
+                break;
+            }
+        }
+        if (!found) KLOW = IEXT(J);
+    }
+
+    // End searches: new extrema below or above the current set.
+    int K1 = k1 < IEXT(1) ? k1 : IEXT(1);
+    const int KNZ = knz > IEXT(NZ) ? knz : IEXT(NZ);
+    int LUCK = 6;
+    const int NUT_above = -NUT;
+    NUT = s;
+    COMP = COMP * End_Point_Margin;
+
+    // Below the first point.
+    const int below_bound = K1 - 1;
+    J = NZZ;
+    KUP = K1;
+    for (L = 1; L <= below_bound;) {
+        double e = ERR(L);
+        if (e > COMP) {
+            LUCK = 1;
+            climb_up(e);
+            K1 = IEXT(NZZ);
+            if (COMP > Y1) Y1 = COMP;
+            continue;
+        }
+        L = L + 1;
+    }
+
+    // Above the last point.
+    NUT = NUT_above;
+    KLOW = KNZ;
+    COMP = Y1 * End_Point_Margin;
+    int upper = 0;
+    for (L = NGRID; L >= KNZ + 1;) {
+        double e = ERR(L);
+        if (e > COMP) {
+            LUCK = 10;
+            climb_down(e);
+            upper = IEXT(NZZ);
+            continue;
+        }
+        L = L - 1;
+    }
+
+    if (LUCK == 10) {
+        for (int j = 1; j <= n; ++j) IEXT(j) = IEXT(j + 1);
+        IEXT(NZ) = upper;
+    } else if (LUCK == 1) {
+        for (int j = n; j >= 1; --j) IEXT(j + 1) = IEXT(j);
+        IEXT(1) = K1;
+    }
+}
+
+}  // namespace
+
+int KALTAP_Remez_Iterations() { return Last_Iterations; }
+
+void KALTAP_Remez_Prepare_Grid() {
+    const int NGRID = Grid_Size;
+    if (static_cast<int>(Grid_Cosine.size()) < NGRID) {
+        Grid_Cosine.resize(static_cast<std::size_t>(NGRID));
+        Cached_Value.resize(static_cast<std::size_t>(NGRID));
+        Cached_Pass.resize(static_cast<std::size_t>(NGRID));
+    }
+    std::vector<double> argument(static_cast<std::size_t>(NGRID));
+    for (int L = 1; L <= NGRID; ++L) argument[L - 1] = Two_Pi * Grid_Frequency(L);
+    KALTAP_Parallel_For(0, (NGRID - 1) / KALTAP_Trig_Block, 8, [&](int lo, int hi) {
+        for (int b = lo; b <= hi; ++b) {
+            int first = b * KALTAP_Trig_Block;
+            int count = NGRID - first < KALTAP_Trig_Block ? NGRID - first : KALTAP_Trig_Block;
+            KALTAP_Cos_Block(argument.data() + first, Grid_Cosine.data() + first, count);
+        }
+    });
+    // A new grid invalidates every cached value.
+    for (auto& p : Cached_Pass) p = 0;
+    Pass_Number = 0;
+}
+
+void KALTAP_Remez_Exchange() {
+    Exchange x;
+    x.n = Half_Length;
+    x.NZ = x.n + 1;
+    x.NZZ = x.n + 2;
+    x.NGRID = Grid_Size;
+    Array1<int>& IEXT = Extremal_Index;
+
+    // Initial set: spread evenly over the grid, last point on the last grid point.
+    const double T = static_cast<double>(x.NGRID - 1) / x.n;
+    for (int j = 1; j <= x.n; ++j) IEXT(j) = static_cast<int>(T * (j - 1) + 1.0);
+    IEXT(x.NZ) = x.NGRID;
+    int NITER = 1;
+    double DEVL = -1.0;
+
+    for (;;) {
+        IEXT(x.NZZ) = x.NGRID + 1;  // sentinel for the search
+        x.level(NITER);
+        Last_Iterations = NITER;
+        if (x.DEV <= DEVL) {
+            UNIT_Write(UNIT_Standard_Output, "###Deviation decrease!");
+            RUN_LOG_write("************ Failure to converge **********");
+            RUN_LOG_write("Probable cause is machine rounding error.  Number of iterations = " + FMT_Free(NITER));
+            RUN_LOG_write("If the number of iterations exceeds 3, the design may be correct,");
+            RUN_LOG_write("but should be verified by checking the frequency response.");
+            x.search();
+            return;
+        }
+        DEVL = x.DEV;
+        x.search();
+        if (x.JCHNGE == 0) return;
+        NITER = NITER + 1;
+        if (NITER > KALTAP_Remez_Iteration_Limit) return;
+    }
+}

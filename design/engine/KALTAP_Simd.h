@@ -1,0 +1,39 @@
+// Four-lane double vectors for the engine's block kernels (GCC vector
+// extensions). The same kernel template runs on a double or on a v4d, doing
+// the same IEEE operations in the same order, so vector and scalar results
+// agree bit for bit (contraction into fused multiply-adds is switched off for
+// the whole build).
+#pragma once
+
+#include <cmath>
+#include <cstring>
+
+typedef double v4d __attribute__((vector_size(32)));
+typedef long long v4l __attribute__((vector_size(32)));
+
+// Hot kernels are built twice, for AVX2 and for the baseline instruction set,
+// and the loader picks the one the processor supports.
+#if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__)
+#define KALTAP_SIMD_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define KALTAP_SIMD_CLONES
+#endif
+
+inline v4d simd_load(const double* p) {
+    v4d v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void simd_store(double* p, v4d v) { std::memcpy(p, &v, sizeof v); }
+
+inline v4d simd_select(v4l mask, v4d a, v4d b) { return mask ? a : b; }
+inline double simd_select(bool mask, double a, double b) { return mask ? a : b; }
+
+inline v4d simd_abs(v4d v) {
+    v4l bits;
+    std::memcpy(&bits, &v, sizeof v);
+    bits &= 0x7fffffffffffffffLL;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+inline double simd_abs(double v) { return std::fabs(v); }

@@ -1,0 +1,24 @@
+// Orderly stop of the design program.
+//
+// `KALTAP_Stop` writes its stop text and a line end to the console, then
+// unwinds to the routine that runs the design program (`KALTAP_Run_Program`).
+// Only the design program ends: the process, the windows and the window layer
+// carry on. Library code never calls exit.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// The object thrown by an orderly stop; not derived from std::exception so
+// that no ordinary error handler swallows it.
+struct KALTAP_Stop_Signal {
+    std::string text;
+};
+
+// Stop the design program. `text` (trailing blanks removed) is written to the
+// console as one line; an empty or blank text writes an empty line.
+[[noreturn]] void KALTAP_Stop(const std::string& text = std::string());
+
+// Run `program` until it returns or stops. Returns true when it ended with an
+// orderly stop; the stop text is stored in *stop_text when given.
+bool KALTAP_Run_Program(const std::function<void()>& program, std::string* stop_text = nullptr);

@@ -1,0 +1,24 @@
+// Run logs: one time-stamped text file per design run.
+//
+// Every line written with RUN_LOG_write goes to the log file and (while
+// Run_Log_Echo is 0) to the console, and is flushed at once, so a log is
+// complete up to its last line even when the program stops.
+#pragma once
+
+#include <string>
+
+extern int Run_Log_Unit;  // unit of the most recently opened log; 0 before the first
+extern int Run_Log_Echo;  // 0: echo every log line to the console
+
+// The log file name for `file_name` at the given date (CCYYMMDD) and time
+// (hhmm...): base (cut before a dot within its last four characters, or
+// "Run_log.txt" when blank) + "_" + date + "_" + hhmm + ".txt".
+std::string RUN_LOG_File_Name(const std::string& file_name, const std::string& date, const std::string& time);
+
+// Open a new log (the previous one stays open) and write its title line (or
+// "Begin run") and its date line. A file that cannot be opened stops the run.
+void RUN_LOG_open(const std::string& file_name = std::string(), const std::string& title = std::string());
+// Append one line (trailing blanks removed), echo it, flush.
+void RUN_LOG_write(const std::string& text);
+// Close the current log's unit.
+void RUN_LOG_close();

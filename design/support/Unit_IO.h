@@ -1,0 +1,111 @@
+// Unit I/O: the design program reads and writes text on logical unit numbers.
+//
+// A unit is either a file opened by name (`UNIT_Open`), or a window of the
+// window layer: the console units (-4, -3, -2, plus 5 and 6 for standard input
+// and output) and windows opened through `UNIT_Open_Window`. Window text goes
+// through hooks that the window layer registers; with no hooks registered the
+// console writes to the process's standard output and reads from its standard
+// input, so the design program runs without any window layer at all.
+//
+// All routines run on the design program's thread; nothing here is locked.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Console units. -4, -3 and -2 all address the console window; 5 (standard
+// input) and 6 (standard output) reach it too and are handed to the hooks as -2.
+constexpr int UNIT_Console = -2;
+constexpr int UNIT_Standard_Output = 6;
+constexpr int UNIT_Standard_Input = 5;
+// An open-window request with this unit number gets the next automatic number.
+constexpr int UNIT_Automatic = -1000;
+
+// Status codes of the unit operations (Fortran IOSTAT style).
+constexpr int UNIT_OK = 0;
+constexpr int UNIT_End_Of_File = -1;
+constexpr int UNIT_Not_Open = 1;
+constexpr int UNIT_Open_Failed = 2;
+constexpr int UNIT_Already_Open = 3;
+constexpr int UNIT_Read_Error = 4;
+constexpr int UNIT_Line_Too_Long = -3;
+
+// Hooks of the window layer. Any of them may be empty.
+//  write_text(text, unit)                -> length written, or -1
+//  read_line(buffer, buffer_length, unit) -> bytes stored (line plus CR LF,
+//                                           capped at buffer_length); -1 when the
+//                                           read was cancelled; -3 when the line
+//                                           is longer than the buffer
+//  open_window(unit in/out, name, access) -> 0
+//  close_window(unit)                     -> 0
+//  file_name(unit, new_file, name out)    -> length of the name
+//  stop()                                 -> parks the design program's thread
+struct UNIT_Hooks {
+    std::function<int(const std::string& text, int unit)> write_text;
+    std::function<int(char* buffer, int buffer_length, int unit)> read_line;
+    std::function<int(int& unit, const std::string& name, const std::string& access)> open_window;
+    std::function<int(int unit)> close_window;
+    std::function<int(int unit, bool new_file, std::string& name)> file_name;
+    std::function<void()> stop;
+};
+
+void UNIT_Register_Hooks(const UNIT_Hooks& hooks);
+void UNIT_Clear_Hooks();
+const UNIT_Hooks& UNIT_Current_Hooks();
+
+enum class UNIT_Mode { Read, Write, Append };
+
+// True for -4, -3, -2, 5 and 6.
+bool UNIT_Is_Console(int unit);
+
+// Open `file_name` on `unit`. Write replaces an existing file, Append adds to it.
+// Returns UNIT_OK or UNIT_Open_Failed / UNIT_Already_Open.
+int UNIT_Open(int unit, const std::string& file_name, UNIT_Mode mode);
+
+// Open a window unit through the window layer; `unit` may be UNIT_Automatic,
+// in which case the window layer's automatic number is stored back.
+int UNIT_Open_Window(int& unit, const std::string& window_name, const std::string& access);
+
+// True when `unit` is a console unit, an open window or an open file.
+bool UNIT_Is_Open(int unit);
+
+// Name of the file open on `unit` ("" for windows and closed units).
+std::string UNIT_File_Name(int unit);
+
+// Write one line (a line end is appended). Returns UNIT_OK or UNIT_Not_Open.
+int UNIT_Write(int unit, const std::string& line);
+
+// Read the next line without its line end. Returns UNIT_OK, UNIT_End_Of_File
+// (also for a cancelled console read), UNIT_Not_Open or UNIT_Line_Too_Long.
+int UNIT_Read_Line(int unit, std::string& line);
+
+// Read the next line and split it into free-format items (see below).
+int UNIT_Read_Items(int unit, std::vector<std::string>& items);
+
+int UNIT_Rewind(int unit);
+int UNIT_Flush(int unit);
+// Close a file or window unit. Console units are never closed.
+int UNIT_Close(int unit);
+// Close every file unit (used by tests and at the end of the process).
+void UNIT_Close_All_Files();
+
+// ---- Free-format and fixed-field reading ----
+
+// Split a line into items separated by commas and/or blanks. Two commas with
+// nothing between them give an empty item; a line of only blanks gives none.
+std::vector<std::string> UNIT_Free_Format_Items(const std::string& line);
+
+// Parse a whole item as an integer / a real (leading and trailing blanks
+// allowed; a real may be written as an integer or with an exponent E or D).
+bool UNIT_Parse_Integer(const std::string& item, long long& value);
+bool UNIT_Parse_Real(const std::string& item, double& value);
+
+// Fortran Iw: an integer from the first `width` characters of `text`, blanks
+// ignored anywhere in the field; an all-blank field reads as 0. Returns
+// UNIT_OK, or UNIT_Read_Error (value unchanged) for anything else.
+int UNIT_Read_Integer_Field(const std::string& text, int width, int& value);
+
+// Fortran Fw.0: a real from the first `width` characters, blanks ignored; a
+// field without a decimal point is a whole number; an exponent is allowed.
+int UNIT_Read_Real_Field(const std::string& text, int width, double& value);

@@ -1,0 +1,89 @@
+#include "test_support.h"
+
+#include <cstring>
+#include <fstream>
+#include <functional>
+
+#include "Dynamic_LUN.h"
+#include "KALTAP_Configuration_Parameters.h"
+#include "Program_Stop.h"
+#include "Run_Logging.h"
+#include "Unit_IO.h"
+
+Console_Capture::Console_Capture() {
+    UNIT_Hooks h;
+    h.write_text = [this](const std::string& text, int) {
+        lines.push_back(text);
+        return static_cast<int>(text.size());
+    };
+    h.read_line = [this](char* buffer, int length, int) {
+        if (input.empty()) return -1;
+        std::string line = input.front() + "\r\n";
+        input.pop_front();
+        int n = static_cast<int>(line.size()) < length ? static_cast<int>(line.size()) : length;
+        std::memcpy(buffer, line.data(), static_cast<std::size_t>(n));
+        return n;
+    };
+    UNIT_Register_Hooks(h);
+}
+
+Console_Capture::~Console_Capture() { UNIT_Clear_Hooks(); }
+
+bool Console_Capture::contains(const std::string& text) const { return count(text) > 0; }
+
+int Console_Capture::count(const std::string& text) const {
+    int n = 0;
+    for (const auto& l : lines)
+        if (l.find(text) != std::string::npos) ++n;
+    return n;
+}
+
+void Reset_Design_Program() {
+    UNIT_Close_All_Files();
+    DYNLUN_Reset();
+    Run_Log_Unit = 0;
+    Run_Log_Echo = 0;
+    Quiet_Remez = true;
+    Deviations_Only = false;
+}
+
+void Set_Up_Design(int type, int N, int density, const std::vector<Band>& bands) {
+    Type_of_Filter = type;
+    Number_of_Weights = N;
+    Search_Grid_Density = density;
+    Number_of_Bands = static_cast<int>(bands.size());
+    KALTAP_New_Design();
+    for (int k = 1; k <= Number_of_Bands; ++k) {
+        const Band& b = bands[k - 1];
+        Band_Edges(2 * k - 1) = b.lower;
+        Band_Edges(2 * k) = b.upper;
+        Band_Desired_Value(k) = b.desired;
+        Band_Weighting(k) = b.weight;
+    }
+}
+
+bool Stops(const std::function<void()>& fn, std::string* text) { return KALTAP_Run_Program(fn, text); }
+
+std::vector<std::string> Read_Lines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<double> Full_Impulse_Response() {
+    const int N = Number_of_Weights;
+    std::vector<double> h(static_cast<std::size_t>(N));
+    const double sign = Antisymmetric ? -1.0 : 1.0;
+    for (int n = 1; n <= Half_Length; ++n) {
+        h[n - 1] = Filter_Weights(n);
+        h[N - n] = sign * Filter_Weights(n);
+    }
+    if (PMC_DCT_Type == 1) h[Half_Length - 1] = Filter_Weights(Half_Length);
+    if (PMC_DCT_Type == 3) h[Half_Length] = 0.0;
+    return h;
+}

@@ -1,0 +1,39 @@
+// Shared helpers of the design-program tests: a console that records what the
+// program writes and answers its reads from a queue, and design set-up.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+struct Band {
+    double lower, upper, desired, weight;
+};
+
+// Captures the console for the lifetime of the object.
+class Console_Capture {
+public:
+    Console_Capture();
+    ~Console_Capture();
+    std::vector<std::string> lines;   // every console line, in order
+    std::deque<std::string> input;    // answers to console reads; empty queue = end of input
+    bool contains(const std::string& text) const;  // some line contains text
+    int count(const std::string& text) const;      // lines containing text
+};
+
+// Fresh design-program state: no log, no listed units, quiet exchange.
+void Reset_Design_Program();
+
+// KALTAP_New_Design for the given specification, then the band tables.
+void Set_Up_Design(int type, int N, int density, const std::vector<Band>& bands);
+
+// Runs fn and returns true when it ended in an orderly stop (text stored).
+bool Stops(const std::function<void()>& fn, std::string* text = nullptr);
+
+// Read a whole file into lines.
+std::vector<std::string> Read_Lines(const std::string& path);
+
+// Full impulse response h(1..N) (zero-based vector) of the current design.
+std::vector<double> Full_Impulse_Response();
