@@ -1,5 +1,6 @@
 #include "KALTAP_Block_Trig.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "KALTAP_Simd.h"
@@ -68,16 +69,6 @@ inline V sin_kernel(V x) {
 }
 
 template <bool Cosine>
-inline void block(const double* x, double* y, int n) {
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        v4d v = simd_load(x + i);
-        simd_store(y + i, Cosine ? cos_kernel(v) : sin_kernel(v));
-    }
-    for (; i < n; ++i) y[i] = Cosine ? cos_kernel(x[i]) : sin_kernel(x[i]);
-}
-
-template <bool Cosine>
 inline void ramp(int first, double offset, double step, double* y, int n) {
     int i = 0;
     for (; i + 4 <= n; i += 4) {
@@ -94,16 +85,20 @@ inline void ramp(int first, double offset, double step, double* y, int n) {
 
 }  // namespace
 
-double KALTAP_Cos(double x) { return cos_kernel(x); }
-double KALTAP_Sin(double x) { return sin_kernel(x); }
+void KALTAP_Cos_Block(const double* x, double* y, int n) {
+    for (int i = 0; i < n; ++i) y[i] = std::cos(x[i]);
+}
+void KALTAP_Sin_Block(const double* x, double* y, int n) {
+    for (int i = 0; i < n; ++i) y[i] = std::sin(x[i]);
+}
 
-KALTAP_SIMD_CLONES void KALTAP_Cos_Block(const double* x, double* y, int n) { block<true>(x, y, n); }
-KALTAP_SIMD_CLONES void KALTAP_Sin_Block(const double* x, double* y, int n) { block<false>(x, y, n); }
+double KALTAP_Fast_Cos(double x) { return cos_kernel(x); }
+double KALTAP_Fast_Sin(double x) { return sin_kernel(x); }
 
-KALTAP_SIMD_CLONES void KALTAP_Cos_Ramp(int first, double offset, double step, double* y, int n) {
+KALTAP_SIMD_CLONES void KALTAP_Fast_Cos_Ramp(int first, double offset, double step, double* y, int n) {
     ramp<true>(first, offset, step, y, n);
 }
-KALTAP_SIMD_CLONES void KALTAP_Sin_Ramp(int first, double offset, double step, double* y, int n) {
+KALTAP_SIMD_CLONES void KALTAP_Fast_Sin_Ramp(int first, double offset, double step, double* y, int n) {
     ramp<false>(first, offset, step, y, n);
 }
 

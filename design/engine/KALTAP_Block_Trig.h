@@ -1,29 +1,39 @@
 // Sine and cosine evaluated in blocks.
 //
-// The dense grid reaches about 130 000 points and a response sum about 8 000
-// terms per frequency, so the engine evaluates its sines and cosines in blocks
-// of up to KALTAP_Trig_Block elements with a vectorised kernel. The block
-// routines and the scalar routines run the same kernel with the same
-// operations in the same order, so a block gives exactly the element-wise
-// results of KALTAP_Cos / KALTAP_Sin. Accuracy: within about one unit in the
-// last place for |x| up to 1e6 radians (the arguments here stay below 6e4).
+// Two families, each with a scalar routine and block routines that give
+// exactly its element-wise results:
+//
+// - KALTAP_Cos_Block / KALTAP_Sin_Block: the C library's cos and sin. The
+//   exchange works on these (grid cosines, the case conversion): the last bits
+//   of the grid cosines decide ties in the exchange and the point where the
+//   levelled deviation stops growing, so they are the library's own values.
+//   Grids hold at most about 130 000 points, which costs little.
+//
+// - KALTAP_Fast_Cos / KALTAP_Fast_Sin and their ramps: a vectorised kernel
+//   (four lanes, AVX2 where the processor has it) for the long sums of the
+//   cosine series and the frequency response, which take up to n^2 and
+//   N*density*N/2 terms. Vector and scalar runs of the kernel do the same IEEE
+//   operations in the same order, so a block equals the element-wise results
+//   of KALTAP_Fast_Cos / KALTAP_Fast_Sin bit for bit. Accuracy within two
+//   units in the last place for |x| up to 1e6 radians (arguments here stay
+//   below 6e4).
 #pragma once
 
 constexpr int KALTAP_Trig_Block = 1000;
 
-double KALTAP_Cos(double x);
-double KALTAP_Sin(double x);
-
-// y(i) = cos(x(i)) / sin(x(i)) for i = 0..n-1 (zero-based pointers, any n >= 0).
+// y[i] = std::cos(x[i]) / std::sin(x[i]), i = 0..n-1.
 void KALTAP_Cos_Block(const double* x, double* y, int n);
 void KALTAP_Sin_Block(const double* x, double* y, int n);
 
-// y(i) = cos((i + offset) * step) / sin(...) for i = first..first+n-1: the
-// argument is formed as (i + offset) * step, the product of two doubles.
-void KALTAP_Cos_Ramp(int first, double offset, double step, double* y, int n);
-void KALTAP_Sin_Ramp(int first, double offset, double step, double* y, int n);
+double KALTAP_Fast_Cos(double x);
+double KALTAP_Fast_Sin(double x);
 
-// Sum of c(i) * w(i), i = 0..n-1, accumulated in four interleaved partial sums
+// y[i] = KALTAP_Fast_Cos((first + i + offset) * step) (the argument is the
+// product of the two doubles first+i+offset and step), i = 0..n-1.
+void KALTAP_Fast_Cos_Ramp(int first, double offset, double step, double* y, int n);
+void KALTAP_Fast_Sin_Ramp(int first, double offset, double step, double* y, int n);
+
+// Sum of c[i] * w[i], i = 0..n-1, accumulated in four interleaved partial sums
 // (i mod 4) that are added at the end as ((s0 + s1) + (s2 + s3)). The order is
 // fixed, so the result does not depend on the instruction set or on threads.
 double KALTAP_Dot(const double* c, const double* w, int n);

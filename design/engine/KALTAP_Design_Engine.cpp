@@ -173,8 +173,8 @@ void KALTAP_Cosine_Coefficients(const Array1<double>& edges, int number_of_bands
     if ((edges(1) <= 0.0 && edges(2 * number_of_bands) >= 0.5) || n <= 3) TRANSFORM = false;
     double AA = 0.0, BB = 0.0;
     if (TRANSFORM) {
-        double c1 = KALTAP_Cos(Two_Pi * Grid_Frequency(1));
-        double c2 = KALTAP_Cos(Two_Pi * Grid_Frequency(Grid_Size));
+        double c1 = std::cos(Two_Pi * Grid_Frequency(1));
+        double c2 = std::cos(Two_Pi * Grid_Frequency(Grid_Size));
         AA = 2.0 / (c1 - c2);
         BB = -(c1 + c2) / (c1 - c2);
     }
@@ -186,7 +186,7 @@ void KALTAP_Cosine_Coefficients(const Array1<double>& edges, int number_of_bands
         for (int j = lo; j <= hi; ++j) {
             double ft = (j - 1) / CN;
             if (TRANSFORM) {
-                double xt = (KALTAP_Cos(Two_Pi * ft) - BB) / AA;
+                double xt = (std::cos(Two_Pi * ft) - BB) / AA;
                 // cos of the first grid point can round to just above 1; keep
                 // the square root real.
                 if (xt > 1.0) xt = 1.0;
@@ -204,8 +204,8 @@ void KALTAP_Cosine_Coefficients(const Array1<double>& edges, int number_of_bands
             const double step = Two_Pi * (j - 1) / CN;
             double sum = 0.0;
             for (int first = 1; first <= n - 1; first += KALTAP_Trig_Block) {
-                int count = n - 1 - first + 1 < KALTAP_Trig_Block ? n - first : KALTAP_Trig_Block;
-                KALTAP_Cos_Ramp(first, 0.0, step, terms, count);
+                int count = n - first < KALTAP_Trig_Block ? n - first : KALTAP_Trig_Block;
+                KALTAP_Fast_Cos_Ramp(first, 0.0, step, terms, count);
                 sum = sum + KALTAP_Dot(terms, A.data() + first, count);
             }
             alpha(j) = A[0] + 2.0 * sum;

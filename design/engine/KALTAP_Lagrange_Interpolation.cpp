@@ -84,5 +84,5 @@ KALTAP_SIMD_CLONES double KALTAP_Interpolate_At_Cosine(double xf, int m) {
 }
 
 double KALTAP_Interpolate_At_Frequency(double f, int m) {
-    return KALTAP_Interpolate_At_Cosine(KALTAP_Cos(Two_Pi * f), m);
+    return KALTAP_Interpolate_At_Cosine(std::cos(Two_Pi * f), m);
 }

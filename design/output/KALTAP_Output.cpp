@@ -25,9 +25,9 @@ double response_with(double f, const Array1<double>& w, int N, bool symmetric, c
     for (int first = 1; first <= m; first += KALTAP_Trig_Block) {
         int count = m - first + 1 < KALTAP_Trig_Block ? m - first + 1 : KALTAP_Trig_Block;
         if (symmetric)
-            KALTAP_Cos_Ramp(first, s, step, terms, count);
+            KALTAP_Fast_Cos_Ramp(first, s, step, terms, count);
         else
-            KALTAP_Sin_Ramp(first, s, step, terms, count);
+            KALTAP_Fast_Sin_Ramp(first, s, step, terms, count);
         c = c + KALTAP_Dot(terms, reversed + (first - 1), count);
     }
     return 2.0 * c;

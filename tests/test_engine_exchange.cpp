@@ -1,0 +1,58 @@
+// Designs that exercise the fine steps of the exchange, and the behaviour of
+// the exchange at its limits.
+#include <cmath>
+
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Engine.h"
+#include "KALTAP_Remez_Engine.h"
+#include "Run_Logging.h"
+#include "test_support.h"
+
+namespace {
+
+struct Fine_Step_Case {
+    const char* name;
+    int type, N, density;
+    std::vector<Band> bands;
+    int iterations;
+    double deviation;
+    bool deviation_decrease;
+};
+
+class Fine_Steps : public ::testing::TestWithParam<Fine_Step_Case> {};
+
+TEST_P(Fine_Steps, IterationsAndDeviation) {
+    const Fine_Step_Case& c = GetParam();
+    Reset_Design_Program();
+    Console_Capture console;
+    Quiet_Remez = false;
+    Set_Up_Design(c.type, c.N, c.density, c.bands);
+    KALTAP_Design();
+    Quiet_Remez = true;
+    EXPECT_EQ(console.count("Iteration "), c.iterations);
+    EXPECT_NEAR(Remez_Deviation, c.deviation, 0.5e-10);
+    EXPECT_EQ(console.contains("###Deviation decrease!"), c.deviation_decrease);
+    EXPECT_TRUE(KALTAP_Filter_Weights_Valid);
+    if (c.deviation_decrease) {
+        EXPECT_TRUE(console.contains("************ Failure to converge **********"));
+        EXPECT_TRUE(console.contains("Probable cause is machine rounding error.  Number of iterations = " +
+                                     std::to_string(c.iterations)));
+        EXPECT_TRUE(console.contains("If the number of iterations exceeds 3, the design may be correct,"));
+        EXPECT_TRUE(console.contains("but should be verified by checking the frequency response."));
+        for (int j = 1; j <= Half_Length; ++j) EXPECT_TRUE(std::isfinite(Filter_Weights(j)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Exchange, Fine_Steps,
+    ::testing::Values(
+        // The first extremum's level needs the 1.00001 factor.
+        Fine_Step_Case{"Hilbert11", 3, 11, 32, {{0.05, 0.45, 1, 1}}, 3, 0.1017490164, false},
+        // An extremum below the set.
+        Fine_Step_Case{"Lowpass19", 1, 19, 8, {{0, 0.2, 1, 1}, {0.3, 0.5, 0, 1}}, 7, 0.01123474317, false},
+        // The level stops growing at iteration 7.
+        Fine_Step_Case{"Bandpass29", 1, 29, 8, {{0, 0.1, 0, 1}, {0.15, 0.35, 1, 1}, {0.4, 0.5, 0, 1}}, 7,
+                       0.02370048061, true}),
+    [](const ::testing::TestParamInfo<Fine_Step_Case>& info) { return std::string(info.param.name); });
+
+}  // namespace
