@@ -25,7 +25,7 @@ constexpr double C1 = 4.16666666666666019037e-02, C2 = -1.38888888888741095749e-
 
 // Reduce x to r in [-pi/4, pi/4] with x = r + n*pi/2; q = n mod 4 in -2..2.
 template <class V>
-inline void reduce(V x, V& r, V& q) {
+KALTAP_INLINE void reduce(V x, V& r, V& q) {
     V n = (x * Inv_Pio2 + Round_Magic) - Round_Magic;
     r = ((x - n * Pio2_1) - n * Pio2_2) - n * Pio2_3;
     V quarter = (n * 0.25 + Round_Magic) - Round_Magic;
@@ -33,13 +33,13 @@ inline void reduce(V x, V& r, V& q) {
 }
 
 template <class V>
-inline V sin_poly(V r) {
+KALTAP_INLINE V sin_poly(V r) {
     V z = r * r;
     return r + (r * z) * (S1 + z * (S2 + z * (S3 + z * (S4 + z * (S5 + z * S6)))));
 }
 
 template <class V>
-inline V cos_poly(V r) {
+KALTAP_INLINE V cos_poly(V r) {
     V z = r * r;
     V hz = z * 0.5;
     V w = 1.0 - hz;
@@ -48,7 +48,7 @@ inline V cos_poly(V r) {
 }
 
 template <class V>
-inline V cos_kernel(V x) {
+KALTAP_INLINE V cos_kernel(V x) {
     V r, q;
     reduce(x, r, q);
     V s = sin_poly(r), c = cos_poly(r);
@@ -59,7 +59,7 @@ inline V cos_kernel(V x) {
 }
 
 template <class V>
-inline V sin_kernel(V x) {
+KALTAP_INLINE V sin_kernel(V x) {
     V r, q;
     reduce(x, r, q);
     V s = sin_poly(r), c = cos_poly(r);
@@ -69,7 +69,7 @@ inline V sin_kernel(V x) {
 }
 
 template <bool Cosine>
-inline void ramp(int first, double offset, double step, double* y, int n) {
+KALTAP_INLINE void ramp(int first, double offset, double step, double* y, int n) {
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         double base = static_cast<double>(first + i);

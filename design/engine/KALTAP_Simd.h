@@ -19,21 +19,25 @@ typedef long long v4l __attribute__((vector_size(32)));
 #define KALTAP_SIMD_CLONES
 #endif
 
-inline v4d simd_load(const double* p) {
+// Kernels are forced inline so that each clone of a hot routine gets them
+// compiled for its own instruction set.
+#define KALTAP_INLINE inline __attribute__((always_inline))
+
+KALTAP_INLINE v4d simd_load(const double* p) {
     v4d v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
-inline void simd_store(double* p, v4d v) { std::memcpy(p, &v, sizeof v); }
+KALTAP_INLINE void simd_store(double* p, v4d v) { std::memcpy(p, &v, sizeof v); }
 
-inline v4d simd_select(v4l mask, v4d a, v4d b) { return mask ? a : b; }
-inline double simd_select(bool mask, double a, double b) { return mask ? a : b; }
+KALTAP_INLINE v4d simd_select(v4l mask, v4d a, v4d b) { return mask ? a : b; }
+KALTAP_INLINE double simd_select(bool mask, double a, double b) { return mask ? a : b; }
 
-inline v4d simd_abs(v4d v) {
+KALTAP_INLINE v4d simd_abs(v4d v) {
     v4l bits;
     std::memcpy(&bits, &v, sizeof v);
     bits &= 0x7fffffffffffffffLL;
     std::memcpy(&v, &bits, sizeof v);
     return v;
 }
-inline double simd_abs(double v) { return std::fabs(v); }
+KALTAP_INLINE double simd_abs(double v) { return std::fabs(v); }

@@ -1,0 +1,132 @@
+// Speed of the design engine and of the response evaluation.
+//
+// Low-pass family: passband 0-0.2 (desired 1, weight 1), stopband 0.2+2/N to
+// 0.5 (desired 0, weight 10), density 16. Reference per-design times of a
+// widely used C implementation of the same exchange on this machine kind are
+// printed as counters, so each result reads as a ratio to its target.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <vector>
+
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Engine.h"
+#include "KALTAP_Output.h"
+#include "Unit_IO.h"
+
+namespace {
+
+void quiet_console() {
+    UNIT_Hooks h;
+    h.write_text = [](const std::string& text, int) { return static_cast<int>(text.size()); };
+    UNIT_Register_Hooks(h);
+}
+
+void set_up_low_pass(int N) {
+    Type_of_Filter = 1;
+    Number_of_Weights = N;
+    Search_Grid_Density = 16;
+    Number_of_Bands = 2;
+    KALTAP_New_Design();
+    Band_Edges(1) = 0.0;
+    Band_Edges(2) = 0.2;
+    Band_Edges(3) = 0.2 + 2.0 / N;
+    Band_Edges(4) = 0.5;
+    Band_Desired_Value(1) = 1.0;
+    Band_Desired_Value(2) = 0.0;
+    Band_Weighting(1) = 1.0;
+    Band_Weighting(2) = 10.0;
+}
+
+// Reference seconds per design for N = 31 ... 16385.
+double reference_seconds(int N) {
+    switch (N) {
+        case 31: return 0.078e-3;
+        case 127: return 1.0e-3;
+        case 255: return 3.0e-3;
+        case 511: return 12.6e-3;
+        case 1023: return 43e-3;
+        case 2047: return 206e-3;
+        case 4095: return 0.79;
+        case 16385: return 14.4;
+        default: return 0.0;
+    }
+}
+
+void BM_Low_Pass_Design(benchmark::State& state) {
+    quiet_console();
+    const int N = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        set_up_low_pass(N);
+        KALTAP_Design();
+        benchmark::DoNotOptimize(Filter_Weights(1));
+    }
+    state.counters["target_s"] = reference_seconds(N) / 3.0;
+    state.counters["reference_s"] = reference_seconds(N);
+}
+BENCHMARK(BM_Low_Pass_Design)
+    ->Arg(31)->Arg(127)->Arg(255)->Arg(511)->Arg(1023)->Arg(2047)->Arg(4095)->Arg(16385)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+
+struct Case {
+    int type, N, density;
+    std::vector<double> bands;  // lower, upper, desired, weight per band
+};
+
+const std::vector<Case> Ten_Cases = {
+    {1, 24, 16, {0, 0.08, 1, 1, 0.16, 0.5, 0, 1}},
+    {1, 25, 32, {0, 0.08, 1, 1, 0.16, 0.5, 0, 1}},
+    {1, 32, 16, {0, 0.1, 0, 10, 0.2, 0.35, 1, 1, 0.425, 0.5, 0, 10}},
+    {1, 33, 32, {0, 0.1, 0, 10, 0.2, 0.35, 1, 1, 0.425, 0.5, 0, 10}},
+    {2, 32, 16, {0, 0.5, 1, 1}},
+    {2, 33, 32, {0, 0.45, 1, 1}},
+    {3, 20, 16, {0.05, 0.5, 1, 1}},
+    {3, 21, 32, {0.05, 0.45, 1, 1}},
+    {3, 22, 32, {0.05, 0.5, 1, 1}},
+    {3, 23, 32, {0.05, 0.45, 1, 1}},
+};
+
+void BM_Ten_Reference_Designs(benchmark::State& state) {
+    quiet_console();
+    for (auto _ : state) {
+        for (const Case& c : Ten_Cases) {
+            Type_of_Filter = c.type;
+            Number_of_Weights = c.N;
+            Search_Grid_Density = c.density;
+            Number_of_Bands = static_cast<int>(c.bands.size() / 4);
+            KALTAP_New_Design();
+            for (int k = 1; k <= Number_of_Bands; ++k) {
+                Band_Edges(2 * k - 1) = c.bands[4 * (k - 1)];
+                Band_Edges(2 * k) = c.bands[4 * (k - 1) + 1];
+                Band_Desired_Value(k) = c.bands[4 * (k - 1) + 2];
+                Band_Weighting(k) = c.bands[4 * (k - 1) + 3];
+            }
+            KALTAP_Design();
+        }
+        benchmark::DoNotOptimize(Filter_Weights(1));
+    }
+    state.counters["target_s"] = 0.16e-3;
+}
+BENCHMARK(BM_Ten_Reference_Designs)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The response file's points: N * density + 1 frequencies from 0 to 0.5.
+void BM_Response_Points(benchmark::State& state) {
+    quiet_console();
+    const int N = static_cast<int>(state.range(0));
+    set_up_low_pass(N);
+    KALTAP_Design();
+    const int P = N * Search_Grid_Density;
+    std::vector<double> f(static_cast<std::size_t>(P) + 1), a(f.size());
+    for (int i = 1; i <= P + 1; ++i) f[i - 1] = (i - 1) / (2.0 * P);
+    for (auto _ : state) {
+        KALTAP_Amplitude_Response_Many(f.data(), P + 1, Filter_Weights, N, true, a.data());
+        benchmark::DoNotOptimize(a.data());
+    }
+    state.counters["points"] = P + 1;
+    state.counters["target_s"] = N == 16385 ? 2.0 : 0.0;
+}
+BENCHMARK(BM_Response_Points)->Arg(1023)->Arg(16385)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
