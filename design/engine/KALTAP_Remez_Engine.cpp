@@ -78,49 +78,7 @@ struct Exchange {
 
     void search();
     void level(int NITER);
-    void prefetch_neighbours();
-    void prefetch_scan(int from, int to);
 };
-
-// Most points a pass looks at are the neighbours of the current set. Compute
-// them up front on all cores: each point is computed once, by one thread,
-// exactly as the search would compute it.
-constexpr int Prefetch_Grain = 64;       // slots per thread at the least
-constexpr int Prefetch_Min_Points = 96;  // smaller sets are not worth a second thread
-
-// A long scan visits consecutive points from `from` towards `to` (either
-// direction) until one exceeds the level: compute the next run of them on all
-// cores before the scan reads them one by one.
-constexpr int Scan_Chunk = 128;
-
-void Exchange::prefetch_scan(int from, int to) {
-    if (NZ < Prefetch_Min_Points || KALTAP_Parallel_Threads() < 2) return;
-    if (Cached_Pass[from - 1] == Pass_Number) return;
-    const int step = to >= from ? 1 : -1;
-    int count = (to - from) * step + 1;
-    if (count > Scan_Chunk) count = Scan_Chunk;
-    if (count < 8) return;
-    const int first = step > 0 ? from : from - count + 1;
-    KALTAP_Parallel_For(first, first + count - 1, 8, [&](int lo, int hi) {
-        for (int l = lo; l <= hi; ++l) G(l);
-    });
-}
-
-void Exchange::prefetch_neighbours() {
-    if (NZ < Prefetch_Min_Points || KALTAP_Parallel_Threads() < 2) return;
-    const Array1<int>& IEXT = Extremal_Index;
-    KALTAP_Parallel_For(1, NZ, Prefetch_Grain, [&](int lo, int hi) {
-        for (int j = lo; j <= hi; ++j) {
-            const int here = IEXT(j);
-            const int next = j < NZ ? IEXT(j + 1) : NGRID + 1;
-            const int previous = j > 1 ? IEXT(j - 1) : 0;
-            // Above: owned by this slot when it is not the next point itself.
-            if (here + 1 < next) G(here + 1);
-            // Below: owned by this slot unless it is the previous slot's upper neighbour.
-            if (here - 1 > previous + 1) G(here - 1);
-        }
-    });
-}
 
 // Level the error on the current set: deviation, signs and the values the
 // approximation takes on the set.
@@ -157,7 +115,6 @@ void Exchange::level(int NITER) {
 void Exchange::search() {
     Array1<int>& IEXT = Extremal_Index;
     ++Pass_Number;
-    prefetch_neighbours();
     const int k1 = IEXT(1), knz = IEXT(NZ);
     KLOW = 0;
     JCHNGE = 0;
@@ -180,7 +137,6 @@ void Exchange::search() {
         bool settled = false;
         L = IEXT(J) - 1;
         while (L > KLOW) {
-            if (JCHNGE == 0) prefetch_scan(L, KLOW + 1);
             double e = ERR(L);
             if (e > COMP) {
                 climb_down(e);
@@ -202,7 +158,6 @@ void Exchange::search() {
         // Nothing moved yet: scan the rest of the way up to the next point.
         bool found = false;
         for (L = IEXT(J) + 2; L <= KUP - 1; ++L) {
-            prefetch_scan(L, KUP - 1);
             double e = ERR(L);
             if (e > COMP) {
                 climb_up(e);
@@ -226,7 +181,6 @@ void Exchange::search() {
     J = NZZ;
     KUP = K1;
     for (L = 1; L <= below_bound;) {
-        prefetch_scan(L, below_bound);
         double e = ERR(L);
         if (e > COMP) {
             LUCK = 1;
@@ -244,7 +198,6 @@ void Exchange::search() {
     COMP = Y1 * End_Point_Margin;
     int upper = 0;
     for (L = NGRID; L >= KNZ + 1;) {
-        prefetch_scan(L, KNZ + 1);
         double e = ERR(L);
         if (e > COMP) {
             LUCK = 10;
