@@ -1,9 +1,20 @@
 #include "KALTAP_Output.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <vector>
 
+#include "Dynamic_LUN.h"
+#include "Fortran_Format.h"
 #include "KALTAP_Block_Trig.h"
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Weight_Quantization.h"
 #include "Parallel_Work.h"
+#include "Program_Stop.h"
+#include "Run_Logging.h"
+#include "Timers.h"
+#include "Unit_IO.h"
 
 namespace {
 
@@ -50,3 +61,326 @@ void KALTAP_Amplitude_Response_Many(const double* f, int count, const Array1<dou
         for (int i = lo; i <= hi; ++i) result[i] = response_with(f[i], w, N, symmetric, reversed.data());
     });
 }
+
+// ======================================================================
+// Result files
+// ======================================================================
+
+namespace {
+
+constexpr int Output_First_Unit = 40;  // allocator start for result files
+
+const char* const Weights_File_Base = "Filter_Weights.csv";
+const char* const Response_File_Base = "Frequency_Response.csv";
+const char* const Hex_File_Base = "Hex_Weights.csv";
+
+// Taps smaller than this in magnitude are numerical noise of the exchange and
+// are written (and kept) as exact zeros in the weights file.
+constexpr double Tiny_File_Weight = 1.0e-12;
+
+// Response floor: magnitudes below 1e-5 are written as -100 dB.
+constexpr double Response_Floor = 1.0e-5;
+constexpr double Log10_of_e = 0.4342944819032518;
+
+// Frequencies evaluated per call of the parallel response routine; bounds the
+// scratch memory of very long files.
+constexpr int Response_Block = 65536;
+
+// Field widths of the hex file.
+constexpr int Hex_Integer_Width = 6;
+constexpr int Hex_Real_Width = 23;
+constexpr int Hex_Real_Decimals = 15;
+constexpr int Hex_Scaled_Width = 15;
+constexpr int Hex_Digits = 16;
+
+// Magnitude from which a real no longer fits a signed 64-bit integer.
+constexpr double Two_To_63 = 9223372036854775808.0;
+
+// A negative zero prints as "-0..."; the files show every zero unsigned.
+double unsigned_zero(double x) { return x + 0.0; }
+
+// Stop with `message` on the console (the standard output unit).
+[[noreturn]] void console_error_stop(const std::string& message) {
+    UNIT_Write(UNIT_Standard_Output, message);
+    KALTAP_Stop();
+}
+
+// Open <stamp><base> for writing on a newly allocated unit. A file that
+// cannot be created releases the unit and stops the run.
+int open_result_file(const std::string& routine, const std::string& base) {
+    const std::string name = FMT_Trim(KALTAP_File_Stamp()) + base;
+    const int unit = DYNLUN_Allocate(Output_First_Unit);
+    if (UNIT_Open(unit, name, UNIT_Mode::Write) != UNIT_OK) {
+        DYNLUN_Release(unit);
+        console_error_stop("###Error in " + routine + ", cannot create file " + name);
+    }
+    return unit;
+}
+
+// Free-format record "first,second".
+std::string csv_record(int first, double second) { return FMT_Free(first) + "," + FMT_Free(unsigned_zero(second)); }
+std::string csv_record(double first, double second) {
+    return FMT_Free(unsigned_zero(first)) + "," + FMT_Free(unsigned_zero(second));
+}
+
+// 16 hex digits of the 64-bit integer nearest to x (halves away from zero);
+// a value outside the 64-bit range fills the field with asterisks.
+std::string hex_of_nearest(double x) {
+    const double q = std::round(x);
+    if (!(std::fabs(q) < Two_To_63)) return std::string(Hex_Digits, '*');
+    return FMT_Hex64(static_cast<long long>(q));
+}
+
+std::string hex_real(double x) { return FMT_Fixed(unsigned_zero(x), Hex_Real_Width, Hex_Real_Decimals); }
+
+}  // namespace
+
+std::string KALTAP_File_Stamp() {
+    const Clock_Reading now = Timers_Now();
+    char stamp[40];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d_%02d%02d_", now.year, now.month, now.day, now.hour,
+                  now.minute);
+    return stamp;
+}
+
+void KALTAP_Write_CSV() {
+    // Both checks come before the file is created, so a refused call neither
+    // replaces an earlier file of the same name nor leaves a partial one.
+    if (!KALTAP_Filter_Weights_Valid)
+        KALTAP_Stop("###Error in KALTAP_Write_CSV, called with KALTAP_Filter_Weights_Valid==.FALSE.");
+    if (PMC_DCT_Type < 1 || PMC_DCT_Type > 4) {
+        RUN_LOG_write("###Error in KALTAAP_Write_CSV, PMC_DCT_Type: " + FMT_Free(PMC_DCT_Type));
+        KALTAP_Stop();
+    }
+    const int N = Number_of_Weights;
+    const int M = (N + 1) / 2;
+    Array1<double>& H = Filter_Weights;
+
+    const int unit = open_result_file("KALTAP_Write_CSV", Weights_File_Base);
+    UNIT_Write(unit, "i,Weight");
+    // First half as stored; noise-sized taps become exact zeros for every later user.
+    for (int i = 1; i <= M; ++i) {
+        if (std::fabs(H(i)) < Tiny_File_Weight) H(i) = 0.0;
+        UNIT_Write(unit, csv_record(i, H(i)));
+    }
+    // Second half: mirror image, negated for the antisymmetric cases 3 and 4.
+    const double sign = PMC_DCT_Type <= 2 ? 1.0 : -1.0;
+    for (int i = M + 1; i <= N; ++i) UNIT_Write(unit, csv_record(i, sign * H(N + 1 - i)));
+    DYNLUN_close(unit);
+}
+
+void KALTAP_Frequency_Response_CSV() {
+    if (!KALTAP_Filter_Weights_Valid)
+        console_error_stop(
+            "###Error in KALTAP_Frequency_Response_CSV, called with KALTAP_Filter_Weights_Valid==.FALSE.");
+    const int N = Number_of_Weights;
+    const bool symmetric = PMC_DCT_Type == 1 || PMC_DCT_Type == 2;
+
+    const int unit = open_result_file("KALTAP_Frequency_Response_CSV", Response_File_Base);
+    UNIT_Write(unit, "Frequency,Response (dB)");
+
+    // P+1 points from 0 to 0.5 inclusive, step 1/(2P), evaluated block by block.
+    const long long P = static_cast<long long>(N) * Search_Grid_Density;
+    const long long points = P + 1;
+    std::vector<double> f, A;
+    for (long long first = 1; first <= points; first += Response_Block) {
+        const int count = static_cast<int>(std::min<long long>(Response_Block, points - first + 1));
+        f.resize(static_cast<std::size_t>(count));
+        A.resize(static_cast<std::size_t>(count));
+        for (int k = 0; k < count; ++k) {
+            const long long i = first + k;
+            f[k] = static_cast<double>(i - 1) / (2.0 * static_cast<double>(P));
+        }
+        KALTAP_Amplitude_Response_Many(f.data(), count, Filter_Weights, N, symmetric, A.data());
+        for (int k = 0; k < count; ++k) {
+            const double dB = 20.0 * Log10_of_e * std::log(std::max(std::fabs(A[k]), Response_Floor));
+            UNIT_Write(unit, csv_record(f[k], dB));
+        }
+    }
+    DYNLUN_close(unit);
+}
+
+void KALTAP_Write_Hex_CSV() {
+    if (!KALTAP_Filter_Weights_Valid)
+        console_error_stop("###Error in KALTAP_Write_Hex_CSV, called with KALTAP_Filter_Weights_Valid==.FALSE.");
+    const int N = Number_of_Weights;
+    const int M = (N + 1) / 2;
+    // The quantization must belong to this design (same number of unique taps).
+    if (!Weights_Quantized || Scaled_Weights.extent() != M || Rounded_Weights.extent() != M)
+        console_error_stop("###Error in KALTAP_Write_Hex_CSV, called with Weights_Quantized==.FALSE.");
+
+    const int unit = open_result_file("KALTAP_Write_Hex_CSV", Hex_File_Base);
+    UNIT_Write(unit, "Order, Number of Bits, Scale Factor, Scale Factor (HEX)");
+    UNIT_Write(unit, FMT_Integer(N, Hex_Integer_Width) + "," + FMT_Integer(KALTAP_Bits, Hex_Integer_Width) + "," +
+                         hex_real(Scale_Factor) + ",'" + hex_of_nearest(Scale_Factor));
+    UNIT_Write(unit, "N, Weight, Rounded Weight, Scaled Weight, Scaled Weight (HEX)");
+    const int antisymmetric_sign = PMC_DCT_Type <= 2 ? 1 : -1;
+    for (int n = 1; n <= N; ++n) {
+        // First half as stored, second half mirrored with the sign of the case.
+        const int k = n <= N / 2 ? n : N + 1 - n;
+        const int sign = n <= N / 2 ? 1 : antisymmetric_sign;
+        const long long scaled = sign * Scaled_Weights(k);
+        UNIT_Write(unit, FMT_Integer(n, Hex_Integer_Width) + "," + hex_real(sign * Filter_Weights(k)) + "," +
+                             hex_real(sign * Rounded_Weights(k)) + "," + FMT_Integer(scaled, Hex_Scaled_Width) +
+                             ",'" + FMT_Hex64(scaled));
+    }
+    DYNLUN_close(unit);
+}
+
+// ======================================================================
+// Design reports
+// ======================================================================
+
+namespace {
+
+const std::string Asterisk_Rule(70, '*');
+
+// Listed weights smaller than this in magnitude are shown, and kept, as zeros.
+constexpr double Tiny_Report_Weight = 1.0e-6;
+
+constexpr int Bands_Per_Group = 4;
+constexpr int Band_Value_Width = 14;
+constexpr int Band_Value_Decimals = 8;
+constexpr int Extremal_Per_Line = 5;
+constexpr int Extremal_Width = 12;
+constexpr int Extremal_Decimals = 7;
+
+std::string blanks(int count) { return std::string(static_cast<std::size_t>(count), ' '); }
+
+enum class Report_Form { Classical, Quantized };
+
+// Deviation of band k: the weighted deviation divided by the band's weight.
+double band_deviation(int k) { return Remez_Deviation / Band_Weighting(k); }
+
+// Deviation of band k in dB: the stopband level, or the peak-to-peak ripple
+// of a band with a non-zero desired value.
+double band_deviation_dB(int k) {
+    const double delta = band_deviation(k);
+    const double D = Band_Desired_Value(k);
+    if (D == 0.0) return 20.0 * std::log10(delta);
+    return 20.0 * std::log10((D + delta) / (D - delta));
+}
+
+// One row of the band table: a 17-column label, then one value per band.
+template <class Value>
+void band_row(int unit, const std::string& label, int first, int last, Value value) {
+    std::string line = label;
+    for (int k = first; k <= last; ++k) line += FMT_Fixed(value(k), Band_Value_Width, Band_Value_Decimals);
+    UNIT_Write(unit, line);
+}
+
+void write_band_table(int unit, Report_Form form) {
+    for (int first = 1; first <= Number_of_Bands; first += Bands_Per_Group) {
+        const int last = std::min(first + Bands_Per_Group - 1, Number_of_Bands);
+        // Each heading ends in the last column of its value field.
+        UNIT_Write(unit, "");
+        std::string heading = blanks(24);
+        for (int k = first; k <= last; ++k) heading += "Band" + FMT_Integer(k, 3) + blanks(7);
+        UNIT_Write(unit, FMT_Trim_Right(heading));
+        band_row(unit, "  Lower Band Edge", first, last, [](int k) { return Band_Edges(2 * k - 1); });
+        band_row(unit, "  Upper Band Edge", first, last, [](int k) { return Band_Edges(2 * k); });
+        auto desired = [](int k) { return Band_Desired_Value(k); };
+        if (Type_of_Filter == 1) band_row(unit, "  Desired value  ", first, last, desired);
+        if (Type_of_Filter == 2 || Type_of_Filter == 3) band_row(unit, "  Desired Slope  ", first, last, desired);
+        if (form == Report_Form::Quantized || Type_of_Filter == 4) continue;
+        band_row(unit, "  Weighting      ", first, last, [](int k) { return Band_Weighting(k); });
+        band_row(unit, "  Deviation      ", first, last, band_deviation);
+        if (Type_of_Filter == 1) band_row(unit, "  Deviation, dB  ", first, last, band_deviation_dB);
+    }
+}
+
+void write_extremal_frequencies(int unit) {
+    UNIT_Write(unit, "");
+    UNIT_Write(unit, "  Extremal Frequencies--Maxima of the Error Curve");
+    const int count = Half_Length + 1;
+    std::string line;
+    for (int j = 1; j <= count; ++j) {
+        if (line.empty()) line = blanks(2);
+        line += FMT_Fixed(Grid_Frequency(Extremal_Index(j)), Extremal_Width, Extremal_Decimals);
+        if (j % Extremal_Per_Line == 0 || j == count) {
+            UNIT_Write(unit, line);
+            line.clear();
+        }
+    }
+}
+
+// Set listed weight j to exactly zero when it is below the report threshold.
+// For the quantized form the integer it stands for goes to zero with it.
+void zero_tiny_weight(Report_Form form, int j) {
+    if (form == Report_Form::Classical) {
+        if (std::fabs(Filter_Weights(j)) < Tiny_Report_Weight) Filter_Weights(j) = 0.0;
+        return;
+    }
+    if (std::fabs(Rounded_Weights(j)) < Tiny_Report_Weight) {
+        Rounded_Weights(j) = 0.0;
+        Scaled_Weights(j) = 0;
+        Scaled_Weights_Real(j) = 0.0;
+    }
+}
+
+void write_report(int unit, Report_Form form, int bits) {
+    const bool quantized = form == Report_Form::Quantized;
+    if (!KALTAP_Filter_Weights_Valid)
+        console_error_stop(
+            "###Error in KALTAP_Classical_Output, called with KALTAP_Filter_Weights_Valid==.FALSE.");
+    if (quantized && (!Weights_Quantized || Rounded_Weights.extent() < Half_Length))
+        console_error_stop("###Error in KALTAP_Quantized_Output, called with Weights_Quantized==.FALSE.");
+    const int N = Number_of_Weights;
+
+    // Title.
+    UNIT_Write(unit, Asterisk_Rule);
+    UNIT_Write(unit, "");
+    UNIT_Write(unit, blanks(15) + "Finite Impulse Response (FIR)");
+    if (quantized) {
+        UNIT_Write(unit, blanks(16) + "Linear Phase Digital Filter");
+    } else {
+        UNIT_Write(unit, blanks(13) + "Linear Phase Digital Filter Design");
+        UNIT_Write(unit, blanks(17) + "Remez Exchange Algorithm");
+    }
+    UNIT_Write(unit, "");
+
+    // Filter type.
+    switch (Type_of_Filter) {
+        case 1: UNIT_Write(unit, blanks(22) + "Bandpass Filter"); break;
+        case 2: UNIT_Write(unit, blanks(22) + "Differentiator"); break;
+        case 3: UNIT_Write(unit, blanks(20) + "Hilbert Transformer"); break;
+        case 4: UNIT_Write(unit, blanks(25) + "Equalizer"); break;
+        default:
+            UNIT_Write(unit, "####Error in KALTAP_Classical_Output, Type_of_Filter out of bounds: " +
+                                 FMT_Free(Type_of_Filter));
+            UNIT_Flush(unit);
+            KALTAP_Stop();
+    }
+    UNIT_Write(unit, "");
+    if (quantized) {
+        UNIT_Write(unit, blanks(12) + "Coefficients Quantized to" + FMT_Integer(bits, 3) + " Bits");
+        UNIT_Write(unit, "");
+    }
+
+    // Length and impulse response (first half; the rest by symmetry).
+    UNIT_Write(unit, blanks(20) + "Filter Length = " + FMT_Free(N));
+    UNIT_Write(unit, "");
+    UNIT_Write(unit, blanks(15) + "***** Impulse Response *****");
+    const Array1<double>& listed = quantized ? Rounded_Weights : Filter_Weights;
+    const std::string mirror = (Type_of_Filter == 1 || Type_of_Filter == 4) ? " = h(" : " = -h(";
+    for (int j = 1; j <= Half_Length; ++j) {
+        zero_tiny_weight(form, j);
+        UNIT_Write(unit, blanks(13) + "h(" + FMT_Integer(j, 2) + ") = " + FMT_General_15(listed(j)) + mirror +
+                             FMT_Integer(N + 1 - j, 3) + ")");
+    }
+    if (PMC_DCT_Type == 3) UNIT_Write(unit, blanks(13) + "h(" + FMT_Integer(Half_Length + 1, 2) + ") =  0.0");
+
+    write_band_table(unit, form);
+    if (!quantized) write_extremal_frequencies(unit);
+
+    UNIT_Write(unit, "");
+    UNIT_Write(unit, Asterisk_Rule);
+    UNIT_Write(unit, "");
+    UNIT_Flush(unit);
+}
+
+}  // namespace
+
+void KALTAP_Classical_Output(int unit) { write_report(unit, Report_Form::Classical, 0); }
+
+void KALTAP_Quantized_Output(int unit, int bits) { write_report(unit, Report_Form::Quantized, bits); }

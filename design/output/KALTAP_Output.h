@@ -21,24 +21,60 @@ void KALTAP_Amplitude_Response_Many(const double* f, int count, const Array1<dou
                                     bool symmetric, double* result);
 
 // ---- Result files (working directory, names prefixed CCYYMMDD_hhmm_) ----
+//
+// Each writer builds the time-stamp prefix afresh, opens <prefix><base name>
+// on a unit from DYNLUN_Allocate(40) (an existing file of that name is
+// replaced), writes its records and closes and releases the unit. A file that
+// cannot be created gives "###Error in <routine>, cannot create file <name>"
+// on the console and an orderly stop. Every check below is made before the
+// file is created, so a refused call never leaves a partial file behind.
 
-// "<stamp>Filter_Weights.csv": header "i,Weight", then taps 1..N of the full
-// impulse response. Taps below 1e-12 in magnitude become 0 in the design state.
+// "<stamp>Filter_Weights.csv": header "i,Weight", then records "i,h(i)" for
+// the taps 1..N of the full impulse response (reals to full precision); the
+// second half mirrors the first with the sign of the case, so for odd
+// antisymmetric filters record (N+1)/2 is the zero centre tap.
+// Taps below 1e-12 in magnitude become 0 in the design state.
+// Stops: invalid weights (stop text "###Error in KALTAP_Write_CSV, called with
+// KALTAP_Filter_Weights_Valid==.FALSE."); PMC_DCT_Type outside 1..4 (run-log
+// line "###Error in KALTAAP_Write_CSV, PMC_DCT_Type: <value>", then a stop).
 void KALTAP_Write_CSV();
 // "<stamp>Frequency_Response.csv": header "Frequency,Response (dB)", then
-// N*Search_Grid_Density+1 points from 0 to 0.5, floored at -100 dB.
+// P+1 records "f,dB" with P = N*Search_Grid_Density, f = (i-1)/(2P) from 0 to
+// 0.5, dB = 20*log10(max(|A(f)|, 1e-5)), so never below -100 dB.
+// Invalid weights: console line "###Error in KALTAP_Frequency_Response_CSV,
+// called with KALTAP_Filter_Weights_Valid==.FALSE." and a stop.
 void KALTAP_Frequency_Response_CSV();
-// "<stamp>Hex_Weights.csv": the quantized weights in decimal and hexadecimal;
-// written after KALTAP_Quantizer.
+// "<stamp>Hex_Weights.csv": header "Order, Number of Bits, Scale Factor,
+// Scale Factor (HEX)"; one record N (I6), bits (I6), scale factor (F23.15),
+// ' and 16 hex digits of the nearest 64-bit integer; header "N, Weight,
+// Rounded Weight, Scaled Weight, Scaled Weight (HEX)"; then for n = 1..N the
+// tap h(n), its rounded value (both F23.15), its scaled integer (I15) and
+// ' with its 16 hex digits (two's complement), mirrored with the sign of the
+// case. Needs KALTAP_Quantizer to have run on the current design: invalid
+// weights or no matching quantization give an "###Error in
+// KALTAP_Write_Hex_CSV" console line and a stop.
 void KALTAP_Write_Hex_CSV();
 
 // The time-stamp prefix of the result files: CCYYMMDD_hhmm_ (local time).
 std::string KALTAP_File_Stamp();
 
 // ---- Design reports ----
+//
+// Fixed-column listings: title, filter type, length, impulse response in the
+// 15-column general format, band table in groups of four bands, and (classical
+// form only) the deviations and the extremal frequencies. Invalid weights give
+// "###Error in KALTAP_Classical_Output, called with
+// KALTAP_Filter_Weights_Valid==.FALSE." on the console and a stop (both
+// forms); a Type_of_Filter outside 1..4 gives "####Error in
+// KALTAP_Classical_Output, Type_of_Filter out of bounds: <value>" on `unit`
+// and a stop.
 
 // The classical listing of a finished design on `unit`. Weights below 1e-6
 // in magnitude are set to 0 in the design state before they are listed.
 void KALTAP_Classical_Output(int unit);
 // The listing of the quantized weights (Rounded_Weights) for `bits` bits.
+// Rounded weights below 1e-6 in magnitude are set to 0 together with their
+// scaled integers, so the quantization stays consistent. Without a
+// quantization of the current design: "###Error in KALTAP_Quantized_Output,
+// called with Weights_Quantized==.FALSE." on the console and a stop.
 void KALTAP_Quantized_Output(int unit, int bits);

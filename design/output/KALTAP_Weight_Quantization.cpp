@@ -1,10 +1,67 @@
 #include "KALTAP_Weight_Quantization.h"
 
+#include <cmath>
+#include <limits>
+
+#include "Fortran_Format.h"
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Output.h"
+#include "Program_Stop.h"
+#include "Run_Logging.h"
+#include "Unit_IO.h"
+
 double Scale_Factor = 0.0;
 Array1<long long> Scaled_Weights;
 Array1<double> Rounded_Weights;
 Array1<double> Scaled_Weights_Real;
 bool Weights_Quantized = false;
+
+void KALTAP_Quantizer() {
+    if (!KALTAP_Filter_Weights_Valid) {
+        UNIT_Write(UNIT_Standard_Output,
+                   "###Error in KALTAP_Quantizer, called with KALTAP_Filter_Weights_Valid==.FALSE.");
+        KALTAP_Stop();
+    }
+    const int B = KALTAP_Bits;
+    if (B < KALTAP_Minimum_Bits)
+        KALTAP_Stop("####Error in KALTAP_Quantizer, called with KALTAP_Bits = " + FMT_Free(B));
+    UNIT_Write(UNIT_Standard_Output, "Weight quantization:");
+    if (B > KALTAP_Maximum_Bits) KALTAP_Stop("Bad KALTAP_Bits");
+
+    const int M = (Number_of_Weights + 1) / 2;
+
+    // Largest weight magnitude: it is mapped onto the largest positive B-bit integer.
+    double largest = -std::numeric_limits<double>::infinity();
+    for (int i = 1; i <= M; ++i) largest = std::fmax(largest, std::fabs(Filter_Weights(i)));
+    if (!(largest > 0.0)) {
+        // An all-zero filter would give an infinite scale factor and undefined
+        // integers; scale as for a largest weight of 1 so that every Q(i) is 0.
+        UNIT_Write(UNIT_Standard_Output,
+                   "###Warning in KALTAP_Quantizer, all filter weights are zero; scale factor set for a "
+                   "largest weight of 1");
+        largest = 1.0;
+    }
+    const double largest_integer = std::ldexp(1.0, B - 1) - 1.0;
+    Scale_Factor = largest_integer / largest;
+    Weights_Quantized = true;
+
+    Scaled_Weights.allocate(M);
+    Rounded_Weights.allocate(M);
+    Scaled_Weights_Real.allocate(M);
+
+    // Nearest integer, halves away from zero. |x| <= 2^47 - 1, so it fits in 64 bits.
+    for (int i = 1; i <= M; ++i) {
+        const double x = Scale_Factor * Filter_Weights(i);
+        const double q = std::round(x);
+        Scaled_Weights(i) = static_cast<long long>(q);
+        Scaled_Weights_Real(i) = q;
+    }
+    // The weight each integer really stands for.
+    for (int i = 1; i <= M; ++i) Rounded_Weights(i) = Scaled_Weights_Real(i) / Scale_Factor;
+
+    KALTAP_Quantized_Output(UNIT_Standard_Output, B);
+    if (Run_Log_Unit != 0) KALTAP_Quantized_Output(Run_Log_Unit, B);
+}
 
 void KALTAP_Release_Quantization_Arrays() {
     Scaled_Weights.release();

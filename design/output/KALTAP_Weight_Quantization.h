@@ -3,9 +3,14 @@
 // M = (N+1)/2 unique taps are quantized: Q(i) = nearest integer (halves away
 // from zero) to Scale_Factor * Filter_Weights(i), with
 // Scale_Factor = (2^(B-1) - 1) / max |Filter_Weights(i)| and B = KALTAP_Bits.
+// The other half of the impulse response follows by the symmetry of the case.
 #pragma once
 
 #include "KALTAP_Arrays.h"
+
+// Word lengths the quantizer accepts.
+constexpr int KALTAP_Minimum_Bits = 2;
+constexpr int KALTAP_Maximum_Bits = 48;
 
 extern double Scale_Factor;
 extern Array1<long long> Scaled_Weights;     // Q(1..M)
@@ -14,8 +19,18 @@ extern Array1<double> Scaled_Weights_Real;   // real copy of Q(i)
 extern bool Weights_Quantized;
 
 // Quantize the current design to KALTAP_Bits bits and write the quantized
-// report to the console and to the run log. Invalid weights, B < 2 and B > 48
-// stop the run with their messages.
+// report to the console (unit 6) and then to the run log (when one is open).
+// Precondition: a finished design (KALTAP_Filter_Weights_Valid).
+// Stops (orderly) with their messages:
+//  - invalid weights: "###Error in KALTAP_Quantizer, called with
+//    KALTAP_Filter_Weights_Valid==.FALSE." on the console, then a stop;
+//  - B < 2: stop text "####Error in KALTAP_Quantizer, called with KALTAP_Bits = B";
+//  - B > 48: "Weight quantization:" on the console, then stop text "Bad KALTAP_Bits".
+// A design whose weights are all zero has no largest weight to scale by: it
+// gets a warning line and the scale factor of a largest weight of 1, so every
+// Q(i) is 0.
+// Effect: Scale_Factor and the three arrays (extent M) filled,
+// Weights_Quantized true.
 void KALTAP_Quantizer();
 
 // Release the three arrays; Weights_Quantized becomes false.

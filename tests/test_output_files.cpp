@@ -1,0 +1,226 @@
+// The result files read back: weights, frequency response and hexadecimal
+// quantized weights, their names, layouts and refusals.
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "Dynamic_LUN.h"
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Engine.h"
+#include "KALTAP_Output.h"
+#include "KALTAP_Weight_Quantization.h"
+#include "Timers.h"
+#include "test_support.h"
+
+namespace {
+
+const std::string Stamp = "20261206_1407_";  // the fixed clock below
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::stringstream in(line);
+    for (std::string f; std::getline(in, f, ',');) fields.push_back(f);
+    return fields;
+}
+
+bool Exists(const std::string& path) {
+    struct stat s;
+    return stat(path.c_str(), &s) == 0;
+}
+
+struct Output_Files : ::testing::Test {
+    Output_Files() {
+        Reset_Design_Program();
+        Timers_Set_Clock([] {
+            Clock_Reading c;
+            c.year = 2026, c.month = 12, c.day = 6, c.hour = 14, c.minute = 7, c.second = 59;
+            return c;
+        });
+        for (const char* base : {"Filter_Weights.csv", "Frequency_Response.csv", "Hex_Weights.csv"})
+            std::remove((Stamp + base).c_str());
+    }
+    ~Output_Files() override { Timers_Set_Clock({}); }
+    void hand_design(int type, int N, const std::vector<double>& taps, int density = 16) {
+        Set_Up_Design(type, N, density, {{0.0, 0.5, 1.0, 1.0}});
+        for (std::size_t k = 0; k < taps.size(); ++k) Filter_Weights(static_cast<int>(k) + 1) = taps[k];
+        KALTAP_Filter_Weights_Valid = true;
+    }
+    Console_Capture console;
+};
+
+struct Case {
+    int type, N;
+    std::vector<Band> bands;
+};
+
+class Weights_File : public Output_Files, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(Weights_File, HoldsTheFullImpulseResponseWithItsSymmetry) {
+    const Case& c = GetParam();
+    Set_Up_Design(c.type, c.N, 16, c.bands);
+    KALTAP_Design();
+    Filter_Weights(2) = 5e-13;  // noise-sized tap: written and kept as zero
+    KALTAP_Write_CSV();
+    EXPECT_EQ(Filter_Weights(2), 0.0);
+    const auto lines = Read_Lines(Stamp + "Filter_Weights.csv");
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(c.N) + 1);
+    EXPECT_EQ(lines[0], "i,Weight");
+    const std::vector<double> h = Full_Impulse_Response();
+    std::vector<double> written;
+    for (int i = 1; i <= c.N; ++i) {
+        const auto f = Fields(lines[i]);
+        ASSERT_EQ(f.size(), 2u);
+        EXPECT_EQ(std::stoi(f[0]), i);
+        written.push_back(std::stod(f[1]));
+        EXPECT_EQ(written.back(), h[i - 1]) << "tap " << i;  // full precision
+    }
+    const double sign = c.type == 1 ? 1.0 : -1.0;
+    for (int i = 1; i <= c.N; ++i) EXPECT_EQ(written[c.N - i], sign * written[i - 1]) << "tap " << i;
+    EXPECT_EQ(written[1], 0.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Weights_File,
+                         ::testing::Values(Case{1, 31, {{0, 0.1, 1, 1}, {0.2, 0.5, 0, 1}}},
+                                           Case{3, 31, {{0.05, 0.45, 1, 1}}}, Case{2, 32, {{0, 0.5, 1, 1}}}));
+
+TEST_F(Output_Files, ResponseFileSpansZeroToHalfAndIsFlooredAtMinus100dB) {
+    // h = 1/4, 1/2, 1/4: A(f) = cos^2(pi f), with a null at f = 0.5.
+    hand_design(1, 3, {0.25, 0.5}, 16);
+    KALTAP_Frequency_Response_CSV();
+    const auto lines = Read_Lines(Stamp + "Frequency_Response.csv");
+    ASSERT_EQ(lines.size(), 1u + 49u);
+    EXPECT_EQ(lines[0], "Frequency,Response (dB)");
+    for (int i = 1; i <= 49; ++i) {
+        const auto f = Fields(lines[i]);
+        ASSERT_EQ(f.size(), 2u);
+        const double freq = std::stod(f[0]), dB = std::stod(f[1]);
+        EXPECT_EQ(freq, (i - 1) / 96.0);
+        const double a = std::cos(M_PI * freq) * std::cos(M_PI * freq);
+        EXPECT_NEAR(dB, std::max(20 * std::log10(a), -100.0), 1e-9) << "f = " << freq;
+    }
+    EXPECT_EQ(std::stod(Fields(lines[49])[1]), -100.0);
+}
+
+class Hex_File : public Output_Files, public ::testing::WithParamInterface<int> {};
+
+TEST_P(Hex_File, ShowsScaleFactorAndMirroredTapsInDecimalAndHex) {
+    const int type = GetParam();  // 1 symmetric, 3 antisymmetric (zero centre tap)
+    hand_design(type, 5, type == 1 ? std::vector<double>{-0.25, 0.1, 0.5} : std::vector<double>{-0.25, 0.5, 0.0});
+    KALTAP_Bits = 16;
+    KALTAP_Quantizer();
+    KALTAP_Write_Hex_CSV();
+    const auto lines = Read_Lines(Stamp + "Hex_Weights.csv");
+    ASSERT_EQ(lines.size(), 3u + 5u);
+    EXPECT_EQ(lines[0], "Order, Number of Bits, Scale Factor, Scale Factor (HEX)");
+    EXPECT_EQ(lines[1], "     5,    16,  65534.000000000000000,'000000000000FFFE");
+    EXPECT_EQ(lines[2], "N, Weight, Rounded Weight, Scaled Weight, Scaled Weight (HEX)");
+    const std::vector<double> h = type == 1 ? std::vector<double>{-0.25, 0.1, 0.5, 0.1, -0.25}
+                                            : std::vector<double>{-0.25, 0.5, 0.0, -0.5, 0.25};
+    const std::vector<long long> q = type == 1 ? std::vector<long long>{-16384, 6553, 32767, 6553, -16384}
+                                               : std::vector<long long>{-16384, 32767, 0, -32767, 16384};
+    for (int n = 1; n <= 5; ++n) {
+        const auto f = Fields(lines[n + 2]);
+        ASSERT_EQ(f.size(), 5u) << lines[n + 2];
+        EXPECT_EQ(f[0].size(), 6u);
+        EXPECT_EQ(f[1].size(), 23u);
+        EXPECT_EQ(f[2].size(), 23u);
+        EXPECT_EQ(f[3].size(), 15u);
+        EXPECT_EQ(std::stoi(f[0]), n);
+        EXPECT_EQ(std::stod(f[1]), h[n - 1]);
+        EXPECT_NEAR(std::stod(f[2]), q[n - 1] / 65534.0, 1e-15);
+        EXPECT_EQ(std::stoll(f[3]), q[n - 1]);
+        ASSERT_EQ(f[4].size(), 17u);
+        EXPECT_EQ(f[4][0], '\'');
+        EXPECT_EQ(static_cast<long long>(std::stoull(f[4].substr(1), nullptr, 16)), q[n - 1]);
+    }
+    EXPECT_EQ(Fields(lines[3])[4], "'FFFFFFFFFFFFC000");
+}
+
+INSTANTIATE_TEST_SUITE_P(Symmetries, Hex_File, ::testing::Values(1, 3));
+
+TEST_F(Output_Files, LaterFileOfTheSameMinuteReplacesTheEarlier) {
+    hand_design(1, 5, {0.1, 0.2, 0.3});
+    KALTAP_Write_CSV();
+    Filter_Weights(1) = 0.125;
+    KALTAP_Write_CSV();
+    const auto lines = Read_Lines(Stamp + "Filter_Weights.csv");
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(std::stod(Fields(lines[1])[1]), 0.125);
+}
+
+struct Refusal {
+    const char* name;
+    void (*prepare)();
+    void (*writer)();
+    const char* file;
+    const char* message;  // on the console
+};
+
+class Refusals : public Output_Files, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(Refusals, StopBeforeCreatingAFile) {
+    const Refusal& r = GetParam();
+    hand_design(1, 5, {0.1, 0.2, 0.3});
+    r.prepare();
+    console.lines.clear();
+    EXPECT_TRUE(Stops(r.writer));
+    EXPECT_TRUE(console.contains(r.message));
+    EXPECT_FALSE(Exists(Stamp + r.file));
+    EXPECT_EQ(DYNLUN_Count, 0);
+}
+
+void Invalidate() { KALTAP_Filter_Weights_Valid = false; }
+void Nothing() {}
+void Bad_Case() { PMC_DCT_Type = 7; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, Refusals,
+    ::testing::Values(
+        Refusal{"weights", Invalidate, KALTAP_Write_CSV, "Filter_Weights.csv",
+                "###Error in KALTAP_Write_CSV, called with KALTAP_Filter_Weights_Valid==.FALSE."},
+        Refusal{"case", Bad_Case, KALTAP_Write_CSV, "Filter_Weights.csv",
+                "###Error in KALTAAP_Write_CSV, PMC_DCT_Type: 7"},
+        Refusal{"response", Invalidate, KALTAP_Frequency_Response_CSV, "Frequency_Response.csv",
+                "###Error in KALTAP_Frequency_Response_CSV, called with KALTAP_Filter_Weights_Valid==.FALSE."},
+        Refusal{"hex", Nothing, KALTAP_Write_Hex_CSV, "Hex_Weights.csv",
+                "###Error in KALTAP_Write_Hex_CSV, called with Weights_Quantized==.FALSE."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class Uncreatable : public Output_Files, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(Uncreatable, FileReportsAnErrorAndStops) {
+    const Refusal& r = GetParam();
+    hand_design(1, 5, {0.1, 0.2, 0.3});
+    KALTAP_Bits = 16;
+    KALTAP_Quantizer();
+    const std::string blocked = Stamp + r.file;  // a directory of the file's name
+    ASSERT_EQ(mkdir(blocked.c_str(), 0755), 0);
+    EXPECT_TRUE(Stops(r.writer));
+    rmdir(blocked.c_str());
+    EXPECT_TRUE(console.contains(std::string(r.message) + blocked));
+    EXPECT_EQ(DYNLUN_Count, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writers, Uncreatable,
+    ::testing::Values(Refusal{"weights", Nothing, KALTAP_Write_CSV, "Filter_Weights.csv",
+                              "###Error in KALTAP_Write_CSV, cannot create file "},
+                      Refusal{"response", Nothing, KALTAP_Frequency_Response_CSV, "Frequency_Response.csv",
+                              "###Error in KALTAP_Frequency_Response_CSV, cannot create file "},
+                      Refusal{"hex", Nothing, KALTAP_Write_Hex_CSV, "Hex_Weights.csv",
+                              "###Error in KALTAP_Write_Hex_CSV, cannot create file "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(File_Stamp, IsDateUnderscoreHourMinuteUnderscore) {
+    Timers_Set_Clock([] {
+        Clock_Reading c;
+        c.year = 1999, c.month = 1, c.day = 2, c.hour = 3, c.minute = 4, c.second = 5;
+        return c;
+    });
+    EXPECT_EQ(KALTAP_File_Stamp(), "19990102_0304_");
+    Timers_Set_Clock({});
+}
+
+}  // namespace
