@@ -39,10 +39,15 @@ void RUN_LOG_open(const std::string& file_name, const std::string& title) {
     std::string date, time;
     date_and_time(date, time);
     std::string name = RUN_LOG_File_Name(file_name, date, time);
+    const int previous_unit = Run_Log_Unit;
     Run_Log_Unit = DYNLUN_Allocate(Run_Log_First_Unit);
     int status = UNIT_Open(Run_Log_Unit, name, UNIT_Mode::Write);
     if (status != UNIT_OK) {
         UNIT_Write(UNIT_Console, "###Error in RUN_LOG_open " + FMT_Free(status) + " opening " + name);
+        // The unit never held a file: hand it back, and keep the log that was
+        // current so no later line is written to a unit that is not a log.
+        DYNLUN_Release(Run_Log_Unit);
+        Run_Log_Unit = previous_unit;
         KALTAP_Stop(" ");
     }
     std::string t = FMT_Trim_Right(title);
@@ -59,4 +64,9 @@ void RUN_LOG_write(const std::string& text) {
     if (Run_Log_Unit != 0) UNIT_Flush(Run_Log_Unit);
 }
 
-void RUN_LOG_close() { DYNLUN_close(Run_Log_Unit); }
+void RUN_LOG_close() {
+    DYNLUN_close(Run_Log_Unit);
+    // The closed unit number goes back to the allocator and may soon carry an
+    // output file; with no current log, later log lines reach only the console.
+    Run_Log_Unit = 0;
+}

@@ -16,9 +16,11 @@ extern int Run_Log_Echo;  // 0: echo every log line to the console
 std::string RUN_LOG_File_Name(const std::string& file_name, const std::string& date, const std::string& time);
 
 // Open a new log (the previous one stays open) and write its title line (or
-// "Begin run") and its date line. A file that cannot be opened stops the run.
+// "Begin run") and its date line. A file that cannot be opened stops the run
+// after an error line; the log that was current before stays current.
 void RUN_LOG_open(const std::string& file_name = std::string(), const std::string& title = std::string());
 // Append one line (trailing blanks removed), echo it, flush.
 void RUN_LOG_write(const std::string& text);
-// Close the current log's unit.
+// Close the current log's unit; afterwards there is no current log
+// (Run_Log_Unit is 0) until the next RUN_LOG_open.
 void RUN_LOG_close();

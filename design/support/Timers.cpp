@@ -46,13 +46,18 @@ Clock_Reading Timers_Now() { return clock_override() ? clock_override()() : syst
 void Timers_Set_Clock(std::function<Clock_Reading()> clock) { clock_override() = std::move(clock); }
 
 int Days_Between(const int date1[3], const int date2[3]) {
+    // A month outside 1..12 is no calendar date (a stopwatch that was never
+    // started holds zeros): there is nothing to walk over.
+    if (date1[1] < 1 || date1[1] > 12 || date2[1] < 1 || date2[1] > 12) return 0;
+    // A date2 before date1 (the clock was set back) counts negative, so the
+    // elapsed time stays the true difference instead of a runaway walk.
+    if (date2[0] < date1[0] || (date2[0] == date1[0] && date2[1] < date1[1]))
+        return -Days_Between(date2, date1);
     int n = date2[2] - date1[2];
     int year = date1[0], month = date1[1];
-    if (year == date2[0] && month == date2[1]) return n;
     int sum = 0;
-    // Step month by month; a date2 before date1 would never be reached, so the
-    // walk is bounded by the year of date2.
-    while (!(year == date2[0] && month == date2[1]) && year <= date2[0]) {
+    // Step month by month from date1's month to date2's, adding each length.
+    while (!(year == date2[0] && month == date2[1])) {
         int length = Days_In_Month[month - 1];
         if (month == 2 && leap_year(year)) length += 1;
         sum += length;
@@ -85,8 +90,10 @@ double Timer(int action) {
     }
     if (action >= 1 && action <= 10) {
         int k = action - 1;
+        // A stopwatch that was never started has no start to measure from.
+        if (Timer_Start_Date[k][1] == 0) return 0.0;
         return (now - Timer_Start_Seconds[k]) + Days_Between(Timer_Start_Date[k], today) * 86400.0;
     }
-    UNIT_Write(UNIT_Console, "####Timer called with action flag out of range:" + FMT_Free(action));
+    UNIT_Write(UNIT_Console, "####Timer called with action flag out of range: " + FMT_Free(action));
     return 0.0;
 }

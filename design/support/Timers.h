@@ -24,9 +24,11 @@ Clock_Reading Timers_Now();
 void Timers_Set_Clock(std::function<Clock_Reading()> clock);
 
 // action 0: start all ten stopwatches, -k: start stopwatch k (both return the
-// seconds since midnight); k = 1..10: seconds elapsed on stopwatch k; any other
-// action writes "####Timer called with action flag out of range:" and gives 0.
+// seconds since midnight); k = 1..10: seconds elapsed on stopwatch k (0 for a
+// stopwatch never started); any other action writes "####Timer called with
+// action flag out of range:" and the action to the console and gives 0.
 double Timer(int action);
 
-// Whole days from date1 to date2 (each year, month, day; date2 not earlier).
+// Whole days from date1 to date2 (each year, month, day); negative when date2
+// is earlier; 0 when either month is outside 1..12.
 int Days_Between(const int date1[3], const int date2[3]);

@@ -1,11 +1,14 @@
 #include "Unit_IO.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <map>
+
+#include <unistd.h>
 
 namespace {
 
@@ -13,6 +16,8 @@ struct Unit_Entry {
     bool window = false;
     std::FILE* file = nullptr;
     std::string name;
+    bool writing = false;            // opened with Write or Append
+    bool truncate_on_write = false;  // rewound: the next line starts the file anew
 };
 
 std::map<int, Unit_Entry>& unit_table() {
@@ -95,11 +100,15 @@ int UNIT_Open(int unit, const std::string& file_name, UNIT_Mode mode) {
     Unit_Entry e;
     e.file = fp;
     e.name = file_name;
+    e.writing = mode != UNIT_Mode::Read;
     unit_table()[unit] = e;
     return UNIT_OK;
 }
 
 int UNIT_Open_Window(int& unit, const std::string& window_name, const std::string& access) {
+    // A file open on the unit keeps it; replacing the entry would lose the file.
+    auto it = unit_table().find(unit);
+    if (UNIT_Is_Console(unit) || (it != unit_table().end() && it->second.file)) return UNIT_Already_Open;
     if (hooks().open_window) hooks().open_window(unit, window_name, access);
     if (unit == UNIT_Automatic) return UNIT_Open_Failed;  // nobody handed out a number
     Unit_Entry e;
@@ -128,9 +137,18 @@ int UNIT_Write(int unit, const std::string& line) {
         return UNIT_OK;
     }
     if (it == unit_table().end()) return UNIT_Not_Open;
-    std::FILE* fp = it->second.file;
-    std::fwrite(line.data(), 1, line.size(), fp);
-    std::fputc('\n', fp);
+    Unit_Entry& e = it->second;
+    if (!e.writing) return UNIT_Write_Error;
+    std::FILE* fp = e.file;
+    if (e.truncate_on_write) {
+        // As for a sequential file: writing after a rewind ends the file at the
+        // new line, so no old text is left behind it.
+        e.truncate_on_write = false;
+        std::fflush(fp);
+        if (ftruncate(fileno(fp), 0) != 0) return UNIT_Write_Error;
+    }
+    if (std::fwrite(line.data(), 1, line.size(), fp) != line.size() || std::fputc('\n', fp) == EOF)
+        return UNIT_Write_Error;
     return UNIT_OK;
 }
 
@@ -164,7 +182,10 @@ int UNIT_Read_Items(int unit, std::vector<std::string>& items) {
 int UNIT_Rewind(int unit) {
     auto it = unit_table().find(unit);
     if (it == unit_table().end()) return UNIT_Is_Console(unit) ? UNIT_OK : UNIT_Not_Open;
-    if (it->second.file) std::rewind(it->second.file);
+    if (it->second.file) {
+        std::rewind(it->second.file);
+        if (it->second.writing) it->second.truncate_on_write = true;
+    }
     return UNIT_OK;
 }
 
@@ -256,6 +277,8 @@ bool UNIT_Parse_Real(const std::string& item, double& value) {
     errno = 0;
     double v = std::strtod(s.c_str(), &end);
     if (end == s.c_str() || *end != '\0') return false;
+    // A magnitude beyond the double range is no usable number.
+    if (errno == ERANGE && std::fabs(v) > 1.0) return false;
     value = v;
     return true;
 }

@@ -29,6 +29,7 @@ constexpr int UNIT_Not_Open = 1;
 constexpr int UNIT_Open_Failed = 2;
 constexpr int UNIT_Already_Open = 3;
 constexpr int UNIT_Read_Error = 4;
+constexpr int UNIT_Write_Error = 5;
 constexpr int UNIT_Line_Too_Long = -3;
 
 // Hooks of the window layer. Any of them may be empty.
@@ -64,7 +65,8 @@ bool UNIT_Is_Console(int unit);
 int UNIT_Open(int unit, const std::string& file_name, UNIT_Mode mode);
 
 // Open a window unit through the window layer; `unit` may be UNIT_Automatic,
-// in which case the window layer's automatic number is stored back.
+// in which case the window layer's automatic number is stored back. A console
+// unit or a unit with an open file gives UNIT_Already_Open.
 int UNIT_Open_Window(int& unit, const std::string& window_name, const std::string& access);
 
 // True when `unit` is a console unit, an open window or an open file.
@@ -73,7 +75,8 @@ bool UNIT_Is_Open(int unit);
 // Name of the file open on `unit` ("" for windows and closed units).
 std::string UNIT_File_Name(int unit);
 
-// Write one line (a line end is appended). Returns UNIT_OK or UNIT_Not_Open.
+// Write one line (a line end is appended). Returns UNIT_OK, UNIT_Not_Open, or
+// UNIT_Write_Error (a file opened for reading, or the write failed).
 int UNIT_Write(int unit, const std::string& line);
 
 // Read the next line without its line end. Returns UNIT_OK, UNIT_End_Of_File
@@ -83,6 +86,8 @@ int UNIT_Read_Line(int unit, std::string& line);
 // Read the next line and split it into free-format items (see below).
 int UNIT_Read_Items(int unit, std::vector<std::string>& items);
 
+// Back to the first line. On a file opened for writing, the next line written
+// replaces the whole old content (the file ends after it).
 int UNIT_Rewind(int unit);
 int UNIT_Flush(int unit);
 // Close a file or window unit. Console units are never closed.
@@ -98,6 +103,7 @@ std::vector<std::string> UNIT_Free_Format_Items(const std::string& line);
 
 // Parse a whole item as an integer / a real (leading and trailing blanks
 // allowed; a real may be written as an integer or with an exponent E or D).
+// Values outside the type's range do not parse.
 bool UNIT_Parse_Integer(const std::string& item, long long& value);
 bool UNIT_Parse_Real(const std::string& item, double& value);
 

@@ -1,0 +1,81 @@
+# kaltap: build, test, run and benchmark on Debian 12.
+#
+#   make deps    install the Debian packages the build needs (only what is missing)
+#   make build   configure and build the Release build in build/
+#   make test    both builds (Release and sanitizer) and their whole test suites
+#   make run     start the program
+#   make bench   run the benchmark programs
+#   make clean   remove the build folders
+
+SHELL := /bin/bash
+.SHELLFLAGS := -eu -o pipefail -c
+
+PACKAGES := cmake g++ make qtbase5-dev libqwt-qt5-dev libgtest-dev libbenchmark-dev xvfb xauth
+NPROC := $(shell nproc 2>/dev/null || echo 2)
+BUILD_DIR := build
+ASAN_DIR := build-asan
+# apt-get needs root; use sudo when run as another user.
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps build test run bench clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  if ! dpkg-query -W -f='$${Status}' "$$p" 2>/dev/null | grep -q "install ok installed"; then \
+	    missing="$$missing $$p"; \
+	  fi; \
+	done; \
+	if [ -z "$$missing" ]; then \
+	  echo "All required packages are installed."; \
+	else \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update; \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD_DIR) -j$(NPROC)
+
+# Both suites always run; the target fails when either has a failing test.
+test: build
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALTAP_SANITIZE=ON -DKALTAP_BUILD_BENCH=OFF
+	cmake --build $(ASAN_DIR) -j$(NPROC)
+	@status=0; \
+	echo "=== Release build tests ==="; \
+	ctest --test-dir $(BUILD_DIR) --output-on-failure || status=1; \
+	echo "=== Sanitizer build tests ==="; \
+	ctest --test-dir $(ASAN_DIR) --output-on-failure || status=1; \
+	exit $$status
+
+# The window program is started when it has been built; without a display it
+# runs under a virtual X server.
+run: build
+	@if [ -x $(BUILD_DIR)/kaltap ]; then \
+	  if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ] || ! command -v xvfb-run >/dev/null; then \
+	    exec ./$(BUILD_DIR)/kaltap; \
+	  else \
+	    echo "No display found: starting kaltap under a virtual X server (xvfb-run)."; \
+	    exec xvfb-run -a ./$(BUILD_DIR)/kaltap; \
+	  fi; \
+	else \
+	  echo "kaltap is not yet runnable: the window program is still being built."; \
+	  echo "Only the design library and its tests exist so far (see 'make test')."; \
+	fi
+
+bench: build
+	@found=0; \
+	if [ -d $(BUILD_DIR)/bench ]; then \
+	  while IFS= read -r b; do \
+	    found=1; \
+	    echo "=== $$b ==="; \
+	    "$$b" </dev/null; \
+	  done < <(find $(BUILD_DIR)/bench -maxdepth 1 -type f -perm -u+x | sort); \
+	fi; \
+	if [ "$$found" = 0 ]; then echo "No benchmark programs have been built yet."; fi
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)
