@@ -102,6 +102,56 @@ KALTAP_SIMD_CLONES void KALTAP_Fast_Sin_Ramp(int first, double offset, double st
     ramp<false>(first, offset, step, y, n);
 }
 
+double KALTAP_Fast_Trig_Sum(double step, int m, double offset, const double* weights, double start, bool cosine) {
+    double terms[KALTAP_Trig_Block];
+    double sum = start;
+    for (int first = 1; first <= m; first += KALTAP_Trig_Block) {
+        const int count = m - first + 1 < KALTAP_Trig_Block ? m - first + 1 : KALTAP_Trig_Block;
+        if (cosine)
+            KALTAP_Fast_Cos_Ramp(first, offset, step, terms, count);
+        else
+            KALTAP_Fast_Sin_Ramp(first, offset, step, terms, count);
+        const double* w = weights + (first - 1);
+        for (int k = 0; k < count; ++k) sum = sum + terms[k] * w[k];
+    }
+    return sum;
+}
+
+namespace {
+
+// Eight sums in two four-lane vectors; lane l runs exactly the operations of
+// the single sum with step steps[l].
+template <bool Cosine>
+KALTAP_INLINE void eight_sums(const double* steps, int m, double offset, const double* weights, double start,
+                              double* sums) {
+    const v4d step0 = simd_load(steps), step1 = simd_load(steps + 4);
+    v4d sum0 = {start, start, start, start}, sum1 = sum0;
+    for (int i = 1; i <= m; ++i) {
+        const double t = static_cast<double>(i) + offset;
+        const double w = weights[i - 1];
+        const v4d arg0 = t * step0, arg1 = t * step1;
+        const v4d term0 = Cosine ? cos_kernel(arg0) : sin_kernel(arg0);
+        const v4d term1 = Cosine ? cos_kernel(arg1) : sin_kernel(arg1);
+        sum0 = sum0 + term0 * w;
+        sum1 = sum1 + term1 * w;
+    }
+    simd_store(sums, sum0);
+    simd_store(sums + 4, sum1);
+}
+
+}  // namespace
+
+KALTAP_SIMD_CLONES void KALTAP_Fast_Trig_Sums(const double* steps, int count, int m, double offset,
+                                              const double* weights, double start, bool cosine, double* sums) {
+    double padded_steps[KALTAP_Sums_At_Once] = {0.0}, padded_sums[KALTAP_Sums_At_Once];
+    for (int l = 0; l < count && l < KALTAP_Sums_At_Once; ++l) padded_steps[l] = steps[l];
+    if (cosine)
+        eight_sums<true>(padded_steps, m, offset, weights, start, padded_sums);
+    else
+        eight_sums<false>(padded_steps, m, offset, weights, start, padded_sums);
+    for (int l = 0; l < count && l < KALTAP_Sums_At_Once; ++l) sums[l] = padded_sums[l];
+}
+
 KALTAP_SIMD_CLONES double KALTAP_Dot(const double* c, const double* w, int n) {
     v4d acc = {0.0, 0.0, 0.0, 0.0};
     int i = 0;

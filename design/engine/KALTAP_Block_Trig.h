@@ -33,6 +33,18 @@ double KALTAP_Fast_Sin(double x);
 void KALTAP_Fast_Cos_Ramp(int first, double offset, double step, double* y, int n);
 void KALTAP_Fast_Sin_Ramp(int first, double offset, double step, double* y, int n);
 
+// Trigonometric sums with weights, accumulated in increasing i:
+//   start + sum_{i=1..m} T((i + offset) * step) * weights[i-1],  T = cos or sin,
+// each term added to the running sum in turn (sum = sum + T*w), T from the
+// fast kernel with the argument formed as in the ramps.
+// KALTAP_Fast_Trig_Sum gives one sum; KALTAP_Fast_Trig_Sums gives up to
+// KALTAP_Sums_At_Once of them for different steps at once (vectorised across
+// the steps), each equal bit for bit to the single sum with its step.
+constexpr int KALTAP_Sums_At_Once = 8;
+double KALTAP_Fast_Trig_Sum(double step, int m, double offset, const double* weights, double start, bool cosine);
+void KALTAP_Fast_Trig_Sums(const double* steps, int count, int m, double offset, const double* weights,
+                           double start, bool cosine, double* sums);
+
 // Sum of c[i] * w[i], i = 0..n-1, accumulated in four interleaved partial sums
 // (i mod 4) that are added at the end as ((s0 + s1) + (s2 + s3)). The order is
 // fixed, so the result does not depend on the instruction set or on threads.

@@ -26,39 +26,38 @@ void reverse_taps(const Array1<double>& w, int m, std::vector<double>& reversed)
     for (int i = 1; i <= m; ++i) reversed[i - 1] = w(m + 1 - i);
 }
 
-double response_with(double f, const Array1<double>& w, int N, bool symmetric, const double* reversed) {
-    const int m = N / 2;
-    const int o = N % 2;
-    const double s = (o - 1) / 2.0;
-    double c = o ? 0.5 * w(m + 1) : 0.0;
-    const double step = Two_Pi * f;
-    double terms[KALTAP_Trig_Block];
-    for (int first = 1; first <= m; first += KALTAP_Trig_Block) {
-        int count = m - first + 1 < KALTAP_Trig_Block ? m - first + 1 : KALTAP_Trig_Block;
-        if (symmetric)
-            KALTAP_Fast_Cos_Ramp(first, s, step, terms, count);
-        else
-            KALTAP_Fast_Sin_Ramp(first, s, step, terms, count);
-        c = c + KALTAP_Dot(terms, reversed + (first - 1), count);
-    }
-    return 2.0 * c;
-}
+// The centre tap's share of the sum (odd lengths) and the phase offset s.
+double centre_term(const Array1<double>& w, int N) { return N % 2 ? 0.5 * w(N / 2 + 1) : 0.0; }
+double phase_offset(int N) { return (N % 2 - 1) / 2.0; }
 
 }  // namespace
 
 double KALTAP_Amplitude_Response(double f, const Array1<double>& w, int N, bool symmetric) {
     thread_local std::vector<double> reversed;
-    reverse_taps(w, N / 2, reversed);
-    return response_with(f, w, N, symmetric, reversed.data());
+    const int m = N / 2;
+    reverse_taps(w, m, reversed);
+    return 2.0 * KALTAP_Fast_Trig_Sum(Two_Pi * f, m, phase_offset(N), reversed.data(), centre_term(w, N),
+                                      symmetric);
 }
 
 void KALTAP_Amplitude_Response_Many(const double* f, int count, const Array1<double>& w, int N,
                                     bool symmetric, double* result) {
     std::vector<double> reversed;
-    reverse_taps(w, N / 2, reversed);
-    const int grain = N > 64 ? 16 : 4096;
-    KALTAP_Parallel_For(0, count - 1, grain, [&](int lo, int hi) {
-        for (int i = lo; i <= hi; ++i) result[i] = response_with(f[i], w, N, symmetric, reversed.data());
+    const int m = N / 2;
+    reverse_taps(w, m, reversed);
+    const double offset = phase_offset(N), start = centre_term(w, N);
+    const int groups = (count + KALTAP_Sums_At_Once - 1) / KALTAP_Sums_At_Once;
+    // Enough work per thread to outweigh handing half of it to the other core.
+    const int grain = m >= 256 ? 2 : 1 + 4096 / (m + 1);
+    KALTAP_Parallel_For(0, groups - 1, grain, [&](int lo, int hi) {
+        double steps[KALTAP_Sums_At_Once], sums[KALTAP_Sums_At_Once];
+        for (int g = lo; g <= hi; ++g) {
+            const int first = g * KALTAP_Sums_At_Once;
+            const int n = count - first < KALTAP_Sums_At_Once ? count - first : KALTAP_Sums_At_Once;
+            for (int l = 0; l < n; ++l) steps[l] = Two_Pi * f[first + l];
+            KALTAP_Fast_Trig_Sums(steps, n, m, offset, reversed.data(), start, symmetric, sums);
+            for (int l = 0; l < n; ++l) result[first + l] = 2.0 * sums[l];
+        }
     });
 }
 
