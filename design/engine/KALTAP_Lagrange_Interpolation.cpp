@@ -38,6 +38,7 @@ double weight_of_one(const double* X, int k, int m, int jet) {
     return 1.0 / D;
 }
 
+
 }  // namespace
 
 void KALTAP_Barycentric_Weights(int m, int jet) {
@@ -50,14 +51,19 @@ void KALTAP_Barycentric_Weights(int m, int jet) {
     for (int k = 4 * groups + 1; k <= m; ++k) AD[k - 1] = weight_of_one(X, k, m, jet);
 }
 
-KALTAP_SIMD_CLONES double KALTAP_Interpolate_At_Cosine(double xf, int m) {
+namespace {
+
+// Partial sums over points j0..j1-1 (zero-based): num = sum c*Y, den = sum c,
+// each in four interleaved lanes added as ((l0 + l1) + (l2 + l3)). Returns the
+// first j in the range with |xf - X(j)| < 1e-10, or -1.
+KALTAP_SIMD_CLONES int partial_sums(double xf, int j0, int j1, double& num_out, double& den_out) {
     const double* X = Extremal_Cosine.at(1);
     const double* Y = Extremal_Value.at(1);
     const double* AD = Barycentric_Weight.at(1);
     v4d num = {0.0, 0.0, 0.0, 0.0}, den = num;
     v4l near = {0, 0, 0, 0};
-    int j = 0;
-    for (; j + 4 <= m; j += 4) {
+    int j = j0;
+    for (; j + 4 <= j1; j += 4) {
         v4d diff = xf - simd_load(X + j);
         near |= simd_abs(diff) < Coincidence;
         v4d c = simd_load(AD + j) / diff;
@@ -65,22 +71,68 @@ KALTAP_SIMD_CLONES double KALTAP_Interpolate_At_Cosine(double xf, int m) {
         den += c;
     }
     bool any_near = near[0] | near[1] | near[2] | near[3];
-    if (!any_near) {
-        for (int k = j; k < m; ++k)
-            if (std::fabs(xf - X[k]) < Coincidence) any_near = true;
-    }
+    for (int k = j; k < j1 && !any_near; ++k)
+        if (std::fabs(xf - X[k]) < Coincidence) any_near = true;
     if (any_near) {
-        for (int k = 0; k < m; ++k)
-            if (std::fabs(xf - X[k]) < Coincidence) return Y[k];
+        for (int k = j0; k < j1; ++k)
+            if (std::fabs(xf - X[k]) < Coincidence) return k;
     }
     double n[4] = {num[0], num[1], num[2], num[3]};
     double d[4] = {den[0], den[1], den[2], den[3]};
-    for (int k = 0; j < m; ++j, ++k) {
+    for (int k = 0; j < j1; ++j, ++k) {
         double c = AD[j] / (xf - X[j]);
         n[k] += c * Y[j];
         d[k] += c;
     }
-    return ((n[0] + n[1]) + (n[2] + n[3])) / ((d[0] + d[1]) + (d[2] + d[3]));
+    num_out = (n[0] + n[1]) + (n[2] + n[3]);
+    den_out = (d[0] + d[1]) + (d[2] + d[3]);
+    return -1;
+}
+
+// Where the sums of a large set are split in two: the first half holds a
+// multiple of four points.
+int split_point(int m) { return (m / 2) & ~3; }
+
+double combine(const int near[2], const double num[2], const double den[2]) {
+    const double* Y = Extremal_Value.at(1);
+    if (near[0] >= 0) return Y[near[0]];
+    if (near[1] >= 0) return Y[near[1]];
+    return (num[0] + num[1]) / (den[0] + den[1]);
+}
+
+}  // namespace
+
+double KALTAP_Interpolate_At_Cosine(double xf, int m) {
+    double num[2] = {0.0, 0.0}, den[2] = {0.0, 0.0};
+    int near[2] = {-1, -1};
+    if (m < KALTAP_Split_Points) {
+        near[0] = partial_sums(xf, 0, m, num[0], den[0]);
+        return near[0] >= 0 ? Extremal_Value.at(1)[near[0]] : num[0] / den[0];
+    }
+    const int h = split_point(m);
+    near[0] = partial_sums(xf, 0, h, num[0], den[0]);
+    near[1] = partial_sums(xf, h, m, num[1], den[1]);
+    return combine(near, num, den);
+}
+
+double KALTAP_Interpolate_At_Cosine_Parallel(double xf, int m) {
+    if (m < KALTAP_Split_Points || KALTAP_Parallel_Threads() < 2) return KALTAP_Interpolate_At_Cosine(xf, m);
+    struct Halves {
+        double xf;
+        int h, m;
+        double num[2], den[2];
+        int near[2];
+    } halves{xf, split_point(m), m, {0.0, 0.0}, {0.0, 0.0}, {-1, -1}};
+    KALTAP_Parallel_Pair(
+        [](void* p, int part) {
+            auto* x = static_cast<Halves*>(p);
+            if (part == 0)
+                x->near[0] = partial_sums(x->xf, 0, x->h, x->num[0], x->den[0]);
+            else
+                x->near[1] = partial_sums(x->xf, x->h, x->m, x->num[1], x->den[1]);
+        },
+        &halves);
+    return combine(halves.near, halves.num, halves.den);
 }
 
 double KALTAP_Interpolate_At_Frequency(double f, int m) {

@@ -11,8 +11,16 @@ void KALTAP_Barycentric_Weights(int m, int jet);
 
 // Interpolated value at the cosine xf over m points: Y(j) at once when
 // |xf - X(j)| < 1e-10 for some j (the first such j), otherwise
-// sum(c*Y) / sum(c) with c = AD(j) / (xf - X(j)).
+// sum(c*Y) / sum(c) with c = AD(j) / (xf - X(j)), the sums taken in four
+// interleaved lanes (and in two halves for large sets, see below).
 double KALTAP_Interpolate_At_Cosine(double xf, int m);
+
+// Sets of at least this many points are summed in two halves, each in its own
+// four lanes, and the halves added: the same split whichever thread runs it.
+constexpr int KALTAP_Split_Points = 4096;
+
+// The same value, the two halves of a large set computed on both cores.
+double KALTAP_Interpolate_At_Cosine_Parallel(double xf, int m);
 
 // The same at frequency f (xf = cos(2*pi*f)).
 double KALTAP_Interpolate_At_Frequency(double f, int m);

@@ -35,7 +35,7 @@ struct Exchange {
     // G(L): the approximation at grid point L, computed once per pass.
     double G(int L) {
         if (Cached_Pass[L - 1] != Pass_Number) {
-            Cached_Value[L - 1] = KALTAP_Interpolate_At_Cosine(Grid_Cosine[L - 1], NZ);
+            Cached_Value[L - 1] = KALTAP_Interpolate_At_Cosine_Parallel(Grid_Cosine[L - 1], NZ);
             Cached_Pass[L - 1] = Pass_Number;
         }
         return Cached_Value[L - 1];
@@ -243,6 +243,8 @@ void KALTAP_Remez_Prepare_Grid() {
 }
 
 void KALTAP_Remez_Exchange() {
+    // The search hands out one short piece of work per grid point.
+    KALTAP_Busy_Stretch busy;
     Exchange x;
     x.n = Half_Length;
     x.NZ = x.n + 1;

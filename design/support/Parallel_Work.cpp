@@ -1,61 +1,103 @@
 #include "Parallel_Work.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 
 namespace {
 
-// One helper thread that waits for a half range to work on.
+inline void cpu_relax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+// Polling rounds before a waiting thread gives up its core: long enough to
+// catch the next short piece of a busy stretch, short enough not to starve
+// other work when the machine is loaded.
+constexpr int Poll_Rounds = 4000;
+
+using Task = void (*)(void* context, int lo, int hi);
+
+// One helper thread that takes the upper half of a range. Between pieces it
+// sleeps, except inside a busy stretch (KALTAP_Busy_Stretch), where it polls
+// for a while first, because waking a sleeping thread costs far more than the
+// short pieces handed out there. The hand-over uses sequentially consistent
+// atomics: whoever goes to sleep announces it before checking for work, and
+// whoever posts work checks for a sleeper after posting, so no wake-up is lost.
 class Helper {
 public:
     Helper() : thread_([this] { loop(); }) {}
     ~Helper() {
+        quit_.store(true);
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            quit_ = true;
         }
         wake_.notify_all();
         thread_.join();
     }
 
-    void run(const std::function<void(int, int)>* body, int lo, int hi) {
-        {
+    void set_busy(bool busy) { busy_.store(busy); }
+
+    void run(Task task, void* context, int lo, int hi) {
+        task_ = task;
+        context_ = context;
+        lo_ = lo;
+        hi_ = hi;
+        posted_.fetch_add(1);
+        if (helper_sleeping_.load()) {
             std::lock_guard<std::mutex> lock(mutex_);
-            body_ = body;
-            lo_ = lo;
-            hi_ = hi;
-            busy_ = true;
+            wake_.notify_one();
         }
-        wake_.notify_all();
     }
 
     void wait() {
+        const unsigned target = posted_.load();
+        for (int round = 0; round < Poll_Rounds; ++round) {
+            if (finished_.load() == target) return;
+            cpu_relax();
+        }
         std::unique_lock<std::mutex> lock(mutex_);
-        done_.wait(lock, [this] { return !busy_; });
+        caller_sleeping_.store(true);
+        done_.wait(lock, [&] { return finished_.load() == target; });
+        caller_sleeping_.store(false);
     }
 
 private:
     void loop() {
-        std::unique_lock<std::mutex> lock(mutex_);
+        unsigned seen = 0;
         for (;;) {
-            wake_.wait(lock, [this] { return quit_ || busy_; });
-            if (quit_) return;
-            const std::function<void(int, int)>* body = body_;
-            int lo = lo_, hi = hi_;
-            lock.unlock();
-            (*body)(lo, hi);
-            lock.lock();
-            busy_ = false;
-            done_.notify_all();
+            int rounds = 0;
+            while (posted_.load() == seen) {
+                if (quit_.load()) return;
+                if (busy_.load() && rounds++ < Poll_Rounds) {
+                    cpu_relax();
+                    continue;
+                }
+                std::unique_lock<std::mutex> lock(mutex_);
+                helper_sleeping_.store(true);
+                wake_.wait(lock, [&] { return quit_.load() || posted_.load() != seen; });
+                helper_sleeping_.store(false);
+                rounds = 0;
+            }
+            seen = posted_.load();
+            task_(context_, lo_, hi_);
+            finished_.store(seen);
+            if (caller_sleeping_.load()) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                done_.notify_all();
+            }
         }
     }
 
     std::mutex mutex_;
     std::condition_variable wake_, done_;
-    const std::function<void(int, int)>* body_ = nullptr;
+    std::atomic<unsigned> posted_{0}, finished_{0};
+    std::atomic<bool> quit_{false}, busy_{false}, helper_sleeping_{false}, caller_sleeping_{false};
+    Task task_ = nullptr;
+    void* context_ = nullptr;
     int lo_ = 0, hi_ = -1;
-    bool busy_ = false, quit_ = false;
     std::thread thread_;
 };
 
@@ -66,9 +108,40 @@ Helper* helper() {
     return &h;
 }
 
+void run_function(void* context, int lo, int hi) {
+    (*static_cast<const std::function<void(int, int)>*>(context))(lo, hi);
+}
+
 }  // namespace
 
 int KALTAP_Parallel_Threads() { return helper() ? 2 : 1; }
+
+KALTAP_Busy_Stretch::KALTAP_Busy_Stretch() {
+    if (Helper* h = helper()) h->set_busy(true);
+}
+
+KALTAP_Busy_Stretch::~KALTAP_Busy_Stretch() {
+    if (Helper* h = helper()) h->set_busy(false);
+}
+
+void KALTAP_Parallel_Pair(void (*task)(void* context, int part), void* context) {
+    Helper* h = helper();
+    if (!h) {
+        task(context, 0);
+        task(context, 1);
+        return;
+    }
+    struct Pair {
+        void (*task)(void*, int);
+        void* context;
+    } pair{task, context};
+    h->run([](void* p, int, int) {
+        auto* q = static_cast<Pair*>(p);
+        q->task(q->context, 1);
+    }, &pair, 1, 1);
+    task(context, 0);
+    h->wait();
+}
 
 void KALTAP_Parallel_For(int first, int last, int grain, const std::function<void(int, int)>& body) {
     if (last < first) return;
@@ -78,7 +151,7 @@ void KALTAP_Parallel_For(int first, int last, int grain, const std::function<voi
         return;
     }
     int mid = first + (last - first + 1) / 2;
-    h->run(&body, mid, last);
+    h->run(run_function, const_cast<std::function<void(int, int)>*>(&body), mid, last);
     body(first, mid - 1);
     h->wait();
 }

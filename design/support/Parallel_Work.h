@@ -11,5 +11,20 @@
 // shorter than `grain` run on the calling thread alone. The body must not throw.
 void KALTAP_Parallel_For(int first, int last, int grain, const std::function<void(int lo, int hi)>& body);
 
+// Run task(context, 0) on the calling thread and task(context, 1) on the
+// other core at the same time (both in turn on a single core). No allocation:
+// for pieces of work of a few microseconds.
+void KALTAP_Parallel_Pair(void (*task)(void* context, int part), void* context);
+
 // Number of threads the work is split over (1 or 2).
 int KALTAP_Parallel_Threads();
+
+// While an object of this kind lives, the helper thread polls briefly for the
+// next piece of work before it sleeps: for stretches that hand out many short
+// pieces in a row (the exchange's search).
+struct KALTAP_Busy_Stretch {
+    KALTAP_Busy_Stretch();
+    ~KALTAP_Busy_Stretch();
+    KALTAP_Busy_Stretch(const KALTAP_Busy_Stretch&) = delete;
+    KALTAP_Busy_Stretch& operator=(const KALTAP_Busy_Stretch&) = delete;
+};
