@@ -34,7 +34,7 @@ struct Spec {
 };
 
 // Largest weighted error over a fine sampling of the bands (the band edges
-// included), in the terms of the specification.
+// included), in the terms of the filter requirements.
 double largest_weighted_error(const Spec& s, const std::vector<double>& h) {
     const bool symmetric = s.type == 1 || s.type == 4;
     double largest = 0.0;

@@ -1,4 +1,4 @@
-// Specifications at the limits of what the input dialogs accept must never
+// Filter requirements at the limits of what the input dialogs accept must never
 // crash the engine, read outside an array or divide by zero: each one either
 // designs (finite taps, marked valid) or ends in an orderly stop with an
 // error line. The sanitizer build runs this sweep too.

@@ -26,7 +26,7 @@ public:
 // Fresh design-program state: no log, no listed units, quiet exchange.
 void Reset_Design_Program();
 
-// KALTAP_New_Design for the given specification, then the band tables.
+// KALTAP_New_Design for the given filter, then the band tables.
 void Set_Up_Design(int type, int N, int density, const std::vector<Band>& bands);
 
 // Runs fn and returns true when it ended in an orderly stop (text stored).

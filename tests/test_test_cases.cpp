@@ -169,7 +169,7 @@ TEST_F(Test_Case_Run, EndOfConsoleInputDoesNotCutTheRunShort) {
     EXPECT_EQ(log.back(), "Testing Complete.");
 }
 
-// Each case's specification, designed, reproduces the reference values the
+// Each case's filter requirements, designed, reproduces the reference values the
 // run prints for it.
 class Case_Reproduces_Its_Reference : public ::testing::TestWithParam<int> {};
 

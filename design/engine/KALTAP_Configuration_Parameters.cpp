@@ -72,7 +72,7 @@ void KALTAP_Allocate_Arrays() {
     Allocated_Number_of_Weights = Number_of_Weights;
     Allocated_Number_of_Bands = Number_of_Bands;
     Allocated_Grid_Density = Search_Grid_Density;
-    // Sizes never go negative, whatever the caller left in the specification.
+    // Sizes never go negative, whatever the caller left in the filter requirements.
     const int N = Number_of_Weights > 0 ? Number_of_Weights : 0;
     const int bands = Number_of_Bands > 0 ? Number_of_Bands : 0;
     const int density = Search_Grid_Density > 0 ? Search_Grid_Density : 0;

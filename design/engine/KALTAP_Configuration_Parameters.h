@@ -8,7 +8,7 @@
 
 #include "KALTAP_Arrays.h"
 
-// ---- Specification (set by the input paths and the test cases) ----
+// ---- Filter requirements (set by the input paths and the test cases) ----
 extern int Number_of_Weights;    // filter length N, 3..16385 from the dialogs
 extern int Number_of_Bands;      // 1..129; 0 becomes 2 at initialisation
 extern int Search_Grid_Density;  // grid points per extremal frequency; 0 becomes 16

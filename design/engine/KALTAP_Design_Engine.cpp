@@ -42,9 +42,9 @@ std::vector<double> Plain_Desired, Plain_Weight;
     KALTAP_Stop();
 }
 
-// The specification must fit the arrays sized by the last initialisation and
+// The filter requirements must fit the arrays sized by the last initialisation and
 // describe a design the exchange can work on.
-void check_specification() {
+void check_requirements() {
     if (Number_of_Weights < Minimum_Weights)
         design_error("Number_of_Weights = " + FMT_Free(Number_of_Weights) + " is below 3");
     if (Search_Grid_Density < 1)
@@ -57,7 +57,7 @@ void check_specification() {
 }
 
 // The largest weighted error of the final taps over the grid, in the terms of
-// the specification (before the case conversion).
+// the filter requirements (before the case conversion).
 void check_final_taps() {
     const int NGRID = Grid_Size;
     std::vector<double> response(static_cast<std::size_t>(NGRID));
@@ -284,7 +284,7 @@ void KALTAP_Recover_Weights() {
 
 void KALTAP_Design() {
     KALTAP_Derive_Parameters();
-    check_specification();
+    check_requirements();
     KALTAP_Set_Up_Grid();
     if (Grid_Size < Half_Length + 1)
         design_error("the grid of " + FMT_Free(Grid_Size) + " points is too small for " +

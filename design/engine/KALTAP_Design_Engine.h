@@ -1,4 +1,4 @@
-// The design engine: specification in the design state -> equiripple
+// The design engine: filter requirements in the design state -> equiripple
 // linear-phase FIR filter (Parks-McClellan).
 //
 // KALTAP_Design builds the dense grid with the desired response and weight on
@@ -6,7 +6,7 @@
 // Remez exchange and converts the best approximation into Filter_Weights.
 // Preconditions: KALTAP_New_Design has sized the arrays; N, Number_of_Bands,
 // Search_Grid_Density, Type_of_Filter and the band arrays are set.
-// A specification larger than the allocation ends in the storage-problem
+// A design larger than the allocation ends in the storage-problem
 // stop; a count below 3, no band or a density below 1 ends in an
 // "###Error in KALTAP_Design" line and an orderly stop.
 #pragma once

@@ -8,7 +8,7 @@
 
 constexpr int KALTAP_Number_of_Test_Cases = 10;
 
-// Load test case 1..10 into the design state (specification, new-design
+// Load test case 1..10 into the design state (requirements, new-design
 // initialisation, band tables). Any other number writes
 // "####Error in KALTAP_Inputs, option out of range: <n>" to the run log and
 // changes nothing.
