@@ -1,6 +1,9 @@
 #include "KALTAP_Remez_Engine.h"
 
+#include <atomic>
 #include <cmath>
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "Fortran_Format.h"
@@ -18,11 +21,23 @@ constexpr double End_Point_Margin = 1.00001;  // an end point must beat the leve
 
 int Last_Iterations = 0;
 
-// Grid cosines and the per-pass cache of the interpolated approximation.
-std::vector<double> Grid_Cosine;  // index L-1
-std::vector<double> Cached_Value; // G(L) of the current pass
-std::vector<unsigned> Cached_Pass;
-unsigned Pass_Number = 0;
+// Grid cosines and the per-pass cache of the interpolated approximation. The
+// state of point L is Pass_Number*4 + one of the marks below; a state from an
+// earlier pass counts as not computed.
+std::vector<double> Grid_Cosine;   // index L-1
+std::vector<double> Cached_Value;  // G(L) of the current pass
+std::unique_ptr<std::atomic<std::uint64_t>[]> Point_State;
+std::size_t Point_State_Size = 0;
+std::uint64_t Pass_Number = 0;
+constexpr std::uint64_t Computing = 1, Computed = 2;
+
+// Sets from this size get a look-ahead on the other core during each search
+// pass (smaller sets finish a pass faster than the hand-over costs). From
+// KALTAP_Split_Points on, each point's sums are split over both cores instead,
+// which gains more there.
+constexpr int Look_Ahead_Points = 192;
+// Points on each side of a set point that the look-ahead computes.
+constexpr int Look_Ahead_Window = 2;
 
 // Working variables of one exchange, shared by the search and its climbs.
 struct Exchange {
@@ -32,14 +47,33 @@ struct Exchange {
     int J = 0, L = 0, KLOW = 0, KUP = 0, NUT = 1, JCHNGE = 0;
     double COMP = 0.0, Y1 = 0.0;
 
-    // G(L): the approximation at grid point L, computed once per pass.
-    double G(int L) {
-        if (Cached_Pass[L - 1] != Pass_Number) {
-            Cached_Value[L - 1] = KALTAP_Interpolate_At_Cosine_Parallel(Grid_Cosine[L - 1], NZ);
-            Cached_Pass[L - 1] = Pass_Number;
+    // G(L): the approximation at grid point L, computed once per pass by
+    // whichever thread claims it first (the search or the look-ahead).
+    double G(int L) { return G_at(L, NZ, Pass_Number, false); }
+
+    static double G_at(int L, int NZ, std::uint64_t pass, bool look_ahead) {
+        std::atomic<std::uint64_t>& state = Point_State[L - 1];
+        const std::uint64_t base = pass * 4;
+        for (;;) {
+            std::uint64_t s = state.load(std::memory_order_acquire);
+            if (s == base + Computed) return Cached_Value[L - 1];
+            if (s == base + Computing) {
+                if (look_ahead) return 0.0;  // the search has it in hand
+                // The look-ahead is at it: rather than wait, compute the same
+                // value here (same routine, same data) without storing it.
+                return KALTAP_Interpolate_At_Cosine(Grid_Cosine[L - 1], NZ);
+            }
+            if (state.compare_exchange_strong(s, base + Computing, std::memory_order_acq_rel)) {
+                double g = look_ahead || !Whole_Set_Split ? KALTAP_Interpolate_At_Cosine(Grid_Cosine[L - 1], NZ)
+                                                          : KALTAP_Interpolate_At_Cosine_Parallel(Grid_Cosine[L - 1], NZ);
+                Cached_Value[L - 1] = g;
+                state.store(base + Computed, std::memory_order_release);
+                return g;
+            }
         }
-        return Cached_Value[L - 1];
     }
+
+    static bool Whole_Set_Split;
 
     // Signed error at L, rounded to single precision.
     double ERR(int L) {
@@ -78,6 +112,48 @@ struct Exchange {
 
     void search();
     void level(int NITER);
+};
+
+bool Exchange::Whole_Set_Split = true;
+
+// The look-ahead: while the search works on slot J, the other core computes
+// the points next to the set points of slots J+2 onwards, in the order the
+// search will want them (slot J+1 is left to the search, so the two rarely
+// meet on one point). When the look-ahead falls behind it skips ahead. It
+// reads a copy of the set taken at the start of the pass (the search changes
+// a slot's point only while it works on that slot).
+struct Look_Ahead {
+    std::vector<int> set;             // IEXT(1..NZ+1) at the start of the pass, index j-1
+    int NZ = 0;
+    std::uint64_t pass = 0;
+    std::atomic<int> search_slot{0};  // the slot the search works on
+    std::atomic<bool> scanning{false};  // no point has moved yet in this pass
+    std::atomic<bool> stop{false};
+
+    static void run(void* context) { static_cast<Look_Ahead*>(context)->work(); }
+
+    void work() {
+        int J = 1;
+        while (!stop.load(std::memory_order_relaxed)) {
+            const int current = search_slot.load(std::memory_order_relaxed);
+            if (J <= current + 1) J = current + 2;
+            if (J > NZ) break;
+            const int here = set[J - 1];
+            const int above = set[J];  // the next point, or the sentinel
+            const int below = J > 1 ? set[J - 2] : 0;
+            if (scanning.load(std::memory_order_relaxed)) {
+                // A pass in which nothing has moved looks at every point up to the next one.
+                for (int l = here + 1; l < above && !stop.load(std::memory_order_relaxed); ++l)
+                    Exchange::G_at(l, NZ, pass, true);
+            } else {
+                for (int d = 1; d <= Look_Ahead_Window; ++d) {
+                    if (here + d < above) Exchange::G_at(here + d, NZ, pass, true);
+                    if (here - d > below) Exchange::G_at(here - d, NZ, pass, true);
+                }
+            }
+            ++J;
+        }
+    }
 };
 
 // Level the error on the current set: deviation, signs and the values the
@@ -119,7 +195,22 @@ void Exchange::search() {
     KLOW = 0;
     JCHNGE = 0;
     NUT = s;
+
+    Look_Ahead ahead;
+    bool looking_ahead = false;
+    if (NZ >= Look_Ahead_Points && NZ < KALTAP_Split_Points && KALTAP_Parallel_Threads() >= 2) {
+        ahead.set.assign(IEXT.at(1), IEXT.at(1) + NZ + 1);
+        ahead.NZ = NZ;
+        ahead.pass = Pass_Number;
+        ahead.scanning.store(true);
+        Whole_Set_Split = false;  // the other core is busy with the look-ahead
+        looking_ahead = KALTAP_Background_Start(Look_Ahead::run, &ahead);
+    }
     for (J = 1; J <= NZ; ++J) {
+        if (looking_ahead) {
+            ahead.search_slot.store(J, std::memory_order_relaxed);
+            ahead.scanning.store(JCHNGE == 0, std::memory_order_relaxed);
+        }
         KUP = IEXT(J + 1);
         L = IEXT(J) + 1;
         NUT = -NUT;
@@ -166,6 +257,12 @@ void Exchange::search() {
             }
         }
         if (!found) KLOW = IEXT(J);
+    }
+
+    if (looking_ahead) {
+        ahead.stop.store(true);
+        KALTAP_Background_Join();
+        Whole_Set_Split = true;
     }
 
     // End searches: new extrema below or above the current set.
@@ -226,7 +323,12 @@ void KALTAP_Remez_Prepare_Grid() {
     if (static_cast<int>(Grid_Cosine.size()) < NGRID) {
         Grid_Cosine.resize(static_cast<std::size_t>(NGRID));
         Cached_Value.resize(static_cast<std::size_t>(NGRID));
-        Cached_Pass.resize(static_cast<std::size_t>(NGRID));
+    }
+    if (Point_State_Size < static_cast<std::size_t>(NGRID)) {
+        Point_State_Size = static_cast<std::size_t>(NGRID);
+        Point_State.reset(new std::atomic<std::uint64_t>[Point_State_Size]);
+        for (std::size_t i = 0; i < Point_State_Size; ++i) Point_State[i].store(0);
+        Pass_Number = 0;
     }
     std::vector<double> argument(static_cast<std::size_t>(NGRID));
     for (int L = 1; L <= NGRID; ++L) argument[L - 1] = Two_Pi * Grid_Frequency(L);
@@ -237,9 +339,9 @@ void KALTAP_Remez_Prepare_Grid() {
             KALTAP_Cos_Block(argument.data() + first, Grid_Cosine.data() + first, count);
         }
     });
-    // A new grid invalidates every cached value.
-    for (auto& p : Cached_Pass) p = 0;
-    Pass_Number = 0;
+    // A new grid invalidates every cached value: the next pass number has
+    // never been used with it.
+    ++Pass_Number;
 }
 
 void KALTAP_Remez_Exchange() {

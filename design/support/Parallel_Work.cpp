@@ -124,6 +124,26 @@ KALTAP_Busy_Stretch::~KALTAP_Busy_Stretch() {
     if (Helper* h = helper()) h->set_busy(false);
 }
 
+bool KALTAP_Background_Start(void (*task)(void* context), void* context) {
+    Helper* h = helper();
+    if (!h) return false;
+    struct Job {
+        void (*task)(void*);
+        void* context;
+    };
+    static thread_local Job job;
+    job = Job{task, context};
+    h->run([](void* p, int, int) {
+        auto* j = static_cast<Job*>(p);
+        j->task(j->context);
+    }, &job, 0, 0);
+    return true;
+}
+
+void KALTAP_Background_Join() {
+    if (Helper* h = helper()) h->wait();
+}
+
 void KALTAP_Parallel_Pair(void (*task)(void* context, int part), void* context) {
     Helper* h = helper();
     if (!h) {

@@ -16,6 +16,14 @@ void KALTAP_Parallel_For(int first, int last, int grain, const std::function<voi
 // for pieces of work of a few microseconds.
 void KALTAP_Parallel_Pair(void (*task)(void* context, int part), void* context);
 
+// Background work on the other core: KALTAP_Background_Start runs
+// task(context) there and returns at once; KALTAP_Background_Join waits until
+// it has returned. The task must end by itself (the caller signals it through
+// the context). No other parallel routine may be called in between. Returns
+// false, and runs nothing, on a single core.
+bool KALTAP_Background_Start(void (*task)(void* context), void* context);
+void KALTAP_Background_Join();
+
 // Number of threads the work is split over (1 or 2).
 int KALTAP_Parallel_Threads();
 
