@@ -64,16 +64,16 @@ struct Exchange {
                 return KALTAP_Interpolate_At_Cosine(Grid_Cosine[L - 1], NZ);
             }
             if (state.compare_exchange_strong(s, base + Computing, std::memory_order_acq_rel)) {
-                double g = look_ahead || !Whole_Set_Split ? KALTAP_Interpolate_At_Cosine(Grid_Cosine[L - 1], NZ)
-                                                          : KALTAP_Interpolate_At_Cosine_Parallel(Grid_Cosine[L - 1], NZ);
+                // The look-ahead runs only for sets below the split size, where
+                // the parallel form does not fork, so the two never collide.
+                double g = look_ahead ? KALTAP_Interpolate_At_Cosine(Grid_Cosine[L - 1], NZ)
+                                      : KALTAP_Interpolate_At_Cosine_Parallel(Grid_Cosine[L - 1], NZ);
                 Cached_Value[L - 1] = g;
                 state.store(base + Computed, std::memory_order_release);
                 return g;
             }
         }
     }
-
-    static bool Whole_Set_Split;
 
     // Signed error at L, rounded to single precision.
     double ERR(int L) {
@@ -113,8 +113,6 @@ struct Exchange {
     void search();
     void level(int NITER);
 };
-
-bool Exchange::Whole_Set_Split = true;
 
 // The look-ahead: while the search works on slot J, the other core computes
 // the points next to the set points of slots J+2 onwards, in the order the
@@ -203,7 +201,6 @@ void Exchange::search() {
         ahead.NZ = NZ;
         ahead.pass = Pass_Number;
         ahead.scanning.store(true);
-        Whole_Set_Split = false;  // the other core is busy with the look-ahead
         looking_ahead = KALTAP_Background_Start(Look_Ahead::run, &ahead);
     }
     for (J = 1; J <= NZ; ++J) {
@@ -262,7 +259,6 @@ void Exchange::search() {
     if (looking_ahead) {
         ahead.stop.store(true);
         KALTAP_Background_Join();
-        Whole_Set_Split = true;
     }
 
     // End searches: new extrema below or above the current set.

@@ -101,9 +101,11 @@ private:
     std::thread thread_;
 };
 
+std::atomic<bool> single_thread{false};
+
 Helper* helper() {
     static bool many_cores = std::thread::hardware_concurrency() >= 2;
-    if (!many_cores) return nullptr;
+    if (!many_cores || single_thread.load()) return nullptr;
     static Helper h;
     return &h;
 }
@@ -115,6 +117,8 @@ void run_function(void* context, int lo, int hi) {
 }  // namespace
 
 int KALTAP_Parallel_Threads() { return helper() ? 2 : 1; }
+
+void KALTAP_Parallel_Use_One_Thread(bool one) { single_thread.store(one); }
 
 KALTAP_Busy_Stretch::KALTAP_Busy_Stretch() {
     if (Helper* h = helper()) h->set_busy(true);

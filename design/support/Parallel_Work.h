@@ -27,6 +27,11 @@ void KALTAP_Background_Join();
 // Number of threads the work is split over (1 or 2).
 int KALTAP_Parallel_Threads();
 
+// Keep all work on the calling thread (true) or split it again (false); for
+// checking that results do not depend on the number of threads. Call it only
+// while no parallel work is under way.
+void KALTAP_Parallel_Use_One_Thread(bool one);
+
 // While an object of this kind lives, the helper thread polls briefly for the
 // next piece of work before it sleeps: for stretches that hand out many short
 // pieces in a row (the exchange's search).
