@@ -30,6 +30,7 @@ std::unique_ptr<std::atomic<std::uint64_t>[]> Point_State;
 std::size_t Point_State_Size = 0;
 std::uint64_t Pass_Number = 0;
 constexpr std::uint64_t Computing = 1, Computed = 2;
+bool Look_Ahead_Running = false;  // set by the search while the other core looks ahead
 
 // Sets from this size get a look-ahead on the other core during each search
 // pass (smaller sets finish a pass faster than the hand-over costs). From
@@ -49,7 +50,20 @@ struct Exchange {
 
     // G(L): the approximation at grid point L, computed once per pass by
     // whichever thread claims it first (the search or the look-ahead).
-    double G(int L) { return G_at(L, NZ, Pass_Number, false); }
+    double G(int L) {
+        if (!Look_Ahead_Running) {
+            // Only this thread touches the cache: no need to claim points.
+            std::atomic<std::uint64_t>& state = Point_State[L - 1];
+            const std::uint64_t done = Pass_Number * 4 + Computed;
+            if (state.load(std::memory_order_relaxed) == done) return Cached_Value[L - 1];
+            double g = NZ < KALTAP_Split_Points ? KALTAP_Interpolate_At_Cosine(Grid_Cosine[L - 1], NZ)
+                                                : KALTAP_Interpolate_At_Cosine_Parallel(Grid_Cosine[L - 1], NZ);
+            Cached_Value[L - 1] = g;
+            state.store(done, std::memory_order_relaxed);
+            return g;
+        }
+        return G_at(L, NZ, Pass_Number, false);
+    }
 
     static double G_at(int L, int NZ, std::uint64_t pass, bool look_ahead) {
         std::atomic<std::uint64_t>& state = Point_State[L - 1];
@@ -202,6 +216,7 @@ void Exchange::search() {
         ahead.pass = Pass_Number;
         ahead.scanning.store(true);
         looking_ahead = KALTAP_Background_Start(Look_Ahead::run, &ahead);
+        Look_Ahead_Running = looking_ahead;
     }
     for (J = 1; J <= NZ; ++J) {
         if (looking_ahead) {
@@ -259,6 +274,7 @@ void Exchange::search() {
     if (looking_ahead) {
         ahead.stop.store(true);
         KALTAP_Background_Join();
+        Look_Ahead_Running = false;
     }
 
     // End searches: new extrema below or above the current set.
