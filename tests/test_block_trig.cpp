@@ -54,6 +54,18 @@ TEST(BlockTrig, FastKernelIsWithinTwoUnitsInTheLastPlace) {
     EXPECT_LE(worst, 2.0);
 }
 
+TEST(BlockTrig, KernelGivesTheSameBitsWithAndWithoutProcessorFma) {
+    std::mt19937_64 random(3);
+    std::uniform_real_distribution<double> argument(-30000.0, 30000.0);
+    long mismatches = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const double x = argument(random);
+        mismatches += KALTAP_Fast_Cos(x) != KALTAP_Fast_Trig_Portable(x, true);
+        mismatches += KALTAP_Fast_Sin(x) != KALTAP_Fast_Trig_Portable(x, false);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 TEST(BlockTrig, LibraryBlocksAreTheLibraryFunctions) {
     std::vector<double> x(2 * KALTAP_Trig_Block + 3), c(x.size()), s(x.size());
     for (std::size_t i = 0; i < x.size(); ++i) x[i] = Two_Pi * 0.5 * i / x.size() + 1e-3 * i;

@@ -10,13 +10,14 @@
 //   Grids hold at most about 130 000 points, which costs little.
 //
 // - KALTAP_Fast_Cos / KALTAP_Fast_Sin and their ramps: a vectorised kernel
-//   (four lanes, AVX2 where the processor has it) for the long sums of the
-//   cosine series and the frequency response, which take up to n^2 and
-//   N*density*N/2 terms. Vector and scalar runs of the kernel do the same IEEE
-//   operations in the same order, so a block equals the element-wise results
-//   of KALTAP_Fast_Cos / KALTAP_Fast_Sin bit for bit. Accuracy within two
-//   units in the last place for |x| up to 1e6 radians (arguments here stay
-//   below 6e4).
+//   for the long sums of the cosine series and the frequency response, which
+//   take up to n^2 and N*density*N/2 terms. Four lanes, with fused
+//   multiply-adds: the processor's (AVX2 and FMA) where it has them, the C
+//   library's fma otherwise, which round alike. Vector and scalar runs do the
+//   same operations in the same order, so a block equals the element-wise
+//   results of KALTAP_Fast_Cos / KALTAP_Fast_Sin bit for bit, on any machine.
+//   Accuracy within two units in the last place for |x| up to 1e6 radians
+//   (arguments here stay below 6e4).
 #pragma once
 
 constexpr int KALTAP_Trig_Block = 1000;
@@ -27,6 +28,10 @@ void KALTAP_Sin_Block(const double* x, double* y, int n);
 
 double KALTAP_Fast_Cos(double x);
 double KALTAP_Fast_Sin(double x);
+
+// The same kernel run with the C library's fma instead of the processor's:
+// the fallback of processors without AVX2 and FMA. It gives the same bits.
+double KALTAP_Fast_Trig_Portable(double x, bool cosine);
 
 // y[i] = KALTAP_Fast_Cos((first + i + offset) * step) (the argument is the
 // product of the two doubles first+i+offset and step), i = 0..n-1.

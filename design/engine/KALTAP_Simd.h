@@ -10,6 +10,7 @@
 
 typedef double v4d __attribute__((vector_size(32)));
 typedef long long v4l __attribute__((vector_size(32)));
+typedef unsigned long long v4u __attribute__((vector_size(32)));
 
 // Hot kernels are built twice, for AVX2 and for the baseline instruction set,
 // and the loader picks the one the processor supports.
@@ -30,7 +31,10 @@ KALTAP_INLINE v4d simd_load(const double* p) {
 }
 KALTAP_INLINE void simd_store(double* p, v4d v) { std::memcpy(p, &v, sizeof v); }
 
-KALTAP_INLINE v4d simd_select(v4l mask, v4d a, v4d b) { return mask ? a : b; }
+template <class Mask>
+KALTAP_INLINE v4d simd_select(Mask mask, v4d a, v4d b) {
+    return mask ? a : b;
+}
 KALTAP_INLINE double simd_select(bool mask, double a, double b) { return mask ? a : b; }
 
 KALTAP_INLINE v4d simd_abs(v4d v) {
