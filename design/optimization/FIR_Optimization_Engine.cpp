@@ -1,0 +1,539 @@
+#include "FIR_Optimization_Engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <initializer_list>
+#include <string>
+
+#include "Fortran_Format.h"
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Engine.h"
+#include "KALTAP_Tools.h"
+#include "Program_Stop.h"
+#include "Run_Logging.h"
+#include "Unit_IO.h"
+
+double FIR_Passband_PtoP_Ripple = 1.0;
+double FIR_Stopband_Attenuation = 40.0;
+int FIROPT_NOW = 0;
+
+int FIROPT_BW_At_Target = 0;
+int FIROPT_Ripple_At_Target = 0;
+int FIROPT_Stopband_At_Target = 0;
+
+namespace {
+
+// ---- Limits of the searches ----
+constexpr double Passband_Tolerance = 1e-6;      // passband target must be within this of 1
+constexpr double Stopband_Target_Limit = 1e6;    // largest stopband target magnitude
+constexpr double Target_Tolerance_dB = 1e-4;     // At_Target band of the searches
+constexpr double Ripple_Tolerance_Factor = 0.009999999776482582;  // 0.01 held in single precision
+constexpr int Minimum_Trial_Count = 5;           // smallest count of the first order design
+constexpr int Engine_Minimum_Count = 3;          // smallest count the engine designs
+constexpr int Order_Trial_Span = 14;             // trials cover NOW_low .. NOW_low + 14
+constexpr int Passes_per_Cycle = 16;
+constexpr double Count_Range = 1e9;              // estimates are clamped to this before rounding
+
+// Valid ranges of the searched figures: every trial value lies in them, so
+// every trial weight is finite and positive and every band edge stays
+// between the outer edges.
+constexpr double Minimum_Transition = 1e-5;      // the smallest width the dialogs accept
+constexpr double Minimum_Ripple_dB = 1e-6;
+constexpr double Maximum_Ripple_dB = 40.0;       // dp = 0.98
+constexpr double Minimum_Attenuation_dB = 0.1;
+constexpr double Maximum_Attenuation_dB = 300.0; // ds = 1e-15, the limit of double precision
+constexpr double Fallback_Attenuation_dB = 60.0; // start when no attenuation estimate can be formed
+
+// First step sizes of the ripple and stopband searches.
+constexpr double Ripple_Step_Min = 0.1, Ripple_Step_Max = 3.0;
+constexpr double Stopband_Step_Min = 1.0, Stopband_Step_Max = 10.0;
+constexpr double Stopband_Case7_Size = 3.0;
+constexpr double Case7_Shrink = 0.8;
+
+void say(const std::string& line) { UNIT_Write(UNIT_Standard_Output, line); }
+
+// A free-format line: the items in order, separated by blanks.
+std::string free_line(std::initializer_list<std::string> items) {
+    std::string line;
+    for (const auto& item : items) {
+        if (!line.empty()) line += ' ';
+        line += item;
+    }
+    return line;
+}
+
+std::string num(double x) { return FMT_Free(x); }
+std::string num(int n) { return FMT_Free(n); }
+
+// Fortran G15.6: fixed notation with 6 significant digits and 4 trailing blanks
+// for 0.1 <= |x| < 1e6, otherwise 0.dddddddE+xx, right-justified in 15 columns.
+std::string general_15_6(double x) {
+    char buffer[64];
+    if (!std::isfinite(x)) {
+        std::snprintf(buffer, sizeof buffer, "%15s", std::isnan(x) ? "NaN" : (x > 0 ? "Infinity" : "-Infinity"));
+        return buffer;
+    }
+    if (x == 0.0) return "    0.00000    ";
+    std::snprintf(buffer, sizeof buffer, "%.5e", x);  // the exponent after rounding to 6 digits
+    const int k = std::atoi(std::strchr(buffer, 'e') + 1) + 1;  // 10^(k-1) <= |x| < 10^k
+    if (k >= 0 && k <= 6) {
+        std::snprintf(buffer, sizeof buffer, "%11.*f    ", 6 - k, x);
+        return buffer;
+    }
+    // 0.dddddd E+xx: mantissa below 1.
+    std::snprintf(buffer, sizeof buffer, "%.6f", std::fabs(x) / std::pow(10.0, k));
+    std::string mantissa = buffer;
+    char exponent[16];
+    std::snprintf(exponent, sizeof exponent, "E%c%02d", k < 0 ? '-' : '+', std::abs(k));
+    std::snprintf(buffer, sizeof buffer, "%15s", ((x < 0 ? "-" : "") + mantissa + exponent).c_str());
+    return buffer;
+}
+
+bool usable_weight(double w) { return std::isfinite(w) && w > 0.0; }
+
+// The "***Warning" line of a search that ends without meeting its target: to
+// the run log, which echoes it to the console.
+void warn(const std::string& text) {
+    RUN_LOG_write("***Warning in " + text);
+    if (Run_Log_Echo != 0) say("***Warning in " + text);
+}
+
+// Passband / stopband identification shared by the four searches.
+void identify_bands(const std::string& neither_name, const std::string& target_name, int& i_passband,
+                    int& i_stopband) {
+    if (Band_Desired_Value(1) == 0.0) {
+        if (Band_Desired_Value(2) == 0.0) {
+            say("###Error in " + neither_name + "; Neither band 1 nor band 2 is a passband");
+            KALTAP_Stop();
+        }
+        i_passband = 2;
+        i_stopband = 1;
+    } else {
+        i_passband = 1;
+        i_stopband = 2;
+    }
+    // Written as "not within" so that a NaN target is refused too.
+    const double pass_target = Band_Desired_Value(i_passband);
+    const double stop_target = Band_Desired_Value(i_stopband);
+    if (!(std::fabs(pass_target - 1.0) <= Passband_Tolerance) || !(std::fabs(stop_target) <= Stopband_Target_Limit)) {
+        say(free_line({"###Error in " + target_name + "; band", num(i_passband), " target is", num(pass_target), ","}));
+        say(free_line({"  band", num(i_stopband), " target is", num(stop_target)}));
+        KALTAP_Stop();
+    }
+}
+
+// A trial design: the engine stops after the exchange (deviation only).
+void trial_design() {
+    Deviations_Only = true;
+    KALTAP_Design();
+}
+
+// The full design the searches leave in the design state.
+void final_design() {
+    Deviations_Only = false;
+    KALTAP_Design();
+}
+
+// What the final design achieves, for the warning lines.
+std::string achieved(int i_passband, int i_stopband) {
+    return "p-p passband ripple " + num(KALTAP_Band_Deviation_dB_Quiet(i_passband)) +
+           " dB and stopband attenuation " + num(KALTAP_Band_Deviation_dB_Quiet(i_stopband)) + " dB";
+}
+
+// ---- Number of weights ----
+
+// Parity adjustment of a candidate count (mathematical remainder, so negative
+// counts follow the same rule).
+int parity_adjusted(int n) {
+    const bool odd = ((n % 2) + 2) % 2 == 1;
+    if (FIROPT_NOW == 1 && !odd) return n - 1;
+    if (FIROPT_NOW == 2 && odd) return n - 1;
+    return n;
+}
+
+// Smallest and largest counts of the requested parity the engine can design
+// in the allocated storage.
+int smallest_allowed_count() { return FIROPT_NOW == 2 ? Engine_Minimum_Count + 1 : Engine_Minimum_Count; }
+int largest_allowed_count() { return parity_adjusted(Allocated_Number_of_Weights); }
+
+// trunc(x) for an estimate that may be huge or not finite (NaN gives 0).
+int truncated_count(double x) {
+    if (!(x == x)) return 0;
+    return static_cast<int>(std::max(-Count_Range, std::min(Count_Range, x)));
+}
+
+// ---- The three-point search ----
+
+int feasibility_bit(double d, int k) { return d >= 0.0 ? 1 << (k - 1) : 0; }
+
+}  // namespace
+
+// Three points x1 <= x2 <= x3 (or mirrored) bracket the value whose d is 0.
+// A cycle evaluates the left point at Search_Start and the right point one
+// step away on the side the left point's shortfall points to; each pass puts
+// a middle point between them (secant root when d1 and d3 differ in sign,
+// else bisection) and replaces an outer point by it by the case table, or
+// restarts the cycle (cases 0 and 7). Trial values are kept inside
+// [lowest, highest]; when the right point would coincide with the left one
+// because of that limit the search ends.
+Search_End FIROPT_Three_Point_Search(const Three_Point_Search& s, double Search_Start, double first_size) {
+    auto clamp = [&](double x) { return std::max(s.lowest, std::min(s.highest, x)); };
+    double Search_Step = first_size;
+    double Restart_Size = first_size;
+    double x1, x2, x3, d1, d2, d3;
+    int b1, b2, b3;
+    for (int cycle = 1;; ++cycle) {
+        if (cycle > FIROPT_Maximum_Cycles) return Search_End::Cycle_Cap;
+        // 1. Left point.
+        x1 = clamp(Search_Start);
+        d1 = s.evaluate(x1);
+        b1 = feasibility_bit(d1, 1);
+        if (*s.At_Target) return Search_End::At_Target;
+        // 2. Step towards the target: forward while the left point falls short.
+        const double size = std::fabs(s.restart_size ? Restart_Size : Search_Step);
+        Search_Step = -d1 >= 0.0 ? size : -size;
+        // 3. Right point.
+        x3 = clamp(x1 + Search_Step);
+        if (x3 == x1) return Search_End::Limit_Reached;
+        Search_Step = x3 - x1;
+        d3 = s.evaluate(x3);
+        b3 = feasibility_bit(d3, 3);
+        if (*s.At_Target) return Search_End::At_Target;
+        // 4. Passes.
+        bool restart = false;
+        for (int i = 1; i <= Passes_per_Cycle && !restart; ++i) {
+            x2 = d1 * d3 < 0.0 ? (x1 * d3 - d1 * x3) / (d3 - d1) : (x1 + x3) / 2.0;
+            d2 = s.evaluate(x2);
+            b2 = feasibility_bit(d2, 2);
+            if (*s.At_Target) return Search_End::At_Target;
+            const int c = b1 + b2 + b3;
+            say(free_line({s.split_text, num(i), s.delta_text, num(d2), ", Turing table case", num(c)}));
+            if (c > 7) {
+                say(free_line({"###Error in " + s.routine + ", sum of test indices is", num(c)}));
+                say("Computed to be between 0 and 7.");
+                KALTAP_Stop();
+            }
+            auto right_becomes_middle = [&] { x3 = x2; d3 = d2; b3 = 2 * b2; };
+            auto left_becomes_middle = [&] { x1 = x2; d1 = d2; b1 = b2 / 2; };
+            switch (c) {
+                case 0: {  // none reaches the target: move on and widen the step
+                    Search_Start = std::max(Search_Start, Search_Start + Search_Step);
+                    if (s.restart_size)
+                        Restart_Size = 2.0 * Search_Step;
+                    else
+                        Search_Step = 2.0 * Search_Step;
+                    restart = true;
+                    break;
+                }
+                case 7: {  // all exceed it: start again below
+                    const double m = std::min(Search_Start, Search_Start + Search_Step);
+                    Search_Start = std::max(Case7_Shrink * m, m);
+                    if (s.restart_size) Restart_Size = std::max(Stopband_Case7_Size, Case7_Shrink * Search_Step);
+                    restart = true;
+                    break;
+                }
+                case 1:
+                case 6:
+                    right_becomes_middle();
+                    break;
+                case 3:
+                case 4:
+                    left_becomes_middle();
+                    break;
+                default: {  // 2 and 5: keep the outer point nearer the target
+                    const bool d3_not_nearer = std::fabs(d3) >= std::fabs(d1);
+                    if (d3_not_nearer == s.left_on_tie)
+                        left_becomes_middle();
+                    else
+                        right_becomes_middle();
+                    break;
+                }
+            }
+            if (!restart) Search_Step = x3 - x1;
+        }
+        if (!restart) {
+            say(">>>KALTAP_BW_Optimization: Solution is apparently on a discontinuity in stopband attenuation as a "
+                "function of tansition.");
+            return Search_End::Passes_Used;
+        }
+    }
+}
+
+namespace {
+
+std::string end_reason(Search_End end) {
+    switch (end) {
+        case Search_End::Passes_Used:
+            return "target not met within 16 passes";
+        case Search_End::Limit_Reached:
+            return "target not met within the range the search may try";
+        case Search_End::Cycle_Cap:
+            return "target not met within " + num(FIROPT_Maximum_Cycles) + " cycles";
+        default:
+            return "";
+    }
+}
+
+}  // namespace
+
+void FIROPT_Minimize_No_of_Weights() {
+    const double R = FIR_Passband_PtoP_Ripple, A = FIR_Stopband_Attenuation;
+    // 1-3.
+    say("Minimize Number_of_Weights");
+    const double dF = Band_Edges(3) - Band_Edges(2);
+    int i_passband = 1, i_stopband = 2;
+    identify_bands("FIROPT_Number_of_Weights", "FIROPT_Minimize_No_of_Weights", i_passband, i_stopband);
+    // 4-5. Order estimate; its deviation ratio fixes the band weights.
+    const double est0 = KALTAP_Estimate_Number_of_Weights(R, A, dF);
+    say(free_line({"NOW_00:", num(est0)}));
+    const double ratio = Stopband_Weight_Ratio;
+    const bool estimate_usable = std::isfinite(est0) && usable_weight(ratio);
+    Band_Weighting(i_passband) = 1.0;
+    Band_Weighting(i_stopband) = usable_weight(ratio) ? ratio : 1.0;
+    // 6.
+    Number_of_Weights = parity_adjusted(truncated_count(est0 + 0.5));
+    // 7. Step size from the parity choice.
+    int step = 1;
+    if (FIROPT_NOW == 0) {
+        step = 1;
+    } else if (FIROPT_NOW == 1) {
+        step = 2;
+        say("Filter will be odd order");
+    } else if (FIROPT_NOW == 2) {
+        step = 2;
+        say("Filter will be even order");
+    } else {
+        say(free_line({"###Error in FIROPT_Minimize_No_of_Weights, FIROPT_NOW option is", num(FIROPT_NOW)}));
+        KALTAP_Stop();
+    }
+    if (!estimate_usable) {
+        // No estimate (e.g. a ripple of 0 dB): the longest filter available.
+        Number_of_Weights = largest_allowed_count();
+        final_design();
+        warn("FIROPT_Minimize_No_of_Weights: no order estimate can be formed for p-p ripple " + num(R) +
+             " dB, stopband attenuation " + num(A) + " dB and transition " + num(dF) + "; the final design has " +
+             num(Number_of_Weights) + " weights, " + achieved(i_passband, i_stopband));
+        return;
+    }
+    // 8. Hard limits of the first design.
+    const int limited = std::min(std::max(Number_of_Weights, Minimum_Trial_Count), Allocated_Number_of_Weights);
+    if (limited != Number_of_Weights) {
+        Number_of_Weights = limited;
+        say(free_line({"Hard limited Number_of_weights:", num(Number_of_Weights)}));
+    }
+    // 9-12. One design at the estimate; its achieved figures give a second estimate.
+    trial_design();
+    say(free_line({"i_passband,i_stopband:", num(i_passband), num(i_stopband)}));
+    const double band1_dB = KALTAP_Band_Deviation_dB(1);
+    const double band2_dB = KALTAP_Band_Deviation_dB(2);
+    say(free_line({"Deviations for bands 1 and 2:", num(band1_dB), num(band2_dB)}));
+    const double ripple_last = KALTAP_Band_Deviation_dB(i_passband);
+    const double stopband_last = KALTAP_Band_Deviation_dB(i_stopband);
+    const double est1 = KALTAP_Estimate_Number_of_Weights(ripple_last, stopband_last, dF);
+    say(free_line({"ripple_last,stopband_last,NOW_01:", num(ripple_last), num(stopband_last), num(est1)}));
+    // 13. Lowest count tried: below the count by the amount the estimate fell short, less 3.
+    const double s = est0 < est1 ? est1 - est0 : 0.0;
+    int NOW_low = parity_adjusted(truncated_count(Number_of_Weights - s + 0.5 - 3.0));
+    NOW_low = std::max(NOW_low, smallest_allowed_count());
+    say(free_line({"NOW_low, adjusted:", num(NOW_low)}));
+    // 14. Trials upwards; the first count that reaches the attenuation wins.
+    const int T = (step + Order_Trial_Span) / step;
+    bool found = false;
+    for (int k = 0; k < T; ++k) {
+        const int i = 1 + k * step;
+        if (NOW_low + i - 1 > Allocated_Number_of_Weights) break;  // beyond the storage
+        Number_of_Weights = NOW_low + i - 1;
+        say(free_line({"NOW_low,i, Number_of_Weights:", num(NOW_low), num(i), num(Number_of_Weights)}));
+        trial_design();
+        const double ripple = KALTAP_Band_Deviation_dB(i_passband);
+        const double atten = KALTAP_Band_Deviation_dB(i_stopband);
+        say("Trial" + FMT_Integer(i, 3) + "," + FMT_Integer(Number_of_Weights, 4) + " weights," +
+            general_15_6(ripple) + " p-p passband ripple," + general_15_6(atten) + " stopband attenuation");
+        if (atten >= A) {
+            found = true;
+            break;
+        }
+    }
+    // 15. None qualified: the last count of the span, within the storage.
+    if (!found) Number_of_Weights = std::min(NOW_low + Order_Trial_Span, largest_allowed_count());
+    // 16.
+    final_design();
+    if (!found)
+        warn("FIROPT_Minimize_No_of_Weights: no number of weights from " + num(NOW_low) + " to " +
+             num(Number_of_Weights) + " reached the stopband attenuation of " + num(A) + " dB; the final design has " +
+             num(Number_of_Weights) + " weights, " + achieved(i_passband, i_stopband));
+}
+
+void FIROPT_BW_Optimization(int Band_Edge_Index) {
+    const double R = FIR_Passband_PtoP_Ripple, A = FIR_Stopband_Attenuation;
+    FIROPT_BW_At_Target = 0;
+    say("Maximize bandwidth");
+    if (Band_Edge_Index != 2 && Band_Edge_Index != 3) {
+        say(free_line({"###Error in FIROPT_BW_Optimization, Band_Edge_Index is", num(Band_Edge_Index)}));
+        say("Must be either 2 or 3.");
+        KALTAP_Stop();
+    }
+    int i_passband = 1, i_stopband = 2;
+    identify_bands("FIROPT_BW_Optimization", "FIROPT_BW_Optimization", i_passband, i_stopband);
+    // Estimated width; the deviation ratio of the figures fixes the weights.
+    const double est = KALTAP_Estimate_Transition(R, A, Number_of_Weights);
+    const double ratio = Stopband_Weight_Ratio;
+    Band_Weighting(i_passband) = 1.0;
+    Band_Weighting(i_stopband) = usable_weight(ratio) ? ratio : 1.0;
+    // The moved edge stays between the outer edges (and inside 0 .. 0.5).
+    const double outer_low = std::max(Band_Edges(1), 0.0), outer_high = std::min(Band_Edges(4), 0.5);
+    const double widest = Band_Edge_Index == 2 ? Band_Edges(3) - outer_low : outer_high - Band_Edges(2);
+    auto transition_now = [&] { return Band_Edges(3) - Band_Edges(2); };
+    if (!usable_weight(ratio) || !(widest >= Minimum_Transition)) {
+        final_design();
+        warn("FIROPT_BW_Optimization: no transition search is possible for p-p ripple " + num(R) +
+             " dB, stopband attenuation " + num(A) + " dB and " + num(Number_of_Weights) +
+             " weights; the final design has transition " + num(transition_now()) + ", " +
+             achieved(i_passband, i_stopband));
+        return;
+    }
+    // No usable estimate: start from the widest transition allowed.
+    const double Search_Start = std::isfinite(est) && est > 0.0 ? std::min(std::max(est, Minimum_Transition), widest)
+                                                                : widest;
+    Three_Point_Search s;
+    s.routine = "FIROPT_BW_Optimization";
+    s.split_text = "Transition split";
+    s.delta_text = ", delta stopband";
+    s.left_on_tie = false;
+    s.restart_size = false;
+    s.lowest = Minimum_Transition;
+    s.highest = widest;
+    s.At_Target = &FIROPT_BW_At_Target;
+    s.evaluate = [&](double x) {
+        if (Band_Edge_Index == 2)
+            Band_Edges(2) = Band_Edges(3) - x;
+        else
+            Band_Edges(3) = Band_Edges(2) + x;
+        trial_design();
+        const double ripple = KALTAP_Band_Deviation_dB(i_passband);
+        (void)ripple;  // measured for its console line
+        const double atten = KALTAP_Band_Deviation_dB(i_stopband);
+        FIROPT_BW_At_Target = std::fabs(atten - A) <= Target_Tolerance_dB ? 1 : 0;
+        return atten - A;
+    };
+    const Search_End end = FIROPT_Three_Point_Search(s, Search_Start, Search_Start / 10.0);
+    // Finish: the full design at the edges of the last point evaluated.
+    final_design();
+    if (end != Search_End::At_Target)
+        warn("FIROPT_BW_Optimization: " + end_reason(end) + " for stopband attenuation " + num(A) + " dB with " +
+             num(Number_of_Weights) + " weights and p-p ripple " + num(R) + " dB; the final design has transition " +
+             num(transition_now()) + " (band edge " + num(Band_Edge_Index) + " at " +
+             num(Band_Edges(Band_Edge_Index)) + "), " + achieved(i_passband, i_stopband));
+}
+
+void FIROPT_Ripple_Optimization() {
+    const double A = FIR_Stopband_Attenuation;
+    FIROPT_Ripple_At_Target = 0;
+    say("Minimize Peak-to-Peak Passband Ripple");
+    int i_passband = 1, i_stopband = 2;
+    identify_bands("FIROPT_Ripple_Optimization", "FIROPT_Ripple_Optimization", i_passband, i_stopband);
+    const double dF = Band_Edges(3) - Band_Edges(2);
+    const double est = KALTAP_Estimate_Ripple(A, dF, Number_of_Weights);
+    say("FIR_Stopband_Attenuation,Transition,Number_of_Weights");
+    say(free_line({num(A), num(dF), num(Number_of_Weights)}));
+    // No usable estimate (the relation has no root: too few weights for the
+    // attenuation at any ripple): start from the largest ripple allowed.
+    const double Search_Start = std::isfinite(est) && est > 0.0
+                                    ? std::min(std::max(est, Minimum_Ripple_dB), Maximum_Ripple_dB)
+                                    : Maximum_Ripple_dB;
+    const double start_weight = KALTAP_Weight_Ratio(Search_Start, A);
+    Band_Weighting(i_passband) = 1.0;
+    Band_Weighting(i_stopband) = usable_weight(start_weight) ? start_weight : 1.0;
+    if (!usable_weight(start_weight)) {
+        final_design();
+        const double ripple = KALTAP_Band_Deviation_dB_Quiet(i_passband);
+        if (std::isfinite(ripple)) FIR_Passband_PtoP_Ripple = ripple;
+        warn("FIROPT_Ripple_Optimization: no ripple search is possible for stopband attenuation " + num(A) +
+             " dB; the final design has " + achieved(i_passband, i_stopband));
+        return;
+    }
+    const double first_step = std::min(std::max(Search_Start / 10.0, Ripple_Step_Min), Ripple_Step_Max);
+    double last_ripple = std::nan("");
+    Three_Point_Search s;
+    s.routine = "FIROPT_Ripple_Optimization";
+    s.split_text = "Ripple split";
+    s.delta_text = ", delta attenuation";
+    s.left_on_tie = false;
+    s.restart_size = false;
+    s.lowest = Minimum_Ripple_dB;
+    s.highest = Maximum_Ripple_dB;
+    s.At_Target = &FIROPT_Ripple_At_Target;
+    s.evaluate = [&](double x) {
+        Band_Weighting(i_stopband) = KALTAP_Weight_Ratio(x, A);
+        trial_design();
+        last_ripple = KALTAP_Band_Deviation_dB(i_passband);
+        const double atten = KALTAP_Band_Deviation_dB(i_stopband);
+        FIROPT_Ripple_At_Target = std::fabs(atten - A) <= Target_Tolerance_dB ? 1 : 0;
+        return atten - A;
+    };
+    const Search_End end = FIROPT_Three_Point_Search(s, Search_Start, first_step);
+    // Finish: keep the ripple the last trial achieved, complete that design.
+    if (std::isfinite(last_ripple)) FIR_Passband_PtoP_Ripple = last_ripple;
+    final_design();
+    if (end != Search_End::At_Target)
+        warn("FIROPT_Ripple_Optimization: " + end_reason(end) + " for stopband attenuation " + num(A) + " dB with " +
+             num(Number_of_Weights) + " weights and transition " + num(dF) + "; the final design has " +
+             achieved(i_passband, i_stopband));
+}
+
+void FIROPT_Stopband_Optimization() {
+    const double R = FIR_Passband_PtoP_Ripple;
+    FIROPT_Stopband_At_Target = 0;
+    say("Find Stopband Attenuation");
+    int i_passband = 1, i_stopband = 2;
+    identify_bands("FIROPT_Stopband_Optimization", "FIROPT_Stopband_Optimization", i_passband, i_stopband);
+    const double dF = Band_Edges(3) - Band_Edges(2);
+    const double est = KALTAP_Estimate_Attenuation(R, dF, Number_of_Weights);
+    const double Search_Start = std::isfinite(est) && est > 0.0
+                                    ? std::min(std::max(est, Minimum_Attenuation_dB), Maximum_Attenuation_dB)
+                                    : Fallback_Attenuation_dB;
+    // The weight of a trial is dp/ds: it needs a ripple above 0 dB.
+    const double start_weight = KALTAP_Weight_Ratio(R, Search_Start);
+    Band_Weighting(i_passband) = 1.0;
+    Band_Weighting(i_stopband) = usable_weight(start_weight) ? start_weight : 1.0;
+    if (!usable_weight(start_weight)) {
+        final_design();
+        const double atten = KALTAP_Band_Deviation_dB_Quiet(i_stopband);
+        if (std::isfinite(atten)) FIR_Stopband_Attenuation = atten;
+        warn("FIROPT_Stopband_Optimization: no attenuation search is possible for p-p ripple " + num(R) +
+             " dB; the final design has " + achieved(i_passband, i_stopband));
+        return;
+    }
+    const double restart_size = std::min(std::max(Search_Start / 10.0, Stopband_Step_Min), Stopband_Step_Max);
+    const double tolerance = std::min(Target_Tolerance_dB, Ripple_Tolerance_Factor * R);
+    double last_attenuation = std::nan("");
+    Three_Point_Search s;
+    s.routine = "FIROPT_Stopband_Optimization";
+    s.split_text = "Stopband split";
+    s.delta_text = ", delta p-p passband ripple";
+    s.left_on_tie = true;
+    s.restart_size = true;
+    s.lowest = Minimum_Attenuation_dB;
+    s.highest = Maximum_Attenuation_dB;
+    s.At_Target = &FIROPT_Stopband_At_Target;
+    s.evaluate = [&](double x) {
+        Band_Weighting(i_stopband) = KALTAP_Weight_Ratio(R, x);
+        trial_design();
+        const double ripple = KALTAP_Band_Deviation_dB(i_passband);
+        last_attenuation = KALTAP_Band_Deviation_dB(i_stopband);
+        FIROPT_Stopband_At_Target = std::fabs(ripple - R) <= tolerance ? 1 : 0;
+        return ripple - R;
+    };
+    const Search_End end = FIROPT_Three_Point_Search(s, Search_Start, restart_size);
+    // Finish: keep the attenuation the last trial achieved, complete that design.
+    if (std::isfinite(last_attenuation)) FIR_Stopband_Attenuation = last_attenuation;
+    final_design();
+    if (end != Search_End::At_Target)
+        warn("FIROPT_Stopband_Optimization: " + end_reason(end) + " for p-p passband ripple " + num(R) +
+             " dB with " + num(Number_of_Weights) + " weights and transition " + num(dF) +
+             "; the final design has " + achieved(i_passband, i_stopband));
+}
