@@ -9,6 +9,7 @@
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Output.h"
+#include "KALTAP_Tools.h"
 #include "test_support.h"
 
 namespace {
@@ -111,6 +112,7 @@ TEST_P(Find_Order, SmallestCountOfTheParityThatReachesTheAttenuation) {
     ASSERT_FALSE(Stops(FIROPT_Minimize_No_of_Weights));
     Expect_Sound_Design();
     EXPECT_EQ(Warnings(console), 0);
+    EXPECT_TRUE(console.contains(c.band_type == 1 ? "i_passband,i_stopband: 1 2" : "i_passband,i_stopband: 2 1"));
     const int N = Number_of_Weights;
     EXPECT_EQ(N % 2, c.parity == 1 ? 1 : 0);
     EXPECT_GE(Measure().atten_dB, 55.0 - Measure_Slack_dB);
@@ -207,6 +209,22 @@ TEST(Find_Order_Lines, FirstDesignOfALaxFilterIsRaisedToFive) {
     Console_Capture console;
     FIROPT_Minimize_No_of_Weights();
     EXPECT_TRUE(console.contains("Hard limited Number_of_weights: 5"));
+}
+
+TEST(Find_Order_Lines, EvenParityAfterAnOddHardLimitAndAFirstTrialThatQualifies) {
+    // The estimate rounds to 0: the first design is raised to 5 (odd), but the
+    // trials start from an even count, and the first one already qualifies.
+    Two_Band(1, 0.15, 0.25, 3.5, 10.0);
+    FIROPT_NOW = 2;
+    Console_Capture console;
+    ASSERT_FALSE(Stops(FIROPT_Minimize_No_of_Weights));
+    FIROPT_NOW = 0;
+    Expect_Sound_Design();
+    EXPECT_TRUE(console.contains("Hard limited Number_of_weights: 5"));
+    EXPECT_EQ(console.count("Trial"), 1);
+    EXPECT_TRUE(console.contains("NOW_low, adjusted: " + std::to_string(Number_of_Weights)));
+    EXPECT_EQ(Number_of_Weights % 2, 0);
+    EXPECT_GE(Measure().atten_dB, 10.0 - Measure_Slack_dB);
 }
 
 // ------------------------------------------------------- failures (all four)
@@ -364,6 +382,163 @@ TEST(Search_Lines, RippleSearchWritesItsLinesInOrder) {
                 console.contains("Ripple split"));
 }
 
+// Records the searched value of every trial while it lives.
+struct Trial_Recorder {
+    std::vector<double> x;
+    explicit Trial_Recorder() {
+        FIROPT_Trial_Observer = [this](double v) { x.push_back(v); };
+    }
+    ~Trial_Recorder() { FIROPT_Trial_Observer = nullptr; }
+};
+
+struct Lines_Case {
+    const char* name;
+    int routine;  // 1 transition (edge 3), 2 ripple, 3 stopband
+    const char* title;
+    std::vector<std::string> header;  // lines between the title and the first trial
+    const char* split;                // the pass line up to the pass number
+    const char* delta;                // label of d_2
+};
+
+class Search_Lines_In_Order : public ::testing::TestWithParam<Lines_Case> {};
+
+// The progress lines of a search, in order: the title, its own header, then
+// for every trial the passband "Deviation:" line, and after each middle point
+// its pass line. A cycle costs three trials before its first pass line, a
+// pass one; the pass number restarts at 1 after cases 0 and 7 only; the case
+// number agrees with the sign of d_2; the last trial met the target and has
+// no pass line.
+TEST_P(Search_Lines_In_Order, ForASmallKnownCase) {
+    const Lines_Case c = GetParam();
+    const double R = 0.1, A = 40.0;
+    const int N = 21;
+    Two_Band(1, 0.15, 0.1, R, A, N);
+    Console_Capture console;
+    Trial_Recorder trials;
+    Run_Search(Search_Case{c.name, c.routine, 1, N, 3, R, A, 0.15, 0.1});
+    ASSERT_TRUE(Reported_At_Target(c.routine));
+
+    std::size_t k = 0;
+    while (k < console.lines.size() && console.lines[k] != c.title) ++k;
+    ASSERT_LT(k, console.lines.size()) << c.title;
+    ++k;
+    for (const auto& h : c.header) {
+        ASSERT_LT(k, console.lines.size());
+        EXPECT_EQ(console.lines[k++].rfind(h, 0), 0u) << h;
+    }
+    const std::string number = "(-?[0-9.]+(?:e[-+]?[0-9]+)?)";
+    const std::regex deviation("^Deviation: " + number + " , Band 1  is a Passband, deviation in dB: " + number + "$");
+    const std::regex pass(std::string("^") + c.split + " ([0-9]+) " + c.delta + " " + number +
+                          " , Turing table case ([0-7])$");
+    int deviations_since_pass = 0, expected = 3, next_pass = 1, passes = 0, cases_7 = 0;
+    double last_ripple = std::nan("");
+    std::size_t trial = 0;
+    for (; k < console.lines.size(); ++k) {
+        const std::string& line = console.lines[k];
+        std::smatch m;
+        if (std::regex_match(line, m, deviation)) {
+            last_ripple = std::stod(m[2]);
+            ++deviations_since_pass, ++trial;
+            continue;
+        }
+        ASSERT_TRUE(std::regex_match(line, m, pass)) << line;
+        ++passes;
+        EXPECT_EQ(deviations_since_pass, expected) << line;
+        EXPECT_EQ(std::stoi(m[1]), next_pass) << line;
+        const double d2 = std::stod(m[2]);
+        const int cs = std::stoi(m[3]);
+        EXPECT_EQ((cs & 2) != 0, d2 >= 0.0) << line;
+        if (c.routine == 3) { EXPECT_NEAR(d2, last_ripple - R, 1e-12) << line; }
+        const bool restart = cs == 0 || cs == 7;
+        if (c.routine == 3 && cs == 7) {
+            // The next cycle's step is 3 dB, whatever the last step was.
+            ++cases_7;
+            ASSERT_LT(trial + 1, trials.x.size());
+            EXPECT_NEAR(std::fabs(trials.x[trial + 1] - trials.x[trial]), 3.0, 1e-9);
+        }
+        expected = restart ? 3 : 1;
+        next_pass = restart ? 1 : next_pass + 1;
+        deviations_since_pass = 0;
+    }
+    EXPECT_GE(passes, 1);
+    // The trial at the target: the next middle point, or a point of a new cycle.
+    if (expected == 1) { EXPECT_EQ(deviations_since_pass, 1); }
+    EXPECT_TRUE(deviations_since_pass >= 1 && deviations_since_pass <= expected) << deviations_since_pass;
+    EXPECT_EQ(trial, trials.x.size());
+    if (c.routine == 3) { EXPECT_GE(cases_7, 1); }
+    // The final design is that of the last trial.
+    if (c.routine == 1) { EXPECT_DOUBLE_EQ(Band_Edges(3) - Band_Edges(2), trials.x.back()); }
+    if (c.routine == 2) { EXPECT_DOUBLE_EQ(FIR_Passband_PtoP_Ripple, last_ripple); }
+    if (c.routine == 3) { EXPECT_NEAR(last_ripple, R, 1e-4); }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Searches, Search_Lines_In_Order,
+    ::testing::Values(
+        Lines_Case{"Transition", 1, "Maximize bandwidth", {}, "Transition split", ", delta stopband"},
+        Lines_Case{"Ripple", 2, "Minimize Peak-to-Peak Passband Ripple",
+                   {"FIR_Stopband_Attenuation,Transition,Number_of_Weights", "40"}, "Ripple split", ", delta attenuation"},
+        Lines_Case{"Stopband", 3, "Find Stopband Attenuation", {}, "Stopband split", ", delta p-p passband ripple"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The first two trials of a search: the estimate, then one step away from it,
+// the step being the estimate / 10 within the search's limits.
+struct Step_Case {
+    const char* name;
+    int routine;  // 1 transition, 2 ripple, 3 stopband
+    int N;
+    double ripple, atten, T;
+    double lowest_estimate, highest_estimate;  // the case's estimate lies here
+    double step_min, step_max;
+};
+
+class First_Step : public ::testing::TestWithParam<Step_Case> {};
+
+TEST_P(First_Step, IsATenthOfTheEstimateWithinItsLimits) {
+    const Step_Case c = GetParam();
+    Two_Band(1, 0.15, c.T, c.ripple, c.atten, c.N);
+    const double est = c.routine == 1   ? KALTAP_Estimate_Transition(c.ripple, c.atten, c.N)
+                       : c.routine == 2 ? KALTAP_Estimate_Ripple(c.atten, c.T, c.N)
+                                        : KALTAP_Estimate_Attenuation(c.ripple, c.T, c.N);
+    ASSERT_TRUE(est > c.lowest_estimate && est < c.highest_estimate) << est;
+    Console_Capture console;
+    Trial_Recorder trials;
+    Run_Search(Search_Case{c.name, c.routine, 1, c.N, 3, c.ripple, c.atten, 0.15, c.T});
+    ASSERT_GE(trials.x.size(), 2u);
+    EXPECT_NEAR(trials.x[0], est, 1e-12 * est);
+    EXPECT_NEAR(std::fabs(trials.x[1] - trials.x[0]), std::min(std::max(est / 10, c.step_min), c.step_max),
+                1e-9 * est);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Estimates, First_Step,
+    ::testing::Values(Step_Case{"TransitionTenth", 1, 21, 0.1, 40, 0.1, 0.05, 0.2, 0, 1},
+                      Step_Case{"RippleSmallEstimate", 2, 41, 0, 55, 0.05, 0.3, 0.9, 0.1, 3.0},
+                      Step_Case{"RippleTenth", 2, 21, 0, 55, 0.05, 5, 25, 0.1, 3.0},
+                      Step_Case{"StopbandSmallEstimate", 3, 21, 0.1, 0, 0.05, 1, 9, 1, 10},
+                      Step_Case{"StopbandTenth", 3, 41, 0.1, 0, 0.05, 15, 90, 1, 10},
+                      Step_Case{"StopbandLargeEstimate", 3, 121, 0.1, 0, 0.05, 110, 290, 1, 10}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The stopband search stops only within min(1e-4, 0.01 x ripple) dB of the
+// ripple: every pass line shows a middle point outside that band, and the
+// final design is inside it.
+TEST(Stopband_Tolerance, ShrinksWithASmallRipple) {
+    for (double R : {0.005, 0.1}) {
+        Two_Band(1, 0.15, 0.1, R, 0, 21);
+        Console_Capture console;
+        FIROPT_Stopband_Optimization();
+        ASSERT_EQ(FIROPT_Stopband_At_Target, 1) << R;
+        const double tol = std::min(1e-4, 0.009999999776482582 * R);
+        const std::regex pass("^Stopband split [0-9]+ , delta p-p passband ripple (\\S+) ,");
+        for (const auto& line : console.lines) {
+            std::smatch m;
+            if (std::regex_search(line, m, pass)) { EXPECT_GT(std::fabs(std::stod(m[1])), tol) << line; }
+        }
+        EXPECT_LE(std::fabs(KALTAP_Band_Deviation_dB_Quiet(1) - R), tol) << R;
+    }
+}
+
 }  // namespace
 
 // ------------------------------------------------------- the three-point search itself
@@ -447,6 +622,44 @@ TEST(Three_Point_Search, AnUnreachableTargetEndsAtTheLimitOrTheCycleCap) {
         auto end = FIROPT_Three_Point_Search(t.search(true, 0, 1e300, [](double) { return -1.0; }), 1, 1);
         EXPECT_EQ(end, Search_End::Cycle_Cap);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Three_Point_Search, Case0MovesOnAndDoublesTheStepEachCycle) {
+    // Nothing reaches the target: every first pass is case 0.
+    for (bool stopband : {false, true}) {
+        Console_Capture console;
+        Synthetic t;
+        FIROPT_Three_Point_Search(t.search(stopband, 0, 1e6, [](double) { return -1.0; }), 1.0, 1.0);
+        ASSERT_GE(t.tried.size(), 12u);
+        // Each cycle: left, right, middle; the next left is the old right.
+        double step = 1.0, left = 1.0;
+        for (std::size_t k = 0; k + 2 < 12; k += 3, left += step, step *= 2) {
+            EXPECT_DOUBLE_EQ(t.tried[k], left) << k << " stopband " << stopband;
+            EXPECT_DOUBLE_EQ(t.tried[k + 1], left + step) << k << " stopband " << stopband;
+        }
+    }
+}
+
+TEST(Three_Point_Search, Case7BelowZeroScalesTheStartBy08) {
+    Console_Capture console;
+    Synthetic t;
+    FIROPT_Three_Point_Search(t.search(false, -1, 1, [](double x) { return x + 10.0; }), 0.05, 0.1);
+    ASSERT_GE(t.tried.size(), 4u);
+    EXPECT_NEAR(t.tried[1], -0.05, 1e-15);
+    EXPECT_NEAR(t.tried[3], 0.8 * -0.05, 1e-15);  // max(0.8 m, m) with m = -0.05
+}
+
+TEST(Three_Point_Search, AnInfiniteDifferenceNeverGivesANotANumberPoint) {
+    // d = +inf on the right: the secant would be inf/inf.
+    Console_Capture console;
+    Synthetic t;
+    FIROPT_Three_Point_Search(
+        t.search(false, 0, 1, [](double x) { return x > 0.55 ? HUGE_VAL : -1.0; }), 0.5, 0.1);
+    for (double x : t.tried) EXPECT_TRUE(x >= 0 && x <= 1) << x;
 }
 
 }  // namespace

@@ -25,6 +25,8 @@ int FIROPT_BW_At_Target = 0;
 int FIROPT_Ripple_At_Target = 0;
 int FIROPT_Stopband_At_Target = 0;
 
+std::function<void(double)> FIROPT_Trial_Observer;
+
 namespace {
 
 // ---- Limits of the searches ----
@@ -81,7 +83,8 @@ std::string general_15_6(double x) {
     std::snprintf(buffer, sizeof buffer, "%.5e", x);  // the exponent after rounding to 6 digits
     const int k = std::atoi(std::strchr(buffer, 'e') + 1) + 1;  // 10^(k-1) <= |x| < 10^k
     if (k >= 0 && k <= 6) {
-        std::snprintf(buffer, sizeof buffer, "%11.*f    ", 6 - k, x);
+        // '#' keeps the decimal point when no decimals remain (1e5 <= |x| < 1e6).
+        std::snprintf(buffer, sizeof buffer, "%#11.*f    ", 6 - k, x);
         return buffer;
     }
     // 0.dddddd E+xx: mantissa below 1.
@@ -182,6 +185,10 @@ int feasibility_bit(double d, int k) { return d >= 0.0 ? 1 << (k - 1) : 0; }
 // because of that limit the search ends.
 Search_End FIROPT_Three_Point_Search(const Three_Point_Search& s, double Search_Start, double first_size) {
     auto clamp = [&](double x) { return std::max(s.lowest, std::min(s.highest, x)); };
+    auto evaluate = [&](double x) {
+        if (FIROPT_Trial_Observer) FIROPT_Trial_Observer(x);
+        return s.evaluate(x);
+    };
     double Search_Step = first_size;
     double Restart_Size = first_size;
     double x1, x2, x3, d1, d2, d3;
@@ -190,7 +197,7 @@ Search_End FIROPT_Three_Point_Search(const Three_Point_Search& s, double Search_
         if (cycle > FIROPT_Maximum_Cycles) return Search_End::Cycle_Cap;
         // 1. Left point.
         x1 = clamp(Search_Start);
-        d1 = s.evaluate(x1);
+        d1 = evaluate(x1);
         b1 = feasibility_bit(d1, 1);
         if (*s.At_Target) return Search_End::At_Target;
         // 2. Step towards the target: forward while the left point falls short.
@@ -200,14 +207,18 @@ Search_End FIROPT_Three_Point_Search(const Three_Point_Search& s, double Search_
         x3 = clamp(x1 + Search_Step);
         if (x3 == x1) return Search_End::Limit_Reached;
         Search_Step = x3 - x1;
-        d3 = s.evaluate(x3);
+        d3 = evaluate(x3);
         b3 = feasibility_bit(d3, 3);
         if (*s.At_Target) return Search_End::At_Target;
         // 4. Passes.
         bool restart = false;
         for (int i = 1; i <= Passes_per_Cycle && !restart; ++i) {
             x2 = d1 * d3 < 0.0 ? (x1 * d3 - d1 * x3) / (d3 - d1) : (x1 + x3) / 2.0;
-            d2 = s.evaluate(x2);
+            // An infinite difference (a zero deviation gives an infinite
+            // attenuation) makes the secant inf/inf: bisect instead, so no
+            // NaN reaches the design.
+            if (!(x2 >= std::min(x1, x3) && x2 <= std::max(x1, x3))) x2 = (x1 + x3) / 2.0;
+            d2 = evaluate(x2);
             b2 = feasibility_bit(d2, 2);
             if (*s.At_Target) return Search_End::At_Target;
             const int c = b1 + b2 + b3;
@@ -244,7 +255,7 @@ Search_End FIROPT_Three_Point_Search(const Three_Point_Search& s, double Search_
                 case 4:
                     left_becomes_middle();
                     break;
-                default: {  // 2 and 5: keep the outer point nearer the target
+                default: {  // 2 and 5: by the tie rule of the search
                     const bool d3_not_nearer = std::fabs(d3) >= std::fabs(d1);
                     if (d3_not_nearer == s.left_on_tie)
                         left_becomes_middle();

@@ -37,6 +37,11 @@ extern int FIROPT_BW_At_Target;
 extern int FIROPT_Ripple_At_Target;
 extern int FIROPT_Stopband_At_Target;
 
+// When set, called with the searched value (transition width, ripple or
+// attenuation) of every trial of the three-point searches, just before the
+// trial design: a window on the search's path for diagnostics.
+extern std::function<void(double)> FIROPT_Trial_Observer;
+
 // Largest number of cycles (restarts of the three-point search) of one search.
 constexpr int FIROPT_Maximum_Cycles = 60;
 
