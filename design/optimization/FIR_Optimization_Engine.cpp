@@ -8,10 +8,12 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "Fortran_Format.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
+#include "KALTAP_Output.h"
 #include "KALTAP_Tools.h"
 #include "Program_Stop.h"
 #include "Run_Logging.h"
@@ -141,10 +143,29 @@ void final_design() {
     KALTAP_Design();
 }
 
-// What the final design achieves, for the warning lines.
+// What the final design achieves, for the warning lines: measured from its
+// taps at the grid points of each band. Where the exchange could not level
+// the error (the engine has warned), the deviation-based figures would claim
+// far more than the taps deliver; the measured ones never do.
 std::string achieved(int i_passband, int i_stopband) {
-    return "p-p passband ripple " + num(KALTAP_Band_Deviation_dB_Quiet(i_passband)) +
-           " dB and stopband attenuation " + num(KALTAP_Band_Deviation_dB_Quiet(i_stopband)) + " dB";
+    double pass_low = HUGE_VAL, pass_high = -HUGE_VAL, stop_peak = 0.0;
+    std::vector<double> response(static_cast<std::size_t>(Grid_Size > 0 ? Grid_Size : 0));
+    KALTAP_Amplitude_Response_Many(Grid_Frequency.at(1), Grid_Size, Filter_Weights, Number_of_Weights,
+                                   PMC_DCT_Type <= 2, response.data());
+    auto in_band = [](double f, int band) { return f >= Band_Edges(2 * band - 1) && f <= Band_Edges(2 * band); };
+    for (int j = 1; j <= Grid_Size; ++j) {
+        const double f = Grid_Frequency(j), a = response[static_cast<std::size_t>(j - 1)];
+        if (in_band(f, i_passband)) {
+            pass_low = std::min(pass_low, a);
+            pass_high = std::max(pass_high, a);
+        } else if (in_band(f, i_stopband)) {
+            stop_peak = std::max(stop_peak, std::fabs(a));
+        }
+    }
+    const double ripple = pass_low > 0.0 ? 20.0 * std::log10(pass_high / pass_low) : HUGE_VAL;
+    const double attenuation = stop_peak > 0.0 ? -20.0 * std::log10(stop_peak) : HUGE_VAL;
+    return "p-p passband ripple " + num(ripple) + " dB and stopband attenuation " + num(attenuation) +
+           " dB (measured from the taps)";
 }
 
 // ---- Number of weights ----
