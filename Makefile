@@ -14,6 +14,12 @@ PACKAGES := cmake g++ make qtbase5-dev libqwt-qt5-dev libgtest-dev libbenchmark-
 NPROC := $(shell nproc 2>/dev/null || echo 2)
 BUILD_DIR := build
 ASAN_DIR := build-asan
+TSAN_DIR := build-tsan
+# Tests that run the engine on both cores; they also run under the thread sanitizer.
+TSAN_TESTS := test_engine_threads test_engine_robustness test_optimization_searches
+empty :=
+space := $(empty) $(empty)
+TSAN_PATTERN := ^($(subst $(space),|,$(TSAN_TESTS)))$$
 # apt-get needs root; use sudo when run as another user.
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -44,9 +50,14 @@ build: deps
 test: build
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALTAP_SANITIZE=ON -DKALTAP_BUILD_BENCH=OFF
 	cmake --build $(ASAN_DIR) -j$(NPROC)
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALTAP_TSAN=ON -DKALTAP_BUILD_BENCH=OFF
+	cmake --build $(TSAN_DIR) -j$(NPROC) --target $(TSAN_TESTS)
 	@status=0; \
 	echo "=== Release build tests ==="; \
 	ctest --test-dir $(BUILD_DIR) --output-on-failure || status=1; \
+	echo "=== Thread sanitizer: parallel engine tests ==="; \
+	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_DIR) --output-on-failure \
+	  -R '$(TSAN_PATTERN)' || status=1; \
 	echo "=== Sanitizer build tests ==="; \
 	ctest --test-dir $(ASAN_DIR) --output-on-failure || status=1; \
 	exit $$status
@@ -78,4 +89,4 @@ bench: build
 	if [ "$$found" = 0 ]; then echo "No benchmark programs have been built yet."; fi
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR)

@@ -13,8 +13,9 @@ typedef long long v4l __attribute__((vector_size(32)));
 typedef unsigned long long v4u __attribute__((vector_size(32)));
 
 // Hot kernels are built twice, for AVX2 and for the baseline instruction set,
-// and the loader picks the one the processor supports.
-#if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__)
+// and the loader picks the one the processor supports. Sanitizer builds use
+// the baseline only: their run-time is not ready when the loader chooses.
+#if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 #define KALTAP_SIMD_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define KALTAP_SIMD_CLONES
