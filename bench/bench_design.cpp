@@ -12,15 +12,9 @@
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Output.h"
-#include "Unit_IO.h"
+#include "bench_support.h"
 
 namespace {
-
-void quiet_console() {
-    UNIT_Hooks h;
-    h.write_text = [](const std::string& text, int) { return static_cast<int>(text.size()); };
-    UNIT_Register_Hooks(h);
-}
 
 void set_up_low_pass(int N) {
     Type_of_Filter = 1;
@@ -54,7 +48,7 @@ double reference_seconds(int N) {
 }
 
 void BM_Low_Pass_Design(benchmark::State& state) {
-    quiet_console();
+    Quiet_Console();
     const int N = static_cast<int>(state.range(0));
     for (auto _ : state) {
         set_up_low_pass(N);
@@ -87,7 +81,7 @@ const std::vector<Case> Ten_Cases = {
 };
 
 void BM_Ten_Reference_Designs(benchmark::State& state) {
-    quiet_console();
+    Quiet_Console();
     for (auto _ : state) {
         for (const Case& c : Ten_Cases) {
             Type_of_Filter = c.type;
@@ -111,7 +105,7 @@ BENCHMARK(BM_Ten_Reference_Designs)->Unit(benchmark::kMillisecond)->UseRealTime(
 
 // The response file's points: N * density + 1 frequencies from 0 to 0.5.
 void BM_Response_Points(benchmark::State& state) {
-    quiet_console();
+    Quiet_Console();
     const int N = static_cast<int>(state.range(0));
     set_up_low_pass(N);
     KALTAP_Design();

@@ -5,15 +5,9 @@
 
 #include "FIR_Optimization_Engine.h"
 #include "KALTAP_Configuration_Parameters.h"
-#include "Unit_IO.h"
+#include "bench_support.h"
 
 namespace {
-
-void quiet_console() {
-    UNIT_Hooks h;
-    h.write_text = [](const std::string& text, int) { return static_cast<int>(text.size()); };
-    UNIT_Register_Hooks(h);
-}
 
 // The two-band set-up: arrays sized generously, then two bands at density 32.
 void set_up_low_pass(int N) {
@@ -39,7 +33,7 @@ void set_up_low_pass(int N) {
 }
 
 void BM_Find_Order(benchmark::State& state) {
-    quiet_console();
+    Quiet_Console();
     for (auto _ : state) {
         set_up_low_pass(41);
         FIROPT_NOW = 2;
@@ -49,7 +43,7 @@ void BM_Find_Order(benchmark::State& state) {
 BENCHMARK(BM_Find_Order)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Find_Transition(benchmark::State& state) {
-    quiet_console();
+    Quiet_Console();
     for (auto _ : state) {
         set_up_low_pass(41);
         FIROPT_BW_Optimization(static_cast<int>(state.range(0)));
@@ -58,7 +52,7 @@ void BM_Find_Transition(benchmark::State& state) {
 BENCHMARK(BM_Find_Transition)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Find_Ripple(benchmark::State& state) {
-    quiet_console();
+    Quiet_Console();
     for (auto _ : state) {
         set_up_low_pass(41);
         FIROPT_Ripple_Optimization();
@@ -67,7 +61,7 @@ void BM_Find_Ripple(benchmark::State& state) {
 BENCHMARK(BM_Find_Ripple)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Find_Stopband(benchmark::State& state) {
-    quiet_console();
+    Quiet_Console();
     for (auto _ : state) {
         set_up_low_pass(41);
         FIROPT_Stopband_Optimization();

@@ -100,6 +100,13 @@ std::string general_15_6(double x) {
 
 bool usable_weight(double w) { return std::isfinite(w) && w > 0.0; }
 
+// Passband weight 1 and stopband weight `ratio` (dp/ds), or 1 where the ratio
+// is not a finite positive number. True when the ratio was usable.
+bool set_band_weights(double ratio, int i_passband, int i_stopband) {
+    set_band_weights(ratio, i_passband, i_stopband);
+    return usable_weight(ratio);
+}
+
 // The "***Warning" line of a search that ends without meeting its target: to
 // the run log, which echoes it to the console.
 void warn(const std::string& text) {
@@ -324,8 +331,7 @@ void FIROPT_Minimize_No_of_Weights() {
     say(free_line({"NOW_00:", num(est0)}));
     const double ratio = Stopband_Weight_Ratio;
     const bool estimate_usable = std::isfinite(est0) && usable_weight(ratio);
-    Band_Weighting(i_passband) = 1.0;
-    Band_Weighting(i_stopband) = usable_weight(ratio) ? ratio : 1.0;
+    set_band_weights(ratio, i_passband, i_stopband);
     // 6.
     Number_of_Weights = parity_adjusted(truncated_count(est0 + 0.5));
     // 7. Step size from the parity choice.
@@ -414,8 +420,7 @@ void FIROPT_BW_Optimization(int Band_Edge_Index) {
     // Estimated width; the deviation ratio of the figures fixes the weights.
     const double est = KALTAP_Estimate_Transition(R, A, Number_of_Weights);
     const double ratio = Stopband_Weight_Ratio;
-    Band_Weighting(i_passband) = 1.0;
-    Band_Weighting(i_stopband) = usable_weight(ratio) ? ratio : 1.0;
+    set_band_weights(ratio, i_passband, i_stopband);
     // The moved edge stays between the outer edges (and inside 0 .. 0.5).
     const double outer_low = std::max(Band_Edges(1), 0.0), outer_high = std::min(Band_Edges(4), 0.5);
     const double widest = Band_Edge_Index == 2 ? Band_Edges(3) - outer_low : outer_high - Band_Edges(2);
@@ -478,9 +483,7 @@ void FIROPT_Ripple_Optimization() {
                                     ? std::min(std::max(est, Minimum_Ripple_dB), Maximum_Ripple_dB)
                                     : Maximum_Ripple_dB;
     const double start_weight = KALTAP_Weight_Ratio(Search_Start, A);
-    Band_Weighting(i_passband) = 1.0;
-    Band_Weighting(i_stopband) = usable_weight(start_weight) ? start_weight : 1.0;
-    if (!usable_weight(start_weight)) {
+    if (!set_band_weights(start_weight, i_passband, i_stopband)) {
         final_design();
         const double ripple = KALTAP_Band_Deviation_dB_Quiet(i_passband);
         if (std::isfinite(ripple)) FIR_Passband_PtoP_Ripple = ripple;
@@ -530,9 +533,7 @@ void FIROPT_Stopband_Optimization() {
                                     : Fallback_Attenuation_dB;
     // The weight of a trial is dp/ds: it needs a ripple above 0 dB.
     const double start_weight = KALTAP_Weight_Ratio(R, Search_Start);
-    Band_Weighting(i_passband) = 1.0;
-    Band_Weighting(i_stopband) = usable_weight(start_weight) ? start_weight : 1.0;
-    if (!usable_weight(start_weight)) {
+    if (!set_band_weights(start_weight, i_passband, i_stopband)) {
         final_design();
         const double atten = KALTAP_Band_Deviation_dB_Quiet(i_stopband);
         if (std::isfinite(atten)) FIR_Stopband_Attenuation = atten;

@@ -35,18 +35,28 @@ double KALTAP_Deviation_to_Ripple(double dp) { return 20.0 * log10_of((1.0 + dp)
 // -20 log10(ds)
 double KALTAP_Deviation_to_Attenuation(double ds) { return -20.0 * log10_of(ds); }
 
-// With g = log10 dp and h = log10 ds:
+namespace {
+
+// The two terms of the order estimate, with g = log10 dp and h = log10 ds:
 //   D = (a1 g^2 + a2 g + a3) h + (a4 g^2 + a5 g + a6)
 //   f = b1 + b2 (g - h)
-//   N = D / dF - f dF + 1
-double KALTAP_Estimate_Number_of_Weights(double R, double A, double dF) {
+// Also leaves Stopband_Weight_Ratio = dp / ds.
+void order_terms(double R, double A, double& D, double& f) {
     const double dp = KALTAP_Ripple_to_Deviation(R);
     const double ds = KALTAP_Attenuation_to_Deviation(A);
     const double g = log10_of(dp);
     const double h = log10_of(ds);
-    const double D = (a1 * g * g + a2 * g + a3) * h + (a4 * g * g + a5 * g + a6);
-    const double f = b1 + b2 * (g - h);
+    D = (a1 * g * g + a2 * g + a3) * h + (a4 * g * g + a5 * g + a6);
+    f = b1 + b2 * (g - h);
     Stopband_Weight_Ratio = dp / ds;
+}
+
+}  // namespace
+
+// N = D / dF - f dF + 1
+double KALTAP_Estimate_Number_of_Weights(double R, double A, double dF) {
+    double D, f;
+    order_terms(R, A, D, f);
     return D / dF - f * dF + 1.0;
 }
 
@@ -85,15 +95,10 @@ double KALTAP_Estimate_Attenuation(double R, double dF, int N) {
 // f dF^2 + (N - 1) dF - D = 0, positive root:
 //   dF = (N - 1) / (2 f) (sqrt(1 + 4 f D / (N - 1)^2) - 1)
 double KALTAP_Estimate_Transition(double R, double A, int N) {
-    const double dp = KALTAP_Ripple_to_Deviation(R);
-    const double ds = KALTAP_Attenuation_to_Deviation(A);
-    const double g = log10_of(dp);
-    const double h = log10_of(ds);
-    const double D = (a1 * g * g + a2 * g + a3) * h + (a4 * g * g + a5 * g + a6);
-    const double f = b1 + b2 * (g - h);
+    double D, f;
+    order_terms(R, A, D, f);
     const double Nm1 = N - 1;
     const double radicand = 1.0 + 4.0 * f * D / (Nm1 * Nm1);
-    Stopband_Weight_Ratio = dp / ds;
     if (!(radicand >= 0.0)) return std::nan("");
     return Nm1 / (2.0 * f) * (std::sqrt(radicand) - 1.0);
 }
