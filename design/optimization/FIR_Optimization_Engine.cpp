@@ -103,7 +103,8 @@ bool usable_weight(double w) { return std::isfinite(w) && w > 0.0; }
 // Passband weight 1 and stopband weight `ratio` (dp/ds), or 1 where the ratio
 // is not a finite positive number. True when the ratio was usable.
 bool set_band_weights(double ratio, int i_passband, int i_stopband) {
-    set_band_weights(ratio, i_passband, i_stopband);
+    Band_Weighting(i_passband) = 1.0;
+    Band_Weighting(i_stopband) = usable_weight(ratio) ? ratio : 1.0;
     return usable_weight(ratio);
 }
 
