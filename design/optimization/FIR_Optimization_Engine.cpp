@@ -38,7 +38,6 @@ constexpr double Target_Tolerance_dB = 1e-4;     // At_Target band of the search
 constexpr double Ripple_Tolerance_Factor = 0.009999999776482582;  // 0.01 held in single precision
 constexpr int Minimum_Trial_Count = 5;           // smallest count of the first order design
 constexpr int Engine_Minimum_Count = 3;          // smallest count the engine designs
-constexpr int Order_Trial_Span = 14;             // trials cover NOW_low .. NOW_low + 14
 constexpr int Passes_per_Cycle = 16;
 constexpr double Count_Range = 1e9;              // estimates are clamped to this before rounding
 
@@ -380,7 +379,7 @@ void FIROPT_Minimize_No_of_Weights() {
     NOW_low = std::max(NOW_low, smallest_allowed_count());
     say(free_line({"NOW_low, adjusted:", num(NOW_low)}));
     // 14. Trials upwards; the first count that reaches the attenuation wins.
-    const int T = (step + Order_Trial_Span) / step;
+    const int T = (step + FIROPT_Order_Trial_Span) / step;
     bool found = false;
     for (int k = 0; k < T; ++k) {
         const int i = 1 + k * step;
@@ -398,7 +397,7 @@ void FIROPT_Minimize_No_of_Weights() {
         }
     }
     // 15. None qualified: the last count of the span, within the storage.
-    if (!found) Number_of_Weights = std::min(NOW_low + Order_Trial_Span, largest_allowed_count());
+    if (!found) Number_of_Weights = std::min(NOW_low + FIROPT_Order_Trial_Span, largest_allowed_count());
     // 16.
     final_design();
     if (!found)

@@ -42,6 +42,10 @@ extern int FIROPT_Stopband_At_Target;
 // trial design: a window on the search's path for diagnostics.
 extern std::function<void(double)> FIROPT_Trial_Observer;
 
+// The number-of-weights search tries the counts NOW_low .. NOW_low + this
+// span above its lowest count (NOW_low is at most the rounded estimate).
+constexpr int FIROPT_Order_Trial_Span = 14;
+
 // Largest number of cycles (restarts of the three-point search) of one search.
 constexpr int FIROPT_Maximum_Cycles = 60;
 

@@ -1,0 +1,246 @@
+#include "KALTAP_Frequency_Plots.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "Fortran_Format.h"
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Output.h"
+#include "KALTAP_Weight_Quantization.h"
+#include "Program_Stop.h"
+#include "UIK_Call_Interface.h"
+#include "Unit_IO.h"
+
+bool Plot_Centred_Views = true;
+bool Plot_Triple_Views = true;
+
+namespace {
+
+// ---- Look of every plot ----
+constexpr unsigned Plot_Background = 0xffe8e8e8u;  // light grey
+constexpr int Linear_Scale = 0;
+constexpr double Automatic_Scale = -1.0;  // bounds and steps chosen by the plot
+constexpr int Grid_Lines_On = 1;
+const char* const Frequency_Axis = "f/(sample rate)";
+const char* const Decibel_Axis = "Response, dB";
+const char* const Linear_Axis = "Linear Response";
+
+// ---- Look of every curve ----
+constexpr unsigned Filter_Curve_Colour = 0x228b22u;     // forest green
+constexpr unsigned Quantized_Curve_Colour = 0x8b0000u;  // dark red
+constexpr unsigned Dot_Colour = 0xdc143cu;
+constexpr int Curve_Width = 1;
+constexpr int Dot_Size = 6;
+constexpr int No_Point_Symbols = -1;
+constexpr int Fitted_Curve = 1;
+const char* const Curve_Data_Type = "REAL*8";
+constexpr int Values_Per_Point = 2;  // frequency, response
+
+// Decibels: 20*log10 of the magnitude, floored at 1e-5 so that a perfect
+// zero of the response plots as -100 dB instead of minus infinity.
+constexpr double Log10_of_e = 0.4342944819032518;
+constexpr double Response_Floor = 0.00001;
+
+enum class Response_Scale { Decibels, Linear };
+
+// The frequency range of a view and how f_i follows from i and P.
+enum class Frequency_Span {
+    Half_Band,         // f_i = i/(2P): 0 to 0.5 (the points of the response file)
+    Half_Band_Linear,  // f_i = 0.5*i/P: 0 to 0.5
+    Centred,           // f_i = i/P - 0.5: -0.5 to 0.5
+    Triple             // f_i = 3i/P - 1.5: -1.5 to 1.5
+};
+
+struct Plot_View {
+    const char* routine;  // for error lines
+    const char* title;
+    Response_Scale scale;
+    int intervals_per_grid;  // P = intervals_per_grid * N * Search_Grid_Density
+    Frequency_Span span;
+    const char* file;
+};
+
+const Plot_View Main_dB_View = {"KALTAP_Plot_Frequency_Response", "Frequency Response", Response_Scale::Decibels,
+                                1, Frequency_Span::Half_Band, "plot_1X.png"};
+const Plot_View Centred_dB_View = {"KALTAP_Plot_Centred_dB", "Frequency Response Centered at Zero Frequency",
+                                   Response_Scale::Decibels, 2, Frequency_Span::Centred, "plot_2X.png"};
+const Plot_View Triple_dB_View = {"KALTAP_Plot_Triple_dB", "Frequency Response over Three Times Sample Rate",
+                                  Response_Scale::Decibels, 3, Frequency_Span::Triple, "plot_3X.png"};
+const Plot_View Linear_Half_View = {"KALTAP_Plot_Linear_Half", "Frequency Response", Response_Scale::Linear, 2,
+                                    Frequency_Span::Half_Band_Linear, "plot_1XL.png"};
+const Plot_View Centred_Linear_View = {"KALTAP_Plot_Centred_Linear", "Frequency Response Centered at Zero Frequency",
+                                       Response_Scale::Linear, 2, Frequency_Span::Centred, "plot_2XL.png"};
+const Plot_View Triple_Linear_View = {"KALTAP_Plot_Triple_Linear", "Frequency Response over Three Times Sample Rate",
+                                      Response_Scale::Linear, 3, Frequency_Span::Triple, "plot_3XL.png"};
+
+// Number of unique taps the response reads: w(1 .. ceil(N/2)).
+int Unique_Taps() { return (Number_of_Weights + 1) / 2; }
+
+// The plots read the design state as it is; a design that is not finished, or
+// a state whose sizes no longer fit its weights, would plot undefined memory.
+// Such a call is an internal error: error line on the console and a stop.
+void Check_Design_State(const char* routine) {
+    if (!KALTAP_Filter_Weights_Valid) {
+        UNIT_Write(UNIT_Standard_Output, std::string("###Error in ") + routine +
+                                             ", called with KALTAP_Filter_Weights_Valid==.FALSE.");
+        KALTAP_Stop();
+    }
+    if (Number_of_Weights < 1 || Search_Grid_Density < 1 || Filter_Weights.extent() < Unique_Taps()) {
+        UNIT_Write(UNIT_Standard_Output, std::string("###Error in ") + routine +
+                                             ", design state does not fit the weights: Number_of_Weights = " +
+                                             FMT_Free(Number_of_Weights) +
+                                             ", Search_Grid_Density = " + FMT_Free(Search_Grid_Density) +
+                                             ", Filter_Weights extent = " + FMT_Free(Filter_Weights.extent()));
+        KALTAP_Stop();
+    }
+}
+
+// True when the rounded weights are the quantization of the weights now in
+// the design state with KALTAP_Bits bits. The new-design initialisation
+// clears Weights_Quantized, but a redesign through KALTAP_Design alone leaves
+// it set (with KALTAP_Bits reset to -1), and KALTAP_Bits may be changed after
+// quantizing. The quantizer sets Scale_Factor = (2^(B-1) - 1) / max|H(i)|, so
+// a scale factor that does not match the current weights and bits shows that
+// the rounded weights belong to something else.
+bool Quantization_Of_Current_Design() {
+    if (!Weights_Quantized) return false;
+    const int M = Unique_Taps();
+    const int B = KALTAP_Bits;
+    if (Rounded_Weights.extent() != M || B < KALTAP_Minimum_Bits || B > KALTAP_Maximum_Bits) return false;
+    double largest = 0.0;
+    for (int i = 1; i <= M; ++i) largest = std::max(largest, std::fabs(Filter_Weights(i)));
+    if (!(largest > 0.0)) largest = 1.0;  // the quantizer's scale for an all-zero filter
+    const double expected = (std::ldexp(1.0, B - 1) - 1.0) / largest;
+    constexpr double Scale_Tolerance = 1.0e-12;  // relative; the quantizer computes it the same way
+    return std::fabs(Scale_Factor - expected) <= Scale_Tolerance * expected;
+}
+
+// Frequency f_i of a view with P intervals, computed from i itself so that
+// no rounding error accumulates along the axis.
+double View_Frequency(Frequency_Span span, int i, int P) {
+    const double x = static_cast<double>(i), p = static_cast<double>(P);
+    switch (span) {
+        case Frequency_Span::Half_Band: return x / (2.0 * p);
+        case Frequency_Span::Half_Band_Linear: return 0.5 * x / p;
+        case Frequency_Span::Centred: return x / p - 0.5;
+        case Frequency_Span::Triple: return 3.0 * x / p - 1.5;
+    }
+    return 0.0;
+}
+
+// Steps 1 of every plot: the plot record and a new plot window.
+UIK_XYPlot_Record Create_Plot(const Plot_View& view) {
+    UIK_XYPlot_Record plot;
+    plot.windowTitle.set(view.title);
+    plot.xAxisName.set(Frequency_Axis);
+    plot.yAxisName.set(view.scale == Response_Scale::Decibels ? Decibel_Axis : Linear_Axis);
+    plot.chartBackgroundColor = Plot_Background;
+    plot.xScaleType = Linear_Scale;
+    plot.yScaleType = Linear_Scale;
+    plot.xScaleUB = plot.xScaleLB = plot.xScaleStep = Automatic_Scale;
+    plot.yScaleUB = plot.yScaleLB = plot.yScaleStep = Automatic_Scale;
+    plot.showHgridLines = Grid_Lines_On;
+    plot.showVgridLines = Grid_Lines_On;
+    UIK_createXYPlot(plot);
+    return plot;
+}
+
+// Steps 2 and 3: rows (f_i, response) for i = 0..P of the filter whose unique
+// taps are w, in decibels or linear with sign.
+std::vector<double> Curve_Rows(const std::vector<double>& f, const Array1<double>& w, Response_Scale scale) {
+    const int points = static_cast<int>(f.size());
+    const bool symmetric = PMC_DCT_Type == 1 || PMC_DCT_Type == 2;
+    std::vector<double> A(f.size());
+    KALTAP_Amplitude_Response_Many(f.data(), points, w, Number_of_Weights, symmetric, A.data());
+    std::vector<double> rows(f.size() * Values_Per_Point);
+    for (int i = 0; i < points; ++i) {
+        const double value = scale == Response_Scale::Decibels
+                                 ? 20.0 * Log10_of_e * std::log(std::max(std::fabs(A[i]), Response_Floor))
+                                 : A[i];
+        rows[Values_Per_Point * i] = f[i];
+        rows[Values_Per_Point * i + 1] = value;
+    }
+    return rows;
+}
+
+// Step 4 (first half): one curve into the plot.
+void Write_Curve(const UIK_XYPlot_Record& plot, const std::vector<double>& rows, const std::string& label,
+                 unsigned colour) {
+    UIK_XYSeries_Record series;
+    series.curveLabel.set(label);
+    series.curveColor = colour;
+    series.curveLineWidth = Curve_Width;
+    series.dotColor = Dot_Colour;
+    series.dotSize = Dot_Size;
+    series.symbolStyle = No_Point_Symbols;
+    series.fittedCurve = Fitted_Curve;
+    UIK_writeXYPlot(plot.unit, rows.data(), Curve_Data_Type, static_cast<int>(rows.size() / Values_Per_Point),
+                    Values_Per_Point, series);
+}
+
+// One plot: window, the designed filter's curve (and in the main plot the
+// rounded weights' curve when they belong to this design), then the image.
+// The curve arrays live until the image has been saved.
+void Draw_View(const Plot_View& view, const std::string& filter_label, bool with_quantized_curve) {
+    Check_Design_State(view.routine);
+    bool quantized = false;
+    if (with_quantized_curve && Weights_Quantized) {
+        quantized = Quantization_Of_Current_Design();
+        if (!quantized)
+            UNIT_Write(UNIT_Standard_Output, std::string("***Warning in ") + view.routine +
+                                                 ", the rounded weights do not belong to the current design;"
+                                                 " their curve is left out.");
+    }
+
+    const long long intervals =
+        static_cast<long long>(view.intervals_per_grid) * Number_of_Weights * Search_Grid_Density;
+    if (intervals >= std::numeric_limits<int>::max()) {
+        UNIT_Write(UNIT_Standard_Output, std::string("###Error in ") + view.routine + ", too many plot points: " +
+                                             FMT_Free(intervals + 1));
+        KALTAP_Stop();
+    }
+    const int P = static_cast<int>(intervals);
+
+    UIK_XYPlot_Record plot = Create_Plot(view);
+
+    std::vector<double> f(static_cast<std::size_t>(P) + 1);
+    for (int i = 0; i <= P; ++i) f[i] = View_Frequency(view.span, i, P);
+
+    // Both curves are computed before either is written.
+    const std::vector<double> filter_rows = Curve_Rows(f, Filter_Weights, view.scale);
+    std::vector<double> quantized_rows;
+    if (quantized) quantized_rows = Curve_Rows(f, Rounded_Weights, view.scale);
+
+    Write_Curve(plot, filter_rows, filter_label, Filter_Curve_Colour);
+    if (quantized)
+        Write_Curve(plot, quantized_rows, "Rounded to " + FMT_Free(KALTAP_Bits) + " Bits", Quantized_Curve_Colour);
+    UIK_saveWindowContents(plot, view.file);
+}
+
+}  // namespace
+
+void KALTAP_Plot_Frequency_Response() { Draw_View(Main_dB_View, "FIR Filter", true); }
+
+void KALTAP_Plot_Centred_dB() { Draw_View(Centred_dB_View, "", false); }
+
+void KALTAP_Plot_Triple_dB() { Draw_View(Triple_dB_View, "", false); }
+
+void KALTAP_Plot_Linear_Half() { Draw_View(Linear_Half_View, "", false); }
+
+void KALTAP_Plot_Centred_Linear() { Draw_View(Centred_Linear_View, "", false); }
+
+void KALTAP_Plot_Triple_Linear() { Draw_View(Triple_Linear_View, "", false); }
+
+void KALTAP_Plot_dB_Views() {
+    if (Plot_Triple_Views) KALTAP_Plot_Triple_dB();
+    if (Plot_Centred_Views) KALTAP_Plot_Centred_dB();
+}
+
+void KALTAP_Plot_Linear_Views() {
+    if (Plot_Triple_Views) KALTAP_Plot_Triple_Linear();
+    if (Plot_Centred_Views) KALTAP_Plot_Centred_Linear();
+    KALTAP_Plot_Linear_Half();
+}

@@ -1,0 +1,45 @@
+// Frequency-response plots of the accepted design: six XY plot windows, each
+// saved as a PNG file in the working directory.
+//
+// Every plot routine opens one new plot window ("f/(sample rate)" on the x
+// axis, light grey background, automatic linear scales, grid lines), computes
+// the amplitude response of Filter_Weights at P+1 equally spaced frequencies
+// f_0 < ... < f_P (P a multiple of N*Search_Grid_Density), writes it as one
+// curve of "REAL*8" rows (f, response) and saves the window's image.
+// Decibel views store 20*log10(max(|A|, 1e-5)), so never below -100 dB;
+// linear views store A with its sign (sine terms for cases 3 and 4).
+//
+// Precondition: a finished design (KALTAP_Filter_Weights_Valid, Filter_Weights
+// holding the (N+1)/2 unique taps). Otherwise an "###Error in <routine>" line
+// on the console and an orderly stop, before any window is opened.
+#pragma once
+
+// Both true and never changed: the centred and the three-times views are drawn.
+extern bool Plot_Centred_Views;
+extern bool Plot_Triple_Views;
+
+// Main decibel plot, "Frequency Response", P = N*d, f_i = i/(2P) from 0 to 0.5
+// (the points of the response file), curve "FIR Filter" in forest green:
+// "plot_1X.png". When Weights_Quantized holds the quantization of the current
+// design (Rounded_Weights of extent (N+1)/2, KALTAP_Bits 2..48 and the scale
+// factor those bits give for the current weights), a second, dark red curve
+// "Rounded to <bits> Bits" of Rounded_Weights follows; both curves are
+// computed before either is written and the image is saved after both. A
+// stale quantization gets a "***Warning" console line and no second curve.
+void KALTAP_Plot_Frequency_Response();
+// KALTAP_Plot_Triple_dB ("plot_3X.png"), then KALTAP_Plot_Centred_dB ("plot_2X.png").
+void KALTAP_Plot_dB_Views();
+// KALTAP_Plot_Triple_Linear ("plot_3XL.png"), KALTAP_Plot_Centred_Linear
+// ("plot_2XL.png"), then KALTAP_Plot_Linear_Half ("plot_1XL.png").
+void KALTAP_Plot_Linear_Views();
+// The five other views, one unlabelled forest-green curve each:
+// "Frequency Response Centered at Zero Frequency", dB, P = 2Nd, f_i = i/P - 0.5.
+void KALTAP_Plot_Centred_dB();
+// "Frequency Response over Three Times Sample Rate", dB, P = 3Nd, f_i = 3i/P - 1.5.
+void KALTAP_Plot_Triple_dB();
+// "Frequency Response", linear, P = 2Nd, f_i = 0.5*i/P from 0 to 0.5.
+void KALTAP_Plot_Linear_Half();
+// "Frequency Response Centered at Zero Frequency", linear, P = 2Nd, f_i = i/P - 0.5.
+void KALTAP_Plot_Centred_Linear();
+// "Frequency Response over Three Times Sample Rate", linear, P = 3Nd, f_i = 3i/P - 1.5.
+void KALTAP_Plot_Triple_Linear();

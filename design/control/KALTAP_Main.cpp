@@ -1,0 +1,189 @@
+#include "KALTAP_Main.h"
+
+#include "KALTAP_Classical_Inputs.h"
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Engine.h"
+#include "KALTAP_Equalizer.h"
+#include "KALTAP_Frequency_Plots.h"
+#include "KALTAP_Output.h"
+#include "KALTAP_Testing.h"
+#include "KALTAP_Two_Band_Inputs.h"
+#include "KALTAP_UI_UIK.h"
+#include "KALTAP_Weight_Quantization.h"
+#include "Program_Stop.h"
+#include "Run_Logging.h"
+#include "UIK_Error_Message.h"
+#include "Unit_IO.h"
+
+int KALTAP_Run_Type = 0;
+
+const char* const KALTAP_Agreement_Labels[8] = {
+    "kaltap FIR filter design program. Copyright (C) 2026 the kaltap developers. All rights reserved.",
+    "Version 0.92 Release Candidate 3",
+    "FIR filter design engine derived from",
+    "T.W. Parks and J.H. McClellan, \"A Program for the Design of Linear Phase Finite",
+    "Impulse Response Digital Filters,\" IEEE Trans. on Audio and Electroacoustics,",
+    "AU-21(3), pp.195-199, Aug. 1972\\n",
+    "By continuing, you agree to hold harmless all parties to this program and its distribution,",
+    "when using this program or its results.",
+};
+
+const std::string KALTAP_Menu_Hint =
+    "Use \"New FIR Filter Design\" item in menu \"FIR Design\" to do another design.";
+
+namespace {
+
+constexpr int Filter_Design_Run = 1;
+constexpr int Test_Case_Run = 2;
+constexpr int Bits_Field_Width = 5;
+
+const char* const Exit_Text = "Program exit on user option.";
+
+// Bits dialog. Returns false when the entry is not an integer (bits then 0);
+// `cancelled` tells the loop to end without outputs.
+bool KALTAP_Select_Bits(bool& cancelled) {
+    cancelled = false;
+    UI_New_Dialog("Select Number of Bits for Rounding");
+    UI_Add_Label("Use 0 if you don't want rounding.");
+    UI_Add_Label("Use 24 for IEEE 754-2008 single precision floating point.");
+    UI_Add_Line_Edit(UI_Line_Edit, "Number of Bits (2 to 48)", "16");
+    if (!UI_Show_Dialog()) {
+        UIK_alertBox("End Procedure", Exit_Text);
+        cancelled = true;
+        return true;
+    }
+    if (UI_Read_Integer(UI_Line_Edit, Bits_Field_Width, KALTAP_Bits) != UNIT_OK) {
+        KALTAP_Bits = 0;
+        return false;
+    }
+    return true;
+}
+
+// Asks for the bits until the value is 0 or 2..48. False when cancelled.
+bool choose_bits() {
+    for (;;) {
+        bool cancelled = false;
+        const bool parsed = KALTAP_Select_Bits(cancelled);
+        if (cancelled) return false;
+        if (!parsed) Error_Message("Bad Input", "Numeric digits only!");
+        if (KALTAP_Bits == 0 || (KALTAP_Bits >= KALTAP_Minimum_Bits && KALTAP_Bits <= KALTAP_Maximum_Bits)) return true;
+        Error_Message("Bad Input", "Select 0, or between 2 and 48");
+    }
+}
+
+void write_outputs() {
+    if (KALTAP_Bits >= KALTAP_Minimum_Bits) {
+        KALTAP_Quantizer();
+        KALTAP_Write_Hex_CSV();
+    }
+    KALTAP_Write_CSV();
+    KALTAP_Frequency_Response_CSV();
+    KALTAP_Plot_Linear_Views();
+    KALTAP_Plot_dB_Views();
+    KALTAP_Plot_Frequency_Response();
+}
+
+}  // namespace
+
+void KALTAP_Main() {
+    int run_type = 0;
+    KALTAP_User_Agreement(run_type);
+    if (run_type == Filter_Design_Run)
+        KALTAP_Design_Loop();
+    else if (run_type == Test_Case_Run)
+        KALTAP_Test_Cases();
+    UNIT_Write(UNIT_Standard_Output, "Normal exit.");
+    KALTAP_Stop();
+}
+
+void KALTAP_Run_Design_Program() {
+    KALTAP_Run_Program(KALTAP_Main);
+    const auto& hooks = UNIT_Current_Hooks();
+    if (hooks.stop) hooks.stop();
+}
+
+void KALTAP_User_Agreement(int& run_type) {
+    UI_New_Dialog("User Agreement and Selection");
+    for (const char* label : KALTAP_Agreement_Labels) UI_Add_Label(label);
+    UI_Check_Box.title.set("Agree?");
+    UI_Check_Box.checked = 0;
+    UIK_addCheckBox(UI_Dialog.unit, UI_Check_Box);
+    UI_Add_Radio_Buttons("Select run type:", {"Filter design", "Run test cases and exit"}, 1);
+    if (!UI_Show_Dialog()) KALTAP_Stop("Program terminated at user request.");
+    if (UI_Check_Box.checked == 0) KALTAP_Stop("Sorry, you must agree to conditions of use.");
+    KALTAP_Run_Type = UI_Radio_Buttons.selected;
+    run_type = KALTAP_Run_Type;
+    UIK_addMenu(UNIT_Console, "FIR Design", "New FIR Filter Design", KALTAP_New_Design_Action);
+}
+
+void KALTAP_Design_Loop() {
+    for (;;) {
+        // 1. Kind of filter.
+        UI_New_Dialog("Select Filter Type");
+        UI_Add_Radio_Buttons("Select filter design approach:",
+                             {"FIR low-pass design, program finds one free parameter",
+                              "FIR high-pass design, program finds one free parameter",
+                              "Multiple band, Hilbert Transformer, or Differentiator",
+                              "Equalizer with one user-specified frequency response"},
+                             1);
+        if (!UI_Show_Dialog()) {
+            UIK_alertBox("Normal Exit", Exit_Text);
+            return;
+        }
+        // 2. One design.
+        switch (UI_Radio_Buttons.selected) {
+            case 1:
+                KALTAP_BandType = 1;
+                KALTAP_Two_Band_Inputs();
+                break;
+            case 2:
+                KALTAP_BandType = 3;
+                KALTAP_Two_Band_Inputs();
+                break;
+            case 3:
+                KALTAP_BandType = 2;
+                KALTAP_Classical_Inputs();
+                break;
+            case 4:
+                KALTAP_BandType = 2;
+                KALTAP_Equalizer_Setup();
+                KALTAP_New_Design();
+                Band_Edges(1) = Equalizer_First_Frequency;
+                Band_Edges(2) = Equalizer_Last_Frequency;
+                KALTAP_Design();
+                break;
+            default:
+                break;
+        }
+        // A cancelled classical definition leaves no design behind when none
+        // was made before: the user chose to end ("Program exit on user
+        // option."), so the loop ends instead of reporting a design that
+        // does not exist.
+        if (!KALTAP_Filter_Weights_Valid) return;
+        // 3. Report on the console and in the run log.
+        KALTAP_Classical_Output(UNIT_Standard_Output);
+        if (Run_Log_Unit != 0 && UNIT_Is_Open(Run_Log_Unit)) KALTAP_Classical_Output(Run_Log_Unit);
+        // 4. Accept or design again.
+        UI_New_Dialog("Next action?");
+        UI_Add_Radio_Buttons("Select next action:",
+                             {"Accept the FIR filter design, proceed to select outputs",
+                              "Perform another FIR filter design"},
+                             1);
+        if (!UI_Show_Dialog()) {
+            UIK_alertBox("Normal exit", Exit_Text);
+            return;
+        }
+        if (UI_Radio_Buttons.selected == 2) continue;
+        // 5. Bits for rounding; 6. outputs.
+        if (!choose_bits()) return;
+        write_outputs();
+        // 7.
+        UNIT_Write(UNIT_Standard_Output, KALTAP_Menu_Hint);
+        return;
+    }
+}
+
+int KALTAP_New_Design_Action() {
+    KALTAP_Run_Program(KALTAP_Design_Loop);
+    return 0;
+}

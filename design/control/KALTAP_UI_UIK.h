@@ -1,0 +1,49 @@
+// The dialog records shared by every dialog of the design program's control
+// routines, and the small steps that fill them.
+//
+// One dialog record and one record of each control kind, plus a row of
+// line-edit records for dialogs with several fields. Every dialog refills and
+// reuses them: the title is written, `UIK_createDialog` gives a new dialog
+// unit, controls are added in display order, `UIK_showDialog` blocks until the
+// user closes the dialog and leaves the user's values in the records.
+// Placeholders stay blank.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "UIK_Call_Interface.h"
+
+// Line-edit records for one dialog; the largest dialog has five fields.
+constexpr int UI_Line_Edit_Count = 8;
+
+extern UIK_Dialog_Record UI_Dialog;
+extern UIK_Label_Record UI_Label;
+extern UIK_CheckBox_Record UI_Check_Box;
+extern UIK_RadioButtons_Record UI_Radio_Buttons;
+extern UIK_LineEdit_Record UI_Line_Edit;
+extern UIK_LineEdit_Record UI_Line_Edits[UI_Line_Edit_Count];  // fields 1..5 of a dialog at [0..4]
+
+// Writes the title and creates a new dialog.
+void UI_New_Dialog(const std::string& title);
+// Adds a label to the current dialog.
+void UI_Add_Label(const std::string& text);
+// Adds the shared radio-button control: the item list is reallocated to the
+// items given and `selected` (1-based) starts checked.
+void UI_Add_Radio_Buttons(const std::string& title, const std::vector<std::string>& items, int selected = 1);
+// Adds `edit` (title, starting text, blank placeholder) to the current dialog.
+void UI_Add_Line_Edit(UIK_LineEdit_Record& edit, const std::string& title, const std::string& text);
+// Shows the current dialog; true for OK (any result but 0).
+bool UI_Show_Dialog();
+// Shows the dialog of `unit`; true for OK.
+bool UI_Show_Dialog(int unit);
+
+// Fortran-style reads of a line edit's text: an integer / a real from the
+// first `width` characters (blanks ignored). Return 0 when read correctly.
+int UI_Read_Integer(const UIK_LineEdit_Record& edit, int width, int& value);
+int UI_Read_Real(const UIK_LineEdit_Record& edit, int width, double& value);
+
+// An integer written without blanks ("3", "-1").
+std::string UI_Integer_Text(long long value);
+// A real written so that it reads back as the same value (shortest form).
+std::string UI_Real_Text(double value);

@@ -1,0 +1,339 @@
+#include "UIK_Call_Interface.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <variant>
+
+#include "Unit_IO.h"
+
+const char* const UIK_Data_Types[5] = {"INTEGER*4", "INTEGER*8", "REAL*4", "REAL*8", "REAL*16"};
+
+void UIK_Text::set(const std::string& s) {
+    c.fill(' ');
+    std::memcpy(c.data(), s.data(), std::min<std::size_t>(s.size(), c.size()));
+}
+
+std::string UIK_Text::trimmed() const { return UIK_Trim_Trailing(raw()); }
+
+std::string UIK_Trim_Trailing(const std::string& s) {
+    std::size_t end = s.size();
+    while (end > 0 && s[end - 1] == ' ') --end;
+    return s.substr(0, end);
+}
+
+const UIK_Value* UIK_Find(const UIK_Property_Map& map, const std::string& key) {
+    for (const auto& entry : map)
+        if (entry.first == key) return &entry.second;
+    return nullptr;
+}
+
+namespace {
+
+UIK_Window_Layer* window_layer = nullptr;
+int next_unit = UIK_First_Automatic_Unit;
+
+// The answer registry: identifiers in the order created (dialog units and
+// value-returning controls), the kind of each control, the dialog it belongs
+// to, and where its answer goes.
+struct Registered_Control {
+    UIK_Control_Kind kind;
+    int dialog_unit;
+    int* integer_answer;
+    UIK_Text* text_answer;
+};
+std::vector<int> registry_order;
+std::map<int, Registered_Control> registry_controls;
+
+std::vector<std::string> carry_out(UIK_Request& request) {
+    if (window_layer == nullptr) return {};
+    return window_layer->Carry_Out(request);
+}
+
+UIK_Request request_for(const char* signal, int unit = 0, int label_id = 0) {
+    UIK_Request r;
+    r.signal = signal;
+    r.unit = unit;
+    r.labelId = label_id;
+    return r;
+}
+
+void put(UIK_Request& r, const char* key, UIK_Value value) { r.properties.emplace_back(key, std::move(value)); }
+
+std::vector<std::string> trimmed_items(const std::vector<UIK_Text>& items) {
+    std::vector<std::string> list;
+    list.reserve(items.size());
+    for (const auto& item : items) list.push_back(item.trimmed());
+    return list;
+}
+
+void register_control(int dialog_unit, int label_id, UIK_Control_Kind kind, int* integer_answer,
+                      UIK_Text* text_answer) {
+    registry_order.push_back(label_id);
+    registry_controls[label_id] = Registered_Control{kind, dialog_unit, integer_answer, text_answer};
+}
+
+// A dialog answer read as a decimal integer; anything else reads as 0.
+int answer_integer(const std::string& answer) {
+    std::size_t first = answer.find_first_not_of(" \t");
+    std::size_t last = answer.find_last_not_of(" \t");
+    if (first == std::string::npos) return 0;
+    const std::string digits = answer.substr(first, last - first + 1);
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(digits.c_str(), &end, 10);
+    if (end == digits.c_str() || *end != '\0' || errno == ERANGE || value < INT_MIN || value > INT_MAX) return 0;
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+void UIK_Set_Window_Layer(UIK_Window_Layer* layer) { window_layer = layer; }
+UIK_Window_Layer* UIK_Current_Window_Layer() { return window_layer; }
+
+int UIK_Next_Unit_Number() { return next_unit++; }
+
+void UIK_Reset_Call_Interface() {
+    next_unit = UIK_First_Automatic_Unit;
+    registry_order.clear();
+    registry_controls.clear();
+}
+
+int UIK_createWindow(UIK_TextWindow_Record& window) {
+    window.unit = UIK_Next_Unit_Number();
+    UIK_Request r = request_for("createWindow", window.unit);
+    put(r, "windowName", window.windowName.raw());
+    put(r, "access", "ACCESS=window," + std::to_string(window.width) + "," + std::to_string(window.height));
+    carry_out(r);
+    return 1;
+}
+
+int UIK_writeText(int unit, const std::string& text) {
+    UIK_Request r = request_for("writeText", unit);
+    put(r, "text", text + "\n");
+    carry_out(r);
+    return 0;
+}
+
+int UIK_readText(int unit, char* buffer, int length) {
+    const auto& hooks = UNIT_Current_Hooks();
+    if (buffer == nullptr || length <= 0 || !hooks.read_line) return -1;
+    const int stored = hooks.read_line(buffer, length, unit);
+    if (stored < 0) return stored;
+    // Cut at the first line feed (the CR before it goes too) and blank-pad.
+    int end = stored;
+    for (int i = 0; i < stored; ++i)
+        if (buffer[i] == '\n') {
+            end = i;
+            break;
+        }
+    if (end > 0 && buffer[end - 1] == '\r') --end;
+    std::memset(buffer + end, ' ', static_cast<std::size_t>(length - end));
+    return stored;
+}
+
+int UIK_closeWindow_Unit(int unit) {
+    UIK_Request r = request_for("closeWindow", unit);
+    carry_out(r);
+    return 1;
+}
+
+int UIK_moveWindow_Unit(int unit, int x, int y) {
+    UIK_Request r = request_for("moveWindow", unit);
+    put(r, "x", x);
+    put(r, "y", y);
+    carry_out(r);
+    return 1;
+}
+
+int UIK_activateWindow_Unit(int unit) {
+    UIK_Request r = request_for("activateUIKWindow", unit);
+    carry_out(r);
+    return 1;
+}
+
+int UIK_saveWindowContents_Unit(int unit, const std::string& file_name) {
+    UIK_Request r = request_for("saveWindowContents", unit);
+    put(r, "saveFileName", UIK_Trim_Trailing(file_name));
+    r.waits = true;
+    carry_out(r);
+    return 1;
+}
+
+int UIK_alertBox(const std::string& title, const std::string& text) {
+    UIK_Request r = request_for("alertBox");
+    put(r, "title", UIK_Trim_Trailing(title));
+    put(r, "text", UIK_Trim_Trailing(text));
+    r.waits = true;
+    carry_out(r);
+    return 1;
+}
+
+int UIK_createDialog(UIK_Dialog_Record& dialog) {
+    dialog.unit = UIK_Next_Unit_Number();
+    registry_order.push_back(dialog.unit);
+    UIK_Request r = request_for("createDialogWindow", dialog.unit);
+    put(r, "windowTitle", dialog.windowTitle.trimmed());
+    carry_out(r);
+    return 1;
+}
+
+int UIK_addLabel(int dialog_unit, UIK_Label_Record& label) {
+    label.labelId = UIK_Next_Unit_Number();
+    UIK_Request r = request_for("addLabelToDialog", dialog_unit, label.labelId);
+    put(r, "text", label.text.trimmed());
+    carry_out(r);
+    return 1;
+}
+
+int UIK_addComboBox(int dialog_unit, UIK_ComboBox_Record& combo) {
+    combo.labelId = UIK_Next_Unit_Number();
+    register_control(dialog_unit, combo.labelId, UIK_Combo_Box, &combo.selected, nullptr);
+    UIK_Request r = request_for("addComboBoxToDialog", dialog_unit, combo.labelId);
+    put(r, "title", combo.title.trimmed());
+    put(r, "itemList", trimmed_items(combo.itemList));
+    put(r, "selected", combo.selected);
+    carry_out(r);
+    return 1;
+}
+
+int UIK_addCheckBox(int dialog_unit, UIK_CheckBox_Record& check) {
+    check.labelId = UIK_Next_Unit_Number();
+    register_control(dialog_unit, check.labelId, UIK_Check_Box, &check.checked, nullptr);
+    UIK_Request r = request_for("addCheckBoxToDialog", dialog_unit, check.labelId);
+    put(r, "title", check.title.trimmed());
+    put(r, "checked", check.checked != 0);
+    carry_out(r);
+    return 1;
+}
+
+int UIK_addLineEdit(int dialog_unit, UIK_LineEdit_Record& edit) {
+    edit.labelId = UIK_Next_Unit_Number();
+    register_control(dialog_unit, edit.labelId, UIK_Line_Edit, nullptr, &edit.text);
+    UIK_Request r = request_for("addLineEditToDialog", dialog_unit, edit.labelId);
+    put(r, "title", edit.title.trimmed());
+    put(r, "placeholder", edit.placeholder.trimmed());
+    put(r, "text", edit.text.trimmed());
+    carry_out(r);
+    return 1;
+}
+
+int UIK_addFileField(int dialog_unit, UIK_FileField_Record& file) {
+    file.labelId = UIK_Next_Unit_Number();
+    register_control(dialog_unit, file.labelId, UIK_File_Field, nullptr, &file.text);
+    UIK_Request r = request_for("addFileDialogToDialog", dialog_unit, file.labelId);
+    put(r, "title", file.title.trimmed());
+    put(r, "placeholder", file.placeholder.trimmed());
+    put(r, "text", file.text.trimmed());
+    put(r, "defaultDirectory", file.defaultDirectory.trimmed());
+    put(r, "chooseDirectory", file.mode == 2);
+    put(r, "allowNewFiles", file.mode == 3);
+    carry_out(r);
+    return 1;
+}
+
+int UIK_addRadioButtons(int dialog_unit, UIK_RadioButtons_Record& radio) {
+    radio.labelId = UIK_Next_Unit_Number();
+    register_control(dialog_unit, radio.labelId, UIK_Radio_Buttons, &radio.selected, nullptr);
+    UIK_Request r = request_for("addRadioButtonsToDialog", dialog_unit, radio.labelId);
+    put(r, "title", radio.title.trimmed());
+    put(r, "itemList", trimmed_items(radio.itemList));
+    put(r, "selected", radio.selected);
+    carry_out(r);
+    return 1;
+}
+
+int UIK_showDialog(int dialog_unit) {
+    if (window_layer == nullptr) return 0;
+    UIK_Request r = request_for("showDialogWindow", dialog_unit);
+    r.waits = true;
+    const std::vector<std::string> answers = carry_out(r);
+    if (answers.empty()) return 0;
+    const int result = answer_integer(answers[0]);
+    if (result != 1) return result;
+    // Walk the identifiers registered after the dialog's unit. Only the
+    // dialog's own controls take answers: an answer list longer than the
+    // dialog's controls never reaches the records of another dialog.
+    const auto start = std::find(registry_order.begin(), registry_order.end(), dialog_unit);
+    if (start == registry_order.end()) return result;
+    std::size_t answer = 1;
+    for (auto it = start + 1; it != registry_order.end() && answer < answers.size(); ++it) {
+        const auto found = registry_controls.find(*it);
+        if (found == registry_controls.end()) break;  // the next dialog's unit
+        const Registered_Control& control = found->second;
+        if (control.dialog_unit != dialog_unit) continue;
+        const std::string& value = answers[answer++];
+        switch (control.kind) {
+            case UIK_Combo_Box:
+            case UIK_Check_Box:
+            case UIK_Radio_Buttons:
+                *control.integer_answer = answer_integer(value);
+                break;
+            case UIK_Line_Edit:
+            case UIK_File_Field:
+                control.text_answer->set(value);
+                break;
+        }
+    }
+    return result;
+}
+
+int UIK_addMenu(int unit, const std::string& menu, const std::string& item, UIK_Callback callback,
+                const std::string& shortcut) {
+    UIK_Request r = request_for("addMenu", unit);
+    put(r, "menu", UIK_Trim_Trailing(menu));
+    put(r, "item", UIK_Trim_Trailing(item));
+    put(r, "shortcut", UIK_Trim_Trailing(shortcut.substr(0, std::min<std::size_t>(shortcut.size(), 32))));
+    r.callback = callback;
+    carry_out(r);
+    return 0;
+}
+
+int UIK_createXYPlot(UIK_XYPlot_Record& plot) {
+    plot.unit = UIK_Next_Unit_Number();
+    UIK_Request r = request_for("createXYPlot", plot.unit);
+    put(r, "windowTitle", plot.windowTitle.trimmed());
+    put(r, "chartBackgroundColor", plot.chartBackgroundColor);
+    put(r, "xAxisName", plot.xAxisName.trimmed());
+    put(r, "yAxisName", plot.yAxisName.trimmed());
+    put(r, "xScaleType", plot.xScaleType);
+    put(r, "xScaleLB", plot.xScaleLB);
+    put(r, "xScaleUB", plot.xScaleUB);
+    put(r, "xScaleStep", plot.xScaleStep);
+    put(r, "yScaleType", plot.yScaleType);
+    put(r, "yScaleLB", plot.yScaleLB);
+    put(r, "yScaleUB", plot.yScaleUB);
+    put(r, "yScaleStep", plot.yScaleStep);
+    put(r, "showHgridLines", plot.showHgridLines);
+    put(r, "showVgridLines", plot.showVgridLines);
+    carry_out(r);
+    return 1;
+}
+
+int UIK_writeXYPlot(int plot_unit, const void* data, const std::string& data_type, int nrows, int ncols,
+                    const UIK_XYSeries_Record& series) {
+    UIK_Request r = request_for("writeXYPlot", plot_unit);
+    r.data = data;
+    r.dataType = UIK_Trim_Trailing(data_type);
+    r.nrows = nrows;
+    r.ncols = ncols;
+    put(r, "fittedCurve", series.fittedCurve);
+    put(r, "curveLabel", series.curveLabel.trimmed());
+    put(r, "curveColor", series.curveColor);
+    put(r, "dotColor", series.dotColor);
+    put(r, "symbolStyle", series.symbolStyle);
+    put(r, "curveLineWidth", series.curveLineWidth);
+    put(r, "dotSize", series.dotSize);
+    r.waits = true;
+    carry_out(r);
+    return 1;
+}
+
+int UIK_clearXYPlot(UIK_XYPlot_Record& plot) {
+    UIK_Request r = request_for("clearXYPlot", plot.unit);
+    carry_out(r);
+    return 1;
+}

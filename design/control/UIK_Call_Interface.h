@@ -1,0 +1,251 @@
+// The call interface between the design program and the window layer.
+//
+// The design program asks for windows, dialogs, alerts, plots and menu items
+// through the UIK_* operations below. Each operation reads the design
+// program's records (blank-padded 128-character texts, plain numbers), builds
+// one request with a property map whose keys keep the order in which they are
+// inserted, and hands it to the window layer through a single seam,
+// `UIK_Window_Layer::Carry_Out`. The window program implements the seam with
+// Qt; the tests of the design program implement it with a scripted stand-in.
+//
+// Unit numbers of new windows and identifiers of dialog controls come from
+// one automatic counter whose first value is 1,000,000. The dialog answer
+// registry remembers, for every control that returns a value, where its
+// answer is written back when its dialog is accepted.
+//
+// Everything here runs on the design program's thread; nothing is locked.
+#pragma once
+
+#include <array>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+// ---- Texts of the design program's records ----
+
+constexpr int UIK_Text_Length = 128;
+
+// A fixed-length text field of 128 characters, padded with blanks.
+struct UIK_Text {
+    std::array<char, UIK_Text_Length> c;
+    UIK_Text() { c.fill(' '); }
+    UIK_Text(const std::string& s) { set(s); }  // NOLINT: texts are assigned from strings everywhere
+    // Store s, cut at 128 characters and filled with blanks.
+    void set(const std::string& s);
+    // All 128 characters.
+    std::string raw() const { return std::string(c.data(), c.size()); }
+    // The text without its trailing blanks (an all-blank field gives "").
+    std::string trimmed() const;
+};
+
+// Trailing blanks removed (the rule for every text handed to the window layer).
+std::string UIK_Trim_Trailing(const std::string& s);
+
+// ---- Records (fields in the order the window layer expects) ----
+
+struct UIK_TextWindow_Record {
+    int unit = 0;
+    UIK_Text windowName;
+    int width = 0;
+    int height = 0;
+};
+
+struct UIK_XYPlot_Record {
+    int unit = 0;
+    UIK_Text windowTitle;
+    UIK_Text xAxisName;
+    UIK_Text yAxisName;
+    unsigned chartBackgroundColor = 0;
+    int xScaleType = 0;
+    double xScaleUB = -1.0;  // upper bound before lower bound, as in the record
+    double xScaleLB = -1.0;
+    double xScaleStep = -1.0;
+    int yScaleType = 0;
+    double yScaleUB = -1.0;
+    double yScaleLB = -1.0;
+    double yScaleStep = -1.0;
+    int showHgridLines = 0;
+    int showVgridLines = 0;
+};
+
+struct UIK_XYSeries_Record {
+    UIK_Text curveLabel;
+    unsigned curveColor = 0;
+    int curveLineWidth = 1;
+    unsigned dotColor = 0;
+    int dotSize = 0;
+    int symbolStyle = -1;
+    int fittedCurve = 0;
+};
+
+struct UIK_Dialog_Record {
+    int unit = 0;
+    UIK_Text windowTitle;
+};
+
+struct UIK_Label_Record {
+    int labelId = 0;
+    UIK_Text text;
+};
+
+struct UIK_CheckBox_Record {
+    int labelId = 0;
+    UIK_Text title;
+    int checked = 0;  // receives the answer
+};
+
+struct UIK_LineEdit_Record {
+    int labelId = 0;
+    UIK_Text title;
+    UIK_Text text;  // receives the answer
+    UIK_Text placeholder;
+};
+
+struct UIK_RadioButtons_Record {
+    int labelId = 0;
+    UIK_Text title;
+    std::vector<UIK_Text> itemList;
+    int selected = 1;  // receives the answer (1-based)
+};
+
+struct UIK_ComboBox_Record {
+    int labelId = 0;
+    UIK_Text title;
+    std::vector<UIK_Text> itemList;
+    int selected = 1;  // receives the answer (1-based)
+};
+
+// mode: 2 choose a directory, 3 allow a new file name, other values an
+// existing file.
+struct UIK_FileField_Record {
+    int labelId = 0;
+    UIK_Text title;
+    UIK_Text defaultDirectory;
+    UIK_Text placeholder;
+    UIK_Text text;  // receives the chosen path
+    int mode = 0;
+};
+
+// ---- Requests and the seam ----
+
+using UIK_Value = std::variant<int, unsigned, double, bool, std::string, std::vector<std::string>>;
+// Keys in insertion order; the window layer turns this into its own map.
+using UIK_Property_Map = std::vector<std::pair<std::string, UIK_Value>>;
+
+// The value stored under `key`, or nullptr.
+const UIK_Value* UIK_Find(const UIK_Property_Map& map, const std::string& key);
+
+// A routine of the design program bound to a menu item; runs when chosen.
+using UIK_Callback = int (*)();
+
+// Data types of the array-writing operations.
+extern const char* const UIK_Data_Types[5];  // "INTEGER*4" "INTEGER*8" "REAL*4" "REAL*8" "REAL*16"
+
+struct UIK_Request {
+    std::string signal;  // the window layer's request name, e.g. "createDialogWindow"
+    int unit = 0;
+    int labelId = 0;
+    // Named arguments (title, text, checked, ...) and the property maps of
+    // the create and write operations, in the order of the call interface.
+    UIK_Property_Map properties;
+    // Array writes: nrows rows of ncols values each, row after row. The
+    // window layer reads the data while the operation waits.
+    const void* data = nullptr;
+    std::string dataType;
+    int nrows = 0;
+    int ncols = 0;
+    UIK_Callback callback = nullptr;  // addMenu
+    bool waits = false;               // the operation returns only after the answer
+};
+
+class UIK_Window_Layer {
+public:
+    virtual ~UIK_Window_Layer() = default;
+    // Carries one request out, in the order requests are made. For a request
+    // that waits it returns once the window layer has finished it; the
+    // answer list of "showDialogWindow" is returned (other requests return
+    // an empty list).
+    virtual std::vector<std::string> Carry_Out(const UIK_Request& request) = 0;
+};
+
+// The window layer that carries requests out; nullptr (the start) means none:
+// every operation then has no effect and returns its no-window result, while
+// unit numbers and identifiers are still assigned.
+void UIK_Set_Window_Layer(UIK_Window_Layer* layer);
+UIK_Window_Layer* UIK_Current_Window_Layer();
+
+// ---- Automatic unit counter and answer registry ----
+
+constexpr int UIK_First_Automatic_Unit = 1000000;
+
+// The next number of the automatic counter (first 1,000,000); each call
+// takes one. Also serves the window layer's automatic window units.
+int UIK_Next_Unit_Number();
+
+// Control kinds of the answer registry.
+enum UIK_Control_Kind { UIK_Combo_Box = 1, UIK_Check_Box = 2, UIK_Line_Edit = 3, UIK_File_Field = 4, UIK_Radio_Buttons = 5 };
+
+// Empties the registry and restarts the counter at 1,000,000. For tests that
+// need the first numbers of a fresh process; the program never calls it.
+void UIK_Reset_Call_Interface();
+
+// ---- Operations (result 1 unless stated) ----
+
+// Text window: unit from the counter; the name is handed on with its
+// trailing blanks; access "ACCESS=window,<width>,<height>".
+int UIK_createWindow(UIK_TextWindow_Record& window);
+// Write text (a line feed is appended). Result 0.
+int UIK_writeText(int unit, const std::string& text);
+// Read one line of the console or a text window into buffer (length bytes):
+// the line is cut at its first line feed and blank-padded to `length`.
+// Result: bytes stored by the read (line plus CR LF, capped at length), -1
+// when the read was cancelled or nothing can be read, -3 for a line longer
+// than the buffer.
+int UIK_readText(int unit, char* buffer, int length);
+
+// Generic window operations: only the record's unit is used.
+int UIK_closeWindow_Unit(int unit);
+int UIK_moveWindow_Unit(int unit, int x, int y);
+int UIK_activateWindow_Unit(int unit);
+int UIK_saveWindowContents_Unit(int unit, const std::string& file_name);
+template <class Record> int UIK_closeWindow(Record& r) { return UIK_closeWindow_Unit(r.unit); }
+template <class Record> int UIK_moveWindow(Record& r, int x, int y) { return UIK_moveWindow_Unit(r.unit, x, y); }
+template <class Record> int UIK_activateWindow(Record& r) { return UIK_activateWindow_Unit(r.unit); }
+// Saves the window's contents (a plot as an image) under file_name; waits.
+template <class Record> int UIK_saveWindowContents(Record& r, const std::string& file_name) {
+    return UIK_saveWindowContents_Unit(r.unit, file_name);
+}
+
+// Alert box with one OK button; waits until it is dismissed.
+int UIK_alertBox(const std::string& title, const std::string& text);
+
+// Dialogs: the create call takes a new unit; each control a new identifier.
+int UIK_createDialog(UIK_Dialog_Record& dialog);
+int UIK_addLabel(int dialog_unit, UIK_Label_Record& label);
+int UIK_addComboBox(int dialog_unit, UIK_ComboBox_Record& combo);
+int UIK_addCheckBox(int dialog_unit, UIK_CheckBox_Record& check);
+int UIK_addLineEdit(int dialog_unit, UIK_LineEdit_Record& edit);
+int UIK_addFileField(int dialog_unit, UIK_FileField_Record& file);
+int UIK_addRadioButtons(int dialog_unit, UIK_RadioButtons_Record& radio);
+// Shows the dialog and waits for its answer list ("1" or "0", then one value
+// per value-returning control in the order added). Only on "1" are the
+// values written back into the records: an integer for combo boxes, check
+// boxes and radio buttons (text that is not a number gives 0), a blank-filled
+// 128-character text for line edits and file fields. Returns the first
+// answer as a number (1 accepted), 0 when there is no answer or no window
+// layer.
+int UIK_showDialog(int dialog_unit);
+
+// Menu item on the menu bar of `unit`'s window, bound to `callback`.
+// Shortcut: portable text ("Ctrl+N"), blank for none. Result 0.
+int UIK_addMenu(int unit, const std::string& menu, const std::string& item, UIK_Callback callback,
+                const std::string& shortcut = std::string());
+
+// XY plots: the create call takes a new unit.
+int UIK_createXYPlot(UIK_XYPlot_Record& plot);
+// One series of nrows points; data holds nrows rows of ncols values of
+// `data_type` (x first). Waits until the window layer has read the data.
+int UIK_writeXYPlot(int plot_unit, const void* data, const std::string& data_type, int nrows, int ncols,
+                    const UIK_XYSeries_Record& series);
+int UIK_clearXYPlot(UIK_XYPlot_Record& plot);

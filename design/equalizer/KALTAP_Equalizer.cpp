@@ -1,0 +1,376 @@
+#include "KALTAP_Equalizer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include "Cubic_Spline_Interpolation.h"
+#include "Dynamic_LUN.h"
+#include "Fortran_Format.h"
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Engine.h"
+#include "KALTAP_UI_UIK.h"
+#include "Program_Stop.h"
+#include "Run_Logging.h"
+#include "UIK_Error_Message.h"
+#include "Unit_IO.h"
+
+std::string Equalizer_File_Name = "Equalizer.csv";
+int Equalizer_Count = 0;
+double Equalizer_First_Frequency = 0.0;
+double Equalizer_Last_Frequency = 0.0;
+double Equalizer_Pause_Seconds = 1.0;
+
+UIK_FileField_Record Equalizer_File_Field;
+UIK_XYPlot_Record Equalizer_Plot;
+UIK_XYSeries_Record Equalizer_Series;
+
+namespace {
+
+constexpr int Equalizer_First_Unit = 41;  // the allocator's start for the equalizer input
+constexpr int Equalizer_Filter_Type = 4;
+constexpr int Heading_Length = 20;        // column headings are cut to this
+constexpr int Minimum_Data_Points = 3;
+constexpr double Small_Peak = 0.0001;     // peak responses below this are warned about
+constexpr double Half_Sample_Rate = 0.5;
+// Tables starting below this frequency get a zero slope at the left end
+// (the response of a symmetric filter is flat at 0), others a natural end.
+// The limit is 0.001 as a single-precision number, 0.0010000000474974513,
+// so a table starting at exactly 0.001 lies below it.
+constexpr double Zero_Slope_Limit = static_cast<double>(0.001f);
+
+// Plot of the fitted response.
+constexpr int Plot_Points_Per_Data_Point = 10;
+constexpr double Plot_Floor = 1.0e-5;  // -100 dB
+constexpr unsigned Plot_Background = 0xE8E8E8;
+constexpr unsigned Plot_Curve_Colour = 0x8B0000;
+constexpr unsigned Plot_Dot_Colour = 0xDC143C;
+constexpr int Plot_Dot_Size = 6;
+constexpr int Plot_No_Symbols = -1;
+constexpr double Plot_Automatic = -1.0;
+
+// Parameters dialog and its limits (those of the classical filter definition).
+constexpr int Weights_Per_Data_Point = 8;
+constexpr int Integer_Field_Width = 10;
+constexpr int Minimum_Weights = 3;
+constexpr int Maximum_Weights = 16385;
+constexpr int Minimum_Grid_Density = 4;
+constexpr int Least_Grid_Density_Limit = 32;
+
+const char* const Terminated_Text = "Program terminated at user request.";
+const char* const Setup_Error_Title = "###Error in KALTAP Equalizer Setup";
+const char* const Open_Error_Title = "####Error in KALTAP Equalizer Setup###";
+const char* const Data_Error_Title = "###Error in Equalizer Data###";
+
+void write_console(const std::string& line) { UNIT_Write(UNIT_Standard_Output, line); }
+
+// Ends the set-up with the input unit closed (when a file is open on it) and
+// handed back to the allocator, so a refused table never leaks a unit.
+[[noreturn]] void abandon(int unit, const std::string& stop_text = std::string()) {
+    if (UNIT_Is_Open(unit))
+        DYNLUN_close(unit);
+    else
+        DYNLUN_Release(unit);
+    KALTAP_Stop(stop_text);
+}
+
+// A table refused after it has been read (its unit is already closed).
+[[noreturn]] void refuse_data(const std::string& text) {
+    UIK_alertBox(Data_Error_Title, text);
+    KALTAP_Stop();
+}
+
+// The two column headings of line 1: items separated by a comma and/or
+// blanks; an item in single or double quotes may hold commas and blanks.
+// Missing headings are blank; each is cut to Heading_Length characters.
+void split_headings(std::string line, std::string& first, std::string& second) {
+    static const std::string byte_order_mark = "\xEF\xBB\xBF";
+    if (line.compare(0, byte_order_mark.size(), byte_order_mark) == 0) line.erase(0, byte_order_mark.size());
+    std::vector<std::string> items;
+    const std::size_t n = line.size();
+    std::size_t i = 0;
+    auto blank = [&](std::size_t k) { return line[k] == ' ' || line[k] == '\t'; };
+    while (i < n && items.size() < 2) {
+        while (i < n && blank(i)) ++i;
+        if (i >= n) break;
+        if (line[i] == '"' || line[i] == '\'') {
+            const char quote = line[i++];
+            const std::size_t close = line.find(quote, i);
+            const std::size_t end = close == std::string::npos ? n : close;
+            items.push_back(line.substr(i, end - i));
+            i = close == std::string::npos ? n : close + 1;
+        } else {
+            const std::size_t begin = i;
+            while (i < n && line[i] != ',' && !blank(i)) ++i;
+            items.push_back(line.substr(begin, i - begin));
+        }
+        while (i < n && blank(i)) ++i;
+        if (i < n && line[i] == ',') ++i;
+    }
+    items.resize(2);
+    first = UIK_Trim_Trailing(items[0].substr(0, Heading_Length));
+    second = UIK_Trim_Trailing(items[1].substr(0, Heading_Length));
+}
+
+// Reads line 1 (the headings). False when it cannot be read.
+bool read_headings(int unit, std::string& first, std::string& second) {
+    std::string line;
+    if (UNIT_Read_Line(unit, line) != UNIT_OK) return false;
+    split_headings(line, first, second);
+    return true;
+}
+
+// One data point: the next two numbers in free format, starting on a new
+// line and going on to further lines while fewer than two have been found.
+// False when the read fails, with the reader's message: end of file, a line
+// that cannot be read, or an item that is not a finite number ("nan", "inf"
+// and magnitudes beyond the double range are no numbers here).
+bool read_data_point(int unit, double& frequency, double& response, std::string& message) {
+    double values[2] = {0.0, 0.0};
+    int found = 0;
+    while (found < 2) {
+        std::vector<std::string> items;
+        const int status = UNIT_Read_Items(unit, items);
+        if (status != UNIT_OK) {
+            message = (status == UNIT_End_Of_File ? std::string("End of file") : "Read error " + FMT_Free(status)) +
+                      " on unit " + FMT_Free(unit) + ", file " + UNIT_File_Name(unit);
+            return false;
+        }
+        for (std::size_t k = 0; k < items.size() && found < 2; ++k) {
+            double value = 0.0;
+            if (!UNIT_Parse_Real(items[k], value) || !std::isfinite(value)) {
+                message = "Bad real number in item " + FMT_Free(found + 1) + " of list input, \"" + items[k] +
+                          "\", on unit " + FMT_Free(unit) + ", file " + UNIT_File_Name(unit);
+                return false;
+            }
+            values[found++] = value;
+        }
+    }
+    frequency = values[0];
+    response = values[1];
+    return true;
+}
+
+bool strictly_increasing(const Array1<double>& f, int n) {
+    for (int i = 1; i <= n - 1; ++i)
+        if (f(i + 1) <= f(i)) return false;
+    return true;
+}
+
+// Plot of the fitted response in dB over the table's range, M = 10 n + 1
+// equally spaced points; then a pause so the user sees it.
+void plot_fitted_response(int n, double first, double last) {
+    Equalizer_Plot = UIK_XYPlot_Record();
+    Equalizer_Plot.windowTitle.set("Equalizer Frequency Response");
+    Equalizer_Plot.xAxisName.set("Freqency/(Sample Rate)");
+    Equalizer_Plot.yAxisName.set("Amplitude, dB");
+    Equalizer_Plot.chartBackgroundColor = Plot_Background;
+    Equalizer_Plot.xScaleType = 0;
+    Equalizer_Plot.yScaleType = 0;
+    Equalizer_Plot.xScaleUB = Equalizer_Plot.xScaleLB = Equalizer_Plot.xScaleStep = Plot_Automatic;
+    Equalizer_Plot.yScaleUB = Equalizer_Plot.yScaleLB = Equalizer_Plot.yScaleStep = Plot_Automatic;
+    Equalizer_Plot.showHgridLines = 1;
+    Equalizer_Plot.showVgridLines = 1;
+    UIK_createXYPlot(Equalizer_Plot);
+
+    Equalizer_Series = UIK_XYSeries_Record();
+    Equalizer_Series.curveLabel.set("Y");
+    Equalizer_Series.curveColor = Plot_Curve_Colour;
+    Equalizer_Series.curveLineWidth = 1;
+    Equalizer_Series.dotColor = Plot_Dot_Colour;
+    Equalizer_Series.dotSize = Plot_Dot_Size;
+    Equalizer_Series.symbolStyle = Plot_No_Symbols;
+    Equalizer_Series.fittedCurve = 1;
+
+    const int M = Plot_Points_Per_Data_Point * n + 1;
+    std::vector<double> rows(2 * static_cast<std::size_t>(M));
+    for (int j = 0; j < M; ++j) {
+        const double x = first + (last - first) * j / (M - 1);
+        rows[2 * static_cast<std::size_t>(j)] = x;
+        rows[2 * static_cast<std::size_t>(j) + 1] =
+            20.0 * std::log10(std::max(std::fabs(CSINTERP_Evaluate(x)), Plot_Floor));
+    }
+    UIK_writeXYPlot(Equalizer_Plot.unit, rows.data(), "REAL*8", M, 2, Equalizer_Series);
+
+    if (Equalizer_Pause_Seconds > 0.0)
+        std::this_thread::sleep_for(std::chrono::duration<double>(Equalizer_Pause_Seconds));
+}
+
+// The classical check of the two parameters, all faults in one message box.
+// A field that could not be read gets its I/O line only.
+bool parameters_acceptable(int weights_status, int weights, int density_status, int density) {
+    bool acceptable = true;
+    Error_Message_Title("Error in Filter Definition");
+    auto fault = [&acceptable](const std::string& line) {
+        Error_Message_Line(line);
+        acceptable = false;
+    };
+    if (weights_status != UNIT_OK) fault("I/O Error in Field 1:Number of Weights");
+    if (density_status != UNIT_OK) fault("I/O Error in Field 2:Search Grid Density");
+    if (weights_status == UNIT_OK && (weights < Minimum_Weights || weights > Maximum_Weights))
+        fault("Input Error!  Number of Weights <3 or >16385");
+    const int limit = std::max((weights_status == UNIT_OK ? weights : 0) / 2 + 1, Least_Grid_Density_Limit);
+    if (density_status == UNIT_OK && (density < Minimum_Grid_Density || density > limit))
+        fault("Input Error!  Search grid density < 4 or > " + FMT_Free(limit));
+    Error_Message_Show();
+    return acceptable;
+}
+
+// Number of weights (default 8 n + 1) and grid density (default 32), asked
+// until both are acceptable; each showing starts from the defaults.
+void ask_parameters(int n) {
+    const std::string default_weights = UI_Integer_Text(static_cast<long long>(Weights_Per_Data_Point) * n + 1);
+    for (;;) {
+        UI_New_Dialog("Fundamental FIR Filter Parameters");
+        UI_Add_Line_Edit(UI_Line_Edits[0], "Number of weights", default_weights);
+        UI_Add_Line_Edit(UI_Line_Edits[1], "Search Grid Density", "32");
+        if (!UI_Show_Dialog()) KALTAP_Stop(Terminated_Text);
+        int weights = 0, density = 0;
+        const int weights_status = UI_Read_Integer(UI_Line_Edits[0], Integer_Field_Width, weights);
+        const int density_status = UI_Read_Integer(UI_Line_Edits[1], Integer_Field_Width, density);
+        if (parameters_acceptable(weights_status, weights, density_status, density)) {
+            Number_of_Weights = weights;
+            Search_Grid_Density = density;
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+void KALTAP_Equalizer_Setup() {
+    // 1. One band whose response comes from this module.
+    Number_of_Bands = 1;
+    Type_of_Filter = Equalizer_Filter_Type;
+
+    // 2. The input file.
+    const int unit = DYNLUN_Allocate(Equalizer_First_Unit);
+    UI_New_Dialog("Input Data File Selection");
+    Equalizer_File_Field.title.set("Input data file");
+    Equalizer_File_Field.text.set(UIK_Trim_Trailing(Equalizer_File_Name));
+    Equalizer_File_Field.defaultDirectory.set("");
+    Equalizer_File_Field.placeholder.set("");
+    Equalizer_File_Field.mode = 0;  // an existing file
+    UIK_addFileField(UI_Dialog.unit, Equalizer_File_Field);
+    if (!UI_Show_Dialog()) abandon(unit, Terminated_Text);
+    // The whole name of the field is kept (not cut to a shorter length,
+    // which would open another file); a blank name fails to open below.
+    Equalizer_File_Name = Equalizer_File_Field.text.trimmed();
+
+    // 3. Open it.
+    if (UNIT_Open(unit, Equalizer_File_Name, UNIT_Mode::Read) != UNIT_OK) {
+        UIK_alertBox(Open_Error_Title, "Can't open " + Equalizer_File_Name);
+        abandon(unit);
+    }
+
+    // 4.-5. The column headings.
+    std::string heading_1, heading_2;
+    if (!read_headings(unit, heading_1, heading_2)) {
+        UIK_alertBox(Setup_Error_Title, "Can't read first line of " + Equalizer_File_Name);
+        abandon(unit);
+    }
+    write_console("Column headings:");
+    write_console(heading_1 + ", " + heading_2);
+
+    // 6. Counting pass.
+    int n = 0;
+    double frequency = 0.0, response = 0.0;
+    std::string message;
+    while (read_data_point(unit, frequency, response, message)) {
+        n = n + 1;
+        write_console("Data point " + FMT_Free(n) + " : " + FMT_Free(frequency) + " " + FMT_Free(response));
+    }
+    // 7. Why the data ended, when there are too few points.
+    if (n < Minimum_Data_Points) write_console(UIK_Trim_Trailing(message));
+
+    // 8. Back to the start, past the headings.
+    UNIT_Rewind(unit);
+    read_headings(unit, heading_1, heading_2);
+
+    // 9. At least three points.
+    if (n < Minimum_Data_Points) {
+        write_console("Data length " + FMT_Free(n));
+        abandon(unit);
+    }
+
+    // 10. The table itself.
+    Equalizer_Count = n;
+    Array1<double> f, r;
+    f.allocate(n);
+    r.allocate(n);
+    for (int i = 1; i <= n; ++i) {
+        if (!read_data_point(unit, f(i), r(i), message)) {
+            // The file changed between the two passes.
+            write_console("###Error in KALTAP_Equalizer_Setup, data point " + FMT_Free(i) +
+                          " no longer readable: " + message);
+            abandon(unit);
+        }
+    }
+    DYNLUN_close(unit);
+
+    // 11. Checks and normalisation.
+    if (f(1) < 0.0) refuse_data("Negative frequencies not allowed.");
+    if (!strictly_increasing(f, n)) refuse_data("Frequency data is not monotonic.");
+    double largest = r(1), smallest = r(1);
+    for (int i = 2; i <= n; ++i) {
+        largest = std::max(largest, r(i));
+        smallest = std::min(smallest, r(i));
+    }
+    const double peak = std::max(largest, -smallest);
+    if (peak < Small_Peak) {
+        UIK_alertBox("***Warning in Equalizer Data***", "Maximum peak frequency response input < 0.0001");
+        // An all-zero response has nothing to normalise by; dividing would
+        // give every desired value as NaN.
+        if (peak == 0.0) refuse_data("Frequency response is zero at every point.");
+    }
+    for (int i = 1; i <= n; ++i) r(i) = r(i) / peak;
+    if (f(n) > Half_Sample_Rate) {
+        const double last = f(n);
+        for (int i = 1; i <= n; ++i) f(i) = f(i) * Half_Sample_Rate / last;
+        // Frequencies closer than the rounding of the scaling merge.
+        if (!strictly_increasing(f, n)) refuse_data("Frequency data is not monotonic.");
+    }
+
+    // 12. The range the spline serves.
+    Equalizer_First_Frequency = f(1);
+    Equalizer_Last_Frequency = f(n);
+
+    // 13. Spline through the normalised table; the engine asks this module
+    // for the desired response from now on.
+    const int left_end =
+        std::fabs(f(1)) >= Zero_Slope_Limit ? CSINTERP_Given_Second_Derivative : CSINTERP_Given_Slope;
+    CSINTERP_Initialization(f, r, n, left_end, CSINTERP_Given_Second_Derivative);
+    KALTAP_Equalizer_Response_Hook = KALTAP_Equalizer_Response;
+
+    // 14. Show the fitted response.
+    plot_fitted_response(n, Equalizer_First_Frequency, Equalizer_Last_Frequency);
+
+    // 15.
+    Error_Message("Equalizer Initialization Complete", "Select OK to proceed.");
+
+    // 16. Number of weights and grid density.
+    ask_parameters(n);
+
+    // 17. The equalizer's run log. The grid spans the table's range only, so
+    // a table short of 0..0.5 leaves the rest of the response free.
+    RUN_LOG_open("Equalizer_FIR_Design_Log.txt", "FIR Equalizer filter Design, User-Designed Frequency Response");
+    if (Equalizer_First_Frequency > 0.0 || Equalizer_Last_Frequency < Half_Sample_Rate)
+        RUN_LOG_write("***Warning: the equalizer table covers only the frequencies " +
+                      FMT_Free(Equalizer_First_Frequency) + " to " + FMT_Free(Equalizer_Last_Frequency) +
+                      " (fractions of the sample rate); the response outside this range is not controlled "
+                      "by the design.");
+
+    // 18. The local table goes; the spline keeps its own copy.
+    f.release();
+    r.release();
+}
+
+void KALTAP_Equalizer_Response(double f, int /*index*/, double& desired, double& weight) {
+    if (Equalizer_First_Frequency <= f && f <= Equalizer_Last_Frequency)
+        desired = CSINTERP_Evaluate(f);
+    else
+        desired = 0.0;
+    weight = 1.0;
+}

@@ -1,0 +1,59 @@
+// The equalizer path: a filter whose magnitude follows a response table read
+// from the user's CSV file, interpolated by a cubic spline.
+//
+// Input file: line 1 holds two column headings (free-format text items, each
+// cut to 20 characters); every later read takes the next two numbers in free
+// format (commas and/or blanks between them), frequency then response,
+// starting on a new line. The first read that fails (end of file, or an item
+// that is not a finite number) ends the data. Frequencies are in cycles per
+// sample (0..0.5) or in any unit whose last table frequency is half the
+// sample rate; responses are linear amplitudes, sign kept.
+#pragma once
+
+#include <string>
+
+#include "UIK_Call_Interface.h"
+
+extern std::string Equalizer_File_Name;   // starts as "Equalizer.csv"; the dialog's default and choice
+extern int Equalizer_Count;               // data points n of the table
+extern double Equalizer_First_Frequency;  // first and last frequency after normalisation:
+extern double Equalizer_Last_Frequency;   // the range where the spline gives the response
+
+// Seconds the set-up waits after drawing the fitted response, so the user
+// sees the plot before the next dialog; 1 in the program (tests set 0).
+extern double Equalizer_Pause_Seconds;
+
+// The module's own records of the file field and of the response plot.
+extern UIK_FileField_Record Equalizer_File_Field;
+extern UIK_XYPlot_Record Equalizer_Plot;
+extern UIK_XYSeries_Record Equalizer_Series;
+
+// File dialog, reading and checks, normalisation, spline, plot of the fitted
+// response, parameters dialog, run log. Leaves Number_of_Bands 1,
+// Type_of_Filter 4, Number_of_Weights, Search_Grid_Density, the spline and
+// the response routine installed for the design engine.
+//
+// Every refusal ends in an orderly stop, with the input file closed and its
+// unit handed back:
+//   - Cancel in the file or parameters dialog: "Program terminated at user
+//     request.";
+//   - a file that cannot be opened (a blank name included) or whose first
+//     line cannot be read: an alert, blank stop text;
+//   - fewer than 3 data points: the reader's message and "Data length" n on
+//     the console, blank stop text;
+//   - a negative first frequency, frequencies not strictly increasing (also
+//     after the scaling to 0.5), or responses that are all zero (after the
+//     small-peak warning there is nothing to normalise by): an alert titled
+//     "###Error in Equalizer Data###", blank stop text.
+// A peak response magnitude below 0.0001 but above 0 is warned about and
+// normalised. The parameters are checked as the classical filter definition
+// is (3..16385 weights, grid density 4..max(N/2+1, 32), integer reads of up
+// to ten characters); faults are listed in one "Error in Filter Definition"
+// message and the dialog comes again with its defaults. When the table does
+// not reach from 0 to 0.5 a "***Warning" line in the run log says that the
+// response outside it is not controlled by the design.
+void KALTAP_Equalizer_Setup();
+
+// Desired response and weight at grid frequency f (cycles per sample): the
+// spline inside [first, last] frequency, 0 outside; weight 1. `index` unused.
+void KALTAP_Equalizer_Response(double f, int index, double& desired, double& weight);

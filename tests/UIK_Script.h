@@ -1,0 +1,121 @@
+// A scripted stand-in for the window layer: installed behind the call
+// interface for the lifetime of the object, it answers dialogs from a queue,
+// dismisses alerts and records every request, so the dialog paths of the
+// design program run and can be checked without any window system.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "UIK_Call_Interface.h"
+
+// A control as the window layer received it.
+struct Scripted_Control {
+    std::string kind;  // "label", "checkbox", "lineedit", "radio", "combo", "file"
+    int labelId = 0;
+    std::string title;  // a label's text, other controls' titles
+    std::string text;   // line edit and file field starting text
+    std::string placeholder;
+    std::vector<std::string> items;  // radio buttons, combo box
+    int selected = 0;                // radio buttons, combo box
+    bool checked = false;            // check box
+    UIK_Property_Map properties;
+    bool returns_value() const { return kind != "label"; }
+};
+
+// One showing of a dialog: its title, its controls and the answer given.
+struct Scripted_Dialog {
+    int unit = 0;
+    std::string title;
+    std::vector<Scripted_Control> controls;
+    std::vector<std::string> answer;
+    // The texts of the labels, in order.
+    std::vector<std::string> labels() const;
+    // The controls that return a value, in order.
+    std::vector<const Scripted_Control*> fields() const;
+    // The first field whose title is `title` (nullptr if none).
+    const Scripted_Control* field(const std::string& title) const;
+};
+
+struct Scripted_Series {
+    UIK_Property_Map properties;
+    std::string dataType;
+    std::vector<std::pair<double, double>> points;
+    std::string label() const;
+};
+
+struct Scripted_Plot {
+    int unit = 0;
+    UIK_Property_Map properties;
+    std::vector<Scripted_Series> series;
+    std::vector<std::string> saved_as;
+    std::string title() const;
+};
+
+struct Scripted_Alert {
+    std::string title, text;
+};
+
+struct Scripted_Menu_Item {
+    int unit = 0;
+    std::string menu, item, shortcut;
+    UIK_Callback callback = nullptr;
+};
+
+// Builds the answer list for a dialog as shown.
+using Scripted_Answer = std::function<std::vector<std::string>(const Scripted_Dialog&)>;
+
+class UIK_Script : public UIK_Window_Layer {
+public:
+    UIK_Script();
+    ~UIK_Script() override;
+
+    std::vector<std::string> Carry_Out(const UIK_Request& request) override;
+
+    // ---- Answers, used in order, one per dialog showing ----
+    // OK with every control as shown, except the fields named in `changes`:
+    // a key is a field title, or "title@k" for its k-th occurrence (1-based);
+    // the value is the text typed (line edit, file field), the item number
+    // (radio buttons, combo box) or "1"/"0" (check box).
+    void Accept(const std::vector<std::pair<std::string, std::string>>& changes = {});
+    // Cancel (answer "0" with the values as shown).
+    void Cancel();
+    // Exactly this answer list.
+    void Answer(const std::vector<std::string>& list);
+    // Any rule.
+    void Answer_With(Scripted_Answer rule);
+    // The same rule for the next `count` showings.
+    void Accept_Times(int count) {
+        for (int i = 0; i < count; ++i) Accept();
+    }
+
+    std::deque<Scripted_Answer> answers;
+
+    // ---- What was requested ----
+    std::vector<UIK_Request> requests;      // every request, in order (data pointers not kept)
+    std::vector<Scripted_Dialog> shown;      // every dialog showing, in order
+    std::vector<Scripted_Alert> alerts;      // every alert box, in order
+    std::vector<Scripted_Plot> plots;        // every XY plot, in the order created
+    std::vector<std::string> saved_files;    // every saved file name, in order
+    std::vector<Scripted_Menu_Item> menu_items;
+    // Mistakes of the script: a dialog shown with no answer left (answered
+    // with Cancel), a change naming no field, a write to an unknown plot.
+    std::vector<std::string> script_errors;
+
+    // The titles of the dialogs shown, in order.
+    std::vector<std::string> dialog_titles() const;
+    // The showings whose title is `title`.
+    std::vector<const Scripted_Dialog*> dialogs_titled(const std::string& title) const;
+    const Scripted_Plot* plot_saved_as(const std::string& file_name) const;
+
+private:
+    std::map<int, Scripted_Dialog> dialogs_;  // dialogs by unit, controls as added
+    Scripted_Plot* plot(int unit);
+};
+
+// The answer list of a dialog with every field as shown.
+std::vector<std::string> Scripted_Answer_List(const Scripted_Dialog& dialog, bool accepted);
