@@ -1,0 +1,296 @@
+#include "GlueManager.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <thread>
+#include <variant>
+
+#include "UIK_Preferences.h"
+#include "Unit_IO.h"
+#include "WindowController.h"
+
+std::atomic<GlueManager*> UIK_Glue{nullptr};
+std::atomic<bool> UIK_Stop_Requested{false};
+std::atomic<bool> UIK_Idle{false};
+
+namespace {
+
+std::atomic<QThread*> worker_thread{nullptr};
+
+constexpr auto Worker_Poll = std::chrono::milliseconds(100);
+constexpr auto Gui_Poll = std::chrono::milliseconds(1);
+
+GlueManager* glue() { return UIK_Glue.load(std::memory_order_acquire); }
+
+bool is_set(const std::atomic<bool> GlueManager::*flag) {
+    GlueManager* g = glue();
+    return g != nullptr && (g->*flag).load(std::memory_order_acquire);
+}
+
+// Waits until `flag` of the glue is cleared, or the glue is gone. On the GUI
+// thread only the reads wait (keeping the event loop running); every other
+// request has already been carried out directly when its signal returned.
+void wait_for(const std::atomic<bool> GlueManager::*flag, bool serve_events_on_gui_thread) {
+    if (!UIK_On_Worker_Thread()) {
+        if (!serve_events_on_gui_thread) return;
+        while (is_set(flag)) {
+            QCoreApplication::processEvents();
+            std::this_thread::sleep_for(Gui_Poll);
+        }
+        return;
+    }
+    while (is_set(flag)) {
+        std::this_thread::sleep_for(Worker_Poll);
+        QThread::yieldCurrentThread();
+    }
+}
+
+QString latin1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<int>(s.size())); }
+
+// The call interface's property map as a Qt map.
+QVariant to_variant(const UIK_Value& value) {
+    if (const auto* i = std::get_if<int>(&value)) return *i;
+    if (const auto* u = std::get_if<unsigned>(&value)) return *u;
+    if (const auto* d = std::get_if<double>(&value)) return *d;
+    if (const auto* b = std::get_if<bool>(&value)) return *b;
+    if (const auto* s = std::get_if<std::string>(&value)) return latin1(*s);
+    QStringList list;
+    for (const auto& item : std::get<std::vector<std::string>>(value)) list << latin1(item);
+    return list;
+}
+
+QVariantMap to_map(const UIK_Property_Map& map) {
+    QVariantMap qmap;
+    for (const auto& entry : map) qmap.insert(QString::fromStdString(entry.first), to_variant(entry.second));
+    return qmap;
+}
+
+QString text_of(const UIK_Request& r, const char* key) {
+    const UIK_Value* v = UIK_Find(r.properties, key);
+    return v ? to_variant(*v).toString() : QString();
+}
+
+int int_of(const UIK_Request& r, const char* key) {
+    const UIK_Value* v = UIK_Find(r.properties, key);
+    return v ? to_variant(*v).toInt() : 0;
+}
+
+// The window layer behind the call interface: each request becomes one signal
+// of the glue; requests that wait set their flag first and wait after.
+class Glue_Window_Layer : public UIK_Window_Layer {
+public:
+    std::vector<std::string> Carry_Out(const UIK_Request& r) override {
+        GlueManager* g = glue();
+        if (g == nullptr) return {};
+        const QString& s = QString::fromStdString(r.signal);
+        if (s == "createWindow") {
+            emit g->createWindow(r.unit, text_of(r, "windowName"), text_of(r, "access"));
+        } else if (s == "writeText") {
+            emit g->writeText(r.unit, text_of(r, "text"));
+        } else if (s == "closeWindow") {
+            emit g->closeWindow(r.unit);
+        } else if (s == "moveWindow") {
+            emit g->moveWindow(r.unit, int_of(r, "x"), int_of(r, "y"));
+        } else if (s == "activateUIKWindow") {
+            emit g->activateUIKWindow(r.unit);
+        } else if (s == "alertBox") {
+            g->alertPending.store(true, std::memory_order_release);
+            emit g->alertBox(text_of(r, "title"), text_of(r, "text"));
+            wait_for(&GlueManager::alertPending, false);
+        } else if (s == "createDialogWindow") {
+            emit g->createDialogWindow(r.unit, to_map(r.properties));
+        } else if (s == "addLabelToDialog") {
+            emit g->addLabelToDialog(r.unit, r.labelId, text_of(r, "text"));
+        } else if (s == "addComboBoxToDialog") {
+            emit g->addComboBoxToDialog(r.unit, r.labelId, to_map(r.properties));
+        } else if (s == "addCheckBoxToDialog") {
+            emit g->addCheckBoxToDialog(r.unit, r.labelId, text_of(r, "title"), int_of(r, "checked") != 0);
+        } else if (s == "addLineEditToDialog") {
+            emit g->addLineEditToDialog(r.unit, r.labelId, text_of(r, "title"), text_of(r, "placeholder"),
+                                        text_of(r, "text"));
+        } else if (s == "addFileDialogToDialog") {
+            emit g->addFileDialogToDialog(r.unit, r.labelId, to_map(r.properties));
+        } else if (s == "addRadioButtonsToDialog") {
+            emit g->addRadioButtonsToDialog(r.unit, r.labelId, to_map(r.properties));
+        } else if (s == "showDialogWindow") {
+            g->dialogPending.store(true, std::memory_order_release);
+            emit g->showDialogWindow(r.unit);
+            wait_for(&GlueManager::dialogPending, false);
+            GlueManager* after = glue();
+            if (after == nullptr) return {};
+            std::vector<std::string> answers;
+            for (const QString& a : after->dialogAnswer) answers.push_back(a.toLatin1().toStdString());
+            return answers;
+        } else if (s == "createXYPlot") {
+            emit g->createXYPlot(r.unit, to_map(r.properties));
+        } else if (s == "writeXYPlot") {
+            g->windowSyncPending.store(true, std::memory_order_release);
+            emit g->writeXYPlot(r.unit, const_cast<void*>(r.data), QString::fromStdString(r.dataType), r.nrows,
+                                r.ncols, to_map(r.properties));
+            wait_for(&GlueManager::windowSyncPending, false);
+        } else if (s == "clearXYPlot") {
+            emit g->clearXYPlot(r.unit);
+        } else if (s == "saveWindowContents") {
+            g->windowSyncPending.store(true, std::memory_order_release);
+            emit g->saveWindowContents(r.unit, to_map(r.properties));
+            wait_for(&GlueManager::windowSyncPending, false);
+        } else if (s == "addMenu") {
+            emit g->addMenu(r.unit, text_of(r, "menu"), text_of(r, "item"), r.callback, text_of(r, "shortcut"));
+        }
+        return {};
+    }
+};
+
+Glue_Window_Layer glue_window_layer;
+
+}  // namespace
+
+GlueManager::GlueManager(WindowController* owner) : QObject(nullptr), controller(owner) {
+    qRegisterMetaType<UIK_Callback>("UIK_Callback");
+}
+
+void GlueManager::finishRead(QString text) {
+    readText = text;
+    readCancelled.store(false, std::memory_order_release);
+    readUnit.store(0, std::memory_order_release);
+    readPending.store(false, std::memory_order_release);
+}
+
+void GlueManager::finishReadSpreadsheet(void* data) {
+    spreadsheetAnswer = data;
+    readPending.store(false, std::memory_order_release);
+}
+
+void GlueManager::gotFileName(QString text) {
+    fileName = text;
+    fileNamePending.store(false, std::memory_order_release);
+}
+
+void GlueManager::endModalDialog(QStringList data) {
+    dialogAnswer = data;
+    dialogPending.store(false, std::memory_order_release);
+}
+
+void GlueManager::endAlertDialog() { alertPending.store(false, std::memory_order_release); }
+
+void GlueManager::endWindowSyncOperation() { windowSyncPending.store(false, std::memory_order_release); }
+
+bool UIK_On_Worker_Thread() {
+    QThread* worker = worker_thread.load(std::memory_order_acquire);
+    return worker != nullptr && QThread::currentThread() == worker;
+}
+
+int hookWriteText(const char* text, int length, int unit) {
+    GlueManager* g = glue();
+    if (g == nullptr || text == nullptr || length < 0) return -1;
+    emit g->writeText(unit, QString::fromLatin1(text, length) + QLatin1Char('\n'));
+    if (!UIK_On_Worker_Thread()) QCoreApplication::processEvents();
+    return length;
+}
+
+int hookReadLine(char* buffer, int length, int unit) {
+    GlueManager* g = glue();
+    if (g == nullptr || buffer == nullptr || length <= 0) return -1;
+    g->readCancelled.store(false, std::memory_order_release);
+    g->readUnit.store(unit, std::memory_order_release);
+    g->readPending.store(true, std::memory_order_release);
+    emit g->startRead(unit);
+    wait_for(&GlueManager::readPending, true);
+    g = glue();
+    if (g == nullptr) return 0;
+    if (g->readCancelled.load(std::memory_order_acquire)) return -1;
+    const QByteArray line = (g->readText + QStringLiteral("\r\n")).toLatin1();
+    if (g->readText.size() > length) return -3;
+    const int n = std::min(length, static_cast<int>(line.size()));
+    std::memcpy(buffer, line.constData(), static_cast<std::size_t>(n));
+    return n;
+}
+
+int hookOpenWindow(int& unit, const std::string& name, const std::string& access) {
+    GlueManager* g = glue();
+    if (g == nullptr) return 0;
+    if (unit == UNIT_Automatic) unit = UIK_Next_Unit_Number();
+    emit g->createWindow(unit, latin1(name), latin1(access));
+    return 0;
+}
+
+int hookCloseWindow(int unit) {
+    GlueManager* g = glue();
+    if (g != nullptr) emit g->closeWindow(unit);
+    return 0;
+}
+
+int hookFileName(char* buffer, int length, int unit, bool newFile) {
+    GlueManager* g = glue();
+    if (g == nullptr) return 0;
+    if (buffer == nullptr || length <= 0) return -1;
+    g->fileNamePending.store(true, std::memory_order_release);
+    emit g->getFileNameFromWindow(unit, newFile);
+    wait_for(&GlueManager::fileNamePending, true);
+    g = glue();
+    if (g == nullptr) return 0;
+    const QByteArray name = g->fileName.toLatin1();
+    const int n = std::min(length, static_cast<int>(name.size()));
+    std::memcpy(buffer, name.constData(), static_cast<std::size_t>(n));
+    return n;
+}
+
+void hookStop() {
+    if (UIK_Idle.load(std::memory_order_acquire)) return;
+    GlueManager* g = glue();
+    if (UIK_Pref_Quit_On_Stop()) {
+        if (g != nullptr) {
+            g->windowSyncPending.store(true, std::memory_order_release);
+            emit g->closeOnProgramStop();
+            wait_for(&GlueManager::windowSyncPending, false);
+        }
+        std::exit(0);
+    }
+    UIK_Idle.store(true, std::memory_order_release);
+    if (g != nullptr) emit g->programRunIdle();
+    // Park: the windows and menus live on; the thread ends only at teardown.
+    while (!UIK_Stop_Requested.load(std::memory_order_acquire)) std::this_thread::sleep_for(Worker_Poll);
+}
+
+void UIK_Register_Hooks() {
+    UNIT_Hooks hooks;
+    hooks.write_text = [](const std::string& text, int unit) {
+        return hookWriteText(text.data(), static_cast<int>(text.size()), unit);
+    };
+    hooks.read_line = [](char* buffer, int length, int unit) { return hookReadLine(buffer, length, unit); };
+    hooks.open_window = [](int& unit, const std::string& name, const std::string& access) {
+        return hookOpenWindow(unit, name, access);
+    };
+    hooks.close_window = [](int unit) { return hookCloseWindow(unit); };
+    hooks.file_name = [](int unit, bool new_file, std::string& name) {
+        char buffer[1024];
+        const int n = hookFileName(buffer, static_cast<int>(sizeof buffer), unit, new_file);
+        name.assign(buffer, static_cast<std::size_t>(n > 0 ? n : 0));
+        return n;
+    };
+    hooks.stop = [] { hookStop(); };
+    UNIT_Register_Hooks(hooks);
+    UIK_Set_Window_Layer(&glue_window_layer);
+}
+
+void UIK_Interrupt_Handler(int) {
+    UIK_Stop_Requested.store(true, std::memory_order_release);
+    // The glue object itself stays allocated: the worker may still be inside
+    // one of its requests. Dropping the pointer ends every wait.
+    UIK_Glue.store(nullptr, std::memory_order_release);
+}
+
+ProgramThread::ProgramThread(std::function<void()> program, QObject* parent)
+    : QThread(parent), program_(std::move(program)) {}
+
+void ProgramThread::run() {
+    setTerminationEnabled(true);
+    worker_thread.store(this, std::memory_order_release);
+    if (std::signal(SIGINT, UIK_Interrupt_Handler) == SIG_IGN) std::signal(SIGINT, SIG_IGN);
+    UIK_Register_Hooks();
+    if (program_) program_();
+}

@@ -1,0 +1,135 @@
+// The hand-off between the design program's thread and the GUI thread.
+//
+// The design program runs on `ProgramThread`. Every request it makes (through
+// the call interface or through unit I/O on a window unit) becomes one
+// `GlueManager` signal, queued to `WindowController` on the GUI thread and
+// carried out there in the order raised. A request that returns something
+// sets its pending flag before the signal and waits until the GUI thread has
+// stored the answer and cleared the flag: on the worker by polling every
+// 100 ms, on the GUI thread (a menu callback, where signals are delivered
+// directly) without waiting, except that line and file-name reads keep the
+// event loop running until they are answered.
+//
+// The flags are atomics written with release and read with acquire, so the
+// answer stored before a flag is cleared is visible to the worker that sees
+// the flag cleared. Nothing else is shared between the threads.
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+#include <QVariantMap>
+#include <atomic>
+#include <functional>
+
+#include "UIK_Call_Interface.h"
+
+class WindowController;
+
+Q_DECLARE_METATYPE(UIK_Callback)
+
+class GlueManager : public QObject {
+    Q_OBJECT
+public:
+    explicit GlueManager(WindowController* controller);
+
+    std::atomic<bool> readPending{false};
+    std::atomic<bool> readCancelled{false};
+    std::atomic<int> readUnit{0};
+    std::atomic<bool> fileNamePending{false};
+    QString readText;
+    void* spreadsheetAnswer = nullptr;
+    QString fileName;
+    WindowController* controller = nullptr;
+    QHash<int, void*> spreadsheetBuffers;
+    std::atomic<bool> dialogPending{false};
+    QStringList dialogAnswer;
+    std::atomic<bool> alertPending{false};
+    std::atomic<bool> windowSyncPending{false};
+
+signals:
+    // Text windows and windows in general.
+    void createWindow(int unit, QString windowName, QString access);
+    void writeText(int unit, QString text);
+    void startRead(int unit);
+    void closeWindow(int unit);
+    void moveWindow(int unit, int x, int y);
+    void activateUIKWindow(int unit);
+    void tileUIKWindows();
+    void cascadeUIKWindows();
+    void getFileNameFromWindow(int unit, bool newFile);
+    void alertBox(QString title, QString text);
+    // Form dialogs.
+    void createDialogWindow(int unit, QVariantMap properties);
+    void addLabelToDialog(int unit, int labelId, QString text);
+    void addComboBoxToDialog(int unit, int labelId, QVariantMap properties);
+    void addCheckBoxToDialog(int unit, int labelId, QString title, bool checked);
+    void addLineEditToDialog(int unit, int labelId, QString title, QString placeholder, QString text);
+    void addFileDialogToDialog(int unit, int labelId, QVariantMap properties);
+    void addRadioButtonsToDialog(int unit, int labelId, QVariantMap properties);
+    void showDialogWindow(int unit);
+    // XY plots and saving.
+    void createXYPlot(int unit, QVariantMap properties);
+    void writeXYPlot(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series);
+    void clearXYPlot(int unit);
+    void saveWindowContents(int unit, QVariantMap properties);
+    // Program menus and timers.
+    void addMenu(int unit, QString menu, QString item, UIK_Callback callback, QString shortcut);
+    void enableItem(int unit, QString menu, QString item, bool state);
+    void checkmarkItem(int unit, QString menu, QString item, bool state);
+    void checkItem(int unit, QString menu, QString item, bool state);
+    void createTimerWindow(int timerId, QVariantMap properties, UIK_Callback callback);
+    void destroyTimerWindow(int timerId);
+    // End of the design program.
+    void programRunIdle();
+    void closeOnProgramStop();
+
+public slots:
+    void finishRead(QString text);
+    void finishReadSpreadsheet(void* data);
+    void gotFileName(QString text);
+    void endModalDialog(QStringList data);
+    void endAlertDialog();
+    void endWindowSyncOperation();
+};
+
+// The process-wide pointer to the one GlueManager; null before start-up and
+// after teardown, when every request returns at once.
+extern std::atomic<GlueManager*> UIK_Glue;
+// Set only by the interrupt handler: the parked worker may end.
+extern std::atomic<bool> UIK_Stop_Requested;
+// Set once when the design program has stopped and the toolkit went idle.
+extern std::atomic<bool> UIK_Idle;
+
+// True on the design program's thread (the ProgramThread that is running).
+bool UIK_On_Worker_Thread();
+
+// The unit I/O hooks of the window layer (results as the design program's
+// unit I/O layer expects them).
+int hookWriteText(const char* text, int length, int unit);
+int hookReadLine(char* buffer, int length, int unit);
+int hookOpenWindow(int& unit, const std::string& name, const std::string& access);
+int hookCloseWindow(int unit);
+int hookFileName(char* buffer, int length, int unit, bool newFile);
+void hookStop();
+// Registers the hooks above with the design program's unit I/O layer and
+// connects the call interface to the glue.
+void UIK_Register_Hooks();
+
+// SIGINT: request the stop and drop the glue, which ends every wait.
+void UIK_Interrupt_Handler(int signal);
+
+// The design program's thread: registers the hooks and runs `program`.
+class ProgramThread : public QThread {
+    Q_OBJECT
+public:
+    explicit ProgramThread(std::function<void()> program, QObject* parent = nullptr);
+
+protected:
+    void run() override;
+
+private:
+    std::function<void()> program_;
+};

@@ -1,0 +1,93 @@
+// The main window: File, Edit and Window menus over the document area that
+// holds every unit window. The File and Edit menus act on the current content,
+// the content of the active sub-window.
+#pragma once
+
+#include <QList>
+#include <QMainWindow>
+#include <QMetaObject>
+
+class QAction;
+class QMdiArea;
+class QMenu;
+class QPrinter;
+class QSignalMapper;
+class UIK_ContentController;
+class WindowController;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(WindowController* controller, QMdiArea* area);
+    ~MainWindow() override;
+
+    // Makes `content` the one the File and Edit menus act on (nullptr: none)
+    // and sets the menus' actions to suit it: text windows get the edit
+    // actions, plots and charts only Save, Save As, Print and Print Setup.
+    void setCurrentContent(UIK_ContentController* content);
+    UIK_ContentController* currentContent() const { return currentContent_; }
+
+    // Paste is enabled only while a text window reads a line.
+    QAction* pasteAction() const { return pasteAct_; }
+    QMenu* fileMenu() const { return fileMenu_; }
+    QMenu* editMenu() const { return editMenu_; }
+    QMenu* windowMenu() const { return windowMenu_; }
+    QMdiArea* area() const { return area_; }
+
+signals:
+    void willDestroy();
+
+public slots:
+    void save();
+    void saveAs();
+    void printSetup();
+    void print();
+    void cut();
+    void copy();
+    void paste();
+    void undo();
+    void redo();
+    void chooseFont();
+    void updateWindowMenu();
+    void setActiveSubWindow(QWidget* window);
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createStatusBar();
+    void disconnectContent();
+
+    WindowController* controller_;
+    QMdiArea* area_;
+    QSignalMapper* windowMapper_ = nullptr;
+    UIK_ContentController* currentContent_ = nullptr;
+    QList<QMetaObject::Connection> contentConnections_;
+    QPrinter* printer_ = nullptr;  // keeps the page set-up between uses
+
+    QMenu* fileMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+
+    QAction* saveAct_ = nullptr;
+    QAction* saveAsAct_ = nullptr;
+    QAction* printSetupAct_ = nullptr;
+    QAction* printAct_ = nullptr;
+    QAction* quitAct_ = nullptr;
+    QAction* cutAct_ = nullptr;
+    QAction* copyAct_ = nullptr;
+    QAction* pasteAct_ = nullptr;
+    QAction* undoAct_ = nullptr;
+    QAction* redoAct_ = nullptr;
+    QAction* fontAct_ = nullptr;
+    QAction* closeAct_ = nullptr;
+    QAction* closeAllAct_ = nullptr;
+    QAction* tileAct_ = nullptr;
+    QAction* cascadeAct_ = nullptr;
+    QAction* nextAct_ = nullptr;
+    QAction* previousAct_ = nullptr;
+    QAction* windowListSeparator_ = nullptr;
+};

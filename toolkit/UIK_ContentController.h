@@ -1,0 +1,33 @@
+// The part every content widget of a unit window shares: its unit number, its
+// title and access string, and the file and edit operations the main window's
+// menus call on the current content.
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+class UIK_ContentController {
+public:
+    UIK_ContentController(int unit, const QString& title, const QString& access = QString())
+        : unitNumber(unit), title(title), access(access) {}
+    virtual ~UIK_ContentController() = default;
+
+    virtual bool okToClose() = 0;
+    virtual void save(const QString& fileName) = 0;
+    virtual bool saveAs() = 0;
+    virtual void print() = 0;
+    virtual void cut() {}
+    virtual void copy() {}
+    virtual void paste() {}
+    virtual void undo() {}
+    virtual void redo() {}
+    virtual void setContentFont(const QFont& font) = 0;
+    virtual QFont contentFont() const = 0;
+
+    // Text windows take the edit actions; plots and charts do not.
+    virtual bool isTextContent() const { return false; }
+
+    int unitNumber;
+    QString title;
+    QString access;
+};

@@ -1,0 +1,211 @@
+#include "UIK_FormDialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRadioButton>
+#include <QSpacerItem>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int Form_Margin = 10;
+constexpr int Form_Spacing = 10;
+constexpr int Gap_Above_Buttons = 20;
+
+QString labelName(int labelId) { return QStringLiteral("label_%1").arg(labelId); }
+QString controlName(int labelId) { return QStringLiteral("control_%1").arg(labelId); }
+
+// A label and its field side by side.
+QHBoxLayout* row(QLabel* label, QWidget* field) {
+    auto* layout = new QHBoxLayout;
+    layout->addWidget(label);
+    layout->addWidget(field);
+    label->setBuddy(field);
+    return layout;
+}
+
+QLabel* titleLabel(int labelId, const QString& title, QWidget* parent) {
+    auto* label = new QLabel(title, parent);
+    label->setObjectName(labelName(labelId));
+    return label;
+}
+
+QLineEdit* textField(const QString& name, const QString& placeholder, const QString& text, QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(name);
+    field->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    field->setPlaceholderText(placeholder);
+    field->setText(text);
+    return field;
+}
+}  // namespace
+
+UIK_FormDialog::UIK_FormDialog(QWidget* parent) : QDialog(parent), form_(new QVBoxLayout(this)) {
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    form_->setContentsMargins(Form_Margin, Form_Margin, Form_Margin, Form_Margin);
+    form_->setSpacing(Form_Spacing);
+}
+
+void UIK_FormDialog::addValueControl(int labelId, ControlKind kind) {
+    controlOrder.append(labelId);
+    controlKinds.insert(labelId, kind);
+}
+
+void UIK_FormDialog::addLabel(int labelId, const QString& text) { form_->addWidget(titleLabel(labelId, text, this)); }
+
+void UIK_FormDialog::addCheckBox(int labelId, const QString& title, bool checked) {
+    auto* box = new QCheckBox(title, this);
+    box->setObjectName(controlName(labelId));
+    box->setChecked(checked);
+    form_->addWidget(box);
+    checkBoxes.insert(labelId, box);
+    addValueControl(labelId, CheckBox);
+}
+
+void UIK_FormDialog::addLineEdit(int labelId, const QString& title, const QString& placeholder,
+                                 const QString& text) {
+    QLineEdit* field = textField(controlName(labelId), placeholder, text, this);
+    form_->addLayout(row(titleLabel(labelId, title, this), field));
+    lineEdits.insert(labelId, field);
+    addValueControl(labelId, LineEdit);
+}
+
+void UIK_FormDialog::addComboBox(int labelId, const QVariantMap& properties) {
+    auto* box = new QComboBox(this);
+    box->setObjectName(controlName(labelId));
+    box->addItems(properties.value(QStringLiteral("itemList")).toStringList());
+    // Passed as it is: a value out of range leaves the box without a current
+    // item, and the answer then says so.
+    box->setCurrentIndex(properties.value(QStringLiteral("selected")).toInt() - 1);
+    form_->addLayout(row(titleLabel(labelId, properties.value(QStringLiteral("title")).toString(), this), box));
+    comboBoxes.insert(labelId, box);
+    addValueControl(labelId, ComboBox);
+}
+
+void UIK_FormDialog::addRadioButtons(int labelId, const QVariantMap& properties) {
+    const QStringList items = properties.value(QStringLiteral("itemList")).toStringList();
+    auto* group = new QButtonGroup(this);
+    group->setObjectName(controlName(labelId));
+    group->setExclusive(true);
+
+    auto* column = new QVBoxLayout;
+    column->addWidget(titleLabel(labelId, properties.value(QStringLiteral("title")).toString(), this));
+    for (int id = 1; id <= items.size(); ++id) {
+        auto* button = new QRadioButton(items.at(id - 1), this);
+        button->setObjectName(QStringLiteral("control_%1_%2").arg(labelId).arg(id));
+        group->addButton(button, id);
+        column->addWidget(button);
+    }
+    // The answer is written into a choice the design program acts on, so a
+    // selection that names no button (0 included) starts on the first one
+    // rather than leaving the group without a choice.
+    int selected = properties.value(QStringLiteral("selected")).toInt();
+    if (selected < 1 || selected > items.size()) selected = 1;
+    if (QAbstractButton* button = group->button(selected)) button->setChecked(true);
+
+    form_->addLayout(column);
+    radioGroups.insert(labelId, group);
+    addValueControl(labelId, RadioButtons);
+}
+
+void UIK_FormDialog::addFileField(int labelId, const QVariantMap& properties) {
+    const QString title = properties.value(QStringLiteral("title")).toString();
+    QLineEdit* field = textField(controlName(labelId), properties.value(QStringLiteral("placeholder")).toString(),
+                                 properties.value(QStringLiteral("text")).toString(), this);
+
+    auto* chooser = new QToolButton(this);
+    chooser->setObjectName(QStringLiteral("chooser_%1").arg(labelId));
+    chooser->setText(QStringLiteral("..."));
+    chooser->setProperty("labelId", labelId);
+    chooser->setProperty("defaultDirectory", properties.value(QStringLiteral("defaultDirectory")).toString());
+    chooser->setProperty("chooseDirectory", properties.value(QStringLiteral("chooseDirectory")).toBool());
+    chooser->setProperty("allowNewFiles", properties.value(QStringLiteral("allowNewFiles")).toBool());
+    chooser->setProperty("title", title);
+    connect(chooser, &QToolButton::released, this, &UIK_FormDialog::toolButtonReleased);
+
+    QHBoxLayout* fileRow = row(titleLabel(labelId, title, this), field);
+    fileRow->addWidget(chooser);
+    form_->addLayout(fileRow);
+    fileFields.insert(labelId, field);
+    addValueControl(labelId, FileField);
+}
+
+int UIK_FormDialog::execWithButtons() {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("buttonBox"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* gap = new QSpacerItem(Gap_Above_Buttons, Gap_Above_Buttons, QSizePolicy::Minimum, QSizePolicy::Minimum);
+    auto* stretch = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Minimum);
+    form_->addItem(gap);
+    form_->addItem(stretch);
+    form_->addWidget(buttons);
+
+    QPointer<UIK_FormDialog> self(this);
+    const int result = exec() == QDialog::Accepted ? 1 : 0;
+    if (self.isNull()) return 0;  // destroyed while shown (teardown): its row went with it
+
+    // Only the controls stay: the next show adds a fresh row.
+    form_->removeWidget(buttons);
+    delete buttons;
+    form_->removeItem(stretch);
+    delete stretch;
+    form_->removeItem(gap);
+    delete gap;
+    return result;
+}
+
+QStringList UIK_FormDialog::answers(int result) const {
+    QStringList list{QString::number(result)};
+    for (int labelId : controlOrder) {
+        switch (controlKinds.value(labelId)) {
+            case ComboBox:
+                list << QString::number(comboBoxes.value(labelId)->currentIndex() + 1);
+                break;
+            case CheckBox:
+                list << (checkBoxes.value(labelId)->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+                break;
+            case LineEdit:
+                list << lineEdits.value(labelId)->text();
+                break;
+            case FileField:
+                list << fileFields.value(labelId)->text();
+                break;
+            case RadioButtons:
+                // checkedId() is already -1 when no button is checked.
+                list << QString::number(radioGroups.value(labelId)->checkedId());
+                break;
+            default:
+                break;
+        }
+    }
+    return list;
+}
+
+void UIK_FormDialog::toolButtonReleased() {
+    QObject* button = sender();
+    if (button == nullptr) return;
+    const QString caption = button->property("title").toString();
+    const QString directory = button->property("defaultDirectory").toString();
+
+    QString answer;
+    if (button->property("allowNewFiles").toBool())
+        answer = QFileDialog::getSaveFileName(this, caption, directory, QString());
+    else if (button->property("chooseDirectory").toBool())
+        answer = QFileDialog::getExistingDirectory(this, caption, directory, QFileDialog::ShowDirsOnly);
+    else
+        answer = QFileDialog::getOpenFileName(this, caption, directory, QStringLiteral("All Files (*)"));
+
+    if (answer.isEmpty()) return;
+    if (QLineEdit* field = fileFields.value(button->property("labelId").toInt()))
+        field->setText(QDir::toNativeSeparators(answer.trimmed()));
+}

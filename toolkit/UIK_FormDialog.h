@@ -1,0 +1,75 @@
+// A modal form dialog assembled control by control by the design program.
+//
+// Controls are stacked top to bottom in the order they are added. Every
+// control that returns a value is remembered by its identifier (`labelId`) in
+// `controlOrder`, so that the answer list comes back in the order the design
+// program added its controls; labels return nothing.
+//
+// Object names, for finding the controls: the label of a control
+// "label_<labelId>", the control itself "control_<labelId>" (the button
+// group of a set of radio buttons too, its buttons "control_<labelId>_<n>"
+// counting from 1), the chooser button of a file row "chooser_<labelId>", and
+// the OK/Cancel row, while the dialog is shown, "buttonBox".
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QMap>
+#include <QStringList>
+#include <QVariantMap>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QVBoxLayout;
+
+class UIK_FormDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Kinds of the value-returning controls (the same numbers as the design
+    // program's answer registry).
+    enum ControlKind { ComboBox = 1, CheckBox = 2, LineEdit = 3, FileField = 4, RadioButtons = 5 };
+
+    explicit UIK_FormDialog(QWidget* parent = nullptr);
+
+    QList<int> controlOrder;        // value-returning controls, in the order added
+    QMap<int, int> controlKinds;    // labelId -> ControlKind
+    QMap<int, QComboBox*> comboBoxes;
+    QMap<int, QCheckBox*> checkBoxes;
+    QMap<int, QLineEdit*> lineEdits;
+    QMap<int, QLineEdit*> fileFields;  // the text field of each file row
+    QMap<int, QButtonGroup*> radioGroups;
+
+    // ---- Controls, appended below the ones already there ----
+    void addLabel(int labelId, const QString& text);
+    void addCheckBox(int labelId, const QString& title, bool checked);
+    void addLineEdit(int labelId, const QString& title, const QString& placeholder, const QString& text);
+    // "title", "itemList", "selected" (1-based, handed to the box as it is).
+    void addComboBox(int labelId, const QVariantMap& properties);
+    // "title", "itemList", "selected" (1-based; out of range checks the first).
+    void addRadioButtons(int labelId, const QVariantMap& properties);
+    // "title", "placeholder", "text", "defaultDirectory", "chooseDirectory",
+    // "allowNewFiles".
+    void addFileField(int labelId, const QVariantMap& properties);
+
+    // Shows the dialog modally with an OK/Cancel row below the controls and
+    // takes the row away again afterwards, so the dialog can be shown any
+    // number of times. Returns 1 for OK, 0 for Cancel or closing the window.
+    int execWithButtons();
+
+    // "1"/"0" for the result, then one entry per value-returning control in
+    // the order added: combo box and radio buttons the 1-based number of the
+    // chosen item (radio buttons -1 when none is checked), check box "1"/"0",
+    // line edit and file field their text.
+    QStringList answers(int result) const;
+
+public slots:
+    // The "..." button of a file row: asks for a file or directory with the
+    // chooser its flags select and puts the answer into the row's field.
+    void toolButtonReleased();
+
+private:
+    void addValueControl(int labelId, ControlKind kind);
+    QVBoxLayout* form_;
+};

@@ -1,0 +1,128 @@
+#include "UIK_TextEdit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTextDocumentFragment>
+#include <QTextStream>
+
+#include "UIK_Preferences.h"
+
+namespace {
+
+// The font family preference is a blank-padded field.
+QString preferredFamily() {
+    QString family = QString::fromStdString(UIK_Pref_Font_Family());
+    while (family.endsWith(QLatin1Char(' '))) family.chop(1);
+    return family;
+}
+
+// Ctrl, Alt and Meta make a key a command. Shift alone does not: Shift+H
+// types an "H" like any other printable key.
+bool isCommandKey(const QKeyEvent* key) {
+    return (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
+}
+
+}  // namespace
+
+UIK_TextEdit::UIK_TextEdit(int unit, const QString& title, const QString& access, QWidget* parent)
+    : QPlainTextEdit(parent), UIK_ContentController(unit, title, access) {
+    setObjectName(QStringLiteral("textWindow"));
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setUndoRedoEnabled(false);
+    setFont(QFont(preferredFamily(), UIK_Pref_Font_Size(), QFont::Normal, false));
+    installEventFilter(this);
+}
+
+void UIK_TextEdit::beginRead() {
+    // The line starts after everything written so far, wherever the user
+    // may have clicked meanwhile.
+    moveCursor(QTextCursor::End);
+    inputStart = textCursor().position();
+    setUndoRedoEnabled(true);
+}
+
+bool UIK_TextEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != this) return QPlainTextEdit::eventFilter(watched, event);
+    if (event->type() == QEvent::InputMethod) return inputStart < 0;
+    if (event->type() != QEvent::KeyPress) return QPlainTextEdit::eventFilter(watched, event);
+
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (inputStart < 0) return !isCommandKey(key);
+
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        const int end = document()->characterCount() - 1;
+        const int start = qMin(inputStart, end);
+        // Enter with the cursor up in the output hands over the whole line.
+        if (textCursor().position() < start) moveCursor(QTextCursor::End);
+        QTextCursor line(document());
+        line.setPosition(start);
+        line.setPosition(textCursor().position(), QTextCursor::KeepAnchor);
+        inputLine = line.selection().toPlainText();
+        inputStart = -1;
+        setUndoRedoEnabled(false);
+        emit endRead();
+    }
+    // The key itself is processed as usual (Enter inserts the line end).
+    return false;
+}
+
+void UIK_TextEdit::insertFromMimeData(const QMimeData* source) {
+    if (inputStart < 0) return;
+    // Pasted text joins the input line, never the output before it.
+    if (textCursor().selectionStart() < inputStart) moveCursor(QTextCursor::End);
+    QPlainTextEdit::insertFromMimeData(source);
+}
+
+bool UIK_TextEdit::okToClose() {
+    if (UIK_Pref_Confirm_Close_Modified() && document()->isModified()) return saveAs();
+    if (UIK_Pref_Save_On_Close()) save(QString());
+    return true;
+}
+
+bool UIK_TextEdit::writeTo(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) return false;
+    QTextStream out(&file);
+    out << toPlainText();
+    out.flush();
+    file.close();
+    if (file.error() != QFileDevice::NoError) return false;
+    document()->setModified(false);
+    return true;
+}
+
+void UIK_TextEdit::save(const QString& fileName) {
+    if (!document()->isModified()) return;
+    writeTo(fileName.isEmpty() ? title + QStringLiteral(" output") : fileName);
+}
+
+bool UIK_TextEdit::saveAs() {
+    QFileDialog dialog(this, QStringLiteral("Save ") + title + QStringLiteral(" As"), QDir::currentPath(),
+                       QStringLiteral("All Files (*.*)"));
+    dialog.setObjectName(QStringLiteral("saveAsDialog"));
+    dialog.selectFile(title + QStringLiteral(" output"));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    // A file the user names is written even when the text is unchanged since
+    // the last save: it may not exist yet.
+    return writeTo(dialog.selectedFiles().first());
+}
+
+void UIK_TextEdit::print() {
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setColorMode(QPrinter::Color);
+    QPrintDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("printDialog"));
+    dialog.setWindowTitle(QStringLiteral("Print Document"));
+    if (textCursor().hasSelection()) dialog.setOption(QAbstractPrintDialog::PrintSelection);
+    if (dialog.exec() == QDialog::Accepted) QPlainTextEdit::print(&printer);
+}
+
+void UIK_TextEdit::setContentFont(const QFont& font) { setFont(font); }
+
+QFont UIK_TextEdit::contentFont() const { return font(); }

@@ -1,0 +1,143 @@
+// The GUI-thread object that carries out every request of the design program:
+// it owns the main window, one table of content widgets per kind keyed by
+// unit number, the program's menus and timers, and the design program's
+// thread.
+//
+// Its slots are implemented by concern:
+//   WindowController.cpp          start-up, teardown, error boxes, end of the program
+//   WindowController_Windows.cpp  sub-windows and text windows
+//   WindowController_Dialogs.cpp  form dialogs, alert box, file-name dialog
+//   WindowController_Plots.cpp    XY plots and saving window contents
+//   WindowController_Menus.cpp    program menus and timers
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+#include <functional>
+
+#include "UIK_Call_Interface.h"
+
+class QApplication;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QWidget;
+class GlueManager;
+class MainWindow;
+class ProgramThread;
+class SubWindow;
+class UIK_ContentController;
+class UIK_FormDialog;
+class UIK_TextEdit;
+class UIK_Timer;
+class XYPlot;
+
+class WindowController : public QObject {
+    Q_OBJECT
+public:
+    // Creates the console window (and with it the main window), the glue, and
+    // starts the design program's thread running `program`. An empty
+    // `program` starts no thread (tests of the window layer drive the
+    // controller themselves).
+    explicit WindowController(QApplication* application, std::function<void()> program);
+    ~WindowController() override;
+
+    // Units -4, -3 and -2 are one console: stored and looked up as -2.
+    static int unitKey(int unit) { return (unit == -4 || unit == -3) ? -2 : unit; }
+
+    // ---- Content tables (hash from unit number to content widget) ----
+    QHash<int, UIK_TextEdit*> textWindows;
+    QHash<int, XYPlot*> xyPlots;
+    QHash<int, UIK_FormDialog*> dialogs;
+    QHash<int, UIK_Timer*> timers;
+
+    ProgramThread* programThread = nullptr;
+    QMdiArea* mdiArea = nullptr;
+    bool windowedMode = true;
+    UIK_TextEdit* readingWindow = nullptr;  // the text window with a read in progress
+    QList<QMenu*> programMenus;
+    MainWindow* mainWindow = nullptr;
+    QMap<QString, UIK_Callback> callbacks;
+    bool callbackRunning = false;
+    bool idle = false;
+
+    // The content of a unit in any table (nullptr when none).
+    UIK_ContentController* contentForUnit(int unit) const;
+    // The sub-window whose "unit" property is `unit` (windowed mode).
+    SubWindow* subWindowForUnit(int unit) const;
+    // Puts `content` (a widget that is also a UIK_ContentController) into a
+    // new sub-window of the main window's document area, creating the main
+    // window with the first one.
+    SubWindow* createSubWindow(QWidget* widget, UIK_ContentController* content, const QString& title, int width,
+                               int height);
+    // Modal error box: title "Error", the text, one OK button.
+    void showErrorBox(const QString& text);
+
+signals:
+    void finishRead(QString text);
+    void finishReadSpreadsheet(void* data);
+    void gotFileName(QString text);
+    void endModalDialog(QStringList data);
+    void endAlertDialog();
+    void endWindowSyncOperation();
+
+public slots:
+    // ---- Start and end (WindowController.cpp) ----
+    void destroyProgramThread();
+    void closeOnProgramStop();
+
+    // ---- Sub-windows and text windows (WindowController_Windows.cpp) ----
+    void createWindowForUnit(int unit, QString windowName, QString accessString);
+    int writeTextToUnit(int unit, QString text);
+    int startReadingInput(int unit);
+    void endReadText();
+    int closeWindowForUnit(int unit);
+    void hideWindowForUnit(int unit);
+    void moveWindowForUnit(int unit, int x, int y);
+    void activateWindowForUnit(int unit);
+    void cascadeWindows();
+    void tileWindows();
+    void subWindowActivated(QMdiSubWindow* window);
+    void willDestroy(UIK_ContentController* content);
+
+    // ---- Form dialogs, alert box, file-name dialog (WindowController_Dialogs.cpp) ----
+    void createDialog(int unit, QVariantMap properties);
+    void addLabelToDialog(int unit, int labelId, QString text);
+    void addComboBoxToDialog(int unit, int labelId, QVariantMap properties);
+    void addCheckBoxToDialog(int unit, int labelId, QString title, bool checked);
+    void addLineEditToDialog(int unit, int labelId, QString title, QString placeholder, QString text);
+    void addFileDialogToDialog(int unit, int labelId, QVariantMap properties);
+    void addRadioButtonsToDialog(int unit, int labelId, QVariantMap properties);
+    void showDialogForUnit(int unit);
+    void showAlertBox(QString title, QString text);
+    void getFileName(int unit, bool newFile);
+
+    // ---- XY plots and saving contents (WindowController_Plots.cpp) ----
+    void createXYPlotForUnit(int unit, QVariantMap properties);
+    void writeXYPlot(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series);
+    void clearXYPlot(int unit);
+    void saveWindowContentsForUnit(int unit, QVariantMap properties);
+
+    // ---- Program menus and timers (WindowController_Menus.cpp) ----
+    void addMenuItem(int unit, QString menuName, QString itemName, UIK_Callback callback, QString itemShortcut);
+    void addMenuItem(QString menuName, QString itemName, UIK_Callback callback, QString itemShortcut);
+    void enableMenuItem(int unit, QString menuName, QString itemName, bool state);
+    void setMenuItemCheckable(int unit, QString menuName, QString itemName, bool state);
+    void setMenuItemChecked(int unit, QString menuName, QString itemName, bool state);
+    bool isMenuItemChecked(int unit, QString menuName, QString itemName);
+    void menuItemActivated();
+    void runIdle();
+    void createTimer(int timerId, QVariantMap properties, UIK_Callback callback);
+    void destroyTimer(UIK_Timer* timer);
+    void destroyTimerWithId(int timerId);
+
+private:
+    void connectGlue(GlueManager* glue);
+    GlueManager* glue_ = nullptr;
+};

@@ -1,0 +1,95 @@
+// XY plot windows (create, write a curve, clear) and saving a unit window's
+// contents to a file.
+#include "WindowController.h"
+
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QSize>
+#include <QTextDocument>
+
+#include "MainWindow.h"
+#include "SubWindow.h"
+#include "UIK_Preferences.h"
+#include "UIK_TextEdit.h"
+#include "XYPlot.h"
+
+namespace {
+// Plot windows open at three quarters of the default window size.
+QSize plotWindowSize() { return QSize(UIK_Pref_Window_Width() * 3 / 4, UIK_Pref_Window_Height() * 3 / 4); }
+
+// The file a text window's save writes for `fileName` (an empty name means
+// the window's default file).
+QString textFileName(const UIK_TextEdit* text, const QString& fileName) {
+    return fileName.isEmpty() ? text->UIK_ContentController::title + QStringLiteral(" output") : fileName;
+}
+
+// Saves a text window; false when its text could not be written. A text
+// window writes only when modified, so an unmodified one has nothing to write
+// and that is no failure.
+bool saveTextWindow(UIK_TextEdit* text, const QString& fileName) {
+    if (!text->document()->isModified()) {
+        text->save(fileName);
+        return true;
+    }
+    const QFileInfo target(textFileName(text, fileName));
+    if (target.exists() && (target.isDir() || !target.isWritable())) return false;
+    text->save(fileName);
+    // A written document is marked unmodified.
+    return !text->document()->isModified() && QFileInfo::exists(target.filePath());
+}
+}  // namespace
+
+void WindowController::createXYPlotForUnit(int unit, QVariantMap properties) {
+    auto* plot = new XYPlot(unit, properties, mainWindow);
+    xyPlots.insert(unitKey(unit), plot);
+    const QString title = plot->UIK_ContentController::title;
+    const QSize size = plotWindowSize();
+
+    if (!windowedMode) {
+        plot->setWindowFlags(Qt::Window);
+        plot->setWindowTitle(title);
+        plot->resize(size);
+        if (UIK_Pref_Maximized())
+            plot->showMaximized();
+        else
+            plot->show();
+        return;
+    }
+
+    SubWindow* window = createSubWindow(plot, plot, title, size.width(), size.height());
+    if (window == nullptr) return;
+    window->setProperty("unit", unit);
+    if (mdiArea != nullptr) mdiArea->setActiveSubWindow(window);
+    // The new plot is what File > Save and Print act on.
+    if (mainWindow != nullptr) mainWindow->setCurrentContent(plot);
+}
+
+void WindowController::writeXYPlot(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series) {
+    if (XYPlot* plot = xyPlots.value(unitKey(unit)))
+        plot->writeCurve(data, dataType, nrows, ncols, series);
+    else
+        showErrorBox(tr("XY Plot for unit number %1 does not exist").arg(unit));
+    // The design program waits until its data block has been read.
+    emit endWindowSyncOperation();
+}
+
+void WindowController::clearXYPlot(int unit) {
+    if (XYPlot* plot = xyPlots.value(unitKey(unit)))
+        plot->clearCurves();
+    else
+        showErrorBox(tr("XY Plot for unit number %1 does not exist").arg(unit));
+}
+
+void WindowController::saveWindowContentsForUnit(int unit, QVariantMap properties) {
+    const QString fileName = properties.value("saveFileName").toString();
+    const int key = unitKey(unit);
+    if (XYPlot* plot = xyPlots.value(key)) {
+        if (!plot->exportChart(fileName)) showErrorBox(tr("Unable to write %1").arg(XYPlot::exportFileName(fileName)));
+    } else if (UIK_TextEdit* text = textWindows.value(key)) {
+        if (!saveTextWindow(text, fileName)) showErrorBox(tr("Unable to write %1").arg(textFileName(text, fileName)));
+    } else {
+        showErrorBox(tr("Window for unit number %1 does not exist").arg(unit));
+    }
+    // The design program waits until the file has been written.
+    emit endWindowSyncOperation();
+}

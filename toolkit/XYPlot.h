@@ -1,0 +1,55 @@
+// An XY plot window on QwtPlot: a title, two axes with optional fixed scales
+// and logarithmic engines, a grid, a legend on the right, one curve per data
+// series written to it, and export of the whole plot to an image or PDF file.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariantMap>
+#include <qwt_plot.h>
+
+#include "UIK_ContentController.h"
+
+class QwtPlotCurve;
+class QwtPlotGrid;
+
+class XYPlot : public QwtPlot, public UIK_ContentController {
+    Q_OBJECT
+public:
+    // Builds the plot and applies the plot property map ("windowTitle",
+    // "chartBackgroundColor", axis names, scale types and bounds, grid flags).
+    XYPlot(int unit, const QVariantMap& properties, QWidget* parent = nullptr);
+
+    // Adds one curve from a block of nrows x ncols values stored row after
+    // row (row r is the point x = first value, y = second value), of the
+    // data type "INTEGER*4", "INTEGER*8", "REAL*4", "REAL*8" or "REAL*16",
+    // drawn as the series property map says. Redraws once.
+    void writeCurve(const void* data, const QString& dataType, int nrows, int ncols, const QVariantMap& series);
+    // Removes and deletes every curve, then redraws.
+    void clearCurves();
+
+    // The name exportChart writes for `fileName`: kept when it ends with
+    // ".png", ".bmp" or ".pdf", otherwise with ".png" appended.
+    static QString exportFileName(const QString& fileName);
+
+    bool okToClose() override { return true; }
+    void save(const QString& fileName) override;
+    bool saveAs() override;
+    void print() override;
+    void setContentFont(const QFont& font) override;
+    QFont contentFont() const override;
+
+    QList<QwtPlotCurve*> curves;  // the curves received, in order
+    QwtPlotGrid* grid = nullptr;
+
+public slots:
+    // Writes the plot to the file (format from the extension); true when
+    // the file was written.
+    bool exportChart(const QString& fileName);
+    // Asks for the file name first; false when cancelled or not written.
+    bool exportChart();
+
+private:
+    void applyProperties(const QVariantMap& properties);
+    void applyAxisScale(int axis, const QVariantMap& properties, const QString& prefix);
+};

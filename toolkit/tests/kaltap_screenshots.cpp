@@ -1,0 +1,124 @@
+// Takes the README's screenshots from the real program in a real window: run
+// it under an X server (make screenshots uses Xvfb). The robot answers the
+// dialogs of the classical three-band default design with 16-bit rounding;
+// the screen is grabbed with the agreement dialog open, with the band dialog
+// open, and after the design with the console and the plots.
+//
+//   kaltap_screenshots <output folder>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPixmap>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "KALTAP_Main.h"
+#include "MainWindow.h"
+#include "Program_Robot.h"
+#include "SubWindow.h"
+#include "WindowController.h"
+#include "toolkit_test_support.h"
+
+namespace {
+
+constexpr int Settle_ms = 600;
+constexpr int Program_Timeout_ms = 120000;
+
+void settle(int ms = Settle_ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool grab(const QString& path) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const bool ok = screen != nullptr && screen->grabWindow(0).save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: kaltap_screenshots <output folder>\n");
+        return 2;
+    }
+    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir().mkpath(out);
+    // The program's files go to a scratch folder.
+    QTemporaryDir scratch;
+    QDir::setCurrent(scratch.path());
+    application.setWindowIcon(QIcon(QStringLiteral(":/icons/kaltap.png")));
+
+    WindowController controller(&application, KALTAP_Run_Design_Program);
+    // A bare X server has no window manager to maximize the main window.
+    if (controller.mainWindow != nullptr && QGuiApplication::primaryScreen() != nullptr)
+        controller.mainWindow->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    Program_Robot robot(controller);
+    bool ok = true;
+    robot.act("User Agreement and Selection",
+              [&](QWidget* dialog) {
+                  settle();
+                  ok &= grab(out + "/agreement_dialog.png");
+                  for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
+                      if (box->text() == "Agree?") box->setChecked(true);
+                  pressOk(dialog);
+              })
+        .accept("Select Filter Type", {{"Select filter design approach:", "3"}})
+        .accept("Legacy FIR Filter Parameters")
+        .act("Band Definitions",
+             [&](QWidget* dialog) {
+                 settle();
+                 ok &= grab(out + "/band_dialog.png");
+                 pressOk(dialog);
+             })
+        .accept("Next action?")
+        .accept("Select Number of Bits for Rounding");
+
+    QEventLoop wait;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (controller.idle) wait.quit();
+    });
+    poll.start(50);
+    QTimer::singleShot(Program_Timeout_ms, &wait, &QEventLoop::quit);
+    wait.exec();
+    if (!controller.idle || !robot.errors.isEmpty()) {
+        std::fprintf(stderr, "the program did not finish: %s\n", qPrintable(robot.errors.join("; ")));
+        return 1;
+    }
+    settle();
+    // The main decibel plot, maximized as the program leaves it.
+    ok &= grab(out + "/frequency_response.png");
+    // The console beside the main plot; the other plots minimized.
+    if (controller.mdiArea != nullptr) {
+        const QList<QMdiSubWindow*> windows = controller.mdiArea->subWindowList();
+        QMdiSubWindow* console = windows.value(0);
+        QMdiSubWindow* main_plot = windows.value(windows.size() - 1);
+        controller.mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+        for (QMdiSubWindow* w : windows) w->showNormal();
+        for (QMdiSubWindow* w : windows)
+            if (w != console && w != main_plot) w->showMinimized();
+        controller.mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+        controller.mdiArea->setActiveSubWindow(main_plot);
+        const QRect area = controller.mdiArea->viewport()->rect();
+        const int half = area.width() * 2 / 5;
+        console->showNormal();
+        console->setGeometry(0, 0, half, area.height() - 40);
+        main_plot->showNormal();
+        main_plot->setGeometry(half, 0, area.width() - half, area.height() - 40);
+    }
+    settle();
+    ok &= grab(out + "/main_window.png");
+    return ok ? 0 : 1;
+}

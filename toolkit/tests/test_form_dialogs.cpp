@@ -1,0 +1,529 @@
+// Form dialogs as the user meets them: what each control shows, what comes
+// back after OK, Cancel or closing the window, the OK/Cancel row that must
+// not pile up when a dialog is shown again, the file row's choosers, the
+// alert box and the file-name dialog, and one dialog answered through the
+// design program's own calls on its thread.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+#include <atomic>
+#include <functional>
+
+#include "MainWindow.h"
+#include "UIK_Call_Interface.h"
+#include "UIK_FormDialog.h"
+#include "WindowController.h"
+#include "toolkit_test_support.h"
+
+Q_DECLARE_METATYPE(QFileDialog::FileMode)
+Q_DECLARE_METATYPE(QFileDialog::AcceptMode)
+
+namespace {
+constexpr int Unit = 1000000;
+constexpr int Watchdog_ms = 20000;
+constexpr int Worker_Timeout_ms = 20000;
+
+// Rejects whatever modal dialog is still open after a while, so that a robot
+// that missed its dialog fails the test instead of hanging it.
+class Watchdog : public QObject {
+public:
+    Watchdog() {
+        QTimer::singleShot(Watchdog_ms, this, [] {
+            while (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->reject();
+        });
+    }
+};
+
+// Shows the dialog of `unit`, lets `act` answer it, and returns the answer
+// list the controller handed on (or "<none>" when it handed on nothing).
+QStringList showAndAnswer(WindowController& controller, int unit, std::function<void(QWidget*)> act) {
+    Watchdog watchdog;
+    QSignalSpy answered(&controller, &WindowController::endModalDialog);
+    whenModalAppears(std::move(act));
+    controller.showDialogForUnit(unit);
+    if (answered.count() != 1) return {QStringLiteral("<none>")};
+    return answered.first().first().toStringList();
+}
+
+QVariantMap items(const QString& title, const QStringList& list, int selected) {
+    return {{"title", title}, {"itemList", list}, {"selected", selected}};
+}
+
+// The text a user reads next to (or on) a control.
+QString titleShown(QWidget* dialog, int labelId) {
+    if (auto* label = dialog->findChild<QLabel*>(QStringLiteral("label_%1").arg(labelId))) return label->text();
+    if (auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("control_%1").arg(labelId))) return box->text();
+    return QStringLiteral("<no title>");
+}
+
+// What a control shows before the user touches it.
+QString valueShown(QWidget* dialog, int labelId) {
+    const QString name = QStringLiteral("control_%1").arg(labelId);
+    if (auto* combo = dialog->findChild<QComboBox*>(name)) return combo->currentText();
+    if (auto* box = dialog->findChild<QCheckBox*>(name)) return box->isChecked() ? "1" : "0";
+    if (auto* edit = dialog->findChild<QLineEdit*>(name)) return edit->text();
+    if (auto* group = dialog->findChild<QButtonGroup*>(name))
+        return group->checkedButton() ? group->checkedButton()->text() : QString();
+    return QStringLiteral("<no control>");
+}
+
+// Acts as the user: "click" (check box), "click:n" (n-th radio button),
+// "type:text" (appends to a field), "up" (previous combo box item).
+void userAction(QWidget* dialog, int labelId, const QString& action) {
+    const QString name = QStringLiteral("control_%1").arg(labelId);
+    if (action == "click") {
+        dialog->findChild<QAbstractButton*>(name)->click();
+    } else if (action.startsWith("click:")) {
+        dialog->findChild<QAbstractButton*>(name + "_" + action.mid(6))->click();
+    } else if (action.startsWith("type:")) {
+        auto* edit = dialog->findChild<QLineEdit*>(name);
+        edit->end(false);
+        QTest::keyClicks(edit, action.mid(5));
+    } else if (action == "up") {
+        QTest::keyClick(dialog->findChild<QComboBox*>(name), Qt::Key_Up);
+    }
+}
+
+// Types the path into a file dialog's name field and accepts, as a user would.
+void choose(QFileDialog* dialog, const QString& path) {
+    if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit")) name->setText(path);
+    static_cast<QDialog*>(dialog)->accept();  // QFileDialog's own accept checks the choice
+}
+
+int buttonRows(QWidget* dialog) { return dialog->findChildren<QDialogButtonBox*>().size(); }
+}  // namespace
+
+class TestFormDialogs : public QObject {
+    Q_OBJECT
+private slots:
+    void aDialogOfLabelsAnswersOnlyItsResult_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("OK") << "ok" << QStringList{"1"};
+        QTest::newRow("Cancel") << "cancel" << QStringList{"0"};
+        QTest::newRow("window closed") << "close" << QStringList{"0"};
+    }
+    void aDialogOfLabelsAnswersOnlyItsResult() {
+        QFETCH(QString, how);
+        QFETCH(QStringList, expected);
+        WindowController controller(nullptr, {});
+        controller.createDialog(Unit, {{"windowTitle", "Agreement"}});
+        controller.addLabelToDialog(Unit, 11, "This program comes with no warranty.");
+        controller.addLabelToDialog(Unit, 12, "Press OK to go on.");
+
+        QString title, second;
+        bool overMainWindow = false;
+        const QStringList answer = showAndAnswer(controller, Unit, [&](QWidget* dialog) {
+            title = dialog->windowTitle();
+            second = titleShown(dialog, 12);
+            overMainWindow = dialog->parentWidget() == controller.mainWindow;
+            if (how == "ok") pressOk(dialog);
+            else if (how == "cancel") pressCancel(dialog);
+            else dialog->close();
+        });
+        QCOMPARE(answer, expected);
+        QCOMPARE(title, QString("Agreement"));
+        QCOMPARE(second, QString("Press OK to go on."));
+        QVERIFY(overMainWindow);
+    }
+
+    void eachControlShowsItsStartAndAnswersItsValue_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QVariantMap>("properties");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("expected");
+        const QStringList four{"Low-pass", "High-pass", "Band-pass", "Band-stop"};
+        const QStringList three{"Number of weights", "Transition width", "Ripple"};
+        const int check = UIK_FormDialog::CheckBox, edit = UIK_FormDialog::LineEdit,
+                  combo = UIK_FormDialog::ComboBox, radio = UIK_FormDialog::RadioButtons,
+                  file = UIK_FormDialog::FileField;
+        const QVariantMap unchecked{{"title", "Write a log"}, {"checked", false}};
+        const QVariantMap checked{{"title", "Write a log"}, {"checked", true}};
+        QTest::newRow("check box left unchecked") << check << unchecked << "" << "0" << "0";
+        QTest::newRow("check box left checked") << check << checked << "" << "1" << "1";
+        QTest::newRow("check box ticked") << check << unchecked << "click" << "0" << "1";
+        QTest::newRow("check box cleared") << check << checked << "click" << "1" << "0";
+        const QVariantMap emptyEdit{{"title", "Bits"}, {"placeholder", "2 to 48"}, {"text", ""}};
+        const QVariantMap filledEdit{{"title", "Bits"}, {"placeholder", "2 to 48"}, {"text", "1"}};
+        QTest::newRow("line edit left empty") << edit << emptyEdit << "" << "" << "";
+        QTest::newRow("line edit typed into") << edit << emptyEdit << "type:0.25, 42" << "" << "0.25, 42";
+        QTest::newRow("line edit typed after its text") << edit << filledEdit << "type:6 " << "1" << "16 ";
+        QTest::newRow("combo box selected 3") << combo << items("Filter", four, 3) << "" << "Band-pass" << "3";
+        QTest::newRow("combo box moved up") << combo << items("Filter", four, 3) << "up" << "Band-pass" << "2";
+        QTest::newRow("combo box selected 0") << combo << items("Filter", four, 0) << "" << "" << "0";
+        QTest::newRow("combo box selected 9") << combo << items("Filter", four, 9) << "" << "" << "0";
+        QTest::newRow("radio selected 2") << radio << items("Find", three, 2) << "" << "Transition width" << "2";
+        QTest::newRow("radio other chosen") << radio << items("Find", three, 2) << "click:3" << "Transition width"
+                                            << "3";
+        QTest::newRow("radio selected 0") << radio << items("Find", three, 0) << "" << "Number of weights" << "1";
+        QTest::newRow("radio selected -1") << radio << items("Find", three, -1) << "" << "Number of weights"
+                                           << "1";
+        QTest::newRow("radio selected 4 of 3") << radio << items("Find", three, 4) << "" << "Number of weights"
+                                               << "1";
+        const QVariantMap fileRow{{"title", "Response file"}, {"placeholder", "CSV file"},
+                                  {"text", "Equalizer.csv"},   {"defaultDirectory", "."},
+                                  {"chooseDirectory", false},  {"allowNewFiles", false}};
+        QTest::newRow("file field left") << file << fileRow << "" << "Equalizer.csv" << "Equalizer.csv";
+        QTest::newRow("file field typed") << file << fileRow << "type:.bak" << "Equalizer.csv"
+                                          << "Equalizer.csv.bak";
+    }
+    void eachControlShowsItsStartAndAnswersItsValue() {
+        QFETCH(int, kind);
+        QFETCH(QVariantMap, properties);
+        QFETCH(QString, action);
+        QFETCH(QString, shown);
+        QFETCH(QString, expected);
+        constexpr int Id = 42;
+        WindowController controller(nullptr, {});
+        controller.createDialog(Unit, {{"windowTitle", "One control"}});
+        const QString title = properties.value("title").toString();
+        switch (kind) {
+            case UIK_FormDialog::CheckBox:
+                controller.addCheckBoxToDialog(Unit, Id, title, properties.value("checked").toBool());
+                break;
+            case UIK_FormDialog::LineEdit:
+                controller.addLineEditToDialog(Unit, Id, title, properties.value("placeholder").toString(),
+                                               properties.value("text").toString());
+                break;
+            case UIK_FormDialog::ComboBox:
+                controller.addComboBoxToDialog(Unit, Id, properties);
+                break;
+            case UIK_FormDialog::RadioButtons:
+                controller.addRadioButtonsToDialog(Unit, Id, properties);
+                break;
+            case UIK_FormDialog::FileField:
+                controller.addFileDialogToDialog(Unit, Id, properties);
+                break;
+        }
+        QString titleSeen, valueSeen;
+        const QStringList answer = showAndAnswer(controller, Unit, [&](QWidget* dialog) {
+            titleSeen = titleShown(dialog, Id);
+            valueSeen = valueShown(dialog, Id);
+            userAction(dialog, Id, action);
+            pressOk(dialog);
+        });
+        QCOMPARE(titleSeen, title);
+        QCOMPARE(valueSeen, shown);
+        QCOMPARE(answer, (QStringList{"1", expected}));
+    }
+
+    void aFieldShowsItsPlaceholderWhileEmpty() {
+        WindowController controller(nullptr, {});
+        controller.createDialog(Unit, {{"windowTitle", "Hints"}});
+        controller.addLineEditToDialog(Unit, 1, "Bits", "2 to 48", "");
+        controller.addFileDialogToDialog(Unit, 2, {{"title", "File"}, {"placeholder", "CSV file"}, {"text", ""}});
+        UIK_FormDialog* dialog = controller.dialogs.value(Unit);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->findChild<QLineEdit*>("control_1")->placeholderText(), QString("2 to 48"));
+        QCOMPARE(dialog->findChild<QLineEdit*>("control_2")->placeholderText(), QString("CSV file"));
+        QCOMPARE(dialog->findChild<QToolButton*>("chooser_2")->text(), QString("..."));
+    }
+
+    // Labels between the controls, identifiers not in ascending order: the
+    // answers follow the order of adding, the result first, whatever ended
+    // the dialog.
+    void answersFollowTheOrderOfAdding_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("accepted") << "ok" << "1";
+        QTest::newRow("cancelled") << "cancel" << "0";
+        QTest::newRow("window closed") << "close" << "0";
+    }
+    void answersFollowTheOrderOfAdding() {
+        QFETCH(QString, how);
+        QFETCH(QString, result);
+        WindowController controller(nullptr, {});
+        controller.createDialog(Unit, {{"windowTitle", "Two-band filter"}});
+        controller.addLabelToDialog(Unit, 90, "Pass band");
+        controller.addLineEditToDialog(Unit, 70, "Edge", "", "0.1");
+        controller.addRadioButtonsToDialog(Unit, 10, items("Find", {"weights", "width", "ripple"}, 1));
+        controller.addLabelToDialog(Unit, 5, "Output");
+        controller.addCheckBoxToDialog(Unit, 50, "Write a log", false);
+        controller.addComboBoxToDialog(Unit, 30, items("Type", {"low", "high"}, 2));
+        controller.addFileDialogToDialog(Unit, 20, {{"title", "File"}, {"text", "out.csv"}});
+
+        const QStringList answer = showAndAnswer(controller, Unit, [&](QWidget* dialog) {
+            userAction(dialog, 70, "type:5");
+            userAction(dialog, 10, "click:3");
+            userAction(dialog, 50, "click");
+            if (how == "ok") pressOk(dialog);
+            else if (how == "cancel") pressCancel(dialog);
+            else dialog->close();
+        });
+        QCOMPARE(answer, (QStringList{result, "0.15", "3", "1", "2", "out.csv"}));
+    }
+
+    void showingAgainKeepsOneButtonRow() {
+        WindowController controller(nullptr, {});
+        controller.createDialog(Unit, {{"windowTitle", "Again"}});
+        controller.addLineEditToDialog(Unit, 1, "Bits", "", "16");
+        controller.addCheckBoxToDialog(Unit, 2, "Hex file", true);
+        UIK_FormDialog* dialog = controller.dialogs.value(Unit);
+        QVERIFY(dialog);
+        const int controlItems = dialog->layout()->count();
+
+        for (int show = 1; show <= 3; ++show) {
+            int rowsWhileShown = -1, itemsWhileShown = -1;
+            const QStringList answer = showAndAnswer(controller, Unit, [&](QWidget* shown) {
+                rowsWhileShown = buttonRows(shown);
+                itemsWhileShown = shown->layout()->count();
+                pressOk(shown);
+            });
+            QCOMPARE(answer, (QStringList{"1", "16", "1"}));
+            QCOMPARE(rowsWhileShown, 1);
+            QCOMPARE(itemsWhileShown, controlItems + 3);  // gap, stretch, buttons
+            QCOMPARE(buttonRows(dialog), 0);
+            QCOMPARE(dialog->layout()->count(), controlItems);
+        }
+        QCOMPARE(controller.dialogs.size(), 1);
+    }
+
+    void theConsoleUnitsShareOneDialog() {
+        WindowController controller(nullptr, {});
+        controller.createDialog(-3, {{"windowTitle", "Console dialog"}});
+        controller.addCheckBoxToDialog(-4, 1, "Continue", true);
+        controller.createDialog(-2, {{"windowTitle", "Renamed"}});
+        QString title;
+        const QStringList answer = showAndAnswer(controller, -2, [&](QWidget* dialog) {
+            title = dialog->windowTitle();
+            pressOk(dialog);
+        });
+        QCOMPARE(answer, (QStringList{"1", "1"}));
+        QCOMPARE(title, QString("Renamed"));
+        QCOMPARE(controller.dialogs.size(), 1);
+    }
+
+    void aUnitWithoutDialogIsAnsweredEmptyAndGetsNoControls() {
+        WindowController controller(nullptr, {});
+        controller.addLabelToDialog(Unit, 1, "lost");
+        controller.addCheckBoxToDialog(Unit, 2, "lost", true);
+        controller.addLineEditToDialog(Unit, 3, "lost", "", "");
+        controller.addComboBoxToDialog(Unit, 4, items("lost", {"a"}, 1));
+        controller.addRadioButtonsToDialog(Unit, 5, items("lost", {"a"}, 1));
+        controller.addFileDialogToDialog(Unit, 6, {{"title", "lost"}});
+        for (QWidget* w : QApplication::allWidgets())
+            QVERIFY2(!w->objectName().startsWith("control_") && !w->objectName().startsWith("label_"),
+                     qPrintable(w->objectName()));
+        QVERIFY(controller.dialogs.isEmpty());
+
+        QSignalSpy answered(&controller, &WindowController::endModalDialog);
+        controller.showDialogForUnit(Unit);
+        QCOMPARE(answered.count(), 1);
+        QCOMPARE(answered.first().first().toStringList(), QStringList());
+    }
+
+    // The "..." button of a file row: its flags pick the chooser, the choice
+    // lands in the field, a cancelled chooser leaves the field alone.
+    void theFileRowChooserFollowsItsFlags_data() {
+        QTest::addColumn<bool>("chooseDirectory");
+        QTest::addColumn<bool>("allowNewFiles");
+        QTest::addColumn<QFileDialog::FileMode>("fileMode");
+        QTest::addColumn<QFileDialog::AcceptMode>("acceptMode");
+        QTest::addColumn<QString>("choice");  // relative to the start directory; empty: cancel
+        QTest::newRow("existing file") << false << false << QFileDialog::ExistingFile << QFileDialog::AcceptOpen
+                                       << "Equalizer.csv";
+        QTest::newRow("directory") << true << false << QFileDialog::Directory << QFileDialog::AcceptOpen
+                                   << "designs";
+        QTest::newRow("new file") << false << true << QFileDialog::AnyFile << QFileDialog::AcceptSave
+                                  << "new_weights.csv";
+        QTest::newRow("both flags: new file") << true << true << QFileDialog::AnyFile << QFileDialog::AcceptSave
+                                              << "new_weights.csv";
+        QTest::newRow("cancelled") << false << false << QFileDialog::ExistingFile << QFileDialog::AcceptOpen
+                                   << "";
+    }
+    void theFileRowChooserFollowsItsFlags() {
+        QFETCH(bool, chooseDirectory);
+        QFETCH(bool, allowNewFiles);
+        QFETCH(QFileDialog::FileMode, fileMode);
+        QFETCH(QFileDialog::AcceptMode, acceptMode);
+        QFETCH(QString, choice);
+        QTemporaryDir start;
+        QVERIFY(start.isValid());
+        QVERIFY(QDir(start.path()).mkdir("designs"));
+        QFile existing(start.filePath("Equalizer.csv"));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+
+        WindowController controller(nullptr, {});
+        controller.createDialog(Unit, {{"windowTitle", "Files"}});
+        controller.addFileDialogToDialog(Unit, 7,
+                                         {{"title", "Choose the response file"},
+                                          {"placeholder", ""},
+                                          {"text", "before"},
+                                          {"defaultDirectory", start.path()},
+                                          {"chooseDirectory", chooseDirectory},
+                                          {"allowNewFiles", allowNewFiles}});
+        UIK_FormDialog* dialog = controller.dialogs.value(Unit);
+        QVERIFY(dialog);
+
+        Watchdog watchdog;
+        QString caption, directory;
+        QStringList filters;
+        int modeSeen = -1, acceptSeen = -1;
+        bool dirsOnly = false;
+        whenModalAppears([&](QWidget* modal) {
+            auto* chooser = qobject_cast<QFileDialog*>(modal);
+            if (chooser == nullptr) {
+                if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
+                return;
+            }
+            caption = chooser->windowTitle();
+            directory = chooser->directory().absolutePath();
+            filters = chooser->nameFilters();
+            // A directory chooser that lists only directories reports the
+            // mode that stands for exactly that.
+            dirsOnly = chooser->testOption(QFileDialog::ShowDirsOnly);
+            modeSeen = dirsOnly ? int(QFileDialog::Directory) : int(chooser->fileMode());
+            acceptSeen = chooser->acceptMode();
+            if (choice.isEmpty()) {
+                chooser->reject();
+            } else {
+                choose(chooser, start.filePath(choice));
+            }
+        });
+        dialog->findChild<QToolButton*>("chooser_7")->click();
+
+        QCOMPARE(caption, QString("Choose the response file"));
+        QCOMPARE(directory, QDir(start.path()).absolutePath());
+        QCOMPARE(modeSeen, static_cast<int>(fileMode));
+        QCOMPARE(acceptSeen, static_cast<int>(acceptMode));
+        QCOMPARE(dirsOnly, fileMode == QFileDialog::Directory);
+        if (fileMode == QFileDialog::ExistingFile) QVERIFY(filters.contains("All Files (*)"));
+        const QString field = dialog->findChild<QLineEdit*>("control_7")->text();
+        QCOMPARE(field, choice.isEmpty() ? QString("before") : QDir::toNativeSeparators(start.filePath(choice)));
+    }
+
+    void theAlertBoxWaitsForOk() {
+        WindowController controller(nullptr, {});
+        QSignalSpy dismissed(&controller, &WindowController::endAlertDialog);
+        Watchdog watchdog;
+        QString title, text;
+        int buttons = -1, answeredWhileOpen = -1;
+        bool hasOk = false;
+        bool overMainWindow = false;
+        whenModalAppears([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (box == nullptr) return;
+            title = box->windowTitle();
+            text = box->text();
+            buttons = box->buttons().size();
+            hasOk = box->button(QMessageBox::Ok) != nullptr;
+            overMainWindow = box->parentWidget() == controller.mainWindow;
+            answeredWhileOpen = dismissed.count();
+            pressOk(box);
+        });
+        controller.showAlertBox("Input error", "The band edges must increase.");
+        QCOMPARE(title, QString("Input error"));
+        QCOMPARE(text, QString("The band edges must increase."));
+        QCOMPARE(buttons, 1);
+        QVERIFY(hasOk);
+        QVERIFY(overMainWindow);
+        QCOMPARE(answeredWhileOpen, 0);
+        QCOMPARE(dismissed.count(), 1);
+        if (controller.mainWindow != nullptr) QVERIFY(controller.mainWindow->isVisible());
+    }
+
+    void theFileNameDialog_data() {
+        QTest::addColumn<bool>("newFile");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QFileDialog::FileMode>("fileMode");
+        QTest::addColumn<QString>("choice");  // empty: cancel
+        QTest::newRow("new file, cancelled") << true << "Open New File" << QFileDialog::AnyFile << "";
+        QTest::newRow("existing file, cancelled") << false << "Open Existing File" << QFileDialog::ExistingFile
+                                                  << "";
+        QTest::newRow("new file, named") << true << "Open New File" << QFileDialog::AnyFile << "fresh.csv";
+        QTest::newRow("existing file, chosen") << false << "Open Existing File" << QFileDialog::ExistingFile
+                                               << "Equalizer.csv";
+    }
+    void theFileNameDialog() {
+        QFETCH(bool, newFile);
+        QFETCH(QString, caption);
+        QFETCH(QFileDialog::FileMode, fileMode);
+        QFETCH(QString, choice);
+        QTemporaryDir start;
+        QVERIFY(start.isValid());
+        QFile existing(start.filePath("Equalizer.csv"));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+
+        WindowController controller(nullptr, {});
+        QSignalSpy named(&controller, &WindowController::gotFileName);
+        Watchdog watchdog;
+        QString captionSeen;
+        int modeSeen = -1, acceptSeen = -1;
+        whenModalAppears([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (dialog == nullptr) return;
+            captionSeen = dialog->windowTitle();
+            modeSeen = dialog->fileMode();
+            acceptSeen = dialog->acceptMode();
+            if (choice.isEmpty()) {
+                dialog->reject();
+            } else {
+                choose(dialog, start.filePath(choice));
+            }
+        });
+        controller.getFileName(Unit, newFile);
+        QCOMPARE(captionSeen, caption);
+        QCOMPARE(modeSeen, static_cast<int>(fileMode));
+        QCOMPARE(acceptSeen, static_cast<int>(QFileDialog::AcceptOpen));
+        QCOMPARE(named.count(), 1);
+        QCOMPARE(named.first().first().toString(), choice.isEmpty() ? QString() : start.filePath(choice));
+    }
+
+    // The design program builds and shows a dialog on its own thread; what
+    // the user types comes back into its records.
+    void theDesignProgramGetsWhatTheUserTyped() {
+        UIK_Dialog_Record dialog;
+        UIK_Label_Record label;
+        UIK_LineEdit_Record edit;
+        UIK_CheckBox_Record check;
+        std::atomic<int> result{-99};
+        std::atomic<bool> done{false};
+        dialog.windowTitle.set("Name the design");
+        label.text.set("A name for the output files.");
+        edit.title.set("Name");
+        edit.text.set("draft");
+        check.title.set("Write a run log");
+        check.checked = 0;
+
+        Watchdog watchdog;
+        QString typedOver;
+        whenModalTitled("Name the design", [&](QWidget* shown) {
+            auto* field = shown->findChild<QLineEdit*>();
+            typedOver = field->text();
+            field->selectAll();
+            QTest::keyClicks(field, "lowpass 31");
+            shown->findChild<QCheckBox*>()->click();
+            pressOk(shown);
+        });
+        WindowController controller(nullptr, [&] {
+            UIK_createDialog(dialog);
+            UIK_addLabel(dialog.unit, label);
+            UIK_addLineEdit(dialog.unit, edit);
+            UIK_addCheckBox(dialog.unit, check);
+            result = UIK_showDialog(dialog.unit);
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
+        QCOMPARE(typedOver, QString("draft"));
+        QCOMPARE(result.load(), 1);
+        QCOMPARE(QString::fromStdString(edit.text.raw()), QString("lowpass 31").leftJustified(UIK_Text_Length));
+        QCOMPARE(check.checked, 1);
+    }
+};
+
+QTEST_MAIN(TestFormDialogs)
+#include "test_form_dialogs.moc"

@@ -1,0 +1,152 @@
+// The hand-off between the design program's thread and the GUI thread: window
+// units from the automatic counter, console text in the order written, reads
+// answered from the console, the park at the end of the program, and the
+// teardown that releases a waiting worker.
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QMenuBar>
+#include <QtTest>
+#include <atomic>
+
+#include "GlueManager.h"
+#include "MainWindow.h"
+#include "Program_Stop.h"
+#include "UIK_Call_Interface.h"
+#include "UIK_TextEdit.h"
+#include "Unit_IO.h"
+#include "WindowController.h"
+#include "toolkit_test_support.h"
+
+namespace {
+constexpr int Worker_Timeout_ms = 10000;
+
+QString console_text(WindowController& controller) {
+    UIK_TextEdit* console = controller.textWindows.value(-2);
+    return console ? console->toPlainText() : QString();
+}
+}  // namespace
+
+class TestGlue : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { UIK_Reset_Call_Interface(); }
+
+    void automaticUnitsCountFromOneMillion() {
+        std::atomic<int> first{0}, second{0};
+        std::atomic<bool> done{false};
+        WindowController controller(nullptr, [&] {
+            int unit = UNIT_Automatic;
+            UNIT_Open_Window(unit, "First", "ACCESS=window,300,200");
+            first = unit;
+            unit = UNIT_Automatic;
+            UNIT_Open_Window(unit, "Second", "");
+            second = unit;
+            UNIT_Write(second, "into the second window");
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
+        QCOMPARE(first.load(), 1000000);
+        QCOMPARE(second.load(), 1000001);
+        QTRY_VERIFY(controller.textWindows.contains(1000001));
+        QTRY_COMPARE(controller.textWindows.value(1000001)->toPlainText(), QString("into the second window\n"));
+        QCOMPARE(controller.textWindows.value(1000000)->title, QString("First"));
+    }
+
+    void consoleUnitsShareOneWindowInTheOrderWritten() {
+        std::atomic<bool> done{false};
+        WindowController controller(nullptr, [&] {
+            UNIT_Write(-4, "one");
+            UNIT_Write(-3, "two");
+            UNIT_Write(6, "three");
+            UNIT_Write(-2, "four");
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
+        QTRY_COMPARE(console_text(controller), QString("one\ntwo\nthree\nfour\n"));
+    }
+
+    void aLineTypedInTheConsoleReachesTheProgram() {
+        std::atomic<bool> done{false};
+        std::string line;
+        int status = -99;
+        WindowController controller(nullptr, [&] {
+            UNIT_Write(UNIT_Console, "Type a line:");
+            status = UNIT_Read_Line(UNIT_Console, line);
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(controller.readingWindow != nullptr, Worker_Timeout_ms);
+        QTest::keyClicks(controller.readingWindow, "0.25, 42");
+        QTest::keyClick(controller.readingWindow, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
+        QCOMPARE(status, UNIT_OK);
+        QCOMPARE(QString::fromStdString(line), QString("0.25, 42"));
+    }
+
+    void closingTheConsoleDuringAReadEndsTheReadWithEndOfFile() {
+        std::atomic<bool> done{false};
+        char buffer[64];
+        std::atomic<int> raw{-99};
+        WindowController controller(nullptr, [&] {
+            raw = hookReadLine(buffer, static_cast<int>(sizeof buffer), UNIT_Console);
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(controller.readingWindow != nullptr, Worker_Timeout_ms);
+        controller.closeWindowForUnit(-3);
+        QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
+        QCOMPARE(raw.load(), -1);
+    }
+
+    void aStoppedProgramParksAndTheMenusAppear() {
+        std::atomic<bool> reached_stop{false};
+        WindowController controller(nullptr, [&] {
+            KALTAP_Run_Program([] {
+                UIK_addMenu(-2, "Tools", "Again", [] { return 0; });
+                KALTAP_Stop("stopping");
+            });
+            reached_stop = true;
+            hookStop();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(reached_stop.load(), Worker_Timeout_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(controller.idle, Worker_Timeout_ms);
+        QVERIFY(UIK_Idle.load());
+        QVERIFY(controller.programThread->isRunning());  // parked, not ended
+        QCOMPARE(controller.programMenus.size(), 1);
+        QVERIFY(controller.programMenus[0]->menuAction()->isVisible());
+        QTRY_VERIFY(console_text(controller).contains("stopping\n"));
+        // Teardown releases the parked thread.
+        QElapsedTimer clock;
+        clock.start();
+        controller.destroyProgramThread();
+        QVERIFY(controller.programThread == nullptr);
+        QVERIFY(clock.elapsed() < 1000);
+    }
+
+    void teardownReleasesAWorkerWaitingForADialog() {
+        std::atomic<int> result{-99};
+        std::atomic<bool> shown{false};
+        WindowController controller(nullptr, [&] {
+            UIK_Dialog_Record dialog;
+            dialog.windowTitle.set("Waiting");
+            UIK_createDialog(dialog);
+            shown = true;
+            result = UIK_showDialog(dialog.unit);
+        });
+        // Close the dialog's window from under the worker as the last window
+        // closing would: the glue goes away and the wait ends.
+        qint64 teardown_ms = -1;
+        whenModalTitled("Waiting", [&](QWidget* dialog) {
+            QElapsedTimer clock;
+            clock.start();
+            controller.destroyProgramThread();
+            teardown_ms = clock.elapsed();
+            pressCancel(dialog);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(shown.load(), Worker_Timeout_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(controller.programThread == nullptr, Worker_Timeout_ms);
+        QVERIFY(UIK_Glue.load() == nullptr);
+        QVERIFY(teardown_ms >= 0 && teardown_ms < 1000);
+    }
+};
+
+QTEST_MAIN(TestGlue)
+#include "test_glue.moc"

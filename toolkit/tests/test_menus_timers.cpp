@@ -1,0 +1,433 @@
+// The design program's own menus and timers: hidden and stopped while the
+// design program runs, alive once it has stopped; one routine at a time.
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "MainWindow.h"
+#include "UIK_ContentController.h"
+#include "UIK_TextEdit.h"
+#include "UIK_Timer.h"
+#include "WindowController.h"
+#include "toolkit_test_support.h"
+
+namespace {
+
+const QString Menu = QStringLiteral("FIR Design");
+const QString Item = QStringLiteral("New FIR Filter Design");
+
+// What the routines below saw; reset by each test.
+struct RoutineLog {
+    int calls = 0;
+    bool menusEnabledDuringCall = true;
+    QAction* action = nullptr;           // the item a routine triggers again
+    WindowController* controller = nullptr;
+    int timerToDestroy = 0;
+};
+RoutineLog routineLog;
+
+int countingRoutine() {
+    ++routineLog.calls;
+    return 0;
+}
+
+int routineCheckingMenus() {
+    ++routineLog.calls;
+    bool anyEnabled = false;
+    for (QMenu* menu : routineLog.controller->programMenus) anyEnabled = anyEnabled || menu->isEnabled();
+    routineLog.menusEnabledDuringCall = anyEnabled;
+    return 0;
+}
+
+int routineTriggeringItself() {
+    ++routineLog.calls;
+    routineLog.action->trigger();
+    return 0;
+}
+
+// Like a design loop: waits in a modal dialog of its own, during which the
+// user chooses the item again.
+int routineWithModalDialog() {
+    ++routineLog.calls;
+    whenModalTitled(QStringLiteral("Design"), [](QWidget* box) {
+        routineLog.action->trigger();
+        pressOk(box);
+    });
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Design"), QStringLiteral("Designing"), QMessageBox::Ok);
+    box.exec();
+    return 0;
+}
+
+struct RoutineFailed {};
+int throwingRoutine() {
+    ++routineLog.calls;
+    throw RoutineFailed{};
+}
+
+int routineDestroyingItsTimer() {
+    ++routineLog.calls;
+    routineLog.controller->destroyTimerWithId(routineLog.timerToDestroy);
+    return 0;
+}
+
+QMenu* menuTitled(WindowController& controller, const QString& title) {
+    for (QMenu* menu : controller.programMenus)
+        if (menu->title() == title) return menu;
+    return nullptr;
+}
+
+QAction* item(WindowController& controller, const QString& menu, const QString& text) {
+    return controller.mainWindow->findChild<QAction*>(QStringLiteral("programAction_%1_%2").arg(menu, text));
+}
+
+bool allMenusEnabled(const WindowController& controller) {
+    for (QMenu* menu : controller.programMenus)
+        if (!menu->isEnabled()) return false;
+    return true;
+}
+
+// Answers every error box that appears while it lives and keeps its texts.
+class ErrorBoxWatch {
+public:
+    ErrorBoxWatch() {
+        QObject::connect(&poll_, &QTimer::timeout, [this]() {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts.append(box->text());
+                pressOk(box);
+            }
+        });
+        poll_.start(10);
+    }
+    QStringList texts;
+
+private:
+    QTimer poll_;
+};
+
+QVariantMap timerProperties(unsigned interval, bool singleShot) {
+    return {{QStringLiteral("interval"), interval}, {QStringLiteral("singleShot"), singleShot}};
+}
+
+}  // namespace
+
+class TestMenusTimers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { routineLog = RoutineLog(); }
+
+    void itemsShareMenusByName_data();
+    void itemsShareMenusByName();
+    void menusAppearOnlyWhenIdle();
+    void choosingItemRunsRoutineWithMenusDisabled();
+    void secondChoiceWhileRoutineRunsIsIgnored_data();
+    void secondChoiceWhileRoutineRunsIsIgnored();
+    void choosingBeforeIdleRunsNothing();
+    void itemWithoutRoutineReportsError_data();
+    void itemWithoutRoutineReportsError();
+    void throwingRoutineLeavesMenusEnabled();
+    void shortcutIsParsed_data();
+    void shortcutIsParsed();
+    void itemStateChanges();
+    void missingItemReportsError_data();
+    void missingItemReportsError();
+    void missingItemIsNotChecked();
+
+    void timerStartsAtIdle_data();
+    void timerStartsAtIdle();
+    void singleShotTimerFiresOnceAndIsGone();
+    void destroyedTimerStops_data();
+    void destroyedTimerStops();
+};
+
+void TestMenusTimers::itemsShareMenusByName_data() {
+    QTest::addColumn<QStringList>("menus");
+    QTest::addColumn<int>("expectedMenus");
+    QTest::newRow("same menu") << QStringList{Menu, Menu} << 1;
+    QTest::newRow("two menus") << QStringList{Menu, QStringLiteral("Tools")} << 2;
+    QTest::newRow("second menu shared") << QStringList{Menu, QStringLiteral("Tools"), QStringLiteral("Tools")} << 2;
+}
+
+void TestMenusTimers::itemsShareMenusByName() {
+    QFETCH(QStringList, menus);
+    QFETCH(int, expectedMenus);
+    WindowController controller(nullptr, {});
+    QVERIFY(controller.mainWindow != nullptr);
+    for (int i = 0; i < menus.size(); ++i)
+        controller.addMenuItem(-2, menus[i], QStringLiteral("Item %1").arg(i), countingRoutine, QString());
+
+    QCOMPARE(controller.programMenus.size(), expectedMenus);
+    int items = 0;
+    for (QMenu* menu : controller.programMenus) {
+        items += menu->actions().size();
+        int entries = 0;
+        for (QAction* entry : controller.mainWindow->menuBar()->actions())
+            if (entry->menu() != nullptr && entry->menu()->title() == menu->title()) ++entries;
+        QCOMPARE(entries, 1);
+    }
+    QCOMPARE(items, menus.size());
+}
+
+void TestMenusTimers::menusAppearOnlyWhenIdle() {
+    WindowController controller(nullptr, {});
+    controller.addMenuItem(Menu, Item, countingRoutine, QString());
+    controller.addMenuItem(-2, QStringLiteral("Tools"), QStringLiteral("Other"), countingRoutine, QString());
+    QCOMPARE(controller.programMenus.size(), 2);
+    for (QMenu* menu : controller.programMenus) QVERIFY(!menu->menuAction()->isVisible());
+
+    controller.runIdle();
+    QVERIFY(controller.idle);
+    for (QMenu* menu : controller.programMenus) QVERIFY(menu->menuAction()->isVisible());
+
+    // A menu added once idle shows at once: nothing would show it later.
+    controller.addMenuItem(-2, QStringLiteral("Late"), QStringLiteral("Item"), countingRoutine, QString());
+    QVERIFY(menuTitled(controller, QStringLiteral("Late"))->menuAction()->isVisible());
+}
+
+void TestMenusTimers::choosingItemRunsRoutineWithMenusDisabled() {
+    WindowController controller(nullptr, {});
+    routineLog.controller = &controller;
+    controller.addMenuItem(Menu, Item, routineCheckingMenus, QString());
+    controller.addMenuItem(-2, QStringLiteral("Tools"), QStringLiteral("Other"), countingRoutine, QString());
+    controller.runIdle();
+
+    item(controller, Menu, Item)->trigger();
+    QCOMPARE(routineLog.calls, 1);
+    QVERIFY(!routineLog.menusEnabledDuringCall);
+    QVERIFY(allMenusEnabled(controller));
+    QVERIFY(!controller.callbackRunning);
+
+    // Adding the item again replaces its routine and keeps one entry.
+    controller.addMenuItem(Menu, Item, countingRoutine, QString());
+    QCOMPARE(menuTitled(controller, Menu)->actions().size(), 1);
+    item(controller, Menu, Item)->trigger();
+    QCOMPARE(routineLog.calls, 2);
+    QVERIFY(!routineLog.menusEnabledDuringCall);  // the replaced routine did not run
+}
+
+void TestMenusTimers::secondChoiceWhileRoutineRunsIsIgnored_data() {
+    QTest::addColumn<bool>("fromDialog");
+    QTest::newRow("from inside the routine") << false;
+    QTest::newRow("while the routine's dialog is open") << true;
+}
+
+void TestMenusTimers::secondChoiceWhileRoutineRunsIsIgnored() {
+    QFETCH(bool, fromDialog);
+    WindowController controller(nullptr, {});
+    controller.addMenuItem(Menu, Item, fromDialog ? routineWithModalDialog : routineTriggeringItself, QString());
+    controller.runIdle();
+    routineLog.action = item(controller, Menu, Item);
+
+    routineLog.action->trigger();
+    QCOMPARE(routineLog.calls, 1);
+    QVERIFY(allMenusEnabled(controller));
+    QVERIFY(!controller.callbackRunning);
+}
+
+void TestMenusTimers::choosingBeforeIdleRunsNothing() {
+    WindowController controller(nullptr, {});
+    controller.addMenuItem(Menu, Item, countingRoutine, QStringLiteral("Ctrl+N"));
+    item(controller, Menu, Item)->trigger();
+    QCOMPARE(routineLog.calls, 0);
+    controller.runIdle();
+    item(controller, Menu, Item)->trigger();
+    QCOMPARE(routineLog.calls, 1);
+}
+
+void TestMenusTimers::itemWithoutRoutineReportsError_data() {
+    QTest::addColumn<bool>("consoleIsCurrent");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no current window") << false << QStringLiteral("The callback for unit number 0 cannot be found");
+    QTest::newRow("console current") << true << QStringLiteral("The callback for unit number -3 cannot be found");
+}
+
+void TestMenusTimers::itemWithoutRoutineReportsError() {
+    QFETCH(bool, consoleIsCurrent);
+    QFETCH(QString, expected);
+    WindowController controller(nullptr, {});
+    controller.addMenuItem(Menu, Item, countingRoutine, QString());
+    controller.runIdle();
+    QVERIFY(controller.callbacks.remove(Menu + Item) == 1);
+    controller.mainWindow->setCurrentContent(consoleIsCurrent ? controller.textWindows.value(-2) : nullptr);
+
+    QString shown;
+    whenModalTitled(QStringLiteral("Error"), [&shown](QWidget* box) {
+        shown = qobject_cast<QMessageBox*>(box)->text();
+        pressOk(box);
+    });
+    item(controller, Menu, Item)->trigger();
+    QCOMPARE(shown, expected);
+    QCOMPARE(routineLog.calls, 0);
+    QVERIFY(allMenusEnabled(controller));
+}
+
+void TestMenusTimers::throwingRoutineLeavesMenusEnabled() {
+    WindowController controller(nullptr, {});
+    controller.addMenuItem(Menu, Item, throwingRoutine, QString());
+    controller.addMenuItem(Menu, QStringLiteral("Count"), countingRoutine, QString());
+    controller.runIdle();
+
+    bool thrown = false;
+    try {
+        item(controller, Menu, Item)->trigger();
+    } catch (const RoutineFailed&) {
+        thrown = true;
+    }
+    QVERIFY(thrown);
+    QVERIFY(allMenusEnabled(controller));
+    QVERIFY(!controller.callbackRunning);
+    item(controller, Menu, QStringLiteral("Count"))->trigger();
+    QCOMPARE(routineLog.calls, 2);
+}
+
+void TestMenusTimers::shortcutIsParsed_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QKeySequence>("expected");
+    QTest::newRow("Ctrl+N") << QStringLiteral("Ctrl+N") << QKeySequence(Qt::CTRL + Qt::Key_N);
+    QTest::newRow("two modifiers") << QStringLiteral("Ctrl+Shift+F5") << QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_F5);
+    QTest::newRow("none") << QString() << QKeySequence();
+}
+
+void TestMenusTimers::shortcutIsParsed() {
+    QFETCH(QString, text);
+    QFETCH(QKeySequence, expected);
+    WindowController controller(nullptr, {});
+    controller.addMenuItem(Menu, Item, countingRoutine, text);
+    QCOMPARE(item(controller, Menu, Item)->shortcut(), expected);
+}
+
+void TestMenusTimers::itemStateChanges() {
+    WindowController controller(nullptr, {});
+    controller.addMenuItem(Menu, Item, countingRoutine, QString());
+    QAction* action = item(controller, Menu, Item);
+
+    controller.enableMenuItem(-2, Menu, Item, false);
+    QVERIFY(!action->isEnabled());
+    controller.enableMenuItem(-2, Menu, Item, true);
+    QVERIFY(action->isEnabled());
+
+    controller.setMenuItemCheckable(-2, Menu, Item, true);
+    QVERIFY(action->isCheckable());
+    controller.setMenuItemChecked(-2, Menu, Item, true);
+    QVERIFY(controller.isMenuItemChecked(-2, Menu, Item));
+    controller.setMenuItemChecked(-2, Menu, Item, false);
+    QVERIFY(!controller.isMenuItemChecked(-2, Menu, Item));
+    controller.setMenuItemCheckable(-2, Menu, Item, false);
+    QVERIFY(!action->isCheckable());
+}
+
+void TestMenusTimers::missingItemReportsError_data() {
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("expected");
+    const QString enable = QStringLiteral("Unit number 7 has not been opened yet.\nUIK_menuItemEnable failed.");
+    const QString checkable = QStringLiteral("Unit number 7 has not been opened yet.\nUIK_setMenuItemCheckable failed.");
+    const QString checked = QStringLiteral("Unit number 7 has not been opened yet.\nUIK_setMenuItemChecked failed.");
+    QTest::newRow("enable, unknown item") << 0 << Menu << QStringLiteral("Missing") << enable;
+    QTest::newRow("enable, unknown menu") << 0 << QStringLiteral("Missing") << Item << enable;
+    QTest::newRow("checkable, unknown item") << 1 << Menu << QStringLiteral("Missing") << checkable;
+    QTest::newRow("checked, unknown menu") << 2 << QStringLiteral("Missing") << Item << checked;
+}
+
+void TestMenusTimers::missingItemReportsError() {
+    QFETCH(int, operation);
+    QFETCH(QString, menu);
+    QFETCH(QString, item);
+    QFETCH(QString, expected);
+    WindowController controller(nullptr, {});
+    controller.addMenuItem(Menu, Item, countingRoutine, QString());
+
+    QString shown;
+    whenModalTitled(QStringLiteral("Error"), [&shown](QWidget* box) {
+        shown = qobject_cast<QMessageBox*>(box)->text();
+        pressOk(box);
+    });
+    switch (operation) {
+        case 0: controller.enableMenuItem(7, menu, item, false); break;
+        case 1: controller.setMenuItemCheckable(7, menu, item, true); break;
+        default: controller.setMenuItemChecked(7, menu, item, true); break;
+    }
+    QCOMPARE(shown, expected);
+    QVERIFY(::item(controller, Menu, Item)->isEnabled());
+}
+
+void TestMenusTimers::missingItemIsNotChecked() {
+    WindowController controller(nullptr, {});
+    controller.addMenuItem(Menu, Item, countingRoutine, QString());
+    ErrorBoxWatch watch;
+    QVERIFY(!controller.isMenuItemChecked(-2, Menu, QStringLiteral("Missing")));
+    QVERIFY(!controller.isMenuItemChecked(-2, QStringLiteral("Missing"), Item));
+    QVERIFY(watch.texts.isEmpty());
+}
+
+void TestMenusTimers::timerStartsAtIdle_data() {
+    QTest::addColumn<bool>("createdWhileRunning");
+    QTest::newRow("created while the program runs") << true;
+    QTest::newRow("created once idle") << false;
+}
+
+void TestMenusTimers::timerStartsAtIdle() {
+    QFETCH(bool, createdWhileRunning);
+    WindowController controller(nullptr, {});
+    if (createdWhileRunning) {
+        controller.createTimer(1, timerProperties(5, false), countingRoutine);
+        QVERIFY(!controller.timers.value(1)->isActive());
+        controller.runIdle();
+    } else {
+        controller.runIdle();
+        controller.createTimer(1, timerProperties(5, false), countingRoutine);
+    }
+    QVERIFY(controller.timers.value(1)->isActive());
+    QTRY_VERIFY(routineLog.calls >= 2);
+}
+
+void TestMenusTimers::singleShotTimerFiresOnceAndIsGone() {
+    WindowController controller(nullptr, {});
+    controller.runIdle();
+    controller.createTimer(3, timerProperties(5, true), countingRoutine);
+    QPointer<UIK_Timer> timer = controller.timers.value(3);
+    QVERIFY(timer);
+    QTRY_VERIFY(!controller.timers.contains(3));
+    QTRY_VERIFY(timer.isNull());
+    QCOMPARE(routineLog.calls, 1);
+}
+
+void TestMenusTimers::destroyedTimerStops_data() {
+    QTest::addColumn<bool>("fromOwnRoutine");
+    QTest::newRow("by the program") << false;
+    QTest::newRow("from its own routine") << true;
+}
+
+void TestMenusTimers::destroyedTimerStops() {
+    QFETCH(bool, fromOwnRoutine);
+    WindowController controller(nullptr, {});
+    routineLog.controller = &controller;
+    routineLog.timerToDestroy = 4;
+    controller.runIdle();
+    controller.createTimer(4, timerProperties(5, false), fromOwnRoutine ? routineDestroyingItsTimer : countingRoutine);
+    // A second timer keeps running: only the one named goes.
+    controller.createTimer(5, timerProperties(5, false), nullptr);
+    QPointer<UIK_Timer> timer = controller.timers.value(4);
+
+    if (fromOwnRoutine) {
+        QTRY_VERIFY(timer.isNull());
+        QCOMPARE(routineLog.calls, 1);
+    } else {
+        QTRY_VERIFY(routineLog.calls >= 2);
+        controller.destroyTimerWithId(4);
+        const int calls = routineLog.calls;
+        QTRY_VERIFY(timer.isNull());
+        QCOMPARE(routineLog.calls, calls);
+    }
+    QVERIFY(!controller.timers.contains(4));
+    QVERIFY(controller.timers.value(5)->isActive());
+}
+
+QTEST_MAIN(TestMenusTimers)
+#include "test_menus_timers.moc"

@@ -1,0 +1,529 @@
+// The main window, unit sub-windows and text windows: output with control
+// characters, line input and its cancellation, the File/Edit/Window menus,
+// saving, and where new windows appear.
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMdiArea>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "GlueManager.h"
+#include "MainWindow.h"
+#include "SubWindow.h"
+#include "UIK_TextEdit.h"
+#include "WindowController.h"
+#include "toolkit_test_support.h"
+
+namespace {
+
+UIK_TextEdit* console(const WindowController& controller) { return controller.textWindows.value(-2); }
+UIK_ContentController* content(UIK_TextEdit* text) { return text; }
+QAction* action(const MainWindow* window, const QString& name) { return window->findChild<QAction*>(name); }
+
+// The glue flags as the design program's thread sets them before a read.
+GlueManager* readPendingOn(int unit) {
+    GlueManager* glue = UIK_Glue.load();
+    glue->readCancelled = false;
+    glue->readUnit = unit;
+    glue->readPending = true;
+    return glue;
+}
+
+QString fileText(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromLatin1(file.readAll()) : QString();
+}
+
+// A content that is not text, as a plot or chart is.
+class ChartContent : public QWidget, public UIK_ContentController {
+public:
+    explicit ChartContent(int unit) : UIK_ContentController(unit, QStringLiteral("Chart")) {}
+    bool okToClose() override { return true; }
+    void save(const QString&) override {}
+    bool saveAs() override { return false; }
+    void print() override {}
+    void setContentFont(const QFont& font) override { setFont(font); }
+    QFont contentFont() const override { return font(); }
+};
+
+// The texts of a menu's visible entries in order, "-" for a separator.
+QStringList entries(const QMenu* menu) {
+    QStringList texts;
+    for (const QAction* a : menu->actions())
+        if (a->isVisible()) texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return texts;
+}
+
+// The window list: the entries after the last separator.
+QList<QAction*> windowList(const QMenu* menu) {
+    QList<QAction*> list;
+    for (QAction* a : menu->actions()) a->isSeparator() ? list.clear() : list.append(a);
+    return list;
+}
+
+}  // namespace
+
+class TestTextWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(tempDir_.isValid()); }
+    void init() { QVERIFY(QDir::setCurrent(tempDir_.path())); }
+
+    void controlCharactersInOutput_data() {
+        QTest::addColumn<QStringList>("writes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("backspace as its own write") << QStringList{"abc", "\b", "d"} << "abd";
+        QTest::newRow("backspace inside a write") << QStringList{"abc\bd"} << "abd";
+        QTest::newRow("two backspaces") << QStringList{"abc\b\bx"} << "ax";
+        QTest::newRow("backspace joins lines") << QStringList{"ab\n", "\bc"} << "abc";
+        QTest::newRow("bell is not shown") << QStringList{"ab\ac"} << "abc";
+        QTest::newRow("bell before a backspace") << QStringList{"a\ab\bc"} << "ac";
+        QTest::newRow("backspace on empty text") << QStringList{"\bok"} << "ok";
+    }
+    void controlCharactersInOutput() {
+        QFETCH(QStringList, writes);
+        QFETCH(QString, shown);
+        WindowController controller(nullptr, {});
+        for (const QString& text : writes) QCOMPARE(controller.writeTextToUnit(-3, text), 1);
+        QCOMPARE(console(controller)->toPlainText(), shown);
+    }
+
+    void consoleUnits_data() {
+        QTest::addColumn<int>("unit");
+        QTest::newRow("-4") << -4;
+        QTest::newRow("-3") << -3;
+        QTest::newRow("-2") << -2;
+    }
+    void consoleUnits() {
+        QFETCH(int, unit);
+        WindowController controller(nullptr, {});
+        UIK_TextEdit* text = console(controller);
+        QCOMPARE(text->unitNumber, -3);
+        controller.writeTextToUnit(-3, "first\n");
+        text->moveCursor(QTextCursor::Start);  // a click into the text does not move the output
+        QCOMPARE(controller.writeTextToUnit(unit, "second\n"), 1);
+        QCOMPARE(text->toPlainText(), QString("first\nsecond\n"));
+        QCOMPARE(text->textCursor().position(), text->toPlainText().size());
+        QCOMPARE(controller.writeTextToUnit(42, "nowhere"), -1);
+    }
+
+    void typingWithoutReadChangesNothing() {
+        WindowController controller(nullptr, {});
+        UIK_TextEdit* text = console(controller);
+        controller.writeTextToUnit(-3, "output line\n");
+        QApplication::clipboard()->setText("clipboard");
+        QTest::keyClicks(text, "typed");
+        QTest::keyClick(text, 'H', Qt::ShiftModifier);
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete}) QTest::keyClick(text, key);
+        QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
+        controller.mainWindow->paste();
+        QCOMPARE(text->toPlainText(), QString("output line\n"));
+
+        QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(text, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QString("output line\n"));
+    }
+
+    void readLine_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("leftPresses");
+        QTest::addColumn<bool>("cursorIntoOutput");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("whole line") << "0.25, 42" << 0 << false << "0.25, 42" << "Value? 0.25, 42\n";
+        QTest::newRow("Enter in the middle") << "12345" << 2 << false << "123" << "Value? 123\n45";
+        QTest::newRow("empty line") << "" << 0 << false << "" << "Value? \n";
+        QTest::newRow("cursor up in the output") << "7" << 0 << true << "7" << "Value? 7\n";
+    }
+    void readLine() {
+        QFETCH(QString, typed);
+        QFETCH(int, leftPresses);
+        QFETCH(bool, cursorIntoOutput);
+        QFETCH(QString, line);
+        QFETCH(QString, shown);
+        WindowController controller(nullptr, {});
+        UIK_TextEdit* text = console(controller);
+        QAction* paste = action(controller.mainWindow, "actionPaste");
+        QSignalSpy finished(&controller, &WindowController::finishRead);
+        controller.writeTextToUnit(-3, "Value? ");
+        QVERIFY(!paste->isEnabled());
+        GlueManager* glue = readPendingOn(-3);
+        QCOMPARE(controller.startReadingInput(-3), 1);
+        QCOMPARE(controller.readingWindow, text);
+        QVERIFY(paste->isEnabled());
+
+        QTest::keyClicks(text, typed);
+        for (int i = 0; i < leftPresses; ++i) QTest::keyClick(text, Qt::Key_Left);
+        if (cursorIntoOutput) QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(finished.count(), 0);
+        QTest::keyClick(text, Qt::Key_Return);
+
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toString(), line);
+        QCOMPARE(glue->readText, line);
+        QVERIFY(!glue->readPending);
+        QCOMPARE(text->toPlainText(), shown);
+        QCOMPARE(text->inputStart, -1);
+        QVERIFY(!text->isUndoRedoEnabled());
+        QVERIFY(!paste->isEnabled());
+        QVERIFY(controller.readingWindow == nullptr);
+        QTest::keyClicks(text, "late");  // output-only again
+        QCOMPARE(text->toPlainText(), shown);
+    }
+
+    void pasteGoesIntoTheInputLine() {
+        WindowController controller(nullptr, {});
+        UIK_TextEdit* text = console(controller);
+        QSignalSpy finished(&controller, &WindowController::finishRead);
+        QApplication::clipboard()->setText("3.5");
+        controller.writeTextToUnit(-3, "Edge? ");
+        controller.startReadingInput(-3);
+        QTest::keyClicks(text, "1");
+        QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);  // cursor before the input line
+        action(controller.mainWindow, "actionPaste")->trigger();
+        QCOMPARE(text->toPlainText(), QString("Edge? 13.5"));
+        QTest::keyClick(text, Qt::Key_Enter);
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toString(), QString("13.5"));
+    }
+
+    void closingTheReadWindowCancelsTheRead_data() {
+        QTest::addColumn<int>("readUnit");
+        QTest::addColumn<QString>("how");
+        QTest::newRow("user closes, read on -2") << -2 << "user";
+        QTest::newRow("user closes, read on -3") << -3 << "user";
+        QTest::newRow("program closes -3") << -2 << "-3";
+        QTest::newRow("program closes -2") << -2 << "-2";
+        QTest::newRow("program hides -4") << -2 << "hide";
+        QTest::newRow("Window menu Close") << -3 << "menu";
+        QTest::newRow("main window closes") << -4 << "main";
+    }
+    void closingTheReadWindowCancelsTheRead() {
+        QFETCH(int, readUnit);
+        QFETCH(QString, how);
+        WindowController controller(nullptr, {});
+        QSignalSpy mainClosed(controller.mainWindow, &MainWindow::willDestroy);
+        GlueManager* glue = readPendingOn(readUnit);
+        QCOMPARE(controller.startReadingInput(readUnit), 1);
+
+        if (how == "user")
+            controller.subWindowForUnit(-3)->close();
+        else if (how == "main")
+            QVERIFY(controller.mainWindow->close());
+        else if (how == "hide")
+            controller.hideWindowForUnit(-4);
+        else if (how == "menu")
+            action(controller.mainWindow, "actionClose")->trigger();
+        else
+            QCOMPARE(controller.closeWindowForUnit(how.toInt()), 1);
+
+        QVERIFY(glue->readCancelled);
+        QCOMPARE(glue->readUnit.load(), 0);
+        QVERIFY(!glue->readPending);
+        QVERIFY(controller.readingWindow == nullptr);
+        QVERIFY(controller.textWindows.isEmpty());
+        QVERIFY(!action(controller.mainWindow, "actionPaste")->isEnabled());
+        QVERIFY(controller.mainWindow->currentContent() == nullptr);
+        QCOMPARE(controller.writeTextToUnit(-3, "gone"), -1);
+        QCOMPARE(mainClosed.count(), how == "main" ? 1 : 0);
+        QTRY_VERIFY(controller.mdiArea->subWindowList().isEmpty());
+    }
+
+    void closingAnotherWindowLeavesTheReadAlone() {
+        WindowController controller(nullptr, {});
+        controller.createWindowForUnit(1000000, "Other", QString());
+        controller.createWindowForUnit(1000001, "Closed by the program", QString());
+        GlueManager* glue = readPendingOn(-2);
+        controller.startReadingInput(-2);
+        controller.subWindowForUnit(1000000)->close();
+        QCOMPARE(controller.closeWindowForUnit(1000001), 1);
+        QCOMPARE(controller.closeWindowForUnit(1000001), 0);
+        QVERIFY(glue->readPending);
+        QVERIFY(!glue->readCancelled);
+        QCOMPARE(controller.readingWindow, console(controller));
+        QCOMPARE(controller.textWindows.keys(), QList<int>{-2});
+        // The console is in front again, so the menus act on it.
+        QCOMPARE(controller.mainWindow->currentContent(), content(console(controller)));
+    }
+
+    void readForUnitWithoutWindowIsGivenUp() {
+        WindowController controller(nullptr, {});
+        GlueManager* glue = readPendingOn(77);
+        QCOMPARE(controller.startReadingInput(77), -1);
+        QVERIFY(!glue->readPending);
+        QVERIFY(glue->readCancelled);
+    }
+
+    void menus_data() {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("File") << "menuFile" << "&File"
+                              << QStringList{"&Save", "Save &As", "-", "P&rint Setup", "&Print", "&Quit"};
+        QTest::newRow("Edit") << "menuEdit" << "&Edit"
+                              << QStringList{"C&ut", "&Copy", "&Paste", "-", "&Undo", "&Redo", "-", "&Font"};
+        QTest::newRow("Window") << "menuWindow" << "&Window"
+                                << QStringList{"Cl&ose", "Close &All", "-", "&Tile", "&Cascade", "-", "Ne&xt",
+                                               "Pre&vious"};
+    }
+    void menus() {
+        QFETCH(QString, menu);
+        QFETCH(QString, title);
+        QFETCH(QStringList, items);
+        MainWindow window(nullptr, new QMdiArea);
+        QMenu* m = window.findChild<QMenu*>(menu);
+        QVERIFY(m != nullptr);
+        QCOMPARE(m->title(), title);
+        // Without content the edit actions are hidden; show them to see the order.
+        for (QAction* a : m->actions())
+            if (!a->isSeparator()) a->setVisible(true);
+        QCOMPARE(entries(m), items);
+    }
+
+    void actions_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QKeySequence>("shortcut");
+        QTest::addColumn<QString>("tip");
+        QTest::addColumn<bool>("enabled");
+        using K = QKeySequence;
+        QTest::newRow("Save") << "actionSave" << K(K::Save) << "Saves output to file" << false;
+        QTest::newRow("Save As") << "actionSaveAs" << K(K::SaveAs) << "Prompt for file name and saves output to file"
+                                 << false;
+        QTest::newRow("Print Setup") << "actionPrintSetup" << K() << "Displays printer setup dialog" << false;
+        QTest::newRow("Print") << "actionPrint" << K(K::Print) << "Prints output" << false;
+        QTest::newRow("Quit") << "actionQuit" << K(K::Quit) << "Close all windows and exit" << true;
+        QTest::newRow("Cut") << "actionCut" << K(K::Cut) << "Cut the current selection's contents to the clipboard"
+                             << false;
+        QTest::newRow("Copy") << "actionCopy" << K(K::Copy)
+                              << "Copy the current selection's contents to the clipboard" << false;
+        QTest::newRow("Paste") << "actionPaste" << K(K::Paste)
+                               << "Paste the clipboard's contents into the current selection" << false;
+        QTest::newRow("Undo") << "actionUndo" << K(K::Undo) << "Undo last event" << false;
+        QTest::newRow("Redo") << "actionRedo" << K(K::Redo) << "Redo last event" << false;
+        QTest::newRow("Font") << "actionFont" << K() << "Select the current font through the font dialog" << true;
+        QTest::newRow("Close") << "actionClose" << K("Ctrl+F4") << "Close the active window" << true;
+        QTest::newRow("Close All") << "actionCloseAll" << K() << "Close all the windows" << true;
+        QTest::newRow("Tile") << "actionTile" << K() << "Tile the windows" << true;
+        QTest::newRow("Cascade") << "actionCascade" << K() << "Cascade the windows" << true;
+        QTest::newRow("Next") << "actionNext" << K(K::NextChild) << "Move the focus to the next window" << true;
+        QTest::newRow("Previous") << "actionPrevious" << K(K::PreviousChild)
+                                  << "Move the focus to the previous window" << true;
+    }
+    void actions() {
+        QFETCH(QString, name);
+        QFETCH(QKeySequence, shortcut);
+        QFETCH(QString, tip);
+        QFETCH(bool, enabled);
+        MainWindow window(nullptr, new QMdiArea);
+        QAction* a = action(&window, name);
+        QVERIFY(a != nullptr);
+        QCOMPARE(a->shortcut(), shortcut);
+        QCOMPARE(a->statusTip(), tip);
+        QCOMPARE(a->isEnabled(), enabled);
+    }
+
+    void currentContentSetsTheActions() {
+        WindowController controller(nullptr, {});
+        MainWindow* main = controller.mainWindow;
+        UIK_TextEdit* text = console(controller);
+        auto check = [main](bool editVisible, bool fileEnabled) {
+            for (const char* n : {"actionCut", "actionCopy", "actionPaste", "actionUndo", "actionRedo"})
+                QCOMPARE(action(main, n)->isVisible(), editVisible);
+            for (const char* n : {"actionSave", "actionSaveAs", "actionPrint", "actionPrintSetup"})
+                QCOMPARE(action(main, n)->isEnabled(), fileEnabled);
+        };
+        QCOMPARE(main->currentContent(), content(text));
+        check(true, true);
+        controller.writeTextToUnit(-3, "some output\n");
+        text->selectAll();
+        QVERIFY(action(main, "actionCut")->isEnabled());
+        action(main, "actionCopy")->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QString("some output\n"));
+
+        auto* chart = new ChartContent(1000001);
+        SubWindow* chartWindow = controller.createSubWindow(chart, chart, "Chart", 300, 200);
+        QCOMPARE(chartWindow->property("unit").toInt(), 1000001);
+        controller.subWindowActivated(chartWindow);
+        QCOMPARE(main->currentContent(), static_cast<UIK_ContentController*>(chart));
+        check(false, true);
+        text->moveCursor(QTextCursor::End);
+        text->selectAll();  // the console no longer drives the edit actions
+        QVERIFY(!action(main, "actionCopy")->isEnabled());
+
+        chartWindow->showMinimized();
+        controller.subWindowActivated(chartWindow);
+        QVERIFY(main->currentContent() == nullptr);
+        check(false, false);
+
+        controller.activateWindowForUnit(-2);
+        QCOMPARE(main->currentContent(), content(text));
+        check(true, true);
+        QVERIFY(action(main, "actionCopy")->isEnabled());  // the selection made meanwhile
+    }
+
+    void windowMenuListsTheSubWindows() {
+        WindowController controller(nullptr, {});
+        controller.createWindowForUnit(1000000, "Log & Notes", QString());
+        controller.createWindowForUnit(1000001, "Report", QString());
+        controller.activateWindowForUnit(1000000);
+        QMenu* menu = controller.mainWindow->findChild<QMenu*>("menuWindow");
+        emit menu->aboutToShow();
+
+        QStringList titles, checked;
+        for (QAction* a : windowList(menu)) {
+            QVERIFY(a->isCheckable());
+            titles << a->text();
+            if (a->isChecked()) checked << a->text();
+        }
+        QCOMPARE(titles, (QStringList{controller.subWindowForUnit(-3)->windowTitle(), "Log && Notes", "Report"}));
+        QCOMPARE(checked, QStringList{"Log && Notes"});
+        QVERIFY(menu->actions().at(menu->actions().size() - 4)->isVisible());
+
+        windowList(menu).at(2)->trigger();
+        QCOMPARE(controller.mdiArea->currentSubWindow()->windowTitle(), QString("Report"));
+        QCOMPARE(controller.mainWindow->currentContent(), controller.contentForUnit(1000001));
+        emit menu->aboutToShow();
+        QVERIFY(windowList(menu).at(2)->isChecked());
+
+        action(controller.mainWindow, "actionCloseAll")->trigger();
+        QTRY_VERIFY(controller.mdiArea->subWindowList().isEmpty());
+        QVERIFY(controller.textWindows.isEmpty());
+        emit menu->aboutToShow();
+        QVERIFY(menu->actions().last()->isSeparator());
+        QVERIFY(!menu->actions().last()->isVisible());
+    }
+
+    void saveWritesOnlyModifiedText() {
+        WindowController controller(nullptr, {});
+        UIK_TextEdit* text = console(controller);
+        const QString defaultName = text->title + " output";
+        controller.writeTextToUnit(-3, "line 1\n");
+        action(controller.mainWindow, "actionSave")->trigger();
+        QCOMPARE(fileText(defaultName), QString("line 1\n"));
+
+        QVERIFY(QFile::remove(defaultName));
+        text->save(QString());
+        QVERIFY(!QFile::exists(defaultName));
+
+        controller.writeTextToUnit(-3, "line 2\n");
+        text->save("named.txt");
+        QVERIFY(!QFile::exists(defaultName));
+        QCOMPARE(fileText("named.txt"), QString("line 1\nline 2\n"));
+    }
+
+    void saveAsAsksForTheFile_data() {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("accepted") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void saveAsAsksForTheFile() {
+        QFETCH(bool, accept);
+        WindowController controller(nullptr, {});
+        UIK_TextEdit* text = console(controller);
+        controller.writeTextToUnit(-3, "report\n");
+        text->save(QString());  // unmodified from here on
+        const QString target = QDir::current().filePath("chosen.txt");
+        QFile::remove(target);
+        QStringList seen;
+        whenModalAppears([&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            if (dialog == nullptr) return pressCancel(w);
+            seen << dialog->windowTitle() << dialog->directory().absolutePath()
+                 << QFileInfo(dialog->selectedFiles().value(0)).fileName() << dialog->defaultSuffix()
+                 << dialog->nameFilters().join(";") << QString::number(dialog->acceptMode());
+            if (!accept) return dialog->reject();
+            dialog->selectFile(target);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QCOMPARE(text->saveAs(), accept);
+        QCOMPARE(seen, (QStringList{"Save " + text->title + " As", QDir::current().absolutePath(),
+                                    text->title + " output", "txt", "All Files (*.*)",
+                                    QString::number(QFileDialog::AcceptSave)}));
+        QCOMPARE(fileText(target), accept ? QString("report\n") : QString());
+    }
+
+    void printAsksWithPrintDocumentDialog() {
+        WindowController controller(nullptr, {});
+        bool seen = false;
+        whenModalTitled("Print Document", [&seen](QWidget* w) {
+            seen = true;
+            pressCancel(w);
+        });
+        action(controller.mainWindow, "actionPrint")->trigger();
+        QVERIFY(seen);
+    }
+
+    void textWindowFontAndChoosingAnother() {
+        WindowController controller(nullptr, {});
+        UIK_TextEdit* text = console(controller);
+        QCOMPARE(text->font().family(), QString("Courier New"));
+        QCOMPARE(text->font().pointSize(), 10);
+        QVERIFY(!text->font().bold() && !text->font().italic());
+        QCOMPARE(text->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QVERIFY(!text->isUndoRedoEnabled());
+
+        whenModalAppears([](QWidget* w) {
+            auto* dialog = qobject_cast<QFontDialog*>(w);
+            if (dialog == nullptr) return pressCancel(w);
+            QFont font = dialog->currentFont();
+            font.setPointSize(14);
+            dialog->setCurrentFont(font);
+            dialog->accept();
+        });
+        action(controller.mainWindow, "actionFont")->trigger();
+        QCOMPARE(text->font().pointSize(), 14);
+    }
+
+    void windowSizesAndPlacement_data() {
+        QTest::addColumn<QString>("access");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("default") << "" << QSize(768, 576) << "Window";
+        QTest::newRow("width and height") << "Window,400,300" << QSize(400, 300) << "window";
+        QTest::newRow("width only") << " Text ,500" << QSize(500, 576) << "text";
+        QTest::newRow("empty parts dropped") << ",,text,,640,,480" << QSize(640, 480) << "text";
+        QTest::newRow("bad width keeps default") << "window,wide,300" << QSize(768, 300) << "window";
+    }
+    void windowSizesAndPlacement() {
+        QFETCH(QString, access);
+        QFETCH(QSize, size);
+        QFETCH(QString, type);
+        WindowController controller(nullptr, {});
+        SubWindow* consoleWindow = controller.subWindowForUnit(-3);
+        QVERIFY(controller.mainWindow->isMaximized());
+        QVERIFY(consoleWindow->isMaximized());
+        consoleWindow->showNormal();
+        QCOMPARE(controller.mainWindow->windowTitle(), consoleWindow->windowTitle());
+        QCOMPARE(consoleWindow->size(), QSize(768, 576));
+        const QPoint origin = consoleWindow->pos();
+
+        controller.createWindowForUnit(1000000, "Second", access);
+        SubWindow* second = controller.subWindowForUnit(1000000);
+        QVERIFY(second != nullptr);
+        QCOMPARE(second->windowTitle(), QString("Second"));
+        QCOMPARE(controller.textWindows.value(1000000)->access, type);
+        QCOMPARE(controller.mainWindow->currentContent(), controller.contentForUnit(1000000));
+        QVERIFY(second->isMaximized());
+        second->showNormal();
+        QCOMPARE(second->pos(), origin + QPoint(20, 20));
+        QCOMPARE(second->size(), size);
+
+        controller.moveWindowForUnit(1000000, 5, 7);
+        QCOMPARE(second->pos(), QPoint(5, 7));
+        controller.moveWindowForUnit(-4, 11, 13);
+        QCOMPARE(consoleWindow->pos(), QPoint(11, 13));
+    }
+
+private:
+    QTemporaryDir tempDir_;
+};
+
+QTEST_MAIN(TestTextWindows)
+#include "test_text_windows.moc"

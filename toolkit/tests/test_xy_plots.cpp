@@ -1,0 +1,370 @@
+// XY plot windows: axes and grid from the plot properties, curves from data
+// blocks, clearing, image export, and saving a unit window's contents.
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QImage>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <qwt_legend.h>
+#include <qwt_legend_label.h>
+#include <qwt_plot_curve.h>
+#include <qwt_plot_grid.h>
+#include <qwt_plot_layout.h>
+#include <qwt_scale_engine.h>
+#include <qwt_symbol.h>
+
+#include "MainWindow.h"
+#include "SubWindow.h"
+#include "WindowController.h"
+#include "XYPlot.h"
+#include "toolkit_test_support.h"
+
+namespace {
+constexpr int Plot_Unit = 1000000;
+
+QVariantMap plotMap(const QVariantMap& changes = {}) {
+    QVariantMap p{{"windowTitle", "Response"}, {"chartBackgroundColor", 0xFFFFFFu}, {"xAxisName", "Frequency"},
+                  {"yAxisName", "dB"},         {"xScaleType", 0},                   {"xScaleLB", -1.0},
+                  {"xScaleUB", -1.0},          {"xScaleStep", -1.0},                {"yScaleType", 0},
+                  {"yScaleLB", -1.0},          {"yScaleUB", -1.0},                  {"yScaleStep", -1.0},
+                  {"showHgridLines", 1},       {"showVgridLines", 1}};
+    for (auto it = changes.begin(); it != changes.end(); ++it) p.insert(it.key(), it.value());
+    return p;
+}
+
+QVariantMap seriesMap(const QString& label) {
+    return {{"fittedCurve", 2}, {"curveLabel", label}, {"curveColor", 0xAB00FF00u}, {"dotColor", 0x0000FFu},
+            {"symbolStyle", 1}, {"curveLineWidth", 3},  {"dotSize", 7}};
+}
+
+template <class T>
+QByteArray block(std::initializer_list<T> values) {
+    return QByteArray(reinterpret_cast<const char*>(values.begin()), int(values.size() * sizeof(T)));
+}
+
+// Calls `request`, answering the error box it raises; returns the box's text.
+// A robot left over from a request that raised no box stays out of the way.
+QString errorBoxText(const std::function<void()>& request) {
+    auto text = std::make_shared<QString>(QStringLiteral("(no error box)"));
+    auto waiting = std::make_shared<bool>(true);
+    whenModalTitled(QStringLiteral("Error"), [text, waiting](QWidget* box) {
+        if (!*waiting) return;
+        *text = qobject_cast<QMessageBox*>(box)->text();
+        pressOk(box);
+    });
+    request();
+    *waiting = false;
+    return *text;
+}
+}  // namespace
+
+class TestXYPlots : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+
+private slots:
+    void initTestCase() { QVERIFY(QDir::setCurrent(dir_.path())); }
+
+    void plotProperties_data() {
+        QTest::addColumn<int>("hGrid");
+        QTest::addColumn<int>("vGrid");
+        QTest::addColumn<int>("xType");
+        QTest::addColumn<int>("yType");
+        QTest::newRow("grid both, linear") << 1 << 1 << 0 << 0;
+        QTest::newRow("horizontal grid, log x") << 1 << 0 << 1 << 0;
+        QTest::newRow("vertical grid, log y") << 0 << 1 << 2 << 1;
+    }
+    void plotProperties() {
+        QFETCH(int, hGrid);
+        QFETCH(int, vGrid);
+        QFETCH(int, xType);
+        QFETCH(int, yType);
+        WindowController controller(nullptr, {});
+        controller.createXYPlotForUnit(Plot_Unit, plotMap({{"showHgridLines", hGrid}, {"showVgridLines", vGrid},
+                                                           {"xScaleType", xType}, {"yScaleType", yType},
+                                                           {"chartBackgroundColor", 0xFF123456u}}));
+        XYPlot* plot = controller.xyPlots.value(Plot_Unit);
+        QVERIFY(plot);
+        QCOMPARE(plot->QwtPlot::title().text(), QStringLiteral("Response"));
+        QCOMPARE(plot->axisTitle(QwtPlot::xBottom).text(), QStringLiteral("Frequency"));
+        QCOMPARE(plot->axisTitle(QwtPlot::yLeft).text(), QStringLiteral("dB"));
+        QCOMPARE(plot->canvasBackground().color(), QColor(0x12, 0x34, 0x56));
+        QCOMPARE(plot->plotLayout()->legendPosition(), QwtPlot::RightLegend);
+        QCOMPARE(plot->grid->yEnabled(), hGrid != 0);  // horizontal lines
+        QCOMPARE(plot->grid->xEnabled(), vGrid != 0);
+        QCOMPARE(dynamic_cast<QwtLogScaleEngine*>(plot->axisScaleEngine(QwtPlot::xBottom)) != nullptr, xType == 1);
+        QCOMPARE(dynamic_cast<QwtLogScaleEngine*>(plot->axisScaleEngine(QwtPlot::yLeft)) != nullptr, yType == 1);
+    }
+
+    void scaleBounds_data() {
+        QTest::addColumn<QString>("axisKey");
+        QTest::addColumn<double>("lower");
+        QTest::addColumn<double>("upper");
+        QTest::addColumn<double>("step");
+        QTest::addColumn<bool>("fixed");
+        QTest::addColumn<double>("expectedStep");
+        QTest::newRow("x bounds and step") << "x" << 0.0 << 0.5 << 0.1 << true << 0.1;
+        QTest::newRow("y bounds, automatic step") << "y" << -100.0 << 10.0 << -1.0 << true << 0.0;
+        QTest::newRow("x lower bound not given") << "x" << -1.0 << 0.5 << 0.1 << false << 0.0;
+        QTest::newRow("y upper bound not given") << "y" << -100.0 << -1.0 << 10.0 << false << 0.0;
+    }
+    void scaleBounds() {
+        QFETCH(QString, axisKey);
+        QFETCH(double, lower);
+        QFETCH(double, upper);
+        QFETCH(double, step);
+        QFETCH(bool, fixed);
+        QFETCH(double, expectedStep);
+        WindowController controller(nullptr, {});
+        controller.createXYPlotForUnit(Plot_Unit, plotMap({{axisKey + "ScaleLB", lower},
+                                                           {axisKey + "ScaleUB", upper},
+                                                           {axisKey + "ScaleStep", step}}));
+        XYPlot* plot = controller.xyPlots.value(Plot_Unit);
+        const int axis = axisKey == "x" ? QwtPlot::xBottom : QwtPlot::yLeft;
+        QCOMPARE(plot->axisAutoScale(axis), !fixed);
+        QCOMPARE(plot->axisStepSize(axis), expectedStep);
+        if (fixed) {
+            QCOMPARE(plot->axisScaleDiv(axis).lowerBound(), lower);
+            QCOMPARE(plot->axisScaleDiv(axis).upperBound(), upper);
+        }
+    }
+
+    void seriesValues_data() {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<int>("nrows");
+        QTest::addColumn<int>("ncols");
+        QTest::addColumn<QVector<QPointF>>("points");
+        QTest::newRow("REAL*8, six digits") << "REAL*8" << block<double>({0.123456789, 1234567.0, 2.5e-7, -3.14159265})
+                                            << 2 << 2 << QVector<QPointF>{{0.123457, 1.23457e6}, {2.5e-7, -3.14159}};
+        QTest::newRow("REAL*4") << "REAL*4" << block<float>({0.1f, 2.5f}) << 1 << 2 << QVector<QPointF>{{0.1, 2.5}};
+        QTest::newRow("INTEGER*4") << "INTEGER*4" << block<qint32>({3, -7, 1000000, 2147483647}) << 2 << 2
+                                   << QVector<QPointF>{{3, -7}, {1000000, 2147483647.0}};
+        QTest::newRow("INTEGER*8") << "INTEGER*8" << block<qint64>({5000000000LL, 2}) << 1 << 2
+                                   << QVector<QPointF>{{5e9, 2}};
+        QTest::newRow("REAL*16") << "REAL*16" << block<long double>({1.0L / 3, 2}) << 1 << 2
+                                 << QVector<QPointF>{{0.333333, 2}};
+        QTest::newRow("third column ignored") << "REAL*8" << block<double>({1, 2, 99, 3, 4, 99}) << 2 << 3
+                                              << QVector<QPointF>{{1, 2}, {3, 4}};
+        QTest::newRow("one column: no points") << "REAL*8" << block<double>({1, 2}) << 2 << 1 << QVector<QPointF>{};
+    }
+    void seriesValues() {
+        QFETCH(QString, type);
+        QFETCH(QByteArray, data);
+        QFETCH(int, nrows);
+        QFETCH(int, ncols);
+        QFETCH(QVector<QPointF>, points);
+        WindowController controller(nullptr, {});
+        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        QSignalSpy released(&controller, &WindowController::endWindowSyncOperation);
+        controller.writeXYPlot(Plot_Unit, data.data(), type, nrows, ncols, seriesMap("FIR Filter"));
+        QCOMPARE(released.count(), 1);
+        QwtPlotCurve* curve = controller.xyPlots.value(Plot_Unit)->curves.value(0);
+        QVERIFY(curve);
+        QCOMPARE(int(curve->dataSize()), points.size());
+        for (int i = 0; i < points.size(); ++i) {
+            QCOMPARE(curve->sample(i).x(), points[i].x());
+            QCOMPARE(curve->sample(i).y(), points[i].y());
+        }
+    }
+
+    void seriesLookAndLegend_data() {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<bool>("inLegend");
+        QTest::newRow("label") << "FIR Filter" << true;
+        QTest::newRow("all blanks") << "   " << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void seriesLookAndLegend() {
+        QFETCH(QString, label);
+        QFETCH(bool, inLegend);
+        WindowController controller(nullptr, {});
+        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        const QByteArray data = block<double>({0, 1, 0.5, 2});
+        controller.writeXYPlot(Plot_Unit, const_cast<char*>(data.data()), "REAL*8", 2, 2, seriesMap(label));
+        XYPlot* plot = controller.xyPlots.value(Plot_Unit);
+        QwtPlotCurve* curve = plot->curves.value(0);
+        QVERIFY(curve);
+        QCOMPARE(curve->pen(), QPen(QColor(Qt::green), 3, Qt::SolidLine));  // top byte of the colour ignored
+        QVERIFY(curve->testRenderHint(QwtPlotItem::RenderAntialiased));
+        QVERIFY(curve->testCurveAttribute(QwtPlotCurve::Fitted));
+        QCOMPARE(curve->symbol()->style(), QwtSymbol::Rect);
+        QCOMPARE(curve->symbol()->size(), QSize(7, 7));
+        QCOMPARE(curve->symbol()->brush(), QBrush(Qt::blue));
+        QCOMPARE(curve->symbol()->pen(), QPen(QBrush(Qt::blue), 2, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+        const QList<QWidget*> entries =
+            qobject_cast<QwtLegend*>(plot->legend())->legendWidgets(plot->itemToInfo(curve));
+        QCOMPARE(entries.size(), inLegend ? 1 : 0);
+        if (inLegend) QCOMPARE(qobject_cast<QwtLegendLabel*>(entries[0])->text().text(), label);
+    }
+
+    void clearThenWrite() {
+        WindowController controller(nullptr, {});
+        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        QByteArray data = block<double>({0, 1, 0.5, 2});
+        QSignalSpy released(&controller, &WindowController::endWindowSyncOperation);
+        controller.writeXYPlot(Plot_Unit, data.data(), "REAL*8", 2, 2, seriesMap("old"));
+        controller.writeXYPlot(Plot_Unit, data.data(), "REAL*8", 2, 2, seriesMap("older"));
+        controller.clearXYPlot(Plot_Unit);
+        controller.writeXYPlot(Plot_Unit, data.data(), "REAL*8", 1, 2, seriesMap("new"));
+        QCOMPARE(released.count(), 3);  // clearing does not release the design program
+        XYPlot* plot = controller.xyPlots.value(Plot_Unit);
+        QCOMPARE(plot->curves.size(), 1);
+        const QwtPlotItemList drawn = plot->itemList(QwtPlotItem::Rtti_PlotCurve);
+        QCOMPARE(drawn.size(), 1);
+        QCOMPARE(drawn[0]->title().text(), QStringLiteral("new"));
+        QCOMPARE(qobject_cast<QwtLegend*>(plot->legend())->legendWidgets(plot->itemToInfo(drawn[0])).size(), 1);
+    }
+
+    void exportNames_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("magic");
+        QTest::newRow("no extension") << "plot" << "plot.png" << QByteArray("\x89PNG");
+        QTest::newRow("upper-case PDF") << "plot.PDF" << "plot.PDF.png" << QByteArray("\x89PNG");
+        QTest::newRow("bmp") << "plot.bmp" << "plot.bmp" << QByteArray("BM");
+        QTest::newRow("pdf") << "plot.pdf" << "plot.pdf" << QByteArray("%PDF");
+    }
+    void exportNames() {
+        QFETCH(QString, name);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, magic);
+        WindowController controller(nullptr, {});
+        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        QSignalSpy released(&controller, &WindowController::endWindowSyncOperation);
+        controller.saveWindowContentsForUnit(Plot_Unit, {{"saveFileName", name}});
+        QCOMPARE(released.count(), 1);
+        QFile file(written);
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(written));
+        QCOMPARE(file.read(magic.size()), magic);
+        if (name != written) QVERIFY(!QFile::exists(name));
+        if (written.endsWith(".png")) {
+            const QImage image(written);  // 300 mm x 200 mm at 85 dpi
+            QVERIFY(qAbs(image.width() - 1004) <= 1 && qAbs(image.height() - 669) <= 1);
+            QVERIFY(qAbs(image.dotsPerMeterX() - qRound(85 / 0.0254)) <= 1);
+        }
+    }
+
+    void unwritableFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("read-only file") << "read-only";
+        QTest::newRow("directory in the way") << "directory";
+        QTest::newRow("missing directory") << "missing";
+    }
+    void unwritableFile() {
+        QFETCH(QString, kind);
+        QString name = "blocked.png";
+        if (kind == "read-only") {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("old");
+            file.close();
+            QVERIFY(file.setPermissions(QFileDevice::ReadOwner));
+            if (QFileInfo(name).isWritable()) {
+                QFile::remove(name);
+                QSKIP("this user may write read-only files");
+            }
+        } else if (kind == "directory") {
+            QVERIFY(QDir().mkdir(name));
+        } else {
+            name = "no_such_directory/blocked.png";
+        }
+        WindowController controller(nullptr, {});
+        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        QSignalSpy released(&controller, &WindowController::endWindowSyncOperation);
+        const QString text =
+            errorBoxText([&] { controller.saveWindowContentsForUnit(Plot_Unit, {{"saveFileName", name}}); });
+        QCOMPARE(text, "Unable to write " + name);
+        QCOMPARE(released.count(), 1);
+        if (kind == "read-only") QCOMPARE(QFileInfo(name).size(), 3);  // the old file is kept
+        QFile(name).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::remove(name);
+        QDir().rmdir(name);
+    }
+
+    void unknownUnits_data() {
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("releases");
+        QTest::newRow("write") << "write" << "XY Plot for unit number 77 does not exist" << 1;
+        QTest::newRow("clear (does not wait)") << "clear" << "XY Plot for unit number 77 does not exist" << 0;
+        QTest::newRow("save") << "save" << "Window for unit number 77 does not exist" << 1;
+    }
+    void unknownUnits() {
+        QFETCH(QString, request);
+        QFETCH(QString, message);
+        QFETCH(int, releases);
+        WindowController controller(nullptr, {});
+        QSignalSpy released(&controller, &WindowController::endWindowSyncOperation);
+        const QByteArray data = block<double>({0, 1});
+        const QString text = errorBoxText([&] {
+            if (request == "write")
+                controller.writeXYPlot(77, const_cast<char*>(data.data()), "REAL*8", 1, 2, seriesMap("x"));
+            else if (request == "clear")
+                controller.clearXYPlot(77);
+            else
+                controller.saveWindowContentsForUnit(77, {{"saveFileName", "unknown.png"}});
+        });
+        QCOMPARE(text, message);
+        QCOMPARE(released.count(), releases);
+        QVERIFY(!QFile::exists("unknown.png"));
+    }
+
+    void saveTextWindow() {
+        WindowController controller(nullptr, {});
+        QCOMPARE(controller.writeTextToUnit(-3, "first line\nsecond line\n"), 1);
+        QSignalSpy released(&controller, &WindowController::endWindowSyncOperation);
+        controller.saveWindowContentsForUnit(-4, {{"saveFileName", "console.txt"}});
+        QCOMPARE(released.count(), 1);
+        QFile file("console.txt");
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        QVERIFY(QString::fromUtf8(file.readAll()).contains("first line\nsecond line"));
+    }
+
+    void printDialog() {
+        WindowController controller(nullptr, {});
+        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        QString title;
+        whenModalAppears([&title](QWidget* dialog) {
+            title = dialog->windowTitle();
+            pressCancel(dialog);
+        });
+        controller.xyPlots.value(Plot_Unit)->print();
+        QCOMPARE(title, QStringLiteral("Print Document"));
+    }
+
+    void plotWindowAndInteractiveExport() {
+        WindowController controller(nullptr, {});
+        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        XYPlot* plot = controller.xyPlots.value(Plot_Unit);
+        SubWindow* window = controller.subWindowForUnit(Plot_Unit);
+        QVERIFY(window);
+        QCOMPARE(window->widget(), plot);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Response"));
+        QCOMPARE(controller.mainWindow->currentContent(), plot);
+        QVERIFY(controller.mainWindow->findChild<QAction*>("actionSave")->isEnabled());
+        window->showNormal();  // plot windows open at 75 % of the default 1024 x 768
+        QCOMPARE(window->size(), QSize(768, 576));
+        QString caption, preselected, filter;
+        whenModalAppears([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            caption = dialog->windowTitle();
+            preselected = QFileInfo(dialog->selectedFiles().value(0)).completeBaseName();
+            filter = dialog->nameFilters().value(0);
+            dialog->selectFile(QDir::current().filePath("chosen"));
+            static_cast<QDialog*>(dialog)->accept();  // the dialog's own accept checks the name
+        });
+        QVERIFY(plot->saveAs());
+        QCOMPARE(caption, QStringLiteral("Save Response As"));
+        QCOMPARE(preselected, QStringLiteral("Response"));
+        QCOMPARE(filter, QStringLiteral("Image File (*.png *.bmp *.pdf)"));
+        QVERIFY(QFile::exists("chosen.png"));
+    }
+};
+
+QTEST_MAIN(TestXYPlots)
+#include "test_xy_plots.moc"

@@ -1,0 +1,67 @@
+#include "toolkit_test_support.h"
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <memory>
+
+namespace {
+constexpr int Poll_ms = 10;
+
+void poll(std::function<bool(QWidget*)> accepts, std::function<void(QWidget*)> act, int timeout_ms) {
+    auto* timer = new QTimer(qApp);
+    auto remaining = std::make_shared<int>(timeout_ms);
+    QObject::connect(timer, &QTimer::timeout, [timer, remaining, accepts, act]() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal->isVisible() && accepts(modal)) {
+            timer->stop();
+            timer->deleteLater();
+            act(modal);
+            return;
+        }
+        *remaining -= Poll_ms;
+        if (*remaining <= 0) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(Poll_ms);
+}
+}  // namespace
+
+void whenModalAppears(std::function<void(QWidget*)> act, int timeout_ms) {
+    poll([](QWidget*) { return true; }, std::move(act), timeout_ms);
+}
+
+void whenModalTitled(const QString& title, std::function<void(QWidget*)> act, int timeout_ms) {
+    poll([title](QWidget* w) { return w->windowTitle() == title; }, std::move(act), timeout_ms);
+}
+
+void pressOk(QWidget* dialog) {
+    if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+        if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+            ok->click();
+            return;
+        }
+    }
+    if (auto* buttons = dialog->findChild<QDialogButtonBox*>()) {
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) {
+            ok->click();
+            return;
+        }
+    }
+    if (auto* d = qobject_cast<QDialog*>(dialog)) d->accept();
+}
+
+void pressCancel(QWidget* dialog) {
+    if (auto* buttons = dialog->findChild<QDialogButtonBox*>()) {
+        if (QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel)) {
+            cancel->click();
+            return;
+        }
+    }
+    if (auto* d = qobject_cast<QDialog*>(dialog)) d->reject();
+}
