@@ -140,6 +140,62 @@ public:
             wait_for(&GlueManager::windowSyncPending, false);
         } else if (s == "addMenu") {
             emit g->addMenu(r.unit, text_of(r, "menu"), text_of(r, "item"), r.callback, text_of(r, "shortcut"));
+        } else if (s == "createTimerWindow") {
+            emit g->createTimerWindow(r.unit, to_map(r.properties), r.callback);
+        } else if (s == "destroyTimerWindow") {
+            emit g->destroyTimerWindow(r.unit);
+        } else if (s == "writeSpreadsheet") {
+            // The write does not wait: hand over a copy of the block.
+            QList<QByteArray>& copies = g->spreadsheetBuffers[r.unit];
+            copies.append(QByteArray(static_cast<const char*>(r.data), static_cast<int>(r.data ? r.dataBytes : 0)));
+            emit g->writeSpreadsheet(r.unit, copies.last().data(), QString::fromStdString(r.dataType), r.nrows,
+                                     r.ncols);
+        } else if (s == "readSpreadsheet") {
+            g->readPending.store(true, std::memory_order_release);
+            emit g->readSpreadsheet(r.unit, r.dataOut, QString::fromStdString(r.dataType), r.nrows, r.ncols);
+            wait_for(&GlueManager::readPending, true);
+            // Requests are carried out in order: the unit's earlier writes are done.
+            if (GlueManager* after = glue()) after->spreadsheetBuffers.remove(r.unit);
+        } else if (s == "setHorizontalLabels" || s == "setVerticalLabels") {
+            const UIK_Value* labels = UIK_Find(r.properties, "labels");
+            const QStringList list = labels ? to_variant(*labels).toStringList() : QStringList();
+            if (s == "setHorizontalLabels")
+                emit g->setHorizontalLabels(r.unit, list);
+            else
+                emit g->setVerticalLabels(r.unit, list);
+        } else if (s == "createBarchart") {
+            emit g->createBarchart(r.unit, to_map(r.properties));
+        } else if (s == "createPieChart") {
+            emit g->createPieChart(r.unit, to_map(r.properties));
+        } else if (s == "createPolarPlot") {
+            emit g->createPolarPlot(r.unit, to_map(r.properties));
+        } else if (s == "createContourPlot") {
+            emit g->createContourPlot(r.unit, to_map(r.properties));
+        } else if (s == "createCanvas") {
+            emit g->createCanvas(r.unit, to_map(r.properties));
+        } else if (s == "clearPolarPlot") {
+            emit g->clearPolarPlot(r.unit);
+        } else if (s == "clearContourPlot") {
+            emit g->clearContourPlot(r.unit);
+        } else if (s == "clearCanvas") {
+            emit g->clearCanvas(r.unit, to_map(r.properties));
+        } else if (s == "createObjectOnCanvas") {
+            emit g->createObjectOnCanvas(r.labelId, r.unit, to_map(r.properties));
+        } else if (s == "writeBarchart" || s == "writePieChart" || s == "writePolarPlot" ||
+                   s == "writeContourPlot") {
+            // The window layer reads the design program's block while the worker waits.
+            g->windowSyncPending.store(true, std::memory_order_release);
+            void* data = const_cast<void*>(r.data);
+            const QString type = QString::fromStdString(r.dataType);
+            if (s == "writeBarchart")
+                emit g->writeBarchart(r.unit, data, type, r.nrows, r.ncols);
+            else if (s == "writePieChart")
+                emit g->writePieChart(r.unit, data, type, r.nrows, r.ncols);
+            else if (s == "writePolarPlot")
+                emit g->writePolarPlot(r.unit, data, type, r.nrows, r.ncols, to_map(r.properties));
+            else
+                emit g->writeContourPlot(r.unit, to_map(r.properties), r.contourCallback);
+            wait_for(&GlueManager::windowSyncPending, false);
         }
         return {};
     }
@@ -151,6 +207,7 @@ Glue_Window_Layer glue_window_layer;
 
 GlueManager::GlueManager(WindowController* owner) : QObject(nullptr), controller(owner) {
     qRegisterMetaType<UIK_Callback>("UIK_Callback");
+    qRegisterMetaType<UIK_Contour_Callback>("UIK_Contour_Callback");
 }
 
 void GlueManager::finishRead(QString text) {

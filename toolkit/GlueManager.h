@@ -15,7 +15,9 @@
 // the flag cleared. Nothing else is shared between the threads.
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -29,6 +31,7 @@
 class WindowController;
 
 Q_DECLARE_METATYPE(UIK_Callback)
+Q_DECLARE_METATYPE(UIK_Contour_Callback)
 
 class GlueManager : public QObject {
     Q_OBJECT
@@ -43,7 +46,11 @@ public:
     void* spreadsheetAnswer = nullptr;
     QString fileName;
     WindowController* controller = nullptr;
-    QHash<int, void*> spreadsheetBuffers;
+    // Copies of the blocks written to spreadsheets, by unit: the write does
+    // not wait, so the window layer must not read the design program's own
+    // block. A unit's copies are kept until a read of that unit has been
+    // answered, by which time every earlier write has been carried out.
+    QHash<int, QList<QByteArray>> spreadsheetBuffers;
     std::atomic<bool> dialogPending{false};
     QStringList dialogAnswer;
     std::atomic<bool> alertPending{false};
@@ -75,6 +82,29 @@ signals:
     void writeXYPlot(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series);
     void clearXYPlot(int unit);
     void saveWindowContents(int unit, QVariantMap properties);
+    // Spreadsheets.
+    void createSpreadsheet(int unit, QString windowName);
+    void closeSpreadsheet(int unit);
+    void writeSpreadsheet(int unit, void* data, QString dataType, int nrows, int ncols);
+    void readSpreadsheet(int unit, void* data, QString dataType, int nrows, int ncols);
+    void setHorizontalLabels(int unit, QStringList labels);
+    void setVerticalLabels(int unit, QStringList labels);
+    // Bar and pie charts.
+    void createBarchart(int unit, QVariantMap properties);
+    void writeBarchart(int unit, void* data, QString dataType, int nrows, int ncols);
+    void createPieChart(int unit, QVariantMap properties);
+    void writePieChart(int unit, void* data, QString dataType, int nrows, int ncols);
+    // Polar and contour plots.
+    void createPolarPlot(int unit, QVariantMap properties);
+    void writePolarPlot(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series);
+    void clearPolarPlot(int unit);
+    void createContourPlot(int unit, QVariantMap properties);
+    void writeContourPlot(int unit, QVariantMap properties, UIK_Contour_Callback callback);
+    void clearContourPlot(int unit);
+    // Canvases.
+    void createCanvas(int unit, QVariantMap properties);
+    void clearCanvas(int unit, QVariantMap properties);
+    void createObjectOnCanvas(int objectId, int canvasUnit, QVariantMap properties);
     // Program menus and timers.
     void addMenu(int unit, QString menu, QString item, UIK_Callback callback, QString shortcut);
     void enableItem(int unit, QString menu, QString item, bool state);

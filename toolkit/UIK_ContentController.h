@@ -24,6 +24,16 @@ public:
     virtual void setContentFont(const QFont& font) = 0;
     virtual QFont contentFont() const = 0;
 
+    // Writes the content to `fileName` for a save request of the design
+    // program; false when the file could not be written. The kinds that
+    // export images adjust the name (see contentsFileName).
+    virtual bool saveContents(const QString& fileName) {
+        save(fileName);
+        return true;
+    }
+    // The name saveContents writes for `fileName`.
+    virtual QString contentsFileName(const QString& fileName) const { return fileName; }
+
     // Text windows take the edit actions; plots and charts do not.
     virtual bool isTextContent() const { return false; }
 

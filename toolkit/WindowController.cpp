@@ -17,6 +17,12 @@
 #include "UIK_TextEdit.h"
 #include "UIK_Timer.h"
 #include "XYPlot.h"
+#include "UIK_Spreadsheet.h"
+#include "BarChart.h"
+#include "PieChart.h"
+#include "PolarPlot.h"
+#include "ContourPlot.h"
+#include "Canvas.h"
 
 namespace {
 constexpr int Console_Unit = -3;
@@ -101,6 +107,25 @@ void WindowController::connectGlue(GlueManager* glue) {
     connect(glue, &GlueManager::checkItem, this, &WindowController::setMenuItemChecked);
     connect(glue, &GlueManager::createTimerWindow, this, &WindowController::createTimer);
     connect(glue, &GlueManager::destroyTimerWindow, this, &WindowController::destroyTimerWithId);
+    connect(glue, &GlueManager::createSpreadsheet, this, &WindowController::createSpreadsheetForUnit);
+    connect(glue, &GlueManager::closeSpreadsheet, this, &WindowController::closeSpreadsheetForUnit);
+    connect(glue, &GlueManager::writeSpreadsheet, this, &WindowController::writeSpreadsheetForUnit);
+    connect(glue, &GlueManager::readSpreadsheet, this, &WindowController::readSpreadsheetForUnit);
+    connect(glue, &GlueManager::setHorizontalLabels, this, &WindowController::setHorizontalLabelsForUnit);
+    connect(glue, &GlueManager::setVerticalLabels, this, &WindowController::setVerticalLabelsForUnit);
+    connect(glue, &GlueManager::createBarchart, this, &WindowController::createBarchartForUnit);
+    connect(glue, &GlueManager::writeBarchart, this, &WindowController::writeBarchartForUnit);
+    connect(glue, &GlueManager::createPieChart, this, &WindowController::createPieChartForUnit);
+    connect(glue, &GlueManager::writePieChart, this, &WindowController::writePieChartForUnit);
+    connect(glue, &GlueManager::createPolarPlot, this, &WindowController::createPolarPlotForUnit);
+    connect(glue, &GlueManager::writePolarPlot, this, &WindowController::writePolarPlotForUnit);
+    connect(glue, &GlueManager::clearPolarPlot, this, &WindowController::clearPolarPlotForUnit);
+    connect(glue, &GlueManager::createContourPlot, this, &WindowController::createContourPlotForUnit);
+    connect(glue, &GlueManager::writeContourPlot, this, &WindowController::writeContourPlotForUnit);
+    connect(glue, &GlueManager::clearContourPlot, this, &WindowController::clearContourPlotForUnit);
+    connect(glue, &GlueManager::createCanvas, this, &WindowController::createCanvasForUnit);
+    connect(glue, &GlueManager::clearCanvas, this, &WindowController::clearCanvasForUnit);
+    connect(glue, &GlueManager::createObjectOnCanvas, this, &WindowController::createObjectOnCanvasForUnit);
     connect(glue, &GlueManager::programRunIdle, this, &WindowController::runIdle);
     connect(glue, &GlueManager::closeOnProgramStop, this, &WindowController::closeOnProgramStop);
 }
@@ -126,7 +151,10 @@ void WindowController::closeOnProgramStop() {
         ++it;
         if (unit != unitKey(Console_Unit)) closeWindowForUnit(unit);
     }
-    for (int unit : xyPlots.keys()) closeWindowForUnit(unit);
+    QList<int> units = xyPlots.keys();
+    units << spreadsheets.keys() << barCharts.keys() << polarPlots.keys() << contourPlots.keys() << pieCharts.keys()
+          << canvases.keys();
+    for (int unit : units) closeWindowForUnit(unit);
     if (mainWindow != nullptr) mainWindow->close();
     emit endWindowSyncOperation();
     std::exit(0);
@@ -136,6 +164,12 @@ UIK_ContentController* WindowController::contentForUnit(int unit) const {
     const int key = unitKey(unit);
     if (UIK_TextEdit* text = textWindows.value(key)) return text;
     if (XYPlot* plot = xyPlots.value(key)) return plot;
+    if (UIK_Spreadsheet* sheet = spreadsheets.value(key)) return sheet;
+    if (BarChart* chart = barCharts.value(key)) return chart;
+    if (PolarPlot* plot = polarPlots.value(key)) return plot;
+    if (ContourPlot* plot = contourPlots.value(key)) return plot;
+    if (PieChart* chart = pieCharts.value(key)) return chart;
+    if (Canvas* canvas = canvases.value(key)) return canvas;
     return nullptr;
 }
 

@@ -9,6 +9,9 @@
 //   WindowController_Dialogs.cpp  form dialogs, alert box, file-name dialog
 //   WindowController_Plots.cpp    XY plots and saving window contents
 //   WindowController_Menus.cpp    program menus and timers
+//   WindowController_Spreadsheets.cpp, WindowController_Charts.cpp (bar and
+//   pie charts), WindowController_Polar_Contour.cpp, WindowController_Canvas.cpp
+//                                 the other content kinds
 #pragma once
 
 #include <QHash>
@@ -37,6 +40,12 @@ class UIK_FormDialog;
 class UIK_TextEdit;
 class UIK_Timer;
 class XYPlot;
+class UIK_Spreadsheet;
+class BarChart;
+class PieChart;
+class PolarPlot;
+class ContourPlot;
+class Canvas;
 
 class WindowController : public QObject {
     Q_OBJECT
@@ -56,6 +65,12 @@ public:
     QHash<int, XYPlot*> xyPlots;
     QHash<int, UIK_FormDialog*> dialogs;
     QHash<int, UIK_Timer*> timers;
+    QHash<int, UIK_Spreadsheet*> spreadsheets;
+    QHash<int, BarChart*> barCharts;
+    QHash<int, PolarPlot*> polarPlots;
+    QHash<int, ContourPlot*> contourPlots;
+    QHash<int, PieChart*> pieCharts;
+    QHash<int, Canvas*> canvases;
 
     ProgramThread* programThread = nullptr;
     QMdiArea* mdiArea = nullptr;
@@ -136,6 +151,33 @@ public slots:
     void createTimer(int timerId, QVariantMap properties, UIK_Callback callback);
     void destroyTimer(UIK_Timer* timer);
     void destroyTimerWithId(int timerId);
+
+    // ---- Spreadsheets (WindowController_Spreadsheets.cpp) ----
+    void createSpreadsheetForUnit(int unit, QString windowName);
+    void closeSpreadsheetForUnit(int unit);
+    void writeSpreadsheetForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
+    void readSpreadsheetForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
+    void setHorizontalLabelsForUnit(int unit, QStringList labels);
+    void setVerticalLabelsForUnit(int unit, QStringList labels);
+
+    // ---- Bar and pie charts (WindowController_Charts.cpp) ----
+    void createBarchartForUnit(int unit, QVariantMap properties);
+    void writeBarchartForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
+    void createPieChartForUnit(int unit, QVariantMap properties);
+    void writePieChartForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
+
+    // ---- Polar and contour plots (WindowController_Polar_Contour.cpp) ----
+    void createPolarPlotForUnit(int unit, QVariantMap properties);
+    void writePolarPlotForUnit(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series);
+    void clearPolarPlotForUnit(int unit);
+    void createContourPlotForUnit(int unit, QVariantMap properties);
+    void writeContourPlotForUnit(int unit, QVariantMap properties, UIK_Contour_Callback callback);
+    void clearContourPlotForUnit(int unit);
+
+    // ---- Canvases (WindowController_Canvas.cpp) ----
+    void createCanvasForUnit(int unit, QVariantMap properties);
+    void clearCanvasForUnit(int unit, QVariantMap properties);
+    void createObjectOnCanvasForUnit(int objectId, int canvasUnit, QVariantMap properties);
 
 private:
     void connectGlue(GlueManager* glue);

@@ -87,6 +87,10 @@ void WindowController::saveWindowContentsForUnit(int unit, QVariantMap propertie
         if (!plot->exportChart(fileName)) showErrorBox(tr("Unable to write %1").arg(XYPlot::exportFileName(fileName)));
     } else if (UIK_TextEdit* text = textWindows.value(key)) {
         if (!saveTextWindow(text, fileName)) showErrorBox(tr("Unable to write %1").arg(textFileName(text, fileName)));
+    } else if (UIK_ContentController* content = contentForUnit(key)) {
+        // Spreadsheets, charts, polar and contour plots, canvases.
+        if (!content->saveContents(fileName))
+            showErrorBox(tr("Unable to write %1").arg(content->contentsFileName(fileName)));
     } else {
         showErrorBox(tr("Window for unit number %1 does not exist").arg(unit));
     }

@@ -15,6 +15,12 @@
 #include "UIK_TextEdit.h"
 #include "WindowController.h"
 #include "XYPlot.h"
+#include "UIK_Spreadsheet.h"
+#include "BarChart.h"
+#include "PieChart.h"
+#include "PolarPlot.h"
+#include "ContourPlot.h"
+#include "Canvas.h"
 
 namespace {
 
@@ -82,6 +88,26 @@ void WindowController::createWindowForUnit(int unit, QString windowName, QString
     if (parts.size() > 2) {
         const int height = parts.at(2).trimmed().toInt(&ok, 10);
         if (ok && height > 0) size.setHeight(height);
+    }
+
+    // A spreadsheet is opened through unit I/O like a text window, with the
+    // window type "spreadsheet"; it gets a table instead, of the size the
+    // access string gives (restored to that size when shown maximized).
+    QString kind = windowType;
+    if (kind.startsWith(QLatin1String("access="))) kind = kind.mid(7).trimmed();
+    if (kind == QLatin1String("spreadsheet")) {
+        createSpreadsheetForUnit(unit, windowName);
+        if (parts.size() > 1) {
+            if (SubWindow* sub = subWindowForUnit(unit)) {
+                const bool maximized = sub->isMaximized();
+                if (maximized) sub->showNormal();
+                sub->resize(size);
+                if (maximized) sub->showMaximized();
+            } else if (QWidget* sheet = widgetOf(contentForUnit(unit))) {
+                sheet->window()->resize(size);
+            }
+        }
+        return;
     }
 
     auto* window = new UIK_TextEdit(unit, windowName, windowType);
@@ -271,20 +297,29 @@ void WindowController::subWindowActivated(QMdiSubWindow* window) {
     mainWindow->setCurrentContent(content);
 }
 
+namespace {
+// Removes every entry of `table` whose content is `content`.
+template <class Table>
+void forget_content(Table& table, UIK_ContentController* content) {
+    for (auto it = table.begin(); it != table.end();) {
+        if (static_cast<UIK_ContentController*>(it.value()) == content)
+            it = table.erase(it);
+        else
+            ++it;
+    }
+}
+}  // namespace
+
 void WindowController::willDestroy(UIK_ContentController* content) {
     if (content == nullptr) return;
-    for (auto it = textWindows.begin(); it != textWindows.end();) {
-        if (static_cast<UIK_ContentController*>(it.value()) == content)
-            it = textWindows.erase(it);
-        else
-            ++it;
-    }
-    for (auto it = xyPlots.begin(); it != xyPlots.end();) {
-        if (static_cast<UIK_ContentController*>(it.value()) == content)
-            it = xyPlots.erase(it);
-        else
-            ++it;
-    }
+    forget_content(textWindows, content);
+    forget_content(xyPlots, content);
+    forget_content(spreadsheets, content);
+    forget_content(barCharts, content);
+    forget_content(polarPlots, content);
+    forget_content(contourPlots, content);
+    forget_content(pieCharts, content);
+    forget_content(canvases, content);
     if (readingWindow != nullptr && static_cast<UIK_ContentController*>(readingWindow) == content) {
         readingWindow = nullptr;
         if (mainWindow != nullptr) mainWindow->pasteAction()->setEnabled(false);

@@ -1,20 +1,18 @@
 #include "XYPlot.h"
 
+#include "Plot_Export.h"
+
 #include <QBrush>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QPalette>
 #include <QPen>
 #include <QPointF>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QSizeF>
 #include <QVector>
 #include <qwt_legend.h>
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
-#include <qwt_plot_renderer.h>
 #include <qwt_scale_engine.h>
 #include <qwt_symbol.h>
 #include <type_traits>
@@ -25,8 +23,6 @@ constexpr double Not_Given = -1.0;           // scale bound or step left to the 
 constexpr int Logarithmic_Scale = 1;         // "xScaleType" / "yScaleType"
 constexpr int Significant_Digits = 6;        // reals are plotted with six significant digits
 constexpr int Dot_Outline_Width = 2;         // pen width of the point symbols
-const QSizeF Document_Size_mm(300.0, 200.0);  // exported document
-constexpr int Document_Resolution_dpi = 85;
 const char* const Default_Export_Name = "xyplot.png";
 
 // 0xRRGGBB; the top byte carries nothing.
@@ -162,52 +158,20 @@ void XYPlot::clearCurves() {
 }
 
 QString XYPlot::exportFileName(const QString& fileName) {
-    if (fileName.isEmpty()) return QString::fromLatin1(Default_Export_Name);
-    if (fileName.endsWith(QLatin1String(".png")) || fileName.endsWith(QLatin1String(".bmp")) ||
-        fileName.endsWith(QLatin1String(".pdf")))
-        return fileName;
-    return fileName + QLatin1String(".png");
+    return Plot_Export_File_Name(fileName, Default_Export_Name);
 }
 
-bool XYPlot::exportChart(const QString& fileName) {
-    const QString name = exportFileName(fileName);
-    const QFileInfo existing(name);
-    if (existing.exists()) {
-        if (existing.isDir() || !existing.isWritable()) return false;
-        // The renderer reports nothing; without the old file, the file's
-        // existence afterwards tells whether it was written.
-        QFile::remove(name);
-    }
-    QwtPlotRenderer renderer;
-    renderer.renderDocument(this, name, Document_Size_mm, Document_Resolution_dpi);
-    return QFileInfo::exists(name);
-}
+bool XYPlot::exportChart(const QString& fileName) { return Plot_Export(this, fileName, Default_Export_Name); }
 
 bool XYPlot::exportChart() {
-    const QString name = UIK_ContentController::title;
-    QFileDialog dialog(this, tr("Save %1 As").arg(name), QDir::currentPath(), tr("Image File (*.png *.bmp *.pdf)"));
-    dialog.setObjectName(QStringLiteral("exportChartDialog"));
-    dialog.selectFile(name);
-    dialog.setDefaultSuffix(QStringLiteral("png"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    return exportChart(dialog.selectedFiles().first());
+    return Plot_Export_Interactive(this, UIK_ContentController::title, Default_Export_Name);
 }
 
 void XYPlot::save(const QString& fileName) { exportChart(fileName); }
 
 bool XYPlot::saveAs() { return exportChart(); }
 
-void XYPlot::print() {
-    QPrinter printer(QPrinter::ScreenResolution);
-    printer.setColorMode(QPrinter::Color);
-    QPrintDialog dialog(&printer, this);
-    dialog.setObjectName(QStringLiteral("printDialog"));
-    dialog.setWindowTitle(tr("Print Document"));
-    if (dialog.exec() != QDialog::Accepted) return;
-    QwtPlotRenderer renderer;
-    renderer.renderTo(this, printer);
-}
+void XYPlot::print() { Plot_Print(this); }
 
 void XYPlot::setContentFont(const QFont& font) { setFont(font); }
 

@@ -91,6 +91,11 @@ int answer_integer(const std::string& answer) {
 
 }  // namespace
 
+std::vector<std::string> UIK_Carry_Out(const UIK_Request& request) {
+    if (window_layer == nullptr) return {};
+    return window_layer->Carry_Out(request);
+}
+
 void UIK_Set_Window_Layer(UIK_Window_Layer* layer) { window_layer = layer; }
 UIK_Window_Layer* UIK_Current_Window_Layer() { return window_layer; }
 

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <variant>
@@ -136,8 +137,11 @@ using UIK_Property_Map = std::vector<std::pair<std::string, UIK_Value>>;
 // The value stored under `key`, or nullptr.
 const UIK_Value* UIK_Find(const UIK_Property_Map& map, const std::string& key);
 
-// A routine of the design program bound to a menu item; runs when chosen.
+// A routine of the design program bound to a menu item or a timer; runs when
+// chosen or when the timer fires.
 using UIK_Callback = int (*)();
+// The data routine of a contour plot: z at (x, y).
+using UIK_Contour_Callback = double (*)(double& x, double& y);
 
 // Data types of the array-writing operations.
 extern const char* const UIK_Data_Types[5];  // "INTEGER*4" "INTEGER*8" "REAL*4" "REAL*8" "REAL*16"
@@ -155,7 +159,13 @@ struct UIK_Request {
     std::string dataType;
     int nrows = 0;
     int ncols = 0;
-    UIK_Callback callback = nullptr;  // addMenu
+    // Size in bytes of the data block; set by operations whose block the
+    // window layer copies instead of reading it while the operation waits.
+    std::size_t dataBytes = 0;
+    // For readSpreadsheet: the block the window layer fills.
+    void* dataOut = nullptr;
+    UIK_Callback callback = nullptr;                  // addMenu, createTimerWindow
+    UIK_Contour_Callback contourCallback = nullptr;   // writeContourPlot
     bool waits = false;               // the operation returns only after the answer
 };
 
@@ -174,6 +184,10 @@ public:
 // unit numbers and identifiers are still assigned.
 void UIK_Set_Window_Layer(UIK_Window_Layer* layer);
 UIK_Window_Layer* UIK_Current_Window_Layer();
+
+// Hands one request to the window layer (nothing happens without one) and
+// returns its answer list. The operations of every content kind use it.
+std::vector<std::string> UIK_Carry_Out(const UIK_Request& request);
 
 // ---- Automatic unit counter and answer registry ----
 

@@ -1,0 +1,186 @@
+#include "BarChart.h"
+
+#include "Plot_Export.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPalette>
+#include <QSizeF>
+#include <qwt_column_symbol.h>
+#include <qwt_legend.h>
+#include <qwt_plot_multi_barchart.h>
+#include <qwt_scale_draw.h>
+#include <qwt_text.h>
+#include <type_traits>
+
+namespace {
+constexpr int Margin = 15;                    // pixels around the chart
+constexpr int Significant_Digits = 6;         // reals are shown with six significant digits
+constexpr double Group_Width = 0.7;           // of the distance between two groups
+constexpr int Most_Labelled_Groups = 20;      // beyond this the axis chooses its own ticks
+const char* const Default_Export_Name = "barchart.png";
+
+template <class T>
+double throughText(const void* data, qint64 index) {
+    const T value = static_cast<const T*>(data)[index];
+    if constexpr (std::is_integral_v<T>)
+        return QString::number(static_cast<qlonglong>(value)).toDouble();
+    else
+        return QString::number(static_cast<double>(value), 'g', Significant_Digits).toDouble();
+}
+
+using ValueReader = double (*)(const void*, qint64);
+
+ValueReader readerFor(const QString& dataType) {
+    const QString type = dataType.trimmed();
+    if (type == QLatin1String("INTEGER*4")) return &throughText<qint32>;
+    if (type == QLatin1String("INTEGER*8")) return &throughText<qint64>;
+    if (type == QLatin1String("REAL*4")) return &throughText<float>;
+    if (type == QLatin1String("REAL*8")) return &throughText<double>;
+    if (type == QLatin1String("REAL*16")) return &throughText<long double>;
+    return nullptr;
+}
+
+// Groups sit at 0, 1, 2, ... on the bottom axis; the user counts them from 1.
+class GroupScaleDraw : public QwtScaleDraw {
+public:
+    QwtText label(double value) const override { return QString::number(qRound(value) + 1); }
+};
+}  // namespace
+
+// ---- Shared with the pie chart ----
+
+QVector<double> ChartData::values(const void* data, const QString& dataType, qint64 count) {
+    QVector<double> list;
+    const ValueReader read = readerFor(dataType);
+    if (data == nullptr || read == nullptr || count <= 0) return list;
+    list.reserve(static_cast<int>(count));
+    for (qint64 i = 0; i < count; ++i) list.append(read(data, i));
+    return list;
+}
+
+QColor ChartData::colour(const QVariant& value) { return QColor(QRgb(value.toUInt() & 0xFFFFFFu)); }
+
+QList<QColor> ChartData::colourList(const QVariant& value) {
+    QList<QColor> colours;
+    for (const QString& item : value.toStringList()) {
+        const QString name = item.trimmed();
+        bool isNumber = false;
+        const uint number = name.toUInt(&isNumber);
+        colours.append(isNumber ? QColor(QRgb(number & 0xFFFFFFu)) : QColor(name));
+    }
+    return colours;
+}
+
+QList<QColor> ChartData::namedColours(const QStringList& names) {
+    QList<QColor> colours;
+    for (QString name : names) colours.append(QColor(name.remove(QLatin1Char(' '))));
+    return colours;
+}
+
+// ---- Bar chart ----
+
+const QStringList BarChart::Default_Colour_Names = {
+    QStringLiteral("crimson"), QStringLiteral("steel blue"), QStringLiteral("lime green"),
+    QStringLiteral("dark orange"), QStringLiteral("medium orchid")};
+
+BarChart::BarChart(int unit, const QVariantMap& properties, QWidget* parent)
+    : QwtPlot(parent), UIK_ContentController(unit, properties.value("windowTitle").toString()) {
+    setObjectName(QStringLiteral("barChart"));
+    setAutoReplot(false);
+    setAutoFillBackground(true);
+    setContentsMargins(Margin, Margin, Margin, Margin);
+    setPalette(QPalette(QColor(Qt::white)));
+
+    setTitle(properties.value("windowTitle").toString());
+    setCanvasBackground(ChartData::colour(properties.value("chartBackgroundColor", 0xFFFFFFu)));
+    setAxisTitle(QwtPlot::xBottom, properties.value("xAxisName").toString());
+    setAxisTitle(QwtPlot::yLeft, properties.value("yAxisName").toString());
+    setAxisScaleDraw(QwtPlot::xBottom, new GroupScaleDraw());
+    setAxisMaxMinor(QwtPlot::xBottom, 0);
+
+    auto* legend = new QwtLegend();
+    legend->setObjectName(QStringLiteral("barChartLegend"));
+    insertLegend(legend, QwtPlot::RightLegend);
+
+    legendColours = ChartData::colourList(properties.value("legendColors"));
+    createBars(properties.value("legendNames").toStringList());
+    updateGroupAxis(0);
+    replot();
+}
+
+// One symbol per bar of a group, in the bar's colour; the legend names the
+// bars.
+void BarChart::createBars(const QStringList& legendNames) {
+    bars = new QwtPlotMultiBarChart();
+    bars->setStyle(QwtPlotMultiBarChart::Grouped);
+    bars->setLayoutPolicy(QwtPlotMultiBarChart::ScaleSamplesToAxes);
+    bars->setLayoutHint(Group_Width);
+    bars->setItemAttribute(QwtPlotItem::Legend, true);
+    // The group axis leaves room around the groups itself: no canvas margins.
+    bars->setItemAttribute(QwtPlotItem::Margins, false);
+
+    QList<QwtText> titles;
+    for (const QString& name : legendNames) titles.append(QwtText(name));
+    bars->setBarTitles(titles);
+
+    const int coloured = qMax(legendColours.size(), Default_Colour_Names.size());
+    for (int bar = 0; bar < coloured; ++bar) {
+        const QColor colour = barColour(bar);
+        if (!colour.isValid()) continue;
+        auto* symbol = new QwtColumnSymbol(QwtColumnSymbol::Box);
+        symbol->setLineWidth(1);
+        symbol->setFrameStyle(QwtColumnSymbol::Plain);
+        symbol->setPalette(QPalette(colour));
+        bars->setSymbol(bar, symbol);
+    }
+    bars->attach(this);
+}
+
+QColor BarChart::barColour(int bar) const {
+    if (bar < 0) return QColor();
+    if (bar < legendColours.size() && legendColours[bar].isValid()) return legendColours[bar];
+    static const QList<QColor> defaults = ChartData::namedColours(Default_Colour_Names);
+    return bar < defaults.size() ? defaults[bar] : QColor();
+}
+
+void BarChart::writeGroups(const void* data, const QString& dataType, int nrows, int ncols) {
+    QVector<QVector<double>> groups;
+    if (nrows > 0 && ncols > 0) {
+        const QVector<double> heights = ChartData::values(data, dataType, qint64(nrows) * ncols);
+        if (!heights.isEmpty()) {
+            groups.reserve(nrows);
+            for (int row = 0; row < nrows; ++row) groups.append(heights.mid(row * ncols, ncols));
+        }
+    }
+    bars->setSamples(groups);
+    updateGroupAxis(groups.size());
+    replot();
+}
+
+// Half a group's distance of room on either side; one labelled tick per
+// group while they fit.
+void BarChart::updateGroupAxis(int groups) {
+    if (groups <= 0) {
+        setAxisScale(QwtPlot::xBottom, -0.5, 0.5, 1.0);
+        return;
+    }
+    setAxisScale(QwtPlot::xBottom, -0.5, groups - 0.5, groups <= Most_Labelled_Groups ? 1.0 : 0.0);
+}
+
+QString BarChart::exportFileName(const QString& fileName) {
+    return Plot_Export_File_Name(fileName, Default_Export_Name);
+}
+
+bool BarChart::exportChart(const QString& fileName) { return Plot_Export(this, fileName, Default_Export_Name); }
+
+bool BarChart::exportChart() {
+    return Plot_Export_Interactive(this, UIK_ContentController::title, Default_Export_Name);
+}
+
+void BarChart::save(const QString& fileName) { exportChart(fileName); }
+
+bool BarChart::saveAs() { return exportChart(); }
+
+void BarChart::print() { Plot_Print(this); }

@@ -1,0 +1,84 @@
+// A bar chart window on QwtPlot: a title, two axis titles, a legend on the
+// right naming the bars of a group, and one QwtPlotMultiBarChart that draws
+// every written row as a group of bars side by side. Exports itself like an
+// XY plot (image or PDF).
+//
+// Also the reading of data blocks and colours shared with the pie chart.
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantMap>
+#include <QVector>
+#include <qwt_plot.h>
+
+#include "UIK_ContentController.h"
+
+class QwtPlotMultiBarChart;
+
+namespace ChartData {
+// The first `count` values of a block of the data type "INTEGER*4",
+// "INTEGER*8", "REAL*4", "REAL*8" or "REAL*16", each through its text form:
+// integers in decimal, reals in the general format with six significant
+// digits. Empty for an unknown type or no data.
+QVector<double> values(const void* data, const QString& dataType, qint64 count);
+// A colour 0xRRGGBB (the top byte carries nothing).
+QColor colour(const QVariant& value);
+// A colour list as the call interface sends it: colour names, normally
+// "#rrggbb"; a decimal number is read as 0xRRGGBB. An item that is neither
+// gives an invalid colour, so its place keeps the default colour.
+QList<QColor> colourList(const QVariant& value);
+// Colours of the platform's colour database by their written names
+// ("steel blue"): the blanks are dropped to find them ("steelblue").
+QList<QColor> namedColours(const QStringList& names);
+}  // namespace ChartData
+
+class BarChart : public QwtPlot, public UIK_ContentController {
+    Q_OBJECT
+public:
+    // The colours of the bars of a group when the chart is given none.
+    static const QStringList Default_Colour_Names;
+
+    // Builds the chart from the property map ("windowTitle", "xAxisName",
+    // "yAxisName", "chartBackgroundColor", "legendNames", "legendColors").
+    BarChart(int unit, const QVariantMap& properties, QWidget* parent = nullptr);
+
+    // Shows a block of nrows x ncols values stored row after row: row r is
+    // group r, its values the heights of its bars. Replaces the groups shown
+    // before and redraws once.
+    void writeGroups(const void* data, const QString& dataType, int nrows, int ncols);
+
+    // The colour of bar `bar` of every group (invalid: Qwt's plain bar).
+    QColor barColour(int bar) const;
+
+    // The name exportChart writes for `fileName`: kept when it ends with
+    // ".png", ".bmp" or ".pdf", otherwise with ".png" appended; an empty
+    // name gives "barchart.png".
+    static QString exportFileName(const QString& fileName);
+
+    bool okToClose() override { return true; }
+    void save(const QString& fileName) override;
+    bool saveAs() override;
+    void print() override;
+    void setContentFont(const QFont& font) override { setFont(font); }
+    QFont contentFont() const override { return font(); }
+    bool saveContents(const QString& fileName) override { return exportChart(fileName); }
+    QString contentsFileName(const QString& fileName) const override { return exportFileName(fileName); }
+
+    QwtPlotMultiBarChart* bars = nullptr;  // the groups of bars
+    QList<QColor> legendColours;           // as given; empty: the default colours
+
+public slots:
+    // Writes the chart to the file (format from the extension); true when
+    // the file was written.
+    bool exportChart(const QString& fileName);
+    // Asks for the file name first; false when cancelled or not written.
+    bool exportChart();
+
+private:
+    void createBars(const QStringList& legendNames);
+    void updateGroupAxis(int groups);
+};

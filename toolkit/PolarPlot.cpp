@@ -1,0 +1,268 @@
+#include "PolarPlot.h"
+
+#include "Plot_Export.h"
+
+#include <QBrush>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPalette>
+#include <QPen>
+#include <QSizeF>
+#include <QVector>
+#include <QtMath>
+#include <cmath>
+#include <qwt_legend.h>
+#include <qwt_plot_canvas.h>
+#include <qwt_plot_curve.h>
+#include <qwt_scale_div.h>
+#include <qwt_scale_engine.h>
+#include <qwt_scale_map.h>
+#include <qwt_symbol.h>
+
+namespace {
+constexpr int Margin = 15;                     // pixels around the plot
+constexpr int Ring_Steps = 5;                  // at most this many rings
+constexpr double Plot_Fraction = 0.82;         // of the canvas's shorter side; the rest holds the azimuth labels
+constexpr int Dot_Outline_Width = 2;           // pen width of the point symbols
+const char* const Default_Export_Name = "polarplot.png";
+
+// 0xRRGGBB; the top byte carries nothing.
+QColor colourFrom(const QVariant& value) { return QColor(QRgb(value.toUInt() & 0xFFFFFFu)); }
+
+template <class T>
+double valueAt(const void* data, qint64 index) {
+    return static_cast<double>(static_cast<const T*>(data)[index]);
+}
+
+using ValueReader = double (*)(const void*, qint64);
+
+// The reader of a data-type name; nullptr for a type the plot cannot read.
+ValueReader readerFor(const QString& dataType) {
+    const QString type = dataType.trimmed();
+    if (type == QLatin1String("INTEGER*4")) return &valueAt<qint32>;
+    if (type == QLatin1String("INTEGER*8")) return &valueAt<qint64>;
+    if (type == QLatin1String("REAL*4")) return &valueAt<float>;
+    if (type == QLatin1String("REAL*8")) return &valueAt<double>;
+    if (type == QLatin1String("REAL*16")) return &valueAt<long double>;
+    return nullptr;
+}
+
+// Row r of the block is (azimuth, radius); further columns are ignored. A
+// block without two columns, or of an unknown type, has no points.
+QVector<QPointF> readPoints(const void* data, const QString& dataType, int nrows, int ncols) {
+    QVector<QPointF> points;
+    const ValueReader read = readerFor(dataType);
+    if (data == nullptr || read == nullptr || nrows <= 0 || ncols < 2) return points;
+    points.reserve(nrows);
+    for (qint64 row = 0; row < nrows; ++row) {
+        const qint64 first = row * ncols;
+        points.append(PolarPlot::pointAt(read(data, first), read(data, first + 1)));
+    }
+    return points;
+}
+
+bool hasNonBlank(const QString& text) {
+    for (const QChar c : text)
+        if (c != QLatin1Char(' ')) return true;
+    return false;
+}
+
+QString degrees(int angle) { return QString::number(angle) + QChar(0x00B0); }
+}  // namespace
+
+// ---- PolarGrid ----
+
+PolarGrid::PolarGrid() : QwtPlotItem(QwtText(QStringLiteral("Polar Grid"))) {
+    setItemAttribute(QwtPlotItem::Legend, false);
+    setZ(10.0);  // below the curves
+    rings_ = {0.2, 0.4, 0.6, 0.8, 1.0};
+}
+
+void PolarGrid::setRings(const QList<double>& radii) {
+    rings_ = radii;
+    itemChanged();
+}
+
+void PolarGrid::draw(QPainter* painter, const QwtScaleMap& xMap, const QwtScaleMap& yMap, const QRectF&) const {
+    const QPointF centre(xMap.transform(0.0), yMap.transform(0.0));
+    const double outer = outerRadius();
+    auto pixels = [&](double radius) { return xMap.transform(radius) - centre.x(); };
+    const QFontMetricsF metrics(painter->font(), painter->device());
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setBrush(Qt::NoBrush);
+
+    // Rings, the outer one solid, each with its radius where it meets the
+    // line halfway between the first two spokes (clear of the azimuths).
+    const QColor lineColour(Qt::gray);
+    const double labelAngle = qDegreesToRadians(Spoke_Step_Degrees / 2.0);
+    const QPointF labelDirection(std::cos(labelAngle), -std::sin(labelAngle));
+    for (int i = 0; i < rings_.size(); ++i) {
+        const double r = pixels(rings_[i]);
+        const bool isOuter = i == rings_.size() - 1;
+        painter->setPen(QPen(lineColour, 0, isOuter ? Qt::SolidLine : Qt::DotLine));
+        painter->drawEllipse(centre, r, r);
+        painter->setPen(QPen(Qt::darkGray));
+        painter->drawText(centre + r * labelDirection + QPointF(2.0, -2.0), QString::number(rings_[i], 'g', 6));
+    }
+
+    // Spokes from the centre to the outer ring, with their azimuth outside it.
+    const double reach = pixels(outer);
+    for (int angle = 0; angle < 360; angle += Spoke_Step_Degrees) {
+        const QPointF direction(std::cos(qDegreesToRadians(double(angle))),
+                                -std::sin(qDegreesToRadians(double(angle))));  // pixel y grows downwards
+        painter->setPen(QPen(lineColour, 0, Qt::DotLine));
+        painter->drawLine(centre, centre + reach * direction);
+        const QString label = degrees(angle);
+        const QSizeF size = metrics.size(Qt::TextSingleLine, label);
+        const QPointF middle = centre + (reach + 0.6 * qMax(size.width(), size.height())) * direction;
+        painter->setPen(QPen(Qt::darkGray));
+        painter->drawText(QRectF(middle - QPointF(size.width() / 2, size.height() / 2), size), Qt::AlignCenter,
+                          label);
+    }
+    painter->restore();
+}
+
+// ---- PolarPlot ----
+
+PolarPlot::PolarPlot(int unit, const QVariantMap& properties, QWidget* parent)
+    : QwtPlot(parent), UIK_ContentController(unit, properties.value("windowTitle").toString()) {
+    setAutoReplot(false);
+    setAutoFillBackground(true);
+    setContentsMargins(Margin, Margin, Margin, Margin);
+    setPalette(QPalette(QColor(Qt::white)));
+    setCanvasBackground(QColor(Qt::white));
+
+    insertLegend(new QwtLegend(), QwtPlot::RightLegend);
+    // The rings carry the radial scale; Cartesian axes would mislead.
+    enableAxis(QwtPlot::xBottom, false);
+    enableAxis(QwtPlot::yLeft, false);
+
+    if (auto* plotCanvas = qobject_cast<QwtPlotCanvas*>(canvas())) plotCanvas->setFrameStyle(QFrame::NoFrame);
+
+    grid = new PolarGrid();
+    grid->attach(this);
+
+    setTitle(properties.value("windowTitle").toString());
+    if (properties.contains("chartBackgroundColor"))
+        setCanvasBackground(colourFrom(properties.value("chartBackgroundColor")));
+
+    updateRings();
+    replot();
+}
+
+QPointF PolarPlot::pointAt(double azimuthDegrees, double radius) {
+    const double angle = qDegreesToRadians(azimuthDegrees);
+    return QPointF(radius * std::cos(angle), radius * std::sin(angle));
+}
+
+void PolarPlot::writeCurve(const void* data, const QString& dataType, int nrows, int ncols,
+                           const QVariantMap& series) {
+    const QVector<QPointF> points = readPoints(data, dataType, nrows, ncols);
+
+    const QString label = series.value("curveLabel").toString();
+    const QColor lineColour = colourFrom(series.value("curveColor"));
+    const int lineWidth = series.value("curveLineWidth").toInt();
+    const QColor dotColour = colourFrom(series.value("dotColor"));
+    const int dotSize = series.value("dotSize").toInt();
+    const int symbolStyle = series.value("symbolStyle", int(QwtSymbol::NoSymbol)).toInt();
+
+    auto* curve = new QwtPlotCurve();
+    curve->setPen(lineColour, lineWidth, Qt::SolidLine);
+    curve->setRenderHint(QwtPlotItem::RenderAntialiased, true);
+    if (hasNonBlank(label)) {
+        curve->setTitle(label);
+        curve->setItemAttribute(QwtPlotItem::Legend, true);
+    } else {
+        curve->setItemAttribute(QwtPlotItem::Legend, false);
+    }
+    const QPen dotPen(QBrush(dotColour), Dot_Outline_Width, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+    curve->setSymbol(new QwtSymbol(static_cast<QwtSymbol::Style>(symbolStyle), QBrush(dotColour, Qt::SolidPattern),
+                                   dotPen, QSize(dotSize, dotSize)));
+
+    curve->attach(this);
+    curve->setSamples(points);
+    curves.append(curve);
+    updateRings();
+    replot();
+}
+
+void PolarPlot::clearCurves() {
+    qDeleteAll(curves);  // a deleted item detaches itself from the plot
+    curves.clear();
+    updateRings();
+    replot();
+}
+
+// Rings at round radii up to the first one that holds every point.
+void PolarPlot::updateRings() {
+    double largest = 0.0;
+    for (const QwtPlotCurve* curve : curves)
+        for (size_t i = 0; i < curve->dataSize(); ++i) {
+            const QPointF p = curve->sample(int(i));
+            const double r = std::hypot(p.x(), p.y());
+            if (std::isfinite(r)) largest = qMax(largest, r);
+        }
+    if (largest <= 0.0) largest = 1.0;
+
+    QwtLinearScaleEngine engine;
+    double lower = 0.0, upper = largest, step = 0.0;
+    engine.autoScale(Ring_Steps, lower, upper, step);
+    const QwtScaleDiv division = engine.divideScale(0.0, upper, Ring_Steps, 0, step);
+    QList<double> rings;
+    for (double tick : division.ticks(QwtScaleDiv::MajorTick))
+        if (tick > 0.0) rings.append(tick);
+    if (rings.isEmpty() || rings.last() < largest) rings.append(qMax(upper, largest));
+    grid->setRings(rings);
+
+    const double outer = grid->outerRadius();
+    setAxisScale(QwtPlot::xBottom, -outer, outer);
+    setAxisScale(QwtPlot::yLeft, -outer, outer);
+}
+
+QwtScaleMap PolarPlot::squareMap(int axisId, QwtScaleMap map, const QRectF& canvasRect) const {
+    const double outer = grid->outerRadius();
+    const double half = Plot_Fraction * qMin(canvasRect.width(), canvasRect.height()) / 2.0;
+    const QPointF centre = canvasRect.center();
+    map.setScaleInterval(-outer, outer);
+    if (axisId == QwtPlot::xBottom)
+        map.setPaintInterval(centre.x() - half, centre.x() + half);
+    else
+        map.setPaintInterval(centre.y() + half, centre.y() - half);  // pixel y grows downwards
+    return map;
+}
+
+QwtScaleMap PolarPlot::canvasMap(int axisId) const {
+    const QwtScaleMap map = QwtPlot::canvasMap(axisId);
+    if ((axisId != QwtPlot::xBottom && axisId != QwtPlot::yLeft) || canvas() == nullptr) return map;
+    return squareMap(axisId, map, canvas()->contentsRect());
+}
+
+// The screen and the exports both draw through here, so both keep the
+// circles round whatever the shape of the canvas.
+void PolarPlot::drawItems(QPainter* painter, const QRectF& canvasRect, const QwtScaleMap maps[axisCnt]) const {
+    QwtScaleMap square[axisCnt];
+    for (int axis = 0; axis < axisCnt; ++axis) square[axis] = maps[axis];
+    square[QwtPlot::xBottom] = squareMap(QwtPlot::xBottom, maps[QwtPlot::xBottom], canvasRect);
+    square[QwtPlot::yLeft] = squareMap(QwtPlot::yLeft, maps[QwtPlot::yLeft], canvasRect);
+    QwtPlot::drawItems(painter, canvasRect, square);
+}
+
+QString PolarPlot::exportFileName(const QString& fileName) {
+    return Plot_Export_File_Name(fileName, Default_Export_Name);
+}
+
+bool PolarPlot::exportChart(const QString& fileName) { return Plot_Export(this, fileName, Default_Export_Name); }
+
+bool PolarPlot::exportChart() {
+    return Plot_Export_Interactive(this, UIK_ContentController::title, Default_Export_Name);
+}
+
+void PolarPlot::save(const QString& fileName) { exportChart(fileName); }
+
+bool PolarPlot::saveAs() { return exportChart(); }
+
+void PolarPlot::print() { Plot_Print(this); }
