@@ -279,6 +279,8 @@ bool UIK_Spreadsheet::saveContents(const QString& fileName) {
     const QString name = contentsFileName(fileName);
     const QFileInfo existing(name);
     if (existing.exists() && (existing.isDir() || !existing.isWritable())) return false;
+    // A picture of the table as it shows, for an image file name.
+    if (name.endsWith(QLatin1String(".png")) || name.endsWith(QLatin1String(".bmp"))) return grab().save(name);
     QFile file(name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
     const QByteArray bytes = csvText().toUtf8();

@@ -38,7 +38,8 @@ public:
     QString csvText() const;
 
     bool okToClose() override { return true; }
-    // Writes the CSV text to the file (an empty name: "spreadsheet.csv").
+    // Writes the CSV text to the file (an empty name: "spreadsheet.csv"); a
+    // name ending ".png" or ".bmp" gets a picture of the table instead.
     void save(const QString& fileName) override;
     // Asks for the file name first; false when cancelled or not written.
     bool saveAs() override;

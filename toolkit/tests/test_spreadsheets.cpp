@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QImage>
 #include <QtTest>
 #include <atomic>
 #include <complex>
@@ -346,6 +347,26 @@ private slots:
         QCOMPARE(QString::fromUtf8(file.readAll()), QString(",Pole,Zero\n"
                                                             "\"a, b\",\"(1.5,-2)\",\"(0.25,0)\"\n"
                                                             "\"say \"\"hi\"\"\",\"(-1,1)\",\"(3,0.5)\"\n"));
+    }
+
+    // An image file name gives a picture of the table at its size on screen.
+    void anImageNameSavesAPictureOfTheTable() {
+        const QString path = QDir(dir_.path()).filePath("table.png");
+        const QByteArray values = blockOf<double>({1.0, 2.0, 3.0, 4.0});
+        std::atomic<bool> done{false};
+        std::atomic<int> unit{0};
+        WindowController controller(nullptr, [&] {
+            unit = openSpreadsheet();
+            UIK_writeSpreadsheet(unit, values.constData(), "REAL*8", 2, 2);
+            UIK_saveWindowContents_Unit(unit, path.toStdString());
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
+        const QImage image(path);
+        QVERIFY(!image.isNull());
+        QWidget* table = controller.spreadsheets.value(unit.load());
+        QVERIFY(table != nullptr);
+        QCOMPARE(image.size(), table->grab().size());
     }
 };
 
