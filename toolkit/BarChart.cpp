@@ -1,5 +1,6 @@
 #include "BarChart.h"
 
+#include "Plot_Data.h"
 #include "Plot_Export.h"
 
 #include <QDir>
@@ -12,35 +13,12 @@
 #include <qwt_plot_multi_barchart.h>
 #include <qwt_scale_draw.h>
 #include <qwt_text.h>
-#include <type_traits>
 
 namespace {
 constexpr int Margin = 15;                    // pixels around the chart
-constexpr int Significant_Digits = 6;         // reals are shown with six significant digits
 constexpr double Group_Width = 0.7;           // of the distance between two groups
 constexpr int Most_Labelled_Groups = 20;      // beyond this the axis chooses its own ticks
 const char* const Default_Export_Name = "barchart.png";
-
-template <class T>
-double throughText(const void* data, qint64 index) {
-    const T value = static_cast<const T*>(data)[index];
-    if constexpr (std::is_integral_v<T>)
-        return QString::number(static_cast<qlonglong>(value)).toDouble();
-    else
-        return QString::number(static_cast<double>(value), 'g', Significant_Digits).toDouble();
-}
-
-using ValueReader = double (*)(const void*, qint64);
-
-ValueReader readerFor(const QString& dataType) {
-    const QString type = dataType.trimmed();
-    if (type == QLatin1String("INTEGER*4")) return &throughText<qint32>;
-    if (type == QLatin1String("INTEGER*8")) return &throughText<qint64>;
-    if (type == QLatin1String("REAL*4")) return &throughText<float>;
-    if (type == QLatin1String("REAL*8")) return &throughText<double>;
-    if (type == QLatin1String("REAL*16")) return &throughText<long double>;
-    return nullptr;
-}
 
 // Groups sit at 0, 1, 2, ... on the bottom axis; the user counts them from 1.
 class GroupScaleDraw : public QwtScaleDraw {
@@ -50,17 +28,6 @@ public:
 }  // namespace
 
 // ---- Shared with the pie chart ----
-
-QVector<double> ChartData::values(const void* data, const QString& dataType, qint64 count) {
-    QVector<double> list;
-    const ValueReader read = readerFor(dataType);
-    if (data == nullptr || read == nullptr || count <= 0) return list;
-    list.reserve(static_cast<int>(count));
-    for (qint64 i = 0; i < count; ++i) list.append(read(data, i));
-    return list;
-}
-
-QColor ChartData::colour(const QVariant& value) { return QColor(QRgb(value.toUInt() & 0xFFFFFFu)); }
 
 QList<QColor> ChartData::colourList(const QVariant& value) {
     QList<QColor> colours;
@@ -94,7 +61,7 @@ BarChart::BarChart(int unit, const QVariantMap& properties, QWidget* parent)
     setPalette(QPalette(QColor(Qt::white)));
 
     setTitle(properties.value("windowTitle").toString());
-    setCanvasBackground(ChartData::colour(properties.value("chartBackgroundColor", 0xFFFFFFu)));
+    setCanvasBackground(Plot_Colour(properties.value("chartBackgroundColor", 0xFFFFFFu)));
     setAxisTitle(QwtPlot::xBottom, properties.value("xAxisName").toString());
     setAxisTitle(QwtPlot::yLeft, properties.value("yAxisName").toString());
     setAxisScaleDraw(QwtPlot::xBottom, new GroupScaleDraw());
@@ -148,7 +115,7 @@ QColor BarChart::barColour(int bar) const {
 void BarChart::writeGroups(const void* data, const QString& dataType, int nrows, int ncols) {
     QVector<QVector<double>> groups;
     if (nrows > 0 && ncols > 0) {
-        const QVector<double> heights = ChartData::values(data, dataType, qint64(nrows) * ncols);
+        const QVector<double> heights = Plot_Values(data, dataType, qint64(nrows) * ncols, Plot_Precision::Six_Digits);
         if (!heights.isEmpty()) {
             groups.reserve(nrows);
             for (int row = 0; row < nrows; ++row) groups.append(heights.mid(row * ncols, ncols));

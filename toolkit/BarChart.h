@@ -20,13 +20,6 @@
 class QwtPlotMultiBarChart;
 
 namespace ChartData {
-// The first `count` values of a block of the data type "INTEGER*4",
-// "INTEGER*8", "REAL*4", "REAL*8" or "REAL*16", each through its text form:
-// integers in decimal, reals in the general format with six significant
-// digits. Empty for an unknown type or no data.
-QVector<double> values(const void* data, const QString& dataType, qint64 count);
-// A colour 0xRRGGBB (the top byte carries nothing).
-QColor colour(const QVariant& value);
 // A colour list as the call interface sends it: colour names, normally
 // "#rrggbb"; a decimal number is read as 0xRRGGBB. An item that is neither
 // gives an invalid colour, so its place keeps the default colour.

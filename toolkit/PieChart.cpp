@@ -1,5 +1,7 @@
 #include "PieChart.h"
 
+#include "Plot_Data.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -278,8 +280,8 @@ PieChart::PieChart(int unit, const QVariantMap& properties, QWidget* parent)
     view = new PieView(this);
     view->setModel(model);
     view->setTitle(UIK_ContentController::title);
-    view->setBackgroundColour(ChartData::colour(properties.value("chartBackgroundColor", 0xFFFFFFu)));
-    view->setTextColour(ChartData::colour(properties.value("textColor", 0u)));
+    view->setBackgroundColour(Plot_Colour(properties.value("chartBackgroundColor", 0xFFFFFFu)));
+    view->setTextColour(Plot_Colour(properties.value("textColor", 0u)));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -297,7 +299,7 @@ QColor PieChart::sliceColour(int slice) const {
 
 void PieChart::writeValues(const void* data, const QString& dataType, int nrows, int ncols) {
     QVector<double> values;
-    if (nrows > 0 && ncols > 0) values = ChartData::values(data, dataType, qint64(nrows) * ncols);
+    if (nrows > 0 && ncols > 0) values = Plot_Values(data, dataType, qint64(nrows) * ncols, Plot_Precision::Six_Digits);
     setSlices(values);
 }
 

@@ -1,5 +1,6 @@
 #include "PolarPlot.h"
 
+#include "Plot_Data.h"
 #include "Plot_Export.h"
 
 #include <QBrush>
@@ -25,48 +26,14 @@ namespace {
 constexpr int Margin = 15;                     // pixels around the plot
 constexpr int Ring_Steps = 5;                  // at most this many rings
 constexpr double Plot_Fraction = 0.82;         // of the canvas's shorter side; the rest holds the azimuth labels
-constexpr int Dot_Outline_Width = 2;           // pen width of the point symbols
 const char* const Default_Export_Name = "polarplot.png";
-
-// 0xRRGGBB; the top byte carries nothing.
-QColor colourFrom(const QVariant& value) { return QColor(QRgb(value.toUInt() & 0xFFFFFFu)); }
-
-template <class T>
-double valueAt(const void* data, qint64 index) {
-    return static_cast<double>(static_cast<const T*>(data)[index]);
-}
-
-using ValueReader = double (*)(const void*, qint64);
-
-// The reader of a data-type name; nullptr for a type the plot cannot read.
-ValueReader readerFor(const QString& dataType) {
-    const QString type = dataType.trimmed();
-    if (type == QLatin1String("INTEGER*4")) return &valueAt<qint32>;
-    if (type == QLatin1String("INTEGER*8")) return &valueAt<qint64>;
-    if (type == QLatin1String("REAL*4")) return &valueAt<float>;
-    if (type == QLatin1String("REAL*8")) return &valueAt<double>;
-    if (type == QLatin1String("REAL*16")) return &valueAt<long double>;
-    return nullptr;
-}
 
 // Row r of the block is (azimuth, radius); further columns are ignored. A
 // block without two columns, or of an unknown type, has no points.
 QVector<QPointF> readPoints(const void* data, const QString& dataType, int nrows, int ncols) {
-    QVector<QPointF> points;
-    const ValueReader read = readerFor(dataType);
-    if (data == nullptr || read == nullptr || nrows <= 0 || ncols < 2) return points;
-    points.reserve(nrows);
-    for (qint64 row = 0; row < nrows; ++row) {
-        const qint64 first = row * ncols;
-        points.append(PolarPlot::pointAt(read(data, first), read(data, first + 1)));
-    }
+    QVector<QPointF> points = Plot_Points(data, dataType, nrows, ncols, Plot_Precision::Exact);
+    for (QPointF& p : points) p = PolarPlot::pointAt(p.x(), p.y());
     return points;
-}
-
-bool hasNonBlank(const QString& text) {
-    for (const QChar c : text)
-        if (c != QLatin1Char(' ')) return true;
-    return false;
 }
 
 QString degrees(int angle) { return QString::number(angle) + QChar(0x00B0); }
@@ -148,7 +115,7 @@ PolarPlot::PolarPlot(int unit, const QVariantMap& properties, QWidget* parent)
 
     setTitle(properties.value("windowTitle").toString());
     if (properties.contains("chartBackgroundColor"))
-        setCanvasBackground(colourFrom(properties.value("chartBackgroundColor")));
+        setCanvasBackground(Plot_Colour(properties.value("chartBackgroundColor")));
 
     updateRings();
     replot();
@@ -162,27 +129,7 @@ QPointF PolarPlot::pointAt(double azimuthDegrees, double radius) {
 void PolarPlot::writeCurve(const void* data, const QString& dataType, int nrows, int ncols,
                            const QVariantMap& series) {
     const QVector<QPointF> points = readPoints(data, dataType, nrows, ncols);
-
-    const QString label = series.value("curveLabel").toString();
-    const QColor lineColour = colourFrom(series.value("curveColor"));
-    const int lineWidth = series.value("curveLineWidth").toInt();
-    const QColor dotColour = colourFrom(series.value("dotColor"));
-    const int dotSize = series.value("dotSize").toInt();
-    const int symbolStyle = series.value("symbolStyle", int(QwtSymbol::NoSymbol)).toInt();
-
-    auto* curve = new QwtPlotCurve();
-    curve->setPen(lineColour, lineWidth, Qt::SolidLine);
-    curve->setRenderHint(QwtPlotItem::RenderAntialiased, true);
-    if (hasNonBlank(label)) {
-        curve->setTitle(label);
-        curve->setItemAttribute(QwtPlotItem::Legend, true);
-    } else {
-        curve->setItemAttribute(QwtPlotItem::Legend, false);
-    }
-    const QPen dotPen(QBrush(dotColour), Dot_Outline_Width, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
-    curve->setSymbol(new QwtSymbol(static_cast<QwtSymbol::Style>(symbolStyle), QBrush(dotColour, Qt::SolidPattern),
-                                   dotPen, QSize(dotSize, dotSize)));
-
+    QwtPlotCurve* curve = Plot_New_Curve(series);
     curve->attach(this);
     curve->setSamples(points);
     curves.append(curve);
