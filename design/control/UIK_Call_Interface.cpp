@@ -1,6 +1,8 @@
 #include "UIK_Call_Interface.h"
 
 #include <algorithm>
+#include <charconv>
+#include <system_error>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -53,23 +55,6 @@ std::vector<std::string> carry_out(UIK_Request& request) {
     return window_layer->Carry_Out(request);
 }
 
-UIK_Request request_for(const char* signal, int unit = 0, int label_id = 0) {
-    UIK_Request r;
-    r.signal = signal;
-    r.unit = unit;
-    r.labelId = label_id;
-    return r;
-}
-
-void put(UIK_Request& r, const char* key, UIK_Value value) { r.properties.emplace_back(key, std::move(value)); }
-
-std::vector<std::string> trimmed_items(const std::vector<UIK_Text>& items) {
-    std::vector<std::string> list;
-    list.reserve(items.size());
-    for (const auto& item : items) list.push_back(item.trimmed());
-    return list;
-}
-
 void register_control(int dialog_unit, int label_id, UIK_Control_Kind kind, int* integer_answer,
                       UIK_Text* text_answer) {
     registry_order.push_back(label_id);
@@ -96,6 +81,32 @@ std::vector<std::string> UIK_Carry_Out(const UIK_Request& request) {
     return window_layer->Carry_Out(request);
 }
 
+UIK_Request UIK_Request_For(const char* signal, int unit, int label_id) {
+    UIK_Request r;
+    r.signal = signal;
+    r.unit = unit;
+    r.labelId = label_id;
+    return r;
+}
+
+void UIK_Put(UIK_Request& request, const char* key, UIK_Value value) {
+    request.properties.emplace_back(key, std::move(value));
+}
+
+std::vector<std::string> UIK_Trimmed_Items(const std::vector<UIK_Text>& items) {
+    std::vector<std::string> list;
+    list.reserve(items.size());
+    for (const auto& item : items) list.push_back(item.trimmed());
+    return list;
+}
+
+std::string UIK_Number_Text(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    if (result.ec != std::errc()) return "0";
+    return std::string(buffer, result.ptr);
+}
+
 void UIK_Set_Window_Layer(UIK_Window_Layer* layer) { window_layer = layer; }
 UIK_Window_Layer* UIK_Current_Window_Layer() { return window_layer; }
 
@@ -109,16 +120,16 @@ void UIK_Reset_Call_Interface() {
 
 int UIK_createWindow(UIK_TextWindow_Record& window) {
     window.unit = UIK_Next_Unit_Number();
-    UIK_Request r = request_for("createWindow", window.unit);
-    put(r, "windowName", window.windowName.raw());
-    put(r, "access", "ACCESS=window," + std::to_string(window.width) + "," + std::to_string(window.height));
+    UIK_Request r = UIK_Request_For("createWindow", window.unit);
+    UIK_Put(r, "windowName", window.windowName.raw());
+    UIK_Put(r, "access", "ACCESS=window," + std::to_string(window.width) + "," + std::to_string(window.height));
     carry_out(r);
     return 1;
 }
 
 int UIK_writeText(int unit, const std::string& text) {
-    UIK_Request r = request_for("writeText", unit);
-    put(r, "text", text + "\n");
+    UIK_Request r = UIK_Request_For("writeText", unit);
+    UIK_Put(r, "text", text + "\n");
     carry_out(r);
     return 0;
 }
@@ -141,37 +152,37 @@ int UIK_readText(int unit, char* buffer, int length) {
 }
 
 int UIK_closeWindow_Unit(int unit) {
-    UIK_Request r = request_for("closeWindow", unit);
+    UIK_Request r = UIK_Request_For("closeWindow", unit);
     carry_out(r);
     return 1;
 }
 
 int UIK_moveWindow_Unit(int unit, int x, int y) {
-    UIK_Request r = request_for("moveWindow", unit);
-    put(r, "x", x);
-    put(r, "y", y);
+    UIK_Request r = UIK_Request_For("moveWindow", unit);
+    UIK_Put(r, "x", x);
+    UIK_Put(r, "y", y);
     carry_out(r);
     return 1;
 }
 
 int UIK_activateWindow_Unit(int unit) {
-    UIK_Request r = request_for("activateUIKWindow", unit);
+    UIK_Request r = UIK_Request_For("activateUIKWindow", unit);
     carry_out(r);
     return 1;
 }
 
 int UIK_saveWindowContents_Unit(int unit, const std::string& file_name) {
-    UIK_Request r = request_for("saveWindowContents", unit);
-    put(r, "saveFileName", UIK_Trim_Trailing(file_name));
+    UIK_Request r = UIK_Request_For("saveWindowContents", unit);
+    UIK_Put(r, "saveFileName", UIK_Trim_Trailing(file_name));
     r.waits = true;
     carry_out(r);
     return 1;
 }
 
 int UIK_alertBox(const std::string& title, const std::string& text) {
-    UIK_Request r = request_for("alertBox");
-    put(r, "title", UIK_Trim_Trailing(title));
-    put(r, "text", UIK_Trim_Trailing(text));
+    UIK_Request r = UIK_Request_For("alertBox");
+    UIK_Put(r, "title", UIK_Trim_Trailing(title));
+    UIK_Put(r, "text", UIK_Trim_Trailing(text));
     r.waits = true;
     carry_out(r);
     return 1;
@@ -180,16 +191,16 @@ int UIK_alertBox(const std::string& title, const std::string& text) {
 int UIK_createDialog(UIK_Dialog_Record& dialog) {
     dialog.unit = UIK_Next_Unit_Number();
     registry_order.push_back(dialog.unit);
-    UIK_Request r = request_for("createDialogWindow", dialog.unit);
-    put(r, "windowTitle", dialog.windowTitle.trimmed());
+    UIK_Request r = UIK_Request_For("createDialogWindow", dialog.unit);
+    UIK_Put(r, "windowTitle", dialog.windowTitle.trimmed());
     carry_out(r);
     return 1;
 }
 
 int UIK_addLabel(int dialog_unit, UIK_Label_Record& label) {
     label.labelId = UIK_Next_Unit_Number();
-    UIK_Request r = request_for("addLabelToDialog", dialog_unit, label.labelId);
-    put(r, "text", label.text.trimmed());
+    UIK_Request r = UIK_Request_For("addLabelToDialog", dialog_unit, label.labelId);
+    UIK_Put(r, "text", label.text.trimmed());
     carry_out(r);
     return 1;
 }
@@ -197,10 +208,10 @@ int UIK_addLabel(int dialog_unit, UIK_Label_Record& label) {
 int UIK_addComboBox(int dialog_unit, UIK_ComboBox_Record& combo) {
     combo.labelId = UIK_Next_Unit_Number();
     register_control(dialog_unit, combo.labelId, UIK_Combo_Box, &combo.selected, nullptr);
-    UIK_Request r = request_for("addComboBoxToDialog", dialog_unit, combo.labelId);
-    put(r, "title", combo.title.trimmed());
-    put(r, "itemList", trimmed_items(combo.itemList));
-    put(r, "selected", combo.selected);
+    UIK_Request r = UIK_Request_For("addComboBoxToDialog", dialog_unit, combo.labelId);
+    UIK_Put(r, "title", combo.title.trimmed());
+    UIK_Put(r, "itemList", UIK_Trimmed_Items(combo.itemList));
+    UIK_Put(r, "selected", combo.selected);
     carry_out(r);
     return 1;
 }
@@ -208,9 +219,9 @@ int UIK_addComboBox(int dialog_unit, UIK_ComboBox_Record& combo) {
 int UIK_addCheckBox(int dialog_unit, UIK_CheckBox_Record& check) {
     check.labelId = UIK_Next_Unit_Number();
     register_control(dialog_unit, check.labelId, UIK_Check_Box, &check.checked, nullptr);
-    UIK_Request r = request_for("addCheckBoxToDialog", dialog_unit, check.labelId);
-    put(r, "title", check.title.trimmed());
-    put(r, "checked", check.checked != 0);
+    UIK_Request r = UIK_Request_For("addCheckBoxToDialog", dialog_unit, check.labelId);
+    UIK_Put(r, "title", check.title.trimmed());
+    UIK_Put(r, "checked", check.checked != 0);
     carry_out(r);
     return 1;
 }
@@ -218,10 +229,10 @@ int UIK_addCheckBox(int dialog_unit, UIK_CheckBox_Record& check) {
 int UIK_addLineEdit(int dialog_unit, UIK_LineEdit_Record& edit) {
     edit.labelId = UIK_Next_Unit_Number();
     register_control(dialog_unit, edit.labelId, UIK_Line_Edit, nullptr, &edit.text);
-    UIK_Request r = request_for("addLineEditToDialog", dialog_unit, edit.labelId);
-    put(r, "title", edit.title.trimmed());
-    put(r, "placeholder", edit.placeholder.trimmed());
-    put(r, "text", edit.text.trimmed());
+    UIK_Request r = UIK_Request_For("addLineEditToDialog", dialog_unit, edit.labelId);
+    UIK_Put(r, "title", edit.title.trimmed());
+    UIK_Put(r, "placeholder", edit.placeholder.trimmed());
+    UIK_Put(r, "text", edit.text.trimmed());
     carry_out(r);
     return 1;
 }
@@ -229,13 +240,13 @@ int UIK_addLineEdit(int dialog_unit, UIK_LineEdit_Record& edit) {
 int UIK_addFileField(int dialog_unit, UIK_FileField_Record& file) {
     file.labelId = UIK_Next_Unit_Number();
     register_control(dialog_unit, file.labelId, UIK_File_Field, nullptr, &file.text);
-    UIK_Request r = request_for("addFileDialogToDialog", dialog_unit, file.labelId);
-    put(r, "title", file.title.trimmed());
-    put(r, "placeholder", file.placeholder.trimmed());
-    put(r, "text", file.text.trimmed());
-    put(r, "defaultDirectory", file.defaultDirectory.trimmed());
-    put(r, "chooseDirectory", file.mode == 2);
-    put(r, "allowNewFiles", file.mode == 3);
+    UIK_Request r = UIK_Request_For("addFileDialogToDialog", dialog_unit, file.labelId);
+    UIK_Put(r, "title", file.title.trimmed());
+    UIK_Put(r, "placeholder", file.placeholder.trimmed());
+    UIK_Put(r, "text", file.text.trimmed());
+    UIK_Put(r, "defaultDirectory", file.defaultDirectory.trimmed());
+    UIK_Put(r, "chooseDirectory", file.mode == 2);
+    UIK_Put(r, "allowNewFiles", file.mode == 3);
     carry_out(r);
     return 1;
 }
@@ -243,17 +254,17 @@ int UIK_addFileField(int dialog_unit, UIK_FileField_Record& file) {
 int UIK_addRadioButtons(int dialog_unit, UIK_RadioButtons_Record& radio) {
     radio.labelId = UIK_Next_Unit_Number();
     register_control(dialog_unit, radio.labelId, UIK_Radio_Buttons, &radio.selected, nullptr);
-    UIK_Request r = request_for("addRadioButtonsToDialog", dialog_unit, radio.labelId);
-    put(r, "title", radio.title.trimmed());
-    put(r, "itemList", trimmed_items(radio.itemList));
-    put(r, "selected", radio.selected);
+    UIK_Request r = UIK_Request_For("addRadioButtonsToDialog", dialog_unit, radio.labelId);
+    UIK_Put(r, "title", radio.title.trimmed());
+    UIK_Put(r, "itemList", UIK_Trimmed_Items(radio.itemList));
+    UIK_Put(r, "selected", radio.selected);
     carry_out(r);
     return 1;
 }
 
 int UIK_showDialog(int dialog_unit) {
     if (window_layer == nullptr) return 0;
-    UIK_Request r = request_for("showDialogWindow", dialog_unit);
+    UIK_Request r = UIK_Request_For("showDialogWindow", dialog_unit);
     r.waits = true;
     const std::vector<std::string> answers = carry_out(r);
     if (answers.empty()) return 0;
@@ -288,10 +299,10 @@ int UIK_showDialog(int dialog_unit) {
 
 int UIK_addMenu(int unit, const std::string& menu, const std::string& item, UIK_Callback callback,
                 const std::string& shortcut) {
-    UIK_Request r = request_for("addMenu", unit);
-    put(r, "menu", UIK_Trim_Trailing(menu));
-    put(r, "item", UIK_Trim_Trailing(item));
-    put(r, "shortcut", UIK_Trim_Trailing(shortcut.substr(0, std::min<std::size_t>(shortcut.size(), 32))));
+    UIK_Request r = UIK_Request_For("addMenu", unit);
+    UIK_Put(r, "menu", UIK_Trim_Trailing(menu));
+    UIK_Put(r, "item", UIK_Trim_Trailing(item));
+    UIK_Put(r, "shortcut", UIK_Trim_Trailing(shortcut.substr(0, std::min<std::size_t>(shortcut.size(), 32))));
     r.callback = callback;
     carry_out(r);
     return 0;
@@ -299,46 +310,46 @@ int UIK_addMenu(int unit, const std::string& menu, const std::string& item, UIK_
 
 int UIK_createXYPlot(UIK_XYPlot_Record& plot) {
     plot.unit = UIK_Next_Unit_Number();
-    UIK_Request r = request_for("createXYPlot", plot.unit);
-    put(r, "windowTitle", plot.windowTitle.trimmed());
-    put(r, "chartBackgroundColor", plot.chartBackgroundColor);
-    put(r, "xAxisName", plot.xAxisName.trimmed());
-    put(r, "yAxisName", plot.yAxisName.trimmed());
-    put(r, "xScaleType", plot.xScaleType);
-    put(r, "xScaleLB", plot.xScaleLB);
-    put(r, "xScaleUB", plot.xScaleUB);
-    put(r, "xScaleStep", plot.xScaleStep);
-    put(r, "yScaleType", plot.yScaleType);
-    put(r, "yScaleLB", plot.yScaleLB);
-    put(r, "yScaleUB", plot.yScaleUB);
-    put(r, "yScaleStep", plot.yScaleStep);
-    put(r, "showHgridLines", plot.showHgridLines);
-    put(r, "showVgridLines", plot.showVgridLines);
+    UIK_Request r = UIK_Request_For("createXYPlot", plot.unit);
+    UIK_Put(r, "windowTitle", plot.windowTitle.trimmed());
+    UIK_Put(r, "chartBackgroundColor", plot.chartBackgroundColor);
+    UIK_Put(r, "xAxisName", plot.xAxisName.trimmed());
+    UIK_Put(r, "yAxisName", plot.yAxisName.trimmed());
+    UIK_Put(r, "xScaleType", plot.xScaleType);
+    UIK_Put(r, "xScaleLB", plot.xScaleLB);
+    UIK_Put(r, "xScaleUB", plot.xScaleUB);
+    UIK_Put(r, "xScaleStep", plot.xScaleStep);
+    UIK_Put(r, "yScaleType", plot.yScaleType);
+    UIK_Put(r, "yScaleLB", plot.yScaleLB);
+    UIK_Put(r, "yScaleUB", plot.yScaleUB);
+    UIK_Put(r, "yScaleStep", plot.yScaleStep);
+    UIK_Put(r, "showHgridLines", plot.showHgridLines);
+    UIK_Put(r, "showVgridLines", plot.showVgridLines);
     carry_out(r);
     return 1;
 }
 
 int UIK_writeXYPlot(int plot_unit, const void* data, const std::string& data_type, int nrows, int ncols,
                     const UIK_XYSeries_Record& series) {
-    UIK_Request r = request_for("writeXYPlot", plot_unit);
+    UIK_Request r = UIK_Request_For("writeXYPlot", plot_unit);
     r.data = data;
     r.dataType = UIK_Trim_Trailing(data_type);
     r.nrows = nrows;
     r.ncols = ncols;
-    put(r, "fittedCurve", series.fittedCurve);
-    put(r, "curveLabel", series.curveLabel.trimmed());
-    put(r, "curveColor", series.curveColor);
-    put(r, "dotColor", series.dotColor);
-    put(r, "symbolStyle", series.symbolStyle);
-    put(r, "curveLineWidth", series.curveLineWidth);
-    put(r, "dotSize", series.dotSize);
+    UIK_Put(r, "fittedCurve", series.fittedCurve);
+    UIK_Put(r, "curveLabel", series.curveLabel.trimmed());
+    UIK_Put(r, "curveColor", series.curveColor);
+    UIK_Put(r, "dotColor", series.dotColor);
+    UIK_Put(r, "symbolStyle", series.symbolStyle);
+    UIK_Put(r, "curveLineWidth", series.curveLineWidth);
+    UIK_Put(r, "dotSize", series.dotSize);
     r.waits = true;
     carry_out(r);
     return 1;
 }
 
 int UIK_clearXYPlot(UIK_XYPlot_Record& plot) {
-    UIK_Request r = request_for("clearXYPlot", plot.unit);
+    UIK_Request r = UIK_Request_For("clearXYPlot", plot.unit);
     carry_out(r);
     return 1;
 }

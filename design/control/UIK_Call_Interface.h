@@ -189,6 +189,17 @@ UIK_Window_Layer* UIK_Current_Window_Layer();
 // returns its answer list. The operations of every content kind use it.
 std::vector<std::string> UIK_Carry_Out(const UIK_Request& request);
 
+// Building blocks of the operations of every content kind:
+// a request for `signal` on `unit` (and control or object `label_id`),
+UIK_Request UIK_Request_For(const char* signal, int unit = 0, int label_id = 0);
+// one more entry of its property map (keys keep the order they are put in),
+void UIK_Put(UIK_Request& request, const char* key, UIK_Value value);
+// texts without their trailing blanks, for item lists,
+std::vector<std::string> UIK_Trimmed_Items(const std::vector<UIK_Text>& items);
+// and the shortest text that reads back as `value`, with a decimal point
+// whatever the process's locale (for numbers sent in string lists).
+std::string UIK_Number_Text(double value);
+
 // ---- Automatic unit counter and answer registry ----
 
 constexpr int UIK_First_Automatic_Unit = 1000000;

@@ -6,25 +6,6 @@
 
 namespace {
 
-UIK_Request request_for(const char* signal, int unit, int label_id = 0) {
-    UIK_Request r;
-    r.signal = signal;
-    r.unit = unit;
-    r.labelId = label_id;
-    return r;
-}
-
-void put(UIK_Request& r, const char* key, UIK_Value value) { r.properties.emplace_back(key, std::move(value)); }
-
-// The shortest text that reads back as the same number, independent of the
-// process's locale (the window layer sets one that may write decimal commas).
-std::string number_text(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    if (result.ec != std::errc()) return "0";
-    return std::string(buffer, result.ptr);
-}
-
 std::vector<std::string> point_texts(const std::vector<UIK_Canvas_Point>& points) {
     std::vector<std::string> list;
     list.reserve(points.size());
@@ -43,27 +24,27 @@ std::vector<std::string> rect_texts(const std::vector<UIK_Canvas_Rect>& rects) {
 // as the request's labelId, the canvas as its unit.
 UIK_Request shape_request(int canvas_unit, int& id, const char* type) {
     id = UIK_Next_Unit_Number();
-    UIK_Request r = request_for("createObjectOnCanvas", canvas_unit, id);
-    put(r, "type", std::string(type));
+    UIK_Request r = UIK_Request_For("createObjectOnCanvas", canvas_unit, id);
+    UIK_Put(r, "type", std::string(type));
     return r;
 }
 
 void put_angles(UIK_Request& r, double start, double span) {
-    put(r, "startAngle", start);
-    put(r, "spanAngle", span);
+    UIK_Put(r, "startAngle", start);
+    UIK_Put(r, "spanAngle", span);
 }
 
 // The pen keys that are given, in their order.
 void put_pen(UIK_Request& r, const UIK_Canvas_Pen& pen) {
-    if (pen.penWidth >= 0) put(r, "penWidth", pen.penWidth);
-    if (pen.penStyle >= 0) put(r, "penStyle", pen.penStyle);
-    if (pen.capStyle >= 0) put(r, "capStyle", pen.capStyle);
-    if (pen.joinStyle >= 0) put(r, "joinStyle", pen.joinStyle);
-    if (pen.penColor != UIK_Color_Not_Given) put(r, "penColor", pen.penColor);
+    if (pen.penWidth >= 0) UIK_Put(r, "penWidth", pen.penWidth);
+    if (pen.penStyle >= 0) UIK_Put(r, "penStyle", pen.penStyle);
+    if (pen.capStyle >= 0) UIK_Put(r, "capStyle", pen.capStyle);
+    if (pen.joinStyle >= 0) UIK_Put(r, "joinStyle", pen.joinStyle);
+    if (pen.penColor != UIK_Color_Not_Given) UIK_Put(r, "penColor", pen.penColor);
 }
 
 void put_brush(UIK_Request& r, unsigned brush_color) {
-    if (brush_color != UIK_Color_Not_Given) put(r, "brushColor", brush_color);
+    if (brush_color != UIK_Color_Not_Given) UIK_Put(r, "brushColor", brush_color);
 }
 
 int carry_out(const UIK_Request& r) {
@@ -74,38 +55,38 @@ int carry_out(const UIK_Request& r) {
 }  // namespace
 
 std::string UIK_Canvas_Point_Text(const UIK_Canvas_Point& point) {
-    return number_text(point.x) + "," + number_text(point.y);
+    return UIK_Number_Text(point.x) + "," + UIK_Number_Text(point.y);
 }
 
 std::string UIK_Canvas_Rect_Text(const UIK_Canvas_Rect& rect) {
-    return number_text(rect.x) + "," + number_text(rect.y) + "," + number_text(rect.width) + "," +
-           number_text(rect.height);
+    return UIK_Number_Text(rect.x) + "," + UIK_Number_Text(rect.y) + "," + UIK_Number_Text(rect.width) + "," +
+           UIK_Number_Text(rect.height);
 }
 
 int UIK_createCanvas(UIK_Canvas_Record& canvas) {
     canvas.unit = UIK_Next_Unit_Number();
-    UIK_Request r = request_for("createCanvas", canvas.unit);
-    put(r, "windowTitle", canvas.windowTitle.trimmed());
-    put(r, "backgroundColor", canvas.backgroundColor);
-    put(r, "width", canvas.width);
-    put(r, "height", canvas.height);
-    put(r, "maxWindowWidth", canvas.maxWindowWidth);
-    put(r, "maxWindowHeight", canvas.maxWindowHeight);
+    UIK_Request r = UIK_Request_For("createCanvas", canvas.unit);
+    UIK_Put(r, "windowTitle", canvas.windowTitle.trimmed());
+    UIK_Put(r, "backgroundColor", canvas.backgroundColor);
+    UIK_Put(r, "width", canvas.width);
+    UIK_Put(r, "height", canvas.height);
+    UIK_Put(r, "maxWindowWidth", canvas.maxWindowWidth);
+    UIK_Put(r, "maxWindowHeight", canvas.maxWindowHeight);
     return carry_out(r);
 }
 
-int UIK_clearCanvas(UIK_Canvas_Record& canvas) { return carry_out(request_for("clearCanvas", canvas.unit)); }
+int UIK_clearCanvas(UIK_Canvas_Record& canvas) { return carry_out(UIK_Request_For("clearCanvas", canvas.unit)); }
 
 int UIK_addCanvasObject(int canvas_unit, UIK_CanvasLine_Record& line) {
     UIK_Request r = shape_request(canvas_unit, line.id, "Line");
-    put(r, "pointList", point_texts(line.pointList));
+    UIK_Put(r, "pointList", point_texts(line.pointList));
     put_pen(r, line.pen);
     return carry_out(r);
 }
 
 int UIK_addCanvasObject(int canvas_unit, UIK_CanvasArc_Record& arc) {
     UIK_Request r = shape_request(canvas_unit, arc.id, "Arc");
-    put(r, "rect", UIK_Canvas_Rect_Text(arc.rect));
+    UIK_Put(r, "rect", UIK_Canvas_Rect_Text(arc.rect));
     put_angles(r, arc.startAngle, arc.spanAngle);
     put_pen(r, arc.pen);
     return carry_out(r);
@@ -113,7 +94,7 @@ int UIK_addCanvasObject(int canvas_unit, UIK_CanvasArc_Record& arc) {
 
 int UIK_addCanvasObject(int canvas_unit, UIK_CanvasChord_Record& chord) {
     UIK_Request r = shape_request(canvas_unit, chord.id, "Chord");
-    put(r, "rect", UIK_Canvas_Rect_Text(chord.rect));
+    UIK_Put(r, "rect", UIK_Canvas_Rect_Text(chord.rect));
     put_angles(r, chord.startAngle, chord.spanAngle);
     put_pen(r, chord.pen);
     put_brush(r, chord.brushColor);
@@ -122,7 +103,7 @@ int UIK_addCanvasObject(int canvas_unit, UIK_CanvasChord_Record& chord) {
 
 int UIK_addCanvasObject(int canvas_unit, UIK_CanvasEllipse_Record& ellipse) {
     UIK_Request r = shape_request(canvas_unit, ellipse.id, "Ellipse");
-    put(r, "rect", UIK_Canvas_Rect_Text(ellipse.rect));
+    UIK_Put(r, "rect", UIK_Canvas_Rect_Text(ellipse.rect));
     put_pen(r, ellipse.pen);
     put_brush(r, ellipse.brushColor);
     return carry_out(r);
@@ -130,7 +111,7 @@ int UIK_addCanvasObject(int canvas_unit, UIK_CanvasEllipse_Record& ellipse) {
 
 int UIK_addCanvasObject(int canvas_unit, UIK_CanvasPie_Record& pie) {
     UIK_Request r = shape_request(canvas_unit, pie.id, "Pie");
-    put(r, "rect", UIK_Canvas_Rect_Text(pie.rect));
+    UIK_Put(r, "rect", UIK_Canvas_Rect_Text(pie.rect));
     put_angles(r, pie.startAngle, pie.spanAngle);
     put_pen(r, pie.pen);
     put_brush(r, pie.brushColor);
@@ -139,7 +120,7 @@ int UIK_addCanvasObject(int canvas_unit, UIK_CanvasPie_Record& pie) {
 
 int UIK_addCanvasObject(int canvas_unit, UIK_CanvasPolygon_Record& polygon) {
     UIK_Request r = shape_request(canvas_unit, polygon.id, "Polygon");
-    put(r, "pointsList", point_texts(polygon.pointsList));
+    UIK_Put(r, "pointsList", point_texts(polygon.pointsList));
     put_pen(r, polygon.pen);
     put_brush(r, polygon.brushColor);
     return carry_out(r);
@@ -147,7 +128,7 @@ int UIK_addCanvasObject(int canvas_unit, UIK_CanvasPolygon_Record& polygon) {
 
 int UIK_addCanvasObject(int canvas_unit, UIK_CanvasRect_Record& rect) {
     UIK_Request r = shape_request(canvas_unit, rect.id, "Rect");
-    put(r, "rectList", rect_texts(rect.rectList));
+    UIK_Put(r, "rectList", rect_texts(rect.rectList));
     put_pen(r, rect.pen);
     put_brush(r, rect.brushColor);
     return carry_out(r);
@@ -155,9 +136,9 @@ int UIK_addCanvasObject(int canvas_unit, UIK_CanvasRect_Record& rect) {
 
 int UIK_addCanvasObject(int canvas_unit, UIK_CanvasRoundedRect_Record& rounded) {
     UIK_Request r = shape_request(canvas_unit, rounded.id, "RoundedRect");
-    put(r, "rectList", rect_texts(rounded.rectList));
-    put(r, "xRadius", rounded.xRadius);
-    put(r, "yRadius", rounded.yRadius);
+    UIK_Put(r, "rectList", rect_texts(rounded.rectList));
+    UIK_Put(r, "xRadius", rounded.xRadius);
+    UIK_Put(r, "yRadius", rounded.yRadius);
     put_pen(r, rounded.pen);
     put_brush(r, rounded.brushColor);
     return carry_out(r);
@@ -165,31 +146,31 @@ int UIK_addCanvasObject(int canvas_unit, UIK_CanvasRoundedRect_Record& rounded) 
 
 int UIK_addCanvasObject(int canvas_unit, UIK_CanvasText_Record& text) {
     UIK_Request r = shape_request(canvas_unit, text.id, "Text");
-    put(r, "rect", UIK_Canvas_Rect_Text(text.rect));
-    put(r, "text", text.text.trimmed());
-    put(r, "textFlags", text.textFlags);
-    put(r, "fontFamilyName", text.fontFamilyName.trimmed());
-    put(r, "fontPointSize", text.fontPointSize);
-    put(r, "fontWeight", text.fontWeight);
-    put(r, "fontItalic", text.fontItalic);
-    put(r, "textColor", text.textColor);
+    UIK_Put(r, "rect", UIK_Canvas_Rect_Text(text.rect));
+    UIK_Put(r, "text", text.text.trimmed());
+    UIK_Put(r, "textFlags", text.textFlags);
+    UIK_Put(r, "fontFamilyName", text.fontFamilyName.trimmed());
+    UIK_Put(r, "fontPointSize", text.fontPointSize);
+    UIK_Put(r, "fontWeight", text.fontWeight);
+    UIK_Put(r, "fontItalic", text.fontItalic);
+    UIK_Put(r, "textColor", text.textColor);
     return carry_out(r);
 }
 
 int UIK_addCanvasObject(int canvas_unit, UIK_CanvasPicture_Record& picture) {
     UIK_Request r = shape_request(canvas_unit, picture.id, "Picture");
-    put(r, "rect", UIK_Canvas_Rect_Text(picture.rect));
-    put(r, "fileName", picture.fileName.trimmed());
+    UIK_Put(r, "rect", UIK_Canvas_Rect_Text(picture.rect));
+    UIK_Put(r, "fileName", picture.fileName.trimmed());
     return carry_out(r);
 }
 
 int UIK_createTimer(UIK_Timer_Record& timer, unsigned interval, int single_shot, UIK_Callback callback) {
     timer.id = UIK_Next_Unit_Number();
-    UIK_Request r = request_for("createTimerWindow", timer.id);
-    put(r, "interval", interval);
-    put(r, "singleShot", single_shot != 0);
+    UIK_Request r = UIK_Request_For("createTimerWindow", timer.id);
+    UIK_Put(r, "interval", interval);
+    UIK_Put(r, "singleShot", single_shot != 0);
     r.callback = callback;
     return carry_out(r);
 }
 
-int UIK_destroyTimer(UIK_Timer_Record& timer) { return carry_out(request_for("destroyTimerWindow", timer.id)); }
+int UIK_destroyTimer(UIK_Timer_Record& timer) { return carry_out(UIK_Request_For("destroyTimerWindow", timer.id)); }

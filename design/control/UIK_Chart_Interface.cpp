@@ -4,22 +4,6 @@
 
 namespace {
 
-UIK_Request request_for(const char* signal, int unit) {
-    UIK_Request r;
-    r.signal = signal;
-    r.unit = unit;
-    return r;
-}
-
-void put(UIK_Request& r, const char* key, UIK_Value value) { r.properties.emplace_back(key, std::move(value)); }
-
-std::vector<std::string> trimmed_items(const std::vector<UIK_Text>& items) {
-    std::vector<std::string> list;
-    list.reserve(items.size());
-    for (const auto& item : items) list.push_back(item.trimmed());
-    return list;
-}
-
 std::vector<std::string> colour_names(const std::vector<unsigned>& colours) {
     std::vector<std::string> list;
     list.reserve(colours.size());
@@ -30,7 +14,7 @@ std::vector<std::string> colour_names(const std::vector<unsigned>& colours) {
 // A write of a data block that the window layer reads while the caller waits.
 int write_block(const char* signal, int unit, const void* data, const std::string& data_type, int nrows,
                 int ncols) {
-    UIK_Request r = request_for(signal, unit);
+    UIK_Request r = UIK_Request_For(signal, unit);
     r.data = data;
     r.dataType = UIK_Trim_Trailing(data_type);
     r.nrows = nrows;
@@ -50,13 +34,13 @@ std::string UIK_Colour_Name(unsigned colour) {
 
 int UIK_createBarchart(UIK_Barchart_Record& chart) {
     chart.unit = UIK_Next_Unit_Number();
-    UIK_Request r = request_for("createBarchart", chart.unit);
-    put(r, "windowTitle", chart.windowTitle.trimmed());
-    put(r, "xAxisName", chart.xAxisName.trimmed());
-    put(r, "yAxisName", chart.yAxisName.trimmed());
-    put(r, "chartBackgroundColor", chart.chartBackgroundColor);
-    put(r, "legendNames", trimmed_items(chart.legendNames));
-    put(r, "legendColors", colour_names(chart.legendColors));
+    UIK_Request r = UIK_Request_For("createBarchart", chart.unit);
+    UIK_Put(r, "windowTitle", chart.windowTitle.trimmed());
+    UIK_Put(r, "xAxisName", chart.xAxisName.trimmed());
+    UIK_Put(r, "yAxisName", chart.yAxisName.trimmed());
+    UIK_Put(r, "chartBackgroundColor", chart.chartBackgroundColor);
+    UIK_Put(r, "legendNames", UIK_Trimmed_Items(chart.legendNames));
+    UIK_Put(r, "legendColors", colour_names(chart.legendColors));
     UIK_Carry_Out(r);
     return 1;
 }
@@ -67,12 +51,12 @@ int UIK_writeBarchart(int chart_unit, const void* data, const std::string& data_
 
 int UIK_createPieChart(UIK_PieChart_Record& chart) {
     chart.unit = UIK_Next_Unit_Number();
-    UIK_Request r = request_for("createPieChart", chart.unit);
-    put(r, "windowTitle", chart.windowTitle.trimmed());
-    put(r, "chartBackgroundColor", chart.chartBackgroundColor);
-    put(r, "textColor", chart.textColor);
-    put(r, "names", trimmed_items(chart.names));
-    put(r, "colors", colour_names(chart.colors));
+    UIK_Request r = UIK_Request_For("createPieChart", chart.unit);
+    UIK_Put(r, "windowTitle", chart.windowTitle.trimmed());
+    UIK_Put(r, "chartBackgroundColor", chart.chartBackgroundColor);
+    UIK_Put(r, "textColor", chart.textColor);
+    UIK_Put(r, "names", UIK_Trimmed_Items(chart.names));
+    UIK_Put(r, "colors", colour_names(chart.colors));
     UIK_Carry_Out(r);
     return 1;
 }

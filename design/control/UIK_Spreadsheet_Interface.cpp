@@ -23,15 +23,8 @@ bool block_bytes(const UIK_Cell_Type& type, int nrows, int ncols, std::size_t& b
     return true;
 }
 
-UIK_Request request_for(const char* signal, int unit) {
-    UIK_Request r;
-    r.signal = signal;
-    r.unit = unit;
-    return r;
-}
-
 int set_labels(const char* signal, int unit, std::vector<std::string> labels) {
-    UIK_Request r = request_for(signal, unit);
+    UIK_Request r = UIK_Request_For(signal, unit);
     r.properties.emplace_back("labels", std::move(labels));
     UIK_Carry_Out(r);
     return 1;
@@ -78,7 +71,7 @@ int UIK_writeSpreadsheet(int unit, const void* data, const std::string& data_typ
     if (UIK_Current_Window_Layer() == nullptr) return 1;
 
     // The window layer copies the block: the write does not wait.
-    UIK_Request r = request_for("writeSpreadsheet", unit);
+    UIK_Request r = UIK_Request_For("writeSpreadsheet", unit);
     r.data = data;
     r.dataType = trimmed(data_type);
     r.nrows = nrows;
@@ -96,7 +89,7 @@ int UIK_readSpreadsheet(int unit, void* data, const std::string& data_type, int 
     if (!type.valid() || !block_bytes(type, nrows, ncols, bytes) || (data == nullptr && bytes != 0)) return 0;
     if (UIK_Current_Window_Layer() == nullptr) return 1;
 
-    UIK_Request r = request_for("readSpreadsheet", unit);
+    UIK_Request r = UIK_Request_For("readSpreadsheet", unit);
     r.dataOut = data;
     r.dataType = trimmed(data_type);
     r.nrows = nrows;
