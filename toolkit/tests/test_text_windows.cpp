@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QApplication>
 #include <QtTest>
 
 #include "GlueManager.h"
@@ -439,6 +440,8 @@ private slots:
                  << QFileInfo(dialog->selectedFiles().value(0)).fileName() << dialog->defaultSuffix()
                  << dialog->nameFilters().join(";") << QString::number(dialog->acceptMode());
             if (!accept) return dialog->reject();
+            // A file name edit with the focus keeps what it shows.
+            if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
             dialog->selectFile(target);
             QMetaObject::invokeMethod(dialog, "accept");
         });
