@@ -94,6 +94,39 @@ TEST(BlockTrig, ManyFrequencyResponseEqualsSingleFrequencyResponse) {
     }
 }
 
+// The response against the plain sum of the definition, in long double with
+// the library's own sines and cosines, for lengths with and without a partial
+// block of terms, odd and even, symmetric and antisymmetric.
+TEST(AmplitudeResponse, AgreesWithTheDirectSumOfTheDefinition) {
+    std::mt19937_64 random(5);
+    std::uniform_real_distribution<double> tap(-0.5, 0.5), frequency(0.0, 0.5);
+    for (int N : {3, 4, 31, 32, 33, 34, 255, 2049, 16385}) {
+        const int m = N / 2;
+        Array1<double> w;
+        w.allocate(m + 1);
+        double total = 0.0;
+        for (int k = 1; k <= m + 1; ++k) {
+            w(k) = tap(random);
+            total += std::fabs(w(k));
+        }
+        const long double s = N % 2 ? 0.0L : -0.5L;
+        for (bool symmetric : {true, false}) {
+            double worst = 0.0;
+            for (int trial = 0; trial < 40; ++trial) {
+                const double f = trial == 0 ? 0.0 : trial == 1 ? 0.5 : frequency(random);
+                long double sum = N % 2 ? 0.5L * w(m + 1) : 0.0L;
+                for (int i = 1; i <= m; ++i) {
+                    const long double x = (i + s) * 2.0L * 3.14159265358979323846264338327950288L * f;
+                    sum += (symmetric ? std::cos(x) : std::sin(x)) * w(m + 1 - i);
+                }
+                const double direct = static_cast<double>(2.0L * sum);
+                worst = std::max(worst, std::fabs(KALTAP_Amplitude_Response(f, w, N, symmetric) - direct));
+            }
+            EXPECT_LE(worst, 1e-13 * total) << "N " << N << (symmetric ? " symmetric" : " antisymmetric");
+        }
+    }
+}
+
 TEST(AmplitudeResponse, SpecialFrequenciesAndLengths) {
     Array1<double> w;
     w.allocate(40);

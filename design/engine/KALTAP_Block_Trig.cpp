@@ -65,17 +65,8 @@ void KALTAP_Fast_Sin_Ramp(int first, double offset, double step, double* y, int 
 }
 
 double KALTAP_Fast_Trig_Sum(double step, int m, double offset, const double* weights, double start, bool cosine) {
-    double terms[KALTAP_Trig_Block];
-    double sum = start;
-    for (int first = 1; first <= m; first += KALTAP_Trig_Block) {
-        const int count = m - first + 1 < KALTAP_Trig_Block ? m - first + 1 : KALTAP_Trig_Block;
-        if (cosine)
-            KALTAP_Fast_Cos_Ramp(first, offset, step, terms, count);
-        else
-            KALTAP_Fast_Sin_Ramp(first, offset, step, terms, count);
-        const double* w = weights + (first - 1);
-        for (int k = 0; k < count; ++k) sum = sum + terms[k] * w[k];
-    }
+    double sum;
+    KALTAP_Fast_Trig_Sums(&step, 1, m, offset, weights, start, cosine, &sum);
     return sum;
 }
 

@@ -38,10 +38,15 @@ double KALTAP_Fast_Trig_Portable(double x, bool cosine);
 void KALTAP_Fast_Cos_Ramp(int first, double offset, double step, double* y, int n);
 void KALTAP_Fast_Sin_Ramp(int first, double offset, double step, double* y, int n);
 
-// Trigonometric sums with weights, accumulated in increasing i:
-//   start + sum_{i=1..m} T((i + offset) * step) * weights[i-1],  T = cos or sin,
-// each term added to the running sum in turn (sum = sum + T*w), T from the
-// fast kernel with the argument formed as in the ramps.
+// Trigonometric sums with weights:
+//   start + sum_{i=1..m} T((i + offset) * step) * weights[i-1],  T = cos or sin.
+// The terms are taken in blocks of 16 consecutive i: the kernel gives cos and
+// sin of each block's first argument, and the angle-addition formulas carry
+// them along the block with cos(k step) and sin(k step), k = 0..15, obtained
+// by rotation from the kernel's cos and sin of step. That costs about two
+// multiply-adds per term instead of a kernel call, and keeps each term within
+// a few tens of units in the last place (relative to the weight) of the
+// kernel's own value. Blocks are added in increasing i.
 // KALTAP_Fast_Trig_Sum gives one sum; KALTAP_Fast_Trig_Sums gives up to
 // KALTAP_Sums_At_Once of them for different steps at once (vectorised across
 // the steps), each equal bit for bit to the single sum with its step.

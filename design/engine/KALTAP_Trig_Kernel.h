@@ -107,21 +107,56 @@ KALTAP_INLINE void ramp(int first, double offset, double step, double* y, int n,
     for (; i < n; ++i) y[i] = trig_kernel<F>((static_cast<double>(first + i) + offset) * step, shift);
 }
 
-// sums[l] = start + sum_{i=1..m} kernel((i + offset) * steps[l]) * weights[i-1],
-// added in increasing i (sum = sum + term * weight), for eight steps at once.
+// Terms per block of the weighted sums below.
+constexpr int Sum_Block = 16;
+
+// Four lanes of the weighted sums: start + sum_{i=1..m} T((i + offset) * step) * weights[i-1],
+// T = cos (cosine) or sin. The terms go in blocks of Sum_Block from i0 = 1,
+// 17, 33, ...; with a = (i0 + offset) * step (the product of the two doubles),
+//   T(a + k step) = cos a cos(k step) - sin a sin(k step)   (cosine)
+//                 = sin a cos(k step) + cos a sin(k step)   (sine),
+// so a block is cos a * D1 -/+ sin a * D2 (or sin a * D1 + cos a * D2) with
+// D1 = sum_k w cos(k step), D2 = sum_k w sin(k step), k in increasing order.
+// cos a and sin a come from the kernel; cos(k step) and sin(k step) from
+// rotating (cos step, sin step) k times, which keeps every term within a few
+// tens of units in the last place of the kernel's. Blocks are added to the
+// running sum in order.
+template <class F>
+KALTAP_INLINE v4d four_block_sums(v4d step, int m, double offset, const double* weights, double start, bool cosine) {
+    v4d c[Sum_Block], s[Sum_Block];
+    c[0] = splat<v4d>(1.0);
+    s[0] = splat<v4d>(0.0);
+    const v4d C = trig_kernel<F>(step, 0.0), S = trig_kernel<F>(step, 1.0);
+    const int table = m < Sum_Block ? m : Sum_Block;
+    for (int k = 1; k < table; ++k) {
+        c[k] = F::fma(c[k - 1], C, -(s[k - 1] * S));
+        s[k] = F::fma(s[k - 1], C, c[k - 1] * S);
+    }
+    v4d sum = splat<v4d>(start);
+    for (int i0 = 1; i0 <= m; i0 += Sum_Block) {
+        const int count = m - i0 + 1 < Sum_Block ? m - i0 + 1 : Sum_Block;
+        const v4d a = v4d((static_cast<double>(i0) + offset) * step);
+        const v4d ca = trig_kernel<F>(a, 0.0), sa = trig_kernel<F>(a, 1.0);
+        const double* w = weights + (i0 - 1);
+        v4d d1 = splat<v4d>(0.0), d2 = d1;
+        for (int k = 0; k < count; ++k) {
+            d1 = F::fma(c[k], splat<v4d>(w[k]), d1);
+            d2 = F::fma(s[k], splat<v4d>(w[k]), d2);
+        }
+        const v4d block = cosine ? F::fma(ca, d1, -(sa * d2)) : F::fma(sa, d1, ca * d2);
+        sum = sum + block;
+    }
+    return sum;
+}
+
+// sums[l] = the weighted sum above for steps[l], l = 0..7 (shift 0: cosine,
+// 1: sine). Each lane depends on its own step only.
 template <class F>
 KALTAP_INLINE void eight_sums(const double* steps, int m, double offset, const double* weights, double start,
                               double shift, double* sums) {
-    const v4d step0 = simd_load(steps), step1 = simd_load(steps + 4);
-    v4d sum0 = {start, start, start, start}, sum1 = sum0;
-    for (int i = 1; i <= m; ++i) {
-        const double t = static_cast<double>(i) + offset;
-        const double w = weights[i - 1];
-        sum0 = sum0 + trig_kernel<F>(v4d(t * step0), shift) * w;
-        sum1 = sum1 + trig_kernel<F>(v4d(t * step1), shift) * w;
-    }
-    simd_store(sums, sum0);
-    simd_store(sums + 4, sum1);
+    const bool cosine = shift == 0.0;
+    simd_store(sums, four_block_sums<F>(simd_load(steps), m, offset, weights, start, cosine));
+    simd_store(sums + 4, four_block_sums<F>(simd_load(steps + 4), m, offset, weights, start, cosine));
 }
 
 // The routines one translation unit provides.
