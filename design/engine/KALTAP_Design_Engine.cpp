@@ -23,6 +23,7 @@ constexpr double Two_Pi = 6.283185307179586476925286766559;
 constexpr double Differentiator_Flat_Slope = 0.0001;  // slopes up to this keep the plain band weight
 constexpr double Ripple_Tolerance = 1.001;            // largest error may exceed the level by 0.1 %
 constexpr int Minimum_Weights = 3;
+constexpr int Coefficient_Split_Groups = 32;  // groups of eight coefficients worth the other core
 
 KALTAP_Ripple_Check Last_Check;
 
@@ -197,18 +198,18 @@ void KALTAP_Cosine_Coefficients(const Array1<double>& edges, int number_of_bands
         }
     });
 
-    // Cosine series: alpha(j) = A(1) + 2 sum_k A(k+1) cos(2 pi (j-1) k / CN).
-    KALTAP_Parallel_For(1, n, 64, [&](int lo, int hi) {
-        double terms[KALTAP_Trig_Block];
-        for (int j = lo; j <= hi; ++j) {
-            const double step = Two_Pi * (j - 1) / CN;
-            double sum = 0.0;
-            for (int first = 1; first <= n - 1; first += KALTAP_Trig_Block) {
-                int count = n - first < KALTAP_Trig_Block ? n - first : KALTAP_Trig_Block;
-                KALTAP_Fast_Cos_Ramp(first, 0.0, step, terms, count);
-                sum = sum + KALTAP_Dot(terms, A.data() + first, count);
-            }
-            alpha(j) = A[0] + 2.0 * sum;
+    // Cosine series: alpha(j) = A(1) + 2 sum_k A(k+1) cos(2 pi (j-1) k / CN),
+    // eight j at a time. Small series stay on this core: below this size the
+    // hand-over costs more than half the work.
+    const int groups = (n + KALTAP_Sums_At_Once - 1) / KALTAP_Sums_At_Once;
+    KALTAP_Parallel_For(0, groups - 1, Coefficient_Split_Groups, [&](int lo, int hi) {
+        double steps[KALTAP_Sums_At_Once], sums[KALTAP_Sums_At_Once];
+        for (int g = lo; g <= hi; ++g) {
+            const int first = g * KALTAP_Sums_At_Once + 1;
+            const int count = n - first + 1 < KALTAP_Sums_At_Once ? n - first + 1 : KALTAP_Sums_At_Once;
+            for (int l = 0; l < count; ++l) steps[l] = Two_Pi * (first + l - 1) / CN;
+            KALTAP_Fast_Trig_Sums(steps, count, n - 1, 0.0, A.data() + 1, 0.0, true, sums);
+            for (int l = 0; l < count; ++l) alpha(first + l) = A[0] + 2.0 * sums[l];
         }
     });
     alpha(1) = alpha(1) / CN;
