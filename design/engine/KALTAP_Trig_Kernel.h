@@ -118,25 +118,38 @@ constexpr int Sum_Block = 16;
 // so a block is cos a * D1 -/+ sin a * D2 (or sin a * D1 + cos a * D2) with
 // D1 = sum_k w cos(k step), D2 = sum_k w sin(k step), k in increasing order.
 // cos a and sin a come from the kernel; cos(k step) and sin(k step) from
-// rotating (cos step, sin step) k times, which keeps every term within a few
-// tens of units in the last place of the kernel's. Blocks are added to the
-// running sum in order.
+// rotations of (cos step, sin step), which keeps every term within a few tens
+// of units in the last place of the kernel's. Blocks are added to the running
+// sum in order.
 template <class F>
 KALTAP_INLINE v4d four_block_sums(v4d step, int m, double offset, const double* weights, double start, bool cosine) {
+    // cos and sin of k step: those of p step (p = 1, 2, 4, 8, each from the
+    // one before by the double-angle rotation) carry k - p to k for k in
+    // [p, 2p), so each value is at most eight rotations from the kernel's.
     v4d c[Sum_Block], s[Sum_Block];
     c[0] = splat<v4d>(1.0);
     s[0] = splat<v4d>(0.0);
     const v4d C = trig_kernel<F>(step, 0.0), S = trig_kernel<F>(step, 1.0);
     const int table = m < Sum_Block ? m : Sum_Block;
-    for (int k = 1; k < table; ++k) {
-        c[k] = F::fma(c[k - 1], C, -(s[k - 1] * S));
-        s[k] = F::fma(s[k - 1], C, c[k - 1] * S);
+    v4d Cp = C, Sp = S;
+    for (int p = 1; p < table; p *= 2) {
+        if (p > 1) {
+            const v4d twice_c = F::fma(Cp, Cp, -(Sp * Sp)), twice_s = F::fma(Sp, Cp, Cp * Sp);
+            Cp = twice_c;
+            Sp = twice_s;
+        }
+        for (int k = p; k < 2 * p && k < table; ++k) {
+            c[k] = F::fma(c[k - p], Cp, -(s[k - p] * Sp));
+            s[k] = F::fma(s[k - p], Cp, c[k - p] * Sp);
+        }
     }
     v4d sum = splat<v4d>(start);
     for (int i0 = 1; i0 <= m; i0 += Sum_Block) {
         const int count = m - i0 + 1 < Sum_Block ? m - i0 + 1 : Sum_Block;
         const v4d a = v4d((static_cast<double>(i0) + offset) * step);
-        const v4d ca = trig_kernel<F>(a, 0.0), sa = trig_kernel<F>(a, 1.0);
+        // The first block of an odd length starts at step itself.
+        const bool at_step = i0 == 1 && offset == 0.0;
+        const v4d ca = at_step ? C : trig_kernel<F>(a, 0.0), sa = at_step ? S : trig_kernel<F>(a, 1.0);
         const double* w = weights + (i0 - 1);
         v4d d1 = splat<v4d>(0.0), d2 = d1;
         for (int k = 0; k < count; ++k) {

@@ -19,6 +19,7 @@
 namespace {
 
 constexpr double Two_Pi = 6.283185307179586476925286766559;
+constexpr int Terms_Worth_Splitting = 1 << 19;
 
 // reversed[i-1] = w(m+1-i), i = 1..m: the taps in the order the sum takes them.
 void reverse_taps(const Array1<double>& w, int m, std::vector<double>& reversed) {
@@ -47,8 +48,9 @@ void KALTAP_Amplitude_Response_Many(const double* f, int count, const Array1<dou
     reverse_taps(w, m, reversed);
     const double offset = phase_offset(N), start = centre_term(w, N);
     const int groups = (count + KALTAP_Sums_At_Once - 1) / KALTAP_Sums_At_Once;
-    // Enough work per thread to outweigh handing half of it to the other core.
-    const int grain = m >= 256 ? 2 : 1 + 4096 / (m + 1);
+    // Enough work per thread to outweigh handing half of it to the other core,
+    // which can take tens of microseconds to wake: about half a million terms.
+    const int grain = 2 + Terms_Worth_Splitting / (KALTAP_Sums_At_Once * (m + 1));
     KALTAP_Parallel_For(0, groups - 1, grain, [&](int lo, int hi) {
         double steps[KALTAP_Sums_At_Once], sums[KALTAP_Sums_At_Once];
         for (int g = lo; g <= hi; ++g) {
