@@ -72,7 +72,9 @@ TEST_P(Equiripple, TapsHaveTheCaseSymmetryAndTheReportedRipple) {
         ASSERT_TRUE(std::isfinite(h[n]));
         EXPECT_DOUBLE_EQ(h[n], symmetric ? h[s.N - 1 - n] : -h[s.N - 1 - n]) << "tap " << n + 1;
     }
-    if (!symmetric && s.N % 2 == 1) EXPECT_EQ(h[s.N / 2], 0.0);
+    if (!symmetric && s.N % 2 == 1) {
+        EXPECT_EQ(h[s.N / 2], 0.0);
+    }
 
     // The error reaches the deviation and exceeds it only between grid points
     // (by the grid's resolution, up to about two percent at density 16):

@@ -46,7 +46,9 @@ TEST_P(Limits, DesignsOrStopsInOrder) {
     int finite = 0;
     for (int j = 1; j <= Half_Length; ++j) finite += std::isfinite(Filter_Weights(j));
     // Taps that are not finite are never passed off as a good design.
-    if (finite < Half_Length) EXPECT_TRUE(console.contains("***Warning"));
+    if (finite < Half_Length) {
+        EXPECT_TRUE(console.contains("***Warning"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
