@@ -4,6 +4,7 @@
 
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
+#include "KALTAP_Lagrange_Interpolation.h"
 #include "KALTAP_Remez_Engine.h"
 #include "Run_Logging.h"
 #include "test_support.h"
@@ -54,5 +55,31 @@ INSTANTIATE_TEST_SUITE_P(
         Fine_Step_Case{"Bandpass29", 1, 29, 8, {{0, 0.1, 0, 1}, {0.15, 0.35, 1, 1}, {0.4, 0.5, 0, 1}}, 7,
                        0.02370048061, true}),
     [](const ::testing::TestParamInfo<Fine_Step_Case>& info) { return std::string(info.param.name); });
+
+// The interpolation on the extremal set reproduces a polynomial of low degree
+// from its values, wherever the points lie, for set sizes below, at and above
+// the runs of sixteen points that share a division; a point within the
+// coincidence distance of a set point takes that point's value.
+TEST(Interpolation, ReproducesALowDegreePolynomial) {
+    Reset_Design_Program();
+    Console_Capture console;
+    Set_Up_Design(1, 1200, 4, {{0, 0.2, 1, 1}, {0.3, 0.5, 0, 1}});
+    auto p = [](double x) { return 0.3 - 0.7 * x + 1.1 * x * x * x; };
+    for (int m : {5, 15, 16, 17, 33, 64, 65, 257, 600}) {
+        for (int j = 1; j <= m; ++j) {
+            Extremal_Cosine(j) = std::cos(3.14159265358979 * (j - 0.7) / m);
+            Extremal_Value(j) = p(Extremal_Cosine(j));
+        }
+        KALTAP_Barycentric_Weights(m, (m - 2) / 15 + 1);
+        double worst = 0.0;
+        for (int i = 0; i <= 400; ++i) {
+            const double x = -1.0 + i / 200.0;
+            worst = std::max(worst, std::fabs(KALTAP_Interpolate_At_Cosine(x, m) - p(x)));
+        }
+        EXPECT_LT(worst, 1e-12) << m << " points";
+        const double near = Extremal_Cosine(m / 2) + 0.5e-10;
+        EXPECT_EQ(KALTAP_Interpolate_At_Cosine(near, m), Extremal_Value(m / 2)) << m << " points";
+    }
+}
 
 }  // namespace

@@ -63,6 +63,32 @@ KALTAP_SIMD_CLONES int partial_sums(double xf, int j0, int j1, double& num_out, 
     v4d num = {0.0, 0.0, 0.0, 0.0}, den = num;
     v4l near = {0, 0, 0, 0};
     int j = j0;
+    // Sixteen points at a time share one division: with d1..d4 the
+    // differences of four runs of four points, 1/(d1 d2 d3 d4) times the
+    // other three differences gives each reciprocal (within a few units in
+    // the last place). The divider, which limits the evaluation of larger
+    // sets, does a quarter of the work. The products stay within range: each
+    // difference lies between 1e-10 and 2 unless its point coincides with xf,
+    // and then the sums are not used.
+    for (; j + 16 <= j1; j += 16) {
+        const v4d d1 = xf - simd_load(X + j), d2 = xf - simd_load(X + j + 4);
+        const v4d d3 = xf - simd_load(X + j + 8), d4 = xf - simd_load(X + j + 12);
+        near |= (simd_abs(d1) < Coincidence) | (simd_abs(d2) < Coincidence) | (simd_abs(d3) < Coincidence) |
+                (simd_abs(d4) < Coincidence);
+        const v4d p12 = d1 * d2, p34 = d3 * d4;
+        const v4d r = 1.0 / (p12 * p34);
+        const v4d r12 = r * p34, r34 = r * p12;
+        const v4d c1 = simd_load(AD + j) * (r12 * d2), c2 = simd_load(AD + j + 4) * (r12 * d1);
+        const v4d c3 = simd_load(AD + j + 8) * (r34 * d4), c4 = simd_load(AD + j + 12) * (r34 * d3);
+        num += c1 * simd_load(Y + j);
+        den += c1;
+        num += c2 * simd_load(Y + j + 4);
+        den += c2;
+        num += c3 * simd_load(Y + j + 8);
+        den += c3;
+        num += c4 * simd_load(Y + j + 12);
+        den += c4;
+    }
     for (; j + 4 <= j1; j += 4) {
         v4d diff = xf - simd_load(X + j);
         near |= simd_abs(diff) < Coincidence;
