@@ -41,9 +41,10 @@ void KALTAP_Fast_Sin_Ramp(int first, double offset, double step, double* y, int 
 // Trigonometric sums with weights:
 //   start + sum_{i=1..m} T((i + offset) * step) * weights[i-1],  T = cos or sin.
 // The terms are taken in blocks of 16 consecutive i: the kernel gives cos and
-// sin of each block's first argument, and the angle-addition formulas carry
-// them along the block with cos(k step) and sin(k step), k = 0..15, obtained
-// by rotation from the kernel's cos and sin of step. That costs about two
+// sin of every eighth block's first argument (a rotation through 16 step
+// carries them to the blocks in between), and the angle-addition formulas
+// carry them along the block with cos(k step) and sin(k step), k = 0..15,
+// obtained by rotation from the kernel's cos and sin of step. That costs about two
 // multiply-adds per term instead of a kernel call, and keeps each term within
 // a few tens of units in the last place (relative to the weight) of the
 // kernel's own value. Blocks are added in increasing i.

@@ -107,8 +107,10 @@ KALTAP_INLINE void ramp(int first, double offset, double step, double* y, int n,
     for (; i < n; ++i) y[i] = trig_kernel<F>((static_cast<double>(first + i) + offset) * step, shift);
 }
 
-// Terms per block of the weighted sums below.
+// Terms per block of the weighted sums below, and blocks between fresh
+// kernel values for a block's start.
 constexpr int Sum_Block = 16;
+constexpr int Sum_Reseed_Blocks = 8;
 
 // Four lanes of the weighted sums: start + sum_{i=1..m} T((i + offset) * step) * weights[i-1],
 // T = cos (cosine) or sin. The terms go in blocks of Sum_Block from i0 = 1,
@@ -117,10 +119,11 @@ constexpr int Sum_Block = 16;
 //                 = sin a cos(k step) + cos a sin(k step)   (sine),
 // so a block is cos a * D1 -/+ sin a * D2 (or sin a * D1 + cos a * D2) with
 // D1 = sum_k w cos(k step), D2 = sum_k w sin(k step), k in increasing order.
-// cos a and sin a come from the kernel; cos(k step) and sin(k step) from
-// rotations of (cos step, sin step), which keeps every term within a few tens
-// of units in the last place of the kernel's. Blocks are added to the running
-// sum in order.
+// cos a and sin a come from the kernel for every eighth block and from a
+// rotation of the block before for the others; cos(k step) and sin(k step)
+// from rotations of (cos step, sin step). That keeps every term within a few
+// tens of units in the last place of the kernel's. Blocks are added to the
+// running sum in order.
 template <class F>
 KALTAP_INLINE v4d four_block_sums(v4d step, int m, double offset, const double* weights, double start, bool cosine) {
     // cos and sin of k step: those of p step (p = 1, 2, 4, 8, each from the
@@ -143,13 +146,28 @@ KALTAP_INLINE v4d four_block_sums(v4d step, int m, double offset, const double* 
             s[k] = F::fma(s[k - p], Cp, c[k - p] * Sp);
         }
     }
+    // The start of each block, a = (i0 + offset) step: from the kernel every
+    // Sum_Reseed_Blocks blocks, in between carried from the block before by a
+    // rotation through 16 step (itself from the kernel).
+    v4d C16 = C, S16 = S;
+    if (m > Sum_Block) {
+        const v4d span = v4d(static_cast<double>(Sum_Block) * step);
+        C16 = trig_kernel<F>(span, 0.0);
+        S16 = trig_kernel<F>(span, 1.0);
+    }
+    v4d ca = C, sa = S;
     v4d sum = splat<v4d>(start);
-    for (int i0 = 1; i0 <= m; i0 += Sum_Block) {
+    for (int i0 = 1, b = 0; i0 <= m; i0 += Sum_Block, ++b) {
         const int count = m - i0 + 1 < Sum_Block ? m - i0 + 1 : Sum_Block;
-        const v4d a = v4d((static_cast<double>(i0) + offset) * step);
-        // The first block of an odd length starts at step itself.
-        const bool at_step = i0 == 1 && offset == 0.0;
-        const v4d ca = at_step ? C : trig_kernel<F>(a, 0.0), sa = at_step ? S : trig_kernel<F>(a, 1.0);
+        if (b % Sum_Reseed_Blocks != 0) {
+            const v4d next_c = F::fma(ca, C16, -(sa * S16)), next_s = F::fma(sa, C16, ca * S16);
+            ca = next_c;
+            sa = next_s;
+        } else if (!(i0 == 1 && offset == 0.0)) {  // an odd length's first block starts at step itself
+            const v4d a = v4d((static_cast<double>(i0) + offset) * step);
+            ca = trig_kernel<F>(a, 0.0);
+            sa = trig_kernel<F>(a, 1.0);
+        }
         const double* w = weights + (i0 - 1);
         v4d d1 = splat<v4d>(0.0), d2 = d1;
         for (int k = 0; k < count; ++k) {

@@ -38,7 +38,13 @@ public:
         thread_.join();
     }
 
-    void set_busy(bool busy) { busy_.store(busy); }
+    // Busy stretches nest: the helper polls while at least one is open.
+    void set_busy(bool busy) {
+        if (busy)
+            busy_.fetch_add(1);
+        else
+            busy_.fetch_sub(1);
+    }
 
     void run(Task task, void* context, int lo, int hi) {
         task_ = task;
@@ -71,7 +77,7 @@ private:
             int rounds = 0;
             while (posted_.load() == seen) {
                 if (quit_.load()) return;
-                if (busy_.load() && rounds++ < Poll_Rounds) {
+                if (busy_.load() > 0 && rounds++ < Poll_Rounds) {
                     cpu_relax();
                     continue;
                 }
@@ -94,7 +100,8 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_, done_;
     std::atomic<unsigned> posted_{0}, finished_{0};
-    std::atomic<bool> quit_{false}, busy_{false}, helper_sleeping_{false}, caller_sleeping_{false};
+    std::atomic<bool> quit_{false}, helper_sleeping_{false}, caller_sleeping_{false};
+    std::atomic<int> busy_{0};
     Task task_ = nullptr;
     void* context_ = nullptr;
     int lo_ = 0, hi_ = -1;
