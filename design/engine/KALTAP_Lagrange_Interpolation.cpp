@@ -30,6 +30,29 @@ KALTAP_SIMD_CLONES void weights_of_four(const double* X, double* AD, int k0, int
     simd_store(AD + k0 - 1, 1.0 / D);
 }
 
+// The same for the points k0..k0+15: four such products side by side, so that
+// the chains of multiplications overlap instead of waiting on each other.
+KALTAP_SIMD_CLONES void weights_of_sixteen(const double* X, double* AD, int k0, int m, int jet) {
+    v4d xk[4], D[4];
+    v4l lane[4];
+    for (int q = 0; q < 4; ++q) {
+        const int first = k0 + 4 * q;
+        xk[q] = simd_load(X + first - 1);
+        lane[q] = v4l{first, first + 1, first + 2, first + 3};
+        D[q] = v4d{1.0, 1.0, 1.0, 1.0};
+    }
+    for (int l = 1; l <= jet; ++l) {
+        for (int j = l; j <= m; j += jet) {
+            const double xj = X[j - 1];
+            for (int q = 0; q < 4; ++q) {
+                v4d next = (D[q] * 2.0) * (xk[q] - xj);
+                D[q] = (lane[q] == j) ? D[q] : next;
+            }
+        }
+    }
+    for (int q = 0; q < 4; ++q) simd_store(AD + k0 + 4 * q - 1, 1.0 / D[q]);
+}
+
 double weight_of_one(const double* X, int k, int m, int jet) {
     double D = 1.0;
     for (int l = 1; l <= jet; ++l)
@@ -44,11 +67,14 @@ double weight_of_one(const double* X, int k, int m, int jet) {
 void KALTAP_Barycentric_Weights(int m, int jet) {
     const double* X = Extremal_Cosine.at(1);
     double* AD = Barycentric_Weight.at(1);
-    const int groups = m / 4;
-    KALTAP_Parallel_For(0, groups - 1, Parallel_Grain / 4, [&](int lo, int hi) {
-        for (int g = lo; g <= hi; ++g) weights_of_four(X, AD, 4 * g + 1, m, jet);
+    // Sixteen points at a time, then four, then one by one.
+    const int groups = m / 16;
+    KALTAP_Parallel_For(0, groups - 1, Parallel_Grain / 16, [&](int lo, int hi) {
+        for (int g = lo; g <= hi; ++g) weights_of_sixteen(X, AD, 16 * g + 1, m, jet);
     });
-    for (int k = 4 * groups + 1; k <= m; ++k) AD[k - 1] = weight_of_one(X, k, m, jet);
+    int k = 16 * groups + 1;
+    for (; k + 3 <= m; k += 4) weights_of_four(X, AD, k, m, jet);
+    for (; k <= m; ++k) AD[k - 1] = weight_of_one(X, k, m, jet);
 }
 
 namespace {
