@@ -9,6 +9,7 @@
 #include "Fortran_Format.h"
 #include "KALTAP_Block_Trig.h"
 #include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Interpolation_Kernel.h"
 #include "KALTAP_Lagrange_Interpolation.h"
 #include "Parallel_Work.h"
 #include "Run_Logging.h"
@@ -49,14 +50,16 @@ struct Exchange {
     double COMP = 0.0, Y1 = 0.0;
 
     // G(L): the approximation at grid point L, computed once per pass by
-    // whichever thread claims it first (the search or the look-ahead).
-    double G(int L) {
+    // whichever thread claims it first (the search or the look-ahead). G,
+    // ERR and the climbs are inlined into the search, which is built for
+    // each instruction set with the interpolation kernel inside it.
+    KALTAP_INLINE double G(int L) {
         if (!Look_Ahead_Running) {
             // Only this thread touches the cache: no need to claim points.
             std::atomic<std::uint64_t>& state = Point_State[L - 1];
             const std::uint64_t done = Pass_Number * 4 + Computed;
             if (state.load(std::memory_order_relaxed) == done) return Cached_Value[L - 1];
-            double g = NZ < KALTAP_Split_Points ? KALTAP_Interpolate_At_Cosine(Grid_Cosine[L - 1], NZ)
+            double g = NZ < KALTAP_Split_Points ? kaltap_interpolation::value_at(Grid_Cosine[L - 1], NZ)
                                                 : KALTAP_Interpolate_At_Cosine_Parallel(Grid_Cosine[L - 1], NZ);
             Cached_Value[L - 1] = g;
             state.store(done, std::memory_order_relaxed);
@@ -90,13 +93,13 @@ struct Exchange {
     }
 
     // Signed error at L, rounded to single precision.
-    double ERR(int L) {
+    KALTAP_INLINE double ERR(int L) {
         double e = NUT * (G(L) - Grid_Desired(L)) * Grid_Weight(L);
         return static_cast<double>(static_cast<float>(e));
     }
 
     // From L, where ERR(L) = e > COMP, climb upwards while the error grows.
-    void climb_up(double e) {
+    KALTAP_INLINE void climb_up(double e) {
         for (;;) {
             COMP = e;
             L = L + 1;
@@ -110,7 +113,7 @@ struct Exchange {
     }
 
     // From L, where ERR(L) = e > COMP, climb downwards while the error grows.
-    void climb_down(double e) {
+    KALTAP_INLINE void climb_down(double e) {
         int old = Extremal_Index(J);
         for (;;) {
             COMP = e;
@@ -124,7 +127,7 @@ struct Exchange {
         JCHNGE = 1;
     }
 
-    void search();
+    KALTAP_SIMD_CLONES void search();
     void level(int NITER);
 };
 
