@@ -60,7 +60,7 @@ void BM_Low_Pass_Design(benchmark::State& state) {
 }
 BENCHMARK(BM_Low_Pass_Design)
     ->Arg(31)->Arg(127)->Arg(255)->Arg(511)->Arg(1023)->Arg(2047)->Arg(4095)->Arg(16385)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 struct Case {
     int type, N, density;
@@ -101,7 +101,7 @@ void BM_Ten_Reference_Designs(benchmark::State& state) {
     }
     state.counters["target_s"] = 0.16e-3;
 }
-BENCHMARK(BM_Ten_Reference_Designs)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Ten_Reference_Designs)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // The response file's points: N * density + 1 frequencies from 0 to 0.5.
 void BM_Response_Points(benchmark::State& state) {

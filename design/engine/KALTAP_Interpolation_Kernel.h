@@ -40,14 +40,11 @@ KALTAP_INLINE int partial_sums(double xf, int j0, int j1, double& num_out, doubl
         const v4d r12 = r * p34, r34 = r * p12;
         const v4d c1 = simd_load(AD + j) * (r12 * d2), c2 = simd_load(AD + j + 4) * (r12 * d1);
         const v4d c3 = simd_load(AD + j + 8) * (r34 * d4), c4 = simd_load(AD + j + 12) * (r34 * d3);
-        num += c1 * simd_load(Y + j);
-        den += c1;
-        num += c2 * simd_load(Y + j + 4);
-        den += c2;
-        num += c3 * simd_load(Y + j + 8);
-        den += c3;
-        num += c4 * simd_load(Y + j + 12);
-        den += c4;
+        // The four runs are added in pairs before they join the sums, so
+        // that one evaluation's additions wait on each other less.
+        num += (c1 * simd_load(Y + j) + c2 * simd_load(Y + j + 4)) +
+               (c3 * simd_load(Y + j + 8) + c4 * simd_load(Y + j + 12));
+        den += (c1 + c2) + (c3 + c4);
     }
     for (; j + 4 <= j1; j += 4) {
         v4d diff = xf - simd_load(X + j);
