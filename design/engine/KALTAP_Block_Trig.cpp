@@ -77,12 +77,3 @@ void KALTAP_Fast_Trig_Sums(const double* steps, int count, int m, double offset,
     implementation().eight_sums(padded_steps, m, offset, weights, start, cosine ? Cosine : Sine, padded_sums);
     for (int l = 0; l < count && l < KALTAP_Sums_At_Once; ++l) sums[l] = padded_sums[l];
 }
-
-KALTAP_SIMD_CLONES double KALTAP_Dot(const double* c, const double* w, int n) {
-    v4d acc = {0.0, 0.0, 0.0, 0.0};
-    int i = 0;
-    for (; i + 4 <= n; i += 4) acc += simd_load(c + i) * simd_load(w + i);
-    double s[4] = {acc[0], acc[1], acc[2], acc[3]};
-    for (int k = 0; i < n; ++i, ++k) s[k] += c[i] * w[i];
-    return (s[0] + s[1]) + (s[2] + s[3]);
-}

@@ -55,8 +55,3 @@ constexpr int KALTAP_Sums_At_Once = 8;
 double KALTAP_Fast_Trig_Sum(double step, int m, double offset, const double* weights, double start, bool cosine);
 void KALTAP_Fast_Trig_Sums(const double* steps, int count, int m, double offset, const double* weights,
                            double start, bool cosine, double* sums);
-
-// Sum of c[i] * w[i], i = 0..n-1, accumulated in four interleaved partial sums
-// (i mod 4) that are added at the end as ((s0 + s1) + (s2 + s3)). The order is
-// fixed, so the result does not depend on the instruction set or on threads.
-double KALTAP_Dot(const double* c, const double* w, int n);
