@@ -79,6 +79,10 @@ TEST(Interpolation, ReproducesALowDegreePolynomial) {
         EXPECT_LT(worst, 1e-12) << m << " points";
         const double near = Extremal_Cosine(m / 2) + 0.5e-10;
         EXPECT_EQ(KALTAP_Interpolate_At_Cosine(near, m), Extremal_Value(m / 2)) << m << " points";
+        // Just outside the coincidence distance the value is interpolated.
+        const double close = Extremal_Cosine(m / 2) + 5e-10;
+        EXPECT_NEAR(KALTAP_Interpolate_At_Cosine(close, m), p(close), 1e-13) << m << " points";
+        EXPECT_NE(KALTAP_Interpolate_At_Cosine(close, m), Extremal_Value(m / 2)) << m << " points";
     }
 }
 

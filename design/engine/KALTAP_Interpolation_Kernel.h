@@ -33,8 +33,7 @@ KALTAP_INLINE int partial_sums(double xf, int j0, int j1, double& num_out, doubl
     for (; j + 16 <= j1; j += 16) {
         const v4d d1 = xf - simd_load(X + j), d2 = xf - simd_load(X + j + 4);
         const v4d d3 = xf - simd_load(X + j + 8), d4 = xf - simd_load(X + j + 12);
-        near |= (simd_abs(d1) < Coincidence) | (simd_abs(d2) < Coincidence) | (simd_abs(d3) < Coincidence) |
-                (simd_abs(d4) < Coincidence);
+        near |= simd_min(simd_min(simd_abs(d1), simd_abs(d2)), simd_min(simd_abs(d3), simd_abs(d4))) < Coincidence;
         const v4d p12 = d1 * d2, p34 = d3 * d4;
         const v4d r = 1.0 / (p12 * p34);
         const v4d r12 = r * p34, r34 = r * p12;

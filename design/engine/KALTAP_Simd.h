@@ -46,3 +46,6 @@ KALTAP_INLINE v4d simd_abs(v4d v) {
     return v;
 }
 KALTAP_INLINE double simd_abs(double v) { return std::fabs(v); }
+
+// The smaller of each pair of lanes (neither is NaN where it is used).
+KALTAP_INLINE v4d simd_min(v4d a, v4d b) { return a < b ? a : b; }
