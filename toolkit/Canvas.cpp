@@ -1,13 +1,11 @@
 #include "Canvas.h"
 
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
+#include "Content_Files.h"
+
 #include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QStringList>
 #include <QWidget>
@@ -300,28 +298,21 @@ QImage Canvas::renderImage() const {
 }
 
 QString Canvas::exportFileName(const QString& fileName) {
-    if (fileName.isEmpty()) return QString::fromLatin1(Default_Export_Name);
-    if (fileName.endsWith(QLatin1String(".png")) || fileName.endsWith(QLatin1String(".bmp"))) return fileName;
-    return fileName + QLatin1String(".png");
+    return Content_File_Name(fileName, Default_Export_Name, {QStringLiteral(".png"), QStringLiteral(".bmp")});
 }
 
 bool Canvas::exportImage(const QString& fileName) {
     const QString name = exportFileName(fileName);
-    const QFileInfo existing(name);
-    if (existing.exists() && (existing.isDir() || !existing.isWritable())) return false;
+    if (!Content_File_Writable(name)) return false;
     const char* format = name.endsWith(QLatin1String(".bmp")) ? "BMP" : "PNG";
     return renderImage().save(name, format);
 }
 
 bool Canvas::exportImage() {
     const QString name = UIK_ContentController::title;
-    QFileDialog dialog(this, tr("Save %1 As").arg(name), QDir::currentPath(), tr("Image File (*.png *.bmp)"));
-    dialog.setObjectName(QStringLiteral("exportImageDialog"));
-    dialog.selectFile(name);
-    dialog.setDefaultSuffix(QStringLiteral("png"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    return exportImage(dialog.selectedFiles().first());
+    const QString chosen = Content_Save_Name(this, name, name, tr("Image File (*.png *.bmp)"),
+                                             QStringLiteral("exportImageDialog"), QStringLiteral("png"));
+    return !chosen.isEmpty() && exportImage(chosen);
 }
 
 void Canvas::save(const QString& fileName) { exportImage(fileName); }
@@ -334,11 +325,7 @@ QString Canvas::contentsFileName(const QString& fileName) const { return exportF
 
 void Canvas::print() {
     QPrinter printer(QPrinter::ScreenResolution);
-    printer.setColorMode(QPrinter::Color);
-    QPrintDialog dialog(&printer, this);
-    dialog.setObjectName(QStringLiteral("printDialog"));
-    dialog.setWindowTitle(tr("Print Document"));
-    if (dialog.exec() != QDialog::Accepted) return;
+    if (!Content_Print_Dialog(this, printer)) return;
     // The whole canvas, as large as the page allows without distortion.
     const QImage image = renderImage();
     QPainter painter(&printer);

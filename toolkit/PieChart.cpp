@@ -1,14 +1,12 @@
 #include "PieChart.h"
 
+#include "Content_Files.h"
+
 #include "Plot_Data.h"
 
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QImage>
 #include <QItemSelection>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
@@ -318,15 +316,12 @@ void PieChart::setSlices(const QVector<double>& values) {
 }
 
 QString PieChart::exportFileName(const QString& fileName) {
-    if (fileName.isEmpty()) return QString::fromLatin1(Default_Export_Name);
-    if (fileName.endsWith(QLatin1String(".png")) || fileName.endsWith(QLatin1String(".bmp"))) return fileName;
-    return fileName + QLatin1String(".png");
+    return Content_File_Name(fileName, Default_Export_Name, {QStringLiteral(".png"), QStringLiteral(".bmp")});
 }
 
 bool PieChart::exportImage(const QString& fileName) {
     const QString name = exportFileName(fileName);
-    const QFileInfo existing(name);
-    if (existing.exists() && (existing.isDir() || !existing.isWritable())) return false;
+    if (!Content_File_Writable(name)) return false;
     const QSize size = isVisible() && !view->viewport()->size().isEmpty() ? view->viewport()->size() : Hidden_Chart_Size;
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(view->backgroundColour());
@@ -338,22 +333,14 @@ bool PieChart::exportImage(const QString& fileName) {
 
 bool PieChart::saveAs() {
     const QString name = UIK_ContentController::title;
-    QFileDialog dialog(this, tr("Save %1 As").arg(name), QDir::currentPath(), tr("Image File (*.png *.bmp)"));
-    dialog.setObjectName(QStringLiteral("exportChartDialog"));
-    dialog.selectFile(name);
-    dialog.setDefaultSuffix(QStringLiteral("png"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    return exportImage(dialog.selectedFiles().first());
+    const QString chosen = Content_Save_Name(this, name, name, tr("Image File (*.png *.bmp)"),
+                                             QStringLiteral("exportChartDialog"), QStringLiteral("png"));
+    return !chosen.isEmpty() && exportImage(chosen);
 }
 
 void PieChart::print() {
     QPrinter printer(QPrinter::ScreenResolution);
-    printer.setColorMode(QPrinter::Color);
-    QPrintDialog dialog(&printer, this);
-    dialog.setObjectName(QStringLiteral("printDialog"));
-    dialog.setWindowTitle(tr("Print Document"));
-    if (dialog.exec() != QDialog::Accepted) return;
+    if (!Content_Print_Dialog(this, printer)) return;
     QPainter painter(&printer);
     view->paintChart(painter, QRect(QPoint(0, 0), printer.pageRect().size()));
 }

@@ -1,10 +1,8 @@
 #include "UIK_Spreadsheet.h"
 
-#include <QDir>
+#include "Content_Files.h"
+
 #include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QTableWidgetItem>
 #include <QTextDocument>
@@ -277,8 +275,7 @@ QString UIK_Spreadsheet::contentsFileName(const QString& fileName) const {
 
 bool UIK_Spreadsheet::saveContents(const QString& fileName) {
     const QString name = contentsFileName(fileName);
-    const QFileInfo existing(name);
-    if (existing.exists() && (existing.isDir() || !existing.isWritable())) return false;
+    if (!Content_File_Writable(name)) return false;
     // A picture of the table as it shows, for an image file name.
     if (name.endsWith(QLatin1String(".png")) || name.endsWith(QLatin1String(".bmp"))) return grab().save(name);
     QFile file(name);
@@ -291,23 +288,14 @@ void UIK_Spreadsheet::save(const QString& fileName) { saveContents(fileName); }
 
 bool UIK_Spreadsheet::saveAs() {
     const QString name = UIK_ContentController::title;
-    QFileDialog dialog(this, tr("Save %1 As").arg(name), QDir::currentPath(),
-                       tr("CSV Files (*.csv);;All Files (*.*)"));
-    dialog.setObjectName(QStringLiteral("saveSpreadsheetDialog"));
-    dialog.selectFile(name);
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    return saveContents(dialog.selectedFiles().first());
+    const QString chosen = Content_Save_Name(this, name, name, tr("CSV Files (*.csv);;All Files (*.*)"),
+                                             QStringLiteral("saveSpreadsheetDialog"), QStringLiteral("csv"));
+    return !chosen.isEmpty() && saveContents(chosen);
 }
 
 void UIK_Spreadsheet::print() {
     QPrinter printer(QPrinter::ScreenResolution);
-    printer.setColorMode(QPrinter::Color);
-    QPrintDialog dialog(&printer, this);
-    dialog.setObjectName(QStringLiteral("printDialog"));
-    dialog.setWindowTitle(tr("Print Document"));
-    if (dialog.exec() != QDialog::Accepted) return;
+    if (!Content_Print_Dialog(this, printer)) return;
 
     // The table as the window shows it, headers included.
     QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\"><tr><th></th>");

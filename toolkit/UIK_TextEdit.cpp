@@ -1,10 +1,9 @@
 #include "UIK_TextEdit.h"
 
-#include <QDir>
+#include "Content_Files.h"
+
 #include <QFile>
-#include <QFileDialog>
 #include <QKeyEvent>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QTextDocumentFragment>
 #include <QTextStream>
@@ -101,26 +100,17 @@ void UIK_TextEdit::save(const QString& fileName) {
 }
 
 bool UIK_TextEdit::saveAs() {
-    QFileDialog dialog(this, QStringLiteral("Save ") + title + QStringLiteral(" As"), QDir::currentPath(),
-                       QStringLiteral("All Files (*.*)"));
-    dialog.setObjectName(QStringLiteral("saveAsDialog"));
-    dialog.selectFile(title + QStringLiteral(" output"));
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    const QString chosen = Content_Save_Name(this, title, title + QStringLiteral(" output"),
+                                             QStringLiteral("All Files (*.*)"), QStringLiteral("saveAsDialog"),
+                                             QStringLiteral("txt"));
     // A file the user names is written even when the text is unchanged since
     // the last save: it may not exist yet.
-    return writeTo(dialog.selectedFiles().first());
+    return !chosen.isEmpty() && writeTo(chosen);
 }
 
 void UIK_TextEdit::print() {
     QPrinter printer(QPrinter::ScreenResolution);
-    printer.setColorMode(QPrinter::Color);
-    QPrintDialog dialog(&printer, this);
-    dialog.setObjectName(QStringLiteral("printDialog"));
-    dialog.setWindowTitle(QStringLiteral("Print Document"));
-    if (textCursor().hasSelection()) dialog.setOption(QAbstractPrintDialog::PrintSelection);
-    if (dialog.exec() == QDialog::Accepted) QPlainTextEdit::print(&printer);
+    if (Content_Print_Dialog(this, printer, textCursor().hasSelection())) QPlainTextEdit::print(&printer);
 }
 
 void UIK_TextEdit::setContentFont(const QFont& font) { setFont(font); }

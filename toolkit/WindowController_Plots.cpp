@@ -2,6 +2,8 @@
 // contents to a file.
 #include "WindowController.h"
 
+#include "Content_Files.h"
+
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QSize>
@@ -31,11 +33,11 @@ bool saveTextWindow(UIK_TextEdit* text, const QString& fileName) {
         text->save(fileName);
         return true;
     }
-    const QFileInfo target(textFileName(text, fileName));
-    if (target.exists() && (target.isDir() || !target.isWritable())) return false;
+    const QString target = textFileName(text, fileName);
+    if (!Content_File_Writable(target)) return false;
     text->save(fileName);
     // A written document is marked unmodified.
-    return !text->document()->isModified() && QFileInfo::exists(target.filePath());
+    return !text->document()->isModified() && QFileInfo::exists(target);
 }
 }  // namespace
 

@@ -93,6 +93,16 @@ void UIK_Put(UIK_Request& request, const char* key, UIK_Value value) {
     request.properties.emplace_back(key, std::move(value));
 }
 
+UIK_Request UIK_Block_Request(const char* signal, int unit, const void* data, const std::string& data_type, int nrows,
+                              int ncols) {
+    UIK_Request r = UIK_Request_For(signal, unit);
+    r.data = data;
+    r.dataType = UIK_Trim_Trailing(data_type);
+    r.nrows = nrows;
+    r.ncols = ncols;
+    return r;
+}
+
 std::vector<std::string> UIK_Trimmed_Items(const std::vector<UIK_Text>& items) {
     std::vector<std::string> list;
     list.reserve(items.size());
@@ -331,18 +341,9 @@ int UIK_createXYPlot(UIK_XYPlot_Record& plot) {
 
 int UIK_writeXYPlot(int plot_unit, const void* data, const std::string& data_type, int nrows, int ncols,
                     const UIK_XYSeries_Record& series) {
-    UIK_Request r = UIK_Request_For("writeXYPlot", plot_unit);
-    r.data = data;
-    r.dataType = UIK_Trim_Trailing(data_type);
-    r.nrows = nrows;
-    r.ncols = ncols;
+    UIK_Request r = UIK_Block_Request("writeXYPlot", plot_unit, data, data_type, nrows, ncols);
     UIK_Put(r, "fittedCurve", series.fittedCurve);
-    UIK_Put(r, "curveLabel", series.curveLabel.trimmed());
-    UIK_Put(r, "curveColor", series.curveColor);
-    UIK_Put(r, "dotColor", series.dotColor);
-    UIK_Put(r, "symbolStyle", series.symbolStyle);
-    UIK_Put(r, "curveLineWidth", series.curveLineWidth);
-    UIK_Put(r, "dotSize", series.dotSize);
+    UIK_Put_Curve_Style(r, series);
     r.waits = true;
     carry_out(r);
     return 1;

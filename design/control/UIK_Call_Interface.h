@@ -194,6 +194,21 @@ std::vector<std::string> UIK_Carry_Out(const UIK_Request& request);
 UIK_Request UIK_Request_For(const char* signal, int unit = 0, int label_id = 0);
 // one more entry of its property map (keys keep the order they are put in),
 void UIK_Put(UIK_Request& request, const char* key, UIK_Value value);
+// a request for `signal` on `unit` that hands over an nrows x ncols block of
+// `data_type` (the type without its trailing blanks),
+UIK_Request UIK_Block_Request(const char* signal, int unit, const void* data, const std::string& data_type, int nrows,
+                              int ncols);
+// a curve's style in the order XY and polar series list it: curveLabel,
+// curveColor, dotColor, symbolStyle, curveLineWidth, dotSize,
+template <class Series>
+void UIK_Put_Curve_Style(UIK_Request& request, const Series& series) {
+    UIK_Put(request, "curveLabel", series.curveLabel.trimmed());
+    UIK_Put(request, "curveColor", series.curveColor);
+    UIK_Put(request, "dotColor", series.dotColor);
+    UIK_Put(request, "symbolStyle", series.symbolStyle);
+    UIK_Put(request, "curveLineWidth", series.curveLineWidth);
+    UIK_Put(request, "dotSize", series.dotSize);
+}
 // texts without their trailing blanks, for item lists,
 std::vector<std::string> UIK_Trimmed_Items(const std::vector<UIK_Text>& items);
 // and the shortest text that reads back as `value`, with a decimal point

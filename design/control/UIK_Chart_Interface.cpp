@@ -14,11 +14,7 @@ std::vector<std::string> colour_names(const std::vector<unsigned>& colours) {
 // A write of a data block that the window layer reads while the caller waits.
 int write_block(const char* signal, int unit, const void* data, const std::string& data_type, int nrows,
                 int ncols) {
-    UIK_Request r = UIK_Request_For(signal, unit);
-    r.data = data;
-    r.dataType = UIK_Trim_Trailing(data_type);
-    r.nrows = nrows;
-    r.ncols = ncols;
+    UIK_Request r = UIK_Block_Request(signal, unit, data, data_type, nrows, ncols);
     r.waits = true;
     UIK_Carry_Out(r);
     return 1;

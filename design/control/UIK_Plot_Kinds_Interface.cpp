@@ -33,17 +33,8 @@ int UIK_createPolarPlot(UIK_PolarPlot_Record& plot) {
 
 int UIK_writePolarPlot(int plot_unit, const void* data, const std::string& data_type, int nrows, int ncols,
                        const UIK_PolarSeries_Record& series) {
-    UIK_Request r = UIK_Request_For("writePolarPlot", plot_unit);
-    r.data = data;
-    r.dataType = UIK_Trim_Trailing(data_type);
-    r.nrows = nrows;
-    r.ncols = ncols;
-    UIK_Put(r, "curveLabel", series.curveLabel.trimmed());
-    UIK_Put(r, "curveColor", series.curveColor);
-    UIK_Put(r, "dotColor", series.dotColor);
-    UIK_Put(r, "symbolStyle", series.symbolStyle);
-    UIK_Put(r, "curveLineWidth", series.curveLineWidth);
-    UIK_Put(r, "dotSize", series.dotSize);
+    UIK_Request r = UIK_Block_Request("writePolarPlot", plot_unit, data, data_type, nrows, ncols);
+    UIK_Put_Curve_Style(r, series);
     r.waits = true;
     UIK_Carry_Out(r);
     return 1;

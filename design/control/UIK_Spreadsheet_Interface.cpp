@@ -3,24 +3,33 @@
 #include <climits>
 #include <cstdint>
 
+#include "Fortran_Format.h"
+
 namespace {
 
 constexpr std::size_t Longest_Text_Element = 65535;
 const std::string Character_Prefix = "CHARACTER*";
 
-std::string trimmed(const std::string& s) {
-    const std::size_t first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return std::string();
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-// The byte count of an nrows x ncols block of `type`; false when it cannot be
-// handed over (the window layer copies at most INT_MAX bytes).
-bool block_bytes(const UIK_Cell_Type& type, int nrows, int ncols, std::size_t& bytes) {
+// Checks a block handed to a write or read: a known data type, sizes (below
+// zero taken as zero) whose byte count the window layer can copy (at most
+// INT_MAX bytes), and data unless the block is empty. Gives the byte count.
+bool accepted_block(const std::string& data_type, const void* data, int& nrows, int& ncols, std::size_t& bytes) {
+    const UIK_Cell_Type type = UIK_Spreadsheet_Cell_Type(data_type);
+    if (nrows < 0) nrows = 0;
+    if (ncols < 0) ncols = 0;
+    if (!type.valid()) return false;
     const std::uint64_t count = static_cast<std::uint64_t>(nrows) * static_cast<std::uint64_t>(ncols);
     if (count != 0 && type.size > static_cast<std::uint64_t>(INT_MAX) / count) return false;
     bytes = static_cast<std::size_t>(count * type.size);
-    return true;
+    return data != nullptr || bytes == 0;
+}
+
+UIK_Request block_request(const char* operation, int unit, const std::string& data_type, int nrows, int ncols) {
+    UIK_Request r = UIK_Request_For(operation, unit);
+    r.dataType = FMT_Trim(data_type);
+    r.nrows = nrows;
+    r.ncols = ncols;
+    return r;
 }
 
 int set_labels(const char* signal, int unit, std::vector<std::string> labels) {
@@ -43,7 +52,7 @@ std::vector<std::string> labels_from(const char* labels, int label_length, int c
 }  // namespace
 
 UIK_Cell_Type UIK_Spreadsheet_Cell_Type(const std::string& data_type) {
-    const std::string name = trimmed(data_type);
+    const std::string name = FMT_Trim(data_type);
     if (name == "INTEGER*4") return {UIK_Cell_Kind::Integer4, 4};
     if (name == "INTEGER*8") return {UIK_Cell_Kind::Integer8, 8};
     if (name == "REAL*4") return {UIK_Cell_Kind::Real4, sizeof(float)};
@@ -63,37 +72,25 @@ UIK_Cell_Type UIK_Spreadsheet_Cell_Type(const std::string& data_type) {
 }
 
 int UIK_writeSpreadsheet(int unit, const void* data, const std::string& data_type, int nrows, int ncols) {
-    const UIK_Cell_Type type = UIK_Spreadsheet_Cell_Type(data_type);
-    if (nrows < 0) nrows = 0;
-    if (ncols < 0) ncols = 0;
     std::size_t bytes = 0;
-    if (!type.valid() || !block_bytes(type, nrows, ncols, bytes) || (data == nullptr && bytes != 0)) return 0;
+    if (!accepted_block(data_type, data, nrows, ncols, bytes)) return 0;
     if (UIK_Current_Window_Layer() == nullptr) return 1;
 
     // The window layer copies the block: the write does not wait.
-    UIK_Request r = UIK_Request_For("writeSpreadsheet", unit);
+    UIK_Request r = block_request("writeSpreadsheet", unit, data_type, nrows, ncols);
     r.data = data;
-    r.dataType = trimmed(data_type);
-    r.nrows = nrows;
-    r.ncols = ncols;
     r.dataBytes = bytes;
     UIK_Carry_Out(r);
     return 1;
 }
 
 int UIK_readSpreadsheet(int unit, void* data, const std::string& data_type, int nrows, int ncols) {
-    const UIK_Cell_Type type = UIK_Spreadsheet_Cell_Type(data_type);
-    if (nrows < 0) nrows = 0;
-    if (ncols < 0) ncols = 0;
     std::size_t bytes = 0;
-    if (!type.valid() || !block_bytes(type, nrows, ncols, bytes) || (data == nullptr && bytes != 0)) return 0;
+    if (!accepted_block(data_type, data, nrows, ncols, bytes)) return 0;
     if (UIK_Current_Window_Layer() == nullptr) return 1;
 
-    UIK_Request r = UIK_Request_For("readSpreadsheet", unit);
+    UIK_Request r = block_request("readSpreadsheet", unit, data_type, nrows, ncols);
     r.dataOut = data;
-    r.dataType = trimmed(data_type);
-    r.nrows = nrows;
-    r.ncols = ncols;
     r.waits = true;
     UIK_Carry_Out(r);
     return 1;

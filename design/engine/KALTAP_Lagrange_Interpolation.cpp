@@ -13,29 +13,15 @@ namespace {
 constexpr double Two_Pi = 6.283185307179586476925286766559;
 constexpr int Parallel_Grain = 256;      // fewer weights than this are not worth a second thread
 
-// Barycentric weights of the points k0..k0+3, four products in step. Lane i
-// multiplies exactly the factors of point k0+i in the prescribed order, and
-// skips the factor j = k0+i.
-KALTAP_SIMD_CLONES void weights_of_four(const double* X, double* AD, int k0, int m, int jet) {
-    v4d xk = simd_load(X + k0 - 1);
-    v4l lane = {k0, k0 + 1, k0 + 2, k0 + 3};
-    v4d D = {1.0, 1.0, 1.0, 1.0};
-    for (int l = 1; l <= jet; ++l) {
-        for (int j = l; j <= m; j += jet) {
-            v4d factor = xk - X[j - 1];
-            v4d next = (D * 2.0) * factor;
-            D = (lane == j) ? D : next;
-        }
-    }
-    simd_store(AD + k0 - 1, 1.0 / D);
-}
-
-// The same for the points k0..k0+15: four such products side by side, so that
-// the chains of multiplications overlap instead of waiting on each other.
-KALTAP_SIMD_CLONES void weights_of_sixteen(const double* X, double* AD, int k0, int m, int jet) {
-    v4d xk[4], D[4];
-    v4l lane[4];
-    for (int q = 0; q < 4; ++q) {
+// Barycentric weights of the points k0..k0+4*Runs-1: Runs vectors of four
+// products side by side, so that their chains of multiplications overlap.
+// Lane i of run q multiplies exactly the factors of point k0+4q+i in the
+// prescribed order, and skips its own factor.
+template <int Runs>
+KALTAP_INLINE void weights_of_runs(const double* X, double* AD, int k0, int m, int jet) {
+    v4d xk[Runs], D[Runs];
+    v4l lane[Runs];
+    for (int q = 0; q < Runs; ++q) {
         const int first = k0 + 4 * q;
         xk[q] = simd_load(X + first - 1);
         lane[q] = v4l{first, first + 1, first + 2, first + 3};
@@ -44,13 +30,21 @@ KALTAP_SIMD_CLONES void weights_of_sixteen(const double* X, double* AD, int k0, 
     for (int l = 1; l <= jet; ++l) {
         for (int j = l; j <= m; j += jet) {
             const double xj = X[j - 1];
-            for (int q = 0; q < 4; ++q) {
+            for (int q = 0; q < Runs; ++q) {
                 v4d next = (D[q] * 2.0) * (xk[q] - xj);
                 D[q] = (lane[q] == j) ? D[q] : next;
             }
         }
     }
-    for (int q = 0; q < 4; ++q) simd_store(AD + k0 + 4 * q - 1, 1.0 / D[q]);
+    for (int q = 0; q < Runs; ++q) simd_store(AD + k0 + 4 * q - 1, 1.0 / D[q]);
+}
+
+KALTAP_SIMD_CLONES void weights_of_four(const double* X, double* AD, int k0, int m, int jet) {
+    weights_of_runs<1>(X, AD, k0, m, jet);
+}
+
+KALTAP_SIMD_CLONES void weights_of_sixteen(const double* X, double* AD, int k0, int m, int jet) {
+    weights_of_runs<4>(X, AD, k0, m, jet);
 }
 
 double weight_of_one(const double* X, int k, int m, int jet) {
