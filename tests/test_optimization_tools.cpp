@@ -1,6 +1,7 @@
 // The closed-form relations between number of weights, ripple, attenuation and
 // transition width, and the measurement of a band's achieved deviation.
 #include <cmath>
+#include <string>
 
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Tools.h"
@@ -30,6 +31,49 @@ TEST_P(Inversions, AgreeWithTheOrderEstimate) {
 INSTANTIATE_TEST_SUITE_P(Figures, Inversions,
                          ::testing::Values(Figures{0.1, 55.0, 41}, Figures{1.0, 40.0, 21}, Figures{0.01, 100.0, 121},
                                            Figures{3.5, 10.0, 7}, Figures{0.5, 200.0, 301}));
+
+// Figures worked out by hand from the published Herrmann-Rabiner-Chan estimate
+// and its constants (a1..a6, b1, b2), independently of the code. Each constant
+// changed in its fourth digit moves at least one of them far beyond the
+// tolerance; the agreement tests above cannot see such a change, since the
+// inversions share the constants with the estimate.
+struct Pinned_Figure {
+    const char* what;
+    double R, A, dF;  // the two given figures of ripple (dB p-p), attenuation (dB), transition
+    int N;
+    double expected;
+};
+
+class Published_Estimate : public ::testing::TestWithParam<Pinned_Figure> {};
+
+TEST_P(Published_Estimate, MatchesTheFigureWorkedOutByHand) {
+    const Pinned_Figure p = GetParam();
+    const std::string what = p.what;
+    double value = 0.0;
+    if (what == "weights")
+        value = KALTAP_Estimate_Number_of_Weights(p.R, p.A, p.dF);
+    else if (what == "transition")
+        value = KALTAP_Estimate_Transition(p.R, p.A, p.N);
+    else if (what == "attenuation")
+        value = KALTAP_Estimate_Attenuation(p.R, p.dF, p.N);
+    else
+        value = KALTAP_Estimate_Ripple(p.A, p.dF, p.N);
+    EXPECT_NEAR(value, p.expected, 1e-10 * std::fabs(p.expected)) << what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HandWorked, Published_Estimate,
+    ::testing::Values(Pinned_Figure{"weights", 0.1, 55.0, 0.05, 0, 51.711747911330015},
+                      Pinned_Figure{"weights", 0.01, 80.0, 0.02, 0, 204.39672034767997},
+                      Pinned_Figure{"weights", 1.0, 40.0, 0.1, 0, 14.033080230936623},
+                      Pinned_Figure{"weights", 0.5, 100.0, 0.005, 0, 670.3329276522647},
+                      Pinned_Figure{"weights", 3.0, 20.0, 0.2, 0, 1.5429770213772138},
+                      Pinned_Figure{"transition", 0.1, 55.0, 0.0, 41, 0.06297649672134367},
+                      Pinned_Figure{"transition", 0.01, 80.0, 0.0, 101, 0.04053758714105185},
+                      Pinned_Figure{"attenuation", 0.1, 0.0, 0.05, 41, 37.368274329560684},
+                      Pinned_Figure{"attenuation", 0.01, 0.0, 0.02, 101, 16.434926285179774},
+                      Pinned_Figure{"ripple", 0.0, 55.0, 0.05, 61, 0.0218125527710611},
+                      Pinned_Figure{"ripple", 0.0, 80.0, 0.02, 151, 0.25672164952289117}));
 
 TEST(Estimates, EveryEstimateStoresTheDeviationRatioOfItsFigures) {
     const double dp = (std::pow(10.0, 0.1 / 20) - 1) / (std::pow(10.0, 0.1 / 20) + 1);  // 0.1 dB p-p

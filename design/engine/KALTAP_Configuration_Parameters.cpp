@@ -26,6 +26,7 @@ Array1<double> Cosine_Coefficients;
 Array1<double> Filter_Weights;
 double Remez_Deviation = 0.0;
 bool KALTAP_Filter_Weights_Valid = false;
+bool KALTAP_Design_Failed = false;
 bool Deviations_Only = false;
 bool Quiet_Remez = true;
 
