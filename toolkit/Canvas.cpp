@@ -324,7 +324,7 @@ bool Canvas::saveContents(const QString& fileName) { return exportImage(fileName
 QString Canvas::contentsFileName(const QString& fileName) const { return exportFileName(fileName); }
 
 void Canvas::print() {
-    QPrinter printer(QPrinter::ScreenResolution);
+    QPrinter& printer = Content_Printer();
     if (!Content_Print_Dialog(this, printer)) return;
     // The whole canvas, as large as the page allows without distortion.
     const QImage image = renderImage();

@@ -1,5 +1,6 @@
 #include "Content_Files.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -27,6 +28,23 @@ QString Content_Save_Name(QWidget* parent, const QString& title, const QString& 
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     return dialog.selectedFiles().first();
+}
+
+namespace {
+QPrinter* applicationPrinter = nullptr;
+
+void deleteApplicationPrinter() {
+    delete applicationPrinter;
+    applicationPrinter = nullptr;
+}
+}  // namespace
+
+QPrinter& Content_Printer() {
+    if (applicationPrinter == nullptr) {
+        applicationPrinter = new QPrinter(QPrinter::ScreenResolution);
+        qAddPostRoutine(deleteApplicationPrinter);
+    }
+    return *applicationPrinter;
 }
 
 bool Content_Print_Dialog(QWidget* parent, QPrinter& printer, bool selection) {

@@ -21,6 +21,11 @@ QString Content_File_Name(const QString& fileName, const char* defaultName, cons
 QString Content_Save_Name(QWidget* parent, const QString& title, const QString& preselected, const QString& filter,
                           const QString& objectName, const QString& suffix);
 
+// The one printer of the program: File > Print Setup configures it and every
+// Print uses it, so the page set-up holds for every window. Created on first
+// use, deleted with the application.
+QPrinter& Content_Printer();
+
 // The print dialog "Print Document" for `printer` (set to colour), offering
 // to print the selection when `selection` is set. True when accepted.
 bool Content_Print_Dialog(QWidget* parent, QPrinter& printer, bool selection = false);

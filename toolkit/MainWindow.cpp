@@ -12,6 +12,8 @@
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPrinter>
+
+#include "Content_Files.h"
 #include <QSignalMapper>
 #include <QStatusBar>
 
@@ -37,7 +39,6 @@ MainWindow::~MainWindow() {
     disconnectContent();
     currentContent_ = nullptr;
     if (area_ != nullptr) area_->disconnect();
-    delete printer_;
 }
 
 void MainWindow::createActions() {
@@ -184,8 +185,8 @@ void MainWindow::saveAs() {
 }
 
 void MainWindow::printSetup() {
-    if (printer_ == nullptr) printer_ = new QPrinter(QPrinter::ScreenResolution);
-    QPageSetupDialog dialog(printer_, this);
+    QPageSetupDialog dialog(&Content_Printer(), this);
+    dialog.setObjectName(QStringLiteral("pageSetupDialog"));
     dialog.exec();
 }
 
@@ -216,7 +217,10 @@ void MainWindow::redo() {
 void MainWindow::chooseFont() {
     if (currentContent_ == nullptr) return;
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, currentContent_->contentFont(), this);
+    // Text windows hold column-aligned reports: only fixed-pitch families.
+    const QFontDialog::FontDialogOptions options =
+        currentContent_->isTextContent() ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions();
+    const QFont font = QFontDialog::getFont(&ok, currentContent_->contentFont(), this, tr("Select Font"), options);
     // The dialog runs an event loop: the content may have gone meanwhile.
     if (ok && currentContent_ != nullptr) currentContent_->setContentFont(font);
 }

@@ -10,7 +10,6 @@
 class QAction;
 class QMdiArea;
 class QMenu;
-class QPrinter;
 class QSignalMapper;
 class UIK_ContentController;
 class WindowController;
@@ -66,7 +65,6 @@ private:
     QSignalMapper* windowMapper_ = nullptr;
     UIK_ContentController* currentContent_ = nullptr;
     QList<QMetaObject::Connection> contentConnections_;
-    QPrinter* printer_ = nullptr;  // keeps the page set-up between uses
 
     QMenu* fileMenu_ = nullptr;
     QMenu* editMenu_ = nullptr;

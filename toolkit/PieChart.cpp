@@ -339,7 +339,7 @@ bool PieChart::saveAs() {
 }
 
 void PieChart::print() {
-    QPrinter printer(QPrinter::ScreenResolution);
+    QPrinter& printer = Content_Printer();
     if (!Content_Print_Dialog(this, printer)) return;
     QPainter painter(&printer);
     view->paintChart(painter, QRect(QPoint(0, 0), printer.pageRect().size()));

@@ -37,7 +37,7 @@ bool Plot_Export_Interactive(QwtPlot* plot, const QString& title, const char* de
 }
 
 void Plot_Print(QwtPlot* plot) {
-    QPrinter printer(QPrinter::ScreenResolution);
+    QPrinter& printer = Content_Printer();
     if (!Content_Print_Dialog(plot, printer)) return;
     QwtPlotRenderer renderer;
     renderer.renderTo(plot, printer);

@@ -294,7 +294,7 @@ bool UIK_Spreadsheet::saveAs() {
 }
 
 void UIK_Spreadsheet::print() {
-    QPrinter printer(QPrinter::ScreenResolution);
+    QPrinter& printer = Content_Printer();
     if (!Content_Print_Dialog(this, printer)) return;
 
     // The table as the window shows it, headers included.

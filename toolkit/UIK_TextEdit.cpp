@@ -3,6 +3,8 @@
 #include "Content_Files.h"
 
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QPrinter>
 #include <QTextDocumentFragment>
@@ -19,6 +21,20 @@ QString preferredFamily() {
     return family;
 }
 
+// The preferred family at the preferred size when it is installed with fixed
+// pitch; otherwise the system's fixed font at that size, so that the report's
+// columns stay aligned.
+QFont fixedPitchFont() {
+    QFont font(preferredFamily(), UIK_Pref_Font_Size(), QFont::Normal, false);
+    font.setStyleHint(QFont::TypeWriter);
+    if (QFontInfo(font).fixedPitch()) return font;
+    QFont fallback = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fallback.setPointSize(UIK_Pref_Font_Size());
+    fallback.setBold(false);
+    fallback.setItalic(false);
+    return fallback;
+}
+
 // Ctrl, Alt and Meta make a key a command. Shift alone does not: Shift+H
 // types an "H" like any other printable key.
 bool isCommandKey(const QKeyEvent* key) {
@@ -32,7 +48,7 @@ UIK_TextEdit::UIK_TextEdit(int unit, const QString& title, const QString& access
     setObjectName(QStringLiteral("textWindow"));
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setUndoRedoEnabled(false);
-    setFont(QFont(preferredFamily(), UIK_Pref_Font_Size(), QFont::Normal, false));
+    setFont(fixedPitchFont());
     installEventFilter(this);
 }
 
@@ -109,7 +125,7 @@ bool UIK_TextEdit::saveAs() {
 }
 
 void UIK_TextEdit::print() {
-    QPrinter printer(QPrinter::ScreenResolution);
+    QPrinter& printer = Content_Printer();
     if (Content_Print_Dialog(this, printer, textCursor().hasSelection())) QPlainTextEdit::print(&printer);
 }
 

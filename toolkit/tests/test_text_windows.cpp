@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QMdiArea>
 #include <QMenu>
 #include <QSignalSpy>
@@ -14,6 +17,7 @@
 #include <QApplication>
 #include <QtTest>
 
+#include "Content_Files.h"
 #include "GlueManager.h"
 #include "MainWindow.h"
 #include "SubWindow.h"
@@ -466,22 +470,51 @@ private slots:
     void textWindowFontAndChoosingAnother() {
         WindowController controller(nullptr, {});
         UIK_TextEdit* text = console(controller);
-        QCOMPARE(text->font().family(), QString("Courier New"));
+        // Courier New when it is installed with fixed pitch, else the system's
+        // fixed font: the report's columns need fixed pitch either way.
+        QVERIFY(QFontInfo(text->font()).fixedPitch());
+        if (QFontInfo(QFont("Courier New", 10)).fixedPitch())
+            QCOMPARE(text->font().family(), QString("Courier New"));
         QCOMPARE(text->font().pointSize(), 10);
         QVERIFY(!text->font().bold() && !text->font().italic());
         QCOMPARE(text->lineWrapMode(), QPlainTextEdit::NoWrap);
         QVERIFY(!text->isUndoRedoEnabled());
 
-        whenModalAppears([](QWidget* w) {
+        bool monospacedOnly = false;
+        whenModalAppears([&monospacedOnly](QWidget* w) {
             auto* dialog = qobject_cast<QFontDialog*>(w);
             if (dialog == nullptr) return pressCancel(w);
+            monospacedOnly = dialog->testOption(QFontDialog::MonospacedFonts);
             QFont font = dialog->currentFont();
             font.setPointSize(14);
             dialog->setCurrentFont(font);
             dialog->accept();
         });
         action(controller.mainWindow, "actionFont")->trigger();
+        QVERIFY(monospacedOnly);
         QCOMPARE(text->font().pointSize(), 14);
+    }
+
+    // Print uses the program's one printer, the one File > Print Setup
+    // configures, so a page set-up chosen there holds for the next Print.
+    // (Qt offers its page set-up dialog only for native printers, which this
+    // machine may not have; the set-up is made on that printer directly.)
+    void printUsesThePrintSetup() {
+        WindowController controller(nullptr, {});
+        Content_Printer().setPageOrientation(QPageLayout::Landscape);
+        bool samePrinter = false;
+        QPageLayout::Orientation seen = QPageLayout::Portrait;
+        whenModalTitled("Print Document", [&](QWidget* w) {
+            if (auto* dialog = qobject_cast<QPrintDialog*>(w)) {
+                samePrinter = dialog->printer() == &Content_Printer();
+                seen = dialog->printer()->pageLayout().orientation();
+            }
+            pressCancel(w);
+        });
+        action(controller.mainWindow, "actionPrint")->trigger();
+        Content_Printer().setPageOrientation(QPageLayout::Portrait);
+        QVERIFY(samePrinter);
+        QCOMPARE(seen, QPageLayout::Landscape);
     }
 
     void windowSizesAndPlacement_data() {
