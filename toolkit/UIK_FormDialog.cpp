@@ -11,6 +11,9 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpacerItem>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -19,6 +22,13 @@ namespace {
 constexpr int Form_Margin = 10;
 constexpr int Form_Spacing = 10;
 constexpr int Gap_Above_Buttons = 20;
+// Room a window manager takes for the title bar and frame of a dialog.
+constexpr int Window_Frame_Allowance = 48;
+// The smallest height the scrolled controls get on any screen.
+constexpr int Smallest_Form_Height = 120;
+// A line edit grows to show its whole starting text, up to this width.
+constexpr int Widest_Field = 800;
+constexpr int Field_Text_Padding = 16;
 
 QString labelName(int labelId) { return QStringLiteral("label_%1").arg(labelId); }
 QString controlName(int labelId) { return QStringLiteral("control_%1").arg(labelId); }
@@ -44,14 +54,41 @@ QLineEdit* textField(const QString& name, const QString& placeholder, const QStr
     field->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     field->setPlaceholderText(placeholder);
     field->setText(text);
+    const int needed = field->fontMetrics().horizontalAdvance(text) + Field_Text_Padding;
+    if (needed > field->sizeHint().width()) field->setMinimumWidth(qMin(needed, Widest_Field));
     return field;
 }
 }  // namespace
 
-UIK_FormDialog::UIK_FormDialog(QWidget* parent) : QDialog(parent), form_(new QVBoxLayout(this)) {
+UIK_FormDialog::UIK_FormDialog(QWidget* parent)
+    : QDialog(parent), outer_(new QVBoxLayout(this)), scroll_(new QScrollArea(this)) {
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    form_->setContentsMargins(Form_Margin, Form_Margin, Form_Margin, Form_Margin);
+    outer_->setContentsMargins(Form_Margin, Form_Margin, Form_Margin, Form_Margin);
+    outer_->setSpacing(Form_Spacing);
+    // The controls sit in a scroll area, the OK/Cancel row below it, so the
+    // buttons stay on screen however many controls there are.
+    auto* controls = new QWidget(scroll_);
+    controls->setObjectName(QStringLiteral("formControls"));
+    form_ = new QVBoxLayout(controls);
+    form_->setContentsMargins(0, 0, 0, 0);
     form_->setSpacing(Form_Spacing);
+    scroll_->setObjectName(QStringLiteral("formScrollArea"));
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setWidget(controls);
+    outer_->addWidget(scroll_);
+}
+
+void UIK_FormDialog::fitToScreen(const QWidget* buttons) {
+    const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
+    const QSize wanted = scroll_->widget()->sizeHint();
+    const int room = screen->availableGeometry().height() - buttons->sizeHint().height() - Gap_Above_Buttons -
+                     2 * Form_Margin - 2 * Form_Spacing - Window_Frame_Allowance;
+    const int height = qMin(wanted.height(), qMax(room, Smallest_Form_Height));
+    const int scrollBar = wanted.height() > height ? scroll_->verticalScrollBar()->sizeHint().width() : 0;
+    scroll_->setMinimumSize(wanted.width() + scrollBar, height);
+    adjustSize();
 }
 
 void UIK_FormDialog::addValueControl(int labelId, ControlKind kind) {
@@ -146,20 +183,21 @@ int UIK_FormDialog::execWithButtons() {
 
     auto* gap = new QSpacerItem(Gap_Above_Buttons, Gap_Above_Buttons, QSizePolicy::Minimum, QSizePolicy::Minimum);
     auto* stretch = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Minimum);
-    form_->addItem(gap);
-    form_->addItem(stretch);
-    form_->addWidget(buttons);
+    outer_->addItem(gap);
+    outer_->addItem(stretch);
+    outer_->addWidget(buttons);
+    fitToScreen(buttons);
 
     QPointer<UIK_FormDialog> self(this);
     const int result = exec() == QDialog::Accepted ? 1 : 0;
     if (self.isNull()) return 0;  // destroyed while shown (teardown): its row went with it
 
     // Only the controls stay: the next show adds a fresh row.
-    form_->removeWidget(buttons);
+    outer_->removeWidget(buttons);
     delete buttons;
-    form_->removeItem(stretch);
+    outer_->removeItem(stretch);
     delete stretch;
-    form_->removeItem(gap);
+    outer_->removeItem(gap);
     delete gap;
     return result;
 }

@@ -1,6 +1,7 @@
 // A modal form dialog assembled control by control by the design program.
 //
-// Controls are stacked top to bottom in the order they are added. Every
+// Controls are stacked top to bottom in the order they are added, in a scroll
+// area that shows them all unless the screen is too short for them. Every
 // control that returns a value is remembered by its identifier (`labelId`) in
 // `controlOrder`, so that the answer list comes back in the order the design
 // program added its controls; labels return nothing.
@@ -22,6 +23,7 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QScrollArea;
 class QVBoxLayout;
 
 class UIK_FormDialog : public QDialog {
@@ -71,5 +73,10 @@ public slots:
 
 private:
     void addValueControl(int labelId, ControlKind kind);
-    QVBoxLayout* form_;
+    // Sizes the scroll area to show every control, or as many as the screen
+    // holds above the button row `buttons`.
+    void fitToScreen(const QWidget* buttons);
+    QVBoxLayout* outer_;   // the scroll area, and the button row while shown
+    QScrollArea* scroll_;  // holds the controls
+    QVBoxLayout* form_;    // the controls, top to bottom
 };

@@ -14,6 +14,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -288,6 +291,46 @@ private slots:
             QCOMPARE(dialog->layout()->count(), controlItems);
         }
         QCOMPARE(controller.dialogs.size(), 1);
+    }
+
+    // Five bands make a dialog of some thirty rows: on a short screen the rows
+    // scroll and OK and Cancel stay where the user can press them; a short
+    // dialog shows every row without scrolling. Every field shows its whole
+    // starting text.
+    void aTallDialogScrollsWithItsButtonsOnScreen_data() {
+        QTest::addColumn<int>("fields");
+        QTest::addColumn<bool>("scrolls");
+        QTest::newRow("three fields") << 3 << false;
+        QTest::newRow("five bands") << 25 << true;
+        QTest::newRow("twenty bands") << 100 << true;
+    }
+    void aTallDialogScrollsWithItsButtonsOnScreen() {
+        QFETCH(int, fields);
+        QFETCH(bool, scrolls);
+        WindowController controller(nullptr, {});
+        controller.createDialog(Unit, {{"windowTitle", "Band Definitions"}});
+        const QString longText = QStringLiteral("0.000000000000000000000000000000000000123");
+        for (int id = 1; id <= fields; ++id)
+            controller.addLineEditToDialog(Unit, id, QStringLiteral("Left Band Edge %1").arg(id), "",
+                                           id == 1 ? longText : QStringLiteral("0.5"));
+        bool buttonsOnScreen = false, fitsScreen = false, scrolled = !scrolls, wholeText = false;
+        const QStringList answer = showAndAnswer(controller, Unit, [&](QWidget* shown) {
+            const QRect screen = shown->screen()->availableGeometry();
+            fitsScreen = shown->height() <= screen.height();
+            auto* buttons = shown->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+            buttonsOnScreen = buttons != nullptr && buttons->isVisible() &&
+                              buttons->geometry().bottom() < shown->height();
+            if (auto* area = shown->findChild<QScrollArea*>(QStringLiteral("formScrollArea")))
+                scrolled = (area->verticalScrollBar()->maximum() > 0) == scrolls;
+            auto* first = shown->findChild<QLineEdit*>(QStringLiteral("control_1"));
+            wholeText = first != nullptr && first->width() > first->fontMetrics().horizontalAdvance(longText);
+            pressOk(shown);
+        });
+        QCOMPARE(answer.size(), fields + 1);
+        QVERIFY(fitsScreen);
+        QVERIFY(buttonsOnScreen);
+        QVERIFY(scrolled);
+        QVERIFY(wholeText);
     }
 
     void theConsoleUnitsShareOneDialog() {
