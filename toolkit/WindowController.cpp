@@ -34,7 +34,8 @@ WindowController::WindowController(QApplication* application, std::function<void
     UIK_Idle.store(false, std::memory_order_release);
     windowedMode = UIK_Pref_Use_MDI();
     // a. The console window, named after the executable; it creates the main window.
-    createWindowForUnit(Console_Unit, QFileInfo(QCoreApplication::applicationFilePath()).fileName(), QString());
+    consoleTitle = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    createWindowForUnit(Console_Unit, consoleTitle, QString());
     // b.
     if (!UIK_Pref_Show_Console()) {
         if (windowedMode) {

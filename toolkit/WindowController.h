@@ -18,6 +18,7 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QRect>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -81,6 +82,11 @@ public:
     QMap<QString, UIK_Callback> callbacks;
     bool callbackRunning = false;
     bool idle = false;
+    // The console's title, and its place when it was last closed, for
+    // opening it again.
+    QString consoleTitle;
+    QRect consolePlace;
+    bool consoleMaximized = false;
 
     // The content of a unit in any table (nullptr when none).
     UIK_ContentController* contentForUnit(int unit) const;
@@ -91,6 +97,11 @@ public:
     // window with the first one.
     SubWindow* createSubWindow(QWidget* widget, UIK_ContentController* content, const QString& title, int width,
                                int height);
+    // The text window of `unit`. A console unit whose window has been closed
+    // gets the console again (empty, same title and place), so the design
+    // program's report and questions are never lost; nullptr for another
+    // unit without a text window.
+    UIK_TextEdit* textWindowForWriting(int unit);
     // Modal error box: title "Error", the text, one OK button.
     void showErrorBox(const QString& text);
 

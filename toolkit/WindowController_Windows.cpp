@@ -24,6 +24,8 @@
 
 namespace {
 
+constexpr int Console_Unit = -3;       // the unit the console is created as
+constexpr int Console_Key = -2;        // the key of the console units -2, -3 and -4
 constexpr int Placement_Offset = 20;  // a new sub-window sits this far right and down of the active one
 constexpr QChar Backspace(8);
 constexpr QChar Bell(7);
@@ -164,8 +166,29 @@ SubWindow* WindowController::createSubWindow(QWidget* widget, UIK_ContentControl
     return sub;
 }
 
-int WindowController::writeTextToUnit(int unit, QString text) {
+UIK_TextEdit* WindowController::textWindowForWriting(int unit) {
     UIK_TextEdit* window = textWindows.value(unitKey(unit));
+    if (window != nullptr || unitKey(unit) != Console_Key || !UIK_Pref_Show_Console()) return window;
+    // Once the main window has closed, the program is ending: nothing reopens.
+    if (windowedMode && (mainWindow == nullptr || !mainWindow->isVisible())) return nullptr;
+    createWindowForUnit(Console_Unit, consoleTitle, QString());
+    window = textWindows.value(Console_Key);
+    if (window == nullptr || !consolePlace.isValid()) return window;
+    if (SubWindow* sub = subWindowHolding(mdiArea, window)) {
+        if (consoleMaximized) {
+            sub->showMaximized();
+        } else {
+            sub->showNormal();
+            sub->setGeometry(consolePlace);
+        }
+    } else if (!windowedMode) {
+        window->window()->setGeometry(consolePlace);
+    }
+    return window;
+}
+
+int WindowController::writeTextToUnit(int unit, QString text) {
+    UIK_TextEdit* window = textWindowForWriting(unit);
     if (window == nullptr) return -1;
 
     // Control characters act instead of being shown: a backspace removes the
@@ -189,7 +212,7 @@ int WindowController::writeTextToUnit(int unit, QString text) {
 }
 
 int WindowController::startReadingInput(int unit) {
-    UIK_TextEdit* window = textWindows.value(unitKey(unit));
+    UIK_TextEdit* window = textWindowForWriting(unit);
     if (window == nullptr) {
         // Nothing can ever answer this read: give it up, so the design
         // program gets -1 instead of waiting for good.
@@ -312,6 +335,18 @@ void forget_content(Table& table, UIK_ContentController* content) {
 
 void WindowController::willDestroy(UIK_ContentController* content) {
     if (content == nullptr) return;
+    if (textWindows.value(Console_Key) != nullptr &&
+        static_cast<UIK_ContentController*>(textWindows.value(Console_Key)) == content) {
+        // Where the console was, for opening it again there.
+        QWidget* widget = widgetOf(content);
+        if (SubWindow* sub = subWindowHolding(mdiArea, widget)) {
+            consoleMaximized = sub->isMaximized();
+            consolePlace = sub->isMaximized() ? sub->normalGeometry() : sub->geometry();
+        } else if (widget != nullptr) {
+            consoleMaximized = false;
+            consolePlace = widget->window()->geometry();
+        }
+    }
     forget_content(textWindows, content);
     forget_content(xyPlots, content);
     forget_content(spreadsheets, content);

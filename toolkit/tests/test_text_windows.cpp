@@ -236,9 +236,54 @@ private slots:
         QVERIFY(controller.textWindows.isEmpty());
         QVERIFY(!action(controller.mainWindow, "actionPaste")->isEnabled());
         QVERIFY(controller.mainWindow->currentContent() == nullptr);
-        QCOMPARE(controller.writeTextToUnit(-3, "gone"), -1);
         QCOMPARE(mainClosed.count(), how == "main" ? 1 : 0);
         QTRY_VERIFY(controller.mdiArea->subWindowList().isEmpty());
+        // The next write opens the console again, unless the program is ending.
+        QCOMPARE(controller.writeTextToUnit(-3, "back"), how == "main" ? -1 : 1);
+    }
+
+    // After Close All, or the console closed by hand, the next report or
+    // question of the design program opens the console again: empty, with
+    // its title, where it was.
+    void aClosedConsoleOpensAgainForTheNextWriteOrRead_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("Close All, write") << "all" << false;
+        QTest::newRow("Close All, read") << "all" << true;
+        QTest::newRow("closed by hand, write") << "user" << false;
+        QTest::newRow("closed by hand, read") << "user" << true;
+    }
+    void aClosedConsoleOpensAgainForTheNextWriteOrRead() {
+        QFETCH(QString, how);
+        QFETCH(bool, read);
+        WindowController controller(nullptr, {});
+        const QString title = controller.subWindowForUnit(-3)->windowTitle();
+        controller.writeTextToUnit(-2, "old report\n");
+        SubWindow* sub = controller.subWindowForUnit(-3);
+        sub->showNormal();
+        const QRect place(40, 30, 500, 300);
+        sub->setGeometry(place);
+        if (how == "all")
+            action(controller.mainWindow, "actionCloseAll")->trigger();
+        else
+            sub->close();
+        QTRY_VERIFY(controller.mdiArea->subWindowList().isEmpty());
+        QVERIFY(console(controller) == nullptr);
+
+        if (read) {
+            readPendingOn(-3);
+            QCOMPARE(controller.startReadingInput(-3), 1);
+            QCOMPARE(controller.readingWindow, console(controller));
+        } else {
+            QCOMPARE(controller.writeTextToUnit(-4, "Next action?"), 1);
+        }
+        QVERIFY(console(controller) != nullptr);
+        QCOMPARE(console(controller)->toPlainText(), read ? QString() : QString("Next action?"));
+        SubWindow* again = controller.subWindowForUnit(-3);
+        QVERIFY(again != nullptr);
+        QCOMPARE(again->windowTitle(), title);
+        QCOMPARE(again->geometry(), place);
+        if (read) controller.closeWindowForUnit(-3);  // gives the read up
     }
 
     void closingAnotherWindowLeavesTheReadAlone() {
