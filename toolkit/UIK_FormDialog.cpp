@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QRadioButton>
 #include <QScreen>
@@ -17,6 +18,8 @@
 #include <QSpacerItem>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include "UIK_Call_Interface.h"
 
 namespace {
 constexpr int Form_Margin = 10;
@@ -178,7 +181,7 @@ void UIK_FormDialog::addFileField(int labelId, const QVariantMap& properties) {
 int UIK_FormDialog::execWithButtons() {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("buttonBox"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &UIK_FormDialog::acceptIfTextsFit);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* gap = new QSpacerItem(Gap_Above_Buttons, Gap_Above_Buttons, QSizePolicy::Minimum, QSizePolicy::Minimum);
@@ -200,6 +203,25 @@ int UIK_FormDialog::execWithButtons() {
     outer_->removeItem(gap);
     delete gap;
     return result;
+}
+
+void UIK_FormDialog::acceptIfTextsFit() {
+    for (int labelId : controlOrder) {
+        const QLineEdit* field = lineEdits.value(labelId, fileFields.value(labelId));
+        if (field == nullptr || field->text().size() <= UIK_Text_Length) continue;
+        const QLabel* label = findChild<QLabel*>(labelName(labelId));
+        QMessageBox box(QMessageBox::Warning, tr("Text too long"),
+                        tr("\"%1\" holds %2 characters; at most %3 can be used.\n"
+                           "Shorten it (a file in the working folder needs no folder in its name).")
+                            .arg(label != nullptr ? label->text() : QString())
+                            .arg(field->text().size())
+                            .arg(UIK_Text_Length),
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("textTooLongBox"));
+        box.exec();
+        return;
+    }
+    accept();
 }
 
 QStringList UIK_FormDialog::answers(int result) const {

@@ -67,6 +67,10 @@ public:
     QStringList answers(int result) const;
 
 public slots:
+    // OK: accepts unless a line edit or file field holds more text than the
+    // design program's 128-character fields take; then says so and stays open
+    // (a cut name would open a file the user never named).
+    void acceptIfTextsFit();
     // The "..." button of a file row: asks for a file or directory with the
     // chooser its flags select and puts the answer into the row's field.
     void toolButtonReleased();

@@ -333,6 +333,48 @@ private slots:
         QVERIFY(wholeText);
     }
 
+    // A name longer than the design program's 128-character field is refused
+    // at OK, with the dialog left open, never cut: the "..." chooser fills in
+    // absolute paths, which easily exceed it.
+    void aTextTooLongForItsFieldIsRefusedNotCut_data() {
+        QTest::addColumn<bool>("fileRow");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("file row, 200") << true << 200 << true;
+        QTest::newRow("line edit, 129") << false << 129 << true;
+        QTest::newRow("line edit, 128") << false << 128 << false;
+    }
+    void aTextTooLongForItsFieldIsRefusedNotCut() {
+        QFETCH(bool, fileRow);
+        QFETCH(int, length);
+        QFETCH(bool, refused);
+        WindowController controller(nullptr, {});
+        controller.createDialog(Unit, {{"windowTitle", "Equalizer"}});
+        if (fileRow)
+            controller.addFileDialogToDialog(Unit, 1, {{"title", "Response file"}, {"text", "Equalizer.csv"}});
+        else
+            controller.addLineEditToDialog(Unit, 1, "Response file", "", "Equalizer.csv");
+        const QString tooLong = QStringLiteral("/") + QString(length - 5, QLatin1Char('d')) + QStringLiteral(".csv");
+        QString warning;
+        const QStringList answer = showAndAnswer(controller, Unit, [&](QWidget* shown) {
+            if (refused)
+                whenModalTitled("Text too long", [&warning](QWidget* box) {
+                    warning = static_cast<QMessageBox*>(box)->text();
+                    pressOk(box);
+                });
+            shown->findChild<QLineEdit*>("control_1")->setText(tooLong);
+            pressOk(shown);
+            if (shown->isVisible()) {
+                shown->findChild<QLineEdit*>("control_1")->setText("Equalizer.csv");
+                pressOk(shown);
+            }
+        });
+        QCOMPARE(answer, (QStringList{"1", refused ? QString("Equalizer.csv") : tooLong}));
+        QCOMPARE(warning.isEmpty(), !refused);
+        if (refused) QVERIFY2(warning.contains(QString::number(length)) && warning.contains("Response file"),
+                              qPrintable(warning));
+    }
+
     void theConsoleUnitsShareOneDialog() {
         WindowController controller(nullptr, {});
         controller.createDialog(-3, {{"windowTitle", "Console dialog"}});
