@@ -187,8 +187,11 @@ INSTANTIATE_TEST_SUITE_P(
                         {{"Number of weights", "4x2"}, {Bands_Field, "3.5"}, {"Search Grid Density", "--"}},
                         {"I/O Error in Field 1:Number of Weights", "I/O Error in Field 2:Number of Bands",
                          "I/O Error in Field 3:Search Grid Density"}},
-        // Only the first ten characters are read: 0000000042 and nothing after.
-        Definition_Case{"OnlyTenCharactersRead", {{"Number of weights", "0000000042999"}}, Accepted},
+        // Text beyond the ten characters read is refused, not cut: "0000000042999"
+        // is no 42; blanks after the field are harmless.
+        Definition_Case{"TextBeyondTenCharacters", {{"Number of weights", "0000000042999"}},
+                        {"I/O Error in Field 1:Number of Weights"}},
+        Definition_Case{"BlanksBeyondTenCharacters", {{"Search Grid Density", "        32        "}}, Accepted},
         Definition_Case{"SeveralFaultsAtOnce",
                         {{"Select type of filter to design:", "2"},
                          {"Number of weights", "-5"},
@@ -424,6 +427,10 @@ TEST_P(Band_Checks, OneBoxPerFaultyBandOrDesigned) {
 }
 
 const std::string Half_Rate_Line = "Frequency Response Nonzero at Half Sample Rate for even number of weights.";
+const std::string Band_1_Range_Line = "Input Error!  Band 1 edges must lie between 0 and 0.5.";
+const std::string Band_3_Range_Line = "Input Error!  Band 3 edges must lie between 0 and 0.5.";
+// 0.000...0123: 80 characters, the digits beyond the fortieth.
+const std::string Eighty_Characters = "0." + std::string(75, '0') + "123";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Band_Checks,
@@ -461,7 +468,28 @@ INSTANTIATE_TEST_SUITE_P(
                         {{"Band 1 has negative bandwidth.", Half_Rate_Line}, {Half_Rate_Line}, {Half_Rate_Line}}},
         Band_Check_Case{"NonzeroAtHalfRateWithOddLength", {{"Number of weights", "43"}},
                         {{"Desired Frequency Response@3", "1"}}, {}},
-        Band_Check_Case{"TinyDesiredAtHalfRate", {}, {{"Desired Frequency Response@3", "0.001"}}, {}}),
+        Band_Check_Case{"TinyDesiredAtHalfRate", {}, {{"Desired Frequency Response@3", "0.001"}}, {}},
+        // Edges outside 0..0.5, in any band; an edge exactly at 0 or 0.5 is fine.
+        Band_Check_Case{"RightEdgeAboveHalfRate", {}, {{"Right Band Edge@3", "0.9"}}, {{Band_3_Range_Line}}},
+        Band_Check_Case{"NegativeLeftEdge", {}, {{"Left Band Edge@1", "-0.2"}}, {{Band_1_Range_Line}}},
+        Band_Check_Case{"BothEdgesAboveHalfRate",
+                        {},
+                        {{"Left Band Edge@3", "0.6"}, {"Right Band Edge@3", "0.7"}},
+                        {{Band_3_Range_Line}}},
+        Band_Check_Case{"RightEdgeBelowLeftEdge", {}, {{"Right Band Edge@2", "0.15"}},
+                        {{"Band 2 has negative bandwidth."}}},
+        // Band 3 lies below band 1: every band is in order with its own
+        // neighbours' edges except where 2 and 3 meet.
+        Band_Check_Case{"BandsOutOfOrder",
+                        {},
+                        {{"Left Band Edge@1", "0.2"}, {"Right Band Edge@1", "0.25"}, {"Left Band Edge@2", "0.3"},
+                         {"Right Band Edge@2", "0.35"}, {"Left Band Edge@3", "0.0"}, {"Right Band Edge@3", "0.1"}},
+                        {{"Bands 2 and 3 are not consecutive."}, {"Bands 2 and 3 are not consecutive."}}},
+        // Eighty characters read as 0 from the first forty: refused instead.
+        Band_Check_Case{"TextBeyondFortyCharacters", {}, {{"Desired Frequency Response@1", Eighty_Characters}},
+                        {{"I/O Error for a field for band 1"}}},
+        Band_Check_Case{"BlanksBeyondFortyCharacters", {}, {{"Band Weighting@2", "1.0" + std::string(60, ' ')}},
+                        {}}),
     [](const ::testing::TestParamInfo<Band_Check_Case>& info) { return std::string(info.param.name); });
 
 TEST_F(Classical_Inputs, CancelInABandMessageBoxStopsTheProgram) {

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Engine.h"
 #include "KALTAP_Equalizer.h"
 #include "KALTAP_Main.h"
 #include "KALTAP_Weight_Quantization.h"
@@ -50,6 +51,8 @@ protected:
         remove_outputs();
         Weights_Quantized = false;
         KALTAP_Filter_Weights_Valid = false;  // as at program start
+        KALTAP_Design_Failed = false;
+        Equalizer_File_Name = "Equalizer.csv";  // the file dialog's default at program start
     }
     void TearDown() override { remove_outputs(); }
 
@@ -200,9 +203,11 @@ TEST_P(BitsRules, EntriesAreCheckedThenTheOutputsFollow) {
     for (const auto& entry : c.entries) {
         script.Accept({{"Number of Bits (2 to 48)", entry}});
         // A refused entry shows one box; so do letters (then taken as 0).
+        // Text beyond the five characters read is out of range.
+        const bool over_long = entry.find_first_not_of(' ', 5) != std::string::npos;
         long long value = 0;
-        const bool digits = UNIT_Parse_Integer(entry.substr(0, 5), value);
-        const bool refused = digits && !(value == 0 || (value >= 2 && value <= 48));
+        const bool digits = over_long || UNIT_Parse_Integer(entry.substr(0, 5), value);
+        const bool refused = over_long || (digits && !(value == 0 || (value >= 2 && value <= 48)));
         if (!digits || refused) {
             script.Accept();
         }
@@ -235,6 +240,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Bits_Case{{"49", "12"}, {"Select 0, or between 2 and 48"}, 12},
                       // Six digits are read from the first five: 12345, refused.
                       Bits_Case{{"123456", "8"}, {"Select 0, or between 2 and 48"}, 8},
+                      // Never cut to "16   " nor taken as letters (no rounding).
+                      Bits_Case{{"16   7", "8"}, {"Select 0, or between 2 and 48"}, 8},
+                      Bits_Case{{"sixteen", "0"}, {"Select 0, or between 2 and 48"}, 0},
                       // Letters: message, then no rounding.
                       Bits_Case{{"abc"}, {"Numeric digits only!"}, 0}));
 
@@ -394,6 +402,120 @@ TEST_F(DesignLoop, CancelledClassicalDefinitionWithoutEarlierDesignEndsTheLoop) 
     EXPECT_FALSE(console.contains("###Error"));
     EXPECT_TRUE(console.contains("Normal exit."));
     EXPECT_TRUE(script.dialogs_titled(Next_Action).empty());
+}
+
+// Lines of the design reports on the console that contain `text`.
+const char* const Report_Length_42 = "Filter Length = 42";
+
+// A refused definition, then Cancel: the previous design is reported as it
+// was made (42 taps, 3 bands), never with the sizes typed into the refused
+// dialog, and accepting it writes the 42-tap file.
+TEST_F(DesignLoop, CancelAfterARefusedDefinitionReportsThePreviousDesignWithItsOwnSizes) {
+    agree();
+    classical_default();
+    script.Accept({{"Select next action:", "2"}});
+    script.Accept({{"Select filter design approach:", "3"}});
+    script.Accept({{"Number of weights", "40"},
+                   {"Number of Bands (use 1 for differentiator or Hilbert transformer)", "50"},
+                   {"Search Grid Density", "2"}});
+    script.Accept();  // "Input Error!  Search grid density < 4 or > 32"
+    script.Cancel();  // the definition dialog again
+    script.Accept();  // next action: accept the previous design
+    script.Accept({{"Number of Bits (2 to 48)", "0"}});
+    EXPECT_TRUE(run_main());
+    EXPECT_TRUE(script.script_errors.empty()) << script.script_errors.front();
+    EXPECT_EQ(Number_of_Weights, 42);
+    EXPECT_EQ(Number_of_Bands, 3);
+    EXPECT_EQ(Type_of_Filter, 1);
+    EXPECT_EQ(console.count(Report_Length_42), 2);
+    EXPECT_FALSE(console.contains("Band  4"));
+    EXPECT_FALSE(console.contains("NaN"));
+    EXPECT_FALSE(console.contains("Infinity"));
+    const auto weights = files_ending("Filter_Weights.csv");
+    ASSERT_EQ(weights.size(), 1u);
+    const auto lines = Read_Lines(weights[0]);
+    ASSERT_EQ(lines.size(), 43u);
+    // The taps of the 42-tap band-pass design: finite and symmetric.
+    for (int i = 1; i <= 42; ++i) {
+        const double h = std::stod(lines[i].substr(lines[i].find(',') + 1));
+        const double mirror = std::stod(lines[43 - i].substr(lines[43 - i].find(',') + 1));
+        EXPECT_TRUE(std::isfinite(h)) << i;
+        EXPECT_EQ(h, mirror) << i;
+    }
+}
+
+// An equalizer set-up that stops on a missing file has already given up the
+// previous design: a later Cancel of the classical definition ends the loop
+// instead of reporting the old band-pass filter as an equalizer.
+TEST_F(DesignLoop, EqualizerStoppedOnAMissingFileLeavesNoDesignToReport) {
+    std::remove("missing.csv");
+    agree();
+    classical_default();
+    script.Accept();
+    script.Accept({{"Number of Bits (2 to 48)", "0"}});
+    EXPECT_TRUE(run_main());
+    ASSERT_EQ(script.menu_items.size(), 1u);
+    ASSERT_TRUE(KALTAP_Filter_Weights_Valid);
+
+    script.Accept({{"Select filter design approach:", "4"}});
+    script.Accept({{"Input data file", "missing.csv"}});
+    EXPECT_EQ(script.menu_items[0].callback(), 0);
+    ASSERT_FALSE(script.alerts.empty());
+    EXPECT_EQ(script.alerts.back().text, "Can't open missing.csv");
+    EXPECT_FALSE(KALTAP_Filter_Weights_Valid);
+
+    script.Accept({{"Select filter design approach:", "3"}});
+    script.Cancel();  // filter definition
+    const int reports = console.count("Remez Exchange Algorithm");
+    EXPECT_EQ(script.menu_items[0].callback(), 0);
+    EXPECT_EQ(console.count("Remez Exchange Algorithm"), reports);
+    EXPECT_EQ(script.dialogs_titled(Next_Action).size(), 1u);
+    EXPECT_EQ(script.alerts.back().title, "Procedure ended");
+    EXPECT_TRUE(script.script_errors.empty()) << script.script_errors.front();
+}
+
+// A design whose taps are not finite has failed: no report, no "Next
+// action?", no files or plots; the loop asks for the filter type again and
+// the next design goes through as usual.
+TEST_F(DesignLoop, FailedDesignGoesBackToTheFilterTypeWithoutReportOrOutputs) {
+    Equalizer_Pause_Seconds = 0.0;
+    {
+        std::ofstream csv("Equalizer.csv");
+        csv << "Frequency,Gain\n0,1\n0.25,0.5\n0.5,0.25\n";
+    }
+    agree();
+    script.Accept({{"Select filter design approach:", "4"}});
+    script.Accept();  // file
+    script.Accept();  // "Equalizer Initialization Complete"
+    // The parameters dialog: from here on the design's desired response is
+    // not a number, so no tap can be finite; the response routine also marks
+    // the design as failed, as the engine does for non-finite taps.
+    script.Answer_With([](const Scripted_Dialog& d) {
+        KALTAP_Equalizer_Response_Hook = [](double, int, double& desired, double& weight) {
+            desired = std::nan("");
+            weight = 1.0;
+            KALTAP_Design_Failed = true;
+        };
+        return Scripted_Answer_List(d, true);
+    });
+    classical_default();
+    script.Accept();
+    script.Accept({{"Number of Bits (2 to 48)", "0"}});
+    EXPECT_TRUE(run_main());
+    EXPECT_TRUE(script.script_errors.empty()) << script.script_errors.front();
+    EXPECT_EQ(script.dialog_titles(),
+              (std::vector<std::string>{"User Agreement and Selection", Select_Filter_Type,
+                                        "Input Data File Selection", "Equalizer Initialization Complete",
+                                        "Fundamental FIR Filter Parameters", Select_Filter_Type,
+                                        "Legacy FIR Filter Parameters", "Band Definitions", Next_Action,
+                                        Bits_Dialog}));
+    // One report (the band-pass design), one set of files and plots.
+    EXPECT_EQ(console.count("Remez Exchange Algorithm"), 1);
+    EXPECT_FALSE(console.contains("                         Equalizer"));
+    EXPECT_EQ(files_ending("Filter_Weights.csv").size(), 1u);
+    EXPECT_EQ(script.saved_files.size(), 6u);
+    EXPECT_EQ(Number_of_Weights, 42);
+    EXPECT_TRUE(console.contains(KALTAP_Menu_Hint));
 }
 
 TEST_F(DesignLoop, MenuActionRunsANewLoopAfterTheProgramStopped) {

@@ -4,6 +4,7 @@
 
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
+#include "KALTAP_Interpolation_Kernel.h"
 #include "KALTAP_Lagrange_Interpolation.h"
 #include "KALTAP_Remez_Engine.h"
 #include "Run_Logging.h"
@@ -83,6 +84,34 @@ TEST(Interpolation, ReproducesALowDegreePolynomial) {
         const double close = Extremal_Cosine(m / 2) + 5e-10;
         EXPECT_NEAR(KALTAP_Interpolate_At_Cosine(close, m), p(close), 1e-13) << m << " points";
         EXPECT_NE(KALTAP_Interpolate_At_Cosine(close, m), Extremal_Value(m / 2)) << m << " points";
+    }
+}
+
+// Where the blocked sums cancel to 0/0 but the plain sequential sum does not,
+// the kernels give the plain value. All differences are powers of two, so
+// every term is exact: sequentially 1e20 - 1e20 + 1 = 1, while the lanes add
+// (1e20 + 1) + (-1e20) = 0. Sets summed in runs of four, in runs of sixteen
+// and in two halves.
+TEST(Interpolation, CancelledBlockedSumsFallBackToThePlainSum) {
+    Reset_Design_Program();
+    Console_Capture console;
+    const int largest = KALTAP_Split_Points + 16;
+    Set_Up_Design(1, 2 * largest, 4, {{0, 0.2, 1, 1}, {0.3, 0.5, 0, 1}});
+    for (int m : {8, 16, largest}) {
+        for (int j = 1; j <= m; ++j) {
+            Extremal_Cosine(j) = j <= 16 ? -std::ldexp(1.0, -(j - 1)) : -1.0;  // xf - X(j) = 2^-(j-1) at xf = 0
+            Extremal_Value(j) = 1.0;
+            Barycentric_Weight(j) = 0.0;
+        }
+        Barycentric_Weight(1) = 1e20;                    // term 1e20 (lane 0)
+        Barycentric_Weight(3) = -1e20 * 0.25;            // term -1e20 (lane 2)
+        Barycentric_Weight(6) = std::ldexp(1.0, -5);     // term 1 (lane 1)
+        EXPECT_EQ(KALTAP_Interpolate_At_Cosine_Plain(0.0, m), 1.0) << m;
+        EXPECT_EQ(KALTAP_Interpolate_At_Cosine(0.0, m), 1.0) << m;
+        EXPECT_EQ(KALTAP_Interpolate_At_Cosine_Parallel(0.0, m), 1.0) << m;
+        if (m < KALTAP_Split_Points) {
+            EXPECT_EQ(kaltap_interpolation::value_at(0.0, m), 1.0) << m;
+        }
     }
 }
 

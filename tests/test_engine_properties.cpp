@@ -6,6 +6,7 @@
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Output.h"
+#include "Program_Stop.h"
 #include "Run_Logging.h"
 #include "test_support.h"
 
@@ -223,6 +224,34 @@ TEST(Engine, DeviationsOnlyLeavesNoWeights) {
     EXPECT_FALSE(KALTAP_Filter_Weights_Valid);
     EXPECT_FALSE(Deviations_Only);
     EXPECT_EQ(Remez_Deviation, full);
+}
+
+// A design that ends by a stop (an error in it, or the window layer quitting)
+// leaves no request behind: the next design is complete and valid.
+TEST(Engine, AStopInsideADesignLeavesTheNextOneWhole) {
+    for (const bool quit : {false, true}) {
+        Reset_Design_Program();
+        Console_Capture console;
+        Set_Up_Design(1, 41, 16, {{0, 0.1, 1, 1}, {0.15, 0.5, 0, 1}});
+        Deviations_Only = true;
+        if (quit) {
+            KALTAP_Request_Stop();
+        } else {
+            Band_Edges(2) = 0.0001;  // a grid too small for the extremal set: an error stop
+            Band_Edges(3) = 0.4999;
+        }
+        EXPECT_TRUE(KALTAP_Run_Program(KALTAP_Design)) << quit;
+        KALTAP_Clear_Stop_Request();
+        EXPECT_FALSE(Deviations_Only) << quit;
+        // A quit ends the design silently: nothing would show a line any more.
+        if (quit) {
+            EXPECT_EQ(console.count("###Error"), 0);
+        }
+        Band_Edges(2) = 0.1;
+        Band_Edges(3) = 0.15;
+        EXPECT_FALSE(KALTAP_Run_Program(KALTAP_Design)) << quit;
+        EXPECT_TRUE(KALTAP_Filter_Weights_Valid) << quit;
+    }
 }
 
 TEST(Engine, WeightsOfOneWeightHilbertTransformer) {

@@ -285,6 +285,7 @@ TEST_P(Refused_Tables, StopWithTheirReportAndNoSpline) {
 }
 
 const char* const Data_Error = "###Error in Equalizer Data###";
+const char* const Rows_1_And_2_Too_Close = "Rows 1 and 2: the frequencies are too close for the spline.";
 
 INSTANTIATE_TEST_SUITE_P(
     Equalizer, Refused_Tables,
@@ -307,7 +308,19 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal_Case{"AllZeroResponse", "zero.csv", "F,R\n0,0\n0.1,0\n0.5,0\n",
                      {{"***Warning in Equalizer Data***", "Maximum peak frequency response input < 0.0001"},
                       {Data_Error, "Frequency response is zero at every point."}},
-                     nullptr}),
+                     nullptr},
+        // Tables whose spline cannot be finite: refused before any plot or
+        // design, naming the data points (rows) that are too close.
+        Refusal_Case{"StepTooSmallForTheSpline", "close.csv", "F,R\n0,1\n1e-300,0.5\n0.5,0.25\n",
+                     {{Data_Error, Rows_1_And_2_Too_Close}}, nullptr},
+        Refusal_Case{"StepSubnormalOnceScaled", "scaled.csv", "F,R\n1,1\n2,0.5\n1e308,0.25\n",
+                     {{Data_Error, Rows_1_And_2_Too_Close}}, nullptr},
+        Refusal_Case{"StepsMergeOnceScaled", "merged.csv", "F,R\n1,1\n1.0000000000000002,0.5\n1e308,0.25\n",
+                     {{Data_Error, Rows_1_And_2_Too_Close}}, nullptr},
+        Refusal_Case{"SubnormalStep", "subnormal.csv", "F,R\n0,1\n4.9e-324,0.5\n0.5,0.25\n",
+                     {{Data_Error, Rows_1_And_2_Too_Close}}, nullptr},
+        Refusal_Case{"TinyStepsAfterTheFirstRows", "tiny.csv", "F,R\n0,1\n1e-302,1\n2e-302,0.5\n0.5,0.25\n",
+                     {{Data_Error, "Rows 2 and 3: the frequencies are too close for the spline."}}, nullptr}),
     [](const ::testing::TestParamInfo<Refusal_Case>& info) { return std::string(info.param.name); });
 
 TEST_F(Equalizer_Setup, TooFewPointsWriteTheReadersMessageAndDataLength) {
@@ -397,6 +410,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Parameter_Case{"200", "102", {"Input Error!  Search grid density < 4 or > 101"}, 0, 0},
                       Parameter_Case{"9999999999", "32", {"I/O Error in Field 1:Number of Weights"}, 0, 0},
                       Parameter_Case{"forty", "32", {"I/O Error in Field 1:Number of Weights"}, 0, 0},
+                      // Text beyond the ten characters read: refused, not cut to 25.
+                      Parameter_Case{"00000000251", "32", {"I/O Error in Field 1:Number of Weights"}, 0, 0},
                       Parameter_Case{"25", "1e2", {"I/O Error in Field 2:Search Grid Density"}, 0, 0},
                       Parameter_Case{"", "", {Weights_Fault, Density_Fault_32}, 0, 0},
                       Parameter_Case{"3", "4", {}, 3, 4}, Parameter_Case{"16385", "8193", {}, 16385, 8193},

@@ -20,14 +20,7 @@ constexpr double Measure_Slack_dB = 0.05;  // the searches see the response only
 // bands at density 32. Low-pass: 0..B, B+T..0.5; high-pass: 0..0.5-B-T, 0.5-B..0.5.
 void Two_Band(int band_type, double B, double T, double ripple, double atten, int N = 128) {
     Reset_Design_Program();
-    Type_of_Filter = 1;
-    Number_of_Weights = 128;
-    Search_Grid_Density = 64;
-    Number_of_Bands = 5;
-    KALTAP_New_Design();
-    Number_of_Bands = 2;
-    Search_Grid_Density = 32;
-    KALTAP_BandType = band_type;
+    Set_Up_Two_Band_Storage(band_type);
     if (band_type == 1) {
         Band_Edges(1) = 0, Band_Edges(2) = B, Band_Edges(3) = B + T, Band_Edges(4) = 0.5;
         Band_Desired_Value(1) = 1, Band_Desired_Value(2) = 0;
@@ -668,6 +661,29 @@ TEST(Three_Point_Search, Case7BelowZeroScalesTheStartBy08) {
     ASSERT_GE(t.tried.size(), 4u);
     EXPECT_NEAR(t.tried[1], -0.05, 1e-15);
     EXPECT_NEAR(t.tried[3], 0.8 * -0.05, 1e-15);  // max(0.8 m, m) with m = -0.05
+}
+
+// A trial without a finite deviation is a miss (NaN): never at the target,
+// never a secant end, and on the side its search gives a miss. Here trials
+// above 0.65 miss and d = x - 0.5 below: counted as above the target the
+// search comes back and finds 0.5; counted as short of it, it runs on to the
+// upper limit without ever claiming the target.
+TEST(Three_Point_Search, AMissSteersByItsBitAndNeverMeetsTheTarget) {
+    for (bool miss_above : {true, false}) {
+        Console_Capture console;
+        Synthetic t;
+        Three_Point_Search s = t.search(miss_above, 0, 1, [](double x) { return x > 0.65 ? std::nan("") : x - 0.5; });
+        s.miss_at_or_above = miss_above;
+        const Search_End end = FIROPT_Three_Point_Search(s, 0.7, 0.1);
+        for (double x : t.tried) EXPECT_TRUE(x >= 0 && x <= 1) << x;
+        if (miss_above) {
+            EXPECT_EQ(end, Search_End::At_Target);
+            EXPECT_NEAR(t.tried.back(), 0.5, 1e-4);
+        } else {
+            EXPECT_NE(end, Search_End::At_Target);
+            EXPECT_GT(t.tried.back(), 0.65);
+        }
+    }
 }
 
 TEST(Three_Point_Search, AnInfiniteDifferenceNeverGivesANotANumberPoint) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <sstream>
 
 #include "Dynamic_LUN.h"
@@ -33,13 +34,7 @@ bool Exists(const std::string& path) {
 struct Output_Files : ::testing::Test {
     Output_Files() {
         Reset_Design_Program();
-        Timers_Set_Clock([] {
-            Clock_Reading c;
-            c.year = 2026, c.month = 12, c.day = 6, c.hour = 14, c.minute = 7, c.second = 59;
-            return c;
-        });
-        for (const char* base : {"Filter_Weights.csv", "Frequency_Response.csv", "Hex_Weights.csv"})
-            std::remove((Stamp + base).c_str());
+        Fix_Clock_And_Clear_Results();
     }
     ~Output_Files() override { Timers_Set_Clock({}); }
     void hand_design(int type, int N, const std::vector<double>& taps, int density = 16) {
@@ -175,6 +170,25 @@ void Invalidate() { KALTAP_Filter_Weights_Valid = false; }
 void Nothing() {}
 void Bad_Case() { PMC_DCT_Type = 7; }
 
+// A design marked valid whose numbers are not: no writer may compute with them.
+const double NaN = std::numeric_limits<double>::quiet_NaN();
+const double Inf = std::numeric_limits<double>::infinity();
+void NaN_Tap() { Filter_Weights(2) = NaN; }
+void Minus_Inf_Tap() { Filter_Weights(3) = -Inf; }
+// Finite taps whose response 2*sum|h| overflows.
+void Huge_Taps() {
+    for (int i = 1; i <= 3; ++i) Filter_Weights(i) = 6e307;
+}
+void Quantize() {
+    KALTAP_Bits = 16;
+    KALTAP_Quantizer();
+}
+void Quantized_Then_Inf_Tap() { Quantize(), Filter_Weights(1) = Inf; }
+void Quantized_Then_NaN_Rounded() { Quantize(), Rounded_Weights(3) = NaN; }
+void Quantized_Then_NaN_Scale() { Quantize(), Scale_Factor = NaN; }
+// Its negative, for the mirrored half, does not exist.
+void Quantized_Then_Most_Negative() { Quantize(), Scaled_Weights(2) = std::numeric_limits<long long>::min(); }
+
 INSTANTIATE_TEST_SUITE_P(
     Messages, Refusals,
     ::testing::Values(
@@ -185,8 +199,47 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"response", Invalidate, KALTAP_Frequency_Response_CSV, "Frequency_Response.csv",
                 "###Error in KALTAP_Frequency_Response_CSV, called with KALTAP_Filter_Weights_Valid==.FALSE."},
         Refusal{"hex", Nothing, KALTAP_Write_Hex_CSV, "Hex_Weights.csv",
-                "###Error in KALTAP_Write_Hex_CSV, called with Weights_Quantized==.FALSE."}),
+                "###Error in KALTAP_Write_Hex_CSV, called with Weights_Quantized==.FALSE."},
+        Refusal{"weights_nan", NaN_Tap, KALTAP_Write_CSV, "Filter_Weights.csv",
+                "###Error in KALTAP_Write_CSV, Filter_Weights(2) is not finite: nan"},
+        Refusal{"response_nan", NaN_Tap, KALTAP_Frequency_Response_CSV, "Frequency_Response.csv",
+                "###Error in KALTAP_Frequency_Response_CSV, Filter_Weights(2) is not finite: nan"},
+        Refusal{"response_minus_inf", Minus_Inf_Tap, KALTAP_Frequency_Response_CSV, "Frequency_Response.csv",
+                "###Error in KALTAP_Frequency_Response_CSV, Filter_Weights(3) is not finite: -inf"},
+        Refusal{"response_overflow", Huge_Taps, KALTAP_Frequency_Response_CSV, "Frequency_Response.csv",
+                "###Error in KALTAP_Frequency_Response_CSV, Filter_Weights too large for a finite response"},
+        Refusal{"hex_inf_tap", Quantized_Then_Inf_Tap, KALTAP_Write_Hex_CSV, "Hex_Weights.csv",
+                "###Error in KALTAP_Write_Hex_CSV, Filter_Weights(1) is not finite: inf"},
+        Refusal{"hex_nan_rounded", Quantized_Then_NaN_Rounded, KALTAP_Write_Hex_CSV, "Hex_Weights.csv",
+                "###Error in KALTAP_Write_Hex_CSV, Rounded_Weights(3) is not finite: nan"},
+        Refusal{"hex_nan_scale", Quantized_Then_NaN_Scale, KALTAP_Write_Hex_CSV, "Hex_Weights.csv",
+                "###Error in KALTAP_Write_Hex_CSV, Scale_Factor is not finite: nan"},
+        Refusal{"hex_most_negative", Quantized_Then_Most_Negative, KALTAP_Write_Hex_CSV, "Hex_Weights.csv",
+                "###Error in KALTAP_Write_Hex_CSV, Scaled_Weights(2) out of range: -9223372036854775808"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+class Tiny_Quantized_Tap : public Output_Files, public ::testing::WithParamInterface<double> {};
+
+TEST_P(Tiny_Quantized_Tap, KeepsItsIntegerInTheHexFile) {
+    // 48 bits, largest tap 1: the scale factor is 2^47 - 1, so even a tap the
+    // quantized report lists as zero is an integer of millions.
+    const double tap = GetParam();
+    hand_design(1, 5, {1.0, tap, 0.5});
+    KALTAP_Bits = 48;
+    KALTAP_Quantizer();
+    KALTAP_Write_Hex_CSV();
+    const auto lines = Read_Lines(Stamp + "Hex_Weights.csv");
+    ASSERT_EQ(lines.size(), 3u + 5u);
+    const long long nearest = std::llround(tap * (std::ldexp(1.0, 47) - 1.0));
+    for (int n : {2, 4}) {
+        const auto f = Fields(lines[n + 2]);
+        ASSERT_EQ(f.size(), 5u) << lines[n + 2];
+        EXPECT_EQ(std::stoll(f[3]), nearest) << "tap " << n;
+        EXPECT_EQ(static_cast<long long>(std::stoull(f[4].substr(1), nullptr, 16)), nearest) << "tap " << n;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BelowAndAboveTheListingThreshold, Tiny_Quantized_Tap, ::testing::Values(5e-7, 2e-6));
 
 class Uncreatable : public Output_Files, public ::testing::WithParamInterface<Refusal> {};
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
@@ -54,11 +55,13 @@ TEST_P(Quantization_Bits, LargestTapMapsToLargestIntegerAndReportGoesToConsoleAn
     for (int i = 1; i <= 16; ++i) {
         largest = std::max(largest, std::llabs(Scaled_Weights(i)));
         const double x = Scale_Factor * Filter_Weights(i);
-        // Nearest integer, or a zero that the report made of a rounded tap below 1e-6.
-        if (Scaled_Weights(i) != 0 || std::fabs(x) > 0.5) {
-            EXPECT_LE(std::fabs(Scaled_Weights(i) - x), 0.5);
+        // The nearest integer, even where the report lists the rounded tap as zero.
+        EXPECT_LE(std::fabs(Scaled_Weights(i) - x), 0.5);
+        if (std::fabs(Rounded_Weights(i)) > 0.0) {
+            EXPECT_DOUBLE_EQ(Rounded_Weights(i), Scaled_Weights(i) / Scale_Factor);
+        } else {
+            EXPECT_LT(std::fabs(Scaled_Weights(i) / Scale_Factor), 1e-6);
         }
-        EXPECT_DOUBLE_EQ(Rounded_Weights(i), Scaled_Weights(i) / Scale_Factor);
     }
     EXPECT_EQ(largest, top);
     const std::string heading = "            Coefficients Quantized to" + std::string(B < 10 ? "  " : " ") +
@@ -73,18 +76,23 @@ TEST_P(Quantization_Bits, LargestTapMapsToLargestIntegerAndReportGoesToConsoleAn
 
 INSTANTIATE_TEST_SUITE_P(WordLengths, Quantization_Bits, ::testing::Values(2, 16, 24, 48));
 
+const double NaN = std::numeric_limits<double>::quiet_NaN();
+const double Inf = std::numeric_limits<double>::infinity();
+
 struct Refusal {
     bool valid;
     int bits;
     const char* stop_text;
     bool announces;  // "Weight quantization:" written before the stop
+    std::vector<double> taps = {0.25, 0.5, 0.75};
+    const char* console_line = "";  // a further console line the stop gives
 };
 
 class Quantization_Refusals : public Quantization, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(Quantization_Refusals, StopWithTheirMessages) {
     const Refusal& r = GetParam();
-    Hand_Design(5, {0.25, 0.5, 0.75});
+    Hand_Design(5, r.taps);
     KALTAP_Filter_Weights_Valid = r.valid;
     KALTAP_Bits = r.bits;
     std::string text;
@@ -93,6 +101,9 @@ TEST_P(Quantization_Refusals, StopWithTheirMessages) {
     EXPECT_EQ(console.contains("Weight quantization:"), r.announces);
     EXPECT_EQ(console.contains("###Error in KALTAP_Quantizer, called with KALTAP_Filter_Weights_Valid==.FALSE."),
               !r.valid);
+    EXPECT_TRUE(console.contains(r.console_line));
+    // Weights that are not numbers are no zero filter.
+    EXPECT_FALSE(console.contains("all filter weights are zero"));
     EXPECT_FALSE(Weights_Quantized);
 }
 
@@ -101,7 +112,18 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Refusal{false, 16, "", false},
                       Refusal{true, 1, "####Error in KALTAP_Quantizer, called with KALTAP_Bits = 1", false},
                       Refusal{true, -1, "####Error in KALTAP_Quantizer, called with KALTAP_Bits = -1", false},
-                      Refusal{true, 49, "Bad KALTAP_Bits", true}));
+                      Refusal{true, 49, "Bad KALTAP_Bits", true},
+                      Refusal{true, 16, "", true, {0.25, NaN, 0.75},
+                              "###Error in KALTAP_Quantizer, Filter_Weights(2) is not finite: nan"},
+                      Refusal{true, 48, "", true, {NaN, NaN, NaN},
+                              "###Error in KALTAP_Quantizer, Filter_Weights(1) is not finite: nan"},
+                      Refusal{true, 16, "", true, {0.25, 0.5, Inf},
+                              "###Error in KALTAP_Quantizer, Filter_Weights(3) is not finite: inf"},
+                      Refusal{true, 2, "", true, {-Inf, 0.5, 0.75},
+                              "###Error in KALTAP_Quantizer, Filter_Weights(1) is not finite: -inf"},
+                      // A subnormal largest weight: (2^47 - 1) / 4e-320 overflows.
+                      Refusal{true, 48, "", true, {4e-320, 0.0, -1e-320},
+                              "###Error in KALTAP_Quantizer, Scale_Factor is not finite: inf"}));
 
 TEST_F(Quantization, AllZeroWeightsQuantizeToZeroWithAWarning) {
     Hand_Design(5, {0.0, 0.0, 0.0});
@@ -115,13 +137,14 @@ TEST_F(Quantization, AllZeroWeightsQuantizeToZeroWithAWarning) {
     }
 }
 
-TEST_F(Quantization, ReportZeroingKeepsIntegerAndRoundedWeightTogether) {
+TEST_F(Quantization, ReportListsTinyRoundedWeightsAsZeroButKeepsTheirIntegers) {
     // 24 bits, scale factor 2^24: 0.9e-6 scales to 15, i.e. a rounded weight below 1e-6.
     Hand_Design(5, {8388607.0 / 16777216, 0.9e-6, 0.25});
     KALTAP_Bits = 24;
     KALTAP_Quantizer();
     EXPECT_EQ(Rounded_Weights(2), 0.0);
-    EXPECT_EQ(Scaled_Weights(2), 0);
+    EXPECT_EQ(console.count("             h( 2) =   0.0000000     = h(  4)"), 1);
+    EXPECT_EQ(Scaled_Weights(2), 15);
     EXPECT_EQ(Scaled_Weights(3), 4194304);
 }
 

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -8,6 +9,7 @@
 #include "KALTAP_Configuration_Parameters.h"
 #include "Program_Stop.h"
 #include "Run_Logging.h"
+#include "Timers.h"
 #include "Unit_IO.h"
 
 Console_Capture::Console_Capture() {
@@ -86,4 +88,25 @@ std::vector<double> Full_Impulse_Response() {
     if (PMC_DCT_Type == 1) h[Half_Length - 1] = Filter_Weights(Half_Length);
     if (PMC_DCT_Type == 3) h[Half_Length] = 0.0;
     return h;
+}
+
+void Set_Up_Two_Band_Storage(int band_type) {
+    Type_of_Filter = 1;
+    Number_of_Weights = 128;
+    Search_Grid_Density = 64;
+    Number_of_Bands = 5;
+    KALTAP_New_Design();
+    Number_of_Bands = 2;
+    Search_Grid_Density = 32;
+    KALTAP_BandType = band_type;
+}
+
+void Fix_Clock_And_Clear_Results() {
+    Timers_Set_Clock([] {
+        Clock_Reading c;
+        c.year = 2026, c.month = 12, c.day = 6, c.hour = 14, c.minute = 7, c.second = 59;
+        return c;
+    });
+    for (const char* base : {"Filter_Weights.csv", "Frequency_Response.csv", "Hex_Weights.csv"})
+        std::remove((std::string("20261206_1407_") + base).c_str());
 }

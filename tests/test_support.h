@@ -29,6 +29,15 @@ void Reset_Design_Program();
 // KALTAP_New_Design for the given filter, then the band tables.
 void Set_Up_Design(int type, int N, int density, const std::vector<Band>& bands);
 
+// The storage the two-band searches are given: arrays for 128 weights, five
+// bands and density 64; then two bands at density 32 for KALTAP_BandType
+// `band_type`. The band tables are left to the caller.
+void Set_Up_Two_Band_Storage(int band_type);
+
+// The test clock: 14:07:59 on 6 December 2026, so that result files are named
+// 20261206_1407_<base name>; the three result files of that minute are removed.
+void Fix_Clock_And_Clear_Results();
+
 // Runs fn and returns true when it ended in an orderly stop (text stored).
 bool Stops(const std::function<void()>& fn, std::string* text = nullptr);
 

@@ -2,7 +2,9 @@
 // layer's hooks, window units, fixed-field and free-format reading, and the
 // orderly stop.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <iostream>
 #include <sstream>
@@ -124,6 +126,44 @@ TEST_F(Unit_Files, FlushMakesLinesVisibleWhileTheFileIsOpen) {
     EXPECT_EQ(Read_Lines("flushed.txt"), (std::vector<std::string>{"visible"}));
     UNIT_Close(File_Unit);
 }
+
+// A file whose lines cannot reach the disk: /dev/full (every write of the
+// buffer fails) or a file removed from its folder while open (every write
+// succeeds and the lines are lost with the file).
+struct Lost_Lines {
+    const char* name;
+    bool removed;       // else the unit is opened on /dev/full
+    int lines;          // enough lines of 100 characters overflow the buffer at a write
+    bool write_fails;   // some UNIT_Write already reports the failure
+};
+
+class Unit_Write_Failures : public Unit_Files, public ::testing::WithParamInterface<Lost_Lines> {};
+
+TEST_P(Unit_Write_Failures, FlushAndCloseReportThemAndTheUnitIsClosed) {
+    const Lost_Lines& c = GetParam();
+    const std::string name = c.removed ? "removed.txt" : "/dev/full";
+    ASSERT_EQ(UNIT_Open(File_Unit, name, UNIT_Mode::Write), UNIT_OK);
+    if (c.removed) std::remove(name.c_str());
+    bool write_failed = false;
+    for (int i = 0; i < c.lines; ++i) write_failed |= UNIT_Write(File_Unit, std::string(100, 'x')) != UNIT_OK;
+    EXPECT_EQ(write_failed, c.write_fails);
+    // Flush and close both report it, an earlier failed write included.
+    EXPECT_EQ(UNIT_Flush(File_Unit), UNIT_Write_Error);
+    EXPECT_EQ(UNIT_Close(File_Unit), UNIT_Write_Error);
+    EXPECT_FALSE(UNIT_Is_Open(File_Unit));
+    EXPECT_EQ(UNIT_Failure_Reason(), c.removed ? std::string(UNIT_Removed_File_Reason) : std::strerror(ENOSPC));
+    // The unit is free again and an ordinary file on it closes without complaint.
+    ASSERT_EQ(UNIT_Open(File_Unit, "good.txt", UNIT_Mode::Write), UNIT_OK);
+    EXPECT_EQ(UNIT_Write(File_Unit, "kept"), UNIT_OK);
+    EXPECT_EQ(UNIT_Flush(File_Unit), UNIT_OK);
+    EXPECT_EQ(UNIT_Close(File_Unit), UNIT_OK);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Unit_Write_Failures,
+                         ::testing::Values(Lost_Lines{"full_in_buffer", false, 1, false},
+                                           Lost_Lines{"full_at_write", false, 200, true},
+                                           Lost_Lines{"removed", true, 200, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Unit_Files, CloseAllFilesKeepsWindowsAndConsole) {
     UNIT_Hooks h;

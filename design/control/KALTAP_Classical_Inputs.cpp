@@ -113,9 +113,21 @@ void KALTAP_Read_Band_Fields(Band_Fields& fields, int first, int last) {
     }
 }
 
+// A filter definition as entered, with the read status (0 = read correctly)
+// of the number of weights, the number of bands and the grid density. It
+// stays apart from the design state until it is accepted, so a refused or
+// cancelled definition leaves the previous design whole.
+struct Filter_Definition {
+    std::array<int, 3> read_status{};
+    int type_of_filter = 1;
+    int number_of_weights = 0;
+    int number_of_bands = 0;
+    int search_grid_density = 0;
+};
+
 // One showing of the filter-definition dialog with its defaults. False on
-// Cancel; otherwise the definition is read into the design state.
-bool Ask_Filter_Definition(std::array<int, 3>& read_status) {
+// Cancel; otherwise the definition is read into `entered`.
+bool Ask_Filter_Definition(Filter_Definition& entered) {
     UI_New_Dialog("Legacy FIR Filter Parameters");
     UI_Add_Radio_Buttons("Select type of filter to design:",
                          std::vector<std::string>(std::begin(Filter_Type_Items), std::end(Filter_Type_Items)), 1);
@@ -123,10 +135,15 @@ bool Ask_Filter_Definition(std::array<int, 3>& read_status) {
     UI_Add_Line_Edit(UI_Line_Edits[1], "Number of Bands (use 1 for differentiator or Hilbert transformer)", "3");
     UI_Add_Line_Edit(UI_Line_Edits[2], "Search Grid Density", "32");
     if (!UI_Show_Dialog()) return false;
-    read_status[0] = UI_Read_Integer(UI_Line_Edits[0], Integer_Field_Width, Number_of_Weights);
-    read_status[1] = UI_Read_Integer(UI_Line_Edits[1], Integer_Field_Width, Number_of_Bands);
-    read_status[2] = UI_Read_Integer(UI_Line_Edits[2], Integer_Field_Width, Search_Grid_Density);
-    Type_of_Filter = UI_Radio_Buttons.selected;
+    // A field that fails to read keeps the value it had in the design state,
+    // as the read into the design state itself would.
+    entered.number_of_weights = Number_of_Weights;
+    entered.number_of_bands = Number_of_Bands;
+    entered.search_grid_density = Search_Grid_Density;
+    entered.read_status[0] = UI_Read_Integer(UI_Line_Edits[0], Integer_Field_Width, entered.number_of_weights);
+    entered.read_status[1] = UI_Read_Integer(UI_Line_Edits[1], Integer_Field_Width, entered.number_of_bands);
+    entered.read_status[2] = UI_Read_Integer(UI_Line_Edits[2], Integer_Field_Width, entered.search_grid_density);
+    entered.type_of_filter = UI_Radio_Buttons.selected;
     return true;
 }
 
@@ -159,11 +176,19 @@ bool KALTAP_Check_Filter_Definition(const std::array<int, 3>& read_status, int t
     return acceptable;
 }
 
+// An edge outside 0..0.5 cycles per sample (NaN included): beyond half the
+// sample rate the grid folds back onto the band, below 0 it mirrors it.
+bool outside_band_range(double edge) { return !(edge >= 0.0 && edge <= Half_Sample_Rate); }
+
 // Checks bands 1..number_of_bands: the read statuses of the edges (entries
 // 2k-1, 2k), desired values and weights (entry k), the band tables, and the
 // design state's Number_of_Weights for the half-sample-rate condition. One
 // message box titled "Error in Band Definitions" per faulty band (Cancel in it
 // stops the program). True when no band produced a line.
+// Accepted bands have edges in 0..0.5 and 0 <= left_1 < right_1 < left_2 <
+// ... < right_last: each band is checked against its neighbours only, and the
+// strict chain orders every pair; touching bands (two grid points on one
+// frequency) are refused as not consecutive.
 bool KALTAP_Check_Band_Definitions(int number_of_bands, const Array1<int>& edge_status,
                                    const Array1<int>& desired_status, const Array1<int>& weight_status,
                                    const Array1<double>& edges, const Array1<double>& desired,
@@ -186,14 +211,16 @@ bool KALTAP_Check_Band_Definitions(int number_of_bands, const Array1<int>& edge_
         if (edge_status(2 * k - 1) != 0 || edge_status(2 * k) != 0 || desired_status(k) != 0 ||
             weight_status(k) != 0)
             line("I/O Error for a field for band " + band);
+        if (outside_band_range(edges(2 * k - 1)) || outside_band_range(edges(2 * k)))
+            line("Input Error!  Band " + band + " edges must lie between 0 and 0.5.");
         if (edges(2 * k) <= edges(2 * k - 1)) line("Band " + band + " has negative bandwidth.");
         if (k > 1 && edges(2 * k - 1) <= edges(2 * k - 2))
             line("Bands " + UI_Integer_Text(k - 1) + " and " + band + " are not consecutive.");
         if (k < number_of_bands && edges(2 * k + 1) <= edges(2 * k))
             line("Bands " + band + " and " + UI_Integer_Text(k + 1) + " are not consecutive.");
-        if (desired(k) < -Largest_Desired_Magnitude || desired(k) > Largest_Desired_Magnitude)
+        if (!(desired(k) >= -Largest_Desired_Magnitude && desired(k) <= Largest_Desired_Magnitude))
             line("Bad frequency response in band " + band);
-        if (weights(k) <= 0.0 || weights(k) > Largest_Weighting) line("Bad weighting for band " + band);
+        if (!(weights(k) > 0.0 && weights(k) <= Largest_Weighting)) line("Bad weighting for band " + band);
         if (nonzero_at_half_rate) line("Frequency Response Nonzero at Half Sample Rate for even number of weights.");
         Error_Message_Show();
         if (band_faulty) acceptable = false;
@@ -204,17 +231,24 @@ bool KALTAP_Check_Band_Definitions(int number_of_bands, const Array1<int>& edge_
 }  // namespace
 
 void KALTAP_Classical_Inputs() {
-    // The filter definition, from its defaults at every showing.
-    std::array<int, 3> read_status{};
+    // The filter definition, from its defaults at every showing, kept apart
+    // from the design state until it is accepted.
+    Filter_Definition entered;
     do {
-        if (!Ask_Filter_Definition(read_status)) {
+        if (!Ask_Filter_Definition(entered)) {
             UIK_alertBox("Procedure ended", "Program exit on user option.");
             return;
         }
-    } while (!KALTAP_Check_Filter_Definition(read_status, Type_of_Filter, Number_of_Weights, Number_of_Bands,
-                                             Search_Grid_Density));
+    } while (!KALTAP_Check_Filter_Definition(entered.read_status, entered.type_of_filter, entered.number_of_weights,
+                                             entered.number_of_bands, entered.search_grid_density));
 
-    // Run log and a new design sized for the definition.
+    // The previous design is given up before the design state changes; then
+    // the run log and a new design sized for the accepted definition.
+    KALTAP_Filter_Weights_Valid = false;
+    Type_of_Filter = entered.type_of_filter;
+    Number_of_Weights = entered.number_of_weights;
+    Number_of_Bands = entered.number_of_bands;
+    Search_Grid_Density = entered.search_grid_density;
     RUN_LOG_open("Classical_FIR_Filter_Design_Log.txt", "FIR filter Design, Classical inputs");
     KALTAP_New_Design();
     const int bands = Number_of_Bands;

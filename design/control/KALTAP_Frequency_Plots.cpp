@@ -151,6 +151,7 @@ UIK_XYPlot_Record Create_Plot(const Plot_View& view) {
 // Steps 2 and 3: rows (f_i, response) for i = 0..P of the filter whose unique
 // taps are w, in decibels or linear with sign.
 std::vector<double> Curve_Rows(const std::vector<double>& f, const Array1<double>& w, Response_Scale scale) {
+    KALTAP_Check_Stop();
     const int points = static_cast<int>(f.size());
     const bool symmetric = PMC_DCT_Type == 1 || PMC_DCT_Type == 2;
     std::vector<double> A(f.size());

@@ -36,11 +36,14 @@ namespace {
 constexpr int Filter_Design_Run = 1;
 constexpr int Test_Case_Run = 2;
 constexpr int Bits_Field_Width = 5;
+constexpr int Bits_Out_Of_Range = -1;  // an entry the bits rules refuse
 
 const char* const Exit_Text = "Program exit on user option.";
 
 // Bits dialog. Returns false when the entry is not an integer (bits then 0);
-// `cancelled` tells the loop to end without outputs.
+// `cancelled` tells the loop to end without outputs. Text beyond the five
+// characters read is taken as out of range (bits -1, refused by the caller)
+// rather than cut: "123456" is not 12345, "16   7" is not 16.
 bool KALTAP_Select_Bits(bool& cancelled) {
     cancelled = false;
     UI_New_Dialog("Select Number of Bits for Rounding");
@@ -50,6 +53,10 @@ bool KALTAP_Select_Bits(bool& cancelled) {
     if (!UI_Show_Dialog()) {
         UIK_alertBox("End Procedure", Exit_Text);
         cancelled = true;
+        return true;
+    }
+    if (UI_Text_Beyond(UI_Line_Edit, Bits_Field_Width)) {
+        KALTAP_Bits = Bits_Out_Of_Range;
         return true;
     }
     if (UI_Read_Integer(UI_Line_Edit, Bits_Field_Width, KALTAP_Bits) != UNIT_OK) {
@@ -130,7 +137,10 @@ void KALTAP_Design_Loop() {
             UIK_alertBox("Normal Exit", Exit_Text);
             return;
         }
-        // 2. One design.
+        // 2. One design. Each path that starts a new design gives up the
+        // previous one before it changes the design state; a classical
+        // definition that is cancelled leaves the previous design as it was.
+        KALTAP_Design_Failed = false;
         switch (UI_Radio_Buttons.selected) {
             case 1:
                 KALTAP_BandType = 1;
@@ -155,6 +165,10 @@ void KALTAP_Design_Loop() {
             default:
                 break;
         }
+        // A design whose taps came out non-finite has failed (the engine has
+        // said so on the console): nothing to report, accept or write, so the
+        // user picks the next design.
+        if (KALTAP_Design_Failed) continue;
         // A cancelled classical definition leaves no design behind when none
         // was made before: the user chose to end ("Program exit on user
         // option."), so the loop ends instead of reporting a design that

@@ -453,6 +453,9 @@ void find_stopband_attenuation() {
 }  // namespace
 
 void KALTAP_Two_Band_Inputs() {
+    // Every two-band path ends in a new design or a stop: the previous design
+    // is given up before anything of it changes.
+    KALTAP_Filter_Weights_Valid = false;
     // 1.
     say("Band Type: " + FMT_Free(KALTAP_BandType));
     // 2. Which quantity the program finds.

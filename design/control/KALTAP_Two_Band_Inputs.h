@@ -12,9 +12,14 @@ extern int Decimation_Design;          // 1 when a decimation/interpolation filt
 // One two-band design: selection, path dialog until accepted, run log,
 // set-up of the design state, search. KALTAP_BandType must be 1 or 3.
 //
+// - The previous design is invalidated first (KALTAP_Filter_Weights_Valid
+//   false): the path ends in a new design or a stop.
 // - Cancel in any of its dialogs stops the program ("Program terminated at
 //   user request."); a refused entry is reported in message boxes and the
 //   path's dialog is shown again from its defaults.
+// - Fields are read from their first characters (10 for integers, 5 for the
+//   decimation ratio, 20 for reals); text beyond them that is not blank makes
+//   the field unreadable ("I/O Error" box) rather than being cut off.
 // - Besides the ranges of each figure, a bandwidth and transition that leave
 //   no stopband below half the sample rate (B + T >= 0.5) are refused.
 // - The design arrays are sized for every count the path's search can design:

@@ -40,11 +40,19 @@ bool UI_Show_Dialog() { return UI_Show_Dialog(UI_Dialog.unit); }
 
 bool UI_Show_Dialog(int unit) { return UIK_showDialog(unit) != 0; }
 
+bool UI_Text_Beyond(const UIK_LineEdit_Record& edit, int width) {
+    const std::string& text = edit.text.raw();
+    const std::size_t start = width > 0 ? static_cast<std::size_t>(width) : 0;
+    return text.size() > start && text.find_first_not_of(' ', start) != std::string::npos;
+}
+
 int UI_Read_Integer(const UIK_LineEdit_Record& edit, int width, int& value) {
+    if (UI_Text_Beyond(edit, width)) return UNIT_Read_Error;
     return UNIT_Read_Integer_Field(edit.text.raw(), width, value);
 }
 
 int UI_Read_Real(const UIK_LineEdit_Record& edit, int width, double& value) {
+    if (UI_Text_Beyond(edit, width)) return UNIT_Read_Error;
     return UNIT_Read_Real_Field(edit.text.raw(), width, value);
 }
 

@@ -39,9 +39,15 @@ bool UI_Show_Dialog();
 bool UI_Show_Dialog(int unit);
 
 // Fortran-style reads of a line edit's text: an integer / a real from the
-// first `width` characters (blanks ignored). Return 0 when read correctly.
+// first `width` characters (blanks ignored). Return 0 (UNIT_OK) when read
+// correctly. Text beyond the first `width` characters that is not blank is
+// not cut off silently: the read fails (UNIT_Read_Error) and `value` is left
+// unchanged, so the dialog reports the field as unreadable.
 int UI_Read_Integer(const UIK_LineEdit_Record& edit, int width, int& value);
 int UI_Read_Real(const UIK_LineEdit_Record& edit, int width, double& value);
+// True when the text holds something other than blanks after its first
+// `width` characters.
+bool UI_Text_Beyond(const UIK_LineEdit_Record& edit, int width);
 
 // An integer written without blanks ("3", "-1").
 std::string UI_Integer_Text(long long value);

@@ -10,6 +10,7 @@
 #include <map>
 #include <variant>
 
+#include "Program_Stop.h"
 #include "Unit_IO.h"
 
 const char* const UIK_Data_Types[5] = {"INTEGER*4", "INTEGER*8", "REAL*4", "REAL*8", "REAL*16"};
@@ -51,6 +52,8 @@ std::vector<int> registry_order;
 std::map<int, Registered_Control> registry_controls;
 
 std::vector<std::string> carry_out(UIK_Request& request) {
+    // A window layer that is closing answers nothing: the design program ends here.
+    KALTAP_Check_Stop();
     if (window_layer == nullptr) return {};
     return window_layer->Carry_Out(request);
 }
@@ -77,6 +80,7 @@ int answer_integer(const std::string& answer) {
 }  // namespace
 
 std::vector<std::string> UIK_Carry_Out(const UIK_Request& request) {
+    KALTAP_Check_Stop();
     if (window_layer == nullptr) return {};
     return window_layer->Carry_Out(request);
 }

@@ -1,5 +1,6 @@
 #include "KALTAP_Design_Engine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -24,6 +25,14 @@ constexpr double Differentiator_Flat_Slope = 0.0001;  // slopes up to this keep 
 constexpr double Ripple_Tolerance = 1.001;            // largest error may exceed the level by 0.1 %
 constexpr int Minimum_Weights = 3;
 constexpr int Coefficient_Split_Groups = 32;  // groups of eight coefficients worth the other core
+// A response between bands more than this many times the largest gain any
+// band asks for (20 dB above it) is reported: the transition is too wide for
+// the number of weights, and the filter amplifies there.
+constexpr double Gap_Peak_Factor = 10.0;
+// The gain the gap peak is compared with when every band asks for zero.
+constexpr double Gap_Reference_Floor = 1.0;
+// Points per grid spacing at which the gaps between bands are sampled.
+constexpr int Gap_Points_per_Grid_Step = 1;
 
 KALTAP_Ripple_Check Last_Check;
 
@@ -57,6 +66,66 @@ void check_requirements() {
     if (Half_Length + 2 > Extremal_Capacity) storage_problem(Grid_Capacity);
 }
 
+// The gain band k asks for at its largest, deviation included: |desired| + d
+// with d = Remez_Deviation / weight; for the differentiator the desired
+// response slope*f and its deviation d*f (d where the weight is the plain
+// band weight) taken at the upper edge.
+double band_peak_gain(int k) {
+    const double deviation = Remez_Deviation / Band_Weighting(k);
+    if (Type_of_Filter == 2) {
+        const double f = std::fabs(Band_Edges(2 * k));
+        const double slope = Band_Desired_Value(k);
+        return std::fabs(slope) * f + (slope <= Differentiator_Flat_Slope ? deviation : deviation * f);
+    }
+    return std::fabs(Band_Desired_Value(k)) + deviation;
+}
+
+// The response of the final taps in the gaps between bands (band-pass,
+// differentiator and Hilbert transformer designs, where a band's desired
+// value is a gain): its peak magnitude, sampled at the grid spacing, against
+// Gap_Peak_Factor times the largest gain of any band. A higher peak gets a
+// warning line naming it, its frequency and the bands around it.
+void check_gaps(double DELF) {
+    if (Type_of_Filter < 1 || Type_of_Filter > 3 || Number_of_Bands < 2) return;
+    double reference = 0.0;
+    for (int k = 1; k <= Number_of_Bands; ++k) reference = std::max(reference, band_peak_gain(k));
+    bool all_zero = true;
+    for (int k = 1; k <= Number_of_Bands; ++k) all_zero = all_zero && Band_Desired_Value(k) == 0.0;
+    if (all_zero) reference = std::max(reference, Gap_Reference_Floor);
+    std::vector<double> f, response;
+    for (int k = 1; k < Number_of_Bands; ++k) {
+        const double low = Band_Edges(2 * k), high = Band_Edges(2 * k + 1);
+        if (!(high > low)) continue;
+        // Points strictly inside the gap, about one per grid step.
+        const int count = static_cast<int>(std::ceil((high - low) / DELF * Gap_Points_per_Grid_Step));
+        f.resize(static_cast<std::size_t>(count > 1 ? count - 1 : 1));
+        if (count > 1)
+            for (int i = 1; i < count; ++i) f[static_cast<std::size_t>(i - 1)] = low + (high - low) * i / count;
+        else
+            f[0] = 0.5 * (low + high);
+        response.resize(f.size());
+        KALTAP_Amplitude_Response_Many(f.data(), static_cast<int>(f.size()), Filter_Weights, Number_of_Weights,
+                                       PMC_DCT_Type <= 2, response.data());
+        for (std::size_t i = 0; i < f.size(); ++i) {
+            const double a = std::fabs(response[i]);
+            if (a > Last_Check.gap_peak) {
+                Last_Check.gap_peak = a;
+                Last_Check.gap_frequency = f[i];
+                Last_Check.gap_band = k;
+            }
+        }
+    }
+    if (Last_Check.gap_peak > Gap_Peak_Factor * reference) {
+        Last_Check.gap_warned = true;
+        const int k = Last_Check.gap_band;
+        RUN_LOG_write("***Warning: the response rises to " +
+                      FMT_Trim(FMT_Fixed(20.0 * std::log10(Last_Check.gap_peak), 12, 1)) + " dB at " +
+                      FMT_Trim(FMT_Fixed(Last_Check.gap_frequency, 12, 4)) + " in the gap between bands " +
+                      FMT_Free(k) + " and " + FMT_Free(k + 1) +
+                      "; use a narrower transition or add a band there.");
+    }
+}
+
 // The largest weighted error of the final taps over the grid, in the terms of
 // the filter requirements (before the case conversion).
 void check_final_taps() {
@@ -79,6 +148,29 @@ void check_final_taps() {
                       FMT_Free(Remez_Deviation) + " at frequency " + FMT_Free(Last_Check.frequency) +
                       "; try a wider transition band or fewer weights.");
     }
+    check_gaps(0.5 / (Half_Length * Search_Grid_Density));
+}
+
+// True when every stored tap (case 3: with the zero centre tap) is finite.
+bool taps_finite() {
+    const int stored = PMC_DCT_Type == 3 ? Half_Length + 1 : Half_Length;
+    for (int j = 1; j <= stored; ++j)
+        if (!std::isfinite(Filter_Weights(j))) return false;
+    return true;
+}
+
+// A full design whose taps are not finite has failed: the exchange worked
+// below the resolution of double arithmetic. The weights are marked invalid
+// and one error line goes to the run log and the console; the program goes on.
+void design_failed() {
+    KALTAP_Filter_Weights_Valid = false;
+    KALTAP_Design_Failed = true;
+    Last_Check = KALTAP_Ripple_Check();
+    const std::string line =
+        "###Error in KALTAP_Design: the taps are not finite; this specification asks for more precision than "
+        "double arithmetic holds. Use fewer weights, wider transition bands or a smaller ratio of band weights.";
+    RUN_LOG_write(line);
+    if (Run_Log_Echo != 0) UNIT_Write(UNIT_Standard_Output, line);
 }
 
 }  // namespace
@@ -115,6 +207,11 @@ void KALTAP_Set_Up_Grid() {
     int j = 1, L = 1;
     for (int band = 1; band <= Number_of_Bands; ++band) {
         if (band > 1) Grid_Frequency(j) = Band_Edges(L);
+        // A band that starts on the last point of the band below shares that
+        // point: two grid points on one frequency would make one extremal
+        // cosine twice and its barycentric weight infinite. The point keeps
+        // the lower band's values; this band's regular points start one step on.
+        if (band > 1 && j >= 2 && Grid_Frequency(j) == Grid_Frequency(j - 1)) Grid_Frequency(j) += DELF;
         double f = Grid_Frequency(j);
         const double FUP = Band_Edges(L + 1);
         while (f <= FUP) {
@@ -284,13 +381,19 @@ void KALTAP_Recover_Weights() {
 }
 
 void KALTAP_Design() {
+    // The one-shot request is taken at once, so that a stop anywhere in this
+    // design (an error, or the window layer quitting) cannot leave it behind
+    // to cut the next design short.
+    const bool full_design = !Deviations_Only;
+    Deviations_Only = false;
+    KALTAP_Check_Stop();  // every trial of the searches comes through here
+    KALTAP_Design_Failed = false;
     KALTAP_Derive_Parameters();
     check_requirements();
     KALTAP_Set_Up_Grid();
     if (Grid_Size < Half_Length + 1)
         design_error("the grid of " + FMT_Free(Grid_Size) + " points is too small for " +
                      FMT_Free(Half_Length + 1) + " extremal frequencies; widen the bands");
-    const bool full_design = !Deviations_Only;
     if (full_design) {
         Plain_Desired.assign(Grid_Desired.at(1), Grid_Desired.at(1) + Grid_Size);
         Plain_Weight.assign(Grid_Weight.at(1), Grid_Weight.at(1) + Grid_Size);
@@ -298,11 +401,12 @@ void KALTAP_Design() {
     KALTAP_Convert_Case();
     KALTAP_Remez_Prepare_Grid();
     KALTAP_Remez_Exchange();
-    if (Deviations_Only) {
-        Deviations_Only = false;
-        return;
-    }
+    if (!full_design) return;
     KALTAP_Cosine_Coefficients(Band_Edges, Number_of_Bands);
     KALTAP_Recover_Weights();
+    if (!taps_finite()) {
+        design_failed();
+        return;
+    }
     check_final_taps();
 }

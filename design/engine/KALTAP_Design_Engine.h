@@ -9,6 +9,12 @@
 // A design larger than the allocation ends in the storage-problem
 // stop; a count below 3, no band or a density below 1 ends in an
 // "###Error in KALTAP_Design" line and an orderly stop.
+// A full design whose taps are not finite (the specification asks for more
+// precision than double arithmetic holds) does not stop: it writes one
+// "###Error in KALTAP_Design: ..." line to the run log and the console and
+// returns with KALTAP_Filter_Weights_Valid false and KALTAP_Design_Failed
+// true. A valid design whose response between bands rises more than 20 dB
+// above every band's gain gets a "***Warning" line in the run log.
 #pragma once
 
 #include "KALTAP_Arrays.h"
@@ -29,10 +35,17 @@ using KALTAP_Equalizer_Response_Routine = void (*)(double f, int j, double& desi
 extern KALTAP_Equalizer_Response_Routine KALTAP_Equalizer_Response_Hook;
 
 // Largest weighted error of the final taps on the grid, measured after the
-// last full design (before the case conversion), and where it occurs.
+// last full design (before the case conversion), and where it occurs; and the
+// peak magnitude of the response in the gaps between bands (gap_band k: the
+// gap between bands k and k+1; 0 when no gap was measured). A design whose
+// taps are not finite leaves every field at its initial value.
 struct KALTAP_Ripple_Check {
     double largest_error = 0.0;
     double frequency = 0.0;
     bool warned = false;
+    double gap_peak = 0.0;       // linear magnitude
+    double gap_frequency = 0.0;  // cycles per sample
+    int gap_band = 0;
+    bool gap_warned = false;     // the peak exceeded 10 times the largest band gain
 };
 const KALTAP_Ripple_Check& KALTAP_Last_Ripple_Check();

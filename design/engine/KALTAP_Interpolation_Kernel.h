@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Lagrange_Interpolation.h"
 #include "KALTAP_Simd.h"
 
 namespace kaltap_interpolation {
@@ -72,11 +73,15 @@ KALTAP_INLINE int partial_sums(double xf, int j0, int j1, double& num_out, doubl
 }
 
 // The interpolated value at xf over the whole set of m points (m below the
-// size at which sets are summed in two halves).
+// size at which sets are summed in two halves). Where the blocked sums
+// cancel to 0/0 or overflow (an extremal set at the limit of double
+// precision), the point is summed again the plain way.
 KALTAP_INLINE double value_at(double xf, int m) {
     double num, den;
     const int near = partial_sums(xf, 0, m, num, den);
-    return near >= 0 ? Extremal_Value.at(1)[near] : num / den;
+    if (near >= 0) return Extremal_Value.at(1)[near];
+    const double value = num / den;
+    return std::isfinite(value) ? value : KALTAP_Interpolate_At_Cosine_Plain(xf, m);
 }
 
 }  // namespace kaltap_interpolation

@@ -82,11 +82,14 @@ KALTAP_SIMD_CLONES int partial_sums(double xf, int j0, int j1, double& num_out, 
 // multiple of four points.
 int split_point(int m) { return (m / 2) & ~3; }
 
-double combine(const int near[2], const double num[2], const double den[2]) {
+// The value from the sums of the two halves of a set of m points, or the
+// plain sequential value where their quotient is not finite.
+double combine(double xf, int m, const int near[2], const double num[2], const double den[2]) {
     const double* Y = Extremal_Value.at(1);
     if (near[0] >= 0) return Y[near[0]];
     if (near[1] >= 0) return Y[near[1]];
-    return (num[0] + num[1]) / (den[0] + den[1]);
+    const double value = (num[0] + num[1]) / (den[0] + den[1]);
+    return std::isfinite(value) ? value : KALTAP_Interpolate_At_Cosine_Plain(xf, m);
 }
 
 }  // namespace
@@ -96,12 +99,14 @@ double KALTAP_Interpolate_At_Cosine(double xf, int m) {
     int near[2] = {-1, -1};
     if (m < KALTAP_Split_Points) {
         near[0] = partial_sums(xf, 0, m, num[0], den[0]);
-        return near[0] >= 0 ? Extremal_Value.at(1)[near[0]] : num[0] / den[0];
+        if (near[0] >= 0) return Extremal_Value.at(1)[near[0]];
+        const double value = num[0] / den[0];
+        return std::isfinite(value) ? value : KALTAP_Interpolate_At_Cosine_Plain(xf, m);
     }
     const int h = split_point(m);
     near[0] = partial_sums(xf, 0, h, num[0], den[0]);
     near[1] = partial_sums(xf, h, m, num[1], den[1]);
-    return combine(near, num, den);
+    return combine(xf, m, near, num, den);
 }
 
 double KALTAP_Interpolate_At_Cosine_Parallel(double xf, int m) {
@@ -121,7 +126,23 @@ double KALTAP_Interpolate_At_Cosine_Parallel(double xf, int m) {
                 x->near[1] = partial_sums(x->xf, x->h, x->m, x->num[1], x->den[1]);
         },
         &halves);
-    return combine(halves.near, halves.num, halves.den);
+    return combine(xf, m, halves.near, halves.num, halves.den);
+}
+
+// sum_j c_j Y(j) / sum_j c_j, c_j = AD(j) / (xf - X(j)), in order of j.
+double KALTAP_Interpolate_At_Cosine_Plain(double xf, int m) {
+    const double* X = Extremal_Cosine.at(1);
+    const double* Y = Extremal_Value.at(1);
+    const double* AD = Barycentric_Weight.at(1);
+    double num = 0.0, den = 0.0;
+    for (int j = 0; j < m; ++j) {
+        const double difference = xf - X[j];
+        if (std::fabs(difference) < kaltap_interpolation::Coincidence) return Y[j];
+        const double c = AD[j] / difference;
+        num += c * Y[j];
+        den += c;
+    }
+    return num / den;
 }
 
 double KALTAP_Interpolate_At_Frequency(double f, int m) {

@@ -14,14 +14,23 @@ void KALTAP_Barycentric_Weights(int m, int jet);
 // sum(c*Y) / sum(c) with c = AD(j) / (xf - X(j)), the sums taken in four
 // interleaved lanes (and in two halves for large sets, see below). Runs of
 // sixteen points share one division for their reciprocals 1/(xf - X(j)), which
-// are then within a few units in the last place.
+// are then within a few units in the last place. When those sums give no
+// finite quotient (they cancel to 0/0 or overflow), the value is that of
+// KALTAP_Interpolate_At_Cosine_Plain; every finite value is the blocked one.
 double KALTAP_Interpolate_At_Cosine(double xf, int m);
+
+// The reference form of the same interpolation: one sequential sum over
+// j = 1..m with c = AD(j) / (xf - X(j)) computed by its own division, Y(j) at
+// once at the first |xf - X(j)| < 1e-10. Slower; the blocked forms fall back
+// on it wherever their own quotient is not finite.
+double KALTAP_Interpolate_At_Cosine_Plain(double xf, int m);
 
 // Sets of at least this many points are summed in two halves, each in its own
 // four lanes, and the halves added: the same split whichever thread runs it.
 constexpr int KALTAP_Split_Points = 4096;
 
-// The same value, the two halves of a large set computed on both cores.
+// The same value, the two halves of a large set computed on both cores (with
+// the same plain fallback).
 double KALTAP_Interpolate_At_Cosine_Parallel(double xf, int m);
 
 // The same at frequency f (xf = cos(2*pi*f)).

@@ -12,6 +12,7 @@
 #include "KALTAP_Interpolation_Kernel.h"
 #include "KALTAP_Lagrange_Interpolation.h"
 #include "Parallel_Work.h"
+#include "Program_Stop.h"
 #include "Run_Logging.h"
 #include "Unit_IO.h"
 
@@ -379,9 +380,15 @@ void KALTAP_Remez_Exchange() {
     double DEVL = -1.0;
 
     for (;;) {
+        KALTAP_Check_Stop();        // the window layer may be quitting
         IEXT(x.NZZ) = x.NGRID + 1;  // sentinel for the search
         x.level(NITER);
         Last_Iterations = NITER;
+        // A deviation that is not finite (the levelling overflowed or
+        // cancelled to 0/0) makes every error NaN: no point can move, so a
+        // search pass over the whole grid would change nothing. The engine
+        // sees the deviation and reports the failed design.
+        if (!std::isfinite(x.DEV)) return;
         if (x.DEV <= DEVL) {
             UNIT_Write(UNIT_Standard_Output, "###Deviation decrease!");
             RUN_LOG_write("************ Failure to converge **********");

@@ -8,7 +8,9 @@
 // Barycentric_Weight and Remez_Deviation describing the final approximation.
 //
 // The error at a grid point is rounded to single precision before any
-// comparison; this decides ties and the convergence test.
+// comparison; this decides ties and the convergence test. A levelling whose
+// deviation is not finite ends the exchange at once (Remez_Deviation then
+// holds that value; no search can move a point on a NaN error).
 #pragma once
 
 // Maximum number of levellings and searches of one exchange.

@@ -225,6 +225,45 @@ double CSINTERP_Evaluate(double x) {
     return CSINTERP_Value;
 }
 
+// On interval i the second derivative at its ends (t = 0 and t = 1) is
+//   S''(x_i+)     = -(4 m_i + 2 m_(i+1))/h_i + 6 D_i/h_i^2
+//   S''(x_(i+1)-) =  (2 m_i + 4 m_(i+1))/h_i - 6 D_i/h_i^2
+// and the value at its middle (t = 1/2) is (y_i + y_(i+1))/2 + h_i (m_i - m_(i+1))/8.
+// Between the knots S'' is linear, so finite end values bound it.
+int CSINTERP_Unusable_Interval() {
+    require_spline("CSINTERP_Unusable_Interval");
+    const int n = CSINTERP_Count;
+    const Array1<double>& H = CSINTERP_H;
+    const Array1<double>& Y = CSINTERP_Y;
+    const Array1<double>& M = CSINTERP_Slope;
+    constexpr double Largest_Basis_Factor = 6.0;  // largest factor of 1/h and D/h^2 above
+
+    // The interval's own terms, before any solution: the plain cause.
+    for (int i = 1; i <= n - 1; ++i) {
+        const double inverse_width = 1.0 / H(i);
+        const double curvature_term = (Y(i + 1) - Y(i)) * inverse_width * inverse_width;
+        if (!std::isfinite(Largest_Basis_Factor * inverse_width) ||
+            !std::isfinite(Largest_Basis_Factor * curvature_term))
+            return i;
+    }
+
+    bool usable = true;
+    for (int i = 1; i <= n - 1 && usable; ++i) {
+        const double h = H(i);
+        const double D = Y(i + 1) - Y(i);
+        const double left = -(4.0 * M(i) + 2.0 * M(i + 1)) / h + 6.0 * D / (h * h);
+        const double right = (2.0 * M(i) + 4.0 * M(i + 1)) / h - 6.0 * D / (h * h);
+        const double middle = 0.5 * (Y(i) + Y(i + 1)) + h * (M(i) - M(i + 1)) / 8.0;
+        usable = std::isfinite(M(i)) && std::isfinite(M(i + 1)) && std::isfinite(left) && std::isfinite(right) &&
+                 std::isfinite(middle);
+    }
+    if (usable) return 0;
+    int narrowest = 1;
+    for (int i = 2; i <= n - 1; ++i)
+        if (H(i) < H(narrowest)) narrowest = i;
+    return narrowest;
+}
+
 int CSINTERP_Locate(double x) {
     require_spline("CSINTERP_Locate");
     const Array1<double>& X = CSINTERP_X;

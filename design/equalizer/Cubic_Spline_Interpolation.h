@@ -65,5 +65,15 @@ double CSINTERP_Evaluate(double x);
 // spline: "###Error in CSINTERP_Locate, ..." and an orderly stop.
 int CSINTERP_Locate(double x);
 
+// Whether the current spline can be used: 0 when its slopes, the second
+// derivatives at both ends of every interval and the value in the middle of
+// every interval are finite. Otherwise the interval i (1..n-1, between knots
+// i and i+1) that makes it unusable: the first interval whose own terms 6/h_i
+// or 6 (y_(i+1) - y_i)/h_i^2 overflow, else (the overflow arose in the
+// solution) the narrowest interval. Knots closer than about 1e-154 of the
+// ordinates' scale overflow these terms. Without a spline: "###Error in
+// CSINTERP_Unusable_Interval, ..." and an orderly stop.
+int CSINTERP_Unusable_Interval();
+
 // Releases the spline's arrays and sets CSINTERP_Count to 0.
 void CSINTERP_Release();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -153,6 +154,24 @@ bool read_data_point(int unit, double& frequency, double& response, std::string&
     return true;
 }
 
+// Data points i and i+1 (rows of the table, numbered as the "Data point"
+// console lines) are too close for the spline: the table is refused, and
+// the spline, when one was built for it, is released first.
+[[noreturn]] void refuse_close_rows(int i) {
+    CSINTERP_Release();
+    refuse_data("Rows " + FMT_Free(i) + " and " + FMT_Free(i + 1) +
+                ": the frequencies are too close for the spline.");
+}
+
+// The first i whose step f(i+1) - f(i) is not a positive normal number (a
+// zero step after scaling, or one below DBL_MIN, whose inverse overflows
+// and whose relative precision is lost); 0 when there is none.
+int first_unusable_step(const Array1<double>& f, int n) {
+    for (int i = 1; i <= n - 1; ++i)
+        if (!(f(i + 1) - f(i) >= std::numeric_limits<double>::min())) return i;
+    return 0;
+}
+
 bool strictly_increasing(const Array1<double>& f, int n) {
     for (int i = 1; i <= n - 1; ++i)
         if (f(i + 1) <= f(i)) return false;
@@ -241,6 +260,10 @@ void ask_parameters(int n) {
 }  // namespace
 
 void KALTAP_Equalizer_Setup() {
+    // The equalizer always starts a new design: the previous one is given up
+    // before anything of the design state changes, so a set-up that stops
+    // (a missing file, a refused table) leaves no design to report.
+    KALTAP_Filter_Weights_Valid = false;
     // 1. One band whose response comes from this module.
     Number_of_Bands = 1;
     Type_of_Filter = Equalizer_Filter_Type;
@@ -329,9 +352,10 @@ void KALTAP_Equalizer_Setup() {
     if (f(n) > Half_Sample_Rate) {
         const double last = f(n);
         for (int i = 1; i <= n; ++i) f(i) = f(i) * Half_Sample_Rate / last;
-        // Frequencies closer than the rounding of the scaling merge.
-        if (!strictly_increasing(f, n)) refuse_data("Frequency data is not monotonic.");
     }
+    // Steps of the (scaled) table: frequencies that merged in the scaling or
+    // lie closer than the smallest normal number cannot carry a spline.
+    if (const int close = first_unusable_step(f, n)) refuse_close_rows(close);
 
     // 12. The range the spline serves.
     Equalizer_First_Frequency = f(1);
@@ -342,6 +366,9 @@ void KALTAP_Equalizer_Setup() {
     const int left_end =
         std::fabs(f(1)) >= Zero_Slope_Limit ? CSINTERP_Given_Second_Derivative : CSINTERP_Given_Slope;
     CSINTERP_Initialization(f, r, n, left_end, CSINTERP_Given_Second_Derivative);
+    // A spline that is not finite everywhere would hand the design NaN or
+    // infinite desired values: refused before the plot and any design.
+    if (const int close = CSINTERP_Unusable_Interval()) refuse_close_rows(close);
     KALTAP_Equalizer_Response_Hook = KALTAP_Equalizer_Response;
 
     // 14. Show the fitted response.

@@ -41,10 +41,18 @@ extern UIK_XYSeries_Record Equalizer_Series;
 //     line cannot be read: an alert, blank stop text;
 //   - fewer than 3 data points: the reader's message and "Data length" n on
 //     the console, blank stop text;
-//   - a negative first frequency, frequencies not strictly increasing (also
-//     after the scaling to 0.5), or responses that are all zero (after the
-//     small-peak warning there is nothing to normalise by): an alert titled
-//     "###Error in Equalizer Data###", blank stop text.
+//   - a negative first frequency, frequencies not strictly increasing, or
+//     responses that are all zero (after the small-peak warning there is
+//     nothing to normalise by): an alert titled "###Error in Equalizer
+//     Data###", blank stop text;
+//   - data points i and i+1 too close for the spline: a step of the scaled
+//     table that is zero (merged in the scaling) or below the smallest
+//     normal number, or a spline whose slopes, second derivatives or values
+//     are not finite (CSINTERP_Unusable_Interval): the same alert with the
+//     text "Rows i and i+1: the frequencies are too close for the spline.",
+//     the spline released, before the plot and any design.
+// The previous design is invalidated (KALTAP_Filter_Weights_Valid false)
+// before anything else, so a stop leaves no design behind.
 // A peak response magnitude below 0.0001 but above 0 is warned about and
 // normalised. The parameters are checked as the classical filter definition
 // is (3..16385 weights, grid density 4..max(N/2+1, 32), integer reads of up

@@ -155,6 +155,9 @@ void final_design() {
 // the error (the engine has warned), the deviation-based figures would claim
 // far more than the taps deliver; the measured ones never do.
 std::string achieved(int i_passband, int i_stopband) {
+    // A failed design has no taps to measure.
+    if (KALTAP_Design_Failed || !KALTAP_Filter_Weights_Valid)
+        return "no finite taps (the design failed), so no ripple or attenuation can be measured from it";
     double pass_low = HUGE_VAL, pass_high = -HUGE_VAL, stop_peak = 0.0;
     std::vector<double> response(static_cast<std::size_t>(Grid_Size > 0 ? Grid_Size : 0));
     KALTAP_Amplitude_Response_Many(Grid_Frequency.at(1), Grid_Size, Filter_Weights, Number_of_Weights,
@@ -201,6 +204,24 @@ int truncated_count(double x) {
 
 int feasibility_bit(double d, int k) { return d >= 0.0 ? 1 << (k - 1) : 0; }
 
+// A trial whose design gave no finite deviation has no figure: it is a miss,
+// not a value. Its d is NaN, its bit the one of its search's miss.
+int trial_bit(const Three_Point_Search& s, double d, int k) {
+    if (std::isnan(d)) return s.miss_at_or_above ? 1 << (k - 1) : 0;
+    return feasibility_bit(d, k);
+}
+
+// True when the trial design just made has a finite deviation to measure.
+bool trial_usable() { return std::isfinite(Remez_Deviation); }
+
+// The warning of a search whose target was met on the trial designs but whose
+// complete final design failed.
+void warn_if_final_failed(const std::string& routine, int i_passband, int i_stopband) {
+    if (KALTAP_Design_Failed)
+        warn(routine + ": the target was met on the trial designs, but the final design has " +
+             achieved(i_passband, i_stopband));
+}
+
 }  // namespace
 
 // Three points x1 <= x2 <= x3 (or mirrored) bracket the value whose d is 0.
@@ -226,17 +247,19 @@ Search_End FIROPT_Three_Point_Search(const Three_Point_Search& s, double Search_
         // 1. Left point.
         x1 = clamp(Search_Start);
         d1 = evaluate(x1);
-        b1 = feasibility_bit(d1, 1);
+        b1 = trial_bit(s, d1, 1);
         if (*s.At_Target) return Search_End::At_Target;
-        // 2. Step towards the target: forward while the left point falls short.
+        // 2. Step towards the target: forward while the left point falls short
+        // (a miss goes the way its bit says).
         const double size = std::fabs(s.restart_size ? Restart_Size : Search_Step);
-        Search_Step = -d1 >= 0.0 ? size : -size;
+        const bool forward = std::isnan(d1) ? b1 == 0 : -d1 >= 0.0;
+        Search_Step = forward ? size : -size;
         // 3. Right point.
         x3 = clamp(x1 + Search_Step);
         if (x3 == x1) return Search_End::Limit_Reached;
         Search_Step = x3 - x1;
         d3 = evaluate(x3);
-        b3 = feasibility_bit(d3, 3);
+        b3 = trial_bit(s, d3, 3);
         if (*s.At_Target) return Search_End::At_Target;
         // 4. Passes.
         bool restart = false;
@@ -247,7 +270,7 @@ Search_End FIROPT_Three_Point_Search(const Three_Point_Search& s, double Search_
             // NaN reaches the design.
             if (!(x2 >= std::min(x1, x3) && x2 <= std::max(x1, x3))) x2 = (x1 + x3) / 2.0;
             d2 = evaluate(x2);
-            b2 = feasibility_bit(d2, 2);
+            b2 = trial_bit(s, d2, 2);
             if (*s.At_Target) return Search_End::At_Target;
             const int c = b1 + b2 + b3;
             say(free_line({s.split_text, num(i), s.delta_text, num(d2), ", Turing table case", num(c)}));
@@ -404,6 +427,8 @@ void FIROPT_Minimize_No_of_Weights() {
         warn("FIROPT_Minimize_No_of_Weights: no number of weights from " + num(NOW_low) + " to " +
              num(Number_of_Weights) + " reached the stopband attenuation of " + num(A) + " dB; the final design has " +
              num(Number_of_Weights) + " weights, " + achieved(i_passband, i_stopband));
+    else
+        warn_if_final_failed("FIROPT_Minimize_No_of_Weights", i_passband, i_stopband);
 }
 
 void FIROPT_BW_Optimization(int Band_Edge_Index) {
@@ -442,6 +467,7 @@ void FIROPT_BW_Optimization(int Band_Edge_Index) {
     s.delta_text = ", delta stopband";
     s.left_on_tie = false;
     s.restart_size = false;
+    s.miss_at_or_above = false;  // a miss falls short of the attenuation
     s.lowest = Minimum_Transition;
     s.highest = widest;
     s.At_Target = &FIROPT_BW_At_Target;
@@ -451,6 +477,8 @@ void FIROPT_BW_Optimization(int Band_Edge_Index) {
         else
             Band_Edges(3) = Band_Edges(2) + x;
         trial_design();
+        FIROPT_BW_At_Target = 0;
+        if (!trial_usable()) return std::nan("");
         const double ripple = KALTAP_Band_Deviation_dB(i_passband);
         (void)ripple;  // measured for its console line
         const double atten = KALTAP_Band_Deviation_dB(i_stopband);
@@ -465,6 +493,8 @@ void FIROPT_BW_Optimization(int Band_Edge_Index) {
              num(Number_of_Weights) + " weights and p-p ripple " + num(R) + " dB; the final design has transition " +
              num(transition_now()) + " (band edge " + num(Band_Edge_Index) + " at " +
              num(Band_Edges(Band_Edge_Index)) + "), " + achieved(i_passband, i_stopband));
+    else
+        warn_if_final_failed("FIROPT_BW_Optimization", i_passband, i_stopband);
 }
 
 void FIROPT_Ripple_Optimization() {
@@ -499,12 +529,16 @@ void FIROPT_Ripple_Optimization() {
     s.delta_text = ", delta attenuation";
     s.left_on_tie = false;
     s.restart_size = false;
+    s.miss_at_or_above = false;  // a miss falls short of the attenuation
     s.lowest = Minimum_Ripple_dB;
     s.highest = Maximum_Ripple_dB;
     s.At_Target = &FIROPT_Ripple_At_Target;
     s.evaluate = [&](double x) {
         Band_Weighting(i_stopband) = KALTAP_Weight_Ratio(x, A);
         trial_design();
+        FIROPT_Ripple_At_Target = 0;
+        last_ripple = std::nan("");
+        if (!trial_usable()) return std::nan("");
         last_ripple = KALTAP_Band_Deviation_dB(i_passband);
         const double atten = KALTAP_Band_Deviation_dB(i_stopband);
         FIROPT_Ripple_At_Target = std::fabs(atten - A) <= Target_Tolerance_dB ? 1 : 0;
@@ -518,6 +552,8 @@ void FIROPT_Ripple_Optimization() {
         warn("FIROPT_Ripple_Optimization: " + end_reason(end) + " for stopband attenuation " + num(A) + " dB with " +
              num(Number_of_Weights) + " weights and transition " + num(dF) + "; the final design has " +
              achieved(i_passband, i_stopband));
+    else
+        warn_if_final_failed("FIROPT_Ripple_Optimization", i_passband, i_stopband);
 }
 
 void FIROPT_Stopband_Optimization() {
@@ -550,12 +586,16 @@ void FIROPT_Stopband_Optimization() {
     s.delta_text = ", delta p-p passband ripple";
     s.left_on_tie = true;
     s.restart_size = true;
+    s.miss_at_or_above = true;  // a miss asked for more attenuation than the ripple allows
     s.lowest = Minimum_Attenuation_dB;
     s.highest = Maximum_Attenuation_dB;
     s.At_Target = &FIROPT_Stopband_At_Target;
     s.evaluate = [&](double x) {
         Band_Weighting(i_stopband) = KALTAP_Weight_Ratio(R, x);
         trial_design();
+        FIROPT_Stopband_At_Target = 0;
+        last_attenuation = std::nan("");
+        if (!trial_usable()) return std::nan("");
         const double ripple = KALTAP_Band_Deviation_dB(i_passband);
         last_attenuation = KALTAP_Band_Deviation_dB(i_stopband);
         FIROPT_Stopband_At_Target = std::fabs(ripple - R) <= tolerance ? 1 : 0;
@@ -569,4 +609,6 @@ void FIROPT_Stopband_Optimization() {
         warn("FIROPT_Stopband_Optimization: " + end_reason(end) + " for p-p passband ripple " + num(R) +
              " dB with " + num(Number_of_Weights) + " weights and transition " + num(dF) +
              "; the final design has " + achieved(i_passband, i_stopband));
+    else
+        warn_if_final_failed("FIROPT_Stopband_Optimization", i_passband, i_stopband);
 }

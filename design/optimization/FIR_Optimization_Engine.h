@@ -4,7 +4,7 @@
 // bandwidth it leaves) and finds the fifth by calling the design engine
 // repeatedly. Each routine works on the design state (two bands set up by
 // the caller, arrays sized by KALTAP_New_Design) and leaves there the final,
-// complete design with KALTAP_Filter_Weights_Valid true.
+// complete design with KALTAP_Filter_Weights_Valid true (unless it failed, below).
 //
 // Common guarantees of the four searches:
 // - Band 1 or band 2 is the passband (desired value within 1e-6 of 1), the
@@ -19,6 +19,11 @@
 //   line beginning "***Warning" to the run log and the console naming what was
 //   asked and what the final design achieves.
 // - Trial designs are made with Deviations_Only; only the last is complete.
+//   A trial whose deviation is not finite is a miss: it never counts as
+//   meeting the target and its figures never steer the search.
+// - When the final design fails (its taps are not finite, KALTAP_Design_Failed)
+//   the search ends with a "***Warning" line saying so; no figure is measured
+//   from such taps, and KALTAP_Filter_Weights_Valid stays false.
 // Progress lines go to the console.
 #pragma once
 
@@ -51,7 +56,8 @@ constexpr int FIROPT_Maximum_Cycles = 60;
 
 // Smallest Number_of_Weights whose equiripple design reaches
 // FIR_Stopband_Attenuation for the band edges in the design state, with the
-// parity FIROPT_NOW asks for. The band weights are fixed from the order
+// parity FIROPT_NOW asks for (a trial whose deviation is not finite never
+// qualifies). The band weights are fixed from the order
 // estimate (passband 1, stopband dp/ds). Leaves that count, those weights
 // and the complete design. Stops on a FIROPT_NOW other than 0, 1 or 2.
 void FIROPT_Minimize_No_of_Weights();
@@ -97,8 +103,12 @@ struct Three_Point_Search {
     std::string delta_text;   // label of d_2 in the progress line
     bool left_on_tie;         // cases 2 and 5: left := middle when |d3| >= |d1| (else right := middle)
     bool restart_size;        // cases 0 and 7 set a separate restart size (stopband search)
+    bool miss_at_or_above = false;  // bit of a miss (evaluate returned NaN): as d >= 0 when set, else as d < 0
     double lowest, highest;   // valid range of the searched value
-    std::function<double(double)> evaluate;  // trial at x: returns d = achieved - target
+    // Trial at x: returns d = achieved - target, or NaN for a miss (a trial
+    // design without a finite deviation), which never sets *At_Target and
+    // never enters a secant step.
+    std::function<double(double)> evaluate;
     const int* At_Target;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 #include "Dynamic_LUN.h"
@@ -106,16 +107,44 @@ double unsigned_zero(double x) { return x + 0.0; }
     KALTAP_Stop();
 }
 
+// A result file being written: every line, and the close, is checked; a
+// failure closes and releases the unit and stops the run with
+// "###Error in <routine>, writing <name> failed: <reason>".
+struct Result_File {
+    std::string routine;
+    std::string name;
+    int unit;
+
+    void write(const std::string& line) const {
+        if (UNIT_Write(unit, line) != UNIT_OK) RUN_LOG_Write_Failure(routine, unit, name);
+    }
+    // Flush, close and release: only now are the last lines known to be kept.
+    void finish() const {
+        if (DYNLUN_close(unit) != UNIT_OK) RUN_LOG_Write_Failure(routine, unit, name);
+    }
+};
+
 // Open <stamp><base> for writing on a newly allocated unit. A file that
 // cannot be created releases the unit and stops the run.
-int open_result_file(const std::string& routine, const std::string& base) {
+Result_File open_result_file(const std::string& routine, const std::string& base) {
     const std::string name = FMT_Trim(KALTAP_File_Stamp()) + base;
     const int unit = DYNLUN_Allocate(Output_First_Unit);
     if (UNIT_Open(unit, name, UNIT_Mode::Write) != UNIT_OK) {
         DYNLUN_Release(unit);
         console_error_stop("###Error in " + routine + ", cannot create file " + name);
     }
-    return unit;
+    return Result_File{routine, name, unit};
+}
+
+// Every value the writers compute with must be finite: a NaN has no nearest
+// integer and no decibel value, and an infinity none either. Checked before
+// a file is created; a non-finite value stops the run with
+// "###Error in <routine>, <array>(<i>) is not finite: <value>".
+void require_finite(const std::string& routine, const char* array, const Array1<double>& values, int count) {
+    for (int i = 1; i <= count; ++i)
+        if (!std::isfinite(values(i)))
+            console_error_stop("###Error in " + routine + ", " + array + "(" + FMT_Free(i) +
+                               ") is not finite: " + FMT_Free(values(i)));
 }
 
 // Free-format record "first,second".
@@ -156,18 +185,19 @@ void KALTAP_Write_CSV() {
     const int N = Number_of_Weights;
     const int M = (N + 1) / 2;
     Array1<double>& H = Filter_Weights;
+    require_finite("KALTAP_Write_CSV", "Filter_Weights", H, M);
 
-    const int unit = open_result_file("KALTAP_Write_CSV", Weights_File_Base);
-    UNIT_Write(unit, "i,Weight");
+    const Result_File file = open_result_file("KALTAP_Write_CSV", Weights_File_Base);
+    file.write("i,Weight");
     // First half as stored; noise-sized taps become exact zeros for every later user.
     for (int i = 1; i <= M; ++i) {
         if (std::fabs(H(i)) < Tiny_File_Weight) H(i) = 0.0;
-        UNIT_Write(unit, csv_record(i, H(i)));
+        file.write(csv_record(i, H(i)));
     }
     // Second half: mirror image, negated for the antisymmetric cases 3 and 4.
     const double sign = PMC_DCT_Type <= 2 ? 1.0 : -1.0;
-    for (int i = M + 1; i <= N; ++i) UNIT_Write(unit, csv_record(i, sign * H(N + 1 - i)));
-    DYNLUN_close(unit);
+    for (int i = M + 1; i <= N; ++i) file.write(csv_record(i, sign * H(N + 1 - i)));
+    file.finish();
 }
 
 void KALTAP_Frequency_Response_CSV() {
@@ -175,16 +205,28 @@ void KALTAP_Frequency_Response_CSV() {
         console_error_stop(
             "###Error in KALTAP_Frequency_Response_CSV, called with KALTAP_Filter_Weights_Valid==.FALSE.");
     const int N = Number_of_Weights;
+    const int M = (N + 1) / 2;
     const bool symmetric = PMC_DCT_Type == 1 || PMC_DCT_Type == 2;
+    const std::string routine = "KALTAP_Frequency_Response_CSV";
+    require_finite(routine, "Filter_Weights", Filter_Weights, M);
+    // |A(f)| <= 2 * sum |h(i)| over the stored taps (the centre tap counts
+    // half), so a finite bound keeps every response value finite and the
+    // floor below never sees a NaN.
+    double bound = 0.0;
+    for (int i = 1; i <= M; ++i) bound += std::fabs(Filter_Weights(i));
+    if (!std::isfinite(2.0 * bound))
+        console_error_stop("###Error in " + routine + ", Filter_Weights too large for a finite response: sum " +
+                           FMT_Free(bound));
 
-    const int unit = open_result_file("KALTAP_Frequency_Response_CSV", Response_File_Base);
-    UNIT_Write(unit, "Frequency,Response (dB)");
+    const Result_File file = open_result_file(routine, Response_File_Base);
+    file.write("Frequency,Response (dB)");
 
     // P+1 points from 0 to 0.5 inclusive, step 1/(2P), evaluated block by block.
     const long long P = static_cast<long long>(N) * Search_Grid_Density;
     const long long points = P + 1;
     std::vector<double> f, A;
     for (long long first = 1; first <= points; first += Response_Block) {
+        KALTAP_Check_Stop();
         const int count = static_cast<int>(std::min<long long>(Response_Block, points - first + 1));
         f.resize(static_cast<std::size_t>(count));
         A.resize(static_cast<std::size_t>(count));
@@ -194,11 +236,19 @@ void KALTAP_Frequency_Response_CSV() {
         }
         KALTAP_Amplitude_Response_Many(f.data(), count, Filter_Weights, N, symmetric, A.data());
         for (int k = 0; k < count; ++k) {
-            const double dB = 20.0 * Log10_of_e * std::log(std::max(std::fabs(A[k]), Response_Floor));
-            UNIT_Write(unit, csv_record(f[k], dB));
+            // The floor is taken only of a number: a magnitude that is not one
+            // (which the bound above rules out) is no null of the response.
+            const double magnitude = std::fabs(A[k]);
+            if (!(magnitude <= std::numeric_limits<double>::max())) {
+                DYNLUN_close(file.unit);
+                console_error_stop("###Error in " + routine + ", response at f = " + FMT_Free(f[k]) +
+                                   " is not finite: " + FMT_Free(A[k]));
+            }
+            const double dB = 20.0 * Log10_of_e * std::log(std::max(magnitude, Response_Floor));
+            file.write(csv_record(f[k], dB));
         }
     }
-    DYNLUN_close(unit);
+    file.finish();
 }
 
 void KALTAP_Write_Hex_CSV() {
@@ -209,23 +259,34 @@ void KALTAP_Write_Hex_CSV() {
     // The quantization must belong to this design (same number of unique taps).
     if (!Weights_Quantized || Scaled_Weights.extent() != M || Rounded_Weights.extent() != M)
         console_error_stop("###Error in KALTAP_Write_Hex_CSV, called with Weights_Quantized==.FALSE.");
+    const std::string routine = "KALTAP_Write_Hex_CSV";
+    if (!std::isfinite(Scale_Factor))
+        console_error_stop("###Error in " + routine + ", Scale_Factor is not finite: " + FMT_Free(Scale_Factor));
+    require_finite(routine, "Filter_Weights", Filter_Weights, M);
+    require_finite(routine, "Rounded_Weights", Rounded_Weights, M);
+    // The mirrored half of an antisymmetric filter negates the integers; the
+    // most negative 64-bit integer has no negative.
+    for (int k = 1; k <= M; ++k)
+        if (Scaled_Weights(k) == std::numeric_limits<long long>::min())
+            console_error_stop("###Error in " + routine + ", Scaled_Weights(" + FMT_Free(k) +
+                               ") out of range: " + FMT_Free(Scaled_Weights(k)));
 
-    const int unit = open_result_file("KALTAP_Write_Hex_CSV", Hex_File_Base);
-    UNIT_Write(unit, "Order, Number of Bits, Scale Factor, Scale Factor (HEX)");
-    UNIT_Write(unit, FMT_Integer(N, Hex_Integer_Width) + "," + FMT_Integer(KALTAP_Bits, Hex_Integer_Width) + "," +
-                         hex_real(Scale_Factor) + ",'" + hex_of_nearest(Scale_Factor));
-    UNIT_Write(unit, "N, Weight, Rounded Weight, Scaled Weight, Scaled Weight (HEX)");
+    const Result_File file = open_result_file(routine, Hex_File_Base);
+    file.write("Order, Number of Bits, Scale Factor, Scale Factor (HEX)");
+    file.write(FMT_Integer(N, Hex_Integer_Width) + "," + FMT_Integer(KALTAP_Bits, Hex_Integer_Width) + "," +
+               hex_real(Scale_Factor) + ",'" + hex_of_nearest(Scale_Factor));
+    file.write("N, Weight, Rounded Weight, Scaled Weight, Scaled Weight (HEX)");
     const int antisymmetric_sign = PMC_DCT_Type <= 2 ? 1 : -1;
     for (int n = 1; n <= N; ++n) {
         // First half as stored, second half mirrored with the sign of the case.
         const int k = n <= N / 2 ? n : N + 1 - n;
         const int sign = n <= N / 2 ? 1 : antisymmetric_sign;
         const long long scaled = sign * Scaled_Weights(k);
-        UNIT_Write(unit, FMT_Integer(n, Hex_Integer_Width) + "," + hex_real(sign * Filter_Weights(k)) + "," +
-                             hex_real(sign * Rounded_Weights(k)) + "," + FMT_Integer(scaled, Hex_Scaled_Width) +
-                             ",'" + FMT_Hex64(scaled));
+        file.write(FMT_Integer(n, Hex_Integer_Width) + "," + hex_real(sign * Filter_Weights(k)) + "," +
+                   hex_real(sign * Rounded_Weights(k)) + "," + FMT_Integer(scaled, Hex_Scaled_Width) + ",'" +
+                   FMT_Hex64(scaled));
     }
-    DYNLUN_close(unit);
+    file.finish();
 }
 
 // ======================================================================
@@ -250,6 +311,22 @@ std::string blanks(int count) { return std::string(static_cast<std::size_t>(coun
 
 enum class Report_Form { Classical, Quantized };
 
+// The unit a report goes to. On a file (the run log) every line and the
+// final flush are checked; a failure is reported under the report's routine
+// name and stops the run. Console and window units take every line.
+struct Report_Unit {
+    int unit;
+    const char* routine;
+
+    void write(const std::string& line) const {
+        if (UNIT_Write(unit, line) == UNIT_Write_Error) fail();
+    }
+    void flush() const {
+        if (UNIT_Flush(unit) == UNIT_Write_Error) fail();
+    }
+    [[noreturn]] void fail() const { RUN_LOG_Write_Failure(routine, unit, UNIT_File_Name(unit)); }
+};
+
 // Deviation of band k: the weighted deviation divided by the band's weight.
 double band_deviation(int k) { return Remez_Deviation / Band_Weighting(k); }
 
@@ -264,63 +341,60 @@ double band_deviation_dB(int k) {
 
 // One row of the band table: a 17-column label, then one value per band.
 template <class Value>
-void band_row(int unit, const std::string& label, int first, int last, Value value) {
+void band_row(const Report_Unit& out, const std::string& label, int first, int last, Value value) {
     std::string line = label;
     for (int k = first; k <= last; ++k) line += FMT_Fixed(value(k), Band_Value_Width, Band_Value_Decimals);
-    UNIT_Write(unit, line);
+    out.write(line);
 }
 
-void write_band_table(int unit, Report_Form form) {
+void write_band_table(const Report_Unit& out, Report_Form form) {
     for (int first = 1; first <= Number_of_Bands; first += Bands_Per_Group) {
         const int last = std::min(first + Bands_Per_Group - 1, Number_of_Bands);
         // Each heading ends in the last column of its value field.
-        UNIT_Write(unit, "");
+        out.write("");
         std::string heading = blanks(24);
         for (int k = first; k <= last; ++k) heading += "Band" + FMT_Integer(k, 3) + blanks(7);
-        UNIT_Write(unit, FMT_Trim_Right(heading));
-        band_row(unit, "  Lower Band Edge", first, last, [](int k) { return Band_Edges(2 * k - 1); });
-        band_row(unit, "  Upper Band Edge", first, last, [](int k) { return Band_Edges(2 * k); });
+        out.write(FMT_Trim_Right(heading));
+        band_row(out, "  Lower Band Edge", first, last, [](int k) { return Band_Edges(2 * k - 1); });
+        band_row(out, "  Upper Band Edge", first, last, [](int k) { return Band_Edges(2 * k); });
         auto desired = [](int k) { return Band_Desired_Value(k); };
-        if (Type_of_Filter == 1) band_row(unit, "  Desired value  ", first, last, desired);
-        if (Type_of_Filter == 2 || Type_of_Filter == 3) band_row(unit, "  Desired Slope  ", first, last, desired);
+        if (Type_of_Filter == 1) band_row(out, "  Desired value  ", first, last, desired);
+        if (Type_of_Filter == 2 || Type_of_Filter == 3) band_row(out, "  Desired Slope  ", first, last, desired);
         if (form == Report_Form::Quantized || Type_of_Filter == 4) continue;
-        band_row(unit, "  Weighting      ", first, last, [](int k) { return Band_Weighting(k); });
-        band_row(unit, "  Deviation      ", first, last, band_deviation);
-        if (Type_of_Filter == 1) band_row(unit, "  Deviation, dB  ", first, last, band_deviation_dB);
+        band_row(out, "  Weighting      ", first, last, [](int k) { return Band_Weighting(k); });
+        band_row(out, "  Deviation      ", first, last, band_deviation);
+        if (Type_of_Filter == 1) band_row(out, "  Deviation, dB  ", first, last, band_deviation_dB);
     }
 }
 
-void write_extremal_frequencies(int unit) {
-    UNIT_Write(unit, "");
-    UNIT_Write(unit, "  Extremal Frequencies--Maxima of the Error Curve");
+void write_extremal_frequencies(const Report_Unit& out) {
+    out.write("");
+    out.write("  Extremal Frequencies--Maxima of the Error Curve");
     const int count = Half_Length + 1;
     std::string line;
     for (int j = 1; j <= count; ++j) {
         if (line.empty()) line = blanks(2);
         line += FMT_Fixed(Grid_Frequency(Extremal_Index(j)), Extremal_Width, Extremal_Decimals);
         if (j % Extremal_Per_Line == 0 || j == count) {
-            UNIT_Write(unit, line);
+            out.write(line);
             line.clear();
         }
     }
 }
 
 // Set listed weight j to exactly zero when it is below the report threshold.
-// For the quantized form the integer it stands for goes to zero with it.
+// The quantized form zeroes only the listed rounded weight: the integer of the
+// quantizer stays as it is (at 48 bits with a largest weight of 1 a rounded
+// weight of 5e-7 is an integer near 7.0e7, and that is what the hex file must
+// show).
 void zero_tiny_weight(Report_Form form, int j) {
-    if (form == Report_Form::Classical) {
-        if (std::fabs(Filter_Weights(j)) < Tiny_Report_Weight) Filter_Weights(j) = 0.0;
-        return;
-    }
-    if (std::fabs(Rounded_Weights(j)) < Tiny_Report_Weight) {
-        Rounded_Weights(j) = 0.0;
-        Scaled_Weights(j) = 0;
-        Scaled_Weights_Real(j) = 0.0;
-    }
+    Array1<double>& listed = form == Report_Form::Classical ? Filter_Weights : Rounded_Weights;
+    if (std::fabs(listed(j)) < Tiny_Report_Weight) listed(j) = 0.0;
 }
 
 void write_report(int unit, Report_Form form, int bits) {
     const bool quantized = form == Report_Form::Quantized;
+    const Report_Unit out{unit, quantized ? "KALTAP_Quantized_Output" : "KALTAP_Classical_Output"};
     if (!KALTAP_Filter_Weights_Valid)
         console_error_stop(
             "###Error in KALTAP_Classical_Output, called with KALTAP_Filter_Weights_Valid==.FALSE.");
@@ -329,55 +403,55 @@ void write_report(int unit, Report_Form form, int bits) {
     const int N = Number_of_Weights;
 
     // Title.
-    UNIT_Write(unit, Asterisk_Rule);
-    UNIT_Write(unit, "");
-    UNIT_Write(unit, blanks(15) + "Finite Impulse Response (FIR)");
+    out.write(Asterisk_Rule);
+    out.write("");
+    out.write(blanks(15) + "Finite Impulse Response (FIR)");
     if (quantized) {
-        UNIT_Write(unit, blanks(16) + "Linear Phase Digital Filter");
+        out.write(blanks(16) + "Linear Phase Digital Filter");
     } else {
-        UNIT_Write(unit, blanks(13) + "Linear Phase Digital Filter Design");
-        UNIT_Write(unit, blanks(17) + "Remez Exchange Algorithm");
+        out.write(blanks(13) + "Linear Phase Digital Filter Design");
+        out.write(blanks(17) + "Remez Exchange Algorithm");
     }
-    UNIT_Write(unit, "");
+    out.write("");
 
     // Filter type.
     switch (Type_of_Filter) {
-        case 1: UNIT_Write(unit, blanks(22) + "Bandpass Filter"); break;
-        case 2: UNIT_Write(unit, blanks(22) + "Differentiator"); break;
-        case 3: UNIT_Write(unit, blanks(20) + "Hilbert Transformer"); break;
-        case 4: UNIT_Write(unit, blanks(25) + "Equalizer"); break;
+        case 1: out.write(blanks(22) + "Bandpass Filter"); break;
+        case 2: out.write(blanks(22) + "Differentiator"); break;
+        case 3: out.write(blanks(20) + "Hilbert Transformer"); break;
+        case 4: out.write(blanks(25) + "Equalizer"); break;
         default:
-            UNIT_Write(unit, "####Error in KALTAP_Classical_Output, Type_of_Filter out of bounds: " +
-                                 FMT_Free(Type_of_Filter));
-            UNIT_Flush(unit);
+            out.write("####Error in KALTAP_Classical_Output, Type_of_Filter out of bounds: " +
+                      FMT_Free(Type_of_Filter));
+            out.flush();
             KALTAP_Stop();
     }
-    UNIT_Write(unit, "");
+    out.write("");
     if (quantized) {
-        UNIT_Write(unit, blanks(12) + "Coefficients Quantized to" + FMT_Integer(bits, 3) + " Bits");
-        UNIT_Write(unit, "");
+        out.write(blanks(12) + "Coefficients Quantized to" + FMT_Integer(bits, 3) + " Bits");
+        out.write("");
     }
 
     // Length and impulse response (first half; the rest by symmetry).
-    UNIT_Write(unit, blanks(20) + "Filter Length = " + FMT_Free(N));
-    UNIT_Write(unit, "");
-    UNIT_Write(unit, blanks(15) + "***** Impulse Response *****");
+    out.write(blanks(20) + "Filter Length = " + FMT_Free(N));
+    out.write("");
+    out.write(blanks(15) + "***** Impulse Response *****");
     const Array1<double>& listed = quantized ? Rounded_Weights : Filter_Weights;
     const std::string mirror = (Type_of_Filter == 1 || Type_of_Filter == 4) ? " = h(" : " = -h(";
     for (int j = 1; j <= Half_Length; ++j) {
         zero_tiny_weight(form, j);
-        UNIT_Write(unit, blanks(13) + "h(" + FMT_Integer(j, 2) + ") = " + FMT_General_15(listed(j)) + mirror +
-                             FMT_Integer(N + 1 - j, 3) + ")");
+        out.write(blanks(13) + "h(" + FMT_Integer(j, 2) + ") = " + FMT_General_15(listed(j)) + mirror +
+                  FMT_Integer(N + 1 - j, 3) + ")");
     }
-    if (PMC_DCT_Type == 3) UNIT_Write(unit, blanks(13) + "h(" + FMT_Integer(Half_Length + 1, 2) + ") =  0.0");
+    if (PMC_DCT_Type == 3) out.write(blanks(13) + "h(" + FMT_Integer(Half_Length + 1, 2) + ") =  0.0");
 
-    write_band_table(unit, form);
-    if (!quantized) write_extremal_frequencies(unit);
+    write_band_table(out, form);
+    if (!quantized) write_extremal_frequencies(out);
 
-    UNIT_Write(unit, "");
-    UNIT_Write(unit, Asterisk_Rule);
-    UNIT_Write(unit, "");
-    UNIT_Flush(unit);
+    out.write("");
+    out.write(Asterisk_Rule);
+    out.write("");
+    out.flush();
 }
 
 }  // namespace

@@ -29,6 +29,13 @@ void KALTAP_Amplitude_Response_Many(const double* f, int count, const Array1<dou
 // cannot be created gives "###Error in <routine>, cannot create file <name>"
 // on the console and an orderly stop. Every check below is made before the
 // file is created, so a refused call never leaves a partial file behind.
+// Every write and the close are checked: a failure (a full disk, the file
+// removed while open) closes and releases the unit and stops the run with
+// "###Error in <routine>, writing <name> failed: <reason>" on the console and
+// in the run log (RUN_LOG_Write_Failure); the file is then incomplete.
+// Taps (and for the hex file the scale factor and rounded weights) must be
+// finite: "###Error in <routine>, Filter_Weights(<i>) is not finite: <value>"
+// (or the array's own name) on the console and a stop, with no file written.
 
 // "<stamp>Filter_Weights.csv": header "i,Weight", then records "i,h(i)" for
 // the taps 1..N of the full impulse response (reals to full precision); the
@@ -43,7 +50,10 @@ void KALTAP_Write_CSV();
 // P+1 records "f,dB" with P = N*Search_Grid_Density, f = (i-1)/(2P) from 0 to
 // 0.5, dB = 20*log10(max(|A(f)|, 1e-5)), so never below -100 dB.
 // Invalid weights: console line "###Error in KALTAP_Frequency_Response_CSV,
-// called with KALTAP_Filter_Weights_Valid==.FALSE." and a stop.
+// called with KALTAP_Filter_Weights_Valid==.FALSE." and a stop. Taps whose
+// magnitudes sum beyond half the largest double could give an infinite
+// response: "###Error in KALTAP_Frequency_Response_CSV, Filter_Weights too
+// large for a finite response: sum <value>" and a stop, before the file.
 void KALTAP_Frequency_Response_CSV();
 // "<stamp>Hex_Weights.csv": header "Order, Number of Bits, Scale Factor,
 // Scale Factor (HEX)"; one record N (I6), bits (I6), scale factor (F23.15),
@@ -53,7 +63,9 @@ void KALTAP_Frequency_Response_CSV();
 // ' with its 16 hex digits (two's complement), mirrored with the sign of the
 // case. Needs KALTAP_Quantizer to have run on the current design: invalid
 // weights or no matching quantization give an "###Error in
-// KALTAP_Write_Hex_CSV" console line and a stop.
+// KALTAP_Write_Hex_CSV" console line and a stop, and so do a non-finite
+// Scale_Factor and a scaled integer equal to the most negative 64-bit
+// integer, which has no negative for the mirrored half.
 void KALTAP_Write_Hex_CSV();
 
 // The time-stamp prefix of the result files: CCYYMMDD_hhmm_ (local time).
@@ -63,7 +75,9 @@ std::string KALTAP_File_Stamp();
 //
 // Fixed-column listings: title, filter type, length, impulse response in the
 // 15-column general format, band table in groups of four bands, and (classical
-// form only) the deviations and the extremal frequencies. Invalid weights give
+// form only) the deviations and the extremal frequencies. On a file unit (the
+// run log) every line and the final flush are checked; a failure goes to
+// RUN_LOG_Write_Failure under the routine's name. Invalid weights give
 // "###Error in KALTAP_Classical_Output, called with
 // KALTAP_Filter_Weights_Valid==.FALSE." on the console and a stop (both
 // forms); a Type_of_Filter outside 1..4 gives "####Error in
@@ -74,8 +88,9 @@ std::string KALTAP_File_Stamp();
 // in magnitude are set to 0 in the design state before they are listed.
 void KALTAP_Classical_Output(int unit);
 // The listing of the quantized weights (Rounded_Weights) for `bits` bits.
-// Rounded weights below 1e-6 in magnitude are set to 0 together with their
-// scaled integers, so the quantization stays consistent. Without a
+// Rounded weights below 1e-6 in magnitude are listed, and kept, as 0; their
+// scaled integers (Scaled_Weights, the hex file's integers) are left as the
+// quantizer made them. Without a
 // quantization of the current design: "###Error in KALTAP_Quantized_Output,
 // called with Weights_Quantized==.FALSE." on the console and a stop.
 void KALTAP_Quantized_Output(int unit, int bits);

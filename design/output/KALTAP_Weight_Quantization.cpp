@@ -16,6 +16,18 @@ Array1<double> Rounded_Weights;
 Array1<double> Scaled_Weights_Real;
 bool Weights_Quantized = false;
 
+namespace {
+
+// Stop on weights that cannot be quantized: the reason on the console, no
+// quantization kept.
+[[noreturn]] void refuse(const std::string& reason) {
+    Weights_Quantized = false;
+    UNIT_Write(UNIT_Standard_Output, "###Error in KALTAP_Quantizer, " + reason);
+    KALTAP_Stop();
+}
+
+}  // namespace
+
 void KALTAP_Quantizer() {
     if (!KALTAP_Filter_Weights_Valid) {
         UNIT_Write(UNIT_Standard_Output,
@@ -30,6 +42,12 @@ void KALTAP_Quantizer() {
 
     const int M = (Number_of_Weights + 1) / 2;
 
+    // A weight that is not a number has no nearest integer: stop before any
+    // arithmetic on it (and before the all-zero test, which a NaN would pass).
+    for (int i = 1; i <= M; ++i)
+        if (!std::isfinite(Filter_Weights(i)))
+            refuse("Filter_Weights(" + FMT_Free(i) + ") is not finite: " + FMT_Free(Filter_Weights(i)));
+
     // Largest weight magnitude: it is mapped onto the largest positive B-bit integer.
     double largest = -std::numeric_limits<double>::infinity();
     for (int i = 1; i <= M; ++i) largest = std::fmax(largest, std::fabs(Filter_Weights(i)));
@@ -42,14 +60,20 @@ void KALTAP_Quantizer() {
         largest = 1.0;
     }
     const double largest_integer = std::ldexp(1.0, B - 1) - 1.0;
-    Scale_Factor = largest_integer / largest;
+    // A largest weight so small (subnormal) that the quotient overflows leaves
+    // no scale to round with.
+    const double scale = largest_integer / largest;
+    if (!std::isfinite(scale))
+        refuse("Scale_Factor is not finite: " + FMT_Free(scale) + ", largest weight " + FMT_Free(largest));
+    Scale_Factor = scale;
     Weights_Quantized = true;
 
     Scaled_Weights.allocate(M);
     Rounded_Weights.allocate(M);
     Scaled_Weights_Real.allocate(M);
 
-    // Nearest integer, halves away from zero. |x| <= 2^47 - 1, so it fits in 64 bits.
+    // Nearest integer, halves away from zero. With finite weights and a finite
+    // scale factor |x| <= 2^47 - 1, so it fits in 64 bits.
     for (int i = 1; i <= M; ++i) {
         const double x = Scale_Factor * Filter_Weights(i);
         const double q = std::round(x);

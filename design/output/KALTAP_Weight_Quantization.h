@@ -26,6 +26,10 @@ extern bool Weights_Quantized;
 //    KALTAP_Filter_Weights_Valid==.FALSE." on the console, then a stop;
 //  - B < 2: stop text "####Error in KALTAP_Quantizer, called with KALTAP_Bits = B";
 //  - B > 48: "Weight quantization:" on the console, then stop text "Bad KALTAP_Bits".
+//  - a weight that is not finite, or a largest weight so small that the scale
+//    factor overflows: "###Error in KALTAP_Quantizer, Filter_Weights(<i>) is
+//    not finite: <value>" / "..., Scale_Factor is not finite: ..." on the
+//    console, Weights_Quantized false, then a stop.
 // A design whose weights are all zero has no largest weight to scale by: it
 // gets a warning line and the scale factor of a largest weight of 1, so every
 // Q(i) is 0.

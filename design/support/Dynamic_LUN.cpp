@@ -85,13 +85,15 @@ void DYNLUN_Release(int unit) {
     DYNLUN_Count = DYNLUN_Count - 1;
 }
 
-void DYNLUN_close(int unit) {
+int DYNLUN_close(int unit) {
+    int status = UNIT_Not_Open;
     if (!UNIT_Is_Open(unit)) {
         UNIT_Write(UNIT_Console, "###Error in DYNLUN_close(LUN), LUN " + FMT_Free(unit) + " not in use");
     } else {
-        UNIT_Close(unit);
+        status = UNIT_Close(unit);
     }
     DYNLUN_Release(unit);
+    return status;
 }
 
 void DYNLUN_Reset() {

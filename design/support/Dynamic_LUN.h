@@ -16,7 +16,9 @@ extern int DYNLUN_Position;
 // More than 100 listed units is fatal: three console lines, then a stop.
 int DYNLUN_Allocate(int start);
 // Close `unit` (an error line when it is not open) and take it off the list.
-void DYNLUN_close(int unit);
+// Returns UNIT_Close's status (UNIT_Not_Open when the unit was not open), so
+// that a writer can tell that the last lines of its file were lost.
+int DYNLUN_close(int unit);
 // Take `unit` off the list without closing it.
 void DYNLUN_Release(int unit);
 // 1 when `unit` is listed, else 0; DYNLUN_Position = its place (or where it would go).

@@ -1,6 +1,23 @@
 #include "Program_Stop.h"
 
+#include <atomic>
+
 #include "Unit_IO.h"
+
+namespace {
+std::atomic<bool> stop_requested{false};
+}  // namespace
+
+void KALTAP_Request_Stop() { stop_requested.store(true, std::memory_order_release); }
+
+bool KALTAP_Stop_Is_Requested() { return stop_requested.load(std::memory_order_acquire); }
+
+void KALTAP_Check_Stop() {
+    // The window layer is going away: nothing is written, the stop only unwinds.
+    if (stop_requested.load(std::memory_order_acquire)) throw KALTAP_Stop_Signal{std::string()};
+}
+
+void KALTAP_Clear_Stop_Request() { stop_requested.store(false, std::memory_order_release); }
 
 void KALTAP_Stop(const std::string& text) {
     std::string line = text;

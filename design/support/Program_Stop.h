@@ -19,6 +19,21 @@ struct KALTAP_Stop_Signal {
 // console as one line; an empty or blank text writes an empty line.
 [[noreturn]] void KALTAP_Stop(const std::string& text = std::string());
 
+// A request from outside (the window layer quitting) that the design program
+// stop. Any thread may make it; the design program notices it at the next
+// KALTAP_Check_Stop, which its long loops call at their heads (the exchange's
+// iterations, the searches' trials, the response and plot loops), and ends
+// there by the orderly stop, without a stop text.
+void KALTAP_Request_Stop();
+// True once a stop has been requested.
+bool KALTAP_Stop_Is_Requested();
+// The orderly stop when a stop has been requested; otherwise nothing. Cheap
+// (one atomic load). Call it on the design program's thread only, never
+// inside work handed to another core.
+void KALTAP_Check_Stop();
+// Forgets a request (tests that run the design program again).
+void KALTAP_Clear_Stop_Request();
+
 // Run `program` until it returns or stops. Returns true when it ended with an
 // orderly stop; the stop text is stored in *stop_text when given.
 bool KALTAP_Run_Program(const std::function<void()>& program, std::string* stop_text = nullptr);

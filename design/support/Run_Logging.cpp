@@ -25,6 +25,40 @@ void date_and_time(std::string& date, std::string& time) {
     time = t;
 }
 
+// Report a failed log or output file and stop. `failed_log` marks the file as
+// a run log: its line goes to the console only, and it is no longer current;
+// `log_afterwards` becomes the current log unit then.
+[[noreturn]] void stop_after_failure(const std::string& routine, int unit, const std::string& file_name,
+                                     bool failed_log, int log_afterwards) {
+    const std::string line = "###Error in " + routine + ", writing " + file_name +
+                             " failed: " + UNIT_Failure_Reason();
+    // Release the stream and the unit number before the stop, whatever the
+    // close itself reports: the file is lost already.
+    if (UNIT_Is_Open(unit) && !UNIT_Is_Console(unit)) UNIT_Close(unit);
+    if (DYNLUN_Find(unit) == 1) DYNLUN_Release(unit);
+    if (failed_log) {
+        Run_Log_Unit = log_afterwards;
+    } else if (Run_Log_Unit != 0 && UNIT_Is_Open(Run_Log_Unit)) {
+        // The console gets the line from the stop; the log keeps a record of
+        // it. A log that fails too has nothing more to lose here.
+        UNIT_Write(Run_Log_Unit, line);
+        UNIT_Flush(Run_Log_Unit);
+    }
+    KALTAP_Stop(line);
+}
+
+// One line into the current log (when there is one) and, with the echo on, on
+// the console; flushed at once. A unit that is not open is no log any more
+// and is passed over, as before any log is opened.
+void log_line(const std::string& routine, const std::string& line, bool echo, int log_after_failure) {
+    const int unit = Run_Log_Unit;
+    if (unit != 0 && UNIT_Write(unit, line) == UNIT_Write_Error)
+        stop_after_failure(routine, unit, UNIT_File_Name(unit), true, log_after_failure);
+    if (echo && Run_Log_Echo == 0) UNIT_Write(UNIT_Console, line);
+    if (unit != 0 && UNIT_Flush(unit) == UNIT_Write_Error)
+        stop_after_failure(routine, unit, UNIT_File_Name(unit), true, log_after_failure);
+}
+
 }  // namespace
 
 std::string RUN_LOG_File_Name(const std::string& file_name, const std::string& date, const std::string& time) {
@@ -50,23 +84,29 @@ void RUN_LOG_open(const std::string& file_name, const std::string& title) {
         Run_Log_Unit = previous_unit;
         KALTAP_Stop(" ");
     }
+    // A log that takes no lines (a full disk) is a failed open: the log that
+    // was current before stays current.
     std::string t = FMT_Trim_Right(title);
-    RUN_LOG_write(FMT_Trim(t).empty() ? std::string("Begin run") : t);
-    UNIT_Write(Run_Log_Unit, " Date " + date + ", time " + time);
-    UNIT_Flush(Run_Log_Unit);
+    log_line("RUN_LOG_open", FMT_Trim(t).empty() ? std::string("Begin run") : t, true, previous_unit);
+    log_line("RUN_LOG_open", " Date " + date + ", time " + time, false, previous_unit);
 }
 
 void RUN_LOG_write(const std::string& text) {
-    std::string line = FMT_Trim_Right(text);
     // Before the first log is opened there is no file; the line still reaches the console.
-    if (Run_Log_Unit != 0) UNIT_Write(Run_Log_Unit, line);
-    if (Run_Log_Echo == 0) UNIT_Write(UNIT_Console, line);
-    if (Run_Log_Unit != 0) UNIT_Flush(Run_Log_Unit);
+    log_line("RUN_LOG_write", FMT_Trim_Right(text), true, 0);
 }
 
 void RUN_LOG_close() {
-    DYNLUN_close(Run_Log_Unit);
+    const int unit = Run_Log_Unit;
+    const std::string name = UNIT_File_Name(unit);
+    const int status = DYNLUN_close(unit);
     // The closed unit number goes back to the allocator and may soon carry an
     // output file; with no current log, later log lines reach only the console.
     Run_Log_Unit = 0;
+    if (status == UNIT_Write_Error) stop_after_failure("RUN_LOG_close", unit, name, true, 0);
+}
+
+void RUN_LOG_Write_Failure(const std::string& routine, int unit, const std::string& file_name) {
+    const bool failed_log = unit != 0 && unit == Run_Log_Unit;
+    stop_after_failure(routine, unit, file_name, failed_log, 0);
 }

@@ -16,11 +16,23 @@ extern int Run_Log_Echo;  // 0: echo every log line to the console
 std::string RUN_LOG_File_Name(const std::string& file_name, const std::string& date, const std::string& time);
 
 // Open a new log (the previous one stays open) and write its title line (or
-// "Begin run") and its date line. A file that cannot be opened stops the run
-// after an error line; the log that was current before stays current.
+// "Begin run") and its date line. A file that cannot be opened, or whose
+// first lines cannot be written, stops the run after an error line; the log
+// that was current before stays current.
 void RUN_LOG_open(const std::string& file_name = std::string(), const std::string& title = std::string());
-// Append one line (trailing blanks removed), echo it, flush.
+// Append one line (trailing blanks removed), echo it, flush. A failed write or
+// flush of the log file: RUN_LOG_Write_Failure("RUN_LOG_write", ...).
 void RUN_LOG_write(const std::string& text);
 // Close the current log's unit; afterwards there is no current log
-// (Run_Log_Unit is 0) until the next RUN_LOG_open.
+// (Run_Log_Unit is 0) until the next RUN_LOG_open. A failed close (the last
+// lines lost) reports "###Error in RUN_LOG_close, writing ..." and stops.
 void RUN_LOG_close();
+
+// A write, flush or close of the file `file_name` on `unit` has failed, for
+// the reason UNIT_Failure_Reason() gives. Closes the unit when it is still
+// open and hands it back to the allocator, then writes
+//   "###Error in <routine>, writing <file_name> failed: <reason>"
+// to the console and, unless the failed file is the current run log, to the
+// run log too (not echoed). A failed current run log stops being current
+// (Run_Log_Unit = 0). Ends with an orderly stop whose text is that line.
+[[noreturn]] void RUN_LOG_Write_Failure(const std::string& routine, int unit, const std::string& file_name);

@@ -8,7 +8,10 @@
 #include <iostream>
 #include <map>
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+const char* const UNIT_Removed_File_Reason = "the file was removed while it was being written";
 
 namespace {
 
@@ -18,7 +21,41 @@ struct Unit_Entry {
     std::string name;
     bool writing = false;            // opened with Write or Append
     bool truncate_on_write = false;  // rewound: the next line starts the file anew
+    std::string failure;             // reason of the first failed write; empty while none
 };
+
+std::string& last_failure() {
+    static std::string reason;
+    return reason;
+}
+
+// Record a failure of the file on `e` (the first one stays the file's own
+// reason) and return UNIT_Write_Error.
+int failed(Unit_Entry& e, const std::string& reason) {
+    if (e.failure.empty()) e.failure = reason;
+    last_failure() = e.failure;
+    return UNIT_Write_Error;
+}
+int failed_with_errno(Unit_Entry& e, int error_number) {
+    return failed(e, error_number != 0 ? std::strerror(error_number) : "unknown write error");
+}
+
+// A regular file that no longer has a name in any folder: whatever is written
+// to it is lost when it is closed, although every write succeeds.
+bool removed_while_open(std::FILE* fp) {
+    struct stat s;
+    return fstat(fileno(fp), &s) == 0 && S_ISREG(s.st_mode) && s.st_nlink == 0;
+}
+
+// Flush a file opened for writing and check that its lines can still reach
+// the disk: UNIT_OK or UNIT_Write_Error (reason recorded).
+int flush_and_check(Unit_Entry& e) {
+    errno = 0;
+    if (std::fflush(e.file) != 0) return failed_with_errno(e, errno);
+    if (!e.failure.empty()) return failed(e, e.failure);
+    if (removed_while_open(e.file)) return failed(e, UNIT_Removed_File_Reason);
+    return UNIT_OK;
+}
 
 std::map<int, Unit_Entry>& unit_table() {
     static std::map<int, Unit_Entry> table;
@@ -144,11 +181,12 @@ int UNIT_Write(int unit, const std::string& line) {
         // As for a sequential file: writing after a rewind ends the file at the
         // new line, so no old text is left behind it.
         e.truncate_on_write = false;
-        std::fflush(fp);
-        if (ftruncate(fileno(fp), 0) != 0) return UNIT_Write_Error;
+        errno = 0;
+        if (std::fflush(fp) != 0 || ftruncate(fileno(fp), 0) != 0) return failed_with_errno(e, errno);
     }
+    errno = 0;
     if (std::fwrite(line.data(), 1, line.size(), fp) != line.size() || std::fputc('\n', fp) == EOF)
-        return UNIT_Write_Error;
+        return failed_with_errno(e, errno);
     return UNIT_OK;
 }
 
@@ -190,22 +228,32 @@ int UNIT_Rewind(int unit) {
 }
 
 int UNIT_Flush(int unit) {
+    if (UNIT_Is_Console(unit)) {
+        if (!hooks().write_text) std::cout.flush();
+        return UNIT_OK;
+    }
     auto it = unit_table().find(unit);
-    if (it != unit_table().end() && it->second.file) std::fflush(it->second.file);
-    if (UNIT_Is_Console(unit) && !hooks().write_text) std::cout.flush();
+    if (it == unit_table().end()) return UNIT_Not_Open;
+    Unit_Entry& e = it->second;
+    if (e.file && e.writing) return flush_and_check(e);
     return UNIT_OK;
 }
 
 int UNIT_Close(int unit) {
     auto it = unit_table().find(unit);
     if (it == unit_table().end()) return UNIT_Not_Open;
-    if (it->second.window) {
+    Unit_Entry& e = it->second;
+    int status = UNIT_OK;
+    if (e.window) {
         if (hooks().close_window) hooks().close_window(unit);
-    } else if (it->second.file) {
-        std::fclose(it->second.file);
+    } else if (e.file) {
+        // The last buffered lines are written here; a failure now still loses them.
+        if (e.writing) status = flush_and_check(e);
+        errno = 0;
+        if (std::fclose(e.file) != 0 && e.writing && status == UNIT_OK) status = failed_with_errno(e, errno);
     }
     unit_table().erase(it);
-    return UNIT_OK;
+    return status;
 }
 
 void UNIT_Close_All_Files() {
@@ -219,6 +267,8 @@ void UNIT_Close_All_Files() {
         }
     }
 }
+
+std::string UNIT_Failure_Reason() { return last_failure(); }
 
 std::vector<std::string> UNIT_Free_Format_Items(const std::string& line) {
     std::vector<std::string> items;

@@ -76,7 +76,9 @@ bool UNIT_Is_Open(int unit);
 std::string UNIT_File_Name(int unit);
 
 // Write one line (a line end is appended). Returns UNIT_OK, UNIT_Not_Open, or
-// UNIT_Write_Error (a file opened for reading, or the write failed).
+// UNIT_Write_Error (a file opened for reading, or the write failed; see
+// UNIT_Failure_Reason). Lines to files are buffered: a full disk may show
+// only at the next flush or close.
 int UNIT_Write(int unit, const std::string& line);
 
 // Read the next line without its line end. Returns UNIT_OK, UNIT_End_Of_File
@@ -89,11 +91,25 @@ int UNIT_Read_Items(int unit, std::vector<std::string>& items);
 // Back to the first line. On a file opened for writing, the next line written
 // replaces the whole old content (the file ends after it).
 int UNIT_Rewind(int unit);
+// Hand the buffered lines of a file unit to the system. Returns UNIT_OK,
+// UNIT_Not_Open for a unit that is neither open nor a console unit, or
+// UNIT_Write_Error when the flush failed, an earlier write on the unit failed,
+// or the file has been removed from its folder while open (on such a file
+// every write succeeds and every line is lost).
 int UNIT_Flush(int unit);
-// Close a file or window unit. Console units are never closed.
+// Close a file or window unit. Console units are never closed. For a file
+// opened for writing the buffered lines are flushed first; UNIT_Write_Error
+// reports a failed flush or close, an earlier failed write, or a file removed
+// while open. The unit is closed (its stream released) in every case.
 int UNIT_Close(int unit);
 // Close every file unit (used by tests and at the end of the process).
 void UNIT_Close_All_Files();
+
+// The reason of the most recent UNIT_Write_Error of UNIT_Write, UNIT_Flush or
+// UNIT_Close on a file: the system's error text (for instance "No space left
+// on device") or UNIT_Removed_File_Reason. Empty before the first failure.
+std::string UNIT_Failure_Reason();
+extern const char* const UNIT_Removed_File_Reason;
 
 // ---- Free-format and fixed-field reading ----
 

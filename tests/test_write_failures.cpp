@@ -1,0 +1,139 @@
+// Files that cannot be written: a full disk (/dev/full behind the file's
+// name) and a file removed while it is open. Each result file, run log and
+// report on a run log must end in an error line naming the routine, the file
+// and the reason, with its unit closed and handed back, and an orderly stop.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "Dynamic_LUN.h"
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Output.h"
+#include "KALTAP_Weight_Quantization.h"
+#include "Run_Logging.h"
+#include "Timers.h"
+#include "Unit_IO.h"
+#include "test_support.h"
+
+namespace {
+
+const std::string Stamp = "20261206_1407_";  // result files at the fixed clock below
+const std::string Log_Stamp = "_20261206_1407.txt";
+const std::string Witness_Log = "Witness_Log" + Log_Stamp;  // the log current before the failure
+const std::string Doomed_Log = "Doomed_Log" + Log_Stamp;    // a log that fails itself
+
+const std::string Disk_Full = std::strerror(ENOSPC);
+
+// The file's name leads to /dev/full: it opens, and every write of its
+// buffered lines fails with "No space left on device".
+void Full_Disk_Under(const std::string& name) {
+    std::remove(name.c_str());
+    ASSERT_EQ(symlink("/dev/full", name.c_str()), 0) << name;
+}
+
+void Quantize() {
+    KALTAP_Bits = 16;
+    KALTAP_Quantizer();
+}
+
+struct Failure {
+    const char* name;
+    void (*prepare)();  // sets up the failure; a log of its own is opened here
+    void (*action)();
+    const char* routine;
+    std::string file;
+    std::string reason;
+    bool log_fails;  // the failing file is a run log: its line reaches the console only
+};
+
+void Full_Weights() { Full_Disk_Under(Stamp + "Filter_Weights.csv"); }
+void Full_Response() { Full_Disk_Under(Stamp + "Frequency_Response.csv"); }
+void Full_Hex() {
+    Quantize();
+    Full_Disk_Under(Stamp + "Hex_Weights.csv");
+}
+void Full_Log() { Full_Disk_Under(Doomed_Log); }
+// A log whose file is removed after its first lines: later lines are lost.
+void Removed_Log() {
+    RUN_LOG_open("Doomed_Log.txt", "doomed");
+    std::remove(Doomed_Log.c_str());
+}
+void Open_Full_Log() { RUN_LOG_open("Doomed_Log.txt", "never kept"); }
+void Log_Line() { RUN_LOG_write("lost line"); }
+void Close_Log() { RUN_LOG_close(); }
+
+class Write_Failures : public ::testing::TestWithParam<Failure> {
+protected:
+    void SetUp() override {
+        Reset_Design_Program();
+        Fix_Clock_And_Clear_Results();
+        std::remove(Doomed_Log.c_str());
+        RUN_LOG_open("Witness_Log.txt", "witness");
+        witness_unit = Run_Log_Unit;
+        Set_Up_Design(1, 5, 16, {{0.0, 0.5, 1.0, 1.0}});
+        Filter_Weights(1) = 0.1, Filter_Weights(2) = 0.2, Filter_Weights(3) = 0.3;
+        KALTAP_Filter_Weights_Valid = true;
+    }
+    void TearDown() override {
+        Timers_Set_Clock({});
+        Reset_Design_Program();
+        for (const char* base : {"Filter_Weights.csv", "Frequency_Response.csv", "Hex_Weights.csv"})
+            std::remove((Stamp + base).c_str());
+        std::remove(Doomed_Log.c_str());
+    }
+    int witness_unit = 0;
+    Console_Capture console;
+};
+
+TEST_P(Write_Failures, ReportTheFileAndTheReasonAndStopWithTheUnitHandedBack) {
+    const Failure& f = GetParam();
+    f.prepare();
+    const int listed_before = DYNLUN_Count;
+    const int failing_log = Run_Log_Unit != witness_unit ? Run_Log_Unit : 0;
+    console.lines.clear();
+    std::string text;
+    ASSERT_TRUE(Stops(f.action, &text));
+
+    const std::string line = std::string("###Error in ") + f.routine + ", writing " + f.file + " failed: " + f.reason;
+    EXPECT_EQ(text, line);
+    EXPECT_EQ(console.count(line), 1);
+    // Nothing was opened on the failing file's unit any more, and the
+    // allocator has it back: only the logs that are still good stay listed.
+    if (failing_log != 0) {
+        EXPECT_FALSE(UNIT_Is_Open(failing_log));
+        EXPECT_EQ(DYNLUN_Find(failing_log), 0);
+        EXPECT_EQ(DYNLUN_Count, listed_before - 1);
+    } else {
+        EXPECT_EQ(DYNLUN_Count, listed_before);
+    }
+    EXPECT_FALSE(UNIT_Is_Open(40));
+    // A failed log is no longer current (a failed open leaves the one before);
+    // any other failure is kept in the current log.
+    const bool failed_open = std::string(f.routine) == "RUN_LOG_open";
+    EXPECT_EQ(Run_Log_Unit, f.log_fails && !failed_open ? 0 : witness_unit);
+    const auto witness = Read_Lines(Witness_Log);
+    ASSERT_FALSE(witness.empty());
+    EXPECT_EQ(witness.back() == line, !f.log_fails);
+}
+
+const std::string Removed = UNIT_Removed_File_Reason;
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Write_Failures,
+    ::testing::Values(
+        Failure{"weights_full", Full_Weights, KALTAP_Write_CSV, "KALTAP_Write_CSV", Stamp + "Filter_Weights.csv",
+                Disk_Full, false},
+        Failure{"response_full", Full_Response, KALTAP_Frequency_Response_CSV, "KALTAP_Frequency_Response_CSV",
+                Stamp + "Frequency_Response.csv", Disk_Full, false},
+        Failure{"hex_full", Full_Hex, KALTAP_Write_Hex_CSV, "KALTAP_Write_Hex_CSV", Stamp + "Hex_Weights.csv",
+                Disk_Full, false},
+        Failure{"log_open_full", Full_Log, Open_Full_Log, "RUN_LOG_open", Doomed_Log, Disk_Full, true},
+        Failure{"log_write_removed", Removed_Log, Log_Line, "RUN_LOG_write", Doomed_Log, Removed, true},
+        Failure{"log_close_removed", Removed_Log, Close_Log, "RUN_LOG_close", Doomed_Log, Removed, true},
+        Failure{"quantized_report_removed_log", Removed_Log, Quantize, "KALTAP_Quantized_Output", Doomed_Log,
+                Removed, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
