@@ -4,11 +4,14 @@
 #include <QThread>
 #include <algorithm>
 #include <chrono>
-#include <csignal>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <thread>
 #include <variant>
 
+#include "Program_Stop.h"
 #include "UIK_Preferences.h"
 #include "Unit_IO.h"
 #include "WindowController.h"
@@ -241,7 +244,14 @@ bool UIK_On_Worker_Thread() {
     return worker != nullptr && QThread::currentThread() == worker;
 }
 
+// On the design program's thread, a request made while the window layer is
+// closing ends the design program there (nothing would answer it).
+void stop_if_closing() {
+    if (UIK_On_Worker_Thread()) KALTAP_Check_Stop();
+}
+
 int hookWriteText(const char* text, int length, int unit) {
+    stop_if_closing();
     GlueManager* g = glue();
     if (g == nullptr || text == nullptr || length < 0) return -1;
     emit g->writeText(unit, QString::fromLatin1(text, length) + QLatin1Char('\n'));
@@ -250,6 +260,7 @@ int hookWriteText(const char* text, int length, int unit) {
 }
 
 int hookReadLine(char* buffer, int length, int unit) {
+    stop_if_closing();
     GlueManager* g = glue();
     if (g == nullptr || buffer == nullptr || length <= 0) return -1;
     g->readCancelled.store(false, std::memory_order_release);
@@ -268,6 +279,7 @@ int hookReadLine(char* buffer, int length, int unit) {
 }
 
 int hookOpenWindow(int& unit, const std::string& name, const std::string& access) {
+    stop_if_closing();
     GlueManager* g = glue();
     if (g == nullptr) return 0;
     if (unit == UNIT_Automatic) unit = UIK_Next_Unit_Number();
@@ -276,12 +288,14 @@ int hookOpenWindow(int& unit, const std::string& name, const std::string& access
 }
 
 int hookCloseWindow(int unit) {
+    stop_if_closing();
     GlueManager* g = glue();
     if (g != nullptr) emit g->closeWindow(unit);
     return 0;
 }
 
 int hookFileName(char* buffer, int length, int unit, bool newFile) {
+    stop_if_closing();
     GlueManager* g = glue();
     if (g == nullptr) return 0;
     if (buffer == nullptr || length <= 0) return -1;
@@ -294,6 +308,46 @@ int hookFileName(char* buffer, int length, int unit, bool newFile) {
     const int n = std::min(length, static_cast<int>(name.size()));
     std::memcpy(buffer, name.constData(), static_cast<std::size_t>(n));
     return n;
+}
+
+namespace {
+
+// Routines the GUI thread hands to the parked design-program thread (program
+// menu items and timers), run there in the order handed.
+struct Handed_Routine {
+    UIK_Callback routine;
+    int kind;
+    int id;
+};
+std::mutex handed_mutex;
+std::condition_variable handed_ready;
+std::deque<Handed_Routine> handed_routines;
+
+// The next handed routine, waiting up to one poll interval for it.
+bool take_handed_routine(Handed_Routine& next) {
+    std::unique_lock<std::mutex> lock(handed_mutex);
+    handed_ready.wait_for(lock, Worker_Poll, [] {
+        return !handed_routines.empty() || UIK_Stop_Requested.load(std::memory_order_acquire);
+    });
+    if (handed_routines.empty()) return false;
+    next = handed_routines.front();
+    handed_routines.pop_front();
+    return true;
+}
+
+}  // namespace
+
+bool UIK_Hand_To_Program_Thread(UIK_Callback routine, int kind, int id) {
+    if (routine == nullptr || !UIK_Idle.load(std::memory_order_acquire) ||
+        worker_thread.load(std::memory_order_acquire) == nullptr ||
+        UIK_Stop_Requested.load(std::memory_order_acquire))
+        return false;
+    {
+        std::lock_guard<std::mutex> lock(handed_mutex);
+        handed_routines.push_back(Handed_Routine{routine, kind, id});
+    }
+    handed_ready.notify_one();
+    return true;
 }
 
 void hookStop() {
@@ -309,8 +363,17 @@ void hookStop() {
     }
     UIK_Idle.store(true, std::memory_order_release);
     if (g != nullptr) emit g->programRunIdle();
-    // Park: the windows and menus live on; the thread ends only at teardown.
-    while (!UIK_Stop_Requested.load(std::memory_order_acquire)) std::this_thread::sleep_for(Worker_Poll);
+    // Park: the windows and menus live on and the thread runs the routines
+    // the GUI thread hands it, until teardown. A stop inside a routine ends
+    // only that routine.
+    while (!UIK_Stop_Requested.load(std::memory_order_acquire)) {
+        Handed_Routine next{nullptr, 0, 0};
+        if (!take_handed_routine(next)) continue;
+        KALTAP_Run_Program([&next] { next.routine(); });
+        if (GlueManager* after = glue()) emit after->programRoutineDone(next.kind, next.id);
+    }
+    std::lock_guard<std::mutex> lock(handed_mutex);
+    handed_routines.clear();
 }
 
 void UIK_Register_Hooks() {
@@ -345,9 +408,8 @@ ProgramThread::ProgramThread(std::function<void()> program, QObject* parent)
     : QThread(parent), program_(std::move(program)) {}
 
 void ProgramThread::run() {
-    setTerminationEnabled(true);
     worker_thread.store(this, std::memory_order_release);
-    if (std::signal(SIGINT, UIK_Interrupt_Handler) == SIG_IGN) std::signal(SIGINT, SIG_IGN);
     UIK_Register_Hooks();
-    if (program_) program_();
+    // A teardown before the design program got going: nothing to run.
+    if (program_ && !UIK_Stop_Requested.load(std::memory_order_acquire)) KALTAP_Run_Program(program_);
 }

@@ -6,9 +6,11 @@
 // carried out there in the order raised. A request that returns something
 // sets its pending flag before the signal and waits until the GUI thread has
 // stored the answer and cleared the flag: on the worker by polling every
-// 100 ms, on the GUI thread (a menu callback, where signals are delivered
-// directly) without waiting, except that line and file-name reads keep the
-// event loop running until they are answered.
+// 100 ms. The design program's menu and timer routines run on the worker too,
+// handed over once the design program has stopped and its thread parked; only
+// without a worker (the window layer's own tests) does one run on the GUI
+// thread, where signals are delivered directly and only line and file-name
+// reads wait, keeping the event loop running until they are answered.
 //
 // The flags are atomics written with release and read with acquire, so the
 // answer stored before a flag is cleared is visible to the worker that sees
@@ -114,6 +116,8 @@ signals:
     void destroyTimerWindow(int timerId);
     // End of the design program.
     void programRunIdle();
+    // A routine handed over by UIK_Hand_To_Program_Thread has returned.
+    void programRoutineDone(int kind, int id);
     void closeOnProgramStop();
 
 public slots:
@@ -148,8 +152,14 @@ void hookStop();
 // connects the call interface to the glue.
 void UIK_Register_Hooks();
 
-// SIGINT: request the stop and drop the glue, which ends every wait.
+// Teardown: request the stop and drop the glue, which ends every wait.
 void UIK_Interrupt_Handler(int signal);
+// Hands `routine` to the design program's thread, parked since the design
+// program stopped, to run there as the first run did (the GUI thread stays
+// free); `programRoutineDone(kind, id)` follows when it returns. False, and
+// nothing handed, when there is no parked design-program thread (then the
+// caller runs the routine itself) or the program is ending.
+bool UIK_Hand_To_Program_Thread(UIK_Callback routine, int kind, int id);
 
 // The design program's thread: registers the hooks and runs `program`.
 class ProgramThread : public QThread {

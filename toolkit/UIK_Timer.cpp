@@ -25,9 +25,19 @@ void UIK_Timer::stop() {
     if (timer != nullptr) timer->stop();
 }
 
+void UIK_Timer::routineDone() {
+    routineRunning = false;
+    if (singleShot) emit destroyTimer(this);
+}
+
 bool UIK_Timer::isActive() const { return timer != nullptr && timer->isActive(); }
 
 void UIK_Timer::fired() {
+    if (routineRunning) return;
+    if (callback != nullptr && handOver && handOver(callback)) {
+        routineRunning = true;
+        return;  // routineDone follows
+    }
     if (callback != nullptr) callback();
     // Nothing of this object may be touched after the request: it is
     // removed from the owner's table and deleted once control is back in

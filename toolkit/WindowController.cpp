@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "GlueManager.h"
+#include "Program_Stop.h"
 #include "MainWindow.h"
 #include "SubWindow.h"
 #include "UIK_FormDialog.h"
@@ -26,11 +27,11 @@
 
 namespace {
 constexpr int Console_Unit = -3;
-constexpr unsigned long Teardown_Wait_ms = 100;
 }  // namespace
 
 WindowController::WindowController(QApplication* application, std::function<void()> program) : QObject(nullptr) {
     UIK_Stop_Requested.store(false, std::memory_order_release);
+    KALTAP_Clear_Stop_Request();
     UIK_Idle.store(false, std::memory_order_release);
     windowedMode = UIK_Pref_Use_MDI();
     // a. The console window, named after the executable; it creates the main window.
@@ -129,19 +130,19 @@ void WindowController::connectGlue(GlueManager* glue) {
     connect(glue, &GlueManager::createObjectOnCanvas, this, &WindowController::createObjectOnCanvasForUnit);
     connect(glue, &GlueManager::programRunIdle, this, &WindowController::runIdle);
     connect(glue, &GlueManager::closeOnProgramStop, this, &WindowController::closeOnProgramStop);
+    connect(glue, &GlueManager::programRoutineDone, this, &WindowController::programRoutineDone);
 }
 
 void WindowController::destroyProgramThread() {
     if (programThread == nullptr) return;
-    // The interrupt handler's work, done directly: a raised SIGINT would end
-    // the whole process before the worker has installed its handler.
+    // The design program is told to stop: it notices at the head of its next
+    // loop step or request and ends by the orderly stop. Dropping the glue
+    // ends every wait for an answer, and the parked thread leaves its park.
+    // The thread object goes only once the thread has ended by itself.
+    KALTAP_Request_Stop();
     UIK_Interrupt_Handler(SIGINT);
-    programThread->wait(Teardown_Wait_ms);
     readingWindow = nullptr;
-    if (programThread->isRunning()) {
-        programThread->terminate();
-        programThread->wait(Teardown_Wait_ms);
-    }
+    programThread->wait();
     delete programThread;
     programThread = nullptr;
 }

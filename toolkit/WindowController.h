@@ -58,6 +58,9 @@ public:
     explicit WindowController(QApplication* application, std::function<void()> program);
     ~WindowController() override;
 
+    // Kinds of the routines handed to the design program's thread.
+    enum { Menu_Routine = 1, Timer_Routine = 2 };
+
     // Units -4, -3 and -2 are one console: stored and looked up as -2.
     static int unitKey(int unit) { return (unit == -4 || unit == -3) ? -2 : unit; }
 
@@ -116,6 +119,8 @@ signals:
 public slots:
     // ---- Start and end (WindowController.cpp) ----
     void destroyProgramThread();
+    // A menu or timer routine handed to the design program's thread returned.
+    void programRoutineDone(int kind, int id);
     void closeOnProgramStop();
 
     // ---- Sub-windows and text windows (WindowController_Windows.cpp) ----

@@ -2,8 +2,10 @@
 //
 // Menu items and timers are registered while the design program runs on its
 // thread, but they come alive only once it has stopped (`runIdle`): its
-// routines are then called on the GUI thread while its thread is parked, so
-// the two never run the design program at the same time.
+// routines are then handed to that thread, parked since the stop, and run
+// there one at a time, so the GUI thread stays free while a design computes.
+// Without a design-program thread (the window layer's own tests) a routine
+// runs on the GUI thread.
 #include "WindowController.h"
 
 #include <QAction>
@@ -14,6 +16,7 @@
 #include <QMenuBar>
 #include <QVariant>
 
+#include "GlueManager.h"
 #include "MainWindow.h"
 #include "UIK_ContentController.h"
 #include "UIK_Timer.h"
@@ -59,26 +62,25 @@ QMenu* menuOfAction(QAction* action) {
     return nullptr;
 }
 
-// Marks a menu callback as running and the program menus as unavailable for
-// as long as it lives; undone also when the callback leaves by an exception,
-// so the menus never stay disabled.
+// While a menu routine runs the program menus are unavailable.
+void markCallbackRunning(WindowController& controller, bool running) {
+    controller.callbackRunning = running;
+    for (QMenu* menu : controller.programMenus) menu->setEnabled(!running);
+}
+
+// Marks a menu callback run on the GUI thread as running for as long as it
+// lives; undone also when the callback leaves by an exception, so the menus
+// never stay disabled.
 class ProgramMenusBusy {
 public:
     explicit ProgramMenusBusy(WindowController& controller) : controller_(controller) {
-        controller_.callbackRunning = true;
-        setEnabled(false);
+        markCallbackRunning(controller_, true);
     }
-    ~ProgramMenusBusy() {
-        setEnabled(true);
-        controller_.callbackRunning = false;
-    }
+    ~ProgramMenusBusy() { markCallbackRunning(controller_, false); }
     ProgramMenusBusy(const ProgramMenusBusy&) = delete;
     ProgramMenusBusy& operator=(const ProgramMenusBusy&) = delete;
 
 private:
-    void setEnabled(bool state) {
-        for (QMenu* menu : controller_.programMenus) menu->setEnabled(state);
-    }
     WindowController& controller_;
 };
 
@@ -208,8 +210,21 @@ void WindowController::menuItemActivated() {
         showErrorBox(QStringLiteral("The callback for unit number %1 cannot be found").arg(unit));
         return;
     }
+    // Its end is reported by a queued signal, so it cannot come before this returns.
+    if (UIK_Hand_To_Program_Thread(callback, Menu_Routine, 0)) {
+        markCallbackRunning(*this, true);
+        return;
+    }
     ProgramMenusBusy busy(*this);
     callback();
+}
+
+void WindowController::programRoutineDone(int kind, int id) {
+    if (kind == Menu_Routine) {
+        markCallbackRunning(*this, false);
+    } else if (UIK_Timer* timer = timers.value(id)) {
+        timer->routineDone();
+    }
 }
 
 void WindowController::runIdle() {
@@ -224,6 +239,9 @@ void WindowController::createTimer(int timerId, QVariantMap properties, UIK_Call
     // An id names one timer; a new timer with the same id replaces the old one.
     destroyTimerWithId(timerId);
     auto* timer = new UIK_Timer(timerId, callback, this);
+    timer->handOver = [timerId](UIK_Callback routine) {
+        return UIK_Hand_To_Program_Thread(routine, WindowController::Timer_Routine, timerId);
+    };
     timer->interval = properties.value(QStringLiteral("interval")).toUInt();
     timer->singleShot = properties.value(QStringLiteral("singleShot")).toBool();
     connect(timer, &UIK_Timer::destroyTimer, this, &WindowController::destroyTimer);

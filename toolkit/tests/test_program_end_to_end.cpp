@@ -14,7 +14,9 @@
 #include <QtTest>
 #include <qwt_plot_curve.h>
 
+#include "FIR_Optimization_Engine.h"
 #include "GlueManager.h"
+#include "KALTAP_Output.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Main.h"
@@ -22,6 +24,8 @@
 #include "Program_Robot.h"
 #include "UIK_TextEdit.h"
 #include "WindowController.h"
+#include "Program_Stop.h"
+#include "Unit_IO.h"
 #include "XYPlot.h"
 
 namespace {
@@ -58,6 +62,104 @@ int lines_containing(const QString& file, const QString& text) {
         if (in.readLine().contains(text)) ++n;
     return n;
 }
+
+// The phases of a long run of the design program that a quit may land in.
+std::atomic<int> phase{0};
+enum Phase { Not_Started, Designing, Searching, Writing, Reading, Finished };
+
+// The largest low-pass design, with a transition of two bins: seconds of
+// exchange iterations.
+void largest_design() {
+    Type_of_Filter = 1;
+    Number_of_Weights = 16385;
+    Number_of_Bands = 2;
+    Search_Grid_Density = 16;
+    KALTAP_New_Design();
+    Band_Edges(1) = 0.0;
+    Band_Edges(2) = 0.2;
+    Band_Edges(3) = 0.2 + 2.0 / 16385;
+    Band_Edges(4) = 0.5;
+    Band_Desired_Value(1) = 1.0;
+    Band_Desired_Value(2) = 0.0;
+    Band_Weighting(1) = 1.0;
+    Band_Weighting(2) = 10.0;
+    KALTAP_Design();
+}
+
+// The smallest low-pass filter with 0.1 dB ripple and 100 dB attenuation over
+// a transition of 0.0007: a search over designs of thousands of weights.
+void long_search() {
+    Type_of_Filter = 1;
+    Number_of_Weights = 8000;
+    Number_of_Bands = 2;
+    Search_Grid_Density = 16;
+    KALTAP_New_Design();
+    KALTAP_BandType = 1;
+    Band_Edges(1) = 0.0;
+    Band_Edges(2) = 0.2;
+    Band_Edges(3) = 0.2007;
+    Band_Edges(4) = 0.5;
+    Band_Desired_Value(1) = 1.0;
+    Band_Desired_Value(2) = 0.0;
+    Band_Weighting(1) = 1.0;
+    Band_Weighting(2) = 1.0;
+    FIR_Passband_PtoP_Ripple = 0.1;
+    FIR_Stopband_Attenuation = 100.0;
+    FIROPT_NOW = 0;
+    FIROPT_Minimize_No_of_Weights();
+}
+
+// Runs `program` as the design program's thread runs the real one: to its end
+// or its stop, then the park that keeps the menus alive.
+void run_then_park(const std::function<void()>& program) {
+    KALTAP_Run_Program(program);
+    const auto& hooks = UNIT_Current_Hooks();
+    if (hooks.stop) hooks.stop();
+}
+
+// Runs the phase the test asks for.
+void run_phase(int which) {
+    phase = which;
+    if (which == Designing) {
+        largest_design();
+    } else if (which == Searching) {
+        long_search();
+    } else if (which == Writing) {
+        Search_Grid_Density = 16;
+        Number_of_Weights = 16385;
+        largest_design();
+        Search_Grid_Density = 32;
+        phase = Writing;
+        for (int i = 0; i < 20; ++i) KALTAP_Frequency_Response_CSV();
+    } else if (which == Reading) {
+        UNIT_Write(UNIT_Console, "Waiting for a line that never comes.");
+        std::string line;
+        for (;;) UNIT_Read_Line(UNIT_Console, line);
+    }
+    phase = Finished;
+}
+
+// A 20 ms timer on the GUI thread that repaints `window` at every tick and
+// keeps the longest gap between two ticks: how far the GUI thread fell behind.
+constexpr int Tick_ms = 20;
+struct Ticks {
+    explicit Ticks(QWidget* window) {
+        clock.start();
+        QObject::connect(&timer, &QTimer::timeout, [this, window] {
+            const qint64 now = clock.elapsed();
+            if (count > 0) longest_gap = std::max(longest_gap, now - last);
+            last = now;
+            ++count;
+            window->repaint();
+        });
+        timer.start(Tick_ms);
+    }
+    void stop() { timer.stop(); }
+    QElapsedTimer clock;
+    QTimer timer;
+    qint64 last = 0, longest_gap = 0;
+    int count = 0;
+};
 
 XYPlot* plot_titled(WindowController& controller, const QString& title, int nth = 1) {
     QList<int> units = controller.xyPlots.keys();
@@ -184,8 +286,8 @@ private slots:
         run_until_idle(controller, robot);
         QVERIFY(console_text(controller).contains("Normal exit.\n"));
 
-        // From the menu, on the GUI thread: another loop, ended by a Cancel in
-        // a band dialog, which stops only that loop.
+        // From the menu, on the design program's thread: another loop, ended
+        // by a Cancel in a band dialog, which stops only that loop.
         QAction* item = nullptr;
         for (QAction* a : controller.programMenus.value(0)->actions())
             if (a->text() == "New FIR Filter Design") item = a;
@@ -194,6 +296,9 @@ private slots:
             .accept("Legacy FIR Filter Parameters")
             .cancel("Band Definitions");
         item->trigger();
+        QVERIFY(controller.callbackRunning);
+        QVERIFY(!controller.programMenus[0]->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(!controller.callbackRunning, 20000);
         QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
         QVERIFY(robot.done());
         QVERIFY(console_text(controller).contains("Program terminated at user request.\n"));
@@ -202,6 +307,7 @@ private slots:
         // And once more: the menu still works after the stop.
         robot.cancel(Filter_Type).dismiss("Normal Exit");
         item->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!controller.callbackRunning, 20000);
         QVERIFY(robot.done());
         QVERIFY(robot.errors.isEmpty());
     }
@@ -218,10 +324,13 @@ private slots:
     void closingTheConsoleWhileTheProgramReads() {
         WindowController controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
-        robot.accept(Agreement, agree(2)).whenReading([&controller] { controller.closeWindowForUnit(-3); });
-        // Every later read finds no console and ends at once; the run finishes.
+        // The read in progress is given up; the next report opens the console
+        // again, and the later reads wait there for the user as before.
+        robot.accept(Agreement, agree(2))
+            .whenReading([&controller] { controller.closeWindowForUnit(-3); })
+            .pressEnterInConsole(9);
         run_until_idle(controller, robot);
-        QVERIFY(!controller.textWindows.contains(-2));
+        QVERIFY(controller.textWindows.contains(-2));
         QCOMPARE(lines_containing(files_ending(".txt").filter("KALTAP_Test_log").value(0), "Testing Complete."), 1);
     }
 
@@ -252,43 +361,82 @@ private slots:
         QVERIFY(UIK_Glue.load() == nullptr);
     }
 
+    // Quitting at any moment ends the design program within a second by its
+    // orderly stop; the thread object goes only once the thread has ended
+    // (no terminate), and every phase is left unfinished.
+    void quittingEndsTheProgramPromptly_data() {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<int>("after_ms");
+        for (int repeat = 1; repeat <= 2; ++repeat) {
+            const QByteArray r = QByteArray::number(repeat);
+            QTest::newRow("during the largest design " + r) << int(Designing) << 400 * repeat;
+            QTest::newRow("during a search " + r) << int(Searching) << 700 * repeat;
+            QTest::newRow("while writing the response " + r) << int(Writing) << 100 * repeat;
+            QTest::newRow("during a read " + r) << int(Reading) << 50 * repeat;
+        }
+    }
+    void quittingEndsTheProgramPromptly() {
+        QFETCH(int, which);
+        QFETCH(int, after_ms);
+        phase = Not_Started;
+        static int requested = 0;
+        requested = which;
+        WindowController controller(nullptr, [] { run_then_park([] { run_phase(requested); }); });
+        QTRY_VERIFY_WITH_TIMEOUT(phase.load() == which, Program_Timeout_ms);
+        // Some way into the phase (the writing phase begins after its design).
+        QTest::qWait(after_ms);
+        QVERIFY2(phase.load() == which, "the phase ended before the quit");
+        QElapsedTimer clock;
+        clock.start();
+        controller.destroyProgramThread();
+        const qint64 took = clock.elapsed();
+        QVERIFY(controller.programThread == nullptr);
+        QVERIFY(phase.load() != Finished);
+        QVERIFY2(took < 1000, qPrintable(QString::number(took) + " ms"));
+    }
+
+    // "New FIR Filter Design" and the other program menu items run on the
+    // design program's thread, as the first run does: while the largest design
+    // computes from the menu, the window repaints and a 20 ms timer never falls
+    // far behind; the menus are disabled until it ends.
+    void aDesignFromTheMenuKeepsTheWindowResponsive() {
+        phase = Not_Started;
+        WindowController controller(nullptr, [] {
+            run_then_park([] {
+                UIK_addMenu(-2, "FIR Design", "Largest design", [] {
+                    run_phase(Designing);
+                    return 0;
+                });
+            });
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(controller.idle, Program_Timeout_ms);
+        QAction* item = controller.programMenus.value(0)->actions().value(0);
+        QVERIFY(item != nullptr);
+
+        Ticks ticks(controller.mainWindow);
+        item->trigger();
+        QVERIFY(controller.callbackRunning);
+        QVERIFY(!controller.programMenus[0]->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(phase.load() == Finished && !controller.callbackRunning, Program_Timeout_ms);
+        ticks.stop();
+        QVERIFY(controller.programMenus[0]->isEnabled());
+        QVERIFY(ticks.count > 10);
+        QVERIFY2(ticks.longest_gap < Tick_ms + 100, qPrintable(QString::number(ticks.longest_gap) + " ms"));
+        QVERIFY(KALTAP_Filter_Weights_Valid);
+    }
+
     void windowsRepaintWhileTheLargestDesignRuns() {
         std::atomic<bool> finished{false};
         WindowController controller(nullptr, [&finished] {
-            Type_of_Filter = 1;
-            Number_of_Weights = 16385;
-            Number_of_Bands = 2;
-            Search_Grid_Density = 16;
-            KALTAP_New_Design();
-            Band_Edges(1) = 0.0;
-            Band_Edges(2) = 0.2;
-            Band_Edges(3) = 0.21;
-            Band_Edges(4) = 0.5;
-            Band_Desired_Value(1) = 1.0;
-            Band_Desired_Value(2) = 0.0;
-            Band_Weighting(1) = 1.0;
-            Band_Weighting(2) = 1.0;
-            KALTAP_Design();
+            largest_design();
             finished = true;
         });
         // The GUI thread keeps serving events: a 20 ms timer never falls far behind.
-        QElapsedTimer clock;
-        clock.start();
-        qint64 last = 0, longest_gap = 0;
-        int ticks = 0;
-        QTimer tick;
-        connect(&tick, &QTimer::timeout, [&] {
-            const qint64 now = clock.elapsed();
-            longest_gap = std::max(longest_gap, now - last);
-            last = now;
-            ++ticks;
-            controller.mainWindow->repaint();
-        });
-        tick.start(20);
+        Ticks ticks(controller.mainWindow);
         QTRY_VERIFY_WITH_TIMEOUT(finished.load(), Program_Timeout_ms);
-        tick.stop();
-        QVERIFY(ticks > 0);
-        QVERIFY2(longest_gap < 1000, qPrintable(QString::number(longest_gap)));
+        ticks.stop();
+        QVERIFY(ticks.count > 0);
+        QVERIFY2(ticks.longest_gap < 1000, qPrintable(QString::number(ticks.longest_gap)));
         QVERIFY(KALTAP_Filter_Weights_Valid);
     }
 };
