@@ -132,6 +132,10 @@ SubWindow* WindowController::createSubWindow(QWidget* widget, UIK_ContentControl
     if (mdiArea == nullptr) {
         mdiArea = new QMdiArea;
         mdiArea->setObjectName(QStringLiteral("mdiArea"));
+        // Windows that do not fit are scrolled to: tiling and cascading never
+        // grow the main window (without scroll bars the area would resize it).
+        mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         connect(mdiArea, &QMdiArea::subWindowActivated, this, &WindowController::subWindowActivated);
     }
 

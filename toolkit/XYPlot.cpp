@@ -9,11 +9,13 @@
 #include <QPalette>
 #include <QPen>
 #include <QPointF>
+#include <QResizeEvent>
 #include <QSizeF>
 #include <QVector>
 #include <qwt_legend.h>
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
+#include <qwt_plot_layout.h>
 #include <qwt_scale_engine.h>
 #include <qwt_symbol.h>
 #include <type_traits>
@@ -42,6 +44,28 @@ XYPlot::XYPlot(int unit, const QVariantMap& properties, QWidget* parent)
 
     applyProperties(properties);
     replot();
+}
+
+QSize XYPlot::minimumSizeHint() const {
+    QSize hint = QwtPlot::minimumSizeHint();
+    if (legend() != nullptr) hint.rwidth() -= legend()->sizeHint().width() + plotLayout()->spacing();
+    return hint;
+}
+
+void XYPlot::resizeEvent(QResizeEvent* event) {
+    fitLegend(event->size().width());
+    QwtPlot::resizeEvent(event);
+}
+
+void XYPlot::fitLegend(int width) {
+    if (legend() != nullptr) legendWidth_ = legend()->sizeHint().width() + plotLayout()->spacing();
+    const bool room = width >= minimumSizeHint().width() + legendWidth_;
+    if (room && legend() == nullptr) {
+        insertLegend(new QwtLegend(), QwtPlot::RightLegend);
+        updateLegend();
+    } else if (!room && legend() != nullptr) {
+        insertLegend(nullptr);
+    }
 }
 
 void XYPlot::applyProperties(const QVariantMap& properties) {

@@ -39,6 +39,10 @@ public:
     void setContentFont(const QFont& font) override;
     QFont contentFont() const override;
 
+    // The smallest size that keeps the axes and their labels readable; the
+    // legend is not counted, it goes when there is no room for it.
+    QSize minimumSizeHint() const override;
+
     QList<QwtPlotCurve*> curves;  // the curves received, in order
     QwtPlotGrid* grid = nullptr;
 
@@ -49,7 +53,14 @@ public slots:
     // Asks for the file name first; false when cancelled or not written.
     bool exportChart();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    // Shows the legend on the right when a plot `width` wide has room for it
+    // beside the axes, and removes it otherwise.
+    void fitLegend(int width);
+    int legendWidth_ = 0;  // the legend's width with its spacing, when last shown
     void applyProperties(const QVariantMap& properties);
     void applyAxisScale(int axis, const QVariantMap& properties, const QString& prefix);
 };

@@ -203,6 +203,40 @@ private slots:
         if (inLegend) QCOMPARE(qobject_cast<QwtLegendLabel*>(entries[0])->text().text(), label);
     }
 
+    // Tiling many plots never grows the main window; a plot too narrow for its
+    // legend beside the axes drops the legend first, and gets it back, with
+    // its curve, once it is wide again.
+    void tilingManyPlotsKeepsTheMainWindowAndDropsLegendsFirst() {
+        WindowController controller(nullptr, {});
+        QCoreApplication::processEvents();
+        const QSize mainSize = controller.mainWindow->size();
+        const QByteArray data = block<double>({0, 1, 0.5, 2});
+        constexpr int Plots = 13;
+        for (int i = 0; i < Plots; ++i) {
+            controller.createXYPlotForUnit(Plot_Unit + i, plotMap());
+            controller.writeXYPlot(Plot_Unit + i, const_cast<char*>(data.data()), "REAL*8", 2, 2,
+                                   seriesMap("FIR Filter"));
+        }
+        controller.tileWindows();
+        QCoreApplication::processEvents();
+        QCOMPARE(controller.mainWindow->size(), mainSize);
+        int withoutLegend = 0;
+        for (XYPlot* plot : controller.xyPlots) {
+            QVERIFY(plot->width() >= plot->minimumSizeHint().width());
+            if (plot->legend() == nullptr)
+                ++withoutLegend;
+            else
+                QVERIFY(plot->width() >= plot->minimumSizeHint().width() + plot->legend()->sizeHint().width());
+        }
+        QVERIFY(withoutLegend > 0);
+
+        XYPlot* first = controller.xyPlots.value(Plot_Unit);
+        controller.subWindowForUnit(Plot_Unit)->showMaximized();
+        QTRY_VERIFY(first->legend() != nullptr);
+        QCOMPARE(qobject_cast<QwtLegend*>(first->legend())->legendWidgets(first->itemToInfo(first->curves.value(0))).size(),
+                 1);
+    }
+
     void clearThenWrite() {
         WindowController controller(nullptr, {});
         controller.createXYPlotForUnit(Plot_Unit, plotMap());
