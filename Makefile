@@ -18,9 +18,12 @@ ASAN_DIR := build-asan
 TSAN_DIR := build-tsan
 # Tests that run the engine on both cores; they also run under the thread sanitizer.
 TSAN_TESTS := test_engine_threads test_engine_robustness test_optimization_searches
+# The window layer's runs across the GUI and design-program threads.
+TSAN_TOOLKIT_TARGET := test_program_end_to_end
+TSAN_TOOLKIT_TEST := test_program_thread_tsan
 empty :=
 space := $(empty) $(empty)
-TSAN_PATTERN := ^($(subst $(space),|,$(TSAN_TESTS)))$$
+TSAN_PATTERN := ^($(subst $(space),|,$(TSAN_TESTS) $(TSAN_TOOLKIT_TEST)))$$
 # apt-get needs root; use sudo when run as another user.
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -51,12 +54,12 @@ build: deps
 test: build
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALTAP_SANITIZE=ON -DKALTAP_BUILD_BENCH=OFF
 	cmake --build $(ASAN_DIR) -j$(NPROC)
-	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALTAP_TSAN=ON -DKALTAP_BUILD_BENCH=OFF
-	cmake --build $(TSAN_DIR) -j$(NPROC) --target $(TSAN_TESTS)
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALTAP_TSAN=ON -DKALTAP_TSAN_TOOLKIT=ON -DKALTAP_BUILD_BENCH=OFF
+	cmake --build $(TSAN_DIR) -j$(NPROC) --target $(TSAN_TESTS) $(TSAN_TOOLKIT_TARGET)
 	@status=0; \
 	echo "=== Release build tests ==="; \
 	ctest --test-dir $(BUILD_DIR) --output-on-failure || status=1; \
-	echo "=== Thread sanitizer: parallel engine tests ==="; \
+	echo "=== Thread sanitizer: parallel engine and program-thread tests ==="; \
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_DIR) --output-on-failure \
 	  -R '$(TSAN_PATTERN)' || status=1; \
 	echo "=== Sanitizer build tests ==="; \

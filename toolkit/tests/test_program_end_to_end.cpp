@@ -32,6 +32,14 @@ namespace {
 
 constexpr int Program_Timeout_ms = 120000;
 
+// Under the thread sanitizer the program runs many times slower: its runs
+// check what happens between the threads, not how fast.
+#if defined(__SANITIZE_THREAD__)
+constexpr bool Timed = false;
+#else
+constexpr bool Timed = true;
+#endif
+
 const char* const Agreement = "User Agreement and Selection";
 const char* const Filter_Type = "Select Filter Type";
 const char* const Next_Action = "Next action?";
@@ -392,7 +400,7 @@ private slots:
         const qint64 took = clock.elapsed();
         QVERIFY(controller.programThread == nullptr);
         QVERIFY(phase.load() != Finished);
-        QVERIFY2(took < 1000, qPrintable(QString::number(took) + " ms"));
+        if (Timed) QVERIFY2(took < 1000, qPrintable(QString::number(took) + " ms"));
     }
 
     // "New FIR Filter Design" and the other program menu items run on the
@@ -421,7 +429,8 @@ private slots:
         ticks.stop();
         QVERIFY(controller.programMenus[0]->isEnabled());
         QVERIFY(ticks.count > 10);
-        QVERIFY2(ticks.longest_gap < Tick_ms + 100, qPrintable(QString::number(ticks.longest_gap) + " ms"));
+        if (Timed)
+            QVERIFY2(ticks.longest_gap < Tick_ms + 100, qPrintable(QString::number(ticks.longest_gap) + " ms"));
         QVERIFY(KALTAP_Filter_Weights_Valid);
     }
 
