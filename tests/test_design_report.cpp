@@ -156,6 +156,44 @@ INSTANTIATE_TEST_SUITE_P(
                   {"  Desired Slope  ", "  Weighting      ", "  Deviation      "}},
         Type_Case{4, 32, {{0, 0.5, 1, 1}}, "                         Equalizer", " = h(", {}}));
 
+// Tap lines keep their 2- and 3-column numbers while the numbers fit and widen
+// to the largest number's digits beyond, in both forms of the report, so that
+// every line still names its taps (never "h(**)").
+struct Tap_Lines_Case {
+    int type, N, bits;
+    int line;            // the tap line checked, counted from the first
+    const char* starts;  // its beginning, up to the weight
+    const char* ends;    // its end, after the weight
+};
+
+class Report_Tap_Numbers : public Report, public ::testing::WithParamInterface<Tap_Lines_Case> {};
+
+TEST_P(Report_Tap_Numbers, NameEveryTap) {
+    const Tap_Lines_Case c = GetParam();
+    hand_design(c.type, c.N, {{0.05, 0.45, 1, 1}}, {0.5}, 0.01);
+    if (c.bits != 0) {
+        KALTAP_Bits = c.bits;
+        KALTAP_Quantizer();
+    }
+    const auto lines = report(c.bits);
+    for (const auto& l : lines) ASSERT_EQ(l.find("(*"), std::string::npos) << l;
+    const int first_tap_line = c.bits != 0 ? 12 : 11;
+    const std::string& l = lines.at(static_cast<std::size_t>(first_tap_line + c.line));
+    EXPECT_EQ(l.rfind(c.starts, 0), 0u) << l;
+    const std::string ends = c.ends;
+    EXPECT_TRUE(l.size() >= ends.size() && l.compare(l.size() - ends.size(), ends.size(), ends) == 0) << l;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Widths, Report_Tap_Numbers,
+    ::testing::Values(Tap_Lines_Case{1, 31, 0, 0, "             h( 1) = ", " = h( 31)"},
+                      Tap_Lines_Case{1, 197, 0, 98, "             h(99) = ", " = h( 99)"},
+                      Tap_Lines_Case{1, 201, 0, 100, "             h(101) = ", " = h(101)"},
+                      Tap_Lines_Case{1, 1001, 0, 0, "             h(  1) = ", " = h(1001)"},
+                      Tap_Lines_Case{1, 16385, 0, 8192, "             h(8193) = ", " = h( 8193)"},
+                      Tap_Lines_Case{3, 16385, 0, 8192, "             h(8193) =  0.0", "h(8193) =  0.0"},
+                      Tap_Lines_Case{1, 16385, 24, 0, "             h(   1) = ", " = h(16385)"}));
+
 TEST_F(Report, QuantizedFormListsRoundedWeightsWithoutDeviations) {
     Set_Up_Design(1, 32, 16, {{0, 0.1, 0, 10}, {0.2, 0.35, 1, 1}, {0.425, 0.5, 0, 10}});
     KALTAP_Design();

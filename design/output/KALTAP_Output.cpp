@@ -76,6 +76,21 @@ const char* const Weights_File_Base = "Filter_Weights.csv";
 const char* const Response_File_Base = "Frequency_Response.csv";
 const char* const Hex_File_Base = "Hex_Weights.csv";
 
+// Columns of the tap and mirror numbers in the report's tap lines, as long as
+// the numbers fit.
+constexpr int Tap_Number_Width = 2;
+constexpr int Mirror_Number_Width = 3;
+
+// Decimal digits of a positive number.
+int decimal_digits(int n) {
+    int digits = 1;
+    while (n >= 10) {
+        n /= 10;
+        ++digits;
+    }
+    return digits;
+}
+
 // Taps smaller than this in magnitude are numerical noise of the exchange and
 // are written (and kept) as exact zeros in the weights file.
 constexpr double Tiny_File_Weight = 1.0e-12;
@@ -438,12 +453,18 @@ void write_report(int unit, Report_Form form, int bits) {
     out.write(blanks(15) + "***** Impulse Response *****");
     const Array1<double>& listed = quantized ? Rounded_Weights : Filter_Weights;
     const std::string mirror = (Type_of_Filter == 1 || Type_of_Filter == 4) ? " = h(" : " = -h(";
+    // Tap numbers in 2 columns and mirror numbers in 3, widened to the digits
+    // of the largest number listed when that does not fit, so that every line
+    // still names its taps.
+    const int last_tap = PMC_DCT_Type == 3 ? Half_Length + 1 : Half_Length;
+    const int tap_width = std::max(Tap_Number_Width, decimal_digits(last_tap));
+    const int mirror_width = std::max(Mirror_Number_Width, decimal_digits(N));
     for (int j = 1; j <= Half_Length; ++j) {
         zero_tiny_weight(form, j);
-        out.write(blanks(13) + "h(" + FMT_Integer(j, 2) + ") = " + FMT_General_15(listed(j)) + mirror +
-                  FMT_Integer(N + 1 - j, 3) + ")");
+        out.write(blanks(13) + "h(" + FMT_Integer(j, tap_width) + ") = " + FMT_General_15(listed(j)) + mirror +
+                  FMT_Integer(N + 1 - j, mirror_width) + ")");
     }
-    if (PMC_DCT_Type == 3) out.write(blanks(13) + "h(" + FMT_Integer(Half_Length + 1, 2) + ") =  0.0");
+    if (PMC_DCT_Type == 3) out.write(blanks(13) + "h(" + FMT_Integer(Half_Length + 1, tap_width) + ") =  0.0");
 
     write_band_table(out, form);
     if (!quantized) write_extremal_frequencies(out);
