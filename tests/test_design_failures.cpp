@@ -1,4 +1,4 @@
-// Specifications the dialogs accept that ask for more than double arithmetic
+// Filter requirements the dialogs accept that ask for more than double arithmetic
 // holds, bands that touch, and responses that rise between bands. A design
 // either has finite taps that do what the bands ask, or it is reported as
 // failed (weights invalid, one error line, no figures measured from its taps);

@@ -32,8 +32,6 @@ constexpr int Coefficient_Split_Groups = 32;  // groups of eight coefficients wo
 constexpr double Gap_Peak_Factor = 10.0;
 // The gain the gap peak is compared with when every band asks for zero.
 constexpr double Gap_Reference_Floor = 1.0;
-// Points per grid spacing at which the gaps between bands are sampled.
-constexpr int Gap_Points_per_Grid_Step = 1;
 // Misses within this many units of rounding of the largest desired response
 // (at least 1) are the arithmetic's, not a failure to level the error: an
 // exact design (an all-pass delay, say) has a deviation of almost nothing.
@@ -102,7 +100,7 @@ void check_gaps(double DELF) {
         const double low = Band_Edges(2 * k), high = Band_Edges(2 * k + 1);
         if (!(high > low)) continue;
         // Points strictly inside the gap, about one per grid step.
-        const int count = static_cast<int>(std::ceil((high - low) / DELF * Gap_Points_per_Grid_Step));
+        const int count = static_cast<int>(std::ceil((high - low) / DELF));
         f.resize(static_cast<std::size_t>(count > 1 ? count - 1 : 1));
         if (count > 1)
             for (int i = 1; i < count; ++i) f[static_cast<std::size_t>(i - 1)] = low + (high - low) * i / count;
@@ -177,7 +175,7 @@ void design_failed() {
     KALTAP_Design_Failed = true;
     Last_Check = KALTAP_Ripple_Check();
     const std::string line =
-        "###Error in KALTAP_Design: the taps are not finite; this specification asks for more precision than "
+        "###Error in KALTAP_Design: the taps are not finite; these filter requirements ask for more precision than "
         "double arithmetic holds. Use fewer weights, wider transition bands or a smaller ratio of band weights.";
     RUN_LOG_write(line);
     if (Run_Log_Echo != 0) UNIT_Write(UNIT_Standard_Output, line);

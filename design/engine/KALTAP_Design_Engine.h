@@ -9,8 +9,8 @@
 // A design larger than the allocation ends in the storage-problem
 // stop; a count below 3, no band or a density below 1 ends in an
 // "###Error in KALTAP_Design" line and an orderly stop.
-// A full design whose taps are not finite (the specification asks for more
-// precision than double arithmetic holds) does not stop: it writes one
+// A full design whose taps are not finite (the filter requirements ask for
+// more precision than double arithmetic holds) does not stop: it writes one
 // "###Error in KALTAP_Design: ..." line to the run log and the console and
 // returns with KALTAP_Filter_Weights_Valid false and KALTAP_Design_Failed
 // true. A valid design whose response between bands rises more than 20 dB

@@ -80,8 +80,7 @@ KALTAP_INLINE double value_at(double xf, int m) {
     double num, den;
     const int near = partial_sums(xf, 0, m, num, den);
     if (near >= 0) return Extremal_Value.at(1)[near];
-    const double value = num / den;
-    return std::isfinite(value) ? value : KALTAP_Interpolate_At_Cosine_Plain(xf, m);
+    return KALTAP_Quotient_Or_Plain(num, den, xf, m);
 }
 
 }  // namespace kaltap_interpolation

@@ -88,8 +88,7 @@ double combine(double xf, int m, const int near[2], const double num[2], const d
     const double* Y = Extremal_Value.at(1);
     if (near[0] >= 0) return Y[near[0]];
     if (near[1] >= 0) return Y[near[1]];
-    const double value = (num[0] + num[1]) / (den[0] + den[1]);
-    return std::isfinite(value) ? value : KALTAP_Interpolate_At_Cosine_Plain(xf, m);
+    return KALTAP_Quotient_Or_Plain(num[0] + num[1], den[0] + den[1], xf, m);
 }
 
 }  // namespace
@@ -100,8 +99,7 @@ double KALTAP_Interpolate_At_Cosine(double xf, int m) {
     if (m < KALTAP_Split_Points) {
         near[0] = partial_sums(xf, 0, m, num[0], den[0]);
         if (near[0] >= 0) return Extremal_Value.at(1)[near[0]];
-        const double value = num[0] / den[0];
-        return std::isfinite(value) ? value : KALTAP_Interpolate_At_Cosine_Plain(xf, m);
+        return KALTAP_Quotient_Or_Plain(num[0], den[0], xf, m);
     }
     const int h = split_point(m);
     near[0] = partial_sums(xf, 0, h, num[0], den[0]);

@@ -5,6 +5,8 @@
 // AD(1..m) = Barycentric_Weight (all one-based, from the design state).
 #pragma once
 
+#include <cmath>
+
 // AD(k) = 1 / D with D the product over j != k of 2*(X(k) - X(j)), the factors
 // taken in the interleaved order j = l, l+JET, l+2*JET, ... for l = 1..jet.
 void KALTAP_Barycentric_Weights(int m, int jet);
@@ -24,6 +26,13 @@ double KALTAP_Interpolate_At_Cosine(double xf, int m);
 // once at the first |xf - X(j)| < 1e-10. Slower; the blocked forms fall back
 // on it wherever their own quotient is not finite.
 double KALTAP_Interpolate_At_Cosine_Plain(double xf, int m);
+
+// num / den from blocked sums at the cosine xf over m points where it is
+// finite; otherwise the plain sequential value there.
+inline double KALTAP_Quotient_Or_Plain(double num, double den, double xf, int m) {
+    const double value = num / den;
+    return std::isfinite(value) ? value : KALTAP_Interpolate_At_Cosine_Plain(xf, m);
+}
 
 // Sets of at least this many points are summed in two halves, each in its own
 // four lanes, and the halves added: the same split whichever thread runs it.

@@ -10,8 +10,6 @@ std::atomic<bool> stop_requested{false};
 
 void KALTAP_Request_Stop() { stop_requested.store(true, std::memory_order_release); }
 
-bool KALTAP_Stop_Is_Requested() { return stop_requested.load(std::memory_order_acquire); }
-
 void KALTAP_Check_Stop() {
     // The window layer is going away: nothing is written, the stop only unwinds.
     if (stop_requested.load(std::memory_order_acquire)) throw KALTAP_Stop_Signal{std::string()};

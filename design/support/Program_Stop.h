@@ -25,8 +25,6 @@ struct KALTAP_Stop_Signal {
 // iterations, the searches' trials, the response and plot loops), and ends
 // there by the orderly stop, without a stop text.
 void KALTAP_Request_Stop();
-// True once a stop has been requested.
-bool KALTAP_Stop_Is_Requested();
 // The orderly stop when a stop has been requested; otherwise nothing. Cheap
 // (one atomic load). Call it on the design program's thread only, never
 // inside work handed to another core.
