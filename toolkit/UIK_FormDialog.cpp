@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -19,6 +20,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "Dialog_Memory.h"
 #include "UIK_Call_Interface.h"
 
 namespace {
@@ -51,16 +53,22 @@ QLabel* titleLabel(int labelId, const QString& title, QWidget* parent) {
     return label;
 }
 
+// Widens `field` (never narrows it) to show `text` whole, up to Widest_Field.
+void widenFor(QLineEdit* field, const QString& text) {
+    const int needed = qMin(field->fontMetrics().horizontalAdvance(text) + Field_Text_Padding, Widest_Field);
+    if (needed > field->sizeHint().width() && needed > field->minimumWidth()) field->setMinimumWidth(needed);
+}
+
 QLineEdit* textField(const QString& name, const QString& placeholder, const QString& text, QWidget* parent) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(name);
     field->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     field->setPlaceholderText(placeholder);
     field->setText(text);
-    const int needed = field->fontMetrics().horizontalAdvance(text) + Field_Text_Padding;
-    if (needed > field->sizeHint().width()) field->setMinimumWidth(qMin(needed, Widest_Field));
+    widenFor(field, text);
     return field;
 }
+
 }  // namespace
 
 UIK_FormDialog::UIK_FormDialog(QWidget* parent)
@@ -108,6 +116,7 @@ void UIK_FormDialog::addCheckBox(int labelId, const QString& title, bool checked
     form_->addWidget(box);
     checkBoxes.insert(labelId, box);
     addValueControl(labelId, CheckBox);
+    startFromMemory(labelId, title, checked);
 }
 
 void UIK_FormDialog::addLineEdit(int labelId, const QString& title, const QString& placeholder,
@@ -116,6 +125,7 @@ void UIK_FormDialog::addLineEdit(int labelId, const QString& title, const QStrin
     form_->addLayout(row(titleLabel(labelId, title, this), field));
     lineEdits.insert(labelId, field);
     addValueControl(labelId, LineEdit);
+    startFromMemory(labelId, title, text);
 }
 
 void UIK_FormDialog::addComboBox(int labelId, const QVariantMap& properties) {
@@ -124,10 +134,13 @@ void UIK_FormDialog::addComboBox(int labelId, const QVariantMap& properties) {
     box->addItems(properties.value(QStringLiteral("itemList")).toStringList());
     // Passed as it is: a value out of range leaves the box without a current
     // item, and the answer then says so.
-    box->setCurrentIndex(properties.value(QStringLiteral("selected")).toInt() - 1);
-    form_->addLayout(row(titleLabel(labelId, properties.value(QStringLiteral("title")).toString(), this), box));
+    const int index = properties.value(QStringLiteral("selected")).toInt() - 1;
+    box->setCurrentIndex(index);
+    const QString title = properties.value(QStringLiteral("title")).toString();
+    form_->addLayout(row(titleLabel(labelId, title, this), box));
     comboBoxes.insert(labelId, box);
     addValueControl(labelId, ComboBox);
+    startFromMemory(labelId, title, index);
 }
 
 void UIK_FormDialog::addRadioButtons(int labelId, const QVariantMap& properties) {
@@ -136,8 +149,9 @@ void UIK_FormDialog::addRadioButtons(int labelId, const QVariantMap& properties)
     group->setObjectName(controlName(labelId));
     group->setExclusive(true);
 
+    const QString title = properties.value(QStringLiteral("title")).toString();
     auto* column = new QVBoxLayout;
-    column->addWidget(titleLabel(labelId, properties.value(QStringLiteral("title")).toString(), this));
+    column->addWidget(titleLabel(labelId, title, this));
     for (int id = 1; id <= items.size(); ++id) {
         auto* button = new QRadioButton(items.at(id - 1), this);
         button->setObjectName(QStringLiteral("control_%1_%2").arg(labelId).arg(id));
@@ -154,12 +168,14 @@ void UIK_FormDialog::addRadioButtons(int labelId, const QVariantMap& properties)
     form_->addLayout(column);
     radioGroups.insert(labelId, group);
     addValueControl(labelId, RadioButtons);
+    startFromMemory(labelId, title, selected);
 }
 
 void UIK_FormDialog::addFileField(int labelId, const QVariantMap& properties) {
     const QString title = properties.value(QStringLiteral("title")).toString();
-    QLineEdit* field = textField(controlName(labelId), properties.value(QStringLiteral("placeholder")).toString(),
-                                 properties.value(QStringLiteral("text")).toString(), this);
+    const QString text = properties.value(QStringLiteral("text")).toString();
+    QLineEdit* field =
+        textField(controlName(labelId), properties.value(QStringLiteral("placeholder")).toString(), text, this);
 
     auto* chooser = new QToolButton(this);
     chooser->setObjectName(QStringLiteral("chooser_%1").arg(labelId));
@@ -176,6 +192,96 @@ void UIK_FormDialog::addFileField(int labelId, const QVariantMap& properties) {
     form_->addLayout(fileRow);
     fileFields.insert(labelId, field);
     addValueControl(labelId, FileField);
+    startFromMemory(labelId, title, text);
+}
+
+void UIK_FormDialog::startFromMemory(int labelId, const QString& title, const QVariant& passed) {
+    passed_.insert(labelId, passed);
+    titles_.insert(labelId, title);
+    if (title.isEmpty()) return;
+    int occurrence = 0;
+    for (const QString& earlier : qAsConst(titles_)) occurrence += earlier == title ? 1 : 0;
+    const QString name = occurrence == 1 ? title : QStringLiteral("%1@%2").arg(title).arg(occurrence);
+    memoryNames_.insert(labelId, name);
+    const QString remembered = Dialog_Memory::recall(windowTitle(), name);
+    // An entry that no longer fits (an item since renamed or removed) leaves
+    // the passed value in place.
+    if (!remembered.isNull()) showValue(labelId, remembered, true);
+}
+
+bool UIK_FormDialog::showValue(int labelId, const QVariant& value, bool isEntry) {
+    switch (controlKinds.value(labelId)) {
+        case ComboBox: {
+            QComboBox* box = comboBoxes.value(labelId);
+            const int index = isEntry ? box->findText(value.toString(), Qt::MatchExactly) : value.toInt();
+            if (isEntry && index < 0) return false;
+            box->setCurrentIndex(index);
+            return true;
+        }
+        case CheckBox: {
+            const QString text = value.toString();
+            if (isEntry && text != QLatin1String("1") && text != QLatin1String("0")) return false;
+            checkBoxes.value(labelId)->setChecked(isEntry ? text == QLatin1String("1") : value.toBool());
+            return true;
+        }
+        case LineEdit:
+        case FileField: {
+            QLineEdit* field = lineEdits.value(labelId, fileFields.value(labelId));
+            field->setText(value.toString());
+            widenFor(field, field->text());
+            return true;
+        }
+        case RadioButtons: {
+            const QButtonGroup* group = radioGroups.value(labelId);
+            QAbstractButton* chosen = nullptr;
+            if (!isEntry) {
+                chosen = group->button(value.toInt());
+            } else {
+                for (QAbstractButton* button : group->buttons())
+                    if (button->text() == value.toString()) {
+                        chosen = button;
+                        break;
+                    }
+            }
+            if (chosen == nullptr) return false;
+            chosen->setChecked(true);
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+QString UIK_FormDialog::entry(int labelId) const {
+    switch (controlKinds.value(labelId)) {
+        case ComboBox: {
+            const QComboBox* box = comboBoxes.value(labelId);
+            return box->currentIndex() >= 0 ? box->currentText() : QString();
+        }
+        case CheckBox:
+            return checkBoxes.value(labelId)->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+        case LineEdit:
+            return lineEdits.value(labelId)->text();
+        case FileField:
+            return fileFields.value(labelId)->text();
+        case RadioButtons: {
+            const QAbstractButton* checked = radioGroups.value(labelId)->checkedButton();
+            return checked != nullptr ? checked->text() : QString();
+        }
+        default:
+            return QString();
+    }
+}
+
+void UIK_FormDialog::rememberEntries() const {
+    QMap<QString, QString> entries;
+    for (auto named = memoryNames_.cbegin(); named != memoryNames_.cend(); ++named)
+        entries.insert(named.value(), entry(named.key()));
+    Dialog_Memory::remember(windowTitle(), entries);
+}
+
+void UIK_FormDialog::restoreDefaults() {
+    for (int labelId : qAsConst(controlOrder)) showValue(labelId, passed_.value(labelId), false);
 }
 
 int UIK_FormDialog::execWithButtons() {
@@ -183,6 +289,13 @@ int UIK_FormDialog::execWithButtons() {
     buttons->setObjectName(QStringLiteral("buttonBox"));
     connect(buttons, &QDialogButtonBox::accepted, this, &UIK_FormDialog::acceptIfTextsFit);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // A dialog of labels only has no values to restore.
+    if (!controlOrder.isEmpty()) {
+        QPushButton* restore = buttons->addButton(QDialogButtonBox::RestoreDefaults);
+        restore->setObjectName(QStringLiteral("restoreDefaultsButton"));
+        restore->setText(QStringLiteral("Restore Defaults"));  // whatever translation is loaded
+        connect(restore, &QPushButton::clicked, this, &UIK_FormDialog::restoreDefaults);
+    }
 
     auto* gap = new QSpacerItem(Gap_Above_Buttons, Gap_Above_Buttons, QSizePolicy::Minimum, QSizePolicy::Minimum);
     auto* stretch = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Minimum);
@@ -221,6 +334,7 @@ void UIK_FormDialog::acceptIfTextsFit() {
         box.exec();
         return;
     }
+    rememberEntries();
     accept();
 }
 

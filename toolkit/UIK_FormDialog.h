@@ -10,13 +10,25 @@
 // "label_<labelId>", the control itself "control_<labelId>" (the button
 // group of a set of radio buttons too, its buttons "control_<labelId>_<n>"
 // counting from 1), the chooser button of a file row "chooser_<labelId>", and
-// the OK/Cancel row, while the dialog is shown, "buttonBox".
+// the OK/Cancel row, while the dialog is shown, "buttonBox", with its
+// "Restore Defaults" button "restoreDefaultsButton".
+//
+// Remembered entries: each value-returning control with a title starts with
+// the entry the user last accepted in it (see Dialog_Memory), if there is one
+// that still fits the control, and otherwise with the value the design program
+// passed. A control's memory name is its title; the k-th control (k >= 2) of
+// a dialog with the same title as earlier ones is "<title>@k", so the rows of
+// a table of like fields keep their own entries. Controls without a title are
+// not remembered. OK writes every remembered control's entry; Cancel and
+// closing the window write nothing. "Restore Defaults" puts back the values
+// the design program passed and leaves the dialog open.
 #pragma once
 
 #include <QDialog>
 #include <QList>
 #include <QMap>
 #include <QStringList>
+#include <QVariant>
 #include <QVariantMap>
 
 class QButtonGroup;
@@ -74,13 +86,36 @@ public slots:
     // The "..." button of a file row: asks for a file or directory with the
     // chooser its flags select and puts the answer into the row's field.
     void toolButtonReleased();
+    // "Restore Defaults": every value-returning control shows the value the
+    // design program passed when it added the control.
+    void restoreDefaults();
 
 private:
     void addValueControl(int labelId, ControlKind kind);
+    // Keeps the value the design program passed for control `labelId` (combo
+    // box: 0-based index as passed; radio buttons: button id after the range
+    // rule; check box: bool; text fields: QString) and the control's memory
+    // name, then shows the remembered entry of that name if it fits.
+    void startFromMemory(int labelId, const QString& title, const QVariant& passed);
+    // Shows `value` in control `labelId`: a passed value (the QVariant forms
+    // above) or a remembered entry (QString, the entry forms of
+    // Dialog_Memory). False, with the control unchanged, for an entry that
+    // names no item of a combo box or group, or a check box entry other than
+    // "1"/"0".
+    bool showValue(int labelId, const QVariant& value, bool isEntry);
+    // The entry form of what control `labelId` holds now; null when a combo
+    // box or group has no chosen item.
+    QString entry(int labelId) const;
+    // Writes the entries of the controls that have a memory name.
+    void rememberEntries() const;
+
     // Sizes the scroll area to show every control, or as many as the screen
     // holds above the button row `buttons`.
     void fitToScreen(const QWidget* buttons);
     QVBoxLayout* outer_;   // the scroll area, and the button row while shown
     QScrollArea* scroll_;  // holds the controls
     QVBoxLayout* form_;    // the controls, top to bottom
+    QMap<int, QVariant> passed_;      // labelId -> value as the design program passed it
+    QMap<int, QString> memoryNames_;  // labelId -> memory name (controls with a title only)
+    QMap<int, QString> titles_;       // labelId -> title, for numbering like titles
 };

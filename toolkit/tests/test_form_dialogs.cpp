@@ -1,8 +1,9 @@
 // Form dialogs as the user meets them: what each control shows, what comes
 // back after OK, Cancel or closing the window, the OK/Cancel row that must
 // not pile up when a dialog is shown again, the file row's choosers, the
-// alert box and the file-name dialog, and one dialog answered through the
-// design program's own calls on its thread.
+// alert box and the file-name dialog, the entries a new dialog remembers
+// from the last one accepted, and one dialog answered through the design
+// program's own calls on its thread.
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -82,10 +84,13 @@ QString valueShown(QWidget* dialog, int labelId) {
 }
 
 // Acts as the user: "click" (check box), "click:n" (n-th radio button),
-// "type:text" (appends to a field), "up" (previous combo box item).
+// "type:text" (appends to a field), "clear" (empties a field), "up" (previous
+// combo box item).
 void userAction(QWidget* dialog, int labelId, const QString& action) {
     const QString name = QStringLiteral("control_%1").arg(labelId);
-    if (action == "click") {
+    if (action == "clear") {
+        dialog->findChild<QLineEdit*>(name)->clear();
+    } else if (action == "click") {
         dialog->findChild<QAbstractButton*>(name)->click();
     } else if (action.startsWith("click:")) {
         dialog->findChild<QAbstractButton*>(name + "_" + action.mid(6))->click();
@@ -105,11 +110,43 @@ void choose(QFileDialog* dialog, const QString& path) {
 }
 
 int buttonRows(QWidget* dialog) { return dialog->findChildren<QDialogButtonBox*>().size(); }
+
+// Adds one control of `kind` described by `properties` (the keys of the
+// requests; a check box takes "title" and "checked", a line edit "title",
+// "placeholder" and "text").
+void addControl(WindowController& controller, int unit, int id, int kind, const QVariantMap& properties) {
+    const QString title = properties.value("title").toString();
+    switch (kind) {
+        case UIK_FormDialog::CheckBox:
+            controller.addCheckBoxToDialog(unit, id, title, properties.value("checked").toBool());
+            break;
+        case UIK_FormDialog::LineEdit:
+            controller.addLineEditToDialog(unit, id, title, properties.value("placeholder").toString(),
+                                           properties.value("text").toString());
+            break;
+        case UIK_FormDialog::ComboBox:
+            controller.addComboBoxToDialog(unit, id, properties);
+            break;
+        case UIK_FormDialog::RadioButtons:
+            controller.addRadioButtonsToDialog(unit, id, properties);
+            break;
+        case UIK_FormDialog::FileField:
+            controller.addFileDialogToDialog(unit, id, properties);
+            break;
+    }
+}
+
+void pressRestoreDefaults(QWidget* dialog) {
+    if (auto* restore = dialog->findChild<QPushButton*>("restoreDefaultsButton")) restore->click();
+}
 }  // namespace
 
 class TestFormDialogs : public QObject {
     Q_OBJECT
 private slots:
+    // Every test starts as a first run does, with nothing remembered.
+    void init() { forgetDialogEntries(); }
+
     void aDialogOfLabelsAnswersOnlyItsResult_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QStringList>("expected");
@@ -192,24 +229,7 @@ private slots:
         WindowController controller(nullptr, {});
         controller.createDialog(Unit, {{"windowTitle", "One control"}});
         const QString title = properties.value("title").toString();
-        switch (kind) {
-            case UIK_FormDialog::CheckBox:
-                controller.addCheckBoxToDialog(Unit, Id, title, properties.value("checked").toBool());
-                break;
-            case UIK_FormDialog::LineEdit:
-                controller.addLineEditToDialog(Unit, Id, title, properties.value("placeholder").toString(),
-                                               properties.value("text").toString());
-                break;
-            case UIK_FormDialog::ComboBox:
-                controller.addComboBoxToDialog(Unit, Id, properties);
-                break;
-            case UIK_FormDialog::RadioButtons:
-                controller.addRadioButtonsToDialog(Unit, Id, properties);
-                break;
-            case UIK_FormDialog::FileField:
-                controller.addFileDialogToDialog(Unit, Id, properties);
-                break;
-        }
+        addControl(controller, Unit, Id, kind, properties);
         QString titleSeen, valueSeen;
         const QStringList answer = showAndAnswer(controller, Unit, [&](QWidget* dialog) {
             titleSeen = titleShown(dialog, Id);
@@ -220,6 +240,146 @@ private slots:
         QCOMPARE(titleSeen, title);
         QCOMPARE(valueSeen, shown);
         QCOMPARE(answer, (QStringList{"1", expected}));
+    }
+
+    // A dialog answered with OK is remembered: the next dialog of that title
+    // with a control of that title starts with the entry (by item text for
+    // lists), unless the entry no longer fits; "Restore Defaults" shows the
+    // passed value again and leaves the dialog open. Cancel remembers nothing.
+    // The second dialog is a new one, as each question of the design program
+    // is; `second` may rename the dialog ("windowTitle") or change the control.
+    void aNewDialogStartsWithTheEntryLastAccepted_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QVariantMap>("first");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QVariantMap>("second");
+        QTest::addColumn<QString>("startShown");
+        QTest::addColumn<QString>("restoredShown");
+        QTest::addColumn<QString>("restoredAnswer");
+        const QStringList four{"Low-pass", "High-pass", "Band-pass", "Band-stop"};
+        const QStringList three{"Number of weights", "Transition width", "Ripple"};
+        const int check = UIK_FormDialog::CheckBox, edit = UIK_FormDialog::LineEdit,
+                  combo = UIK_FormDialog::ComboBox, radio = UIK_FormDialog::RadioButtons,
+                  file = UIK_FormDialog::FileField;
+        const QVariantMap bits{{"title", "Bits"}, {"placeholder", "2 to 48"}, {"text", "1"}};
+        QVariantMap otherDialog = bits, otherLabel = bits;
+        otherDialog.insert("windowTitle", "Other dialog");
+        otherLabel.insert("title", "Bits per weight");
+        QTest::newRow("line edit") << edit << bits << "type:6" << true << bits << "16" << "1" << "1";
+        QTest::newRow("line edit cleared") << edit << bits << "clear" << true << bits << "" << "1" << "1";
+        QTest::newRow("line edit cancelled") << edit << bits << "type:6" << false << bits << "1" << "1" << "1";
+        QTest::newRow("line edit, other dialog") << edit << bits << "type:6" << true << otherDialog << "1" << "1"
+                                                 << "1";
+        QTest::newRow("line edit, other label") << edit << bits << "type:6" << true << otherLabel << "1" << "1"
+                                                << "1";
+        const QVariantMap unchecked{{"title", "Write a log"}, {"checked", false}};
+        QTest::newRow("check box") << check << unchecked << "click" << true << unchecked << "1" << "0" << "0";
+        QTest::newRow("check box cancelled") << check << unchecked << "click" << false << unchecked << "0" << "0"
+                                             << "0";
+        QTest::newRow("combo box") << combo << items("Filter", four, 3) << "up" << true << items("Filter", four, 3)
+                                   << "High-pass" << "Band-pass" << "3";
+        QTest::newRow("combo box, item moved")
+            << combo << items("Filter", four, 3) << "up" << true
+            << items("Filter", {"Low-pass", "Band-pass", "Band-stop", "High-pass"}, 2) << "High-pass"
+            << "Band-pass" << "2";
+        QTest::newRow("combo box, item removed")
+            << combo << items("Filter", four, 3) << "up" << true
+            << items("Filter", {"Low-pass", "Band-pass", "Band-stop"}, 3) << "Band-stop" << "Band-stop" << "3";
+        QTest::newRow("radio buttons") << radio << items("Find", three, 2) << "click:3" << true
+                                       << items("Find", three, 2) << "Ripple" << "Transition width" << "2";
+        QTest::newRow("radio buttons cancelled") << radio << items("Find", three, 2) << "click:3" << false
+                                                 << items("Find", three, 2) << "Transition width"
+                                                 << "Transition width" << "2";
+        QTest::newRow("radio buttons, item removed")
+            << radio << items("Find", three, 2) << "click:3" << true << items("Find", three.mid(0, 2), 2)
+            << "Transition width" << "Transition width" << "2";
+        const QVariantMap fileRow{{"title", "Response file"}, {"text", "Equalizer.csv"}};
+        QTest::newRow("file field") << file << fileRow << "type:.bak" << true << fileRow << "Equalizer.csv.bak"
+                                    << "Equalizer.csv" << "Equalizer.csv";
+    }
+    void aNewDialogStartsWithTheEntryLastAccepted() {
+        QFETCH(int, kind);
+        QFETCH(QVariantMap, first);
+        QFETCH(QString, action);
+        QFETCH(bool, accepted);
+        QFETCH(QVariantMap, second);
+        QFETCH(QString, startShown);
+        QFETCH(QString, restoredShown);
+        QFETCH(QString, restoredAnswer);
+        constexpr int Id = 42;
+        WindowController controller(nullptr, {});
+        controller.createDialog(Unit, {{"windowTitle", "Remembered"}});
+        addControl(controller, Unit, Id, kind, first);
+        const QStringList firstAnswer = showAndAnswer(controller, Unit, [&](QWidget* dialog) {
+            userAction(dialog, Id, action);
+            if (accepted) pressOk(dialog);
+            else pressCancel(dialog);
+        });
+        QCOMPARE(firstAnswer.value(0), QString(accepted ? "1" : "0"));
+
+        constexpr int Next = Unit + 1;
+        controller.createDialog(Next, {{"windowTitle", second.value("windowTitle", "Remembered")}});
+        addControl(controller, Next, Id + 1, kind, second);
+        QString shown, restored;
+        bool openAfterRestore = false;
+        const QStringList answer = showAndAnswer(controller, Next, [&](QWidget* dialog) {
+            shown = valueShown(dialog, Id + 1);
+            pressRestoreDefaults(dialog);
+            restored = valueShown(dialog, Id + 1);
+            openAfterRestore = dialog->isVisible();
+            pressCancel(dialog);
+        });
+        QCOMPARE(shown, startShown);
+        QCOMPARE(restored, restoredShown);
+        QVERIFY(openAfterRestore);
+        QCOMPARE(answer, (QStringList{"0", restoredAnswer}));
+    }
+
+    // Fields of like title in one dialog (the rows of a band table) keep an
+    // entry each; "Restore Defaults" restores every field. Labels and a
+    // dialog of labels only have nothing to restore.
+    void likeFieldsOfOneDialogKeepAnEntryEach() {
+        WindowController controller(nullptr, {});
+        auto build = [&controller](int unit) {
+            controller.createDialog(unit, {{"windowTitle", "Band Definitions"}});
+            controller.addLabelToDialog(unit, 1, "Band 1");
+            controller.addLineEditToDialog(unit, 2, "Left Band Edge", "", "0");
+            controller.addLabelToDialog(unit, 3, "Band 2");
+            controller.addLineEditToDialog(unit, 4, "Left Band Edge", "", "0.3");
+            controller.addCheckBoxToDialog(unit, 5, "Write a log", true);
+        };
+        build(Unit);
+        showAndAnswer(controller, Unit, [](QWidget* dialog) {
+            dialog->findChild<QLineEdit*>("control_4")->setText("0.25");
+            userAction(dialog, 5, "click");
+            pressOk(dialog);
+        });
+        build(Unit + 1);
+        QStringList shown, restored;
+        const QStringList answer = showAndAnswer(controller, Unit + 1, [&](QWidget* dialog) {
+            shown = QStringList{valueShown(dialog, 2), valueShown(dialog, 4), valueShown(dialog, 5)};
+            pressRestoreDefaults(dialog);
+            restored = QStringList{valueShown(dialog, 2), valueShown(dialog, 4), valueShown(dialog, 5)};
+            pressOk(dialog);
+        });
+        QCOMPARE(shown, (QStringList{"0", "0.25", "0"}));
+        QCOMPARE(restored, (QStringList{"0", "0.3", "1"}));
+        QCOMPARE(answer, (QStringList{"1", "0", "0.3", "1"}));
+
+        controller.createDialog(Unit + 2, {{"windowTitle", "Notice"}});
+        controller.addLabelToDialog(Unit + 2, 1, "Band 1");
+        QString restoreText = "<none>", labelsOnly = "<none>";
+        showAndAnswer(controller, Unit + 1, [&](QWidget* dialog) {
+            if (auto* restore = dialog->findChild<QPushButton*>("restoreDefaultsButton")) restoreText = restore->text();
+            pressCancel(dialog);
+        });
+        showAndAnswer(controller, Unit + 2, [&](QWidget* dialog) {
+            if (dialog->findChild<QPushButton*>("restoreDefaultsButton")) labelsOnly = "shown";
+            pressOk(dialog);
+        });
+        QCOMPARE(restoreText, QString("Restore Defaults"));
+        QCOMPARE(labelsOnly, QString("<none>"));
     }
 
     void aFieldShowsItsPlaceholderWhileEmpty() {

@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QAbstractButton>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -27,6 +30,7 @@
 #include "Program_Stop.h"
 #include "Unit_IO.h"
 #include "XYPlot.h"
+#include "toolkit_test_support.h"
 
 namespace {
 
@@ -200,6 +204,8 @@ private slots:
     void init() {
         remove_outputs();
         KALTAP_Filter_Weights_Valid = false;
+        // Each run starts with the dialogs' own defaults, as a first run does.
+        forgetDialogEntries();
     }
     void cleanupTestCase() { remove_outputs(); }
 
@@ -319,6 +325,52 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!controller.callbackRunning, 20000);
         QVERIFY(robot.done());
         QVERIFY(robot.errors.isEmpty());
+    }
+
+    // What the user accepted in one design is where the next design from the
+    // menu starts; the fields the user left keep the program's defaults.
+    void aNewDesignStartsWithTheEntriesLastAccepted() {
+        WindowController controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Robot robot(controller);
+        robot.accept(Agreement, agree())
+            .accept(Filter_Type, {{"Select filter design approach:", "3"}})
+            .accept("Legacy FIR Filter Parameters", {{"Number of weights", "43"}})
+            .cancel("Band Definitions");
+        run_until_idle(controller, robot);
+        QAction* item = nullptr;
+        for (QAction* a : controller.programMenus.value(0)->actions())
+            if (a->text() == "New FIR Filter Design") item = a;
+        QVERIFY(item != nullptr);
+
+        // The field a label names (its buddy), as the user reads it.
+        auto field = [](QWidget* dialog, const QString& label) {
+            for (QLabel* l : dialog->findChildren<QLabel*>())
+                if (l->text() == label)
+                    if (auto* edit = qobject_cast<QLineEdit*>(l->buddy())) return edit->text();
+            return QStringLiteral("<no field>");
+        };
+        QString approach, weights, density;
+        robot
+            .act(Filter_Type,
+                 [&](QWidget* dialog) {
+                     for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+                         if (b->isCheckable() && b->isChecked()) approach = b->text();
+                     pressOk(dialog);
+                 })
+            .act("Legacy FIR Filter Parameters",
+                 [&](QWidget* dialog) {
+                     weights = field(dialog, "Number of weights");
+                     density = field(dialog, "Search Grid Density");
+                     pressCancel(dialog);
+                 })
+            .dismiss("Procedure ended");
+        item->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!controller.callbackRunning, 20000);
+        QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
+        QVERIFY(robot.done());
+        QCOMPARE(approach, QString("Multiple band, Hilbert Transformer, or Differentiator"));
+        QCOMPARE(weights, QString("43"));
+        QCOMPARE(density, QString("32"));
     }
 
     void cancelledAgreementStopsBeforeAnyMenu() {

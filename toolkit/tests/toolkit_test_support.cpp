@@ -3,13 +3,31 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
 
+#include "Dialog_Memory.h"
+
 namespace {
 constexpr int Poll_ms = 10;
+
+// Made before main, so before the application object and any settings are:
+// the settings folder of this process and of the programs it starts.
+struct Fresh_Settings_Folder {
+    Fresh_Settings_Folder() {
+        if (!folder.isValid()) qFatal("no temporary folder for the settings of this run");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path()));
+        for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+            QSettings::setPath(format, QSettings::UserScope, folder.path());
+    }
+    QTemporaryDir folder;
+};
+const Fresh_Settings_Folder Settings_Folder;
 
 void poll(std::function<bool(QWidget*)> accepts, std::function<void(QWidget*)> act, int timeout_ms) {
     auto* timer = new QTimer(qApp);
@@ -65,3 +83,5 @@ void pressCancel(QWidget* dialog) {
     }
     if (auto* d = qobject_cast<QDialog*>(dialog)) d->reject();
 }
+
+void forgetDialogEntries() { Dialog_Memory::forgetAll(); }

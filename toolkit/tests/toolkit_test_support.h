@@ -1,6 +1,12 @@
 // Helpers of the window-layer tests: a robot on the GUI thread that finds the
 // active modal dialog and acts on it, and waits that keep the event loop
 // running.
+//
+// Linked into every window-layer test and the screenshot program, this file
+// also gives each such process a settings folder of its own, empty at the
+// start and removed at the end (XDG_CONFIG_HOME, inherited by programs it
+// starts, and the user-scope settings path): the dialogs' remembered entries
+// of one run never reach another, nor the user's own settings.
 #pragma once
 
 #include <QApplication>
@@ -19,3 +25,7 @@ void whenModalTitled(const QString& title, std::function<void(QWidget*)> act, in
 void pressOk(QWidget* dialog);
 // Presses its Cancel button (or closes it).
 void pressCancel(QWidget* dialog);
+
+// Forgets every entry the form dialogs remembered, so that the next dialogs
+// start from the values passed to them.
+void forgetDialogEntries();
