@@ -1,6 +1,7 @@
 #include "ContourPlot.h"
 
 #include "Plot_Export.h"
+#include "Plot_Navigator.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -181,6 +182,7 @@ ContourPlot::ContourPlot(int unit, const QVariantMap& properties, QWidget* paren
     axisWidget(QwtPlot::yRight)->setColorBarEnabled(true);
     enableAxis(QwtPlot::yRight, false);  // until there is data
     replot();
+    navigator = new Plot_Navigator(this);
 }
 
 void ContourPlot::writeData(const QVariantMap& properties, UIK_Contour_Callback callback) {
@@ -214,6 +216,7 @@ void ContourPlot::writeData(const QVariantMap& properties, UIK_Contour_Callback 
     setAxisScale(QwtPlot::yRight, z.minValue(), z.maxValue());
     setAxisTitle(QwtPlot::yRight, properties.value("rightAxisName").toString());
     replot();
+    navigator->showNewData();
 }
 
 void ContourPlot::clearData() {
@@ -221,6 +224,7 @@ void ContourPlot::clearData() {
     spectrogram->setContourLevels({});
     enableAxis(QwtPlot::yRight, false);
     replot();
+    navigator->showNewData();
 }
 
 const SpectrogramData* ContourPlot::data() const { return static_cast<const SpectrogramData*>(spectrogram->data()); }
@@ -229,13 +233,15 @@ QString ContourPlot::exportFileName(const QString& fileName) {
     return Plot_Export_File_Name(fileName, Default_Export_Name);
 }
 
-bool ContourPlot::exportChart(const QString& fileName) { return Plot_Export(this, fileName, Default_Export_Name); }
+bool ContourPlot::exportChart(const QString& fileName) {
+    return navigator->withFullView([this, &fileName] { return Plot_Export(this, fileName, Default_Export_Name); });
+}
 
 bool ContourPlot::exportChart() {
     return Plot_Export_Interactive(this, UIK_ContentController::title, Default_Export_Name);
 }
 
-void ContourPlot::save(const QString& fileName) { exportChart(fileName); }
+void ContourPlot::save(const QString& fileName) { Plot_Export(this, fileName, Default_Export_Name); }
 
 bool ContourPlot::saveAs() { return exportChart(); }
 

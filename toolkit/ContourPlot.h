@@ -1,7 +1,8 @@
 // A contour plot window on QwtPlot: the values z(x, y) of a routine of the
 // design program over a rectangle, drawn by a spectrogram as a colour image
 // and/or as contour lines, with a colour bar on the right axis, optional
-// grid lines, and export of the whole plot to an image or PDF file.
+// grid lines, zoom and pan (Plot_Navigator), and export of the plot to an
+// image or PDF file.
 //
 // The routine is called only while the design program waits in its write
 // request: the write samples it once on a fine raster (SpectrogramData) and
@@ -25,6 +26,7 @@
 
 class QwtPlotGrid;
 class QwtPlotSpectrogram;
+class Plot_Navigator;
 
 // The colour scale of a contour plot: colour i sits at the z value
 // thresholds[i] (between them the colours are interpolated, below the lowest
@@ -104,11 +106,13 @@ public:
 
     QwtPlotSpectrogram* spectrogram = nullptr;
     QwtPlotGrid* grid = nullptr;
+    Plot_Navigator* navigator = nullptr;  // zoom, pan and value reading on the x and y axes
 
 public slots:
-    // Writes the plot to the file (format from the extension); true when
-    // the file was written.
+    // Writes the plot in its full view to the file (format from the
+    // extension); true when the file was written.
     bool exportChart(const QString& fileName);
-    // Asks for the file name first; false when cancelled or not written.
+    // Asks for the file name first and writes the view the user sees; false
+    // when cancelled or not written.
     bool exportChart();
 };

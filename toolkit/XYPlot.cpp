@@ -2,7 +2,9 @@
 
 #include "Plot_Data.h"
 #include "Plot_Export.h"
+#include "Plot_Navigator.h"
 
+#include <QAction>
 #include <QBrush>
 #include <QDir>
 #include <QFileInfo>
@@ -44,6 +46,16 @@ XYPlot::XYPlot(int unit, const QVariantMap& properties, QWidget* parent)
 
     applyProperties(properties);
     replot();
+
+    navigator = new Plot_Navigator(this);
+    auto* saveView = new QAction(tr("Save View As..."), this);
+    saveView->setObjectName(QStringLiteral("saveViewAction"));
+    connect(saveView, &QAction::triggered, this, [this] { saveAs(); });
+    auto* printView = new QAction(tr("Print View..."), this);
+    printView->setObjectName(QStringLiteral("printViewAction"));
+    connect(printView, &QAction::triggered, this, [this] { print(); });
+    navigator->addContextAction(saveView);
+    navigator->addContextAction(printView);
 }
 
 QSize XYPlot::minimumSizeHint() const {
@@ -102,25 +114,29 @@ void XYPlot::writeCurve(const void* data, const QString& dataType, int nrows, in
     curve->setSamples(points);
     curves.append(curve);
     replot();
+    navigator->showNewData();
 }
 
 void XYPlot::clearCurves() {
     qDeleteAll(curves);  // a deleted item detaches itself from the plot
     curves.clear();
     replot();
+    navigator->showNewData();
 }
 
 QString XYPlot::exportFileName(const QString& fileName) {
     return Plot_Export_File_Name(fileName, Default_Export_Name);
 }
 
-bool XYPlot::exportChart(const QString& fileName) { return Plot_Export(this, fileName, Default_Export_Name); }
+bool XYPlot::exportChart(const QString& fileName) {
+    return navigator->withFullView([this, &fileName] { return Plot_Export(this, fileName, Default_Export_Name); });
+}
 
 bool XYPlot::exportChart() {
     return Plot_Export_Interactive(this, UIK_ContentController::title, Default_Export_Name);
 }
 
-void XYPlot::save(const QString& fileName) { exportChart(fileName); }
+void XYPlot::save(const QString& fileName) { Plot_Export(this, fileName, Default_Export_Name); }
 
 bool XYPlot::saveAs() { return exportChart(); }
 

@@ -1,6 +1,7 @@
 // An XY plot window on QwtPlot: a title, two axes with optional fixed scales
 // and logarithmic engines, a grid, a legend on the right, one curve per data
-// series written to it, and export of the whole plot to an image or PDF file.
+// series written to it, zoom, pan and value reading under the cursor
+// (Plot_Navigator), and export of the plot to an image or PDF file.
 #pragma once
 
 #include <QList>
@@ -12,6 +13,7 @@
 
 class QwtPlotCurve;
 class QwtPlotGrid;
+class Plot_Navigator;
 
 class XYPlot : public QwtPlot, public UIK_ContentController {
     Q_OBJECT
@@ -33,6 +35,7 @@ public:
     static QString exportFileName(const QString& fileName);
 
     bool okToClose() override { return true; }
+    // Save, Save As and Print from the menus take the view the user sees.
     void save(const QString& fileName) override;
     bool saveAs() override;
     void print() override;
@@ -45,12 +48,15 @@ public:
 
     QList<QwtPlotCurve*> curves;  // the curves received, in order
     QwtPlotGrid* grid = nullptr;
+    Plot_Navigator* navigator = nullptr;  // zoom, pan, tracker and point mark
 
 public slots:
-    // Writes the plot to the file (format from the extension); true when
-    // the file was written.
+    // Writes the plot in its full view, as the data were drawn before any
+    // zoom, to the file (format from the extension); true when the file was
+    // written.
     bool exportChart(const QString& fileName);
-    // Asks for the file name first; false when cancelled or not written.
+    // Asks for the file name first and writes the view the user sees; false
+    // when cancelled or not written.
     bool exportChart();
 
 protected:
