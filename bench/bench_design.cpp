@@ -16,22 +16,6 @@
 
 namespace {
 
-void set_up_low_pass(int N) {
-    Type_of_Filter = 1;
-    Number_of_Weights = N;
-    Search_Grid_Density = 16;
-    Number_of_Bands = 2;
-    KALTAP_New_Design();
-    Band_Edges(1) = 0.0;
-    Band_Edges(2) = 0.2;
-    Band_Edges(3) = 0.2 + 2.0 / N;
-    Band_Edges(4) = 0.5;
-    Band_Desired_Value(1) = 1.0;
-    Band_Desired_Value(2) = 0.0;
-    Band_Weighting(1) = 1.0;
-    Band_Weighting(2) = 10.0;
-}
-
 // Reference seconds per design for N = 31 ... 16385.
 double reference_seconds(int N) {
     switch (N) {
@@ -51,7 +35,7 @@ void BM_Low_Pass_Design(benchmark::State& state) {
     Quiet_Console();
     const int N = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        set_up_low_pass(N);
+        Set_Up_Low_Pass_Family(N);
         KALTAP_Design();
         benchmark::DoNotOptimize(Filter_Weights(1));
     }
@@ -107,7 +91,7 @@ BENCHMARK(BM_Ten_Reference_Designs)->Unit(benchmark::kMicrosecond)->UseRealTime(
 void BM_Response_Points(benchmark::State& state) {
     Quiet_Console();
     const int N = static_cast<int>(state.range(0));
-    set_up_low_pass(N);
+    Set_Up_Low_Pass_Family(N);
     KALTAP_Design();
     const int P = N * Search_Grid_Density;
     std::vector<double> f(static_cast<std::size_t>(P) + 1), a(f.size());

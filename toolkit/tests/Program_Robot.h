@@ -38,6 +38,10 @@ public:
     // Any action once the program waits for a console line.
     Program_Robot& whenReading(std::function<void()> action);
 
+    // Sets fields of `dialog` by their label, as accept does, without
+    // pressing anything.
+    void setFields(QWidget* dialog, const Fields& fields);
+
     bool done() const { return steps_.isEmpty(); }
     QStringList errors;  // unexpected dialogs, fields not found
     QStringList seen;    // titles of the dialogs acted on, in order
@@ -48,7 +52,6 @@ private:
         std::function<void(QWidget*)> action;
     };
     void poll();
-    void setFields(QWidget* dialog, const Fields& fields);
 
     WindowController& controller_;
     QVector<Step> steps_;
