@@ -2,11 +2,13 @@
 // it under an X server (make screenshots uses Xvfb). The robot answers the
 // dialogs of the classical three-band default design with 16-bit rounding;
 // the screen is grabbed with the agreement dialog open, with the band dialog
-// open, and after the design with the console and the plots.
+// open, after the design with the console and the plots, and with the main
+// plot's passband zoomed in and read by the tracker and a point mark.
 //
 //   kaltap_screenshots <output folder>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
 #include <QDir>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -17,13 +19,18 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cmath>
 #include <cstdio>
+#include <qwt_plot_curve.h>
+#include <qwt_scale_map.h>
 
 #include "KALTAP_Main.h"
 #include "MainWindow.h"
+#include "Plot_Navigator.h"
 #include "Program_Robot.h"
 #include "SubWindow.h"
 #include "WindowController.h"
+#include "XYPlot.h"
 #include "toolkit_test_support.h"
 
 namespace {
@@ -42,6 +49,31 @@ bool grab(const QString& path) {
     const bool ok = screen != nullptr && screen->grabWindow(0).save(path);
     std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
     return ok;
+}
+
+// Zooms `plot` into the passband 0.2–0.35 of the three-band default, marks
+// the designed filter's largest ripple there and rests the cursor beside
+// it, so that the tracker shows.
+bool zoomIntoPassband(XYPlot* plot) {
+    if (plot == nullptr || plot->curves.isEmpty()) return false;
+    const QwtPlotCurve* filter = plot->curves.first();
+    const double from = 0.19, to = 0.36;
+    double ripple = 0.0;
+    QPointF peak;
+    for (size_t i = 0; i < filter->dataSize(); ++i) {
+        const QPointF p = filter->sample(int(i));
+        if (p.x() >= 0.2 && p.x() <= 0.35 && std::fabs(p.y()) > ripple) {
+            ripple = std::fabs(p.y());
+            peak = p;
+        }
+    }
+    if (ripple <= 0.0) return false;
+    plot->navigator->zoomer->zoom(QRectF(QPointF(from, -2.0 * ripple), QPointF(to, 2.0 * ripple)));
+    const QPoint at(qRound(plot->canvasMap(QwtPlot::xBottom).transform(peak.x())),
+                    qRound(plot->canvasMap(QwtPlot::yLeft).transform(peak.y())));
+    plot->navigator->markNearestPoint(at);
+    QCursor::setPos(plot->canvas()->mapToGlobal(at + QPoint(60, 40)));
+    return true;
 }
 
 }  // namespace
@@ -120,5 +152,16 @@ int main(int argc, char** argv) {
     }
     settle();
     ok &= grab(out + "/main_window.png");
+    // The main plot alone again, its passband zoomed and read.
+    if (controller.mdiArea != nullptr) {
+        QMdiSubWindow* main_plot = controller.mdiArea->subWindowList().value(controller.mdiArea->subWindowList().size() - 1);
+        if (main_plot != nullptr) {
+            main_plot->showMaximized();
+            settle();
+            ok &= zoomIntoPassband(qobject_cast<XYPlot*>(main_plot->widget()));
+            settle();
+            ok &= grab(out + "/zoomed_passband.png");
+        }
+    }
     return ok ? 0 : 1;
 }
