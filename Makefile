@@ -2,8 +2,10 @@
 #
 #   make deps    install the Debian packages the build needs (only what is missing)
 #   make build   configure and build the Release build in build/
-#   make test    both builds (Release and sanitizer) and their whole test suites
+#   make test    both builds (Release and sanitizer) and their whole test suites,
+#                with the checks of the command line and the Debian package
 #   make run     start the program
+#   make package build the Debian package build/kaltap_<version>_<arch>.deb
 #   make bench   run the benchmark programs
 #   make screenshots  take the README's screenshots under Xvfb
 #   make clean   remove the build folders
@@ -12,6 +14,9 @@ SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
 
 PACKAGES := cmake g++ make qtbase5-dev libqwt-qt5-dev libgtest-dev libbenchmark-dev xvfb xauth
+# The Debian package and its checks: dpkg-shlibdeps (dpkg-dev, file), the
+# validators of the desktop entry and the metainfo, lintian, man.
+PACKAGES += dpkg-dev file desktop-file-utils appstream lintian man-db
 NPROC := $(shell nproc 2>/dev/null || echo 2)
 BUILD_DIR := build
 ASAN_DIR := build-asan
@@ -27,7 +32,7 @@ TSAN_PATTERN := ^($(subst $(space),|,$(TSAN_TESTS) $(TSAN_TOOLKIT_TEST)))$$
 # apt-get needs root; use sudo when run as another user.
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build test run bench screenshots clean
+.PHONY: all deps build test run package bench screenshots clean
 
 all: build
 
@@ -69,6 +74,12 @@ test: build
 # Starts the window program; without a display it says so and fails.
 run: build
 	@exec ./$(BUILD_DIR)/kaltap
+
+# The Debian package, from the Release build (CPack's DEB generator).
+package: build
+	rm -f $(BUILD_DIR)/kaltap_*.deb
+	cmake --build $(BUILD_DIR) --target package
+	@ls -1 $(BUILD_DIR)/kaltap_*.deb
 
 # The README's screenshots (docs/*.png), taken from a real window under Xvfb.
 screenshots: build

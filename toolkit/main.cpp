@@ -1,6 +1,9 @@
 // The kaltap program: the Qt application, the window controller with its
 // console and main window, and the design program on its own thread.
 #include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QIcon>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -11,12 +14,73 @@
 #include <unistd.h>
 
 #include "KALTAP_Main.h"
+#include "KALTAP_Version.h"
 #include "WindowController.h"
 
 namespace {
+// Exit status of a command line the program does not understand, as for
+// other command-line programs' usage errors.
+constexpr int Usage_Status = 2;
+
+// The command line. The program has only --help and --version of its own; it
+// also accepts the options that Qt takes out of the arguments for itself (the
+// QApplication constructor reads and removes them), so that "-platform
+// offscreen", "-style Fusion" or "-display :1" work as for any Qt program.
+// They are parsed here only so that they are not taken for unknown options,
+// and are left hidden from --help (the manual page lists them).
+struct Qt_Option {
+    const char* name;
+    bool takes_value;
+};
+constexpr Qt_Option Qt_Options[] = {
+    {"platform", true},   {"platformpluginpath", true}, {"platformtheme", true},
+    {"plugin", true},     {"qwindowgeometry", true},    {"qwindowtitle", true},
+    {"qwindowicon", true}, {"geometry", true},          {"title", true},
+    {"icon", true},       {"display", true},            {"name", true},
+    {"visual", true},     {"style", true},              {"stylesheet", true},
+    {"session", true},    {"qmljsdebugger", true},      {"reverse", false},
+    {"widgetcount", false}, {"sync", false},            {"nograb", false},
+    {"dograb", false},    {"testability", false},
+};
+
+struct Command_Line {
+    QCommandLineParser parser;
+    QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{QStringList{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the program's version and exit.")};
+    QCommandLineOption platform{QStringLiteral("platform"), QString(), QStringLiteral("name")};
+};
+
+// Sets up the parser: one dash or two before a word option ("-platform" as Qt
+// writes it, "--version" as GNU programs do).
+void define_options(Command_Line& line) {
+    line.parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    line.parser.setApplicationDescription(QStringLiteral(
+        "Designs linear-phase FIR filters with the Parks-McClellan (Remez exchange) method.\n"
+        "The program asks for everything it needs in dialogs and writes its result files\n"
+        "and run logs to the working folder. Qt's own options (-platform, -style, -display,\n"
+        "...) are accepted too; see kaltap(1)."));
+    line.parser.addOption(line.help);
+    line.parser.addOption(line.version);
+    line.platform.setFlags(QCommandLineOption::HiddenFromHelp);
+    line.parser.addOption(line.platform);
+    for (const Qt_Option& option : Qt_Options) {
+        const QString name = QString::fromLatin1(option.name);
+        if (name == line.platform.names().constFirst()) continue;
+        QCommandLineOption qt_option = option.takes_value
+                                           ? QCommandLineOption(name, QString(), QStringLiteral("value"))
+                                           : QCommandLineOption(name, QString());
+        qt_option.setFlags(QCommandLineOption::HiddenFromHelp);
+        line.parser.addOption(qt_option);
+    }
+}
+
 // Without a display server there is nothing to show the windows on; say so
-// instead of letting the platform plugin abort.
-bool display_available() {
+// instead of letting the platform plugin abort. A platform named on the
+// command line or in QT_QPA_PLATFORM (offscreen, vnc, ...) needs no display.
+bool display_available(const QString& platform_option) {
+    if (!platform_option.isEmpty()) return true;
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     if (platform != nullptr && *platform != '\0') return true;
     const char* x11 = std::getenv("DISPLAY");
@@ -60,12 +124,41 @@ void handle_quit_signals(QApplication& application, int& quit_status) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!display_available()) {
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setApplicationName(QStringLiteral("kaltap"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KALTAP_VERSION_STRING));
+
+    // The command line is read before anything needs a display, so that
+    // --help, --version and usage errors work on a plain terminal.
+    Command_Line line;
+    define_options(line);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const bool parsed = line.parser.parse(arguments);
+    if (!parsed || !line.parser.positionalArguments().isEmpty()) {
+        // The usage text needs an application object (for the program's
+        // name); a core one will do, since the program ends here.
+        QCoreApplication usage_application(argc, argv);
+        const QString problem =
+            !parsed ? line.parser.errorText()
+                    : QStringLiteral("unexpected argument '%1'.").arg(line.parser.positionalArguments().constFirst());
+        std::fprintf(stderr, "kaltap: %s\n%s", qPrintable(problem), qPrintable(line.parser.helpText()));
+        return Usage_Status;
+    }
+    if (line.parser.isSet(line.help) || line.parser.isSet(line.version)) {
+        QCoreApplication text_application(argc, argv);
+        if (line.parser.isSet(line.help)) line.parser.showHelp(0);  // both end the process with status 0
+        line.parser.showVersion();
+    }
+
+    if (!display_available(line.parser.value(line.platform))) {
         std::fprintf(stderr, "kaltap: no display found (DISPLAY is not set); kaltap needs a desktop session.\n");
         return 1;
     }
-    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QApplication application(argc, argv);
+    // Ties the windows to the installed desktop entry (kaltap.desktop), so
+    // that desktops show its name and icon for them.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kaltap"));
     application.setWindowIcon(QIcon(QStringLiteral(":/icons/kaltap.png")));
     int quit_status = -1;
     handle_quit_signals(application, quit_status);

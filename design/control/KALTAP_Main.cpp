@@ -9,6 +9,7 @@
 #include "KALTAP_Testing.h"
 #include "KALTAP_Two_Band_Inputs.h"
 #include "KALTAP_UI_UIK.h"
+#include "KALTAP_Version.h"
 #include "KALTAP_Weight_Quantization.h"
 #include "Program_Stop.h"
 #include "Run_Logging.h"
@@ -19,7 +20,7 @@ int KALTAP_Run_Type = 0;
 
 const char* const KALTAP_Agreement_Labels[8] = {
     "kaltap FIR filter design program. Copyright (C) 2026 the kaltap developers. All rights reserved.",
-    "Version 0.92 Release Candidate 3",
+    "Version " KALTAP_VERSION_TEXT,  // "Version 0.92 Release Candidate 3"
     "FIR filter design engine derived from",
     "T.W. Parks and J.H. McClellan, \"A Program for the Design of Linear Phase Finite",
     "Impulse Response Digital Filters,\" IEEE Trans. on Audio and Electroacoustics,",
