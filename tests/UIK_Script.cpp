@@ -236,6 +236,25 @@ std::vector<std::string> UIK_Script::Carry_Out(const UIK_Request& request) {
             if (pl.unit == request.unit) pl.saved_as.push_back(name);
         return {};
     }
+    if (s == "enableItem") {
+        menu_states.push_back({request.unit, text_of(p, "menu"), text_of(p, "item"), int_of(p, "state") != 0});
+        return {};
+    }
+    if (s == "getSaveFileName") {
+        Scripted_Save_Dialog d;
+        d.caption = text_of(p, "caption");
+        d.file_types = list_of(p, "fileTypes");
+        d.selected = int_of(p, "selected");
+        if (save_answers.empty()) {
+            script_errors.push_back("no answer left for save dialog \"" + d.caption + "\"");
+        } else {
+            d.answer_path = save_answers.front().first;
+            d.answer_type = save_answers.front().second;
+            save_answers.pop_front();
+        }
+        save_dialogs.push_back(d);
+        return {d.answer_path, std::to_string(d.answer_type)};
+    }
     if (s == "addMenu") {
         menu_items.push_back({request.unit, text_of(p, "menu"), text_of(p, "item"), text_of(p, "shortcut"),
                               request.callback});
@@ -263,3 +282,11 @@ const Scripted_Plot* UIK_Script::plot_saved_as(const std::string& file_name) con
             if (name == file_name) return &p;
     return nullptr;
 }
+
+bool UIK_Script::item_enabled(const std::string& menu, const std::string& item) const {
+    for (auto it = menu_states.rbegin(); it != menu_states.rend(); ++it)
+        if (it->menu == menu && it->item == item) return it->enabled;
+    return false;
+}
+
+void UIK_Script::Save_As(const std::string& path, int type) { save_answers.emplace_back(path, type); }

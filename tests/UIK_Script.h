@@ -66,6 +66,22 @@ struct Scripted_Menu_Item {
     UIK_Callback callback = nullptr;
 };
 
+// A request to enable or disable a menu item.
+struct Scripted_Menu_State {
+    int unit = 0;
+    std::string menu, item;
+    bool enabled = false;
+};
+
+// One showing of the save-file dialog and the answer given.
+struct Scripted_Save_Dialog {
+    std::string caption;
+    std::vector<std::string> file_types;
+    int selected = 0;          // the type chosen at first (1-based)
+    std::string answer_path;   // "" for Cancel
+    int answer_type = 0;
+};
+
 // Builds the answer list for a dialog as shown.
 using Scripted_Answer = std::function<std::vector<std::string>(const Scripted_Dialog&)>;
 
@@ -102,6 +118,17 @@ public:
     std::vector<Scripted_Plot> plots;        // every XY plot, in the order created
     std::vector<std::string> saved_files;    // every saved file name, in order
     std::vector<Scripted_Menu_Item> menu_items;
+    std::vector<Scripted_Menu_State> menu_states;  // every enable/disable, in order
+    // The state the last request gave the item (false when none was made).
+    bool item_enabled(const std::string& menu, const std::string& item) const;
+
+    // ---- Save-file dialogs ----
+    // The next showing answers with `path` and file type `type` (1-based);
+    // an empty path is Cancel. Used in order; with none left the dialog is
+    // cancelled and a script error noted.
+    void Save_As(const std::string& path, int type = 0);
+    std::deque<std::pair<std::string, int>> save_answers;
+    std::vector<Scripted_Save_Dialog> save_dialogs;  // every showing, in order
     // Mistakes of the script: a dialog shown with no answer left (answered
     // with Cancel), a change naming no field, a write to an unknown plot.
     std::vector<std::string> script_errors;

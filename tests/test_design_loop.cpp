@@ -119,11 +119,14 @@ TEST_F(DesignLoop, TestCaseRunInstallsTheMenuItemAndEndsNormally) {
     EXPECT_TRUE(run_main(&stop_text));
     EXPECT_EQ(stop_text, "");
     EXPECT_EQ(KALTAP_Run_Type, 2);
-    ASSERT_EQ(script.menu_items.size(), 1u);
+    ASSERT_EQ(script.menu_items.size(), 2u);  // "New FIR Filter Design", "Export Weights…"
     EXPECT_EQ(script.menu_items[0].unit, -2);
     EXPECT_EQ(script.menu_items[0].menu, "FIR Design");
     EXPECT_EQ(script.menu_items[0].item, "New FIR Filter Design");
     EXPECT_EQ(script.menu_items[0].callback, &KALTAP_New_Design_Action);
+    EXPECT_EQ(script.menu_items[1].unit, -2);
+    EXPECT_EQ(script.menu_items[1].menu, "FIR Design");
+    EXPECT_EQ(script.menu_items[1].item, "Export Weights…");
     EXPECT_TRUE(console.input.empty());  // one console line per case
     EXPECT_TRUE(console.contains("Testing Complete."));
     EXPECT_EQ(console.lines.back(), "");  // the stop's empty line follows "Normal exit."
@@ -454,7 +457,7 @@ TEST_F(DesignLoop, EqualizerStoppedOnAMissingFileLeavesNoDesignToReport) {
     script.Accept();
     script.Accept({{"Number of Bits (2 to 48)", "0"}});
     EXPECT_TRUE(run_main());
-    ASSERT_EQ(script.menu_items.size(), 1u);
+    ASSERT_EQ(script.menu_items.size(), 2u);  // "New FIR Filter Design", "Export Weights…"
     ASSERT_TRUE(KALTAP_Filter_Weights_Valid);
 
     script.Accept({{"Select filter design approach:", "4"}});
@@ -522,7 +525,7 @@ TEST_F(DesignLoop, MenuActionRunsANewLoopAfterTheProgramStopped) {
     agree();
     script.Cancel();  // filter type: the program ends normally
     EXPECT_TRUE(run_main());
-    ASSERT_EQ(script.menu_items.size(), 1u);
+    ASSERT_EQ(script.menu_items.size(), 2u);  // "New FIR Filter Design", "Export Weights…"
     const std::size_t before = script.shown.size();
 
     // From the menu: a full design, and a stop inside a second loop that

@@ -1,6 +1,7 @@
 #include "GlueManager.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QThread>
 #include <algorithm>
 #include <chrono>
@@ -77,6 +78,15 @@ QString text_of(const UIK_Request& r, const char* key) {
     return v ? to_variant(*v).toString() : QString();
 }
 
+// Menu and item names are read as UTF-8, which gives the same text as
+// Latin-1 for the plain ASCII names and lets a name such as "Export
+// Weights…" carry its ellipsis.
+QString menu_text_of(const UIK_Request& r, const char* key) {
+    const UIK_Value* v = UIK_Find(r.properties, key);
+    const auto* s = v != nullptr ? std::get_if<std::string>(v) : nullptr;
+    return s != nullptr ? QString::fromUtf8(s->data(), static_cast<int>(s->size())) : QString();
+}
+
 int int_of(const UIK_Request& r, const char* key) {
     const UIK_Value* v = UIK_Find(r.properties, key);
     return v ? to_variant(*v).toInt() : 0;
@@ -141,8 +151,21 @@ public:
             g->windowSyncPending.store(true, std::memory_order_release);
             emit g->saveWindowContents(r.unit, to_map(r.properties));
             wait_for(&GlueManager::windowSyncPending, false);
+        } else if (s == "getSaveFileName") {
+            const UIK_Value* types = UIK_Find(r.properties, "fileTypes");
+            g->fileType = 0;
+            g->fileNamePending.store(true, std::memory_order_release);
+            emit g->getSaveFileName(text_of(r, "caption"), types ? to_variant(*types).toStringList() : QStringList(),
+                                    int_of(r, "selected"));
+            wait_for(&GlueManager::fileNamePending, true);
+            GlueManager* after = glue();
+            if (after == nullptr) return {};
+            // The path as the file system spells it.
+            return {QFile::encodeName(after->fileName).toStdString(), std::to_string(after->fileType)};
+        } else if (s == "enableItem") {
+            emit g->enableItem(r.unit, menu_text_of(r, "menu"), menu_text_of(r, "item"), int_of(r, "state") != 0);
         } else if (s == "addMenu") {
-            emit g->addMenu(r.unit, text_of(r, "menu"), text_of(r, "item"), r.callback, text_of(r, "shortcut"));
+            emit g->addMenu(r.unit, menu_text_of(r, "menu"), menu_text_of(r, "item"), r.callback, text_of(r, "shortcut"));
         } else if (s == "createTimerWindow") {
             emit g->createTimerWindow(r.unit, to_map(r.properties), r.callback);
         } else if (s == "destroyTimerWindow") {
@@ -211,6 +234,12 @@ Glue_Window_Layer glue_window_layer;
 GlueManager::GlueManager(WindowController* owner) : QObject(nullptr), controller(owner) {
     qRegisterMetaType<UIK_Callback>("UIK_Callback");
     qRegisterMetaType<UIK_Contour_Callback>("UIK_Contour_Callback");
+    // The save-file dialog with file types; its request and answer are
+    // connected here, the older requests by the controller.
+    if (owner != nullptr) {
+        connect(this, &GlueManager::getSaveFileName, owner, &WindowController::getSaveFileName);
+        connect(owner, &WindowController::gotSaveFileName, this, &GlueManager::gotSaveFileName);
+    }
 }
 
 void GlueManager::finishRead(QString text) {
@@ -227,6 +256,12 @@ void GlueManager::finishReadSpreadsheet(void* data) {
 
 void GlueManager::gotFileName(QString text) {
     fileName = text;
+    fileNamePending.store(false, std::memory_order_release);
+}
+
+void GlueManager::gotSaveFileName(QString text, int type) {
+    fileName = text;
+    fileType = type;
     fileNamePending.store(false, std::memory_order_release);
 }
 

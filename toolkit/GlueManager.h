@@ -47,6 +47,9 @@ public:
     QString readText;
     void* spreadsheetAnswer = nullptr;
     QString fileName;
+    // The 1-based file type chosen in the save-file dialog, handed over with
+    // the name by `gotSaveFileName` (0 when cancelled).
+    int fileType = 0;
     WindowController* controller = nullptr;
     // Copies of the blocks written to spreadsheets, by unit: the write does
     // not wait, so the window layer must not read the design program's own
@@ -69,6 +72,8 @@ signals:
     void tileUIKWindows();
     void cascadeUIKWindows();
     void getFileNameFromWindow(int unit, bool newFile);
+    // Save-file dialog with a list of file types; answered by gotSaveFileName.
+    void getSaveFileName(QString caption, QStringList fileTypes, int selectedType);
     void alertBox(QString title, QString text);
     // Form dialogs.
     void createDialogWindow(int unit, QVariantMap properties);
@@ -124,6 +129,7 @@ public slots:
     void finishRead(QString text);
     void finishReadSpreadsheet(void* data);
     void gotFileName(QString text);
+    void gotSaveFileName(QString text, int fileType);
     void endModalDialog(QStringList data);
     void endAlertDialog();
     void endWindowSyncOperation();

@@ -112,6 +112,9 @@ signals:
     void finishRead(QString text);
     void finishReadSpreadsheet(void* data);
     void gotFileName(QString text);
+    // Answer of getSaveFileName: the path ("" when cancelled) and the
+    // 1-based file type chosen (0 when cancelled).
+    void gotSaveFileName(QString text, int fileType);
     void endModalDialog(QStringList data);
     void endAlertDialog();
     void endWindowSyncOperation();
@@ -148,6 +151,10 @@ public slots:
     void showDialogForUnit(int unit);
     void showAlertBox(QString title, QString text);
     void getFileName(int unit, bool newFile);
+    // Save-file dialog titled `caption` in the working directory, one name
+    // filter per entry of `fileTypes`, entry `selectedType` (1-based) chosen
+    // at first; answers with gotSaveFileName.
+    void getSaveFileName(QString caption, QStringList fileTypes, int selectedType);
 
     // ---- XY plots and saving contents (WindowController_Plots.cpp) ----
     void createXYPlotForUnit(int unit, QVariantMap properties);

@@ -4,6 +4,7 @@
 // then one request per control) and then asks for it to be shown; its thread
 // waits until `endModalDialog` hands the answer list back. A dialog lives in
 // the dialog table for the rest of the run and may be shown again.
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -89,4 +90,22 @@ void WindowController::getFileName(int unit, bool newFile) {
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         answer = dialog.selectedFiles().first();
     emit gotFileName(answer);
+}
+
+void WindowController::getSaveFileName(QString caption, QStringList fileTypes, int selectedType) {
+    QFileDialog dialog(mainWindow, caption, QDir::currentPath());
+    dialog.setObjectName(QStringLiteral("saveFileDialog"));
+    dialog.setModal(true);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(fileTypes);
+    if (selectedType >= 1 && selectedType <= fileTypes.size()) dialog.selectNameFilter(fileTypes[selectedType - 1]);
+
+    QString answer;
+    int type = 0;
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        answer = dialog.selectedFiles().first();
+        type = fileTypes.indexOf(dialog.selectedNameFilter()) + 1;
+    }
+    emit gotSaveFileName(answer, type);
 }

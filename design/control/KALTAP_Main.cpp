@@ -4,6 +4,7 @@
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Equalizer.h"
+#include "KALTAP_Export_Menu.h"
 #include "KALTAP_Frequency_Plots.h"
 #include "KALTAP_Output.h"
 #include "KALTAP_Testing.h"
@@ -105,7 +106,10 @@ void KALTAP_Main() {
 }
 
 void KALTAP_Run_Design_Program() {
+    KALTAP_Reset_Export_Menu_Item();  // added by this run's agreement
     KALTAP_Run_Program(KALTAP_Main);
+    // The export item follows the design the run left behind.
+    KALTAP_Update_Export_Menu();
     const auto& hooks = UNIT_Current_Hooks();
     if (hooks.stop) hooks.stop();
 }
@@ -122,6 +126,7 @@ void KALTAP_User_Agreement(int& run_type) {
     KALTAP_Run_Type = UI_Radio_Buttons.selected;
     run_type = KALTAP_Run_Type;
     UIK_addMenu(UNIT_Console, "FIR Design", "New FIR Filter Design", KALTAP_New_Design_Action);
+    KALTAP_Add_Export_Menu_Item();
 }
 
 void KALTAP_Design_Loop() {
@@ -200,5 +205,6 @@ void KALTAP_Design_Loop() {
 
 int KALTAP_New_Design_Action() {
     KALTAP_Run_Program(KALTAP_Design_Loop);
+    KALTAP_Update_Export_Menu();
     return 0;
 }

@@ -322,6 +322,32 @@ int UIK_addMenu(int unit, const std::string& menu, const std::string& item, UIK_
     return 0;
 }
 
+int UIK_enableMenuItem(int unit, const std::string& menu, const std::string& item, bool state) {
+    UIK_Request r = UIK_Request_For("enableItem", unit);
+    UIK_Put(r, "menu", UIK_Trim_Trailing(menu));
+    UIK_Put(r, "item", UIK_Trim_Trailing(item));
+    UIK_Put(r, "state", state);
+    carry_out(r);
+    return 0;
+}
+
+std::string UIK_getSaveFileName(const std::string& caption, const std::vector<std::string>& file_types,
+                                int& selected_type) {
+    UIK_Request r = UIK_Request_For("getSaveFileName");
+    UIK_Put(r, "caption", UIK_Trim_Trailing(caption));
+    UIK_Put(r, "fileTypes", file_types);
+    UIK_Put(r, "selected", selected_type);
+    r.waits = true;
+    // The answer: the path, then the number of the file type chosen.
+    const std::vector<std::string> answer = carry_out(r);
+    if (answer.empty() || answer[0].empty()) return std::string();
+    if (answer.size() > 1) {
+        const int chosen = answer_integer(answer[1]);
+        if (chosen >= 1 && chosen <= static_cast<int>(file_types.size())) selected_type = chosen;
+    }
+    return answer[0];
+}
+
 int UIK_createXYPlot(UIK_XYPlot_Record& plot) {
     plot.unit = UIK_Next_Unit_Number();
     UIK_Request r = UIK_Request_For("createXYPlot", plot.unit);

@@ -281,6 +281,18 @@ int UIK_showDialog(int dialog_unit);
 // Shortcut: portable text ("Ctrl+N"), blank for none. Result 0.
 int UIK_addMenu(int unit, const std::string& menu, const std::string& item, UIK_Callback callback,
                 const std::string& shortcut = std::string());
+// Enables (state true) or disables the item added by UIK_addMenu with the
+// same unit, menu and item texts ("enableItem"). Result 0.
+int UIK_enableMenuItem(int unit, const std::string& menu, const std::string& item, bool state);
+
+// Save-file dialog titled `caption` ("getSaveFileName"), listing one file
+// type per entry of `file_types` (e.g. "C/C++ header (*.h)"); entry
+// `selected_type` (1-based) is chosen at first. Waits for the user. Returns
+// the path chosen, "" when the dialog was cancelled (or there is no window
+// layer), and stores the 1-based number of the file type chosen in
+// `selected_type` (left unchanged on cancel).
+std::string UIK_getSaveFileName(const std::string& caption, const std::vector<std::string>& file_types,
+                                int& selected_type);
 
 // XY plots: the create call takes a new unit.
 int UIK_createXYPlot(UIK_XYPlot_Record& plot);

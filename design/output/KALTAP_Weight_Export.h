@@ -1,0 +1,149 @@
+// Weight export: the current design as a coefficient file for the tools that
+// consume FIR taps (C/C++, MATLAB/Octave, Python/NumPy, Xilinx coefficient
+// files, Verilog/VHDL memory initialisation) and as a JSON design record.
+//
+// The export reads the design state and never changes it. It works in two
+// steps: `KALTAP_Export_Snapshot` copies what the formats need into a plain
+// record (`KALTAP_Export_Design`), and one small function per format turns
+// that record into the file's text; `KALTAP_Export_Weights` does both and
+// writes the file. All vectors of the record are zero-based: element n-1
+// holds tap n.
+//
+// Full-precision values are printed with 17 significant digits (the C "%.17g"
+// form, independent of the process's locale), so every tap reads back as the
+// same double. Quantized formats use the current design's rounded integers
+// (Scaled_Weights) and bit count (KALTAP_Bits), mirrored over the whole
+// impulse response with the sign of the linear-phase case.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class KALTAP_Export_Format { C_Header = 1, Matlab = 2, Python = 3, Xilinx_Coe = 4, Memory_Init = 5, Json = 6 };
+
+// One entry of the format table: the file type shown in the save dialog
+// ("C/C++ header (*.h)"), the file name extension with its dot (".h"), and
+// whether the format needs quantized weights.
+struct KALTAP_Export_Format_Info {
+    KALTAP_Export_Format format;
+    const char* file_type;
+    const char* extension;
+    bool needs_quantization;
+};
+
+// The six formats, in the order the save dialog lists them.
+constexpr int KALTAP_Export_Format_Count = 6;
+extern const KALTAP_Export_Format_Info KALTAP_Export_Formats[KALTAP_Export_Format_Count];
+
+const KALTAP_Export_Format_Info& KALTAP_Export_Info(KALTAP_Export_Format format);
+// The formats on offer: all six when `quantized`, otherwise those that need no
+// quantization (header, MATLAB/Octave, Python, JSON), in table order.
+std::vector<KALTAP_Export_Format_Info> KALTAP_Export_Offered(bool quantized);
+// The format whose extension `path` ends with (compared without regard to
+// case), or nullptr when it ends with none of them.
+const KALTAP_Export_Format_Info* KALTAP_Export_Format_Of_Name(const std::string& path);
+
+// True when the current design has a quantization of its own: valid weights,
+// Weights_Quantized, KALTAP_Bits in 2..48 (every engine call resets the bits
+// to -1, so a quantization left from an earlier design does not count) and
+// (N+1)/2 scaled integers.
+bool KALTAP_Export_Quantized();
+
+// One band of the design: edges in cycles per sample, desired value (gain, or
+// slope for the differentiator), weight, deviation Remez_Deviation/weight and
+// the deviation in dB. `has_desired` is false for the equalizer (no desired
+// value, weight or deviation); `has_db` is true for bandpass filters only:
+// 20*log10(deviation) for a stopband (desired exactly 0), otherwise the
+// peak-to-peak ripple 20*log10((D+d)/(D-d)).
+struct KALTAP_Export_Band {
+    double lower_edge = 0.0, upper_edge = 0.0;
+    bool has_desired = true;
+    double desired = 0.0, weight = 0.0, deviation = 0.0;
+    bool has_db = false;
+    double deviation_db = 0.0;
+};
+
+// Everything a format writes, copied from the design state.
+struct KALTAP_Export_Design {
+    std::string program_version;  // the program's version ("0.92~rc3")
+    std::string date;             // local date and time, "CCYY-MM-DD hh:mm:ss"
+    int filter_type = 1;          // Type_of_Filter: 1 bandpass, 2 differentiator, 3 Hilbert, 4 equalizer
+    int number_of_weights = 0;    // N
+    int grid_density = 0;         // Search_Grid_Density
+    int linear_phase_case = 1;    // PMC_DCT_Type 1..4
+    bool antisymmetric = false;
+    std::vector<KALTAP_Export_Band> bands;
+    double deviation = 0.0;                     // Remez_Deviation (weighted)
+    std::vector<double> taps;                   // h(1..N), the full impulse response
+    std::vector<double> extremal_frequencies;   // Half_Length+1 frequencies, cycles per sample
+    int iterations = 0;                         // exchange iterations of the design
+    bool quantized = false;                     // the fields below hold a quantization
+    int bits = 0;                               // 2..48
+    double scale_factor = 0.0;                  // taps ~ integers / scale_factor
+    std::vector<long long> integers;            // Q for taps 1..N, |Q| <= 2^(bits-1)-1
+    std::vector<double> rounded_taps;           // Q / scale_factor for taps 1..N
+};
+
+// The record of the current design. Precondition: KALTAP_Filter_Weights_Valid
+// (the caller checks). The date comes from the program's clock (Timers_Now),
+// the quantization fields are filled when KALTAP_Export_Quantized().
+KALTAP_Export_Design KALTAP_Export_Snapshot();
+
+// The C type of a `bits`-bit integer array: "int16_t" up to 16 bits,
+// "int32_t" up to 32, "int64_t" above.
+const char* KALTAP_Export_C_Integer_Type(int bits);
+
+// ---- The formats: the whole text of the file, lines ending in "\n" ----
+
+// C/C++ header. `identifier` is the C name the file's symbols start with
+// (made from the file's base name: see KALTAP_Export_Identifier). Writes an
+// include guard <IDENTIFIER>_H, a comment block with the design summary,
+// "#define <IDENTIFIER>_LENGTH N" and "static const double <identifier>_taps[N]";
+// for a quantized design also <stdint.h>, "#define <IDENTIFIER>_BITS b",
+// "static const double <identifier>_scale_factor" and
+// "static const <int type> <identifier>_taps_int[N]" with the narrowest
+// type of KALTAP_Export_C_Integer_Type.
+std::string KALTAP_Export_C_Header(const KALTAP_Export_Design& design, const std::string& identifier);
+// MATLAB/Octave script: the summary as "%" comments, then "h = [ ... ];", a
+// row vector of the N taps, one per line; quantized: "bits = b;",
+// "scale_factor = s;" and "h_int = [ ... ];".
+std::string KALTAP_Export_Matlab(const KALTAP_Export_Design& design);
+// Python module: the summary as "#" comments, "import numpy as np", then
+// "h = np.array([...])" of the N taps; quantized: "bits = b",
+// "scale_factor = s" and "h_int = np.array([...], dtype=np.int64)".
+std::string KALTAP_Export_Python(const KALTAP_Export_Design& design);
+// Xilinx coefficient file (quantized designs only): the summary as ";"
+// comments, "radix=10;", "coefdata=", then the N integers one per line
+// separated by "," and ended by ";".
+std::string KALTAP_Export_Coe(const KALTAP_Export_Design& design);
+// Memory initialisation for Verilog $readmemh and VHDL text I/O (quantized
+// designs only): N lines of one word each, the integer in two's complement
+// over `bits` bits as ceil(bits/4) upper-case hexadecimal digits. No
+// comments, so that plain line readers take every line as a word.
+std::string KALTAP_Export_Mem(const KALTAP_Export_Design& design);
+// JSON design record, written with nlohmann::json, indented by 2 (schema in
+// the README): "format" "kaltap-design", "format_version" 1, "program",
+// "program_version", "date", "requirements" (filter type, N, grid density,
+// linear-phase case, symmetry, bands with edges, desired value and weight)
+// and "results" (taps, deviation, per-band deviation and dB, extremal
+// frequencies, iterations, and "quantization": bits, scale factor, integers
+// and rounded taps, or null). Values a band does not have are null.
+std::string KALTAP_Export_Json(const KALTAP_Export_Design& design);
+
+// The text of `format` for `design` (`identifier` is used by the header only).
+std::string KALTAP_Export_Text(KALTAP_Export_Format format, const KALTAP_Export_Design& design,
+                               const std::string& identifier);
+
+// A C identifier made from the base name of `path` (no folder, no
+// extension): letters and digits kept (lower case), every other character
+// "_"; "fir_" in front when it would start with a digit or be empty.
+std::string KALTAP_Export_Identifier(const std::string& path);
+
+// Writes the current design as `format` to `path` (replacing an existing
+// file). Returns true on success. On failure returns false with `reason` set
+// to the system's error text (for instance "No such file or directory",
+// "No space left on device") or to why the design cannot be written in this
+// format (no valid weights, no quantization, taps not finite); a regular
+// file left incomplete by a failed write is removed. The design state is not
+// changed either way.
+bool KALTAP_Export_Weights(KALTAP_Export_Format format, const std::string& path, std::string& reason);
