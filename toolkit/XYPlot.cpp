@@ -48,10 +48,10 @@ XYPlot::XYPlot(int unit, const QVariantMap& properties, QWidget* parent)
     replot();
 
     navigator = new Plot_Navigator(this);
-    auto* saveView = new QAction(tr("Save View As..."), this);
+    auto* saveView = new QAction(tr("Save View As…"), this);
     saveView->setObjectName(QStringLiteral("saveViewAction"));
     connect(saveView, &QAction::triggered, this, [this] { saveAs(); });
-    auto* printView = new QAction(tr("Print View..."), this);
+    auto* printView = new QAction(tr("Print View…"), this);
     printView->setObjectName(QStringLiteral("printViewAction"));
     connect(printView, &QAction::triggered, this, [this] { print(); });
     navigator->addContextAction(saveView);
