@@ -6,7 +6,7 @@
 // weight 1), band 2 0.2 + 2/N – 0.5 (desired 0, weight 10), 16 bits.
 //
 // With no arguments it runs, for each size, one child process that designs
-// alone (KALTAP_Design on the same specification) and one that runs the
+// alone (KALTAP_Design on the same filter requirements) and one that runs the
 // program, and prints one table. The children are this program again:
 //   bench_pipeline --design-alone N      prints "design <seconds>"
 //   bench_pipeline --pipeline N          prints "<stage> <seconds>" lines and "peak_rss_mib <MiB>"
