@@ -99,6 +99,7 @@ public:
     std::vector<std::string> Carry_Out(const UIK_Request& r) override {
         GlueManager* g = glue();
         if (g == nullptr) return {};
+        g->countRequest();
         const QString& s = QString::fromStdString(r.signal);
         if (s == "createWindow") {
             emit g->createWindow(r.unit, text_of(r, "windowName"), text_of(r, "access"));
@@ -272,6 +273,35 @@ void GlueManager::endModalDialog(QStringList data) {
 
 void GlueManager::endAlertDialog() { alertPending.store(false, std::memory_order_release); }
 
+void GlueManager::queueText(int unit, const QString& text) {
+    const qulonglong before = requests_.load(std::memory_order_relaxed);
+    bool raise = false;
+    {
+        std::lock_guard<std::mutex> lock(textMutex_);
+        if (!pendingText_.isEmpty() && pendingText_.last().requestsBefore == before && pendingText_.last().unit == unit)
+            pendingText_.last().text += text;
+        else
+            pendingText_.append(Pending_Text{before, unit, text});
+        // A raised textPending takes this line only if it was raised after
+        // the same requests.
+        if (!raised_ || raisedFor_ != before) {
+            raised_ = true;
+            raisedFor_ = before;
+            raise = true;
+        }
+    }
+    if (raise) emit textPending(before);
+}
+
+QList<GlueManager::Pending_Text> GlueManager::takeText(qulonglong requestsBefore) {
+    std::lock_guard<std::mutex> lock(textMutex_);
+    QList<Pending_Text> taken;
+    while (!pendingText_.isEmpty() && pendingText_.first().requestsBefore <= requestsBefore)
+        taken.append(pendingText_.takeFirst());
+    if (raised_ && raisedFor_ <= requestsBefore) raised_ = false;
+    return taken;
+}
+
 void GlueManager::endWindowSyncOperation() { windowSyncPending.store(false, std::memory_order_release); }
 
 bool UIK_On_Worker_Thread() {
@@ -289,8 +319,13 @@ int hookWriteText(const char* text, int length, int unit) {
     stop_if_closing();
     GlueManager* g = glue();
     if (g == nullptr || text == nullptr || length < 0) return -1;
-    emit g->writeText(unit, QString::fromLatin1(text, length) + QLatin1Char('\n'));
-    if (!UIK_On_Worker_Thread()) QCoreApplication::processEvents();
+    const QString line = QString::fromLatin1(text, length) + QLatin1Char('\n');
+    if (UIK_On_Worker_Thread()) {
+        g->queueText(unit, line);
+    } else {
+        emit g->writeText(unit, line);
+        QCoreApplication::processEvents();
+    }
     return length;
 }
 
@@ -298,6 +333,7 @@ int hookReadLine(char* buffer, int length, int unit) {
     stop_if_closing();
     GlueManager* g = glue();
     if (g == nullptr || buffer == nullptr || length <= 0) return -1;
+    g->countRequest();
     g->readCancelled.store(false, std::memory_order_release);
     g->readUnit.store(unit, std::memory_order_release);
     g->readPending.store(true, std::memory_order_release);
@@ -318,6 +354,7 @@ int hookOpenWindow(int& unit, const std::string& name, const std::string& access
     GlueManager* g = glue();
     if (g == nullptr) return 0;
     if (unit == UNIT_Automatic) unit = UIK_Next_Unit_Number();
+    g->countRequest();
     emit g->createWindow(unit, latin1(name), latin1(access));
     return 0;
 }
@@ -325,7 +362,10 @@ int hookOpenWindow(int& unit, const std::string& name, const std::string& access
 int hookCloseWindow(int unit) {
     stop_if_closing();
     GlueManager* g = glue();
-    if (g != nullptr) emit g->closeWindow(unit);
+    if (g != nullptr) {
+        g->countRequest();
+        emit g->closeWindow(unit);
+    }
     return 0;
 }
 
@@ -334,6 +374,7 @@ int hookFileName(char* buffer, int length, int unit, bool newFile) {
     GlueManager* g = glue();
     if (g == nullptr) return 0;
     if (buffer == nullptr || length <= 0) return -1;
+    g->countRequest();
     g->fileNamePending.store(true, std::memory_order_release);
     emit g->getFileNameFromWindow(unit, newFile);
     wait_for(&GlueManager::fileNamePending, true);
@@ -388,6 +429,7 @@ bool UIK_Hand_To_Program_Thread(UIK_Callback routine, int kind, int id) {
 void hookStop() {
     if (UIK_Idle.load(std::memory_order_acquire)) return;
     GlueManager* g = glue();
+    if (g != nullptr) g->countRequest();
     if (UIK_Pref_Quit_On_Stop()) {
         if (g != nullptr) {
             g->windowSyncPending.store(true, std::memory_order_release);
@@ -405,7 +447,10 @@ void hookStop() {
         Handed_Routine next{nullptr, 0, 0};
         if (!take_handed_routine(next)) continue;
         KALTAP_Run_Program([&next] { next.routine(); });
-        if (GlueManager* after = glue()) emit after->programRoutineDone(next.kind, next.id);
+        if (GlueManager* after = glue()) {
+            after->countRequest();
+            emit after->programRoutineDone(next.kind, next.id);
+        }
     }
     std::lock_guard<std::mutex> lock(handed_mutex);
     handed_routines.clear();

@@ -27,6 +27,7 @@
 #include <QVariantMap>
 #include <atomic>
 #include <functional>
+#include <mutex>
 
 #include "UIK_Call_Interface.h"
 
@@ -61,10 +62,34 @@ public:
     std::atomic<bool> alertPending{false};
     std::atomic<bool> windowSyncPending{false};
 
+    // Lines the design program's thread writes to text windows are gathered
+    // here and taken by the GUI thread in one go, so a long report costs one
+    // hand-over and one insertion per batch, not per line. Each line carries
+    // the number of requests of other kinds raised before it; the GUI thread
+    // takes only the lines raised before the request it is about to carry
+    // out, so text and other requests keep the order they were raised in.
+    struct Pending_Text {
+        qulonglong requestsBefore;
+        int unit;
+        QString text;
+    };
+    // Design program's thread: gathers `text` for `unit`; raises textPending
+    // unless a raised one will take it.
+    void queueText(int unit, const QString& text);
+    // Design program's thread: counts a request of another kind, before its
+    // signal is raised.
+    void countRequest() { requests_.fetch_add(1, std::memory_order_relaxed); }
+    // GUI thread: the gathered lines raised before request number
+    // `requestsBefore` + 1, in order, consecutive lines of one unit joined.
+    QList<Pending_Text> takeText(qulonglong requestsBefore);
+
 signals:
     // Text windows and windows in general.
     void createWindow(int unit, QString windowName, QString access);
     void writeText(int unit, QString text);
+    // Gathered lines wait in the glue (queueText); the slot takes them with
+    // takeText(requestsBefore).
+    void textPending(qulonglong requestsBefore);
     void startRead(int unit);
     void closeWindow(int unit);
     void moveWindow(int unit, int x, int y);
@@ -133,6 +158,13 @@ public slots:
     void endModalDialog(QStringList data);
     void endAlertDialog();
     void endWindowSyncOperation();
+
+private:
+    std::mutex textMutex_;
+    QList<Pending_Text> pendingText_;
+    qulonglong raisedFor_ = 0;  // requestsBefore of the textPending not yet taken
+    bool raised_ = false;
+    std::atomic<qulonglong> requests_{0};
 };
 
 // The process-wide pointer to the one GlueManager; null before start-up and

@@ -82,6 +82,7 @@ WindowController::~WindowController() {
 void WindowController::connectGlue(GlueManager* glue) {
     connect(glue, &GlueManager::createWindow, this, &WindowController::createWindowForUnit);
     connect(glue, &GlueManager::writeText, this, &WindowController::writeTextToUnit);
+    connect(glue, &GlueManager::textPending, this, &WindowController::writePendingText);
     connect(glue, &GlueManager::startRead, this, &WindowController::startReadingInput);
     connect(glue, &GlueManager::closeWindow, this, &WindowController::closeWindowForUnit);
     connect(glue, &GlueManager::moveWindow, this, &WindowController::moveWindowForUnit);

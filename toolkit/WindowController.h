@@ -129,6 +129,10 @@ public slots:
     // ---- Sub-windows and text windows (WindowController_Windows.cpp) ----
     void createWindowForUnit(int unit, QString windowName, QString accessString);
     int writeTextToUnit(int unit, QString text);
+    // Writes the lines the design program's thread gathered in the glue
+    // before its request number `requestsBefore` + 1, each unit's run of
+    // lines in one insertion.
+    void writePendingText(qulonglong requestsBefore);
     int startReadingInput(int unit);
     void endReadText();
     int closeWindowForUnit(int unit);

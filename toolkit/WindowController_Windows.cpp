@@ -215,6 +215,12 @@ int WindowController::writeTextToUnit(int unit, QString text) {
     return 1;
 }
 
+void WindowController::writePendingText(qulonglong requestsBefore) {
+    if (glue_ == nullptr) return;
+    for (const GlueManager::Pending_Text& pending : glue_->takeText(requestsBefore))
+        writeTextToUnit(pending.unit, pending.text);
+}
+
 int WindowController::startReadingInput(int unit) {
     UIK_TextEdit* window = textWindowForWriting(unit);
     if (window == nullptr) {

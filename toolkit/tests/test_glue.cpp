@@ -1,5 +1,6 @@
 // The hand-off between the design program's thread and the GUI thread: window
-// units from the automatic counter, console text in the order written, reads
+// units from the automatic counter, console text in the order written (also
+// when it goes over in batches), reads
 // answered from the console, the park at the end of the program, and the
 // teardown that releases a waiting worker.
 #include <QElapsedTimer>
@@ -63,6 +64,38 @@ private slots:
         });
         QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
         QTRY_COMPARE(console_text(controller), QString("one\ntwo\nthree\nfour\n"));
+    }
+
+    // A long report goes over in batches, yet whole and in order: every line
+    // written before a request is shown when the request is carried out, and
+    // a window opened between two lines gets only the lines written to it.
+    void linesWrittenBeforeARequestAreShownWhenItIsCarriedOut() {
+        constexpr int Lines = 3000;
+        std::atomic<bool> done{false};
+        QString shownAtAlert;
+        WindowController controller(nullptr, [&] {
+            for (int i = 1; i <= Lines; ++i) {
+                UNIT_Write(UNIT_Console, "line " + std::to_string(i));
+                if (i == Lines / 2) {
+                    int unit = UNIT_Automatic;
+                    UNIT_Open_Window(unit, "Second", "");
+                    UNIT_Write(unit, "second window");
+                }
+            }
+            UIK_alertBox("Report written", "done");
+            UNIT_Write(UNIT_Console, "after the alert");
+            done = true;
+        });
+        whenModalTitled("Report written", [&](QWidget* box) {
+            shownAtAlert = console_text(controller);
+            pressOk(box);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
+        QString expected;
+        for (int i = 1; i <= Lines; ++i) expected += QString("line %1\n").arg(i);
+        QCOMPARE(shownAtAlert, expected);
+        QTRY_COMPARE(console_text(controller), expected + "after the alert\n");
+        QTRY_COMPARE(controller.textWindows.value(1000000)->toPlainText(), QString("second window\n"));
     }
 
     void aLineTypedInTheConsoleReachesTheProgram() {
