@@ -492,4 +492,5 @@ void ProgramThread::run() {
     UIK_Register_Hooks();
     // A teardown before the design program got going: nothing to run.
     if (program_ && !UIK_Stop_Requested.load(std::memory_order_acquire)) KALTAP_Run_Program(program_);
+    ended.store(true, std::memory_order_release);
 }

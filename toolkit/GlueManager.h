@@ -205,6 +205,12 @@ class ProgramThread : public QThread {
 public:
     explicit ProgramThread(std::function<void()> program, QObject* parent = nullptr);
 
+    // Set with release as run() returns. QThread::wait() orders the thread's
+    // work before what follows it through futexes that the thread sanitizer
+    // does not see; an acquire load of this flag after the wait states that
+    // order in a form it does see.
+    std::atomic<bool> ended{false};
+
 protected:
     void run() override;
 

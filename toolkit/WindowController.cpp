@@ -144,6 +144,8 @@ void WindowController::destroyProgramThread() {
     UIK_Interrupt_Handler(SIGINT);
     readingWindow = nullptr;
     programThread->wait();
+    // Whatever the thread wrote is seen from here on (see ProgramThread::ended).
+    static_cast<void>(programThread->ended.load(std::memory_order_acquire));
     delete programThread;
     programThread = nullptr;
 }
