@@ -172,9 +172,10 @@ Plot_Navigator::Plot_Navigator(QwtPlot* plot) : QObject(plot), plot_(plot) {
     plot->setFocusProxy(canvas);
 
     zoomer = new Plot_Zoomer(this, canvas);
-    middlePanner_ = new Plot_Panner(this, canvas, Qt::MiddleButton, Qt::NoModifier);
-    controlPanner_ = new Plot_Panner(this, canvas, Qt::LeftButton, Qt::ControlModifier);
-    magnifier_ = new Plot_Magnifier(this, canvas);
+    // The canvas owns the panners and the magnifier.
+    new Plot_Panner(this, canvas, Qt::MiddleButton, Qt::NoModifier);
+    new Plot_Panner(this, canvas, Qt::LeftButton, Qt::ControlModifier);
+    new Plot_Magnifier(this, canvas);
     connect(zoomer, &QwtPlotZoomer::zoomed, this, &Plot_Navigator::onZoomed);
     connect(zoomer, &Plot_Zoomer::clicked, this, [this](const QPoint& pos) { markNearestPoint(pos); });
 
@@ -322,6 +323,14 @@ bool Plot_Navigator::withFullView(const std::function<bool()>& render) {
     return result;
 }
 
+QString Plot_Navigator::valueText(const QString& x, const QString& y) const {
+    const QString unit = Plot_Value_Text::yUnit(plot_->axisTitle(leftAxis()).text());
+    QString text = Plot_Value_Text::xSymbol(plot_->axisTitle(bottomAxis()).text()) + QStringLiteral(" = ") + x +
+                   QStringLiteral("  ") + y;
+    if (!unit.isEmpty()) text += QLatin1Char(' ') + unit;
+    return text;
+}
+
 QString Plot_Navigator::trackerText(const QPointF& value) const {
     const QwtScaleMap xMap = plot_->canvasMap(bottomAxis());
     const QwtScaleMap yMap = plot_->canvasMap(leftAxis());
@@ -329,13 +338,8 @@ QString Plot_Navigator::trackerText(const QPointF& value) const {
         const double p = map.transform(v);
         return std::fabs(map.invTransform(p + 1.0) - map.invTransform(p));
     };
-    const QString unit = Plot_Value_Text::yUnit(plot_->axisTitle(leftAxis()).text());
-    QString text = Plot_Value_Text::xSymbol(plot_->axisTitle(bottomAxis()).text()) + QStringLiteral(" = ") +
-                   Plot_Value_Text::fixed(value.x(), Plot_Value_Text::decimalsFor(unitsPerPixel(xMap, value.x()))) +
-                   QStringLiteral("  ") +
-                   Plot_Value_Text::fixed(value.y(), Plot_Value_Text::decimalsFor(unitsPerPixel(yMap, value.y())));
-    if (!unit.isEmpty()) text += QLatin1Char(' ') + unit;
-    return text;
+    return valueText(Plot_Value_Text::fixed(value.x(), Plot_Value_Text::decimalsFor(unitsPerPixel(xMap, value.x()))),
+                     Plot_Value_Text::fixed(value.y(), Plot_Value_Text::decimalsFor(unitsPerPixel(yMap, value.y()))));
 }
 
 QString Plot_Navigator::markNearestPoint(const QPoint& pos) {
@@ -362,11 +366,8 @@ QString Plot_Navigator::markNearestPoint(const QPoint& pos) {
     const QPointF point = nearest->sample(nearestIndex);
     const QString name = nearest->title().text().trimmed().isEmpty() ? tr("Curve %1").arg(nearestNumber)
                                                                       : nearest->title().text().trimmed();
-    const QString unit = Plot_Value_Text::yUnit(plot_->axisTitle(leftAxis()).text());
-    markText_ = name + QStringLiteral(": ") + Plot_Value_Text::xSymbol(plot_->axisTitle(bottomAxis()).text()) +
-                QStringLiteral(" = ") + Plot_Value_Text::significant(point.x()) + QStringLiteral("  ") +
-                Plot_Value_Text::significant(point.y());
-    if (!unit.isEmpty()) markText_ += QLatin1Char(' ') + unit;
+    markText_ = name + QStringLiteral(": ") +
+                valueText(Plot_Value_Text::significant(point.x()), Plot_Value_Text::significant(point.y()));
 
     QwtText label(markText_);
     label.setBackgroundBrush(Tracker_Background);

@@ -176,13 +176,12 @@ private:
     bool zoomToPixels(const std::function<double(double p, double centre)>& fx,
                       const std::function<double(double p, double centre)>& fy, const QPointF& centre);
     void onZoomed();
+    // "f = <x>  <y> dB": the two values as written, in the axes' terms.
+    QString valueText(const QString& x, const QString& y) const;
     void updateActions();
     void clearMark();
 
     QwtPlot* plot_;
-    Plot_Panner* middlePanner_ = nullptr;
-    Plot_Panner* controlPanner_ = nullptr;
-    Plot_Magnifier* magnifier_ = nullptr;
     QwtPlotMarker* mark_ = nullptr;
     QString markText_;
     Axis_State fullX_, fullY_;
