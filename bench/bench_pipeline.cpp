@@ -10,6 +10,8 @@
 // program, and prints one table. The children are this program again:
 //   bench_pipeline --design-alone N      prints "design <seconds>"
 //   bench_pipeline --pipeline N          prints "<stage> <seconds>" lines and "peak_rss_mib <MiB>"
+//   bench_pipeline --pipeline N FOLDER   the same, run in FOLDER, whose result files, plots and run
+//                                        log are kept (to compare two builds' files byte for byte)
 //
 // Stages of the program run, all seen from the GUI thread:
 //   design + report   OK on "Band Definitions" until "Next action?" shows
@@ -89,11 +91,14 @@ bool fileWritten(const QString& suffix, std::chrono::steady_clock::time_point& w
     return false;
 }
 
-int pipeline(int argc, char** argv, int n) {
+int pipeline(int argc, char** argv, int n, const char* folder) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QTemporaryDir scratch;
-    QDir::setCurrent(scratch.path());
+    if (!QDir::setCurrent(folder != nullptr ? QString::fromLocal8Bit(folder) : scratch.path())) {
+        std::fprintf(stderr, "cannot work in %s\n", folder != nullptr ? folder : "a temporary folder");
+        return 1;
+    }
 
     using Clock = std::chrono::steady_clock;
     Clock::time_point bandsOk, nextAction, bitsOk, idle;
@@ -241,6 +246,7 @@ int table(const char* self) {
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--design-alone") return designAlone(std::atoi(argv[2]));
-    if (argc == 3 && std::string(argv[1]) == "--pipeline") return pipeline(argc, argv, std::atoi(argv[2]));
+    if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--pipeline")
+        return pipeline(argc, argv, std::atoi(argv[2]), argc == 4 ? argv[3] : nullptr);
     return table(argv[0]);
 }

@@ -7,6 +7,8 @@
 #include <qwt_symbol.h>
 #include <type_traits>
 
+#include "Significant_Digits.h"
+
 namespace {
 
 constexpr int Significant_Digits = 6;  // reals are shown with six significant digits
@@ -17,13 +19,24 @@ double exact(const void* data, qint64 index) {
     return static_cast<double>(static_cast<const T*>(data)[index]);
 }
 
+}  // namespace
+
+double Plot_Six_Digits_Reference(double value) { return QString::number(value, 'g', Significant_Digits).toDouble(); }
+
+double Plot_Six_Digits(double value) {
+    double rounded;
+    return Six_Significant_Digits(value, rounded) ? rounded : Plot_Six_Digits_Reference(value);
+}
+
+namespace {
+
 template <class T>
 double through_text(const void* data, qint64 index) {
     const T value = static_cast<const T*>(data)[index];
     if constexpr (std::is_integral_v<T>)
         return QString::number(static_cast<qlonglong>(value)).toDouble();
     else
-        return QString::number(static_cast<double>(value), 'g', Significant_Digits).toDouble();
+        return Plot_Six_Digits(static_cast<double>(value));
 }
 
 using Value_Reader = double (*)(const void*, qint64);

@@ -16,6 +16,13 @@ class QwtPlotCurve;
 // significant digits).
 enum class Plot_Precision { Exact, Six_Digits };
 
+// A real as the plots show it: its text form with six significant digits
+// ('g' format) read back. Plot_Six_Digits gives the same double without the
+// text for all but a few values (near ties, zero, extreme exponents), which
+// it hands to the reference.
+double Plot_Six_Digits(double value);
+double Plot_Six_Digits_Reference(double value);
+
 // A colour 0xRRGGBB; the top byte carries nothing.
 QColor Plot_Colour(const QVariant& value);
 

@@ -67,12 +67,18 @@ void WindowController::createXYPlotForUnit(int unit, QVariantMap properties) {
 }
 
 void WindowController::writeXYPlot(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series) {
-    if (XYPlot* plot = xyPlots.value(unitKey(unit)))
-        plot->writeCurve(data, dataType, nrows, ncols, series);
-    else
+    XYPlot* plot = xyPlots.value(unitKey(unit));
+    if (plot == nullptr) {
         showErrorBox(tr("XY Plot for unit number %1 does not exist").arg(unit));
-    // The design program waits until its data block has been read.
+        emit endWindowSyncOperation();
+        return;
+    }
+    // The design program waits only until its data block has been read: it
+    // computes its next curve while this one is drawn. Its later requests
+    // queue behind this one, so nothing changes order.
+    const QVector<QPointF> points = XYPlot::curvePoints(data, dataType, nrows, ncols);
     emit endWindowSyncOperation();
+    plot->addCurve(points, series);
 }
 
 void WindowController::clearXYPlot(int unit) {

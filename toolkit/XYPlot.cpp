@@ -107,8 +107,15 @@ void XYPlot::applyAxisScale(int axis, const QVariantMap& properties, const QStri
 }
 
 void XYPlot::writeCurve(const void* data, const QString& dataType, int nrows, int ncols, const QVariantMap& series) {
+    addCurve(curvePoints(data, dataType, nrows, ncols), series);
+}
+
+QVector<QPointF> XYPlot::curvePoints(const void* data, const QString& dataType, int nrows, int ncols) {
     // Coordinates carry six significant digits, as the plot shows them.
-    const QVector<QPointF> points = Plot_Points(data, dataType, nrows, ncols, Plot_Precision::Six_Digits);
+    return Plot_Points(data, dataType, nrows, ncols, Plot_Precision::Six_Digits);
+}
+
+void XYPlot::addCurve(const QVector<QPointF>& points, const QVariantMap& series) {
     QwtPlotCurve* curve = Plot_New_Curve(series);
     curve->attach(this);
     curve->setSamples(points);

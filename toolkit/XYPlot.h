@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QList>
+#include <QPointF>
+#include <QVector>
 #include <QString>
 #include <QVariantMap>
 #include <qwt_plot.h>
@@ -27,6 +29,10 @@ public:
     // data type "INTEGER*4", "INTEGER*8", "REAL*4", "REAL*8" or "REAL*16",
     // drawn as the series property map says. Redraws once.
     void writeCurve(const void* data, const QString& dataType, int nrows, int ncols, const QVariantMap& series);
+    // The points of such a block, as writeCurve draws them.
+    static QVector<QPointF> curvePoints(const void* data, const QString& dataType, int nrows, int ncols);
+    // Adds one curve of points read before (curvePoints); redraws once.
+    void addCurve(const QVector<QPointF>& points, const QVariantMap& series);
     // Removes and deletes every curve, then redraws.
     void clearCurves();
 

@@ -9,8 +9,10 @@
 #include "Fortran_Format.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Output.h"
+#include "KALTAP_Uniform_Response.h"
 #include "KALTAP_Weight_Quantization.h"
 #include "Program_Stop.h"
+#include "Significant_Digits.h"
 #include "UIK_Call_Interface.h"
 #include "Unit_IO.h"
 
@@ -63,18 +65,22 @@ struct Plot_View {
     const char* file;
 };
 
-const Plot_View Main_dB_View = {"KALTAP_Plot_Frequency_Response", "Frequency Response", Response_Scale::Decibels,
-                                1, Frequency_Span::Half_Band, "plot_1X.png"};
-const Plot_View Centred_dB_View = {"KALTAP_Plot_Centred_dB", "Frequency Response Centered at Zero Frequency",
-                                   Response_Scale::Decibels, 2, Frequency_Span::Centred, "plot_2X.png"};
-const Plot_View Triple_dB_View = {"KALTAP_Plot_Triple_dB", "Frequency Response over Three Times Sample Rate",
-                                  Response_Scale::Decibels, 3, Frequency_Span::Triple, "plot_3X.png"};
-const Plot_View Linear_Half_View = {"KALTAP_Plot_Linear_Half", "Frequency Response", Response_Scale::Linear, 2,
-                                    Frequency_Span::Half_Band_Linear, "plot_1XL.png"};
-const Plot_View Centred_Linear_View = {"KALTAP_Plot_Centred_Linear", "Frequency Response Centered at Zero Frequency",
-                                       Response_Scale::Linear, 2, Frequency_Span::Centred, "plot_2XL.png"};
-const Plot_View Triple_Linear_View = {"KALTAP_Plot_Triple_Linear", "Frequency Response over Three Times Sample Rate",
-                                      Response_Scale::Linear, 3, Frequency_Span::Triple, "plot_3XL.png"};
+// In the order of KALTAP_Plot_View.
+const Plot_View Views[] = {
+    {"KALTAP_Plot_Frequency_Response", "Frequency Response", Response_Scale::Decibels, 1, Frequency_Span::Half_Band,
+     "plot_1X.png"},
+    {"KALTAP_Plot_Centred_dB", "Frequency Response Centered at Zero Frequency", Response_Scale::Decibels, 2,
+     Frequency_Span::Centred, "plot_2X.png"},
+    {"KALTAP_Plot_Triple_dB", "Frequency Response over Three Times Sample Rate", Response_Scale::Decibels, 3,
+     Frequency_Span::Triple, "plot_3X.png"},
+    {"KALTAP_Plot_Linear_Half", "Frequency Response", Response_Scale::Linear, 2, Frequency_Span::Half_Band_Linear,
+     "plot_1XL.png"},
+    {"KALTAP_Plot_Centred_Linear", "Frequency Response Centered at Zero Frequency", Response_Scale::Linear, 2,
+     Frequency_Span::Centred, "plot_2XL.png"},
+    {"KALTAP_Plot_Triple_Linear", "Frequency Response over Three Times Sample Rate", Response_Scale::Linear, 3,
+     Frequency_Span::Triple, "plot_3XL.png"},
+};
+const Plot_View& View_Of(KALTAP_Plot_View view) { return Views[static_cast<int>(view)]; }
 
 // Number of unique taps the response reads: w(1 .. ceil(N/2)).
 int Unique_Taps() { return (Number_of_Weights + 1) / 2; }
@@ -131,6 +137,26 @@ double View_Frequency(Frequency_Span span, int i, int P) {
     return 0.0;
 }
 
+// The same frequencies as f_i = f0 + a*i/L, the form the FFT takes.
+struct Frequency_Grid {
+    double f0;
+    long long a, L;
+};
+Frequency_Grid View_Grid(Frequency_Span span, int P) {
+    switch (span) {
+        case Frequency_Span::Half_Band:
+        case Frequency_Span::Half_Band_Linear: return {0.0, 1, 2LL * P};
+        case Frequency_Span::Centred: return {-0.5, 1, P};
+        case Frequency_Span::Triple: return {-1.5, 3, P};
+    }
+    return {0.0, 1, 2LL * P};
+}
+
+// Intervals P of a view for the design state.
+long long View_Intervals(const Plot_View& view) {
+    return static_cast<long long>(view.intervals_per_grid) * Number_of_Weights * Search_Grid_Density;
+}
+
 // Steps 1 of every plot: the plot record and a new plot window.
 UIK_XYPlot_Record Create_Plot(const Plot_View& view) {
     UIK_XYPlot_Record plot;
@@ -148,24 +174,86 @@ UIK_XYPlot_Record Create_Plot(const Plot_View& view) {
     return plot;
 }
 
+// The value a view shows for the amplitude A.
+double Decibels(double A) { return 20.0 * Log10_of_e * std::log(std::max(std::fabs(A), Response_Floor)); }
+double View_Value(double A, Response_Scale scale) { return scale == Response_Scale::Decibels ? Decibels(A) : A; }
+
+// Units in the last place by which the decibel formula (a logarithm and two
+// products) may stray from the exact value, so that it may fail to follow
+// its argument's order by that much.
+constexpr double Decibel_Ulps = 8.0;
+
+// True when every amplitude within `bound` of A shows, at six significant
+// digits, as the same value: the direct sum, within that bound of the FFT's
+// A, then shows as the FFT's value does. Rounding to digits keeps order, so
+// the two ends of the interval decide.
+bool Shows_Alike(double A, double bound, Response_Scale scale) {
+    constexpr double Infinity = std::numeric_limits<double>::infinity();
+    double low, high;
+    if (scale == Response_Scale::Linear) {
+        low = std::nextafter(A - bound, -Infinity);
+        high = std::nextafter(A + bound, Infinity);
+    } else {
+        const double magnitude = std::fabs(A);
+        low = Decibels(std::max(std::nextafter(magnitude - bound, -Infinity), 0.0));
+        high = Decibels(std::nextafter(magnitude + bound, Infinity));
+        low -= Decibel_Ulps * std::numeric_limits<double>::epsilon() * std::fabs(low);
+        high += Decibel_Ulps * std::numeric_limits<double>::epsilon() * std::fabs(high);
+    }
+    double low_shown, high_shown;
+    return Six_Significant_Digits(low, low_shown) && Six_Significant_Digits(high, high_shown) &&
+           low_shown == high_shown;
+}
+
+// The values of rows[2i+1] for the listed points i by the direct sum at
+// their frequencies rows[2i].
+void Direct_Values(std::vector<double>& rows, const std::vector<int>& points, const Array1<double>& w,
+                   Response_Scale scale) {
+    const bool symmetric = PMC_DCT_Type == 1 || PMC_DCT_Type == 2;
+    std::vector<double> f(points.size()), A(points.size());
+    for (std::size_t k = 0; k < points.size(); ++k) f[k] = rows[Values_Per_Point * points[k]];
+    KALTAP_Amplitude_Response_Many(f.data(), static_cast<int>(f.size()), w, Number_of_Weights, symmetric, A.data());
+    for (std::size_t k = 0; k < points.size(); ++k) rows[Values_Per_Point * points[k] + 1] = View_Value(A[k], scale);
+}
+
+}  // namespace
+
 // Steps 2 and 3: rows (f_i, response) for i = 0..P of the filter whose unique
 // taps are w, in decibels or linear with sign.
-std::vector<double> Curve_Rows(const std::vector<double>& f, const Array1<double>& w, Response_Scale scale) {
+std::vector<double> KALTAP_Plot_Curve_Rows(KALTAP_Plot_View which, const Array1<double>& w, KALTAP_Response_Path path,
+                                           int* direct_points) {
     KALTAP_Check_Stop();
-    const int points = static_cast<int>(f.size());
+    const Plot_View& view = View_Of(which);
+    const int P = static_cast<int>(View_Intervals(view));
+    const int points = P + 1;
+    std::vector<double> rows(static_cast<std::size_t>(points) * Values_Per_Point);
+    for (int i = 0; i <= P; ++i) rows[Values_Per_Point * i] = View_Frequency(view.span, i, P);
+
+    std::vector<int> direct;
+    const Frequency_Grid grid = View_Grid(view.span, P);
+    KALTAP_Response_Bound bound;
     const bool symmetric = PMC_DCT_Type == 1 || PMC_DCT_Type == 2;
-    std::vector<double> A(f.size());
-    KALTAP_Amplitude_Response_Many(f.data(), points, w, Number_of_Weights, symmetric, A.data());
-    std::vector<double> rows(f.size() * Values_Per_Point);
-    for (int i = 0; i < points; ++i) {
-        const double value = scale == Response_Scale::Decibels
-                                 ? 20.0 * Log10_of_e * std::log(std::max(std::fabs(A[i]), Response_Floor))
-                                 : A[i];
-        rows[Values_Per_Point * i] = f[i];
-        rows[Values_Per_Point * i + 1] = value;
+    // The FFT's amplitudes go into the value column, then become values.
+    std::vector<double> A(static_cast<std::size_t>(points));
+    if (path == KALTAP_Response_Path::Fast &&
+        KALTAP_Uniform_Response(w, Number_of_Weights, symmetric, grid.f0, grid.a, grid.L, points, A.data(), bound)) {
+        for (int i = 0; i < points; ++i) {
+            if (Shows_Alike(A[i], bound.at(rows[Values_Per_Point * i]), view.scale))
+                rows[Values_Per_Point * i + 1] = View_Value(A[i], view.scale);
+            else
+                direct.push_back(i);
+        }
+    } else {
+        direct.resize(static_cast<std::size_t>(points));
+        for (int i = 0; i < points; ++i) direct[i] = i;
     }
+    std::vector<double>().swap(A);
+    Direct_Values(rows, direct, w, view.scale);
+    if (direct_points != nullptr) *direct_points = static_cast<int>(direct.size());
     return rows;
 }
+
+namespace {
 
 // Step 4 (first half): one curve into the plot.
 void Write_Curve(const UIK_XYPlot_Record& plot, const std::vector<double>& rows, const std::string& label,
@@ -185,7 +273,8 @@ void Write_Curve(const UIK_XYPlot_Record& plot, const std::vector<double>& rows,
 // One plot: window, the designed filter's curve (and in the main plot the
 // rounded weights' curve when they belong to this design), then the image.
 // The curve arrays live until the image has been saved.
-void Draw_View(const Plot_View& view, const std::string& filter_label, bool with_quantized_curve) {
+void Draw_View(KALTAP_Plot_View which, const std::string& filter_label, bool with_quantized_curve) {
+    const Plot_View& view = View_Of(which);
     Check_Design_State(view.routine);
     bool quantized = false;
     if (with_quantized_curve && Weights_Quantized) {
@@ -196,24 +285,19 @@ void Draw_View(const Plot_View& view, const std::string& filter_label, bool with
                                                  " their curve is left out.");
     }
 
-    const long long intervals =
-        static_cast<long long>(view.intervals_per_grid) * Number_of_Weights * Search_Grid_Density;
+    const long long intervals = View_Intervals(view);
     if (intervals >= std::numeric_limits<int>::max()) {
         UNIT_Write(UNIT_Standard_Output, std::string("###Error in ") + view.routine + ", too many plot points: " +
                                              FMT_Free(intervals + 1));
         KALTAP_Stop();
     }
-    const int P = static_cast<int>(intervals);
 
     UIK_XYPlot_Record plot = Create_Plot(view);
 
-    std::vector<double> f(static_cast<std::size_t>(P) + 1);
-    for (int i = 0; i <= P; ++i) f[i] = View_Frequency(view.span, i, P);
-
     // Both curves are computed before either is written.
-    const std::vector<double> filter_rows = Curve_Rows(f, Filter_Weights, view.scale);
+    const std::vector<double> filter_rows = KALTAP_Plot_Curve_Rows(which, Filter_Weights, KALTAP_Response_Path::Fast);
     std::vector<double> quantized_rows;
-    if (quantized) quantized_rows = Curve_Rows(f, Rounded_Weights, view.scale);
+    if (quantized) quantized_rows = KALTAP_Plot_Curve_Rows(which, Rounded_Weights, KALTAP_Response_Path::Fast);
 
     Write_Curve(plot, filter_rows, filter_label, Filter_Curve_Colour);
     if (quantized)
@@ -223,17 +307,17 @@ void Draw_View(const Plot_View& view, const std::string& filter_label, bool with
 
 }  // namespace
 
-void KALTAP_Plot_Frequency_Response() { Draw_View(Main_dB_View, "FIR Filter", true); }
+void KALTAP_Plot_Frequency_Response() { Draw_View(KALTAP_Plot_View::Main_dB, "FIR Filter", true); }
 
-void KALTAP_Plot_Centred_dB() { Draw_View(Centred_dB_View, "", false); }
+void KALTAP_Plot_Centred_dB() { Draw_View(KALTAP_Plot_View::Centred_dB, "", false); }
 
-void KALTAP_Plot_Triple_dB() { Draw_View(Triple_dB_View, "", false); }
+void KALTAP_Plot_Triple_dB() { Draw_View(KALTAP_Plot_View::Triple_dB, "", false); }
 
-void KALTAP_Plot_Linear_Half() { Draw_View(Linear_Half_View, "", false); }
+void KALTAP_Plot_Linear_Half() { Draw_View(KALTAP_Plot_View::Linear_Half, "", false); }
 
-void KALTAP_Plot_Centred_Linear() { Draw_View(Centred_Linear_View, "", false); }
+void KALTAP_Plot_Centred_Linear() { Draw_View(KALTAP_Plot_View::Centred_Linear, "", false); }
 
-void KALTAP_Plot_Triple_Linear() { Draw_View(Triple_Linear_View, "", false); }
+void KALTAP_Plot_Triple_Linear() { Draw_View(KALTAP_Plot_View::Triple_Linear, "", false); }
 
 void KALTAP_Plot_dB_Views() {
     if (Plot_Triple_Views) KALTAP_Plot_Triple_dB();

@@ -18,7 +18,12 @@
 #include <qwt_scale_engine.h>
 #include <qwt_symbol.h>
 
+#include <cmath>
+#include <cstring>
+#include <random>
+
 #include "MainWindow.h"
+#include "Plot_Data.h"
 #include "SubWindow.h"
 #include "WindowController.h"
 #include "XYPlot.h"
@@ -171,6 +176,55 @@ private slots:
             QCOMPARE(curve->sample(i).x(), points[i].x());
             QCOMPARE(curve->sample(i).y(), points[i].y());
         }
+    }
+
+    // The six-digit reading without text gives the text path's double, bit
+    // for bit (sign of zero included), for values a response plot carries
+    // and for the awkward ones: exact decimals and their halves, powers of
+    // ten and their neighbours, extremes.
+    void sixDigitsWithoutTextMatchTheTextForm_data() {
+        QTest::addColumn<QVector<double>>("values");
+        std::mt19937_64 random(11);
+        const auto logUniform = [&](double lowExponent, double highExponent, int count) {
+            std::uniform_real_distribution<double> exponent(lowExponent, highExponent);
+            std::bernoulli_distribution negative(0.5);
+            QVector<double> values;
+            for (int i = 0; i < count; ++i)
+                values.append((negative(random) ? -1.0 : 1.0) * std::pow(10.0, exponent(random)));
+            return values;
+        };
+        QTest::newRow("responses in dB and linear") << logUniform(-8.0, 2.5, 200000);
+        QTest::newRow("every magnitude") << logUniform(-320.0, 308.0, 200000);
+        QVector<double> decimals;
+        for (int digits : {100000, 123456, 314159, 999999})
+            for (int k = -25; k <= 25; ++k)
+                for (double offset : {0.0, 0.5, 0.49999999999, 0.50000000001, -0.5}) {
+                    const double decimal = (digits + offset) * std::pow(10.0, k);
+                    decimals << decimal << std::nextafter(decimal, 0.0) << std::nextafter(decimal, 1e308) << -decimal;
+                }
+        QTest::newRow("decimals, halves and neighbours") << decimals;
+        QVector<double> special = {0.0, -0.0, 1e-5, -100.0, 0.5, 1.5, 5e-324, 2.2250738585072014e-308,
+                                   1.7976931348623157e308, std::nan(""), INFINITY, -INFINITY};
+        for (int k = -30; k <= 30; ++k) {
+            const double power = std::pow(10.0, k);
+            special << power << std::nextafter(power, 0.0) << std::nextafter(power, 1e308);
+        }
+        QTest::newRow("powers of ten, zeros, extremes") << special;
+    }
+    void sixDigitsWithoutTextMatchTheTextForm() {
+        QFETCH(QVector<double>, values);
+        int mismatches = 0;
+        QString first;
+        for (double value : values) {
+            const double fast = Plot_Six_Digits(value), reference = Plot_Six_Digits_Reference(value);
+            if (std::memcmp(&fast, &reference, sizeof fast) == 0) continue;
+            if (mismatches++ == 0)
+                first = QStringLiteral("%1: %2 instead of %3")
+                            .arg(value, 0, 'g', 17)
+                            .arg(fast, 0, 'g', 17)
+                            .arg(reference, 0, 'g', 17);
+        }
+        QVERIFY2(mismatches == 0, qPrintable(QString::number(mismatches) + " mismatches, first " + first));
     }
 
     void seriesLookAndLegend_data() {
