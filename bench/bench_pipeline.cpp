@@ -21,6 +21,8 @@
 //   plot k draw       its window shows until its last curve is drawn
 //   plot k save       until its PNG file is saved
 //   output stage      OK on the bits dialog until the program is idle
+//   gui lag report / output   the most a 20 ms timer on the GUI thread fell
+//                     behind during design + report and during the output stage
 // The robot that answers the dialogs looks every few milliseconds, so each
 // boundary it sees is late by at most that.
 #include <QApplication>
@@ -32,6 +34,7 @@
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +47,7 @@
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Main.h"
+#include "Program_Memory.h"
 #include "Program_Robot.h"
 #include "WindowController.h"
 #include "bench_support.h"
@@ -53,6 +57,7 @@ namespace {
 const int Sizes[] = {1023, 4095, 16385};
 constexpr int Plots = 6;
 constexpr int Program_Timeout_ms = 600000;
+constexpr int Heartbeat_ms = 20;
 
 // The lower edge of band 2 as the robot types it: 17 digits read back to the
 // very double the design alone uses.
@@ -93,6 +98,8 @@ bool fileWritten(const QString& suffix, std::chrono::steady_clock::time_point& w
 
 int pipeline(int argc, char** argv, int n, const char* folder) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // As the program starts.
+    Program_Memory_Return_Large_Blocks();
     QApplication application(argc, argv);
     QTemporaryDir scratch;
     if (!QDir::setCurrent(folder != nullptr ? QString::fromLocal8Bit(folder) : scratch.path())) {
@@ -158,6 +165,23 @@ int pipeline(int argc, char** argv, int n, const char* folder) {
             pressOk(dialog);
         });
 
+    // A 20 ms timer on the GUI thread: how far behind it falls shows how long
+    // the GUI thread was kept from its events, per stage.
+    QTimer heartbeat;
+    Clock::time_point lastBeat = Clock::now();
+    double lagDuringReport = 0.0, lagDuringOutput = 0.0;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        const Clock::time_point now = Clock::now();
+        const double lag = seconds(lastBeat, now) - Heartbeat_ms / 1000.0;
+        lastBeat = now;
+        if (bitsOk != Clock::time_point())
+            lagDuringOutput = std::max(lagDuringOutput, lag);
+        else if (bandsOk != Clock::time_point())
+            lagDuringReport = std::max(lagDuringReport, lag);
+    });
+    heartbeat.setTimerType(Qt::PreciseTimer);
+    heartbeat.start(Heartbeat_ms);
+
     QEventLoop wait;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -193,6 +217,8 @@ int pipeline(int argc, char** argv, int n, const char* folder) {
         before = saved[k];
     }
     std::printf("output_stage %.4f\n", seconds(bitsOk, idle));
+    std::printf("gui_lag_report %.4f\n", lagDuringReport);
+    std::printf("gui_lag_output %.4f\n", lagDuringOutput);
     std::printf("peak_rss_mib %.1f\n", peakRssMiB());
     return 0;
 }
@@ -234,6 +260,8 @@ int table(const char* self) {
     for (int k = 1; k <= Plots; ++k)
         for (const char* part : {"_compute", "_draw", "_save"}) keys.push_back("plot" + std::to_string(k) + part);
     keys.push_back("output_stage");
+    keys.push_back("gui_lag_report");
+    keys.push_back("gui_lag_output");
     for (const std::string& key : keys) row(key, [&](std::size_t i) { return get(runs[i], key); });
     row("report / design", [&](std::size_t i) {
         return get(runs[i], "design_and_report") / get(alone[i], "design");

@@ -138,7 +138,7 @@ TEST_P(Plot_Curves, FFTStaysWellInsideItsBound) {
                           Grid{-1.5, 3, 3 * P, static_cast<int>(3 * P + 1)}, Grid{0.5, 1, 7, 50}}) {
         std::vector<double> fast(g.count), f(g.count), direct(g.count);
         KALTAP_Response_Bound bound;
-        ASSERT_TRUE(KALTAP_Uniform_Response(Filter_Weights, c.N, symmetric, g.f0, g.a, g.L, g.count, fast.data(), bound));
+        ASSERT_TRUE(KALTAP_Uniform_Response(Filter_Weights, c.N, symmetric, g.f0, g.a, g.L, g.count, fast.data(), 1, bound));
         for (int q = 0; q < g.count; ++q) f[q] = g.f0 + static_cast<double>(g.a * q) / static_cast<double>(g.L);
         KALTAP_Amplitude_Response_Many(f.data(), g.count, Filter_Weights, c.N, symmetric, direct.data());
         double worst = 0.0;
@@ -155,11 +155,11 @@ TEST(Uniform_Response, RefusesGridsItCannotTake) {
     w(1) = 0.25, w(2) = 0.5, w(3) = 1.0;
     double A[4];
     KALTAP_Response_Bound bound;
-    EXPECT_FALSE(KALTAP_Uniform_Response(w, 5, true, 0.25, 1, 8, 4, A, bound));  // offset not a multiple of 1/2
-    EXPECT_FALSE(KALTAP_Uniform_Response(w, 5, true, 0.0, 0, 8, 4, A, bound));   // no step
-    EXPECT_FALSE(KALTAP_Uniform_Response(w, 7, true, 0.0, 1, 8, 4, A, bound));   // taps missing
+    EXPECT_FALSE(KALTAP_Uniform_Response(w, 5, true, 0.25, 1, 8, 4, A, 1, bound));  // offset not a multiple of 1/2
+    EXPECT_FALSE(KALTAP_Uniform_Response(w, 5, true, 0.0, 0, 8, 4, A, 1, bound));   // no step
+    EXPECT_FALSE(KALTAP_Uniform_Response(w, 7, true, 0.0, 1, 8, 4, A, 1, bound));   // taps missing
     w(2) = std::nan("");
-    EXPECT_FALSE(KALTAP_Uniform_Response(w, 5, true, 0.0, 1, 8, 4, A, bound));
+    EXPECT_FALSE(KALTAP_Uniform_Response(w, 5, true, 0.0, 1, 8, 4, A, 1, bound));
 }
 
 }  // namespace

@@ -1,13 +1,18 @@
 #include "Plot_Data.h"
 
 #include <QBrush>
+#include <QPaintDevice>
+#include <QPainter>
 #include <QPen>
 #include <QSize>
+#include <cmath>
 #include <qwt_plot_curve.h>
+#include <qwt_scale_map.h>
 #include <qwt_symbol.h>
 #include <type_traits>
 
 #include "Significant_Digits.h"
+#include "Work_Aside.h"
 
 namespace {
 
@@ -57,6 +62,61 @@ Value_Reader reader_for(const QString& dataType, Plot_Precision precision) {
     return nullptr;
 }
 
+// A curve that draws its long polylines as a plain QwtPlotCurve does, with
+// two savings that keep the picture the same:
+// - While every point of it maps inside the canvas, as in the full view, it
+//   leaves out Qwt's polygon clipping. Clipping then gives back the polygon
+//   point for point, but costs two copies of a polygon of every point (tens
+//   of megabytes for the long response curves). A zoomed view, or a fitted
+//   curve (whose spline may leave the points' bounds), is clipped as before.
+// - Drawn into an image (a saved plot), a curve of more than
+//   Points_Drawn_Aside points is drawn by the same call on a worker thread
+//   (Run_Aside; a painter on an image may be used from any one thread at a
+//   time), so that a plot of hundreds of thousands of points does not hold
+//   the GUI for a second.
+class Plot_Curve : public QwtPlotCurve {
+protected:
+    void drawLines(QPainter* painter, const QwtScaleMap& xMap, const QwtScaleMap& yMap, const QRectF& canvasRect,
+                   int from, int to) const override {
+        if (testCurveAttribute(Fitted) || !insideCanvas(xMap, yMap, canvasRect)) {
+            QwtPlotCurve::drawLines(painter, xMap, yMap, canvasRect, from, to);
+            return;
+        }
+        // The attribute is read only while drawing. A repaint of this curve
+        // while a worker draws it (the GUI goes on meanwhile) finds the
+        // attribute already off and writes nothing.
+        auto* self = const_cast<Plot_Curve*>(this);
+        const bool clipping = testPaintAttribute(ClipPolygons);
+        if (clipping) self->setPaintAttribute(ClipPolygons, false);
+        const bool into_image = painter->device() != nullptr && painter->device()->devType() == QInternal::Image;
+        if (into_image && to - from > Points_Drawn_Aside)
+            drawAside(painter, xMap, yMap, canvasRect, from, to);
+        else
+            QwtPlotCurve::drawLines(painter, xMap, yMap, canvasRect, from, to);
+        if (clipping) self->setPaintAttribute(ClipPolygons, true);
+    }
+
+private:
+    // About 30 ms of drawing for the steepest response curves.
+    static constexpr int Points_Drawn_Aside = 32768;
+
+    void drawAside(QPainter* painter, const QwtScaleMap& xMap, const QwtScaleMap& yMap, const QRectF& canvasRect,
+                   int from, int to) const {
+        Run_Aside([&] { QwtPlotCurve::drawLines(painter, xMap, yMap, canvasRect, from, to); });
+    }
+
+    // The points' bounds map into the canvas; Qwt clips to the canvas widened
+    // by the pen width (at least a pixel), beyond the half pixel by which it
+    // may round a point.
+    bool insideCanvas(const QwtScaleMap& xMap, const QwtScaleMap& yMap, const QRectF& canvasRect) const {
+        const QRectF bounds = boundingRect();
+        if (bounds.width() < 0.0 || bounds.height() < 0.0) return false;  // no points
+        const QRectF mapped = QwtScaleMap::transform(xMap, yMap, bounds).normalized();
+        return std::isfinite(mapped.left()) && std::isfinite(mapped.right()) && std::isfinite(mapped.top()) &&
+               std::isfinite(mapped.bottom()) && canvasRect.contains(mapped);
+    }
+};
+
 bool has_non_blank(const QString& text) {
     for (const QChar c : text)
         if (c != QLatin1Char(' ')) return true;
@@ -96,7 +156,7 @@ QwtPlotCurve* Plot_New_Curve(const QVariantMap& series) {
     const int symbolStyle = series.value("symbolStyle", int(QwtSymbol::NoSymbol)).toInt();
     const int fitted = series.value("fittedCurve").toInt();
 
-    auto* curve = new QwtPlotCurve();
+    auto* curve = new Plot_Curve();
     curve->setPen(Plot_Colour(series.value("curveColor")), series.value("curveLineWidth").toInt(), Qt::SolidLine);
     curve->setRenderHint(QwtPlotItem::RenderAntialiased, true);
     if (fitted != 0) curve->setCurveAttribute(static_cast<QwtPlotCurve::CurveAttribute>(fitted));

@@ -1,5 +1,7 @@
 #include "Plot_Export.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
@@ -25,8 +27,17 @@ bool Plot_Export(QwtPlot* plot, const QString& fileName, const char* defaultName
     // The renderer reports nothing; without the old file, the file's
     // existence afterwards tells whether it was written.
     QFile::remove(name);
+    // Long curves are drawn on a worker thread while the GUI goes on
+    // (Run_Aside). The plot is laid out as it stands before the renderer
+    // starts (a legend entry just added may still wait for its layout), and
+    // waits with its repaints until the renderer, which lays it out for the
+    // page meanwhile, has put it back.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const bool updates = plot->updatesEnabled();
+    plot->setUpdatesEnabled(false);
     QwtPlotRenderer renderer;
     renderer.renderDocument(plot, name, Document_Size_mm, Document_Resolution_dpi);
+    plot->setUpdatesEnabled(updates);
     return QFileInfo::exists(name);
 }
 

@@ -13,9 +13,14 @@
 #include "SubWindow.h"
 #include "UIK_Preferences.h"
 #include "UIK_TextEdit.h"
+#include "Work_Aside.h"
 #include "XYPlot.h"
 
 namespace {
+// Curves longer than this are read on a worker thread: some tens of
+// milliseconds for the longest response curves.
+constexpr int Rows_Read_Aside = 100000;
+
 // Plot windows open at three quarters of the default window size.
 QSize plotWindowSize() { return QSize(UIK_Pref_Window_Width() * 3 / 4, UIK_Pref_Window_Height() * 3 / 4); }
 
@@ -76,7 +81,12 @@ void WindowController::writeXYPlot(int unit, void* data, QString dataType, int n
     // The design program waits only until its data block has been read: it
     // computes its next curve while this one is drawn. Its later requests
     // queue behind this one, so nothing changes order.
-    const QVector<QPointF> points = XYPlot::curvePoints(data, dataType, nrows, ncols);
+    QVector<QPointF> points;
+    const auto read = [&] { points = XYPlot::curvePoints(data, dataType, nrows, ncols); };
+    if (nrows > Rows_Read_Aside)
+        Run_Aside(read);  // the design program holds its block still until released
+    else
+        read();
     emit endWindowSyncOperation();
     plot->addCurve(points, series);
 }

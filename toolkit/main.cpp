@@ -15,6 +15,7 @@
 
 #include "KALTAP_Main.h"
 #include "KALTAP_Version.h"
+#include "Program_Memory.h"
 #include "WindowController.h"
 
 namespace {
@@ -155,6 +156,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kaltap: no display found (DISPLAY is not set); kaltap needs a desktop session.\n");
         return 1;
     }
+    Program_Memory_Return_Large_Blocks();
     QApplication application(argc, argv);
     // Ties the windows to the installed desktop entry (kaltap.desktop), so
     // that desktops show its name and icon for them.

@@ -234,12 +234,13 @@ std::vector<double> KALTAP_Plot_Curve_Rows(KALTAP_Plot_View which, const Array1<
     KALTAP_Response_Bound bound;
     const bool symmetric = PMC_DCT_Type == 1 || PMC_DCT_Type == 2;
     // The FFT's amplitudes go into the value column, then become values.
-    std::vector<double> A(static_cast<std::size_t>(points));
     if (path == KALTAP_Response_Path::Fast &&
-        KALTAP_Uniform_Response(w, Number_of_Weights, symmetric, grid.f0, grid.a, grid.L, points, A.data(), bound)) {
+        KALTAP_Uniform_Response(w, Number_of_Weights, symmetric, grid.f0, grid.a, grid.L, points, rows.data() + 1,
+                                Values_Per_Point, bound)) {
         for (int i = 0; i < points; ++i) {
-            if (Shows_Alike(A[i], bound.at(rows[Values_Per_Point * i]), view.scale))
-                rows[Values_Per_Point * i + 1] = View_Value(A[i], view.scale);
+            double& value = rows[Values_Per_Point * i + 1];
+            if (Shows_Alike(value, bound.at(rows[Values_Per_Point * i]), view.scale))
+                value = View_Value(value, view.scale);
             else
                 direct.push_back(i);
         }
@@ -247,7 +248,6 @@ std::vector<double> KALTAP_Plot_Curve_Rows(KALTAP_Plot_View which, const Array1<
         direct.resize(static_cast<std::size_t>(points));
         for (int i = 0; i < points; ++i) direct[i] = i;
     }
-    std::vector<double>().swap(A);
     Direct_Values(rows, direct, w, view.scale);
     if (direct_points != nullptr) *direct_points = static_cast<int>(direct.size());
     return rows;

@@ -55,9 +55,9 @@ struct Fftw_Array {
 }  // namespace
 
 bool KALTAP_Uniform_Response(const Array1<double>& w, int N, bool symmetric, double f0, long long a, long long L,
-                             int count, double* A, KALTAP_Response_Bound& bound) {
+                             int count, double* A, int stride, KALTAP_Response_Bound& bound) {
     const double twice_f0 = 2.0 * f0;
-    if (N < 1 || count < 0 || a < 1 || L < 1 || L > Largest_Transform || twice_f0 != std::nearbyint(twice_f0))
+    if (N < 1 || count < 0 || stride < 1 || a < 1 || L < 1 || L > Largest_Transform || twice_f0 != std::nearbyint(twice_f0))
         return false;
     if (w.extent() < (N + 1) / 2) return false;
     const long long g = std::gcd(a, L);
@@ -109,8 +109,9 @@ bool KALTAP_Uniform_Response(const Array1<double>& w, int N, bool symmetric, dou
             const double theta = Pi * (f0 + static_cast<double>(a * q) / static_cast<double>(L));
             Z *= std::complex<double>(std::cos(theta), std::sin(theta));
         }
-        A[q] = 2.0 * (start + (symmetric ? Z.real() : -Z.imag()));
-        if (!std::isfinite(A[q])) return false;
+        double& value = A[static_cast<std::size_t>(q) * stride];
+        value = 2.0 * (start + (symmetric ? Z.real() : -Z.imag()));
+        if (!std::isfinite(value)) return false;
     }
 
     const double fft_ulps = FFT_Ulps_Per_Stage * (std::log2(static_cast<double>(L)) + 1.0) +

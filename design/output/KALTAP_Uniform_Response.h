@@ -20,13 +20,14 @@ struct KALTAP_Response_Bound {
     double at(double f) const { return base + per_frequency * (f < 0.0 ? -f : f); }
 };
 
-// A[q] = amplitude response (as KALTAP_Amplitude_Response defines it: taps
+// A[q*stride] = amplitude response (as KALTAP_Amplitude_Response defines it: taps
 // w(1 .. ceil(N/2)) of the length-N filter, cosine terms when symmetric, sine
 // terms otherwise) at the grid frequency
 //   f_q = f0 + a*q/L,  q = 0 .. count-1,
-// for f0 a whole multiple of 1/2, a >= 1 and 1 <= L <= 2^30. The transform
+// for f0 a whole multiple of 1/2, a >= 1, 1 <= L <= 2^30 and stride >= 1
+// (2 writes into the value column of (f, value) rows). The transform
 // has length L / gcd(a, L). Returns false, leaving A and bound undefined, when
 // the grid does not have that form, a tap is not finite, or a value comes out
 // non-finite: the caller then takes the direct sum everywhere.
 bool KALTAP_Uniform_Response(const Array1<double>& w, int N, bool symmetric, double f0, long long a, long long L,
-                             int count, double* A, KALTAP_Response_Bound& bound);
+                             int count, double* A, int stride, KALTAP_Response_Bound& bound);

@@ -227,6 +227,71 @@ private slots:
         QVERIFY2(mismatches == 0, qPrintable(QString::number(mismatches) + " mismatches, first " + first));
     }
 
+    // A long response curve saves, in the full view (drawn without Qwt's
+    // clipping, on a worker thread) and zoomed (clipped, on the GUI thread),
+    // to the very bytes a plain Qwt curve with the same look and points
+    // saves to; the window can be shown meanwhile.
+    void longCurveSavesAsAPlainCurveDoes_data() {
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<bool>("zoomed");
+        QTest::newRow("dB with deep nulls, full view") << "nulls" << 200001 << false;
+        QTest::newRow("dB with deep nulls, zoomed") << "nulls" << 200001 << true;
+        QTest::newRow("flat passband, full view") << "flat" << 120001 << false;
+        QTest::newRow("short curve, full view") << "nulls" << 2001 << false;
+    }
+    void longCurveSavesAsAPlainCurveDoes() {
+        QFETCH(QString, shape);
+        QFETCH(int, points);
+        QFETCH(bool, zoomed);
+        QVector<double> rows;
+        for (int i = 0; i < points; ++i) {
+            const double f = 3.0 * i / (points - 1) - 1.5;
+            const double A = shape == "nulls" ? std::sin(2 * M_PI * 40 * f) * std::exp(-f * f)
+                                              : 1.0 + 1e-4 * std::sin(2 * M_PI * 7 * f);
+            rows << f << (shape == "nulls" ? 20.0 * std::log10(std::max(std::fabs(A), 1e-5)) : A);
+        }
+        WindowController controller(nullptr, {});
+        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        XYPlot* plot = controller.xyPlots.value(Plot_Unit);
+        plot->show();
+        // As the design program draws its responses.
+        const QVariantMap response{{"fittedCurve", 1}, {"curveLabel", "FIR Filter"}, {"curveColor", 0x228b22u},
+                                   {"dotColor", 0xdc143cu}, {"symbolStyle", -1}, {"curveLineWidth", 1},
+                                   {"dotSize", 6}};
+        controller.writeXYPlot(Plot_Unit, rows.data(), "REAL*8", points, 2, response);
+        QwtPlotCurve* curve = plot->curves.value(0);
+        QVERIFY(curve);
+        const auto save = [&](const QString& name) {
+            if (zoomed) {
+                plot->setAxisScale(QwtPlot::xBottom, -0.2, 0.3);
+                plot->setAxisScale(QwtPlot::yLeft, -30.0, 5.0);
+                plot->replot();
+                plot->save(name);  // the view shown
+            } else {
+                QVERIFY(plot->exportChart(name));
+            }
+        };
+        save("curve.png");
+        auto* plain = new QwtPlotCurve(curve->title());
+        plain->setPen(curve->pen());
+        plain->setRenderHint(QwtPlotItem::RenderAntialiased, curve->testRenderHint(QwtPlotItem::RenderAntialiased));
+        plain->setCurveAttribute(QwtPlotCurve::Inverted, curve->testCurveAttribute(QwtPlotCurve::Inverted));
+        plain->setItemAttribute(QwtPlotItem::Legend, curve->testItemAttribute(QwtPlotItem::Legend));
+        QVector<QPointF> samples;
+        for (size_t i = 0; i < curve->dataSize(); ++i) samples << curve->sample(int(i));
+        plain->setSamples(samples);
+        curve->detach();
+        plain->attach(plot);
+        save("plain.png");
+        plain->detach();
+        delete plain;
+        curve->attach(plot);
+        QFile mine("curve.png"), theirs("plain.png");
+        QVERIFY(mine.open(QIODevice::ReadOnly) && theirs.open(QIODevice::ReadOnly));
+        QVERIFY(mine.readAll() == theirs.readAll());
+    }
+
     void seriesLookAndLegend_data() {
         QTest::addColumn<QString>("label");
         QTest::addColumn<bool>("inLegend");
