@@ -1,6 +1,8 @@
 // Results must not depend on the number of threads: the same designs give the
 // same bits on one core and on two.
+#include <atomic>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "KALTAP_Configuration_Parameters.h"
@@ -69,6 +71,32 @@ TEST(Threads, SplitInterpolationIsTheSameOnOneCoreAndOnTwo) {
         EXPECT_EQ(one, KALTAP_Interpolate_At_Cosine(x, m)) << x;
     }
     EXPECT_EQ(KALTAP_Interpolate_At_Cosine(Extremal_Cosine(17), m), Extremal_Value(17));
+}
+
+// Pieces handed to the other core may be taken back by the caller when the
+// other core has not started them: every piece still runs exactly once, in
+// short pieces (where taking back is common) and in busy stretches.
+TEST(Threads, EveryPieceRunsExactlyOnceWhoeverRunsIt) {
+    constexpr int Rounds = 20000, Indices = 64;
+    std::atomic<int> parts[2] = {0, 0};
+    std::vector<std::atomic<int>> indices(Indices);
+    for (bool busy : {false, true}) {
+        for (auto& part : parts) part = 0;
+        for (auto& index : indices) index = 0;
+        {
+            std::unique_ptr<KALTAP_Busy_Stretch> stretch(busy ? new KALTAP_Busy_Stretch : nullptr);
+            for (int round = 0; round < Rounds; ++round) {
+                KALTAP_Parallel_Pair([](void* context, int part) { static_cast<std::atomic<int>*>(context)[part]++; },
+                                     parts);
+                KALTAP_Parallel_For(0, Indices - 1, 2, [&](int lo, int hi) {
+                    for (int i = lo; i <= hi; ++i) indices[i]++;
+                });
+            }
+        }
+        EXPECT_EQ(parts[0], Rounds);
+        EXPECT_EQ(parts[1], Rounds);
+        for (int i = 0; i < Indices; ++i) ASSERT_EQ(indices[i], Rounds) << "index " << i << (busy ? ", busy" : "");
+    }
 }
 
 }  // namespace

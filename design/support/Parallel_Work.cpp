@@ -26,6 +26,13 @@ using Task = void (*)(void* context, int lo, int hi);
 // short pieces handed out there. The hand-over uses sequentially consistent
 // atomics: whoever goes to sleep announces it before checking for work, and
 // whoever posts work checks for a sleeper after posting, so no wake-up is lost.
+//
+// A piece posted for the helper is claimed before it is run, by the helper or
+// by the caller (finish): the caller that is done with its own half and finds
+// the other not yet started runs it itself instead of waiting. On a busy
+// machine the helper may be off its core for milliseconds at a time; the
+// caller then never waits for work that has not begun, only for work under
+// way. Each piece runs exactly once, whoever claims it.
 class Helper {
 public:
     Helper() : thread_([this] { loop(); }) {}
@@ -58,6 +65,17 @@ public:
         }
     }
 
+    // Runs the piece posted last on the calling thread if the helper has not
+    // claimed it yet; otherwise waits until the helper has run it.
+    void finish() {
+        unsigned piece = posted_.load();
+        if (claim(piece)) {
+            task_(context_, lo_, hi_);
+            return;
+        }
+        wait();
+    }
+
     void wait() {
         const unsigned target = posted_.load();
         for (int round = 0; round < Poll_Rounds; ++round) {
@@ -88,7 +106,9 @@ private:
                 rounds = 0;
             }
             seen = posted_.load();
-            task_(context_, lo_, hi_);
+            // A piece the caller has claimed is done by the caller; the
+            // helper only marks it as seen.
+            if (claim(seen)) task_(context_, lo_, hi_);
             finished_.store(seen);
             if (caller_sleeping_.load()) {
                 std::lock_guard<std::mutex> lock(mutex_);
@@ -97,9 +117,17 @@ private:
         }
     }
 
+    // Piece `piece` goes to whoever first moves `claimed_` from the piece
+    // before it; a stale claim (the helper late for a piece the caller has
+    // run, and posted past) fails.
+    bool claim(unsigned piece) {
+        unsigned previous = piece - 1;
+        return claimed_.compare_exchange_strong(previous, piece);
+    }
+
     std::mutex mutex_;
     std::condition_variable wake_, done_;
-    std::atomic<unsigned> posted_{0}, finished_{0};
+    std::atomic<unsigned> posted_{0}, finished_{0}, claimed_{0};
     std::atomic<bool> quit_{false}, helper_sleeping_{false}, caller_sleeping_{false};
     std::atomic<int> busy_{0};
     Task task_ = nullptr;
@@ -171,7 +199,7 @@ void KALTAP_Parallel_Pair(void (*task)(void* context, int part), void* context) 
         q->task(q->context, 1);
     }, &pair, 1, 1);
     task(context, 0);
-    h->wait();
+    h->finish();
 }
 
 void KALTAP_Parallel_For(int first, int last, int grain, const std::function<void(int, int)>& body) {
@@ -184,5 +212,5 @@ void KALTAP_Parallel_For(int first, int last, int grain, const std::function<voi
     int mid = first + (last - first + 1) / 2;
     h->run(run_function, const_cast<std::function<void(int, int)>*>(&body), mid, last);
     body(first, mid - 1);
-    h->wait();
+    h->finish();
 }
