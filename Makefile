@@ -13,7 +13,7 @@
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
 
-PACKAGES := cmake g++ make qtbase5-dev libqwt-qt5-dev libgtest-dev libbenchmark-dev nlohmann-json3-dev libfftw3-dev pkg-config xvfb xauth
+PACKAGES := cmake g++ make qtbase5-dev libqwt-qt5-dev libgtest-dev libbenchmark-dev nlohmann-json3-dev xvfb xauth
 # The Debian package and its checks: dpkg-shlibdeps (dpkg-dev, file), the
 # validators of the desktop entry and the metainfo, lintian, man.
 PACKAGES += dpkg-dev file desktop-file-utils appstream lintian man-db

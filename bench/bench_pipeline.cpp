@@ -7,7 +7,9 @@
 //
 // With no arguments it runs, for each size, one child process that designs
 // alone (KALTAP_Design on the same filter requirements) and one that runs the
-// program, and prints one table. The children are this program again:
+// program, and prints one table; "--busy K" does the same with K processes
+// that keep a core busy each running beside them. The children are this
+// program again:
 //   bench_pipeline --design-alone N      prints "design <seconds>"
 //   bench_pipeline --pipeline N          prints "<stage> <seconds>" lines and "peak_rss_mib <MiB>"
 //   bench_pipeline --pipeline N FOLDER   the same, run in FOLDER, whose result files, plots and run
@@ -41,7 +43,10 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "KALTAP_Configuration_Parameters.h"
@@ -236,13 +241,37 @@ std::map<std::string, double> child(const char* self, const char* mode, int n) {
     return values;
 }
 
-int table(const char* self) {
-    std::printf("Whole program, classical low-pass family, density 16, 16 bits; seconds unless marked\n\n");
+// Processes that keep a core busy until the returned ones are ended.
+std::vector<pid_t> startBusyProcesses(int count) {
+    std::vector<pid_t> busy;
+    for (int k = 0; k < count; ++k) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            volatile unsigned long spin = 0;
+            for (;;) ++spin;
+        }
+        if (pid > 0) busy.push_back(pid);
+    }
+    return busy;
+}
+
+void endBusyProcesses(const std::vector<pid_t>& busy) {
+    for (pid_t pid : busy) kill(pid, SIGKILL);
+    for (pid_t pid : busy) waitpid(pid, nullptr, 0);
+}
+
+int table(const char* self, int busyCount) {
+    std::printf("Whole program, classical low-pass family, density 16, 16 bits; seconds unless marked");
+    if (busyCount > 0) std::printf("; %d busy processes beside it", busyCount);
+    std::printf("\n\n");
+    std::fflush(stdout);
+    const std::vector<pid_t> busy = startBusyProcesses(busyCount);
     std::vector<std::map<std::string, double>> runs, alone;
     for (int n : Sizes) {
         alone.push_back(child(self, "--design-alone", n));
         runs.push_back(child(self, "--pipeline", n));
     }
+    endBusyProcesses(busy);
     std::printf("%-22s", "stage");
     for (int n : Sizes) std::printf("%14d", n);
     std::printf("\n");
@@ -263,6 +292,9 @@ int table(const char* self) {
     keys.push_back("gui_lag_report");
     keys.push_back("gui_lag_output");
     for (const std::string& key : keys) row(key, [&](std::size_t i) { return get(runs[i], key); });
+    row("report adds", [&](std::size_t i) {
+        return get(runs[i], "design_and_report") - get(alone[i], "design");
+    });
     row("report / design", [&](std::size_t i) {
         return get(runs[i], "design_and_report") / get(alone[i], "design");
     });
@@ -276,5 +308,6 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--design-alone") return designAlone(std::atoi(argv[2]));
     if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--pipeline")
         return pipeline(argc, argv, std::atoi(argv[2]), argc == 4 ? argv[3] : nullptr);
-    return table(argv[0]);
+    if (argc == 3 && std::string(argv[1]) == "--busy") return table(argv[0], std::atoi(argv[2]));
+    return table(argv[0], 0);
 }

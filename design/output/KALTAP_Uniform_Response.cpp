@@ -1,13 +1,16 @@
 #include "KALTAP_Uniform_Response.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
-#include <fftw3.h>
 #include <limits>
-#include <mutex>
 #include <numeric>
+#include <utility>
+#include <vector>
 
 namespace {
+
+using Complex = std::complex<double>;
 
 constexpr double Pi = 3.14159265358979323846264338327950288;
 constexpr double Epsilon = std::numeric_limits<double>::epsilon();
@@ -15,9 +18,9 @@ constexpr long long Largest_Transform = 1LL << 30;
 
 // Error budget, in units of epsilon times the sum of |taps| (each term of
 // either sum is at most one tap in magnitude):
-// - the FFT: a few roundings per stage of a radix stage, and up to p per
-//   stage of a prime size p that FFTW does by a direct transform;
-constexpr double FFT_Ulps_Per_Stage = 8.0;
+// - the transform: the chirp's values, then two power-of-two FFTs and their
+//   product, a few roundings per stage;
+constexpr double FFT_Ulps_Per_Stage = 16.0, Chirp_Ulps = 32.0;
 // - each term of the direct sum: its kernel value and the rotations that
 //   carry it along its block of 16, a few tens of ulps;
 constexpr double Direct_Term_Ulps = 64.0;
@@ -28,29 +31,82 @@ constexpr double Argument_Ulps_of_f = 8.0, Argument_Ulps_of_Offset = 4.0;
 // Everything above doubled, for what the estimate leaves out.
 constexpr double Safety = 2.0;
 
-// FFTW's planner is not thread-safe; plans are made and destroyed under this.
-std::mutex planner;
-
-// Largest prime factor of n >= 1.
-long long largest_prime_factor(long long n) {
-    long long largest = 1;
-    for (long long p = 2; p * p <= n; ++p)
-        while (n % p == 0) {
-            largest = p;
-            n /= p;
-        }
-    return n > 1 ? n : largest;
+// Complex product written out (std::complex's operator* checks for
+// infinities on every call).
+inline Complex times(Complex a, Complex b) {
+    return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
 }
 
-// Owns FFTW's arrays.
-template <class T>
-struct Fftw_Array {
-    T* data;
-    explicit Fftw_Array(std::size_t count) : data(static_cast<T*>(fftw_malloc(count * sizeof(T)))) {}
-    ~Fftw_Array() { fftw_free(data); }
-    Fftw_Array(const Fftw_Array&) = delete;
-    Fftw_Array& operator=(const Fftw_Array&) = delete;
+// In-place FFT of a power-of-two size, iterative radix 2:
+//   a[k] <- sum_t a[t] e^{-+2 pi i t k/size}  (forward -, inverse +; unscaled).
+class Power_Of_Two_FFT {
+public:
+    explicit Power_Of_Two_FFT(int size) : size_(size), roots_(static_cast<std::size_t>(size / 2)) {
+        for (int k = 0; k < size / 2; ++k) {
+            const double angle = 2.0 * Pi * k / size;
+            roots_[k] = Complex(std::cos(angle), -std::sin(angle));
+        }
+    }
+    void transform(Complex* a, bool inverse) const {
+        for (int i = 1, j = 0; i < size_; ++i) {  // bit-reversed order
+            int bit = size_ >> 1;
+            for (; j & bit; bit >>= 1) j ^= bit;
+            j ^= bit;
+            if (i < j) std::swap(a[i], a[j]);
+        }
+        for (int length = 2; length <= size_; length <<= 1) {
+            const int half = length / 2, step = size_ / length;
+            for (int first = 0; first < size_; first += length)
+                for (int k = 0; k < half; ++k) {
+                    const Complex root = inverse ? std::conj(roots_[k * step]) : roots_[k * step];
+                    const Complex u = a[first + k], v = times(a[first + k + half], root);
+                    a[first + k] = u + v;
+                    a[first + k + half] = u - v;
+                }
+        }
+    }
+
+private:
+    int size_;
+    std::vector<Complex> roots_;
 };
+
+// c_k = e^{-pi i k^2/L}, with k^2 taken modulo 2L exactly.
+Complex chirp(long long k, long long L) {
+    const long long r = (k < 0 ? -k : k) % (2 * L);
+    const long long square = static_cast<long long>((static_cast<unsigned long long>(r) * r) % (2ULL * L));
+    const double angle = Pi * static_cast<double>(square) / static_cast<double>(L);
+    return {std::cos(angle), -std::sin(angle)};
+}
+
+// X_j = sum_{i<n} x_i e^{-2 pi i ij/L}, j = 0..J-1, for any length L, by
+// Bluestein's chirp: ij = (i^2 + j^2 - (j-i)^2)/2, so
+//   X_j = c_j * sum_i (x_i c_i) conj(c_{j-i}),
+// a convolution taken block by block (overlap-save) with power-of-two FFTs
+// of size M, at least 4n, each block giving M - n + 1 outputs. Returns the
+// FFT size used.
+int chirp_transform(const std::vector<double>& x, long long L, long long J, std::vector<Complex>& X) {
+    const int n = static_cast<int>(x.size());
+    int M = 2;
+    while (M < 4 * n) M <<= 1;
+    const Power_Of_Two_FFT fft(M);
+    std::vector<Complex> y(static_cast<std::size_t>(M)), h(static_cast<std::size_t>(M));
+    for (int i = 0; i < n; ++i) y[i] = x[i] * chirp(i, L);
+    fft.transform(y.data(), false);
+    const long long outputs_per_block = M - n + 1;
+    X.assign(static_cast<std::size_t>(J), Complex());
+    for (long long first = 0; first < J; first += outputs_per_block) {
+        // h[t] = conj(c_k), k = first - (n-1) + t: the chirp at every j-i this block meets.
+        for (int t = 0; t < M; ++t) h[t] = std::conj(chirp(first - (n - 1) + t, L));
+        fft.transform(h.data(), false);
+        for (int t = 0; t < M; ++t) h[t] = times(h[t], y[t]);
+        fft.transform(h.data(), true);
+        const double scale = 1.0 / M;
+        for (long long s = 0; s < outputs_per_block && first + s < J; ++s)
+            X[first + s] = times(chirp(first + s, L), h[s + n - 1] * scale);
+    }
+    return M;
+}
 
 }  // namespace
 
@@ -74,29 +130,18 @@ bool KALTAP_Uniform_Response(const Array1<double>& w, int N, bool symmetric, dou
     const double start = N % 2 ? 0.5 * w(m + 1) : 0.0;
     // sum |c_i| and sum |c_i| (i + |s|): the argument of term i is (i+s)*2*pi*f.
     double taps = 0.0, taps_by_argument = 0.0;
-    Fftw_Array<double> x(static_cast<std::size_t>(L));
-    Fftw_Array<fftw_complex> Y(static_cast<std::size_t>(L / 2 + 1));
-    if (x.data == nullptr || Y.data == nullptr) return false;
-    for (long long j = 0; j < L; ++j) x.data[j] = 0.0;
+    std::vector<double> x(static_cast<std::size_t>(std::min<long long>(m + 1, L)), 0.0);
     for (int i = 1; i <= m; ++i) {
         const double c = w(m + 1 - i);
-        x.data[i % L] += alternate && i % 2 ? -c : c;
+        x[i % L] += alternate && i % 2 ? -c : c;
         taps += std::fabs(c);
         taps_by_argument += std::fabs(c) * (N % 2 ? i : i - 0.5);
     }
     if (!std::isfinite(taps_by_argument) || !std::isfinite(start)) return false;
 
-    fftw_plan plan;
-    {
-        std::lock_guard<std::mutex> lock(planner);
-        plan = fftw_plan_dft_r2c_1d(static_cast<int>(L), x.data, Y.data, FFTW_ESTIMATE);
-    }
-    if (plan == nullptr) return false;
-    fftw_execute(plan);
-    {
-        std::lock_guard<std::mutex> lock(planner);
-        fftw_destroy_plan(plan);
-    }
+    // Real x: X_{L-j} is the conjugate of X_j, so j = 0 .. L/2 will do.
+    std::vector<Complex> X;
+    const int M = chirp_transform(x, L, L / 2 + 1, X);
 
     const bool half_sample = N % 2 == 0;
     for (int q = 0; q < count; ++q) {
@@ -104,18 +149,17 @@ bool KALTAP_Uniform_Response(const Array1<double>& w, int N, bool symmetric, dou
         // Y_{L-j} is the conjugate of Y_j for real x.
         const bool mirrored = j > L / 2;
         const long long k = mirrored ? L - j : j;
-        std::complex<double> Z(Y.data[k][0], mirrored ? -Y.data[k][1] : Y.data[k][1]);
+        Complex Z = mirrored ? std::conj(X[k]) : X[k];
         if (half_sample) {
             const double theta = Pi * (f0 + static_cast<double>(a * q) / static_cast<double>(L));
-            Z *= std::complex<double>(std::cos(theta), std::sin(theta));
+            Z = times(Z, Complex(std::cos(theta), std::sin(theta)));
         }
         double& value = A[static_cast<std::size_t>(q) * stride];
         value = 2.0 * (start + (symmetric ? Z.real() : -Z.imag()));
         if (!std::isfinite(value)) return false;
     }
 
-    const double fft_ulps = FFT_Ulps_Per_Stage * (std::log2(static_cast<double>(L)) + 1.0) +
-                            static_cast<double>(largest_prime_factor(L));
+    const double fft_ulps = Chirp_Ulps + FFT_Ulps_Per_Stage * (std::log2(static_cast<double>(M)) + 1.0);
     const double direct_ulps = Direct_Term_Ulps + m;  // the terms, then m additions
     const double scale = Safety * 2.0 * Epsilon;
     const double argument = 2.0 * Pi * taps_by_argument;
