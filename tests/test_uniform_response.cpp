@@ -68,7 +68,9 @@ void set_up(const Filter_Case& c) {
         switch (c.taps) {
             case Taps::Windowed_Lowpass: h = n == 0.0 ? 0.25 : std::sin(0.25 * Pi * n) / (Pi * n); break;
             case Taps::Hilbert: h = n == 0.0 ? 0.0 : (1.0 - std::cos(Pi * n)) / (Pi * n); break;
-            case Taps::Differentiator: h = n == 0.0 ? 0.0 : std::cos(Pi * n) / n - std::sin(Pi * n) / (Pi * n * n); break;
+            case Taps::Differentiator:
+                h = n == 0.0 ? 0.0 : std::cos(Pi * n) / n - std::sin(Pi * n) / (Pi * n * n);
+                break;
             default: h = tap(random); break;
         }
         Filter_Weights(k) = c.taps == Taps::Random ? h : h * window;
@@ -134,11 +136,18 @@ TEST_P(Plot_Curves, FFTStaysWellInsideItsBound) {
         int count;
     };
     const long long P = static_cast<long long>(c.N) * c.density;
-    for (const Grid& g : {Grid{0.0, 1, 2 * P, static_cast<int>(P + 1)}, Grid{-0.5, 1, 2 * P, static_cast<int>(2 * P + 1)},
-                          Grid{-1.5, 3, 3 * P, static_cast<int>(3 * P + 1)}, Grid{0.5, 1, 7, 50}}) {
+    // The plots' three kinds of grid, one folded over the taps (L below N/2)
+    // and one of prime length.
+    const Grid grids[] = {{0.0, 1, 2 * P, static_cast<int>(P + 1)},
+                          {-0.5, 1, 2 * P, static_cast<int>(2 * P + 1)},
+                          {-1.5, 3, 3 * P, static_cast<int>(3 * P + 1)},
+                          {0.5, 1, 7, 50},
+                          {-0.5, 1, 20011, 20012}};
+    for (const Grid& g : grids) {
         std::vector<double> fast(g.count), f(g.count), direct(g.count);
         KALTAP_Response_Bound bound;
-        ASSERT_TRUE(KALTAP_Uniform_Response(Filter_Weights, c.N, symmetric, g.f0, g.a, g.L, g.count, fast.data(), 1, bound));
+        ASSERT_TRUE(
+            KALTAP_Uniform_Response(Filter_Weights, c.N, symmetric, g.f0, g.a, g.L, g.count, fast.data(), 1, bound));
         for (int q = 0; q < g.count; ++q) f[q] = g.f0 + static_cast<double>(g.a * q) / static_cast<double>(g.L);
         KALTAP_Amplitude_Response_Many(f.data(), g.count, Filter_Weights, c.N, symmetric, direct.data());
         double worst = 0.0;

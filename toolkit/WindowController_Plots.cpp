@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QPointer>
 #include <QSize>
 #include <QTextDocument>
 
@@ -83,12 +84,13 @@ void WindowController::writeXYPlot(int unit, void* data, QString dataType, int n
     // queue behind this one, so nothing changes order.
     QVector<QPointF> points;
     const auto read = [&] { points = XYPlot::curvePoints(data, dataType, nrows, ncols); };
+    const QPointer<XYPlot> target(plot);
     if (nrows > Rows_Read_Aside)
         Run_Aside(read);  // the design program holds its block still until released
     else
         read();
     emit endWindowSyncOperation();
-    plot->addCurve(points, series);
+    if (target) target->addCurve(points, series);
 }
 
 void WindowController::clearXYPlot(int unit) {

@@ -113,8 +113,8 @@ int chirp_transform(const std::vector<double>& x, long long L, long long J, std:
 bool KALTAP_Uniform_Response(const Array1<double>& w, int N, bool symmetric, double f0, long long a, long long L,
                              int count, double* A, int stride, KALTAP_Response_Bound& bound) {
     const double twice_f0 = 2.0 * f0;
-    if (N < 1 || count < 0 || stride < 1 || a < 1 || L < 1 || L > Largest_Transform || twice_f0 != std::nearbyint(twice_f0))
-        return false;
+    if (N < 1 || count < 0 || stride < 1 || a < 1 || L < 1 || L > Largest_Transform) return false;
+    if (twice_f0 != std::nearbyint(twice_f0)) return false;
     if (w.extent() < (N + 1) / 2) return false;
     const long long g = std::gcd(a, L);
     a /= g;
@@ -123,7 +123,7 @@ bool KALTAP_Uniform_Response(const Array1<double>& w, int N, bool symmetric, dou
     // With m = N/2, s = -1/2 (even N) or 0, c_i = w(m+1-i) and f = f0 + j/L:
     //   Z(f) = sum_{i=1..m} c_i e^{-2 pi i f (i+s)}
     //        = e^{-2 pi i f s} * sum_i [c_i (-1)^{2 f0 i}] e^{-2 pi i j i/L},
-    // whose last sum is the real transform Y_j of x_{i mod L} = c_i (-1)^{2 f0 i}.
+    // whose last sum is the transform X_j of the real x_{i mod L} = c_i (-1)^{2 f0 i}.
     // The cosine sum is Re Z, the sine sum -Im Z.
     const int m = N / 2;
     const bool alternate = static_cast<long long>(twice_f0) % 2 != 0;
@@ -146,7 +146,6 @@ bool KALTAP_Uniform_Response(const Array1<double>& w, int N, bool symmetric, dou
     const bool half_sample = N % 2 == 0;
     for (int q = 0; q < count; ++q) {
         const long long j = (a * q) % L;
-        // Y_{L-j} is the conjugate of Y_j for real x.
         const bool mirrored = j > L / 2;
         const long long k = mirrored ? L - j : j;
         Complex Z = mirrored ? std::conj(X[k]) : X[k];

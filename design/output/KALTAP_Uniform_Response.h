@@ -1,17 +1,21 @@
-// The amplitude response on a uniform frequency grid by one real FFT, with a
-// bound on its distance from the direct sum (KALTAP_Amplitude_Response).
+// The amplitude response on a uniform frequency grid by one discrete Fourier
+// transform of the taps, with a bound on its distance from the direct sum
+// (KALTAP_Amplitude_Response).
 //
 // The plots evaluate the response at up to 48*N*density + 1 equally spaced
-// frequencies; the direct sum costs N/2 terms per frequency, the FFT about
-// log2 of the grid per frequency. The FFT's values differ from the direct
-// sum's in the last bits, so callers that must show what the direct sum shows
-// use the bound to find the few frequencies where the difference could
-// matter, and take the direct sum there.
+// frequencies; the direct sum costs N/2 terms per frequency, the transform a
+// few dozen operations per frequency. The transform is Bluestein's chirp
+// transform, for a grid of any length, over power-of-two FFTs of at least
+// four times N/2 points taken block by block, so its scratch memory stays
+// small beside the grid. Its values differ from the direct sum's in the last
+// bits, so callers that must show what the direct sum shows use the bound to
+// find the few frequencies where the difference could matter, and take the
+// direct sum there.
 #pragma once
 
 #include "KALTAP_Arrays.h"
 
-// |A_fft(f) - A_direct(f)| <= base + per_frequency * |f|, f in cycles per
+// |A_transform(f) - A_direct(f)| <= base + per_frequency * |f|, f in cycles per
 // sample, for f as the caller computed it: within a few units in the last
 // place of the grid's exact frequency.
 struct KALTAP_Response_Bound {
