@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Fortran_Format.h"
@@ -11,6 +12,7 @@
 #include "KALTAP_Output.h"
 #include "KALTAP_Uniform_Response.h"
 #include "KALTAP_Weight_Quantization.h"
+#include "Parallel_Work.h"
 #include "Program_Stop.h"
 #include "Significant_Digits.h"
 #include "UIK_Call_Interface.h"
@@ -205,6 +207,10 @@ bool Shows_Alike(double A, double bound, Response_Scale scale) {
            low_shown == high_shown;
 }
 
+// Points checked on one core before the check is split over two: each takes
+// some tens of nanoseconds.
+constexpr int Points_Worth_Splitting = 20000;
+
 // The values of rows[2i+1] for the listed points i by the direct sum at
 // their frequencies rows[2i].
 void Direct_Values(std::vector<double>& rows, const std::vector<int>& points, const Array1<double>& w,
@@ -237,13 +243,21 @@ std::vector<double> KALTAP_Plot_Curve_Rows(KALTAP_Plot_View which, const Array1<
     if (path == KALTAP_Response_Path::Fast &&
         KALTAP_Uniform_Response(w, Number_of_Weights, symmetric, grid.f0, grid.a, grid.L, points, rows.data() + 1,
                                 Values_Per_Point, bound)) {
-        for (int i = 0; i < points; ++i) {
-            double& value = rows[Values_Per_Point * i + 1];
-            if (Shows_Alike(value, bound.at(rows[Values_Per_Point * i]), view.scale))
-                value = View_Value(value, view.scale);
-            else
-                direct.push_back(i);
-        }
+        // Split over the cores: the lower part of the points lists its
+        // doubtful ones first, so the list stays in order.
+        std::vector<int> doubtful[2];
+        KALTAP_Parallel_For(0, points - 1, Points_Worth_Splitting, [&](int lo, int hi) {
+            std::vector<int>& list = doubtful[lo == 0 ? 0 : 1];
+            for (int i = lo; i <= hi; ++i) {
+                double& value = rows[Values_Per_Point * i + 1];
+                if (Shows_Alike(value, bound.at(rows[Values_Per_Point * i]), view.scale))
+                    value = View_Value(value, view.scale);
+                else
+                    list.push_back(i);
+            }
+        });
+        direct = std::move(doubtful[0]);
+        direct.insert(direct.end(), doubtful[1].begin(), doubtful[1].end());
     } else {
         direct.resize(static_cast<std::size_t>(points));
         for (int i = 0; i < points; ++i) direct[i] = i;
