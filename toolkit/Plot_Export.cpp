@@ -4,16 +4,44 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QPointF>
 #include <QPrinter>
+#include <QRect>
+#include <QRectF>
 #include <QSizeF>
 #include <qwt_plot.h>
 #include <qwt_plot_renderer.h>
 
 #include "Content_Files.h"
+#include "Work_Aside.h"
 
 namespace {
 const QSizeF Document_Size_mm(300.0, 200.0);
 constexpr int Document_Resolution_dpi = 85;
+constexpr double Millimetres_Per_Inch = 25.4;
+
+// Formats saved as an image (the rest, PDF, go to the renderer whole).
+bool Image_Format(const QString& suffix) {
+    return suffix == QLatin1String("png") || suffix == QLatin1String("bmp");
+}
+
+// The plot drawn as the renderer draws an image document: white, the
+// document's size at its resolution, which the image carries.
+QImage Document_Image(QwtPlot* plot) {
+    const QSizeF size = Document_Size_mm / Millimetres_Per_Inch * Document_Resolution_dpi;
+    const QRect rect = QRectF(QPointF(0.0, 0.0), size).toRect();
+    const int dotsPerMeter = qRound(Document_Resolution_dpi / Millimetres_Per_Inch * 1000.0);
+    QImage image(rect.size(), QImage::Format_ARGB32);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(QColor(Qt::white).rgb());
+    QPainter painter(&image);
+    QwtPlotRenderer().render(plot, &painter, rect);
+    painter.end();
+    return image;
+}
 }  // namespace
 
 QString Plot_Export_File_Name(const QString& fileName, const char* defaultName) {
@@ -35,9 +63,18 @@ bool Plot_Export(QwtPlot* plot, const QString& fileName, const char* defaultName
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     const bool updates = plot->updatesEnabled();
     plot->setUpdatesEnabled(false);
-    QwtPlotRenderer renderer;
-    renderer.renderDocument(plot, name, Document_Size_mm, Document_Resolution_dpi);
-    plot->setUpdatesEnabled(updates);
+    const QString suffix = QFileInfo(name).suffix();
+    if (Image_Format(suffix)) {
+        const QImage image = Document_Image(plot);
+        plot->setUpdatesEnabled(updates);
+        // Encoding a PNG takes some tens of milliseconds; the image is this
+        // call's own.
+        Run_Aside([&] { image.save(name, suffix.toLatin1().constData()); });
+    } else {
+        QwtPlotRenderer renderer;
+        renderer.renderDocument(plot, name, Document_Size_mm, Document_Resolution_dpi);
+        plot->setUpdatesEnabled(updates);
+    }
     return QFileInfo::exists(name);
 }
 

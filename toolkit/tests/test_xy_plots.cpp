@@ -15,6 +15,7 @@
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
 #include <qwt_plot_layout.h>
+#include <qwt_plot_renderer.h>
 #include <qwt_scale_engine.h>
 #include <qwt_symbol.h>
 
@@ -401,6 +402,29 @@ private slots:
             QVERIFY(qAbs(image.width() - 1004) <= 1 && qAbs(image.height() - 669) <= 1);
             QVERIFY(qAbs(image.dotsPerMeterX() - qRound(85 / 0.0254)) <= 1);
         }
+    }
+
+    // A saved image is, byte for byte, the document Qwt's renderer writes
+    // for the same plot (the plot is drawn, then encoded aside).
+    void savedImagesAreTheRenderersDocuments_data() {
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("PNG") << "png";
+        QTest::newRow("BMP") << "bmp";
+    }
+    void savedImagesAreTheRenderersDocuments() {
+        QFETCH(QString, suffix);
+        WindowController controller(nullptr, {});
+        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        QVector<double> rows;
+        for (int i = 0; i <= 4000; ++i) rows << i / 8000.0 << std::cos(0.01 * i) * std::exp(-0.001 * i);
+        controller.writeXYPlot(Plot_Unit, rows.data(), "REAL*8", 4001, 2, seriesMap("FIR Filter"));
+        XYPlot* plot = controller.xyPlots.value(Plot_Unit);
+        QVERIFY(plot->exportChart("saved." + suffix));
+        QwtPlotRenderer().renderDocument(plot, "rendered." + suffix, QSizeF(300.0, 200.0), 85);
+        QFile saved("saved." + suffix), rendered("rendered." + suffix);
+        QVERIFY(saved.open(QIODevice::ReadOnly) && rendered.open(QIODevice::ReadOnly));
+        QVERIFY(saved.size() > 0);
+        QVERIFY(saved.readAll() == rendered.readAll());
     }
 
     void unwritableFile_data() {
