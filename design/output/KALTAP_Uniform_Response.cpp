@@ -90,20 +90,25 @@ int chirp_transform(const std::vector<double>& x, long long L, long long J, std:
     int M = 2;
     while (M < 4 * n) M <<= 1;
     const Power_Of_Two_FFT fft(M);
-    std::vector<Complex> y(static_cast<std::size_t>(M)), h(static_cast<std::size_t>(M));
+    std::vector<Complex> y(static_cast<std::size_t>(M)), h(static_cast<std::size_t>(M)),
+        block_chirp(static_cast<std::size_t>(M));
     for (int i = 0; i < n; ++i) y[i] = x[i] * chirp(i, L);
     fft.transform(y.data(), false);
     const long long outputs_per_block = M - n + 1;
     X.assign(static_cast<std::size_t>(J), Complex());
     for (long long first = 0; first < J; first += outputs_per_block) {
-        // h[t] = conj(c_k), k = first - (n-1) + t: the chirp at every j-i this block meets.
-        for (int t = 0; t < M; ++t) h[t] = std::conj(chirp(first - (n - 1) + t, L));
+        // h[t] = conj(c_k), k = first - (n-1) + t: the chirp at every j-i this
+        // block meets, which includes its outputs' own c_j (t = s + n-1).
+        for (int t = 0; t < M; ++t) {
+            block_chirp[t] = chirp(first - (n - 1) + t, L);
+            h[t] = std::conj(block_chirp[t]);
+        }
         fft.transform(h.data(), false);
         for (int t = 0; t < M; ++t) h[t] = times(h[t], y[t]);
         fft.transform(h.data(), true);
         const double scale = 1.0 / M;
         for (long long s = 0; s < outputs_per_block && first + s < J; ++s)
-            X[first + s] = times(chirp(first + s, L), h[s + n - 1] * scale);
+            X[first + s] = times(block_chirp[s + n - 1], h[s + n - 1] * scale);
     }
     return M;
 }
