@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "Design_Warnings.h"
 #include "Dynamic_LUN.h"
 #include "Fortran_Format.h"
 #include "Program_Stop.h"
@@ -93,6 +94,7 @@ void RUN_LOG_open(const std::string& file_name, const std::string& title) {
 
 void RUN_LOG_write(const std::string& text) {
     // Before the first log is opened there is no file; the line still reaches the console.
+    DESIGN_WARNINGS_Note(text);
     log_line("RUN_LOG_write", FMT_Trim_Right(text), true, 0);
 }
 

@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "Design_Warnings.h"
+
 const char* const UNIT_Removed_File_Reason = "the file was removed while it was being written";
 
 namespace {
@@ -165,6 +167,7 @@ std::string UNIT_File_Name(int unit) {
 int UNIT_Write(int unit, const std::string& line) {
     auto it = unit_table().find(unit);
     if (UNIT_Is_Console(unit) || (it != unit_table().end() && it->second.window)) {
+        if (UNIT_Is_Console(unit)) DESIGN_WARNINGS_Note(line);
         if (hooks().write_text) {
             hooks().write_text(line, hook_unit(unit));
         } else {
