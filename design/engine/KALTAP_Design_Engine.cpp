@@ -1,13 +1,13 @@
 #include "KALTAP_Design_Engine.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <vector>
 
 #include "Fortran_Format.h"
 #include "KALTAP_Block_Trig.h"
 #include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Figures.h"
 #include "KALTAP_Lagrange_Interpolation.h"
 #include "KALTAP_Output.h"
 #include "KALTAP_Remez_Engine.h"
@@ -23,7 +23,6 @@ namespace {
 constexpr double Pi = 3.14159265358979323846264338327950;
 constexpr double Two_Pi = 6.283185307179586476925286766559;
 constexpr double Differentiator_Flat_Slope = 0.0001;  // slopes up to this keep the plain band weight
-constexpr double Ripple_Tolerance = 1.001;            // largest error may exceed the level by 0.1 %
 constexpr int Minimum_Weights = 3;
 constexpr int Coefficient_Split_Groups = 32;  // groups of eight coefficients worth the other core
 // A response between bands more than this many times the largest gain any
@@ -32,16 +31,8 @@ constexpr int Coefficient_Split_Groups = 32;  // groups of eight coefficients wo
 constexpr double Gap_Peak_Factor = 10.0;
 // The gain the gap peak is compared with when every band asks for zero.
 constexpr double Gap_Reference_Floor = 1.0;
-// Misses within this many units of rounding of the largest desired response
-// (at least 1) are the arithmetic's, not a failure to level the error: an
-// exact design (an all-pass delay, say) has a deviation of almost nothing.
-constexpr double Rounding_Floor_Units = 64.0;
 
 KALTAP_Ripple_Check Last_Check;
-
-// Desired response and weight of the grid before the case conversion, kept
-// for the check of the final taps.
-std::vector<double> Plain_Desired, Plain_Weight;
 
 [[noreturn]] void storage_problem(int capacity) {
     UNIT_Write(UNIT_Standard_Output,
@@ -129,34 +120,19 @@ void check_gaps(double DELF) {
     }
 }
 
-// The largest weighted error of the final taps over the grid, in the terms of
-// the filter requirements (before the case conversion).
-void check_final_taps() {
-    const int NGRID = Grid_Size;
-    std::vector<double> response(static_cast<std::size_t>(NGRID));
-    KALTAP_Amplitude_Response_Many(Grid_Frequency.at(1), NGRID, Filter_Weights, Number_of_Weights,
-                                   PMC_DCT_Type <= 2, response.data());
+// The final taps measured on the design's measuring grid: the largest
+// weighted error at the grid points (warned about when it exceeds the levelled
+// deviation) and the figures the design states; then the gaps between bands.
+// Nothing more is checked of taps that have collapsed (the design has failed).
+KALTAP_Grid_Error check_final_taps() {
     Last_Check = KALTAP_Ripple_Check();
-    double largest_desired = 1.0;
-    for (int j = 1; j <= NGRID; ++j) largest_desired = std::max(largest_desired, std::fabs(Plain_Desired[j - 1]));
-    const double rounding_floor = Rounding_Floor_Units * DBL_EPSILON * largest_desired;
-    for (int j = 1; j <= NGRID; ++j) {
-        const double miss = std::fabs(response[j - 1] - Plain_Desired[j - 1]);
-        if (miss <= rounding_floor) continue;
-        double e = std::fabs(Plain_Weight[j - 1] * miss);
-        if (!(e <= Last_Check.largest_error)) {
-            Last_Check.largest_error = e;
-            Last_Check.frequency = Grid_Frequency(j);
-        }
-    }
-    if (!(Last_Check.largest_error <= Remez_Deviation * Ripple_Tolerance)) {
-        Last_Check.warned = true;
-        RUN_LOG_write("***Warning: the taps are not equiripple: largest weighted error " +
-                      FMT_Free(Last_Check.largest_error) + " against the levelled deviation " +
-                      FMT_Free(Remez_Deviation) + " at frequency " + FMT_Free(Last_Check.frequency) +
-                      "; try a wider transition band or fewer weights.");
-    }
+    const KALTAP_Grid_Error at_grid = KALTAP_Assess_Design_Figures();
+    if (at_grid.collapsed) return at_grid;
+    Last_Check.largest_error = at_grid.largest;
+    Last_Check.frequency = at_grid.frequency;
+    Last_Check.warned = at_grid.exceeded;
     check_gaps(0.5 / (Half_Length * Search_Grid_Density));
+    return at_grid;
 }
 
 // True when every stored tap (case 3: with the zero centre tap) is finite.
@@ -170,12 +146,14 @@ bool taps_finite() {
 // A full design whose taps are not finite has failed: the exchange worked
 // below the resolution of double arithmetic. The weights are marked invalid
 // and one error line goes to the run log and the console; the program goes on.
-void design_failed() {
+void design_failed(const std::string& what) {
     KALTAP_Filter_Weights_Valid = false;
     KALTAP_Design_Failed = true;
     Last_Check = KALTAP_Ripple_Check();
+    KALTAP_Reset_Design_Figures();
     const std::string line =
-        "###Error in KALTAP_Design: the taps are not finite; these filter requirements ask for more precision than "
+        "###Error in KALTAP_Design: " + what +
+        "; these filter requirements ask for more precision than "
         "double arithmetic holds. Use fewer weights, wider transition bands or a smaller ratio of band weights.";
     RUN_LOG_write(line);
     if (Run_Log_Echo != 0) UNIT_Write(UNIT_Standard_Output, line);
@@ -185,28 +163,30 @@ void design_failed() {
 
 const KALTAP_Ripple_Check& KALTAP_Last_Ripple_Check() { return Last_Check; }
 
-void KALTAP_Band_Response(int j, int band, double f) {
+void KALTAP_Band_Requirement(int band, double f, double& desired, double& weight) {
     switch (Type_of_Filter) {
         case 1:
         case 3:
-            Grid_Desired(j) = Band_Desired_Value(band);
-            Grid_Weight(j) = Band_Weighting(band);
+            desired = Band_Desired_Value(band);
+            weight = Band_Weighting(band);
             break;
         case 2:
-            Grid_Desired(j) = Band_Desired_Value(band) * f;
+            desired = Band_Desired_Value(band) * f;
             if (Band_Desired_Value(band) <= Differentiator_Flat_Slope)
-                Grid_Weight(j) = Band_Weighting(band);
+                weight = Band_Weighting(band);
             else
-                Grid_Weight(j) = Band_Weighting(band) / f;
+                weight = Band_Weighting(band) / f;
             break;
         case 4:
             if (!KALTAP_Equalizer_Response_Hook) design_error("no equalizer response is installed");
-            KALTAP_Equalizer_Response_Hook(f, j, Grid_Desired(j), Grid_Weight(j));
+            KALTAP_Equalizer_Response_Hook(f, 0, desired, weight);
             break;
         default:
             break;
     }
 }
+
+void KALTAP_Band_Response(int j, int band, double f) { KALTAP_Band_Requirement(band, f, Grid_Desired(j), Grid_Weight(j)); }
 
 void KALTAP_Set_Up_Grid() {
     Grid_Frequency(1) = Band_Edges(1);
@@ -396,16 +376,13 @@ void KALTAP_Design() {
     Deviations_Only = false;
     KALTAP_Check_Stop();  // every trial of the searches comes through here
     KALTAP_Design_Failed = false;
+    KALTAP_Reset_Design_Figures();
     KALTAP_Derive_Parameters();
     check_requirements();
     KALTAP_Set_Up_Grid();
     if (Grid_Size < Half_Length + 1)
         design_error("the grid of " + FMT_Free(Grid_Size) + " points is too small for " +
                      FMT_Free(Half_Length + 1) + " extremal frequencies; widen the bands");
-    if (full_design) {
-        Plain_Desired.assign(Grid_Desired.at(1), Grid_Desired.at(1) + Grid_Size);
-        Plain_Weight.assign(Grid_Weight.at(1), Grid_Weight.at(1) + Grid_Size);
-    }
     KALTAP_Convert_Case();
     KALTAP_Remez_Prepare_Grid();
     KALTAP_Remez_Exchange();
@@ -413,8 +390,11 @@ void KALTAP_Design() {
     KALTAP_Cosine_Coefficients(Band_Edges, Number_of_Bands);
     KALTAP_Recover_Weights();
     if (!taps_finite()) {
-        design_failed();
+        design_failed("the taps are not finite");
         return;
     }
-    check_final_taps();
+    const KALTAP_Grid_Error at_grid = check_final_taps();
+    if (at_grid.collapsed)
+        design_failed("the exchange collapsed: the magnitudes of the taps add up to " + FMT_Free(at_grid.tap_gain) +
+                      ", far beyond any response asked for");
 }

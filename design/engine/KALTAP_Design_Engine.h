@@ -9,11 +9,14 @@
 // A design larger than the allocation ends in the storage-problem
 // stop; a count below 3, no band or a density below 1 ends in an
 // "###Error in KALTAP_Design" line and an orderly stop.
-// A full design whose taps are not finite (the filter requirements ask for
-// more precision than double arithmetic holds) does not stop: it writes one
-// "###Error in KALTAP_Design: ..." line to the run log and the console and
-// returns with KALTAP_Filter_Weights_Valid false and KALTAP_Design_Failed
-// true. A valid design whose response between bands rises more than 20 dB
+// A full design whose taps are not finite, or have collapsed (their
+// magnitudes add up to more than a million times the largest response asked
+// for: the filter requirements ask for more precision than double arithmetic
+// holds), does not stop: it writes one "###Error in KALTAP_Design: ..." line
+// to the run log and the console and returns with KALTAP_Filter_Weights_Valid
+// false and KALTAP_Design_Failed true. Every other full design is measured
+// from its taps (KALTAP_Design_Figures.h), which decides the figures it
+// states. A valid design whose response between bands rises more than 20 dB
 // above every band's gain gets a "***Warning" line in the run log.
 #pragma once
 
@@ -24,6 +27,11 @@ void KALTAP_Design();
 // Steps of KALTAP_Design, each working on the design state.
 void KALTAP_Set_Up_Grid();
 void KALTAP_Band_Response(int j, int band, double f);
+// The desired response and the weight that band `band` asks for at frequency
+// f, before the case conversion (KALTAP_Band_Response stores them for grid
+// point j). The differentiator's weight is divided by f where its slope is
+// not flat, so it is infinite at f = 0.
+void KALTAP_Band_Requirement(int band, double f, double& desired, double& weight);
 void KALTAP_Convert_Case();
 void KALTAP_Cosine_Coefficients(const Array1<double>& edges, int number_of_bands);
 void KALTAP_Recover_Weights();

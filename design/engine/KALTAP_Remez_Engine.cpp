@@ -22,6 +22,7 @@ constexpr double Two_Pi = 6.283185307179586476925286766559;
 constexpr double End_Point_Margin = 1.00001;  // an end point must beat the level by this factor
 
 int Last_Iterations = 0;
+KALTAP_Exchange_End Last_End = KALTAP_Exchange_End::Converged;
 
 // Grid cosines and the per-pass cache of the interpolated approximation. The
 // state of point L is Pass_Number*4 + one of the marks below; a state from an
@@ -335,6 +336,7 @@ void Exchange::search() {
 }  // namespace
 
 int KALTAP_Remez_Iterations() { return Last_Iterations; }
+KALTAP_Exchange_End KALTAP_Remez_End() { return Last_End; }
 
 void KALTAP_Remez_Prepare_Grid() {
     const int NGRID = Grid_Size;
@@ -388,8 +390,12 @@ void KALTAP_Remez_Exchange() {
         // cancelled to 0/0) makes every error NaN: no point can move, so a
         // search pass over the whole grid would change nothing. The engine
         // sees the deviation and reports the failed design.
-        if (!std::isfinite(x.DEV)) return;
+        if (!std::isfinite(x.DEV)) {
+            Last_End = KALTAP_Exchange_End::Not_Finite;
+            return;
+        }
         if (x.DEV <= DEVL) {
+            Last_End = KALTAP_Exchange_End::Rounding_Floor;
             UNIT_Write(UNIT_Standard_Output, "###Deviation decrease!");
             RUN_LOG_write("************ Failure to converge **********");
             RUN_LOG_write("Probable cause is machine rounding error.  Number of iterations = " + FMT_Free(NITER));
@@ -400,8 +406,14 @@ void KALTAP_Remez_Exchange() {
         }
         DEVL = x.DEV;
         x.search();
-        if (x.JCHNGE == 0) return;
+        if (x.JCHNGE == 0) {
+            Last_End = KALTAP_Exchange_End::Converged;
+            return;
+        }
         NITER = NITER + 1;
-        if (NITER > KALTAP_Remez_Iteration_Limit) return;
+        if (NITER > KALTAP_Remez_Iteration_Limit) {
+            Last_End = KALTAP_Exchange_End::Iteration_Limit;
+            return;
+        }
     }
 }

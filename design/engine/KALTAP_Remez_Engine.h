@@ -21,6 +21,15 @@ void KALTAP_Remez_Exchange();
 // Iterations of the last exchange (for tests and benchmarks).
 int KALTAP_Remez_Iterations();
 
+// How the last exchange ended.
+enum class KALTAP_Exchange_End {
+    Converged,        // no extremal point moved
+    Iteration_Limit,  // stopped after KALTAP_Remez_Iteration_Limit levellings
+    Rounding_Floor,   // the levelled deviation stopped growing (machine rounding)
+    Not_Finite        // the levelled deviation was not a number
+};
+KALTAP_Exchange_End KALTAP_Remez_End();
+
 // Cosines cos(2*pi*Grid_Frequency(L)), L = 1..Grid_Size, of the current grid.
 // Filled by KALTAP_Remez_Prepare_Grid, which the engine calls after building
 // the grid; the exchange reads the extremal cosines from it.
