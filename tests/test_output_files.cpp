@@ -56,9 +56,9 @@ TEST_P(Weights_File, HoldsTheFullImpulseResponseWithItsSymmetry) {
     const Case& c = GetParam();
     Set_Up_Design(c.type, c.N, 16, c.bands);
     KALTAP_Design();
-    Filter_Weights(2) = 5e-13;  // noise-sized tap: written and kept as zero
+    Filter_Weights(2) = 5e-13;  // a tap this small is written as it is
     KALTAP_Write_CSV();
-    EXPECT_EQ(Filter_Weights(2), 0.0);
+    EXPECT_EQ(Filter_Weights(2), 5e-13);
     const auto lines = Read_Lines(Stamp + "Filter_Weights.csv");
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(c.N) + 1);
     EXPECT_EQ(lines[0], "i,Weight");
@@ -73,7 +73,7 @@ TEST_P(Weights_File, HoldsTheFullImpulseResponseWithItsSymmetry) {
     }
     const double sign = c.type == 1 ? 1.0 : -1.0;
     for (int i = 1; i <= c.N; ++i) EXPECT_EQ(written[c.N - i], sign * written[i - 1]) << "tap " << i;
-    EXPECT_EQ(written[1], 0.0);
+    EXPECT_EQ(written[1], 5e-13);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Weights_File,
@@ -240,6 +240,26 @@ TEST_P(Tiny_Quantized_Tap, KeepsItsIntegerInTheHexFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BelowAndAboveTheListingThreshold, Tiny_Quantized_Tap, ::testing::Values(5e-7, 2e-6));
+
+TEST_F(Output_Files, RoundedWeightWithAnIntegerIsNeverWrittenAsZero) {
+    // 48 bits with a largest tap of 0.01: a tap of 1e-16 scales to 1.4 and
+    // keeps the integer 1, a rounded weight of about 7e-17 that F23.15 would
+    // show as zero.
+    hand_design(1, 5, {0.01, 1e-16, 0.005});
+    KALTAP_Bits = 48;
+    KALTAP_Quantizer();
+    KALTAP_Write_Hex_CSV();
+    const auto lines = Read_Lines(Stamp + "Hex_Weights.csv");
+    ASSERT_EQ(lines.size(), 3u + 5u);
+    const auto f = Fields(lines[4]);
+    ASSERT_EQ(f.size(), 5u) << lines[4];
+    EXPECT_EQ(std::stoll(f[3]), 1);
+    EXPECT_EQ(f[1].size(), 23u);
+    EXPECT_EQ(f[2].size(), 23u);
+    EXPECT_NEAR(std::stod(f[1]), 1e-16, 1e-30);
+    EXPECT_NEAR(std::stod(f[2]), Rounded_Weights(2), 1e-30);
+    EXPECT_GT(std::stod(f[2]), 0.0);
+}
 
 class Uncreatable : public Output_Files, public ::testing::WithParamInterface<Refusal> {};
 

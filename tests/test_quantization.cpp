@@ -137,13 +137,13 @@ TEST_F(Quantization, AllZeroWeightsQuantizeToZeroWithAWarning) {
     }
 }
 
-TEST_F(Quantization, ReportListsTinyRoundedWeightsAsZeroButKeepsTheirIntegers) {
-    // 24 bits, scale factor 2^24: 0.9e-6 scales to 15, i.e. a rounded weight below 1e-6.
+TEST_F(Quantization, ReportListsTinyRoundedWeightsAsTheyAreWithTheirIntegers) {
+    // 24 bits, scale factor 2^24: 0.9e-6 scales to 15, a rounded weight below 1e-6.
     Hand_Design(5, {8388607.0 / 16777216, 0.9e-6, 0.25});
     KALTAP_Bits = 24;
     KALTAP_Quantizer();
-    EXPECT_EQ(Rounded_Weights(2), 0.0);
-    EXPECT_EQ(console.count("             h( 2) =   0.0000000     = h(  4)"), 1);
+    EXPECT_EQ(Rounded_Weights(2), 15.0 / 16777216);
+    EXPECT_EQ(console.count("             h( 2) =  8.94069672E-07 = h(  4)"), 1);
     EXPECT_EQ(Scaled_Weights(2), 15);
     EXPECT_EQ(Scaled_Weights(3), 4194304);
 }

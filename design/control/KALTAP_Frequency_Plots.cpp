@@ -43,10 +43,11 @@ constexpr int Fitted_Curve = 1;
 const char* const Curve_Data_Type = "REAL*8";
 constexpr int Values_Per_Point = 2;  // frequency, response
 
-// Decibels: 20*log10 of the magnitude, floored at 1e-5 so that a perfect
-// zero of the response plots as -100 dB instead of minus infinity.
+// Decibels: 20*log10 of the magnitude, floored so that a perfect zero of the
+// response plots at the floor instead of minus infinity: -100 dB, or deeper
+// for a design whose bands go deeper (the response file's floor).
 constexpr double Log10_of_e = 0.4342944819032518;
-constexpr double Response_Floor = 0.00001;
+double Response_Floor = 1.0e-5;  // set for each curve from the design
 
 enum class Response_Scale { Decibels, Linear };
 
@@ -229,6 +230,7 @@ void Direct_Values(std::vector<double>& rows, const std::vector<int>& points, co
 std::vector<double> KALTAP_Plot_Curve_Rows(KALTAP_Plot_View which, const Array1<double>& w, KALTAP_Response_Path path,
                                            int* direct_points) {
     KALTAP_Check_Stop();
+    Response_Floor = KALTAP_Response_Floor();
     const Plot_View& view = View_Of(which);
     const int P = static_cast<int>(View_Intervals(view));
     const int points = P + 1;

@@ -1,7 +1,9 @@
 #include "KALTAP_Main.h"
 
 #include "KALTAP_Classical_Inputs.h"
+#include "Design_Warnings.h"
 #include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Figures.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Equalizer.h"
 #include "KALTAP_Export_Menu.h"
@@ -147,6 +149,7 @@ void KALTAP_Design_Loop() {
         // previous one before it changes the design state; a classical
         // definition that is cancelled leaves the previous design as it was.
         KALTAP_Design_Failed = false;
+        DESIGN_WARNINGS_Clear();
         switch (UI_Radio_Buttons.selected) {
             case 1:
                 KALTAP_BandType = 1;
@@ -185,6 +188,10 @@ void KALTAP_Design_Loop() {
         if (Run_Log_Unit != 0 && UNIT_Is_Open(Run_Log_Unit)) KALTAP_Classical_Output(Run_Log_Unit);
         // 4. Accept or design again.
         UI_New_Dialog("Next action?");
+        // A design whose figures are measured (it did not converge) says so
+        // before anyone accepts it.
+        const std::string figures_warning = KALTAP_Figures_Warning();
+        if (!figures_warning.empty()) UI_Add_Wrapped_Labels(figures_warning);
         UI_Add_Radio_Buttons("Select next action:",
                              {"Accept the FIR filter design, proceed to select outputs",
                               "Perform another FIR filter design"},

@@ -22,6 +22,23 @@ void UI_Add_Label(const std::string& text) {
     UIK_addLabel(UI_Dialog.unit, UI_Label);
 }
 
+void UI_Add_Wrapped_Labels(const std::string& text, int width) {
+    std::string line;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(start, end - start);
+        if (!line.empty() && static_cast<int>(line.size() + 1 + word.size()) > width) {
+            UI_Add_Label(line);
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        start = end + 1;
+    }
+    if (!line.empty()) UI_Add_Label(line);
+}
+
 void UI_Add_Radio_Buttons(const std::string& title, const std::vector<std::string>& items, int selected) {
     UI_Radio_Buttons.title.set(title);
     UI_Radio_Buttons.itemList.assign(items.begin(), items.end());

@@ -28,6 +28,9 @@ extern UIK_LineEdit_Record UI_Line_Edits[UI_Line_Edit_Count];  // fields 1..5 of
 void UI_New_Dialog(const std::string& title);
 // Adds a label to the current dialog.
 void UI_Add_Label(const std::string& text);
+// `text` as labels of whole words, each at most `width` characters (a word
+// longer than that stands alone, cut at the label's 128 characters).
+void UI_Add_Wrapped_Labels(const std::string& text, int width = 80);
 // Adds the shared radio-button control: the item list is reallocated to the
 // items given and `selected` (1-based) starts checked.
 void UI_Add_Radio_Buttons(const std::string& title, const std::vector<std::string>& items, int selected = 1);

@@ -10,6 +10,7 @@
 #include "Fortran_Format.h"
 #include "KALTAP_Block_Trig.h"
 #include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Figures.h"
 #include "KALTAP_Weight_Quantization.h"
 #include "Parallel_Work.h"
 #include "Program_Stop.h"
@@ -91,12 +92,13 @@ int decimal_digits(int n) {
     return digits;
 }
 
-// Taps smaller than this in magnitude are numerical noise of the exchange and
-// are written (and kept) as exact zeros in the weights file.
-constexpr double Tiny_File_Weight = 1.0e-12;
-
-// Response floor: magnitudes below 1e-5 are written as -100 dB.
+// Response floor: magnitudes below 1e-5 are written as -100 dB, unless the
+// design goes deeper: then the floor lies 40 dB below its deepest band
+// deviation, down to -300 dB.
 constexpr double Response_Floor = 1.0e-5;
+constexpr double Response_Floor_dB = -100.0;
+constexpr double Deepest_Floor_dB = -300.0;
+constexpr double Floor_Below_Deepest_dB = 40.0;
 constexpr double Log10_of_e = 0.4342944819032518;
 
 // Frequencies evaluated per call of the parallel response routine; bounds the
@@ -176,9 +178,28 @@ std::string hex_of_nearest(double x) {
     return FMT_Hex64(static_cast<long long>(q));
 }
 
-std::string hex_real(double x) { return FMT_Fixed(unsigned_zero(x), Hex_Real_Width, Hex_Real_Decimals); }
+// F23.15, or for a non-zero value that field would show as zero the same 23
+// columns in exponent form, so that no tap that is not zero reads as zero.
+std::string hex_real(double x) {
+    const std::string fixed = FMT_Fixed(unsigned_zero(x), Hex_Real_Width, Hex_Real_Decimals);
+    if (x == 0.0 || fixed.find_first_of("123456789") != std::string::npos) return fixed;
+    char text[40];
+    std::snprintf(text, sizeof text, "%*.*E", Hex_Real_Width, Hex_Real_Decimals, x);
+    return text;
+}
 
 }  // namespace
+
+double KALTAP_Response_Floor_dB() {
+    const double below = KALTAP_Deepest_Deviation_dB() - Floor_Below_Deepest_dB;
+    if (!(below < Response_Floor_dB)) return Response_Floor_dB;
+    return std::max(below, Deepest_Floor_dB);
+}
+
+double KALTAP_Response_Floor() {
+    const double dB = KALTAP_Response_Floor_dB();
+    return dB == Response_Floor_dB ? Response_Floor : std::pow(10.0, dB / 20.0);
+}
 
 std::string KALTAP_File_Stamp() {
     const Clock_Reading now = Timers_Now();
@@ -199,16 +220,13 @@ void KALTAP_Write_CSV() {
     }
     const int N = Number_of_Weights;
     const int M = (N + 1) / 2;
-    Array1<double>& H = Filter_Weights;
+    const Array1<double>& H = Filter_Weights;
     require_finite("KALTAP_Write_CSV", "Filter_Weights", H, M);
 
     const Result_File file = open_result_file("KALTAP_Write_CSV", Weights_File_Base);
     file.write("i,Weight");
-    // First half as stored; noise-sized taps become exact zeros for every later user.
-    for (int i = 1; i <= M; ++i) {
-        if (std::fabs(H(i)) < Tiny_File_Weight) H(i) = 0.0;
-        file.write(csv_record(i, H(i)));
-    }
+    // First half as stored, second half mirrored: the taps as designed.
+    for (int i = 1; i <= M; ++i) file.write(csv_record(i, H(i)));
     // Second half: mirror image, negated for the antisymmetric cases 3 and 4.
     const double sign = PMC_DCT_Type <= 2 ? 1.0 : -1.0;
     for (int i = M + 1; i <= N; ++i) file.write(csv_record(i, sign * H(N + 1 - i)));
@@ -233,6 +251,7 @@ void KALTAP_Frequency_Response_CSV() {
         console_error_stop("###Error in " + routine + ", Filter_Weights too large for a finite response: sum " +
                            FMT_Free(bound));
 
+    const double floor = KALTAP_Response_Floor();
     const Result_File file = open_result_file(routine, Response_File_Base);
     file.write("Frequency,Response (dB)");
 
@@ -259,7 +278,7 @@ void KALTAP_Frequency_Response_CSV() {
                 console_error_stop("###Error in " + routine + ", response at f = " + FMT_Free(f[k]) +
                                    " is not finite: " + FMT_Free(A[k]));
             }
-            const double dB = 20.0 * Log10_of_e * std::log(std::max(magnitude, Response_Floor));
+            const double dB = 20.0 * Log10_of_e * std::log(std::max(magnitude, floor));
             file.write(csv_record(f[k], dB));
         }
     }
@@ -312,9 +331,6 @@ namespace {
 
 const std::string Asterisk_Rule(70, '*');
 
-// Listed weights smaller than this in magnitude are shown, and kept, as zeros.
-constexpr double Tiny_Report_Weight = 1.0e-6;
-
 constexpr int Bands_Per_Group = 4;
 constexpr int Band_Value_Width = 14;
 constexpr int Band_Value_Decimals = 8;
@@ -342,18 +358,6 @@ struct Report_Unit {
     [[noreturn]] void fail() const { RUN_LOG_Write_Failure(routine, unit, UNIT_File_Name(unit)); }
 };
 
-// Deviation of band k: the weighted deviation divided by the band's weight.
-double band_deviation(int k) { return Remez_Deviation / Band_Weighting(k); }
-
-// Deviation of band k in dB: the stopband level, or the peak-to-peak ripple
-// of a band with a non-zero desired value.
-double band_deviation_dB(int k) {
-    const double delta = band_deviation(k);
-    const double D = Band_Desired_Value(k);
-    if (D == 0.0) return 20.0 * std::log10(delta);
-    return 20.0 * std::log10((D + delta) / (D - delta));
-}
-
 // One row of the band table: a 17-column label, then one value per band.
 template <class Value>
 void band_row(const Report_Unit& out, const std::string& label, int first, int last, Value value) {
@@ -362,7 +366,16 @@ void band_row(const Report_Unit& out, const std::string& label, int first, int l
     out.write(line);
 }
 
-void write_band_table(const Report_Unit& out, Report_Form form) {
+// The figures of the rounded taps beside the design's: per band the rounded
+// taps' measured deviation (and dB for band-pass filters), then the design's
+// own as stated in the design report.
+struct Rounded_Figures {
+    std::vector<double> deviation;
+    double of(int k) const { return deviation[static_cast<std::size_t>(k - 1)]; }
+};
+
+void write_band_table(const Report_Unit& out, Report_Form form, const Rounded_Figures& rounded) {
+    const bool quantized = form == Report_Form::Quantized;
     for (int first = 1; first <= Number_of_Bands; first += Bands_Per_Group) {
         const int last = std::min(first + Bands_Per_Group - 1, Number_of_Bands);
         // Each heading ends in the last column of its value field.
@@ -375,11 +388,45 @@ void write_band_table(const Report_Unit& out, Report_Form form) {
         auto desired = [](int k) { return Band_Desired_Value(k); };
         if (Type_of_Filter == 1) band_row(out, "  Desired value  ", first, last, desired);
         if (Type_of_Filter == 2 || Type_of_Filter == 3) band_row(out, "  Desired Slope  ", first, last, desired);
-        if (form == Report_Form::Quantized || Type_of_Filter == 4) continue;
+        if (Type_of_Filter == 4) continue;
+        auto stated = [](int k) { return KALTAP_Band_Deviation(k); };
+        auto stated_dB = [](int k) { return KALTAP_Band_Deviation_dB(k, KALTAP_Band_Deviation(k)); };
+        if (quantized) {
+            band_row(out, "  Deviation      ", first, last, [&](int k) { return rounded.of(k); });
+            if (Type_of_Filter == 1)
+                band_row(out, "  Deviation, dB  ", first, last,
+                         [&](int k) { return KALTAP_Band_Deviation_dB(k, rounded.of(k)); });
+            band_row(out, "  Unrounded Dev. ", first, last, stated);
+            if (Type_of_Filter == 1) band_row(out, "  Unrounded, dB  ", first, last, stated_dB);
+            continue;
+        }
         band_row(out, "  Weighting      ", first, last, [](int k) { return Band_Weighting(k); });
-        band_row(out, "  Deviation      ", first, last, band_deviation);
-        if (Type_of_Filter == 1) band_row(out, "  Deviation, dB  ", first, last, band_deviation_dB);
+        band_row(out, "  Deviation      ", first, last, stated);
+        if (Type_of_Filter == 1) band_row(out, "  Deviation, dB  ", first, last, stated_dB);
     }
+}
+
+// A two-band low-pass or high-pass design: one passband and one stopband.
+bool two_band_design(int& passband, int& stopband) {
+    if (KALTAP_BandType == 2 || Type_of_Filter != 1 || Number_of_Bands != 2) return false;
+    if ((Band_Desired_Value(1) == 0.0) == (Band_Desired_Value(2) == 0.0)) return false;
+    passband = Band_Desired_Value(1) != 0.0 ? 1 : 2;
+    stopband = 3 - passband;
+    return true;
+}
+
+// The rounded taps' passband ripple and stopband attenuation beside the
+// design's, for two-band designs.
+void write_two_band_figures(const Report_Unit& out, const Rounded_Figures& rounded) {
+    int passband = 0, stopband = 0;
+    if (!two_band_design(passband, stopband)) return;
+    auto value = [](double x) { return FMT_Fixed(x, Band_Value_Width, Band_Value_Decimals); };
+    out.write("");
+    out.write(blanks(17) + blanks(Band_Value_Width - 7) + "Rounded" + blanks(Band_Value_Width - 9) + "Unrounded");
+    out.write("  Ripple, dB     " + value(KALTAP_Band_Deviation_dB(passband, rounded.of(passband))) +
+              value(KALTAP_Band_Deviation_dB(passband, KALTAP_Band_Deviation(passband))));
+    out.write("  Attenuation, dB" + value(-20.0 * std::log10(rounded.of(stopband))) +
+              value(-20.0 * std::log10(KALTAP_Band_Deviation(stopband))));
 }
 
 void write_extremal_frequencies(const Report_Unit& out) {
@@ -395,16 +442,6 @@ void write_extremal_frequencies(const Report_Unit& out) {
             line.clear();
         }
     }
-}
-
-// Set listed weight j to exactly zero when it is below the report threshold.
-// The quantized form zeroes only the listed rounded weight: the integer of the
-// quantizer stays as it is (at 48 bits with a largest weight of 1 a rounded
-// weight of 5e-7 is an integer near 7.0e7, and that is what the hex file must
-// show).
-void zero_tiny_weight(Report_Form form, int j) {
-    Array1<double>& listed = form == Report_Form::Classical ? Filter_Weights : Rounded_Weights;
-    if (std::fabs(listed(j)) < Tiny_Report_Weight) listed(j) = 0.0;
 }
 
 void write_report(int unit, Report_Form form, int bits) {
@@ -460,13 +497,21 @@ void write_report(int unit, Report_Form form, int bits) {
     const int tap_width = std::max(Tap_Number_Width, decimal_digits(last_tap));
     const int mirror_width = std::max(Mirror_Number_Width, decimal_digits(N));
     for (int j = 1; j <= Half_Length; ++j) {
-        zero_tiny_weight(form, j);
         out.write(blanks(13) + "h(" + FMT_Integer(j, tap_width) + ") = " + FMT_General_15(listed(j)) + mirror +
                   FMT_Integer(N + 1 - j, mirror_width) + ")");
     }
     if (PMC_DCT_Type == 3) out.write(blanks(13) + "h(" + FMT_Integer(Half_Length + 1, tap_width) + ") =  0.0");
 
-    write_band_table(out, form);
+    // The figures below are the taps' own: say so where they are measured.
+    const std::string figures_warning = KALTAP_Figures_Warning();
+    if (!figures_warning.empty()) {
+        out.write("");
+        out.write(figures_warning);
+    }
+    Rounded_Figures rounded;
+    if (quantized) KALTAP_Measure_Band_Deviations(Rounded_Weights, rounded.deviation);
+    write_band_table(out, form, rounded);
+    if (quantized) write_two_band_figures(out, rounded);
     if (!quantized) write_extremal_frequencies(out);
 
     out.write("");

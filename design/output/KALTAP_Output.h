@@ -40,15 +40,15 @@ void KALTAP_Amplitude_Response_Many(const double* f, int count, const Array1<dou
 // "<stamp>Filter_Weights.csv": header "i,Weight", then records "i,h(i)" for
 // the taps 1..N of the full impulse response (reals to full precision); the
 // second half mirrors the first with the sign of the case, so for odd
-// antisymmetric filters record (N+1)/2 is the zero centre tap.
-// Taps below 1e-12 in magnitude become 0 in the design state.
+// antisymmetric filters record (N+1)/2 is the zero centre tap. The taps are
+// written as designed; nothing here changes the design state.
 // Stops: invalid weights (stop text "###Error in KALTAP_Write_CSV, called with
 // KALTAP_Filter_Weights_Valid==.FALSE."); PMC_DCT_Type outside 1..4 (run-log
 // line "###Error in KALTAAP_Write_CSV, PMC_DCT_Type: <value>", then a stop).
 void KALTAP_Write_CSV();
 // "<stamp>Frequency_Response.csv": header "Frequency,Response (dB)", then
 // P+1 records "f,dB" with P = N*Search_Grid_Density, f = (i-1)/(2P) from 0 to
-// 0.5, dB = 20*log10(max(|A(f)|, 1e-5)), so never below -100 dB.
+// 0.5, dB = 20*log10(max(|A(f)|, KALTAP_Response_Floor())).
 // Invalid weights: console line "###Error in KALTAP_Frequency_Response_CSV,
 // called with KALTAP_Filter_Weights_Valid==.FALSE." and a stop. Taps whose
 // magnitudes sum beyond half the largest double could give an infinite
@@ -61,12 +61,21 @@ void KALTAP_Frequency_Response_CSV();
 // Rounded Weight, Scaled Weight, Scaled Weight (HEX)"; then for n = 1..N the
 // tap h(n), its rounded value (both F23.15), its scaled integer (I15) and
 // ' with its 16 hex digits (two's complement), mirrored with the sign of the
-// case. Needs KALTAP_Quantizer to have run on the current design: invalid
+// case. A non-zero real that F23.15 would show as zero is written in
+// exponent form in the same 23 columns. Needs KALTAP_Quantizer to have run on the current design: invalid
 // weights or no matching quantization give an "###Error in
 // KALTAP_Write_Hex_CSV" console line and a stop, and so do a non-finite
 // Scale_Factor and a scaled integer equal to the most negative 64-bit
 // integer, which has no negative for the mirrored half.
 void KALTAP_Write_Hex_CSV();
+
+// The floor of the response file and of the response plots, in dB: -100 dB,
+// or 40 dB below the design's deepest band deviation
+// (KALTAP_Deepest_Deviation_dB) when that lies deeper, but never below
+// -300 dB. A design whose bands all stay above -60 dB keeps -100 dB.
+double KALTAP_Response_Floor_dB();
+// The same as a magnitude (1e-5 for -100 dB).
+double KALTAP_Response_Floor();
 
 // The time-stamp prefix of the result files: CCYYMMDD_hhmm_ (local time).
 std::string KALTAP_File_Stamp();
@@ -84,13 +93,18 @@ std::string KALTAP_File_Stamp();
 // KALTAP_Classical_Output, Type_of_Filter out of bounds: <value>" on `unit`
 // and a stop.
 
-// The classical listing of a finished design on `unit`. Weights below 1e-6
-// in magnitude are set to 0 in the design state before they are listed.
+// The classical listing of a finished design on `unit`. The band table's
+// deviations are the design's stated figures (KALTAP_Band_Deviation): when
+// they are measured from the taps, the KALTAP_Figures_Warning line stands
+// directly above the table. Weights are listed as they are; the listing
+// changes nothing.
 void KALTAP_Classical_Output(int unit);
-// The listing of the quantized weights (Rounded_Weights) for `bits` bits.
-// Rounded weights below 1e-6 in magnitude are listed, and kept, as 0; their
-// scaled integers (Scaled_Weights, the hex file's integers) are left as the
-// quantizer made them. Without a
-// quantization of the current design: "###Error in KALTAP_Quantized_Output,
-// called with Weights_Quantized==.FALSE." on the console and a stop.
+// The listing of the quantized weights (Rounded_Weights) for `bits` bits. Its
+// band table gives, per band, the rounded taps' own deviation measured from
+// them ("Deviation", and "Deviation, dB" for band-pass filters) and the
+// design's ("Unrounded Dev.", "Unrounded, dB"); a two-band low-pass or
+// high-pass design adds the passband ripple and stopband attenuation in dB
+// of the rounded and the unrounded taps. Without a quantization of the
+// current design: "###Error in KALTAP_Quantized_Output, called with
+// Weights_Quantized==.FALSE." on the console and a stop.
 void KALTAP_Quantized_Output(int unit, int bits);

@@ -1,0 +1,241 @@
+// The figures a design states against the taps it writes: the report's
+// per-band deviations, measured again here from the weights file on a grid
+// 16 times as dense as the design grid, whether or not the exchange converged;
+// the rounded taps' own figures; the response file's floor.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Engine.h"
+#include "KALTAP_Design_Figures.h"
+#include "KALTAP_Output.h"
+#include "KALTAP_Weight_Quantization.h"
+#include "Timers.h"
+#include "Unit_IO.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+const std::string Stamp = "20261206_1407_";  // the test clock's minute
+
+// Column k (1-based) of a band-table row: 17 columns of label, then 14 a value.
+double Row_Value(const std::string& row, int k) {
+    return std::stod(row.substr(static_cast<std::size_t>(17 + 14 * (k - 1)), 14));
+}
+
+// Values of the band-table rows labelled `label`, over every group of bands.
+std::vector<double> Table_Row(const std::vector<std::string>& lines, const std::string& label) {
+    std::vector<double> values;
+    for (const std::string& line : lines) {
+        if (line.compare(0, label.size(), label) != 0) continue;
+        const int count = static_cast<int>((line.size() - 17) / 14);
+        for (int k = 1; k <= count; ++k) values.push_back(Row_Value(line, k));
+    }
+    return values;
+}
+
+// Column `column` (0-based) of each record after `header_lines` lines.
+std::vector<double> Csv_Column(const std::string& path, int header_lines, int column) {
+    std::vector<double> values;
+    const std::vector<std::string> lines = Read_Lines(path);
+    for (std::size_t i = static_cast<std::size_t>(header_lines); i < lines.size(); ++i) {
+        std::stringstream in(lines[i]);
+        std::string field;
+        for (int c = 0; c <= column; ++c) std::getline(in, field, ',');
+        values.push_back(std::stod(field));
+    }
+    return values;
+}
+
+// Amplitude response of the full impulse response h(1..N) at f: the phase of
+// the centre taken out, sine terms for antisymmetric filters.
+double Amplitude(const std::vector<double>& h, bool symmetric, double f) {
+    const double centre = (h.size() + 1) / 2.0;
+    double sum = 0.0;
+    for (std::size_t n = 1; n <= h.size(); ++n) {
+        const double t = 2.0 * Pi * f * (static_cast<double>(n) - centre);
+        sum += h[n - 1] * (symmetric ? std::cos(t) : -std::sin(t));
+    }
+    return sum;
+}
+
+// Peak of the error of band b as the filter requirements weigh it, divided
+// by the band's weight, on `points` equally spaced frequencies from edge to
+// edge (a differentiator's relative error is left out at f = 0).
+double Measured_Deviation(const std::vector<double>& h, bool symmetric, int type, const Band& b, int points) {
+    double peak = 0.0;
+    for (int i = 0; i <= points; ++i) {
+        const double f = b.lower + (b.upper - b.lower) * i / points;
+        double desired = b.desired, weight = 1.0;
+        if (type == 2) {
+            if (f == 0.0) continue;
+            desired = b.desired * f;
+            if (b.desired > 0.0001) weight = 1.0 / f;
+        }
+        peak = std::max(peak, weight * std::fabs(Amplitude(h, symmetric, f) - desired));
+    }
+    return peak;
+}
+
+struct Figures_Case {
+    const char* name;
+    int type, N, density;
+    std::vector<Band> bands;
+    bool converges;       // the exchange levels the error on its own
+    const char* warning;  // a warning line the design must give, or nullptr
+};
+
+std::string Name(const ::testing::TestParamInfo<Figures_Case>& info) { return info.param.name; }
+
+struct Design_Figures : ::testing::TestWithParam<Figures_Case> {
+    Design_Figures() {
+        Reset_Design_Program();
+        Fix_Clock_And_Clear_Results();
+    }
+    ~Design_Figures() override { Timers_Set_Clock({}); }
+    Console_Capture console;
+};
+
+// Transitions of 4/N between the default three bands.
+std::vector<Band> Narrow_Transitions(int N) {
+    const double t = 4.0 / N;
+    return {{0.0, 0.1, 0.0, 10.0}, {0.1 + t, 0.35, 1.0, 1.0}, {0.35 + t, 0.5, 0.0, 10.0}};
+}
+
+const std::vector<Band> Default_Bands = {{0.0, 0.1, 0.0, 10.0}, {0.2, 0.35, 1.0, 1.0}, {0.425, 0.5, 0.0, 10.0}};
+
+TEST_P(Design_Figures, ReportStatesWhatTheWrittenTapsHave) {
+    const Figures_Case& c = GetParam();
+    Set_Up_Design(c.type, c.N, c.density, c.bands);
+    KALTAP_Design();
+    if (!KALTAP_Filter_Weights_Valid) return;  // a refused design states nothing
+    const std::size_t first_line = console.lines.size();
+    KALTAP_Classical_Output(UNIT_Standard_Output);
+    const std::vector<std::string> report(console.lines.begin() + static_cast<long>(first_line),
+                                          console.lines.end());
+    KALTAP_Write_CSV();
+    const std::vector<double> h = Csv_Column(Stamp + "Filter_Weights.csv", 1, 1);
+    ASSERT_EQ(h.size(), static_cast<std::size_t>(c.N));
+
+    const std::vector<double> stated = Table_Row(report, "  Deviation      ");
+    ASSERT_EQ(stated.size(), c.bands.size());
+    const bool symmetric = c.type == 1 || c.type == 4;
+    for (std::size_t k = 0; k < c.bands.size(); ++k) {
+        const Band& b = c.bands[k];
+        // 16 times the design grid's density, 4 times for the longest filters.
+        const int factor = c.N > 2000 ? 4 : 16;
+        const int points = std::max(64, static_cast<int>(factor * c.density * (c.N / 2) * 2 * (b.upper - b.lower)));
+        const double measured = Measured_Deviation(h, symmetric, c.type, b, points);
+        EXPECT_NEAR(stated[k], measured, 0.1 * measured + 5e-9) << "band " << k + 1;
+    }
+
+    // A design whose figures were measured says so directly above the table.
+    const bool measured = KALTAP_Figures_Measured();
+    EXPECT_EQ(KALTAP_Design_Converged(), c.converges);
+    const auto heading = std::find_if(report.begin(), report.end(),
+                                      [](const std::string& l) { return l.find("Band  1") != std::string::npos; });
+    ASSERT_NE(heading, report.end());
+    const std::string above = heading - report.begin() >= 2 ? *(heading - 2) : std::string();
+    EXPECT_EQ(above.rfind("***Warning", 0) == 0, measured) << above;
+    EXPECT_EQ(above.find("did not converge") != std::string::npos, !c.converges) << above;
+    if (c.warning) EXPECT_TRUE(console.contains(c.warning)) << c.warning;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Designs, Design_Figures,
+    ::testing::Values(
+        Figures_Case{"ThreeBands42", 1, 42, 32, Default_Bands, true, nullptr},
+        Figures_Case{"ThreeBands101", 1, 101, 16, Default_Bands, true, nullptr},
+        Figures_Case{"NarrowLowPass8001", 1, 8001, 16, {{0.0, 0.1, 1.0, 1.0}, {0.1006, 0.5, 0.0, 1.0}}, false,
+                     "machine rounding error"},
+        Figures_Case{"NarrowTransitions1023", 1, 1023, 16, Narrow_Transitions(1023), false,
+                     "limit of 25 iterations"},
+        Figures_Case{"Hilbert151", 3, 151, 16, {{0.1, 0.4, 1.0, 1.0}}, false, nullptr},
+        Figures_Case{"LowPass201", 1, 201, 16, {{0.0, 0.1, 1.0, 1.0}, {0.2, 0.5, 0.0, 1.0}}, false, nullptr},
+        Figures_Case{"LowPass31", 1, 31, 16, {{0.0, 0.1, 1.0, 1.0}, {0.15, 0.5, 0.0, 1.0}}, true, nullptr},
+        Figures_Case{"Differentiator32", 2, 32, 16, {{0.0, 0.5, 1.0, 1.0}}, true, nullptr},
+        Figures_Case{"Hilbert22", 3, 22, 16, {{0.05, 0.5, 1.0, 1.0}}, true, nullptr},
+        Figures_Case{"Hilbert31", 3, 31, 16, {{0.05, 0.45, 1.0, 1.0}}, true, nullptr},
+        Figures_Case{"BandPassWithNarrowBand", 1, 61, 16,
+                     {{0.0, 0.1, 0.0, 1.0}, {0.2, 0.2002, 1.0, 1.0}, {0.3, 0.5, 0.0, 1.0}}, true,
+                     "band 2 is narrower than two grid steps"}),
+    Name);
+
+// The quantized report's own figures are those of the rounded taps the hex
+// file lists; the design's stay beside them.
+TEST(Rounded_Figures, AreMeasuredFromTheRoundedTaps) {
+    Reset_Design_Program();
+    Fix_Clock_And_Clear_Results();
+    Console_Capture console;
+    KALTAP_BandType = 1;
+    const std::vector<Band> bands = {{0.0, 0.1, 1.0, 1.0}, {0.15, 0.5, 0.0, 10.0}};
+    Set_Up_Design(1, 61, 16, bands);
+    KALTAP_Design();
+    ASSERT_TRUE(KALTAP_Filter_Weights_Valid);
+    KALTAP_Bits = 10;
+    const std::size_t first_line = console.lines.size();
+    KALTAP_Quantizer();
+    const std::vector<std::string> report(console.lines.begin() + static_cast<long>(first_line),
+                                          console.lines.end());
+    KALTAP_Write_Hex_CSV();
+    const std::vector<double> rounded = Csv_Column(Stamp + "Hex_Weights.csv", 3, 2);
+    ASSERT_EQ(rounded.size(), 61u);
+
+    const std::vector<double> stated = Table_Row(report, "  Deviation      ");
+    const std::vector<double> unrounded = Table_Row(report, "  Unrounded Dev. ");
+    ASSERT_EQ(stated.size(), 2u);
+    ASSERT_EQ(unrounded.size(), 2u);
+    const double pass = Measured_Deviation(rounded, true, 1, bands[0], 2000);
+    const double stop = Measured_Deviation(rounded, true, 1, bands[1], 8000);
+    EXPECT_NEAR(stated[0], pass, 0.1 * pass);
+    EXPECT_NEAR(stated[1], stop, 0.1 * stop);
+    // Ten bits cost attenuation: the rounded stopband is worse than designed.
+    EXPECT_GT(stated[1], 1.5 * unrounded[1]);
+    EXPECT_NEAR(unrounded[1], KALTAP_Band_Deviation(2), 1e-8);
+
+    const std::vector<double> ripple = Table_Row(report, "  Ripple, dB     ");
+    const std::vector<double> attenuation = Table_Row(report, "  Attenuation, dB");
+    ASSERT_EQ(ripple.size(), 2u);
+    ASSERT_EQ(attenuation.size(), 2u);
+    EXPECT_NEAR(ripple[0], 20 * std::log10((1 + pass) / (1 - pass)), 0.1 * ripple[0]);
+    EXPECT_NEAR(attenuation[0], -20 * std::log10(stop), 1.0);
+    EXPECT_NEAR(attenuation[1], -20 * std::log10(KALTAP_Band_Deviation(2)), 1e-6);
+}
+
+// The response file reaches 40 dB below the deepest band, between -100 and
+// -300 dB; shallow designs keep the -100 dB floor.
+struct Floor_Case {
+    double stop_weight;
+    int N;
+    double expected_floor_dB;  // 0: 40 dB below the design's stopband
+};
+
+class Response_Floor : public ::testing::TestWithParam<Floor_Case> {};
+
+TEST_P(Response_Floor, LiesFortyDecibelsBelowTheDeepestBand) {
+    Reset_Design_Program();
+    Fix_Clock_And_Clear_Results();
+    Console_Capture console;
+    const Floor_Case& c = GetParam();
+    Set_Up_Design(1, c.N, 16, {{0.0, 0.1, 1.0, 1.0}, {0.2, 0.5, 0.0, c.stop_weight}});
+    KALTAP_Design();
+    ASSERT_TRUE(KALTAP_Filter_Weights_Valid);
+    const double stop_dB = 20 * std::log10(std::min(KALTAP_Band_Deviation(1), KALTAP_Band_Deviation(2)));
+    const double floor_dB = c.expected_floor_dB != 0.0 ? c.expected_floor_dB : stop_dB - 40.0;
+    EXPECT_NEAR(KALTAP_Response_Floor_dB(), floor_dB, 1e-9);
+    KALTAP_Frequency_Response_CSV();
+    const std::vector<double> dB = Csv_Column(Stamp + "Frequency_Response.csv", 1, 1);
+    const double lowest = *std::min_element(dB.begin(), dB.end());
+    EXPECT_GE(lowest, floor_dB - 1e-9);
+    // The stopband's own ripple shows: well below -100 dB for a deep design.
+    if (c.expected_floor_dB == 0.0) EXPECT_LT(lowest, stop_dB - 3.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Designs, Response_Floor,
+                         ::testing::Values(Floor_Case{1.0, 21, -100.0}, Floor_Case{100.0, 61, 0.0},
+                                           Floor_Case{1.0, 101, 0.0}));
+
+}  // namespace
