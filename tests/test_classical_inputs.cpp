@@ -492,6 +492,97 @@ INSTANTIATE_TEST_SUITE_P(
                         {}}),
     [](const ::testing::TestParamInfo<Band_Check_Case>& info) { return std::string(info.param.name); });
 
+// ---- Responses forced to zero by the filter's symmetry and length ----
+
+struct Forced_Zero_Case {
+    const char* name;
+    int type, weights, bands;  // of the filter definition
+    Changes band_changes;
+    Lines lines;  // lines of every band's box; none = accepted and designed
+};
+
+class Forced_Zeros : public Classical_Inputs, public ::testing::WithParamInterface<Forced_Zero_Case> {};
+
+// A band asking for a response where the filter is zero is refused with the
+// cause in every band's box, and every band dialog comes again; what the
+// filter can give is designed.
+TEST_P(Forced_Zeros, RefusedWithTheCauseOrDesigned) {
+    const Forced_Zero_Case& c = GetParam();
+    script.Accept({{"Select type of filter to design:", std::to_string(c.type)},
+                   {"Number of weights", std::to_string(c.weights)},
+                   {Bands_Field, std::to_string(c.bands)}});
+    script.Accept(c.band_changes);
+    const int bands = c.bands;
+    const std::string band_title = bands > 1 ? "Band Definitions" : "Band Definition";
+    if (c.lines.empty()) {
+        EXPECT_FALSE(Run()) << stop_text;
+        EXPECT_EQ(script.dialog_titles(), (Lines{Definition_Title, band_title}));
+        EXPECT_TRUE(KALTAP_Filter_Weights_Valid);
+        EXPECT_EQ(Number_of_Weights, c.weights);
+        EXPECT_EQ(Type_of_Filter, c.type);
+    } else {
+        for (int k = 1; k <= bands; ++k) script.Accept();
+        script.Cancel();
+        EXPECT_TRUE(Run());
+        EXPECT_EQ(stop_text, "Program terminated at user request.");
+        ASSERT_EQ(script.shown.size(), 3u + bands);
+        for (int k = 1; k <= bands; ++k) {
+            EXPECT_EQ(script.shown[1 + k].title, "Error in Band Definitions");
+            EXPECT_EQ(script.shown[1 + k].labels(), c.lines) << "box " << k;
+        }
+        EXPECT_EQ(script.shown.back().title, band_title);
+        EXPECT_FALSE(KALTAP_Filter_Weights_Valid);
+    }
+    EXPECT_TRUE(script.script_errors.empty());
+}
+
+const std::string Even_At_Zero = "Frequency Response Nonzero at 0 for even number of weights.";
+const std::string Odd_At_Zero = "Frequency Response Nonzero at 0 for odd number of weights.";
+const std::string Odd_At_Half_Rate = "Frequency Response Nonzero at Half Sample Rate for odd number of weights.";
+const std::string Even_Antisymmetric_Cause =
+    "Antisymmetric filters (differentiators, Hilbert transformers) of even length are zero at 0.";
+const std::string Odd_Antisymmetric_Cause =
+    "Antisymmetric filters (differentiators, Hilbert transformers) of odd length are zero at 0 and at half the "
+    "sample rate.";
+
+// Band edges and desired value of a single band.
+Changes One_Band(const std::string& left, const std::string& right, const std::string& desired) {
+    return {{"Left Band Edge", left}, {"Right Band Edge", right}, {"Desired Frequency Response", desired}};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Forced_Zeros,
+    ::testing::Values(
+        // Band-pass (symmetric): only an even length at half the sample rate.
+        Forced_Zero_Case{"BandPassEvenFromZero", 1, 42, 2, {}, {}},
+        Forced_Zero_Case{"BandPassEvenEdgeWithinToleranceOfHalfRate", 1, 42, 3,
+                         {{"Desired Frequency Response@3", "1"}, {"Right Band Edge@3", "0.499995"}},
+                         {Half_Rate_Line}},
+        // Differentiator: slope * f is zero at 0 whatever the slope.
+        Forced_Zero_Case{"DifferentiatorEvenFromZeroToHalfRate", 2, 32, 1, One_Band("0", "0.5", "1"), {}},
+        Forced_Zero_Case{"DifferentiatorOddFromZero", 2, 33, 1, One_Band("0", "0.45", "1"), {}},
+        Forced_Zero_Case{"DifferentiatorOddToHalfRate", 2, 33, 1, One_Band("0", "0.5", "1"),
+                         {Odd_At_Half_Rate, Odd_Antisymmetric_Cause}},
+        Forced_Zero_Case{"DifferentiatorOddNegativeSlopeToHalfRate", 2, 33, 1, One_Band("0.1", "0.5", "-0.5"),
+                         {Odd_At_Half_Rate, Odd_Antisymmetric_Cause}},
+        // 0.0015 * 0.5 is within the zero tolerance: the slope itself is not judged.
+        Forced_Zero_Case{"DifferentiatorOddFlatSlopeToHalfRate", 2, 33, 1, One_Band("0", "0.5", "0.0015"), {}},
+        // Hilbert transformer: zero at 0, and at 0.5 for an odd length.
+        Forced_Zero_Case{"HilbertEvenToHalfRate", 3, 22, 1, One_Band("0.05", "0.5", "1"), {}},
+        Forced_Zero_Case{"HilbertEvenFromZero", 3, 22, 1, One_Band("0", "0.45", "1"), {Even_At_Zero, Even_Antisymmetric_Cause}},
+        Forced_Zero_Case{"HilbertEvenEdgeWithinToleranceOfZero", 3, 22, 1, One_Band("0.000005", "0.45", "1"),
+                         {Even_At_Zero, Even_Antisymmetric_Cause}},
+        Forced_Zero_Case{"HilbertOddFromZero", 3, 23, 1, One_Band("0", "0.45", "-1"), {Odd_At_Zero, Odd_Antisymmetric_Cause}},
+        Forced_Zero_Case{"HilbertOddToHalfRate", 3, 23, 1, One_Band("0.05", "0.5", "1"),
+                         {Odd_At_Half_Rate, Odd_Antisymmetric_Cause}},
+        Forced_Zero_Case{"HilbertOddFromZeroToHalfRate", 3, 23, 1, One_Band("0", "0.5", "1"),
+                         {Odd_At_Zero, Odd_At_Half_Rate, Odd_Antisymmetric_Cause}},
+        Forced_Zero_Case{"HilbertOddInside", 3, 23, 1, One_Band("0.05", "0.45", "1"), {}},
+        // The band's own faults come first.
+        Forced_Zero_Case{"HilbertOddBadWeightToo", 3, 23, 1, {{"Left Band Edge", "0"}, {"Band Weighting", "0"}},
+                         {"Bad weighting for band 1", Odd_At_Zero, Odd_At_Half_Rate, Odd_Antisymmetric_Cause}}),
+    [](const ::testing::TestParamInfo<Forced_Zero_Case>& info) { return std::string(info.param.name); });
+
 TEST_F(Classical_Inputs, CancelInABandMessageBoxStopsTheProgram) {
     script.Accept();
     script.Accept({{"Band Weighting@1", "-3"}, {"Band Weighting@2", "-3"}});

@@ -363,13 +363,15 @@ struct Parameter_Case {
     const char* density;
     std::vector<std::string> faults;  // lines of the "Error in Filter Definition" box
     int N, density_read;               // accepted values (refusals end with the defaults 25, 32)
+    // Three points; zero at 0.5, where an even count is zero too.
+    Points table = {{0, 1}, {0.25, 1}, {0.5, 0}};
 };
 
 class Parameters : public Equalizer_Setup, public ::testing::WithParamInterface<Parameter_Case> {};
 
 TEST_P(Parameters, AreCheckedAsTheClassicalDefinition) {
     const Parameter_Case& c = GetParam();
-    Write_File("parameters.csv", Table({{0, 1}, {0.25, 1}, {0.5, 1}}));
+    Write_File("parameters.csv", Table(c.table));
     script.Accept({{"Input data file", "parameters.csv"}});
     script.Accept();
     script.Accept({{"Number of weights", c.weights}, {"Search Grid Density", c.density}});
@@ -399,6 +401,8 @@ TEST_P(Parameters, AreCheckedAsTheClassicalDefinition) {
 
 const std::string Weights_Fault = "Input Error!  Number of Weights <3 or >16385";
 const std::string Density_Fault_32 = "Input Error!  Search grid density < 4 or > 32";
+const std::string Half_Rate_Fault = "Frequency Response Nonzero at Half Sample Rate for even number of weights.";
+const Points Flat_To_Half_Rate = {{0, 1}, {0.25, 1}, {0.5, 1}};
 
 INSTANTIATE_TEST_SUITE_P(
     Equalizer, Parameters,
@@ -415,7 +419,20 @@ INSTANTIATE_TEST_SUITE_P(
                       Parameter_Case{"25", "1e2", {"I/O Error in Field 2:Search Grid Density"}, 0, 0},
                       Parameter_Case{"", "", {Weights_Fault, Density_Fault_32}, 0, 0},
                       Parameter_Case{"3", "4", {}, 3, 4}, Parameter_Case{"16385", "8193", {}, 16385, 8193},
-                      Parameter_Case{"200", "101", {}, 200, 101}, Parameter_Case{" 4 2 ", "32", {}, 42, 32}));
+                      Parameter_Case{"200", "101", {}, 200, 101}, Parameter_Case{" 4 2 ", "32", {}, 42, 32},
+                      // A symmetric filter of even length is zero at 0.5: refused
+                      // where the table asks for a response there.
+                      Parameter_Case{"40", "32", {Half_Rate_Fault}, 0, 0, Flat_To_Half_Rate},
+                      Parameter_Case{"41", "32", {}, 41, 32, Flat_To_Half_Rate},
+                      Parameter_Case{"40", "32", {Half_Rate_Fault}, 0, 0, {{0, 1}, {0.25, 0.5}, {0.5, -0.5}}},
+                      Parameter_Case{"40", "32", {Half_Rate_Fault}, 0, 0, {{0, 1}, {2000, 1}, {4000, 1}}},
+                      Parameter_Case{"40", "32", {Half_Rate_Fault}, 0, 0, {{0, 1}, {0.25, 1}, {0.499995, 1}}},
+                      Parameter_Case{"40", "32", {}, 40, 32, {{0, 1}, {0.25, 1}, {0.4, 1}}},
+                      // 0.0015 normalised by the peak 2 is within the zero tolerance.
+                      Parameter_Case{"40", "32", {}, 40, 32, {{0, 2}, {0.25, 1}, {0.5, 0.0015}}},
+                      Parameter_Case{"40", "33", {Half_Rate_Fault, Density_Fault_32}, 0, 0, Flat_To_Half_Rate},
+                      // Only a count in range is judged by its parity.
+                      Parameter_Case{"16386", "32", {Weights_Fault}, 0, 0, Flat_To_Half_Rate}));
 
 // ---- Range of the table and the response routine ----
 

@@ -2,11 +2,17 @@
 // the exchange: iteration counts, middle weights and deviations must match
 // the published reference figures.
 #include <cmath>
+#include <cstdio>
+#include <string>
+#include <utility>
 
+#include "KALTAP_Classical_Inputs.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Remez_Engine.h"
 #include "Run_Logging.h"
+#include "UIK_Script.h"
+#include "Unit_IO.h"
 #include "test_support.h"
 
 namespace {
@@ -38,17 +44,10 @@ double round_significant(double x, int digits) {
     return std::round(x * scale) / scale;
 }
 
-class Reference_Designs : public ::testing::TestWithParam<int> {};
-
-TEST_P(Reference_Designs, ReproduceIterationsMiddleWeightAndMaxError) {
-    const Reference& r = References[GetParam()];
-    Reset_Design_Program();
-    Console_Capture console;
-    Quiet_Remez = false;
-    Set_Up_Design(r.type, r.N, r.density, r.bands);
-    KALTAP_Design();
-    Quiet_Remez = true;
-    EXPECT_TRUE(KALTAP_Filter_Weights_Valid);
+// The design just made reproduces reference r: its iterations (counted in
+// the exchange's console lines as well), middle weight and maximum error.
+void Expect_Reference_Figures(const Reference& r, const Console_Capture& console) {
+    ASSERT_TRUE(KALTAP_Filter_Weights_Valid);
     EXPECT_EQ(console.count("Iteration "), r.iterations);
     EXPECT_EQ(KALTAP_Remez_Iterations(), r.iterations);
     EXPECT_DOUBLE_EQ(round_significant(Filter_Weights(Half_Length), 8), r.middle_weight)
@@ -59,6 +58,74 @@ TEST_P(Reference_Designs, ReproduceIterationsMiddleWeightAndMaxError) {
     EXPECT_FALSE(KALTAP_Last_Ripple_Check().warned);
 }
 
+class Reference_Designs : public ::testing::TestWithParam<int> {};
+
+TEST_P(Reference_Designs, ReproduceIterationsMiddleWeightAndMaxError) {
+    const Reference& r = References[GetParam()];
+    Reset_Design_Program();
+    Console_Capture console;
+    Quiet_Remez = false;
+    Set_Up_Design(r.type, r.N, r.density, r.bands);
+    KALTAP_Design();
+    Quiet_Remez = true;
+    Expect_Reference_Figures(r, console);
+}
+
 INSTANTIATE_TEST_SUITE_P(TenCases, Reference_Designs, ::testing::Range(0, 10));
+
+// Every reference design is a sound filter: typed into the classical dialogs
+// (type, length, bands, density, then each band) it is accepted at the first
+// showing and designed with the same figures. Among them the even-length
+// differentiator and Hilbert transformers whose band reaches half the sample
+// rate, where only a symmetric filter of even length is zero.
+class Reference_Designs_Through_Dialogs : public ::testing::TestWithParam<int> {};
+
+// A value as text that reads back as the same double.
+std::string Text(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+TEST_P(Reference_Designs_Through_Dialogs, AreAcceptedAndReproduceTheirFigures) {
+    const Reference& r = References[GetParam()];
+    Reset_Design_Program();
+    Console_Capture console;
+    UIK_Script script;
+    const int bands = static_cast<int>(r.bands.size());
+    script.Accept({{"Select type of filter to design:", std::to_string(r.type)},
+                   {"Number of weights", std::to_string(r.N)},
+                   {"Number of Bands (use 1 for differentiator or Hilbert transformer)", std::to_string(bands)},
+                   {"Search Grid Density", std::to_string(r.density)}});
+    std::vector<std::pair<std::string, std::string>> band_texts;
+    for (int k = 1; k <= bands; ++k) {
+        const Band& b = r.bands[static_cast<std::size_t>(k - 1)];
+        const std::string at = "@" + std::to_string(k);
+        band_texts.push_back({"Left Band Edge" + at, Text(b.lower)});
+        band_texts.push_back({"Right Band Edge" + at, Text(b.upper)});
+        band_texts.push_back({"Desired Frequency Response" + at, Text(b.desired)});
+        band_texts.push_back({"Band Weighting" + at, Text(b.weight)});
+    }
+    script.Accept(band_texts);
+    Quiet_Remez = false;
+    const bool stopped = Stops(KALTAP_Classical_Inputs);
+    Quiet_Remez = true;
+    const std::string log = Run_Log_Unit != 0 ? UNIT_File_Name(Run_Log_Unit) : std::string();
+    ASSERT_FALSE(stopped);
+    EXPECT_TRUE(script.script_errors.empty());
+    EXPECT_EQ(script.dialogs_titled("Error in Band Definitions").size(), 0u) << "refused at the first showing";
+    EXPECT_EQ(script.shown.size(), 2u);
+    EXPECT_EQ(Type_of_Filter, r.type);
+    EXPECT_EQ(Number_of_Weights, r.N);
+    for (int k = 1; k <= bands; ++k) {
+        EXPECT_EQ(Band_Edges(2 * k - 1), r.bands[static_cast<std::size_t>(k - 1)].lower) << "band " << k;
+        EXPECT_EQ(Band_Edges(2 * k), r.bands[static_cast<std::size_t>(k - 1)].upper) << "band " << k;
+    }
+    Expect_Reference_Figures(r, console);
+    Reset_Design_Program();
+    if (!log.empty()) std::remove(log.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(TenCases, Reference_Designs_Through_Dialogs, ::testing::Range(0, 10));
 
 }  // namespace

@@ -49,6 +49,13 @@ const std::string Bandwidth_Condition = "FIR_Passband_Bandwidth < 0.00001 .OR. F
 const std::string Transition_Condition = "transition_input < 0.00001 .OR. transition_input > 0.25";
 const std::string Weights_Condition = "Number_of_Weights_input < 3 .OR. Number_of_Weights_input > 16385";
 const std::string Stopband_Condition = "FIR_Passband_Bandwidth + transition_input >= 0.5";
+const std::string Even_High_Pass = "High-pass with even number of weights; use odd number of weights.";
+const std::string Free_Or_Even_High_Pass = "High-pass with order free or even; force order as odd.";
+const std::string Zero_At_Half_Rate =
+    "A symmetric filter with an even number of weights is zero at half the sample rate, where the high-pass "
+    "passband ends.";
+const std::string High_Pass_Parity_Title =
+    "    Determine order as free, odd, or even (NOTE:  High Pass should have odd order!):";
 
 const double Start_Stopband_Offset = static_cast<double>(0.15f);  // 0.15 held in single precision
 constexpr double Measure_Slack_dB = 0.05;  // the searches see the response only on the grid
@@ -358,14 +365,31 @@ INSTANTIATE_TEST_SUITE_P(
                      {Transition_Condition, "  Value = inf"}, true},
         Refusal_Case{"TransitionEdgeIndex4", 1, 2, 0, {{Edge_Index_Field, "4"}}, {}, Path_Box,
                      {"BD_index_input < 2 .OR. BD_index_input > 3", "  Value = 4"}, true},
-        Refusal_Case{"TransitionHighPassEvenWeights", 3, 2, 0, {{Weights_Field, "40"}}, {}, Path_Box,
-                     {"High-pass with even number of weights; use odd number of weights."}, true},
         Refusal_Case{"TransitionChecksInOrder", 3, 2, 0,
                      {{Weights_Field, "2"}, {Ripple_Field, "3.6"}, {Edge_Index_Field, "1"}}, {}, Path_Box,
                      {Weights_Condition, "  Value = 2", Ripple_Condition, "  Value = 3.6",
-                      "BD_index_input < 2 .OR. BD_index_input > 3", "  Value = 1",
-                      "High-pass with even number of weights; use odd number of weights."},
+                      "BD_index_input < 2 .OR. BD_index_input > 3", "  Value = 1", Even_High_Pass,
+                      Zero_At_Half_Rate},
                      true},
+        // A high-pass ends its passband at half the sample rate, where an
+        // even-length symmetric filter is zero: every path refuses an even count.
+        Refusal_Case{"TransitionHighPassEvenWeights", 3, 2, 0, {{Weights_Field, "40"}}, {}, Path_Box,
+                     {Even_High_Pass, Zero_At_Half_Rate}, true},
+        Refusal_Case{"RippleHighPassEvenWeights", 3, 3, 0, {{Weights_Field, "40"}}, {}, Path_Box,
+                     {Even_High_Pass, Zero_At_Half_Rate}, true},
+        Refusal_Case{"StopbandHighPassEvenWeights", 3, 4, 0, {{Weights_Field, "16384"}}, {}, Path_Box,
+                     {Even_High_Pass, Zero_At_Half_Rate}, true},
+        Refusal_Case{"RippleHighPassEvenAfterTheRanges", 3, 3, 0, {{Weights_Field, "40"}, {Attenuation_Field, "5"}},
+                     {}, Path_Box,
+                     {"FIR_Stopband_Attenuation < 10.d0 .OR. FIR_Stopband_Attenuation > 200.d", "  Value = 5",
+                      Even_High_Pass, Zero_At_Half_Rate},
+                     true},
+        Refusal_Case{"OrderHighPassFree", 3, 1, 1, {{High_Pass_Parity_Title, "1"}}, {}, Order_Box,
+                     {Free_Or_Even_High_Pass, Zero_At_Half_Rate}, true},
+        Refusal_Case{"OrderHighPassEven", 3, 1, 1, {{High_Pass_Parity_Title, "3"}}, {}, Order_Box,
+                     {Free_Or_Even_High_Pass, Zero_At_Half_Rate}, true},
+        Refusal_Case{"DecimationHighPassEven", 3, 1, 2, {{High_Pass_Parity_Title, "3"}}, {}, Order_Box,
+                     {Free_Or_Even_High_Pass, Zero_At_Half_Rate}, true},
         Refusal_Case{"RippleAttenuationAbove200", 1, 3, 0, {{Attenuation_Field, "200.5"}}, {}, Path_Box,
                      {"FIR_Stopband_Attenuation < 10.d0 .OR. FIR_Stopband_Attenuation > 200.d", "  Value = 200.5"},
                      true},
@@ -474,6 +498,16 @@ INSTANTIATE_TEST_SUITE_P(
         // Just above 0.00001 held in single precision (9.999999747e-06), below 1e-5.
         Accepted_Case{"RippleBandwidthAtSinglePrecisionBound", 1, 3, {{Bandwidth_Field, "0.0000099999998"}}, 41,
                       {0, 9.9999998e-06, 9.9999998e-06 + 0.05, 0.5}, Find_Ripple_Log, nullptr},
+        // An even count suits a low-pass (zero at half the sample rate, in its
+        // stopband); an odd one a high-pass.
+        Accepted_Case{"RippleLowPassEvenWeights", 1, 3, {{Weights_Field, "40"}}, 40, {0, 0.15, 0.2, 0.5},
+                      Find_Ripple_Log, nullptr},
+        Accepted_Case{"StopbandLowPassEvenWeights", 1, 4, {{Weights_Field, "40"}}, 40, {0, 0.15, 0.2, 0.5},
+                      Find_Stopband_Log, nullptr},
+        Accepted_Case{"TransitionLowPassEvenWeights", 1, 2, {{Weights_Field, "40"}}, 40,
+                      {0, 0.15, Start_Stopband_Offset + 0.7 * 0.15, 0.5}, Find_Transition_Log, nullptr},
+        Accepted_Case{"RippleHighPassOddWeights", 3, 3, {{Weights_Field, "39"}}, 39, {0, 0.5 - 0.15 - 0.05, 0.35, 0.5},
+                      Find_Ripple_Log, nullptr},
         Accepted_Case{"StopbandHighPassWidestTransition", 3, 4, {{Bandwidth_Field, "0.2499"}, {Transition_Field, "0.25"}},
                       41, {0, 0.5 - 0.2499 - 0.25, 0.5 - 0.2499, 0.5}, Find_Stopband_Log, nullptr},
         // Blanks beyond the widths read (10 for integers, 20 for reals) are harmless.
@@ -533,6 +567,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Order_Case{"LowPassDefaults", 1, 1, {}, {0, 0.15, 0.2, 0.5}, 2, 1},
                       Order_Case{"HighPassDefaults", 3, 1, {}, {0, 0.3, 0.35, 0.5}, 1, 1},
                       Order_Case{"DecimationRatio2", 1, 2, {}, {0, 0.23, 0.27, 0.5}, 2, 2},
+                      Order_Case{"HighPassDecimationRatio2", 3, 2, {}, {0, 0.23, 0.27, 0.5}, 1, 2},
                       Order_Case{"LowPassAnyParity", 1, 1, {{"    Determine order as free, odd, or even", "1"}},
                                  {0, 0.15, 0.2, 0.5}, 0, 1}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -29,7 +29,7 @@ constexpr double Largest_Desired_Magnitude = 1.0;
 constexpr double Largest_Weighting = 10000.0;
 constexpr double Zero_Response_Tolerance = 0.001;  // desired values up to this count as zero
 constexpr double Half_Sample_Rate = 0.5;
-constexpr double Edge_Tolerance = 0.00001;  // an edge this close to 0.5 is at half the sample rate
+constexpr double Edge_Tolerance = 0.00001;  // an edge this close to 0 or 0.5 lies on it
 
 // Field widths read from the dialog texts.
 constexpr int Integer_Field_Width = 10;
@@ -176,13 +176,62 @@ bool KALTAP_Check_Filter_Definition(const std::array<int, 3>& read_status, int t
     return acceptable;
 }
 
+// The filter types whose taps are antisymmetric; the general band-pass
+// filter's are symmetric.
+constexpr int Differentiator = 2;
+constexpr int Hilbert_Transformer = 3;
+bool antisymmetric_type(int type_of_filter) {
+    return type_of_filter == Differentiator || type_of_filter == Hilbert_Transformer;
+}
+
+// Desired response of band k at frequency f: the differentiator's desired
+// value is a slope, so its response is slope * f; the others are flat.
+double desired_response(int type_of_filter, const Array1<double>& desired, int k, double f) {
+    return type_of_filter == Differentiator ? desired(k) * f : desired(k);
+}
+
+// The lines that refuse a response the filter's symmetry and length force
+// to zero, asked for by a band touching 0 (band 1) or half the sample rate
+// (the last band): a symmetric filter with an even number of weights is zero
+// at 0.5; an antisymmetric one is zero at 0, and with an odd number of
+// weights at 0.5 as well. One line per frequency asked for, then (for the
+// antisymmetric filters) one naming the cause; each fits a message line.
+// Empty when the bands ask for nothing impossible.
+std::vector<std::string> forced_zero_lines(int type_of_filter, int number_of_weights, int number_of_bands,
+                                           const Array1<double>& edges, const Array1<double>& desired) {
+    std::vector<std::string> lines;
+    if (number_of_bands < 1) return lines;
+    const int last = number_of_bands;
+    auto nonzero = [&](int k, double f) {
+        return std::fabs(desired_response(type_of_filter, desired, k, f)) > Zero_Response_Tolerance;
+    };
+    const bool asks_at_zero = std::fabs(edges(1)) <= Edge_Tolerance && nonzero(1, 0.0);
+    const bool asks_at_half_rate =
+        std::fabs(edges(2 * last) - Half_Sample_Rate) <= Edge_Tolerance && nonzero(last, Half_Sample_Rate);
+    const bool even = number_of_weights % 2 == 0;
+    const std::string parity = even ? "even" : "odd";
+    if (!antisymmetric_type(type_of_filter)) {
+        if (even && asks_at_half_rate)
+            lines.push_back("Frequency Response Nonzero at Half Sample Rate for even number of weights.");
+        return lines;
+    }
+    if (asks_at_zero) lines.push_back("Frequency Response Nonzero at 0 for " + parity + " number of weights.");
+    if (!even && asks_at_half_rate)
+        lines.push_back("Frequency Response Nonzero at Half Sample Rate for odd number of weights.");
+    if (!lines.empty())
+        lines.push_back("Antisymmetric filters (differentiators, Hilbert transformers) of " + parity +
+                        (even ? " length are zero at 0." : " length are zero at 0 and at half the sample rate."));
+    return lines;
+}
+
 // An edge outside 0..0.5 cycles per sample (NaN included): beyond half the
 // sample rate the grid folds back onto the band, below 0 it mirrors it.
 bool outside_band_range(double edge) { return !(edge >= 0.0 && edge <= Half_Sample_Rate); }
 
 // Checks bands 1..number_of_bands: the read statuses of the edges (entries
 // 2k-1, 2k), desired values and weights (entry k), the band tables, and the
-// design state's Number_of_Weights for the half-sample-rate condition. One
+// design state's Type_of_Filter and Number_of_Weights for the responses the
+// filter is forced to give at 0 and half the sample rate. One
 // message box titled "Error in Band Definitions" per faulty band (Cancel in it
 // stops the program). True when no band produced a line.
 // Accepted bands have edges in 0..0.5 and 0 <= left_1 < right_1 < left_2 <
@@ -193,12 +242,10 @@ bool KALTAP_Check_Band_Definitions(int number_of_bands, const Array1<int>& edge_
                                    const Array1<int>& desired_status, const Array1<int>& weight_status,
                                    const Array1<double>& edges, const Array1<double>& desired,
                                    const Array1<double>& weights) {
-    // The half-sample-rate condition concerns the whole filter: it is listed
-    // in every band's box.
-    const int last = number_of_bands;
-    const bool nonzero_at_half_rate = last >= 1 && std::fabs(desired(last)) > Zero_Response_Tolerance &&
-                                      std::fabs(edges(2 * last) - Half_Sample_Rate) <= Edge_Tolerance &&
-                                      Number_of_Weights % 2 == 0;
+    // The forced zeros concern the whole filter: their lines are listed in
+    // every band's box.
+    const std::vector<std::string> forced_zeros =
+        forced_zero_lines(Type_of_Filter, Number_of_Weights, number_of_bands, edges, desired);
     bool acceptable = true;
     for (int k = 1; k <= number_of_bands; ++k) {
         bool band_faulty = false;
@@ -221,7 +268,7 @@ bool KALTAP_Check_Band_Definitions(int number_of_bands, const Array1<int>& edge_
         if (!(desired(k) >= -Largest_Desired_Magnitude && desired(k) <= Largest_Desired_Magnitude))
             line("Bad frequency response in band " + band);
         if (!(weights(k) > 0.0 && weights(k) <= Largest_Weighting)) line("Bad weighting for band " + band);
-        if (nonzero_at_half_rate) line("Frequency Response Nonzero at Half Sample Rate for even number of weights.");
+        for (const std::string& text : forced_zeros) line(text);
         Error_Message_Show();
         if (band_faulty) acceptable = false;
     }

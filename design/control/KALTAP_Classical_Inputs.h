@@ -16,5 +16,12 @@
 // left one, or an edge not above the previous band's right edge (touching,
 // overlapping or out-of-order bands); numeric fields with text beyond the
 // characters read (10 for integers, 40 for reals) are refused as unreadable.
+// A response above 0.001 in magnitude asked for where the filter's symmetry
+// forces a zero is refused, with a line naming the cause in every band's box:
+// at 0.5 (last band ending there) for a band-pass filter with an even number
+// of weights; at 0 (first band starting there) for a differentiator or Hilbert
+// transformer of any length; at 0.5 for those with an odd number of weights.
+// The differentiator's desired value is a slope: its response is slope * f,
+// zero at 0 whatever the slope. Edges within 0.00001 of 0 or 0.5 lie on it.
 void KALTAP_Classical_Inputs();
 

@@ -40,6 +40,9 @@ constexpr double Maximum_Bandwidth = 0.499;
 constexpr double Maximum_Transition = 0.25;
 constexpr double Half_Sample_Rate = 0.5;
 
+// FIROPT_NOW that forces an odd number of weights (0 leaves it free, 2 forces even).
+constexpr int Odd_Order = 1;
+
 // ---- Two-band set-up ----
 constexpr int Provisional_Weights = 128;  // smallest allocation of the design arrays
 constexpr int Provisional_Grid_Density = 64;
@@ -172,6 +175,17 @@ void check_stopband_left(Path_Box& box) {
         box.refuse("FIR_Passband_Bandwidth + transition_input >= 0.5", UI_Real_Text(stopband_start));
 }
 
+// A symmetric filter with an even number of weights is zero at half the
+// sample rate, where the passband of a high-pass ends: a high-pass needs an
+// odd count. `refusal` names what was asked for; the cause follows it.
+void check_high_pass_parity(Path_Box& box, bool even_count_possible, const std::string& refusal) {
+    if (KALTAP_BandType != 3 || !even_count_possible) return;
+    box.line(refusal);
+    box.line("A symmetric filter with an even number of weights is zero at half the sample rate, where the "
+             "high-pass passband ends.");
+}
+const char* const Even_High_Pass = "High-pass with even number of weights; use odd number of weights.";
+
 // ---- The four checks ----
 
 bool KALTAP_Check_Order_Inputs() {
@@ -183,6 +197,10 @@ bool KALTAP_Check_Order_Inputs() {
     check_bandwidth(box);
     check_transition(box);
     check_stopband_left(box);
+    // The search tries every count when the order is free: it may end on an
+    // even one as well as when the order is forced even.
+    check_high_pass_parity(box, FIROPT_NOW != Odd_Order,
+                           "High-pass with order free or even; force order as odd.");
     return box.finish();
 }
 
@@ -196,10 +214,7 @@ bool KALTAP_Check_Transition_Inputs() {
     check_bandwidth(box);
     if (BD_index_input < 2 || BD_index_input > 3)
         box.refuse("BD_index_input < 2 .OR. BD_index_input > 3", UI_Integer_Text(BD_index_input));
-    // An even-length symmetric filter has a zero at half the sample rate,
-    // where a high-pass needs its passband.
-    if (KALTAP_BandType == 3 && Number_of_Weights_input % 2 == 0)
-        box.line("High-pass with even number of weights; use odd number of weights.");
+    check_high_pass_parity(box, Number_of_Weights_input % 2 == 0, Even_High_Pass);
     return box.finish();
 }
 
@@ -212,6 +227,7 @@ bool KALTAP_Check_Ripple_Inputs() {
     check_bandwidth(box);
     check_transition(box);
     check_stopband_left(box);
+    check_high_pass_parity(box, Number_of_Weights_input % 2 == 0, Even_High_Pass);
     return box.finish();
 }
 
@@ -224,6 +240,7 @@ bool KALTAP_Check_Stopband_Inputs() {
     check_bandwidth(box, " Value = ");
     check_transition(box);
     check_stopband_left(box);
+    check_high_pass_parity(box, Number_of_Weights_input % 2 == 0, Even_High_Pass);
     return box.finish();
 }
 

@@ -22,6 +22,11 @@ extern int Decimation_Design;          // 1 when a decimation/interpolation filt
 //   the field unreadable ("I/O Error" box) rather than being cut off.
 // - Besides the ranges of each figure, a bandwidth and transition that leave
 //   no stopband below half the sample rate (B + T >= 0.5) are refused.
+// - A high-pass needs an odd number of weights: its passband ends at half the
+//   sample rate, where a symmetric filter of even length is zero. An even
+//   count is refused in the transition, ripple and attenuation paths, and the
+//   number-of-weights search of a high-pass must be forced odd (the free and
+//   the even choice are refused), each with a line naming the cause.
 // - The design arrays are sized for every count the path's search can design:
 //   the entered number of weights, or for the number-of-weights search the
 //   rounded-up order estimate plus the search's span (at least 128, at most

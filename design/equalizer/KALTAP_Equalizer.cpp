@@ -36,6 +36,8 @@ constexpr int Heading_Length = 20;        // column headings are cut to this
 constexpr int Minimum_Data_Points = 3;
 constexpr double Small_Peak = 0.0001;     // peak responses below this are warned about
 constexpr double Half_Sample_Rate = 0.5;
+constexpr double Edge_Tolerance = 0.00001;  // a last frequency this close to 0.5 reaches it
+constexpr double Zero_Response_Tolerance = 0.001;  // normalised responses up to this count as zero
 // Tables starting below this frequency get a zero slope at the left end
 // (the response of a symmetric filter is flat at 0), others a natural end.
 // The limit is 0.001 as a single-precision number, 0.0010000000474974513,
@@ -218,8 +220,12 @@ void plot_fitted_response(int n, double first, double last) {
 }
 
 // The classical check of the two parameters, all faults in one message box.
-// A field that could not be read gets its I/O line only.
-bool parameters_acceptable(int weights_status, int weights, int density_status, int density) {
+// A field that could not be read gets its I/O line only. The filter is
+// symmetric: with an even number of weights it is zero at half the sample
+// rate, so an accepted count is refused there when the table asks for a
+// response at 0.5 (`nonzero_at_half_rate`).
+bool parameters_acceptable(int weights_status, int weights, int density_status, int density,
+                           bool nonzero_at_half_rate) {
     bool acceptable = true;
     Error_Message_Title("Error in Filter Definition");
     auto fault = [&acceptable](const std::string& line) {
@@ -228,8 +234,10 @@ bool parameters_acceptable(int weights_status, int weights, int density_status, 
     };
     if (weights_status != UNIT_OK) fault("I/O Error in Field 1:Number of Weights");
     if (density_status != UNIT_OK) fault("I/O Error in Field 2:Search Grid Density");
-    if (weights_status == UNIT_OK && (weights < Minimum_Weights || weights > Maximum_Weights))
-        fault("Input Error!  Number of Weights <3 or >16385");
+    const bool weights_in_range = weights >= Minimum_Weights && weights <= Maximum_Weights;
+    if (weights_status == UNIT_OK && !weights_in_range) fault("Input Error!  Number of Weights <3 or >16385");
+    if (weights_status == UNIT_OK && weights_in_range && weights % 2 == 0 && nonzero_at_half_rate)
+        fault("Frequency Response Nonzero at Half Sample Rate for even number of weights.");
     const int limit = std::max((weights_status == UNIT_OK ? weights : 0) / 2 + 1, Least_Grid_Density_Limit);
     if (density_status == UNIT_OK && (density < Minimum_Grid_Density || density > limit))
         fault("Input Error!  Search grid density < 4 or > " + FMT_Free(limit));
@@ -238,8 +246,9 @@ bool parameters_acceptable(int weights_status, int weights, int density_status, 
 }
 
 // Number of weights (default 8 n + 1) and grid density (default 32), asked
-// until both are acceptable; each showing starts from the defaults.
-void ask_parameters(int n) {
+// until both are acceptable; each showing starts from the defaults. An even
+// number of weights is refused when `nonzero_at_half_rate`.
+void ask_parameters(int n, bool nonzero_at_half_rate) {
     const std::string default_weights = UI_Integer_Text(static_cast<long long>(Weights_Per_Data_Point) * n + 1);
     for (;;) {
         UI_New_Dialog("Fundamental FIR Filter Parameters");
@@ -249,7 +258,7 @@ void ask_parameters(int n) {
         int weights = 0, density = 0;
         const int weights_status = UI_Read_Integer(UI_Line_Edits[0], Integer_Field_Width, weights);
         const int density_status = UI_Read_Integer(UI_Line_Edits[1], Integer_Field_Width, density);
-        if (parameters_acceptable(weights_status, weights, density_status, density)) {
+        if (parameters_acceptable(weights_status, weights, density_status, density, nonzero_at_half_rate)) {
             Number_of_Weights = weights;
             Search_Grid_Density = density;
             return;
@@ -377,8 +386,12 @@ void KALTAP_Equalizer_Setup() {
     // 15.
     Error_Message("Equalizer Initialization Complete", "Select OK to proceed.");
 
-    // 16. Number of weights and grid density.
-    ask_parameters(n);
+    // 16. Number of weights and grid density. Beyond the table's last
+    // frequency the response is 0; a table reaching 0.5 asks for its last
+    // (normalised) value there.
+    const bool nonzero_at_half_rate = Equalizer_Last_Frequency >= Half_Sample_Rate - Edge_Tolerance &&
+                                      std::fabs(r(n)) > Zero_Response_Tolerance;
+    ask_parameters(n, nonzero_at_half_rate);
 
     // 17. The equalizer's run log. The grid spans the table's range only, so
     // a table short of 0..0.5 leaves the rest of the response free.

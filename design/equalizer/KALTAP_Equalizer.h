@@ -57,7 +57,11 @@ extern UIK_XYSeries_Record Equalizer_Series;
 // normalised. The parameters are checked as the classical filter definition
 // is (3..16385 weights, grid density 4..max(N/2+1, 32), integer reads of up
 // to ten characters); faults are listed in one "Error in Filter Definition"
-// message and the dialog comes again with its defaults. When the table does
+// message and the dialog comes again with its defaults. The filter is
+// symmetric, so an even number of weights is zero at half the sample rate: it
+// is refused in that message when the table reaches 0.5 (its last frequency
+// within 0.00001 of it) with a normalised response there above 0.001 in
+// magnitude. When the table does
 // not reach from 0 to 0.5 a "***Warning" line in the run log says that the
 // response outside it is not controlled by the design.
 void KALTAP_Equalizer_Setup();
