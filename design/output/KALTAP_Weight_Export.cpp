@@ -156,8 +156,28 @@ const KALTAP_Export_Format_Info* KALTAP_Export_Format_Of_Name(const std::string&
     return nullptr;
 }
 
+bool KALTAP_Export_Available(std::string* reason) {
+    std::string why;
+    if (!KALTAP_Filter_Weights_Valid) {
+        why = "the current design has no valid weights";
+    } else {
+        // What the snapshot reads: the band tables, the first half of the
+        // taps, the extremal set and the grid frequencies it points at.
+        const int N = Number_of_Weights, bands = Number_of_Bands;
+        bool sized = N >= 1 && bands >= 1 && Band_Edges.extent() >= 2 * bands &&
+                     Band_Desired_Value.extent() >= bands && Band_Weighting.extent() >= bands &&
+                     Filter_Weights.extent() >= (N + 1) / 2 && Half_Length >= 0 &&
+                     Extremal_Index.extent() >= Half_Length + 1;
+        for (int j = 1; sized && j <= Half_Length + 1; ++j)
+            sized = Extremal_Index(j) >= 1 && Extremal_Index(j) <= Grid_Frequency.extent();
+        if (!sized) why = "the current design's arrays are not allocated to its size";
+    }
+    if (reason != nullptr) *reason = why;
+    return why.empty();
+}
+
 bool KALTAP_Export_Quantized() {
-    return KALTAP_Filter_Weights_Valid && Weights_Quantized && KALTAP_Bits >= KALTAP_Minimum_Bits &&
+    return KALTAP_Export_Available() && Weights_Quantized && KALTAP_Bits >= KALTAP_Minimum_Bits &&
            KALTAP_Bits <= KALTAP_Maximum_Bits && Scaled_Weights.extent() == (Number_of_Weights + 1) / 2 &&
            Rounded_Weights.extent() == Scaled_Weights.extent();
 }
@@ -370,11 +390,7 @@ std::string KALTAP_Export_Identifier(const std::string& path) {
 }
 
 bool KALTAP_Export_Weights(KALTAP_Export_Format format, const std::string& path, std::string& reason) {
-    reason.clear();
-    if (!KALTAP_Filter_Weights_Valid) {
-        reason = "the current design has no valid weights";
-        return false;
-    }
+    if (!KALTAP_Export_Available(&reason)) return false;
     const bool quantized = KALTAP_Export_Quantized();
     if (KALTAP_Export_Info(format).needs_quantization && !quantized) {
         reason = "this format needs weights quantized to 2 to 48 bits";

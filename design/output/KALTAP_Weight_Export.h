@@ -43,7 +43,17 @@ std::vector<KALTAP_Export_Format_Info> KALTAP_Export_Offered(bool quantized);
 // case), or nullptr when it ends with none of them.
 const KALTAP_Export_Format_Info* KALTAP_Export_Format_Of_Name(const std::string& path);
 
-// True when the current design has a quantization of its own: valid weights,
+// True when there is a current design to export: KALTAP_Filter_Weights_Valid,
+// and every array the snapshot reads allocated to the design's size (band
+// tables for Number_of_Bands, (N+1)/2 weights, Half_Length+1 extremal indices
+// that all point into Grid_Frequency); the flag alone is not trusted, as
+// released arrays would be read through it. Otherwise false, with `reason`
+// (when given) set to "the current design has no valid weights" or "the
+// current design's arrays are not allocated to its size"; "" when true.
+bool KALTAP_Export_Available(std::string* reason = nullptr);
+
+// True when the current design has a quantization of its own: an available
+// design (KALTAP_Export_Available),
 // Weights_Quantized, KALTAP_Bits in 2..48 (every engine call resets the bits
 // to -1, so a quantization left from an earlier design does not count) and
 // (N+1)/2 scaled integers.
@@ -84,7 +94,7 @@ struct KALTAP_Export_Design {
     std::vector<double> rounded_taps;           // Q / scale_factor for taps 1..N
 };
 
-// The record of the current design. Precondition: KALTAP_Filter_Weights_Valid
+// The record of the current design. Precondition: KALTAP_Export_Available()
 // (the caller checks). The date comes from the program's clock (Timers_Now),
 // the quantization fields are filled when KALTAP_Export_Quantized().
 KALTAP_Export_Design KALTAP_Export_Snapshot();
@@ -143,7 +153,8 @@ std::string KALTAP_Export_Identifier(const std::string& path);
 // file). Returns true on success. On failure returns false with `reason` set
 // to the system's error text (for instance "No such file or directory",
 // "No space left on device") or to why the design cannot be written in this
-// format (no valid weights, no quantization, taps not finite); a regular
+// format (no valid weights or arrays not allocated to the design's size, as
+// KALTAP_Export_Available; no quantization; taps not finite); a regular
 // file left incomplete by a failed write is removed. The design state is not
 // changed either way.
 bool KALTAP_Export_Weights(KALTAP_Export_Format format, const std::string& path, std::string& reason);

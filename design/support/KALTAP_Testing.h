@@ -15,7 +15,8 @@ constexpr int KALTAP_Number_of_Test_Cases = 10;
 void KALTAP_Inputs(int& case_number);
 
 // Run all ten cases with the log "KALTAP_Test_log.txt"; after each case wait
-// for one line of console input. Ends with the design arrays released,
+// for one line of console input. Ends with the design arrays released, no
+// valid design left (KALTAP_Filter_Weights_Valid and Weights_Quantized false),
 // "Testing Complete." in the log and the log closed.
 void KALTAP_Test_Cases();
 
