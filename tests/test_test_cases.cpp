@@ -1,5 +1,6 @@
 // The test-case run: the ten reference designs with their log, pauses and
 // result files; loading a case; the elapsed-time line.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <dirent.h>
@@ -7,6 +8,7 @@
 #include <regex>
 #include <tuple>
 
+#include "Design_Warnings.h"
 #include "Dynamic_LUN.h"
 #include "Fortran_Format.h"
 #include "KALTAP_Configuration_Parameters.h"
@@ -218,6 +220,31 @@ TEST_F(Test_Case_Run, LeavesNoDesignToExport) {
     fs::remove_all(folder);
     KALTAP_Filter_Weights_Valid = false;
     EXPECT_TRUE(script.script_errors.empty()) << script.script_errors.front();
+}
+
+// Each case starts with an empty warning list: a warning noted while the run
+// waits after case k is gone by the pause after case k+1.
+TEST_F(Test_Case_Run, EachCaseHasItsOwnWarnings) {
+    std::vector<std::vector<std::string>> lists_at_pauses;
+    UNIT_Hooks h = UNIT_Current_Hooks();
+    auto answer = h.read_line;
+    h.read_line = [&lists_at_pauses, answer](char* buffer, int length, int unit) {
+        lists_at_pauses.push_back(DESIGN_WARNINGS_List());
+        DESIGN_WARNINGS_Note("***Warning: noted at pause " + std::to_string(lists_at_pauses.size()));
+        return answer(buffer, length, unit);
+    };
+    UNIT_Register_Hooks(h);
+    DESIGN_WARNINGS_Note("***Warning: left from before the run");
+    ASSERT_FALSE(Stops(KALTAP_Test_Cases));
+
+    ASSERT_EQ(lists_at_pauses.size(), 10u);
+    for (std::size_t k = 0; k < lists_at_pauses.size(); ++k)
+        for (const std::string& warning : lists_at_pauses[k])
+            EXPECT_EQ(warning.find("noted at pause"), std::string::npos) << "pause " << k + 1 << ": " << warning;
+    EXPECT_EQ(std::count(lists_at_pauses[0].begin(), lists_at_pauses[0].end(),
+                         "***Warning: left from before the run"),
+              0);
+    DESIGN_WARNINGS_Clear();
 }
 
 TEST_F(Test_Case_Run, EndOfConsoleInputDoesNotCutTheRunShort) {
