@@ -111,7 +111,13 @@ std::string value_lines(const std::vector<T>& values, const std::string& indent,
     return text;
 }
 
-std::string real(double v) { return number(v); }
+// A full-precision value that every reader takes for a real, never for an
+// integer: "0.0", "1.0", "-2.5", "1e-05".
+std::string real(double v) {
+    std::string text = number(v);
+    if (text.find_first_of(".eEn") == std::string::npos) text += ".0";  // "n": inf, nan
+    return text;
+}
 std::string integer(long long v) { return std::to_string(v); }
 
 std::string upper(std::string s) {
@@ -266,7 +272,7 @@ std::string KALTAP_Export_C_Header(const KALTAP_Export_Design& d, const std::str
     if (d.quantized) {
         text += "\n#define " + ID + "_BITS " + std::to_string(d.bits) + "\n";
         text += "/* tap = " + id + "_taps_int[n] / " + id + "_scale_factor */\n";
-        text += "static const double " + id + "_scale_factor = " + number(d.scale_factor) + ";\n";
+        text += "static const double " + id + "_scale_factor = " + real(d.scale_factor) + ";\n";
         text += "static const " + std::string(KALTAP_Export_C_Integer_Type(d.bits)) + " " + id + "_taps_int[" + ID +
                 "_LENGTH] = {\n";
         text += value_lines(d.integers, "    ", ",", "", integer) + "};\n";
@@ -280,7 +286,7 @@ std::string KALTAP_Export_Matlab(const KALTAP_Export_Design& d) {
     text += "h = [ ...\n" + value_lines(d.taps, "  ", ", ...", " ...", real) + "];\n";
     if (d.quantized) {
         text += "bits = " + std::to_string(d.bits) + ";\n";
-        text += "scale_factor = " + number(d.scale_factor) + ";\n";
+        text += "scale_factor = " + real(d.scale_factor) + ";\n";
         text += "h_int = [ ...\n" + value_lines(d.integers, "  ", ", ...", " ...", integer) + "];\n";
     }
     return text;
@@ -292,7 +298,7 @@ std::string KALTAP_Export_Python(const KALTAP_Export_Design& d) {
     text += "h = np.array([\n" + value_lines(d.taps, "    ", ",", ",", real) + "])\n";
     if (d.quantized) {
         text += "bits = " + std::to_string(d.bits) + "\n";
-        text += "scale_factor = " + number(d.scale_factor) + "\n";
+        text += "scale_factor = " + real(d.scale_factor) + "\n";
         text += "h_int = np.array([\n" + value_lines(d.integers, "    ", ",", ",", integer) + "], dtype=np.int64)\n";
     }
     return text;

@@ -104,6 +104,9 @@ KALTAP_Export_Design KALTAP_Export_Snapshot();
 const char* KALTAP_Export_C_Integer_Type(int bits);
 
 // ---- The formats: the whole text of the file, lines ending in "\n" ----
+//
+// Full-precision values (taps, scale factor) always carry a decimal point or
+// an exponent ("0.0", "1.0", "1e-05"), so no reader takes them for integers.
 
 // C/C++ header. `identifier` is the C name the file's symbols start with
 // (made from the file's base name: see KALTAP_Export_Identifier). Writes an
@@ -119,7 +122,8 @@ std::string KALTAP_Export_C_Header(const KALTAP_Export_Design& design, const std
 // "scale_factor = s;" and "h_int = [ ... ];".
 std::string KALTAP_Export_Matlab(const KALTAP_Export_Design& design);
 // Python module: the summary as "#" comments, "import numpy as np", then
-// "h = np.array([...])" of the N taps; quantized: "bits = b",
+// "h = np.array([...])" of the N taps (every one written as a real, so the
+// array is float64); quantized: "bits = b",
 // "scale_factor = s" and "h_int = np.array([...], dtype=np.int64)".
 std::string KALTAP_Export_Python(const KALTAP_Export_Design& design);
 // Xilinx coefficient file (quantized designs only): the summary as ";"
@@ -137,7 +141,8 @@ std::string KALTAP_Export_Mem(const KALTAP_Export_Design& design);
 // linear-phase case, symmetry, bands with edges, desired value and weight)
 // and "results" (taps, deviation, per-band deviation and dB, extremal
 // frequencies, iterations, and "quantization": bits, scale factor, integers
-// and rounded taps, or null). Values a band does not have are null.
+// and rounded taps, or null). Values a band does not have are null; taps,
+// rounded taps and the scale factor are always written as reals ("0.0", not "0").
 std::string KALTAP_Export_Json(const KALTAP_Export_Design& design);
 
 // The text of `format` for `design` (`identifier` is used by the header only).
