@@ -15,6 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Design_Warnings.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Export_Menu.h"
@@ -672,6 +673,114 @@ TEST(Weight_Export_Reals, WholeNumbersAndZerosAreWrittenAsReals) {
             for (double v : d.rounded_taps) expected.push_back({v, true});
         EXPECT_EQ(c.read(KALTAP_Export_Text(c.format, d, "whole")), expected);
     }
+}
+
+// ---- The design's warnings travel with it ----
+
+struct Warning_Case {
+    KALTAP_Export_Format format;
+    const char* mark;  // what begins a comment line; "" for a format without comments
+};
+
+const Warning_Case Warning_Cases[] = {
+    {KALTAP_Export_Format::C_Header, " * "}, {KALTAP_Export_Format::Matlab, "% "},
+    {KALTAP_Export_Format::Python, "# "},    {KALTAP_Export_Format::Xilinx_Coe, "; "},
+    {KALTAP_Export_Format::Memory_Init, ""}, {KALTAP_Export_Format::Json, ""},
+};
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+class Export_Warnings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Reset_Design_Program();
+        Fix_Clock_And_Clear_Results();
+        Weights_Quantized = false;
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        design({"warned", 1, 31, 16, {{0.0, 0.1, 1.0, 1.0}, {0.15, 0.5, 0.0, 10.0}}, 16});
+        DESIGN_WARNINGS_Clear();
+    }
+    void TearDown() override {
+        DESIGN_WARNINGS_Clear();
+        fs::remove_all(folder);
+    }
+    // The file `format` writes for the current design.
+    std::string exported(KALTAP_Export_Format format) {
+        const std::string file = (folder / "warned").string() + KALTAP_Export_Info(format).extension;
+        std::string reason;
+        EXPECT_TRUE(KALTAP_Export_Weights(format, file, reason)) << reason;
+        return read_file(file);
+    }
+
+    const fs::path folder = "export_warnings";
+    Console_Capture console;
+};
+
+TEST_F(Export_Warnings, EveryWarningOnceInTheRecordAndEachCommentHeader) {
+    const std::vector<std::string> warnings = {
+        "***Warning: the exchange stopped at its iteration limit",
+        "###Warning in KALTAP_Quantizer, all filter weights are zero",
+    };
+    for (const auto& w : warnings) DESIGN_WARNINGS_Note(w);
+    DESIGN_WARNINGS_Note(warnings[0]);  // shown twice, one warning
+    for (const Warning_Case& c : Warning_Cases) {
+        SCOPED_TRACE(KALTAP_Export_Info(c.format).extension);
+        const std::string text = exported(c.format);
+        if (c.format == KALTAP_Export_Format::Json) {
+            const auto record = nlohmann::json::parse(text);
+            EXPECT_EQ(record.at("results").at("warnings").get<std::vector<std::string>>(), warnings);
+            for (const auto& w : warnings) EXPECT_EQ(occurrences(text, w), 1u) << w;
+            continue;
+        }
+        if (*c.mark == '\0') {
+            EXPECT_EQ(occurrences(text, "Warning"), 0u);
+            continue;
+        }
+        // The block closes the summary: "Warnings:", then one line per warning,
+        // then the first line that is not a comment.
+        const std::string mark = c.mark;
+        const auto lines = split(text, "\n");
+        const auto heading = std::find(lines.begin(), lines.end(), mark + "Warnings:");
+        ASSERT_NE(heading, lines.end());
+        ASSERT_GE(lines.end() - heading, 3);
+        EXPECT_EQ(heading[1], mark + "  " + warnings[0]);
+        EXPECT_EQ(heading[2], mark + "  " + warnings[1]);
+        EXPECT_NE(heading[-1].find("Quantized to 16 bits"), std::string::npos) << heading[-1];
+        EXPECT_NE(heading[3].rfind(mark, 0), 0u) << heading[3];
+        EXPECT_EQ(occurrences(text, "Warnings:"), 1u);
+        for (const auto& w : warnings) EXPECT_EQ(occurrences(text, w), 1u) << w;
+    }
+}
+
+TEST_F(Export_Warnings, NoWarningsNoBlock) {
+    for (const Warning_Case& c : Warning_Cases) {
+        SCOPED_TRACE(KALTAP_Export_Info(c.format).extension);
+        const std::string text = exported(c.format);
+        EXPECT_EQ(occurrences(text, "Warning"), 0u);
+        if (c.format == KALTAP_Export_Format::Json) {
+            const auto record = nlohmann::json::parse(text);
+            const auto& list = record.at("results").at("warnings");
+            EXPECT_TRUE(list.is_array());
+            EXPECT_TRUE(list.empty());
+        }
+    }
+}
+
+// A warning that holds the end of a C comment does not end the header's
+// comment block early: the block closes only at its own last line.
+TEST_F(Export_Warnings, AWarningDoesNotCloseTheHeaderComment) {
+    DESIGN_WARNINGS_Note("***Warning: a stray */ in the text");
+    const std::string text = exported(KALTAP_Export_Format::C_Header);
+    const auto close = text.find("*/");
+    ASSERT_NE(close, std::string::npos);
+    EXPECT_EQ(text.compare(close - 1, 4, " */\n"), 0);
+    EXPECT_EQ(text.find("Warnings:"), text.rfind("Warnings:"));
+    EXPECT_LT(text.find("***Warning: a stray"), close);
 }
 
 }  // namespace

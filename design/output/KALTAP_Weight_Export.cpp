@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Design_Warnings.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Remez_Engine.h"
 #include "KALTAP_Version.h"
@@ -91,12 +92,26 @@ std::vector<std::string> summary(const KALTAP_Export_Design& d) {
     if (d.quantized)
         lines.push_back("Quantized to " + std::to_string(d.bits) + " bits, scale factor " + number(d.scale_factor) +
                         ": tap = integer / scale factor");
+    if (!d.warnings.empty()) {
+        lines.push_back("Warnings:");
+        for (const std::string& warning : d.warnings) lines.push_back("  " + warning);
+    }
     return lines;
 }
 
-std::string commented(const KALTAP_Export_Design& d, const std::string& mark) {
+// The summary as comment lines, each begun with `mark`. A line break inside
+// a line would end the comment, and so would `close` (the closing mark of a
+// block comment, "" for line comments): both are spaced apart.
+std::string commented(const KALTAP_Export_Design& d, const std::string& mark, const std::string& close = "") {
     std::string text;
-    for (const std::string& line : summary(d)) text += mark + line + "\n";
+    for (std::string line : summary(d)) {
+        for (char& c : line)
+            if (c == '\n' || c == '\r') c = ' ';
+        if (!close.empty())
+            for (auto at = line.find(close); at != std::string::npos; at = line.find(close, at))
+                line.insert(at + 1, " ");
+        text += mark + line + "\n";
+    }
     return text;
 }
 
@@ -222,6 +237,7 @@ KALTAP_Export_Design KALTAP_Export_Snapshot() {
     }
     d.deviation = Remez_Deviation;
     d.iterations = KALTAP_Remez_Iterations();
+    d.warnings = DESIGN_WARNINGS_List();
 
     // Full impulse response: h(n) = H(n) for n <= N/2, mirrored with the
     // sign of the case; the centre tap of odd N is H((N+1)/2) (0 in case 3).
@@ -263,7 +279,7 @@ const char* KALTAP_Export_C_Integer_Type(int bits) {
 std::string KALTAP_Export_C_Header(const KALTAP_Export_Design& d, const std::string& identifier) {
     const std::string id = identifier;
     const std::string ID = upper(identifier);
-    std::string text = "/*\n" + commented(d, " * ") + " */\n";
+    std::string text = "/*\n" + commented(d, " * ", "*/") + " */\n";
     text += "#ifndef " + ID + "_H\n#define " + ID + "_H\n\n";
     if (d.quantized) text += "#include <stdint.h>\n\n";
     text += "#define " + ID + "_LENGTH " + std::to_string(d.number_of_weights) + "\n\n";
@@ -368,6 +384,7 @@ std::string KALTAP_Export_Json(const KALTAP_Export_Design& d) {
     } else {
         results["quantization"] = nullptr;
     }
+    results["warnings"] = d.warnings;
     return record.dump(JSON_Indent) + "\n";
 }
 

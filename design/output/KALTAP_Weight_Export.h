@@ -92,11 +92,13 @@ struct KALTAP_Export_Design {
     double scale_factor = 0.0;                  // taps ~ integers / scale_factor
     std::vector<long long> integers;            // Q for taps 1..N, |Q| <= 2^(bits-1)-1
     std::vector<double> rounded_taps;           // Q / scale_factor for taps 1..N
+    std::vector<std::string> warnings;          // the design's warning lines (Design_Warnings.h), in order
 };
 
 // The record of the current design. Precondition: KALTAP_Export_Available()
 // (the caller checks). The date comes from the program's clock (Timers_Now),
-// the quantization fields are filled when KALTAP_Export_Quantized().
+// the quantization fields are filled when KALTAP_Export_Quantized(), the
+// warnings are DESIGN_WARNINGS_List().
 KALTAP_Export_Design KALTAP_Export_Snapshot();
 
 // The C type of a `bits`-bit integer array: "int16_t" up to 16 bits,
@@ -105,6 +107,9 @@ const char* KALTAP_Export_C_Integer_Type(int bits);
 
 // ---- The formats: the whole text of the file, lines ending in "\n" ----
 //
+// Every format with comments (header, MATLAB/Octave, Python, .coe) opens
+// with the design summary; when the design has warnings, the summary ends
+// with a line "Warnings:" and one line per warning, indented by two blanks.
 // Full-precision values (taps, scale factor) always carry a decimal point or
 // an exponent ("0.0", "1.0", "1e-05"), so no reader takes them for integers.
 
@@ -141,8 +146,9 @@ std::string KALTAP_Export_Mem(const KALTAP_Export_Design& design);
 // linear-phase case, symmetry, bands with edges, desired value and weight)
 // and "results" (taps, deviation, per-band deviation and dB, extremal
 // frequencies, iterations, and "quantization": bits, scale factor, integers
-// and rounded taps, or null). Values a band does not have are null; taps,
-// rounded taps and the scale factor are always written as reals ("0.0", not "0").
+// and rounded taps, or null; "warnings", the design's warning lines, [] when
+// none). Values a band does not have are null; taps, rounded taps and the
+// scale factor are always written as reals ("0.0", not "0").
 std::string KALTAP_Export_Json(const KALTAP_Export_Design& design);
 
 // The text of `format` for `design` (`identifier` is used by the header only).
