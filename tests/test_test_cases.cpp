@@ -1,19 +1,27 @@
 // The test-case run: the ten reference designs with their log, pauses and
 // result files; loading a case; the elapsed-time line.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <dirent.h>
+#include <filesystem>
 #include <regex>
 #include <tuple>
 
+#include "Design_Warnings.h"
 #include "Dynamic_LUN.h"
 #include "Fortran_Format.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
+#include "KALTAP_Export_Menu.h"
+#include "KALTAP_Main.h"
 #include "KALTAP_Remez_Engine.h"
 #include "KALTAP_Testing.h"
+#include "KALTAP_Weight_Export.h"
+#include "KALTAP_Weight_Quantization.h"
 #include "Run_Logging.h"
 #include "Timers.h"
+#include "UIK_Script.h"
 #include "Unit_IO.h"
 #include "test_support.h"
 
@@ -157,6 +165,86 @@ TEST_F(Test_Case_Run, TenCasesLoggedWithTimesReportsReferencesAndPauses) {
     ASSERT_EQ(response.size(), 1u);
     EXPECT_EQ(Read_Lines(weights[0]).size(), 1u + 23u);
     EXPECT_EQ(Read_Lines(response[0]).size(), 1u + 23u * 32u + 1u);
+}
+
+// The run as the user starts it, through the agreement: it leaves no design
+// behind, so the export item is disabled; an export asked for all the same
+// (a stale menu, or the validity flag set again by mistake) refuses before
+// it reads the released arrays, and writes nothing.
+TEST_F(Test_Case_Run, LeavesNoDesignToExport) {
+    namespace fs = std::filesystem;
+    UIK_Reset_Call_Interface();
+    UIK_Script script;
+    script.Accept({{"Agree?", "1"}, {"Select run type:", "2"}});
+    console.input.assign(10, "");
+    KALTAP_Run_Design_Program();
+    ASSERT_TRUE(console.contains("Testing Complete."));
+
+    EXPECT_FALSE(KALTAP_Filter_Weights_Valid);
+    EXPECT_FALSE(Weights_Quantized);
+    EXPECT_FALSE(KALTAP_Export_Quantized());
+    ASSERT_EQ(script.menu_items.size(), 2u);
+    EXPECT_EQ(script.menu_items[1].item, KALTAP_Export_Menu_Item);
+    EXPECT_FALSE(script.item_enabled("FIR Design", KALTAP_Export_Menu_Item));
+
+    const struct {
+        bool flag;
+        const char* reason;
+        const char* console_line;
+    } attempts[] = {
+        {false, "the current design has no valid weights",
+         "###Error in KALTAP_Export_Weights, called with KALTAP_Filter_Weights_Valid==.FALSE."},
+        {true, "the current design's arrays are not allocated to its size",
+         "###Error in KALTAP_Export_Weights, the current design's arrays are not allocated to its size"},
+    };
+    const std::string folder = "after_test_run";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    for (const auto& a : attempts) {
+        SCOPED_TRACE(a.reason);
+        KALTAP_Filter_Weights_Valid = a.flag;
+        EXPECT_FALSE(KALTAP_Export_Available());
+        for (const auto& info : KALTAP_Export_Formats) {
+            std::string reason;
+            EXPECT_FALSE(KALTAP_Export_Weights(info.format, folder + "/taps" + info.extension, reason));
+            EXPECT_EQ(reason, a.reason) << info.extension;
+        }
+        // From the menu: refused before the save dialog, the reason on the console.
+        EXPECT_EQ(script.menu_items[1].callback(), 0);
+        EXPECT_TRUE(script.save_dialogs.empty());
+        EXPECT_TRUE(console.contains(a.console_line));
+        KALTAP_Update_Export_Menu();
+        EXPECT_FALSE(script.item_enabled("FIR Design", KALTAP_Export_Menu_Item));
+    }
+    EXPECT_TRUE(fs::is_empty(folder));
+    fs::remove_all(folder);
+    KALTAP_Filter_Weights_Valid = false;
+    EXPECT_TRUE(script.script_errors.empty()) << script.script_errors.front();
+}
+
+// Each case starts with an empty warning list: a warning noted while the run
+// waits after case k is gone by the pause after case k+1.
+TEST_F(Test_Case_Run, EachCaseHasItsOwnWarnings) {
+    std::vector<std::vector<std::string>> lists_at_pauses;
+    UNIT_Hooks h = UNIT_Current_Hooks();
+    auto answer = h.read_line;
+    h.read_line = [&lists_at_pauses, answer](char* buffer, int length, int unit) {
+        lists_at_pauses.push_back(DESIGN_WARNINGS_List());
+        DESIGN_WARNINGS_Note("***Warning: noted at pause " + std::to_string(lists_at_pauses.size()));
+        return answer(buffer, length, unit);
+    };
+    UNIT_Register_Hooks(h);
+    DESIGN_WARNINGS_Note("***Warning: left from before the run");
+    ASSERT_FALSE(Stops(KALTAP_Test_Cases));
+
+    ASSERT_EQ(lists_at_pauses.size(), 10u);
+    for (std::size_t k = 0; k < lists_at_pauses.size(); ++k)
+        for (const std::string& warning : lists_at_pauses[k])
+            EXPECT_EQ(warning.find("noted at pause"), std::string::npos) << "pause " << k + 1 << ": " << warning;
+    EXPECT_EQ(std::count(lists_at_pauses[0].begin(), lists_at_pauses[0].end(),
+                         "***Warning: left from before the run"),
+              0);
+    DESIGN_WARNINGS_Clear();
 }
 
 TEST_F(Test_Case_Run, EndOfConsoleInputDoesNotCutTheRunShort) {

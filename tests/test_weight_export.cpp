@@ -15,6 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Design_Warnings.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Export_Menu.h"
@@ -149,6 +150,10 @@ std::map<std::string, std::vector<std::string>> assignments(const std::string& t
     return values;
 }
 
+// A real as its reader sees it: a decimal point or an exponent, never the
+// bare digits of an integer.
+bool written_as_real(const std::string& token) { return token.find_first_of(".eE") != std::string::npos; }
+
 std::vector<double> reals(const std::vector<std::string>& tokens) {
     std::vector<double> v;
     for (const auto& t : tokens) v.push_back(real_of(t));
@@ -270,6 +275,7 @@ TEST_P(Weight_Export, EveryOfferedFormatReadsBackToTheDesign) {
                 auto values = assignments(text, matlab ? '%' : '#', matlab ? ';' : '\n', other);
                 EXPECT_EQ(other, matlab ? std::vector<std::string>{} : std::vector<std::string>{"import numpy as np"});
                 EXPECT_EQ(reals(values["h"]), taps);
+                for (const auto& token : values["h"]) EXPECT_TRUE(written_as_real(token)) << token;
                 if (quantized) {
                     EXPECT_EQ(integers(values["bits"]), std::vector<long long>{c.bits});
                     EXPECT_EQ(reals(values["scale_factor"]), std::vector<double>{Scale_Factor});
@@ -564,6 +570,217 @@ TEST_F(Export_Menu, TheItemFollowsTheValidityOfTheDesign) {
     KALTAP_Run_Design_Program();
     EXPECT_EQ(script.menu_states.size(), states);
     EXPECT_TRUE(script.script_errors.empty()) << script.script_errors.front();
+}
+
+// ---- Reals stay reals ----
+
+// A record whose taps and scale factor are all whole numbers, zeros among
+// them: the case in which a reader that guesses the type from the text takes
+// integers (NumPy would make the array int64).
+KALTAP_Export_Design whole_number_record() {
+    KALTAP_Export_Design d;
+    d.program_version = KALTAP_VERSION_STRING;
+    d.date = Test_Date;
+    d.number_of_weights = 5;
+    d.grid_density = 16;
+    d.bands.resize(2);
+    d.taps = {0.0, 1.0, -2.0, 1.0, 0.0};
+    d.extremal_frequencies = {0.0, 0.25, 0.5};
+    d.quantized = true;
+    d.bits = 8;
+    d.scale_factor = 4.0;
+    d.integers = {0, 4, -8, 4, 0};
+    d.rounded_taps = d.taps;
+    return d;
+}
+
+// A value as written: what it reads back to and whether its reader takes it
+// for a real.
+struct Written_Value {
+    double value;
+    bool real;
+    bool operator==(const Written_Value& o) const { return value == o.value && real == o.real; }
+};
+
+void PrintTo(const Written_Value& v, std::ostream* os) { *os << v.value << (v.real ? " real" : " integer"); }
+
+std::vector<Written_Value> written(const std::vector<std::string>& tokens) {
+    std::vector<Written_Value> values;
+    for (const auto& t : tokens) values.push_back({real_of(t), written_as_real(t)});
+    return values;
+}
+
+// The taps, then the scale factor, as each format writes them (the JSON
+// record also the rounded taps).
+std::vector<Written_Value> c_header_reals(const std::string& text) {
+    std::vector<std::string> tokens;
+    std::istringstream in(text);
+    bool in_taps = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.find("_taps[") != std::string::npos) {
+            in_taps = true;
+        } else if (in_taps && line == "};") {
+            in_taps = false;
+        } else if (in_taps) {
+            tokens.push_back(split(line, " ,").at(0));
+        } else if (line.find("_scale_factor = ") != std::string::npos) {
+            tokens.push_back(split(line.substr(line.find('=') + 1), " ;").at(0));
+        }
+    }
+    return written(tokens);
+}
+
+std::vector<Written_Value> script_reals(const std::string& text, char comment, char statement_end) {
+    std::vector<std::string> other;
+    auto values = assignments(text, comment, statement_end, other);
+    std::vector<std::string> tokens = values["h"];
+    for (const auto& t : values["scale_factor"]) tokens.push_back(t);
+    return written(tokens);
+}
+
+std::vector<Written_Value> json_reals(const std::string& text) {
+    const nlohmann::json record = nlohmann::json::parse(text);
+    const auto& results = record.at("results");
+    const auto& q = results.at("quantization");
+    std::vector<Written_Value> values;
+    for (const auto& v : results.at("taps")) values.push_back({v.get<double>(), v.is_number_float()});
+    values.push_back({q.at("scale_factor").get<double>(), q.at("scale_factor").is_number_float()});
+    for (const auto& v : q.at("rounded_taps")) values.push_back({v.get<double>(), v.is_number_float()});
+    for (const auto& v : q.at("integers")) EXPECT_TRUE(v.is_number_integer()) << v;
+    return values;
+}
+
+struct Reals_Case {
+    KALTAP_Export_Format format;
+    std::vector<Written_Value> (*read)(const std::string& text);
+    bool with_rounded_taps;
+};
+
+TEST(Weight_Export_Reals, WholeNumbersAndZerosAreWrittenAsReals) {
+    const Reals_Case cases[] = {
+        {KALTAP_Export_Format::C_Header, c_header_reals, false},
+        {KALTAP_Export_Format::Matlab, [](const std::string& t) { return script_reals(t, '%', ';'); }, false},
+        {KALTAP_Export_Format::Python, [](const std::string& t) { return script_reals(t, '#', '\n'); }, false},
+        {KALTAP_Export_Format::Json, json_reals, true},
+    };
+    const KALTAP_Export_Design d = whole_number_record();
+    for (const Reals_Case& c : cases) {
+        SCOPED_TRACE(KALTAP_Export_Info(c.format).extension);
+        std::vector<Written_Value> expected;
+        for (double v : d.taps) expected.push_back({v, true});
+        expected.push_back({d.scale_factor, true});
+        if (c.with_rounded_taps)
+            for (double v : d.rounded_taps) expected.push_back({v, true});
+        EXPECT_EQ(c.read(KALTAP_Export_Text(c.format, d, "whole")), expected);
+    }
+}
+
+// ---- The design's warnings travel with it ----
+
+struct Warning_Case {
+    KALTAP_Export_Format format;
+    const char* mark;  // what begins a comment line; "" for a format without comments
+};
+
+const Warning_Case Warning_Cases[] = {
+    {KALTAP_Export_Format::C_Header, " * "}, {KALTAP_Export_Format::Matlab, "% "},
+    {KALTAP_Export_Format::Python, "# "},    {KALTAP_Export_Format::Xilinx_Coe, "; "},
+    {KALTAP_Export_Format::Memory_Init, ""}, {KALTAP_Export_Format::Json, ""},
+};
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+class Export_Warnings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Reset_Design_Program();
+        Fix_Clock_And_Clear_Results();
+        Weights_Quantized = false;
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        design({"warned", 1, 31, 16, {{0.0, 0.1, 1.0, 1.0}, {0.15, 0.5, 0.0, 10.0}}, 16});
+        DESIGN_WARNINGS_Clear();
+    }
+    void TearDown() override {
+        DESIGN_WARNINGS_Clear();
+        fs::remove_all(folder);
+    }
+    // The file `format` writes for the current design.
+    std::string exported(KALTAP_Export_Format format) {
+        const std::string file = (folder / "warned").string() + KALTAP_Export_Info(format).extension;
+        std::string reason;
+        EXPECT_TRUE(KALTAP_Export_Weights(format, file, reason)) << reason;
+        return read_file(file);
+    }
+
+    const fs::path folder = "export_warnings";
+    Console_Capture console;
+};
+
+TEST_F(Export_Warnings, EveryWarningOnceInTheRecordAndEachCommentHeader) {
+    const std::vector<std::string> warnings = {
+        "***Warning: the exchange stopped at its iteration limit",
+        "###Warning in KALTAP_Quantizer, all filter weights are zero",
+    };
+    for (const auto& w : warnings) DESIGN_WARNINGS_Note(w);
+    DESIGN_WARNINGS_Note(warnings[0]);  // shown twice, one warning
+    for (const Warning_Case& c : Warning_Cases) {
+        SCOPED_TRACE(KALTAP_Export_Info(c.format).extension);
+        const std::string text = exported(c.format);
+        if (c.format == KALTAP_Export_Format::Json) {
+            const auto record = nlohmann::json::parse(text);
+            EXPECT_EQ(record.at("results").at("warnings").get<std::vector<std::string>>(), warnings);
+            for (const auto& w : warnings) EXPECT_EQ(occurrences(text, w), 1u) << w;
+            continue;
+        }
+        if (*c.mark == '\0') {
+            EXPECT_EQ(occurrences(text, "Warning"), 0u);
+            continue;
+        }
+        // The block closes the summary: "Warnings:", then one line per warning,
+        // then the first line that is not a comment.
+        const std::string mark = c.mark;
+        const auto lines = split(text, "\n");
+        const auto heading = std::find(lines.begin(), lines.end(), mark + "Warnings:");
+        ASSERT_NE(heading, lines.end());
+        ASSERT_GE(lines.end() - heading, 3);
+        EXPECT_EQ(heading[1], mark + "  " + warnings[0]);
+        EXPECT_EQ(heading[2], mark + "  " + warnings[1]);
+        EXPECT_NE(heading[-1].find("Quantized to 16 bits"), std::string::npos) << heading[-1];
+        EXPECT_NE(heading[3].rfind(mark, 0), 0u) << heading[3];
+        EXPECT_EQ(occurrences(text, "Warnings:"), 1u);
+        for (const auto& w : warnings) EXPECT_EQ(occurrences(text, w), 1u) << w;
+    }
+}
+
+TEST_F(Export_Warnings, NoWarningsNoBlock) {
+    for (const Warning_Case& c : Warning_Cases) {
+        SCOPED_TRACE(KALTAP_Export_Info(c.format).extension);
+        const std::string text = exported(c.format);
+        EXPECT_EQ(occurrences(text, "Warning"), 0u);
+        if (c.format == KALTAP_Export_Format::Json) {
+            const auto record = nlohmann::json::parse(text);
+            const auto& list = record.at("results").at("warnings");
+            EXPECT_TRUE(list.is_array());
+            EXPECT_TRUE(list.empty());
+        }
+    }
+}
+
+// A warning that holds the end of a C comment does not end the header's
+// comment block early: the block closes only at its own last line.
+TEST_F(Export_Warnings, AWarningDoesNotCloseTheHeaderComment) {
+    DESIGN_WARNINGS_Note("***Warning: a stray */ in the text");
+    const std::string text = exported(KALTAP_Export_Format::C_Header);
+    const auto close = text.find("*/");
+    ASSERT_NE(close, std::string::npos);
+    EXPECT_EQ(text.compare(close - 1, 4, " */\n"), 0);
+    EXPECT_EQ(text.find("Warnings:"), text.rfind("Warnings:"));
+    EXPECT_LT(text.find("***Warning: a stray"), close);
 }
 
 }  // namespace

@@ -21,9 +21,12 @@ bool item_added = false;
 KALTAP_Export_Format last_format = KALTAP_Export_Format::C_Header;
 
 void export_weights() {
-    if (!KALTAP_Filter_Weights_Valid) {
+    std::string unavailable;
+    if (!KALTAP_Export_Available(&unavailable)) {
         UNIT_Write(UNIT_Standard_Output,
-                   "###Error in KALTAP_Export_Weights, called with KALTAP_Filter_Weights_Valid==.FALSE.");
+                   KALTAP_Filter_Weights_Valid
+                       ? "###Error in KALTAP_Export_Weights, " + unavailable
+                       : "###Error in KALTAP_Export_Weights, called with KALTAP_Filter_Weights_Valid==.FALSE.");
         KALTAP_Stop();
     }
     const bool quantized = KALTAP_Export_Quantized();
@@ -68,7 +71,7 @@ void KALTAP_Reset_Export_Menu_Item() { item_added = false; }
 void KALTAP_Update_Export_Menu() {
     if (!item_added) return;
     KALTAP_Run_Program(
-        [] { UIK_enableMenuItem(UNIT_Console, Menu_Name, KALTAP_Export_Menu_Item, KALTAP_Filter_Weights_Valid); });
+        [] { UIK_enableMenuItem(UNIT_Console, Menu_Name, KALTAP_Export_Menu_Item, KALTAP_Export_Available()); });
 }
 
 std::string KALTAP_Export_Path(const std::string& name, int chosen_type, bool quantized, int& format_number) {

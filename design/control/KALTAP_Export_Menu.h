@@ -2,7 +2,8 @@
 // design as a coefficient file or a JSON design record (formats in
 // KALTAP_Weight_Export.h).
 //
-// The item is usable only while the current design's weights are valid: it
+// The item is usable only while there is a design to export
+// (KALTAP_Export_Available: valid weights in arrays of the design's size): it
 // is added disabled, and KALTAP_Update_Export_Menu, called whenever a design
 // loop or the design program ends, enables or disables it. Like every menu
 // routine, the action runs once the design program has stopped.
@@ -25,7 +26,7 @@ void KALTAP_Add_Export_Menu_Item();
 // earlier run in the same process, as in tests, does not have it).
 void KALTAP_Reset_Export_Menu_Item();
 
-// Enables the item when KALTAP_Filter_Weights_Valid, disables it otherwise.
+// Enables the item when KALTAP_Export_Available(), disables it otherwise.
 // Nothing before the item has been added. Safe to call outside a run of the
 // design program: a stop requested meanwhile ends only this request.
 void KALTAP_Update_Export_Menu();
@@ -45,5 +46,8 @@ std::string KALTAP_Export_Path(const std::string& name, int chosen_type, bool qu
 // "Can't write <path>: <reason>") and changes nothing else; a cancelled
 // dialog writes nothing. Without valid weights: "###Error in
 // KALTAP_Export_Weights, called with KALTAP_Filter_Weights_Valid==.FALSE." on
-// the console and an orderly stop of this routine only. Returns 0.
+// the console; with valid weights in arrays not allocated to the design's
+// size: "###Error in KALTAP_Export_Weights, the current design's arrays are
+// not allocated to its size"; either way before any dialog, then an orderly
+// stop of this routine only. Returns 0.
 int KALTAP_Export_Weights_Action();

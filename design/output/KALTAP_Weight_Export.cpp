@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Design_Warnings.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Remez_Engine.h"
 #include "KALTAP_Version.h"
@@ -91,12 +92,26 @@ std::vector<std::string> summary(const KALTAP_Export_Design& d) {
     if (d.quantized)
         lines.push_back("Quantized to " + std::to_string(d.bits) + " bits, scale factor " + number(d.scale_factor) +
                         ": tap = integer / scale factor");
+    if (!d.warnings.empty()) {
+        lines.push_back("Warnings:");
+        for (const std::string& warning : d.warnings) lines.push_back("  " + warning);
+    }
     return lines;
 }
 
-std::string commented(const KALTAP_Export_Design& d, const std::string& mark) {
+// The summary as comment lines, each begun with `mark`. A line break inside
+// a line would end the comment, and so would `close` (the closing mark of a
+// block comment, "" for line comments): both are spaced apart.
+std::string commented(const KALTAP_Export_Design& d, const std::string& mark, const std::string& close = "") {
     std::string text;
-    for (const std::string& line : summary(d)) text += mark + line + "\n";
+    for (std::string line : summary(d)) {
+        for (char& c : line)
+            if (c == '\n' || c == '\r') c = ' ';
+        if (!close.empty())
+            for (auto at = line.find(close); at != std::string::npos; at = line.find(close, at))
+                line.insert(at + 1, " ");
+        text += mark + line + "\n";
+    }
     return text;
 }
 
@@ -111,7 +126,13 @@ std::string value_lines(const std::vector<T>& values, const std::string& indent,
     return text;
 }
 
-std::string real(double v) { return number(v); }
+// A full-precision value that every reader takes for a real, never for an
+// integer: "0.0", "1.0", "-2.5", "1e-05".
+std::string real(double v) {
+    std::string text = number(v);
+    if (text.find_first_of(".eEn") == std::string::npos) text += ".0";  // "n": inf, nan
+    return text;
+}
 std::string integer(long long v) { return std::to_string(v); }
 
 std::string upper(std::string s) {
@@ -156,8 +177,28 @@ const KALTAP_Export_Format_Info* KALTAP_Export_Format_Of_Name(const std::string&
     return nullptr;
 }
 
+bool KALTAP_Export_Available(std::string* reason) {
+    std::string why;
+    if (!KALTAP_Filter_Weights_Valid) {
+        why = "the current design has no valid weights";
+    } else {
+        // What the snapshot reads: the band tables, the first half of the
+        // taps, the extremal set and the grid frequencies it points at.
+        const int N = Number_of_Weights, bands = Number_of_Bands;
+        bool sized = N >= 1 && bands >= 1 && Band_Edges.extent() >= 2 * bands &&
+                     Band_Desired_Value.extent() >= bands && Band_Weighting.extent() >= bands &&
+                     Filter_Weights.extent() >= (N + 1) / 2 && Half_Length >= 0 &&
+                     Extremal_Index.extent() >= Half_Length + 1;
+        for (int j = 1; sized && j <= Half_Length + 1; ++j)
+            sized = Extremal_Index(j) >= 1 && Extremal_Index(j) <= Grid_Frequency.extent();
+        if (!sized) why = "the current design's arrays are not allocated to its size";
+    }
+    if (reason != nullptr) *reason = why;
+    return why.empty();
+}
+
 bool KALTAP_Export_Quantized() {
-    return KALTAP_Filter_Weights_Valid && Weights_Quantized && KALTAP_Bits >= KALTAP_Minimum_Bits &&
+    return KALTAP_Export_Available() && Weights_Quantized && KALTAP_Bits >= KALTAP_Minimum_Bits &&
            KALTAP_Bits <= KALTAP_Maximum_Bits && Scaled_Weights.extent() == (Number_of_Weights + 1) / 2 &&
            Rounded_Weights.extent() == Scaled_Weights.extent();
 }
@@ -196,6 +237,7 @@ KALTAP_Export_Design KALTAP_Export_Snapshot() {
     }
     d.deviation = Remez_Deviation;
     d.iterations = KALTAP_Remez_Iterations();
+    d.warnings = DESIGN_WARNINGS_List();
 
     // Full impulse response: h(n) = H(n) for n <= N/2, mirrored with the
     // sign of the case; the centre tap of odd N is H((N+1)/2) (0 in case 3).
@@ -237,7 +279,7 @@ const char* KALTAP_Export_C_Integer_Type(int bits) {
 std::string KALTAP_Export_C_Header(const KALTAP_Export_Design& d, const std::string& identifier) {
     const std::string id = identifier;
     const std::string ID = upper(identifier);
-    std::string text = "/*\n" + commented(d, " * ") + " */\n";
+    std::string text = "/*\n" + commented(d, " * ", "*/") + " */\n";
     text += "#ifndef " + ID + "_H\n#define " + ID + "_H\n\n";
     if (d.quantized) text += "#include <stdint.h>\n\n";
     text += "#define " + ID + "_LENGTH " + std::to_string(d.number_of_weights) + "\n\n";
@@ -246,7 +288,7 @@ std::string KALTAP_Export_C_Header(const KALTAP_Export_Design& d, const std::str
     if (d.quantized) {
         text += "\n#define " + ID + "_BITS " + std::to_string(d.bits) + "\n";
         text += "/* tap = " + id + "_taps_int[n] / " + id + "_scale_factor */\n";
-        text += "static const double " + id + "_scale_factor = " + number(d.scale_factor) + ";\n";
+        text += "static const double " + id + "_scale_factor = " + real(d.scale_factor) + ";\n";
         text += "static const " + std::string(KALTAP_Export_C_Integer_Type(d.bits)) + " " + id + "_taps_int[" + ID +
                 "_LENGTH] = {\n";
         text += value_lines(d.integers, "    ", ",", "", integer) + "};\n";
@@ -260,7 +302,7 @@ std::string KALTAP_Export_Matlab(const KALTAP_Export_Design& d) {
     text += "h = [ ...\n" + value_lines(d.taps, "  ", ", ...", " ...", real) + "];\n";
     if (d.quantized) {
         text += "bits = " + std::to_string(d.bits) + ";\n";
-        text += "scale_factor = " + number(d.scale_factor) + ";\n";
+        text += "scale_factor = " + real(d.scale_factor) + ";\n";
         text += "h_int = [ ...\n" + value_lines(d.integers, "  ", ", ...", " ...", integer) + "];\n";
     }
     return text;
@@ -272,7 +314,7 @@ std::string KALTAP_Export_Python(const KALTAP_Export_Design& d) {
     text += "h = np.array([\n" + value_lines(d.taps, "    ", ",", ",", real) + "])\n";
     if (d.quantized) {
         text += "bits = " + std::to_string(d.bits) + "\n";
-        text += "scale_factor = " + number(d.scale_factor) + "\n";
+        text += "scale_factor = " + real(d.scale_factor) + "\n";
         text += "h_int = np.array([\n" + value_lines(d.integers, "    ", ",", ",", integer) + "], dtype=np.int64)\n";
     }
     return text;
@@ -342,6 +384,7 @@ std::string KALTAP_Export_Json(const KALTAP_Export_Design& d) {
     } else {
         results["quantization"] = nullptr;
     }
+    results["warnings"] = d.warnings;
     return record.dump(JSON_Indent) + "\n";
 }
 
@@ -370,11 +413,7 @@ std::string KALTAP_Export_Identifier(const std::string& path) {
 }
 
 bool KALTAP_Export_Weights(KALTAP_Export_Format format, const std::string& path, std::string& reason) {
-    reason.clear();
-    if (!KALTAP_Filter_Weights_Valid) {
-        reason = "the current design has no valid weights";
-        return false;
-    }
+    if (!KALTAP_Export_Available(&reason)) return false;
     const bool quantized = KALTAP_Export_Quantized();
     if (KALTAP_Export_Info(format).needs_quantization && !quantized) {
         reason = "this format needs weights quantized to 2 to 48 bits";

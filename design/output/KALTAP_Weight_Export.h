@@ -43,7 +43,17 @@ std::vector<KALTAP_Export_Format_Info> KALTAP_Export_Offered(bool quantized);
 // case), or nullptr when it ends with none of them.
 const KALTAP_Export_Format_Info* KALTAP_Export_Format_Of_Name(const std::string& path);
 
-// True when the current design has a quantization of its own: valid weights,
+// True when there is a current design to export: KALTAP_Filter_Weights_Valid,
+// and every array the snapshot reads allocated to the design's size (band
+// tables for Number_of_Bands, (N+1)/2 weights, Half_Length+1 extremal indices
+// that all point into Grid_Frequency); the flag alone is not trusted, as
+// released arrays would be read through it. Otherwise false, with `reason`
+// (when given) set to "the current design has no valid weights" or "the
+// current design's arrays are not allocated to its size"; "" when true.
+bool KALTAP_Export_Available(std::string* reason = nullptr);
+
+// True when the current design has a quantization of its own: an available
+// design (KALTAP_Export_Available),
 // Weights_Quantized, KALTAP_Bits in 2..48 (every engine call resets the bits
 // to -1, so a quantization left from an earlier design does not count) and
 // (N+1)/2 scaled integers.
@@ -82,11 +92,13 @@ struct KALTAP_Export_Design {
     double scale_factor = 0.0;                  // taps ~ integers / scale_factor
     std::vector<long long> integers;            // Q for taps 1..N, |Q| <= 2^(bits-1)-1
     std::vector<double> rounded_taps;           // Q / scale_factor for taps 1..N
+    std::vector<std::string> warnings;          // the design's warning lines (Design_Warnings.h), in order
 };
 
-// The record of the current design. Precondition: KALTAP_Filter_Weights_Valid
+// The record of the current design. Precondition: KALTAP_Export_Available()
 // (the caller checks). The date comes from the program's clock (Timers_Now),
-// the quantization fields are filled when KALTAP_Export_Quantized().
+// the quantization fields are filled when KALTAP_Export_Quantized(), the
+// warnings are DESIGN_WARNINGS_List().
 KALTAP_Export_Design KALTAP_Export_Snapshot();
 
 // The C type of a `bits`-bit integer array: "int16_t" up to 16 bits,
@@ -94,6 +106,12 @@ KALTAP_Export_Design KALTAP_Export_Snapshot();
 const char* KALTAP_Export_C_Integer_Type(int bits);
 
 // ---- The formats: the whole text of the file, lines ending in "\n" ----
+//
+// Every format with comments (header, MATLAB/Octave, Python, .coe) opens
+// with the design summary; when the design has warnings, the summary ends
+// with a line "Warnings:" and one line per warning, indented by two blanks.
+// Full-precision values (taps, scale factor) always carry a decimal point or
+// an exponent ("0.0", "1.0", "1e-05"), so no reader takes them for integers.
 
 // C/C++ header. `identifier` is the C name the file's symbols start with
 // (made from the file's base name: see KALTAP_Export_Identifier). Writes an
@@ -109,7 +127,8 @@ std::string KALTAP_Export_C_Header(const KALTAP_Export_Design& design, const std
 // "scale_factor = s;" and "h_int = [ ... ];".
 std::string KALTAP_Export_Matlab(const KALTAP_Export_Design& design);
 // Python module: the summary as "#" comments, "import numpy as np", then
-// "h = np.array([...])" of the N taps; quantized: "bits = b",
+// "h = np.array([...])" of the N taps (every one written as a real, so the
+// array is float64); quantized: "bits = b",
 // "scale_factor = s" and "h_int = np.array([...], dtype=np.int64)".
 std::string KALTAP_Export_Python(const KALTAP_Export_Design& design);
 // Xilinx coefficient file (quantized designs only): the summary as ";"
@@ -127,7 +146,9 @@ std::string KALTAP_Export_Mem(const KALTAP_Export_Design& design);
 // linear-phase case, symmetry, bands with edges, desired value and weight)
 // and "results" (taps, deviation, per-band deviation and dB, extremal
 // frequencies, iterations, and "quantization": bits, scale factor, integers
-// and rounded taps, or null). Values a band does not have are null.
+// and rounded taps, or null; "warnings", the design's warning lines, [] when
+// none). Values a band does not have are null; taps, rounded taps and the
+// scale factor are always written as reals ("0.0", not "0").
 std::string KALTAP_Export_Json(const KALTAP_Export_Design& design);
 
 // The text of `format` for `design` (`identifier` is used by the header only).
@@ -143,7 +164,8 @@ std::string KALTAP_Export_Identifier(const std::string& path);
 // file). Returns true on success. On failure returns false with `reason` set
 // to the system's error text (for instance "No such file or directory",
 // "No space left on device") or to why the design cannot be written in this
-// format (no valid weights, no quantization, taps not finite); a regular
+// format (no valid weights or arrays not allocated to the design's size, as
+// KALTAP_Export_Available; no quantization; taps not finite); a regular
 // file left incomplete by a failed write is removed. The design state is not
 // changed either way.
 bool KALTAP_Export_Weights(KALTAP_Export_Format format, const std::string& path, std::string& reason);

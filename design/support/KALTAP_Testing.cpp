@@ -1,5 +1,6 @@
 #include "KALTAP_Testing.h"
 
+#include "Design_Warnings.h"
 #include "Fortran_Format.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
@@ -88,6 +89,7 @@ void KALTAP_Test_Cases() {
     KALTAP_Derive_Parameters();
 
     for (int case_number = 1; case_number <= KALTAP_Number_of_Test_Cases; ++case_number) {
+        DESIGN_WARNINGS_Clear();  // each case's warnings are its own
         KALTAP_Inputs(case_number);
 
         Timer(0);
@@ -110,7 +112,10 @@ void KALTAP_Test_Cases() {
         UNIT_Read_Line(UNIT_Console, answer);
     }
 
+    // The weights of the last case went with its arrays: no design is left
+    // to report, quantize or export.
     KALTAP_Release_Arrays();
+    KALTAP_Filter_Weights_Valid = false;
     RUN_LOG_write("Testing Complete.");
     RUN_LOG_close();
 }

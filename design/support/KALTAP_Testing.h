@@ -15,8 +15,11 @@ constexpr int KALTAP_Number_of_Test_Cases = 10;
 void KALTAP_Inputs(int& case_number);
 
 // Run all ten cases with the log "KALTAP_Test_log.txt"; after each case wait
-// for one line of console input. Ends with the design arrays released,
-// "Testing Complete." in the log and the log closed.
+// for one line of console input. The warning list (Design_Warnings.h) is
+// cleared before each case, so it holds that case's warnings alone. Ends with
+// the design arrays released, no valid design left (KALTAP_Filter_Weights_Valid
+// and Weights_Quantized false), "Testing Complete." in the log and the log
+// closed.
 void KALTAP_Test_Cases();
 
 // "Elapsed time: <ms> milliseconds." with the time in a 6-column field with
