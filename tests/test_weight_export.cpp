@@ -784,3 +784,52 @@ TEST_F(Export_Warnings, AWarningDoesNotCloseTheHeaderComment) {
 }
 
 }  // namespace
+
+namespace {
+
+// A record states the figures its taps have: a design that did not converge
+// says so, and its band deviations are the peaks measured from the taps the
+// record holds; a converged one keeps the levelled deviation.
+struct Convergence_Case {
+    const char* name;
+    int N;
+    bool converged;
+};
+
+class Export_Convergence : public ::testing::TestWithParam<Convergence_Case> {};
+
+TEST_P(Export_Convergence, RecordAndHeaderStateTheTapsFigures) {
+    Reset_Design_Program();
+    Fix_Clock_And_Clear_Results();
+    Console_Capture console;
+    const std::vector<Band> bands = {{0.0, 0.1, 1.0, 1.0}, {0.2, 0.5, 0.0, 1.0}};
+    design({GetParam().name, 1, GetParam().N, 16, bands, 0});
+    const KALTAP_Export_Design d = KALTAP_Export_Snapshot();
+    const auto record = nlohmann::json::parse(KALTAP_Export_Json(d));
+    const auto& results = record.at("results");
+    EXPECT_EQ(results.at("converged").get<bool>(), GetParam().converged);
+    EXPECT_EQ(results.at("deviations_measured").get<bool>(), !GetParam().converged);
+    const std::vector<double> h = results.at("taps").get<std::vector<double>>();
+    const double centre = (h.size() + 1) / 2.0;
+    for (std::size_t k = 0; k < bands.size(); ++k) {
+        double peak = 0.0;
+        for (int i = 0; i <= 4000; ++i) {
+            const double f = bands[k].lower + (bands[k].upper - bands[k].lower) * i / 4000;
+            double A = 0.0;
+            for (std::size_t n = 1; n <= h.size(); ++n) A += h[n - 1] * std::cos(2 * M_PI * f * (n - centre));
+            peak = std::max(peak, std::fabs(A - bands[k].desired));
+        }
+        const double stated = results.at("bands").at(k).at("deviation").get<double>();
+        EXPECT_NEAR(stated, peak, 0.1 * peak) << "band " << k + 1;
+    }
+    const std::string header = KALTAP_Export_Matlab(d);
+    EXPECT_EQ(header.find("did not converge") != std::string::npos, !GetParam().converged);
+    EXPECT_EQ(header.find("measured from the taps") != std::string::npos, !GetParam().converged);
+}
+
+INSTANTIATE_TEST_SUITE_P(Designs, Export_Convergence,
+                         ::testing::Values(Convergence_Case{"LowPass31", 31, true},
+                                           Convergence_Case{"LowPass201", 201, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Design_Warnings.h"
+#include "KALTAP_Design_Figures.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Remez_Engine.h"
 #include "KALTAP_Version.h"
@@ -88,7 +89,9 @@ std::vector<std::string> summary(const KALTAP_Export_Design& d) {
         lines.push_back(line);
     }
     lines.push_back("Weighted deviation " + number(d.deviation, Summary_Precision) + " after " +
-                    std::to_string(d.iterations) + " exchange iterations");
+                    std::to_string(d.iterations) + " exchange iterations" +
+                    (d.converged ? "" : "; the design did not converge"));
+    if (d.deviations_measured) lines.push_back("Band deviations measured from the taps");
     if (d.quantized)
         lines.push_back("Quantized to " + std::to_string(d.bits) + " bits, scale factor " + number(d.scale_factor) +
                         ": tap = integer / scale factor");
@@ -226,17 +229,16 @@ KALTAP_Export_Design KALTAP_Export_Snapshot() {
         if (b.has_desired) {
             b.desired = Band_Desired_Value(k);
             b.weight = Band_Weighting(k);
-            b.deviation = Remez_Deviation / b.weight;
+            b.deviation = KALTAP_Band_Deviation(k);
             b.has_db = Type_of_Filter == 1;
-            if (b.has_db)
-                b.deviation_db = b.desired == 0.0
-                                     ? 20.0 * std::log10(b.deviation)
-                                     : 20.0 * std::log10((b.desired + b.deviation) / (b.desired - b.deviation));
+            if (b.has_db) b.deviation_db = KALTAP_Band_Deviation_dB(k, b.deviation);
         }
         d.bands.push_back(b);
     }
     d.deviation = Remez_Deviation;
     d.iterations = KALTAP_Remez_Iterations();
+    d.converged = KALTAP_Design_Converged();
+    d.deviations_measured = KALTAP_Figures_Measured();
     d.warnings = DESIGN_WARNINGS_List();
 
     // Full impulse response: h(n) = H(n) for n <= N/2, mirrored with the
@@ -372,6 +374,8 @@ std::string KALTAP_Export_Json(const KALTAP_Export_Design& d) {
     json& results = record["results"];
     results["taps"] = d.taps;
     results["deviation"] = d.deviation;
+    results["converged"] = d.converged;
+    results["deviations_measured"] = d.deviations_measured;
     results["bands"] = result_bands;
     results["extremal_frequencies"] = d.extremal_frequencies;
     results["iterations"] = d.iterations;

@@ -60,8 +60,9 @@ bool KALTAP_Export_Available(std::string* reason = nullptr);
 bool KALTAP_Export_Quantized();
 
 // One band of the design: edges in cycles per sample, desired value (gain, or
-// slope for the differentiator), weight, deviation Remez_Deviation/weight and
-// the deviation in dB. `has_desired` is false for the equalizer (no desired
+// slope for the differentiator), weight, the deviation the design states
+// (KALTAP_Band_Deviation: Remez_Deviation/weight, or measured from the taps)
+// and the deviation in dB. `has_desired` is false for the equalizer (no desired
 // value, weight or deviation); `has_db` is true for bandpass filters only:
 // 20*log10(deviation) for a stopband (desired exactly 0), otherwise the
 // peak-to-peak ripple 20*log10((D+d)/(D-d)).
@@ -87,6 +88,8 @@ struct KALTAP_Export_Design {
     std::vector<double> taps;                   // h(1..N), the full impulse response
     std::vector<double> extremal_frequencies;   // Half_Length+1 frequencies, cycles per sample
     int iterations = 0;                         // exchange iterations of the design
+    bool converged = true;                      // KALTAP_Design_Converged()
+    bool deviations_measured = false;           // band deviations measured from the taps
     bool quantized = false;                     // the fields below hold a quantization
     int bits = 0;                               // 2..48
     double scale_factor = 0.0;                  // taps ~ integers / scale_factor
