@@ -557,3 +557,48 @@ TEST_F(DesignLoop, TheProgramThreadHandsOverToTheStopHookAfterTheProgram) {
 }
 
 }  // namespace
+
+namespace {
+
+// A design whose figures are measured from its taps (here: the exchange does
+// not converge) is shown as such before it can be accepted; a converged one
+// asks plainly.
+struct Acceptance_Case {
+    const char* name;
+    const char* weights;
+    bool warned;
+};
+
+class Acceptance : public DesignLoop, public ::testing::WithParamInterface<Acceptance_Case> {};
+
+TEST_P(Acceptance, NextActionShowsTheFiguresWarning) {
+    agree();
+    script.Accept({{"Select filter design approach:", "3"}});
+    script.Accept({{"Number of Bands (use 1 for differentiator or Hilbert transformer)", "2"},
+                   {"Number of weights", GetParam().weights}});
+    script.Accept({{"Left Band Edge@1", "0.0"},
+                   {"Right Band Edge@1", "0.1"},
+                   {"Desired Frequency Response@1", "1"},
+                   {"Band Weighting@1", "1"},
+                   {"Left Band Edge@2", "0.2"},
+                   {"Right Band Edge@2", "0.5"},
+                   {"Desired Frequency Response@2", "0"},
+                   {"Band Weighting@2", "1"}});
+    script.Cancel();  // next action
+    EXPECT_TRUE(run_main());
+    const auto next = script.dialogs_titled(Next_Action);
+    ASSERT_EQ(next.size(), 1u);
+    std::string shown;
+    for (const auto& label : next[0]->labels()) shown += label + " ";
+    EXPECT_EQ(shown.find("did not converge") != std::string::npos, GetParam().warned) << shown;
+    EXPECT_EQ(shown.find("measured from the taps") != std::string::npos, GetParam().warned) << shown;
+    for (const auto& label : next[0]->labels()) EXPECT_LE(label.size(), 80u) << label;
+    EXPECT_EQ(console.count("***Warning: the design did not converge"), GetParam().warned ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Designs, Acceptance,
+                         ::testing::Values(Acceptance_Case{"Converged", "31", false},
+                                           Acceptance_Case{"NotConverged", "201", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
