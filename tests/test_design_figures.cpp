@@ -51,13 +51,20 @@ std::vector<double> Csv_Column(const std::string& path, int header_lines, int co
 }
 
 // Amplitude response of the full impulse response h(1..N) at f: the phase of
-// the centre taken out, sine terms for antisymmetric filters.
+// the centre taken out, sine terms for antisymmetric filters. The terms'
+// phases advance by one rotation per tap (rounding grows with N times the
+// unit roundoff, far below any deviation measured here).
 double Amplitude(const std::vector<double>& h, bool symmetric, double f) {
     const double centre = (h.size() + 1) / 2.0;
+    const double w = 2.0 * Pi * f;
+    double c = std::cos(w * (1.0 - centre)), s = std::sin(w * (1.0 - centre));
+    const double step_c = std::cos(w), step_s = std::sin(w);
     double sum = 0.0;
-    for (std::size_t n = 1; n <= h.size(); ++n) {
-        const double t = 2.0 * Pi * f * (static_cast<double>(n) - centre);
-        sum += h[n - 1] * (symmetric ? std::cos(t) : -std::sin(t));
+    for (double tap : h) {
+        sum += tap * (symmetric ? c : -s);
+        const double next_c = c * step_c - s * step_s;
+        s = s * step_c + c * step_s;
+        c = next_c;
     }
     return sum;
 }
@@ -159,6 +166,8 @@ INSTANTIATE_TEST_SUITE_P(
         Figures_Case{"Differentiator32", 2, 32, 16, {{0.0, 0.5, 1.0, 1.0}}, true, nullptr},
         Figures_Case{"Hilbert22", 3, 22, 16, {{0.05, 0.5, 1.0, 1.0}}, true, nullptr},
         Figures_Case{"Hilbert31", 3, 31, 16, {{0.05, 0.45, 1.0, 1.0}}, true, nullptr},
+        Figures_Case{"CoarseGrid", 1, 61, 4, {{0.0, 0.1, 1.0, 1.0}, {0.15, 0.5, 0.0, 1.0}}, true,
+                     "the grid is too coarse for band 1"},
         Figures_Case{"BandPassWithNarrowBand", 1, 61, 16,
                      {{0.0, 0.1, 0.0, 1.0}, {0.2, 0.2002, 1.0, 1.0}, {0.3, 0.5, 0.0, 1.0}}, true,
                      "band 2 is narrower than two grid steps"}),
