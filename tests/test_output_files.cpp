@@ -221,8 +221,8 @@ INSTANTIATE_TEST_SUITE_P(
 class Tiny_Quantized_Tap : public Output_Files, public ::testing::WithParamInterface<double> {};
 
 TEST_P(Tiny_Quantized_Tap, KeepsItsIntegerInTheHexFile) {
-    // 48 bits, largest tap 1: the scale factor is 2^47 - 1, so even a tap the
-    // quantized report lists as zero is an integer of millions.
+    // 48 bits, largest tap 1: the scale factor is 2^47 - 1, so even a tap below
+    // a millionth is an integer of millions.
     const double tap = GetParam();
     hand_design(1, 5, {1.0, tap, 0.5});
     KALTAP_Bits = 48;
@@ -239,7 +239,7 @@ TEST_P(Tiny_Quantized_Tap, KeepsItsIntegerInTheHexFile) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BelowAndAboveTheListingThreshold, Tiny_Quantized_Tap, ::testing::Values(5e-7, 2e-6));
+INSTANTIATE_TEST_SUITE_P(BelowAndAboveAMillionth, Tiny_Quantized_Tap, ::testing::Values(5e-7, 2e-6));
 
 TEST_F(Output_Files, RoundedWeightWithAnIntegerIsNeverWrittenAsZero) {
     // 48 bits with a largest tap of 0.01: a tap of 1e-16 scales to 1.4 and

@@ -55,7 +55,7 @@ TEST_P(Quantization_Bits, LargestTapMapsToLargestIntegerAndReportGoesToConsoleAn
     for (int i = 1; i <= 16; ++i) {
         largest = std::max(largest, std::llabs(Scaled_Weights(i)));
         const double x = Scale_Factor * Filter_Weights(i);
-        // The nearest integer, even where the report lists the rounded tap as zero.
+        // The nearest integer, however small the tap.
         EXPECT_LE(std::fabs(Scaled_Weights(i) - x), 0.5);
         if (std::fabs(Rounded_Weights(i)) > 0.0) {
             EXPECT_DOUBLE_EQ(Rounded_Weights(i), Scaled_Weights(i) / Scale_Factor);
