@@ -248,3 +248,27 @@ INSTANTIATE_TEST_SUITE_P(Designs, Response_Floor,
                                            Floor_Case{1.0, 101, 0.0}));
 
 }  // namespace
+
+namespace {
+
+// The figures belong to the design they were measured from: a new design
+// (here weights set by hand) states none of its predecessor's.
+TEST(Design_Figures_Lifetime, ANewDesignForgetsTheMeasuredFigures) {
+    Reset_Design_Program();
+    Console_Capture console;
+    Set_Up_Design(1, 201, 16, {{0.0, 0.1, 1.0, 1.0}, {0.2, 0.5, 0.0, 1.0}});
+    KALTAP_Design();
+    ASSERT_TRUE(KALTAP_Figures_Measured());
+    Set_Up_Design(1, 9, 16, {{0.0, 0.5, 1.0, 1.0}});
+    for (int i = 1; i <= 5; ++i) Filter_Weights(i) = i == 5 ? 1.0 : 0.0;
+    Remez_Deviation = 0.01;
+    KALTAP_Filter_Weights_Valid = true;
+    EXPECT_FALSE(KALTAP_Figures_Measured());
+    EXPECT_TRUE(KALTAP_Figures_Warning().empty());
+    EXPECT_EQ(KALTAP_Band_Deviation(1), 0.01);
+    std::vector<double> rounded;
+    KALTAP_Measure_Band_Deviations(Filter_Weights, rounded);  // nothing measured, nothing read beyond
+    EXPECT_EQ(rounded, std::vector<double>{0.0});
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 #include "KALTAP_Configuration_Parameters.h"
 
 #include "Fortran_Format.h"
+#include "KALTAP_Design_Figures.h"
 #include "KALTAP_Weight_Quantization.h"
 #include "Run_Logging.h"
 
@@ -54,6 +55,8 @@ void KALTAP_Derive_Parameters() {
 }
 
 void KALTAP_Release_Arrays() {
+    // The figures measured from the released design go with it.
+    KALTAP_Reset_Design_Figures();
     Band_Edges.release();
     Band_Desired_Value.release();
     Band_Weighting.release();

@@ -131,6 +131,7 @@ void measure(const Array1<double>& taps, std::vector<double>& peak, std::vector<
         const double miss = std::fabs(response[i] - Grid.desired[i]);
         const double e = std::fabs(Grid.weight[i] * miss);
         const std::size_t b = static_cast<std::size_t>(Grid.band[i] - 1);
+        if (b >= peak.size()) continue;  // a band no longer in the requirements
         if (!(e <= peak[b])) peak[b] = e;
         if (miss <= Grid.rounding_floor) continue;
         if (significant && !(e <= (*significant)[b])) (*significant)[b] = e;
