@@ -136,6 +136,7 @@ TEST_P(Design_Figures, ReportStatesWhatTheWrittenTapsHave) {
         const int factor = c.N > 2000 ? 4 : 16;
         const int points = std::max(64, static_cast<int>(factor * c.density * (c.N / 2) * 2 * (b.upper - b.lower)));
         const double measured = Measured_Deviation(h, symmetric, c.type, b, points);
+        // The table prints 8 decimals: half a unit of the last is its resolution.
         EXPECT_NEAR(stated[k], measured, 0.1 * measured + 5e-9) << "band " << k + 1;
     }
 
@@ -166,6 +167,9 @@ INSTANTIATE_TEST_SUITE_P(
         Figures_Case{"Differentiator32", 2, 32, 16, {{0.0, 0.5, 1.0, 1.0}}, true, nullptr},
         Figures_Case{"Hilbert22", 3, 22, 16, {{0.05, 0.5, 1.0, 1.0}}, true, nullptr},
         Figures_Case{"Hilbert31", 3, 31, 16, {{0.05, 0.45, 1.0, 1.0}}, true, nullptr},
+        // Desired 1 in both bands: a pure delay, levelled at nothing; its
+        // figure is the taps' rounding.
+        Figures_Case{"AllPass53", 1, 53, 32, {{0.0, 0.0735, 1.0, 1.0}, {0.4787, 0.5, 1.0, 5.0}}, true, nullptr},
         Figures_Case{"CoarseGrid", 1, 61, 4, {{0.0, 0.1, 1.0, 1.0}, {0.15, 0.5, 0.0, 1.0}}, true,
                      "the grid is too coarse for band 1"},
         Figures_Case{"BandPassWithNarrowBand", 1, 61, 16,
@@ -269,6 +273,26 @@ TEST(Design_Figures_Lifetime, ANewDesignForgetsTheMeasuredFigures) {
     std::vector<double> rounded;
     KALTAP_Measure_Band_Deviations(Filter_Weights, rounded);  // nothing measured, nothing read beyond
     EXPECT_EQ(rounded, std::vector<double>{0.0});
+}
+
+}  // namespace
+
+namespace {
+
+// A levelled deviation below the arithmetic's rounding (a pure delay asked
+// for) states what the taps really have, their rounding, without a warning.
+TEST(Design_Figures_Floor, ALevelBelowRoundingStatesTheTapsRounding) {
+    Reset_Design_Program();
+    Console_Capture console;
+    Set_Up_Design(1, 53, 32, {{0.0, 0.0735, 1.0, 1.0}, {0.4787, 0.5, 1.0, 5.0}});
+    KALTAP_Design();
+    ASSERT_TRUE(KALTAP_Filter_Weights_Valid);
+    EXPECT_TRUE(KALTAP_Figures_Warning().empty());
+    for (int k = 1; k <= 2; ++k) {
+        EXPECT_GE(KALTAP_Band_Deviation(k), KALTAP_Measured_Band_Deviation(k)) << "band " << k;
+        EXPECT_LT(KALTAP_Band_Deviation(k), 1e-13) << "band " << k;
+    }
+    EXPECT_GT(KALTAP_Band_Deviation(1), Remez_Deviation);
 }
 
 }  // namespace

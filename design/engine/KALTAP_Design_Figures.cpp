@@ -243,7 +243,12 @@ double KALTAP_Measured_Band_Deviation(int k) {
 
 double KALTAP_Band_Deviation(int k) {
     if (Current.measured) return KALTAP_Measured_Band_Deviation(k);
-    return Remez_Deviation / band_weight(k);
+    const double levelled = Remez_Deviation / band_weight(k);
+    // A level below the rounding of the arithmetic is no figure of the taps:
+    // what they have there is their rounding, measured.
+    if (Current.assessed && levelled < Grid.rounding_floor)
+        return std::max(levelled, KALTAP_Measured_Band_Deviation(k));
+    return levelled;
 }
 
 double KALTAP_Band_Deviation_dB(int k, double deviation) {

@@ -38,7 +38,10 @@ KALTAP_Exchange_End KALTAP_Design_Exchange_End();
 
 // Deviation of band k (1..Number_of_Bands) as the program states it:
 // Remez_Deviation / Band_Weighting(k), or the measured peak when
-// KALTAP_Figures_Measured().
+// KALTAP_Figures_Measured(). A levelled deviation below the arithmetic's
+// rounding (64 units in the last place of the largest desired response) is
+// raised to the measured peak, with no warning: the taps' rounding is their
+// figure there.
 double KALTAP_Band_Deviation(int k);
 // The measured peak of band k (see above), whatever the outcome.
 double KALTAP_Measured_Band_Deviation(int k);
