@@ -366,15 +366,10 @@ void band_row(const Report_Unit& out, const std::string& label, int first, int l
     out.write(line);
 }
 
-// The figures of the rounded taps beside the design's: per band the rounded
-// taps' measured deviation (and dB for band-pass filters), then the design's
-// own as stated in the design report.
-struct Rounded_Figures {
-    std::vector<double> deviation;
-    double of(int k) const { return deviation[static_cast<std::size_t>(k - 1)]; }
-};
-
-void write_band_table(const Report_Unit& out, Report_Form form, const Rounded_Figures& rounded) {
+// The quantized form lists per band the rounded taps' measured deviation (and
+// dB for band-pass filters), then the design's own as the design report
+// states it.
+void write_band_table(const Report_Unit& out, Report_Form form) {
     const bool quantized = form == Report_Form::Quantized;
     for (int first = 1; first <= Number_of_Bands; first += Bands_Per_Group) {
         const int last = std::min(first + Bands_Per_Group - 1, Number_of_Bands);
@@ -392,10 +387,10 @@ void write_band_table(const Report_Unit& out, Report_Form form, const Rounded_Fi
         auto stated = [](int k) { return KALTAP_Band_Deviation(k); };
         auto stated_dB = [](int k) { return KALTAP_Band_Deviation_dB(k, KALTAP_Band_Deviation(k)); };
         if (quantized) {
-            band_row(out, "  Deviation      ", first, last, [&](int k) { return rounded.of(k); });
+            band_row(out, "  Deviation      ", first, last, [](int k) { return Rounded_Band_Deviation(k); });
             if (Type_of_Filter == 1)
                 band_row(out, "  Deviation, dB  ", first, last,
-                         [&](int k) { return KALTAP_Band_Deviation_dB(k, rounded.of(k)); });
+                         [](int k) { return KALTAP_Band_Deviation_dB(k, Rounded_Band_Deviation(k)); });
             band_row(out, "  Unrounded Dev. ", first, last, stated);
             if (Type_of_Filter == 1) band_row(out, "  Unrounded, dB  ", first, last, stated_dB);
             continue;
@@ -417,15 +412,15 @@ bool two_band_design(int& passband, int& stopband) {
 
 // The rounded taps' passband ripple and stopband attenuation beside the
 // design's, for two-band designs.
-void write_two_band_figures(const Report_Unit& out, const Rounded_Figures& rounded) {
+void write_two_band_figures(const Report_Unit& out) {
     int passband = 0, stopband = 0;
     if (!two_band_design(passband, stopband)) return;
     auto value = [](double x) { return FMT_Fixed(x, Band_Value_Width, Band_Value_Decimals); };
     out.write("");
     out.write(blanks(17) + blanks(Band_Value_Width - 7) + "Rounded" + blanks(Band_Value_Width - 9) + "Unrounded");
-    out.write("  Ripple, dB     " + value(KALTAP_Band_Deviation_dB(passband, rounded.of(passband))) +
+    out.write("  Ripple, dB     " + value(KALTAP_Band_Deviation_dB(passband, Rounded_Band_Deviation(passband))) +
               value(KALTAP_Band_Deviation_dB(passband, KALTAP_Band_Deviation(passband))));
-    out.write("  Attenuation, dB" + value(-20.0 * std::log10(rounded.of(stopband))) +
+    out.write("  Attenuation, dB" + value(-20.0 * std::log10(Rounded_Band_Deviation(stopband))) +
               value(-20.0 * std::log10(KALTAP_Band_Deviation(stopband))));
 }
 
@@ -450,7 +445,8 @@ void write_report(int unit, Report_Form form, int bits) {
     if (!KALTAP_Filter_Weights_Valid)
         console_error_stop(
             "###Error in KALTAP_Classical_Output, called with KALTAP_Filter_Weights_Valid==.FALSE.");
-    if (quantized && (!Weights_Quantized || Rounded_Weights.extent() < Half_Length))
+    if (quantized && (!Weights_Quantized || Rounded_Weights.extent() < Half_Length ||
+                      Rounded_Band_Deviation.extent() != Number_of_Bands))
         console_error_stop("###Error in KALTAP_Quantized_Output, called with Weights_Quantized==.FALSE.");
     const int N = Number_of_Weights;
 
@@ -508,10 +504,8 @@ void write_report(int unit, Report_Form form, int bits) {
         out.write("");
         out.write(figures_warning);
     }
-    Rounded_Figures rounded;
-    if (quantized) KALTAP_Measure_Band_Deviations(Rounded_Weights, rounded.deviation);
-    write_band_table(out, form, rounded);
-    if (quantized) write_two_band_figures(out, rounded);
+    write_band_table(out, form);
+    if (quantized) write_two_band_figures(out);
     if (!quantized) write_extremal_frequencies(out);
 
     out.write("");

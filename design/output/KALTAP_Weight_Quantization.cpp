@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "Fortran_Format.h"
 #include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Figures.h"
 #include "KALTAP_Output.h"
 #include "Program_Stop.h"
 #include "Run_Logging.h"
@@ -14,6 +16,7 @@ double Scale_Factor = 0.0;
 Array1<long long> Scaled_Weights;
 Array1<double> Rounded_Weights;
 Array1<double> Scaled_Weights_Real;
+Array1<double> Rounded_Band_Deviation;
 bool Weights_Quantized = false;
 
 namespace {
@@ -82,6 +85,11 @@ void KALTAP_Quantizer() {
     }
     // The weight each integer really stands for.
     for (int i = 1; i <= M; ++i) Rounded_Weights(i) = Scaled_Weights_Real(i) / Scale_Factor;
+    // What the rounded taps achieve, band by band, for both reports.
+    std::vector<double> deviation;
+    KALTAP_Measure_Band_Deviations(Rounded_Weights, deviation);
+    Rounded_Band_Deviation.allocate(Number_of_Bands);
+    for (int k = 1; k <= Number_of_Bands; ++k) Rounded_Band_Deviation(k) = deviation[static_cast<std::size_t>(k - 1)];
 
     KALTAP_Quantized_Output(UNIT_Standard_Output, B);
     if (Run_Log_Unit != 0) KALTAP_Quantized_Output(Run_Log_Unit, B);
@@ -91,5 +99,6 @@ void KALTAP_Release_Quantization_Arrays() {
     Scaled_Weights.release();
     Rounded_Weights.release();
     Scaled_Weights_Real.release();
+    Rounded_Band_Deviation.release();
     Weights_Quantized = false;
 }

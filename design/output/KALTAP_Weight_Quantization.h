@@ -16,6 +16,9 @@ extern double Scale_Factor;
 extern Array1<long long> Scaled_Weights;     // Q(1..M)
 extern Array1<double> Rounded_Weights;       // Q(i) / Scale_Factor
 extern Array1<double> Scaled_Weights_Real;   // real copy of Q(i)
+// Deviation of band k (1..Number_of_Bands) measured from Rounded_Weights as
+// KALTAP_Measure_Band_Deviations measures it: the quantized report's figures.
+extern Array1<double> Rounded_Band_Deviation;
 extern bool Weights_Quantized;
 
 // Quantize the current design to KALTAP_Bits bits and write the quantized
@@ -33,9 +36,9 @@ extern bool Weights_Quantized;
 // A design whose weights are all zero has no largest weight to scale by: it
 // gets a warning line and the scale factor of a largest weight of 1, so every
 // Q(i) is 0.
-// Effect: Scale_Factor and the three arrays (extent M) filled,
-// Weights_Quantized true.
+// Effect: Scale_Factor and the three arrays (extent M) filled, the rounded
+// taps measured into Rounded_Band_Deviation, Weights_Quantized true.
 void KALTAP_Quantizer();
 
-// Release the three arrays; Weights_Quantized becomes false.
+// Release the quantization arrays; Weights_Quantized becomes false.
 void KALTAP_Release_Quantization_Arrays();
