@@ -69,7 +69,6 @@ struct Figures {
     bool assessed = false;
     bool converged = true;
     bool measured = false;
-    KALTAP_Exchange_End end = KALTAP_Exchange_End::Converged;
     std::vector<double> band_deviation;  // measured, per band
     std::string warning;
 };
@@ -174,7 +173,7 @@ void KALTAP_Reset_Design_Figures() {
 KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
     Current = Figures();
     Current.assessed = true;
-    Current.end = KALTAP_Remez_End();
+    const KALTAP_Exchange_End end = KALTAP_Remez_End();
     build_measuring_grid();
 
     KALTAP_Grid_Error at_grid;
@@ -190,9 +189,12 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
         RUN_LOG_write("***Warning: the taps are not equiripple: largest weighted error " + FMT_Free(at_grid.largest) +
                       " against the levelled deviation " + FMT_Free(Remez_Deviation) + " at frequency " +
                       FMT_Free(at_grid.frequency) + "; try a wider transition band or fewer weights.");
-    Current.converged = Current.end == KALTAP_Exchange_End::Converged &&
+    Current.converged = end == KALTAP_Exchange_End::Converged &&
                         at_grid.largest <= Remez_Deviation * Levelling_Tolerance;
     Current.measured = !Current.converged || at_grid.exceeded;
+
+    // Each band's figure in the terms of its weight.
+    for (int k = 1; k <= Number_of_Bands; ++k) Current.band_deviation[static_cast<std::size_t>(k - 1)] /= band_weight(k);
 
     // Bands the grid does not cover: too narrow for two grid steps, or (for a
     // converged design) with an error between the grid points well above the
@@ -200,7 +202,7 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
     const double DELF = grid_step();
     bool uncovered = false;
     for (int k = 1; k <= Number_of_Bands; ++k) {
-        const double measured = Current.band_deviation[static_cast<std::size_t>(k - 1)] / band_weight(k);
+        const double measured = Current.band_deviation[static_cast<std::size_t>(k - 1)];
         const double width = Band_Edges(2 * k) - Band_Edges(2 * k - 1);
         if (width < 2.0 * DELF) {
             uncovered = true;
@@ -217,9 +219,8 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
                           ". Raise the grid density.");
         }
     }
-    for (int k = 1; k <= Number_of_Bands; ++k) Current.band_deviation[static_cast<std::size_t>(k - 1)] /= band_weight(k);
     if (!Current.converged)
-        Current.warning = "***Warning: the design did not converge (" + exchange_reason(Current.end) +
+        Current.warning = "***Warning: the design did not converge (" + exchange_reason(end) +
                           "); its deviations are measured from the taps.";
     else if (at_grid.exceeded)
         Current.warning = "***Warning: the taps' error exceeds the levelled deviation by up to " +
@@ -234,7 +235,6 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
 
 bool KALTAP_Design_Converged() { return Current.converged; }
 bool KALTAP_Figures_Measured() { return Current.measured; }
-KALTAP_Exchange_End KALTAP_Design_Exchange_End() { return Current.end; }
 
 double KALTAP_Measured_Band_Deviation(int k) {
     if (k < 1 || k > static_cast<int>(Current.band_deviation.size())) return Remez_Deviation / band_weight(k);

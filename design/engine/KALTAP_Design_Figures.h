@@ -33,8 +33,6 @@ bool KALTAP_Design_Converged();
 // The design's stated figures are measured from the taps: not converged, or
 // the grid does not cover the taps' error between its points.
 bool KALTAP_Figures_Measured();
-// How the exchange of the last full design ended.
-KALTAP_Exchange_End KALTAP_Design_Exchange_End();
 
 // Deviation of band k (1..Number_of_Bands) as the program states it:
 // Remez_Deviation / Band_Weighting(k), or the measured peak when
