@@ -55,7 +55,8 @@ void KALTAP_Derive_Parameters() {
 }
 
 void KALTAP_Release_Arrays() {
-    // The figures measured from the released design go with it.
+    // The weights and the figures measured from them go with the arrays.
+    KALTAP_Filter_Weights_Valid = false;
     KALTAP_Reset_Design_Figures();
     Band_Edges.release();
     Band_Desired_Value.release();

@@ -54,8 +54,8 @@ void KALTAP_New_Design();
 // Recompute Antisymmetric, Half_Length, PMC_DCT_Type; KALTAP_Bits = -1;
 // weights invalid; 0 bands become 2 and density 0 becomes 16.
 void KALTAP_Derive_Parameters();
-// Release every design array and the quantization arrays, and forget the
-// figures measured from the released design.
+// Release every design array and the quantization arrays; the weights are
+// no longer valid and the figures measured from them are forgotten.
 void KALTAP_Release_Arrays();
 // Record the allocated sizes and allocate the design arrays.
 void KALTAP_Allocate_Arrays();

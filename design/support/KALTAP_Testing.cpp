@@ -112,10 +112,9 @@ void KALTAP_Test_Cases() {
         UNIT_Read_Line(UNIT_Console, answer);
     }
 
-    // The weights of the last case went with its arrays: no design is left
-    // to report, quantize or export.
+    // The weights of the last case go with its arrays: no design is left to
+    // report, quantize or export.
     KALTAP_Release_Arrays();
-    KALTAP_Filter_Weights_Valid = false;
     RUN_LOG_write("Testing Complete.");
     RUN_LOG_close();
 }
