@@ -149,7 +149,9 @@ TEST_P(Design_Figures, ReportStatesWhatTheWrittenTapsHave) {
     const std::string above = heading - report.begin() >= 2 ? *(heading - 2) : std::string();
     EXPECT_EQ(above.rfind("***Warning", 0) == 0, measured) << above;
     EXPECT_EQ(above.find("did not converge") != std::string::npos, !c.converges) << above;
-    if (c.warning) EXPECT_TRUE(console.contains(c.warning)) << c.warning;
+    if (c.warning) {
+        EXPECT_TRUE(console.contains(c.warning)) << c.warning;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -244,7 +246,9 @@ TEST_P(Response_Floor, LiesFortyDecibelsBelowTheDeepestBand) {
     const double lowest = *std::min_element(dB.begin(), dB.end());
     EXPECT_GE(lowest, floor_dB - 1e-9);
     // The stopband's own ripple shows: well below -100 dB for a deep design.
-    if (c.expected_floor_dB == 0.0) EXPECT_LT(lowest, stop_dB - 3.0);
+    if (c.expected_floor_dB == 0.0) {
+        EXPECT_LT(lowest, stop_dB - 3.0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Designs, Response_Floor,
