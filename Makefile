@@ -4,7 +4,7 @@
 #   make build   configure and build the Release build in build/
 #   make test    both builds (Release and sanitizer) and their whole test suites,
 #                with the checks of the command line and the Debian package
-#   make run     start the program
+#   make run     start the program in runs/, where its files go
 #   make package build the Debian package build/kaltap_<version>_<arch>.deb
 #   make bench   run the benchmark programs
 #   make screenshots  take the README's screenshots under Xvfb
@@ -72,8 +72,12 @@ test: build
 	exit $$status
 
 # Starts the window program; without a display it says so and fails.
+# The program writes its result files and run logs into its working folder:
+# started here, that is runs/ (ignored by git), never the checkout's root.
+RUNS_DIR := runs
 run: build
-	@exec ./$(BUILD_DIR)/kaltap
+	@mkdir -p $(RUNS_DIR)
+	@cd $(RUNS_DIR) && exec ../$(BUILD_DIR)/kaltap
 
 # The Debian package, from the Release build (CPack's DEB generator).
 package: build
