@@ -279,7 +279,10 @@ std::vector<const Scripted_Dialog*> UIK_Script::dialogs_titled(const std::string
 const Scripted_Plot* UIK_Script::plot_saved_as(const std::string& file_name) const {
     for (const auto& p : plots)
         for (const auto& name : p.saved_as)
-            if (name == file_name) return &p;
+            if (name == file_name || (name.size() > file_name.size() &&
+                                      name.compare(name.size() - file_name.size() - 1, std::string::npos,
+                                                   "_" + file_name) == 0))
+                return &p;
     return nullptr;
 }
 

@@ -137,6 +137,7 @@ public:
     std::vector<std::string> dialog_titles() const;
     // The showings whose title is `title`.
     std::vector<const Scripted_Dialog*> dialogs_titled(const std::string& title) const;
+    // The plot saved as `file_name`, or as a design's "<stem>_<file_name>".
     const Scripted_Plot* plot_saved_as(const std::string& file_name) const;
 
 private:

@@ -4,10 +4,12 @@
 // that runs the loop again after the program has stopped.
 #include <dirent.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 
+#include "Dynamic_LUN.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Equalizer.h"
@@ -178,15 +180,97 @@ TEST_F(DesignLoop, NextActionCancelAndAnotherDesignWriteNoFiles) {
     EXPECT_EQ(script.alerts[0].text, "Program exit on user option.");
     EXPECT_TRUE(files_ending("Filter_Weights.csv").empty());
     EXPECT_TRUE(script.plots.empty());
-    // The report went to the console once per design, and to the run log.
+    // The report went to the console once per design, and to each design's
+    // own run log, closed when its path ended.
     EXPECT_EQ(console.count("Remez Exchange Algorithm"), 2);
-    const std::string log = UNIT_File_Name(Run_Log_Unit);
-    ASSERT_NE(log.find("Classical_FIR_Filter_Design_Log_"), std::string::npos);
-    UNIT_Flush(Run_Log_Unit);
-    int in_log = 0;
-    for (const auto& line : Read_Lines(log))
-        if (line.find("Remez Exchange Algorithm") != std::string::npos) ++in_log;
-    EXPECT_GE(in_log, 1);
+    EXPECT_EQ(Run_Log_Unit, 0);
+    const auto logs = files_ending(".txt");
+    ASSERT_EQ(logs.size(), 2u);
+    for (const auto& log : logs) {
+        ASSERT_NE(log.find("Classical_FIR_Filter_Design_Log_"), std::string::npos);
+        int in_log = 0;
+        for (const auto& line : Read_Lines(log))
+            if (line.find("Remez Exchange Algorithm") != std::string::npos) ++in_log;
+        EXPECT_GE(in_log, 1) << log;
+    }
+}
+
+// The taps of a weights file, h(1..N).
+std::vector<double> taps_of(const std::string& file) {
+    std::vector<double> taps;
+    const auto lines = Read_Lines(file);
+    for (std::size_t i = 1; i < lines.size(); ++i) taps.push_back(std::stod(lines[i].substr(lines[i].find(',') + 1)));
+    return taps;
+}
+
+// Two designs in one minute keep two complete sets: the second design's run
+// log, CSV files and images take the stem "_2", and the first design's hex
+// file stays with its own 42 taps instead of beside the second's 21.
+TEST_F(DesignLoop, TwoDesignsInOneMinuteKeepTwoCompleteSets) {
+    Fix_Clock_And_Clear_Results();  // every design at 14:07 on 6 December 2026
+    agree();
+    classical_default();
+    script.Accept();
+    script.Accept({{"Number of Bits (2 to 48)", "16"}});
+    EXPECT_TRUE(run_main());
+    const std::vector<double> first = Full_Impulse_Response();
+    script.Accept({{"Select filter design approach:", "3"}});
+    script.Accept({{"Number of weights", "21"}});
+    script.Accept();  // the bands as shown
+    script.Accept();  // next action: accept
+    script.Accept({{"Number of Bits (2 to 48)", "0"}});
+    KALTAP_New_Design_Action();
+    const std::vector<double> second = Full_Impulse_Response();
+    ASSERT_TRUE(script.script_errors.empty()) << script.script_errors.front();
+    ASSERT_EQ(second.size(), 21u);
+
+    struct Set {
+        std::string stem;
+        const std::vector<double>& taps;
+        bool quantized;
+    };
+    for (const Set& set : {Set{"20261206_1407", first, true}, Set{"20261206_1407_2", second, false}}) {
+        SCOPED_TRACE(set.stem);
+        const std::string prefix = set.stem + "_";
+        EXPECT_EQ(taps_of(prefix + "Filter_Weights.csv"), set.taps);
+        EXPECT_EQ(Read_Lines(prefix + "Frequency_Response.csv").size(), 2 + set.taps.size() * 32);
+        const auto hex = Read_Lines(prefix + "Hex_Weights.csv");
+        EXPECT_EQ(hex.size(), set.quantized ? 3 + set.taps.size() : 0u);
+        const auto log = Read_Lines("Classical_FIR_Filter_Design_Log_" + set.stem + ".txt");
+        int reports = 0;
+        for (const auto& line : log)
+            if (line.find("Filter Length = " + std::to_string(set.taps.size())) != std::string::npos) ++reports;
+        EXPECT_GE(reports, 1);
+        EXPECT_NE(std::find(script.saved_files.begin(), script.saved_files.end(), prefix + "plot_1X.png"),
+                  script.saved_files.end());
+    }
+    EXPECT_EQ(files_ending("Filter_Weights.csv").size(), 2u);
+}
+
+// A run of the program makes any number of designs: every design path gives
+// its run log's unit back when it ends, and every writer its file's, so the
+// allocator's hundred units never run out.
+TEST_F(DesignLoop, ThreeHundredDesignsInOneRun) {
+    constexpr int Designs = 300;
+    Fix_Clock_And_Clear_Results();
+    agree();
+    for (int k = 0; k < Designs; ++k) {
+        script.Accept({{"Select filter design approach:", "3"}});
+        script.Accept({{"Number of weights", "15"}, {"Search Grid Density", "4"}});
+        script.Accept();  // the bands as shown
+        script.Accept();  // next action: accept
+        script.Accept({{"Number of Bits (2 to 48)", k % 2 ? "0" : "12"}});
+    }
+    EXPECT_TRUE(run_main());
+    for (int k = 1; k < Designs; ++k) KALTAP_New_Design_Action();
+    EXPECT_TRUE(script.script_errors.empty()) << script.script_errors.front();
+    EXPECT_FALSE(console.contains("###Error"));
+    EXPECT_FALSE(console.contains("Overflow"));
+    EXPECT_EQ(DYNLUN_Count, 0);
+    EXPECT_EQ(Run_Log_Unit, 0);
+    EXPECT_EQ(files_ending("Filter_Weights.csv").size(), std::size_t{Designs});
+    EXPECT_EQ(files_ending("Log_20261206_1407_300.txt").size(), 1u);
+    EXPECT_EQ(taps_of("20261206_1407_300_Filter_Weights.csv"), Full_Impulse_Response());
 }
 
 // Bits entries and what the loop makes of them.
@@ -370,15 +454,18 @@ TEST_F(DesignLoop, OutputsOfTheClassicalDefaultWithSixteenBits) {
     script.Accept();  // 16 bits
     EXPECT_TRUE(run_main());
     EXPECT_TRUE(script.script_errors.empty());
-    // Plots in the loop's order, each saved once.
-    EXPECT_EQ(script.saved_files, (std::vector<std::string>{"plot_3XL.png", "plot_2XL.png", "plot_1XL.png",
-                                                            "plot_3X.png", "plot_2X.png", "plot_1X.png"}));
+    const auto weights = files_ending("Filter_Weights.csv");
+    ASSERT_EQ(weights.size(), 1u);
+    // Plots in the loop's order, each saved once, under the stem of the CSV files.
+    const std::string stem = weights[0].substr(0, weights[0].size() - std::string("Filter_Weights.csv").size());
+    std::vector<std::string> plots;
+    for (const char* view : {"plot_3XL.png", "plot_2XL.png", "plot_1XL.png", "plot_3X.png", "plot_2X.png", "plot_1X.png"})
+        plots.push_back(stem + view);
+    EXPECT_EQ(script.saved_files, plots);
     // 42 weights at density 32: 1345 points in the main plot, 2689 in the linear half plot.
     EXPECT_EQ(script.plot_saved_as("plot_1X.png")->series[0].points.size(), 1345u);
     EXPECT_EQ(script.plot_saved_as("plot_1XL.png")->series[0].points.size(), 2689u);
     // The weights file reads back as 42 taps of a symmetric filter.
-    const auto weights = files_ending("Filter_Weights.csv");
-    ASSERT_EQ(weights.size(), 1u);
     const auto lines = Read_Lines(weights[0]);
     ASSERT_EQ(lines.size(), 43u);
     EXPECT_EQ(lines[0], "i,Weight");

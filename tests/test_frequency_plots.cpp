@@ -93,7 +93,8 @@ TEST_P(Each_View, RecordGridAndValuesOfTheDesign) {
     c.routine();
     ASSERT_EQ(script.plots.size(), 1u);
     const Scripted_Plot& plot = script.plots[0];
-    EXPECT_EQ(plot.saved_as, std::vector<std::string>{c.file});
+    // Saved under the stem of the design's CSV files.
+    EXPECT_EQ(plot.saved_as, std::vector<std::string>{KALTAP_File_Stamp() + c.file});
     const UIK_Property_Map& p = plot.properties;
     EXPECT_EQ(plot.title(), c.title);
     EXPECT_EQ(Property<std::string>(p, "xAxisName"), "f/(sample rate)");
@@ -155,8 +156,9 @@ TEST_F(Frequency_Plots, DesignLoopOpensSixWindowsEachSavedAfterItsCurves) {
     design(1, 42, 32, Bandpass);
     console.lines.clear();
     draw_all();
-    const std::vector<std::string> order = {"plot_3XL.png", "plot_2XL.png", "plot_1XL.png",
-                                            "plot_3X.png",  "plot_2X.png",  "plot_1X.png"};
+    std::vector<std::string> order;
+    for (const char* view : {"plot_3XL.png", "plot_2XL.png", "plot_1XL.png", "plot_3X.png", "plot_2X.png", "plot_1X.png"})
+        order.push_back(KALTAP_File_Stamp() + view);
     EXPECT_EQ(script.saved_files, order);
     ASSERT_EQ(script.plots.size(), 6u);
     for (std::size_t k = 0; k < 6; ++k) EXPECT_EQ(script.plots[k].saved_as, std::vector<std::string>{order[k]});

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <limits>
 #include <sstream>
 
@@ -12,6 +13,7 @@
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Output.h"
 #include "KALTAP_Weight_Quantization.h"
+#include "Result_Set.h"
 #include "Timers.h"
 #include "test_support.h"
 
@@ -268,7 +270,9 @@ TEST_P(Uncreatable, FileReportsAnErrorAndStops) {
     hand_design(1, 5, {0.1, 0.2, 0.3});
     KALTAP_Bits = 16;
     KALTAP_Quantizer();
-    const std::string blocked = Stamp + r.file;  // a directory of the file's name
+    // A directory of the file's name, made once the design's stem is chosen.
+    const std::string blocked = KALTAP_File_Stamp() + r.file;
+    ASSERT_EQ(KALTAP_File_Stamp(), Stamp);
     ASSERT_EQ(mkdir(blocked.c_str(), 0755), 0);
     EXPECT_TRUE(Stops(r.writer));
     rmdir(blocked.c_str());
@@ -286,13 +290,36 @@ INSTANTIATE_TEST_SUITE_P(
                               "###Error in KALTAP_Write_Hex_CSV, cannot create file "}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(File_Stamp, IsDateUnderscoreHourMinuteUnderscore) {
+// The stem is the minute's first one that no file of the folder carries: a
+// result file "<stem>_<name>" or a run log "<name>_<stem>.txt"; a later
+// stem's files ("<stem>_2_...") do not take the plain one.
+TEST(File_Stamp, IsTheMinutesFirstFreeStem) {
     Timers_Set_Clock([] {
         Clock_Reading c;
         c.year = 1999, c.month = 1, c.day = 2, c.hour = 3, c.minute = 4, c.second = 5;
         return c;
     });
-    EXPECT_EQ(KALTAP_File_Stamp(), "19990102_0304_");
+    Remove_Files_Of_Day("19990102");
+    struct Step {
+        const char* file_left;  // a file in the folder before the next set begins
+        const char* stamp;      // the next set's prefix
+    };
+    const Step steps[] = {{nullptr, "19990102_0304_"},
+                          {"19990102_0304_2_plot_1X.png", "19990102_0304_"},
+                          {"19990102_0304_Filter_Weights.csv", "19990102_0304_3_"},
+                          {"Optimization_Log_19990102_0304_3.txt", "19990102_0304_4_"},
+                          {"19990102_0304_4_extra_column.csv", "19990102_0304_5_"}};
+    for (const Step& step : steps) {
+        if (step.file_left) std::ofstream(step.file_left) << "x\n";
+        RESULT_SET_End();
+        EXPECT_EQ(KALTAP_File_Stamp(), step.stamp) << (step.file_left ? step.file_left : "empty folder");
+        // The stem stays while the set is current, whatever appears meanwhile.
+        std::ofstream(KALTAP_File_Stamp() + "Hex_Weights.csv") << "x\n";
+        EXPECT_EQ(KALTAP_File_Stamp(), step.stamp);
+        std::remove((KALTAP_File_Stamp() + "Hex_Weights.csv").c_str());
+    }
+    RESULT_SET_End();
+    Remove_Files_Of_Day("19990102");
     Timers_Set_Clock({});
 }
 

@@ -124,24 +124,33 @@ TEST_F(Run_Log, ANewLogLeavesThePreviousOneOpen) {
     EXPECT_TRUE(UNIT_Is_Open(first));
     EXPECT_EQ(DYNLUN_Find(first), 1);
     RUN_LOG_write("into the second log");
+    // The second design of the minute takes the next stem, whatever its log's base.
     auto first_lines = Read_Lines("Optimization_Log_20261206_2227.txt");
-    auto second_lines = Read_Lines("Classical_FIR_Filter_Design_Log_20261206_2227.txt");
+    auto second_lines = Read_Lines("Classical_FIR_Filter_Design_Log_20261206_2227_2.txt");
+    ASSERT_FALSE(first_lines.empty());
+    ASSERT_FALSE(second_lines.empty());
     EXPECT_EQ(first_lines.back(), "into the first log");
     EXPECT_EQ(second_lines.back(), "into the second log");
     EXPECT_EQ(second_lines.front(), "second");
 }
 
-TEST_F(Run_Log, TwoLogsInTheSameMinuteGetTheSameName) {
-    RUN_LOG_open("Optimization_Log.txt", "first");
-    std::string first = UNIT_File_Name(Run_Log_Unit);
-    RUN_LOG_open("Optimization_Log.txt", "second");
-    EXPECT_EQ(UNIT_File_Name(Run_Log_Unit), first);
-    // The later log holds its own lines from the start.
-    RUN_LOG_write("later");
-    auto lines = Read_Lines(first);
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.front(), "second");
-    EXPECT_EQ(lines.back(), "later");
+// Logs of one minute never replace each other: each design's log keeps its
+// lines, the later ones under "_2", "_3", also after the earlier is closed.
+TEST_F(Run_Log, LogsOfOneMinuteKeepEveryLine) {
+    const char* const names[] = {"Optimization_Log_20261206_2227.txt", "Optimization_Log_20261206_2227_2.txt",
+                                 "Optimization_Log_20261206_2227_3.txt"};
+    for (const char* title : {"first", "second", "third"}) {
+        RUN_LOG_open("Optimization_Log.txt", title);
+        RUN_LOG_write(std::string("line of the ") + title);
+        RUN_LOG_close();
+    }
+    const char* const titles[] = {"first", "second", "third"};
+    for (int k = 0; k < 3; ++k) {
+        const auto lines = Read_Lines(names[k]);
+        ASSERT_EQ(lines.size(), 3u) << names[k];
+        EXPECT_EQ(lines.front(), titles[k]);
+        EXPECT_EQ(lines.back(), std::string("line of the ") + titles[k]);
+    }
 }
 
 TEST_F(Run_Log, AFileThatCannotBeOpenedStopsAndHandsBackItsUnit) {
@@ -153,7 +162,8 @@ TEST_F(Run_Log, AFileThatCannotBeOpenedStopsAndHandsBackItsUnit) {
     EXPECT_EQ(text, "");
     ASSERT_EQ(console.lines.size(), 2u);
     EXPECT_EQ(console.lines[0].rfind("###Error in RUN_LOG_open", 0), 0u) << console.lines[0];
-    EXPECT_NE(console.lines[0].find(" opening no_such_folder/Log_20261206_2227.txt"), std::string::npos)
+    // The second log of the minute: its stem has "_2".
+    EXPECT_NE(console.lines[0].find(" opening no_such_folder/Log_20261206_2227_2.txt"), std::string::npos)
         << console.lines[0];
     EXPECT_EQ(console.lines[1], "");
     // The unit that was never opened is not left listed, and the log that

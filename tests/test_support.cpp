@@ -2,12 +2,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 
 #include "Dynamic_LUN.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "Program_Stop.h"
+#include "Result_Set.h"
 #include "Run_Logging.h"
 #include "Timers.h"
 #include "Unit_IO.h"
@@ -43,6 +45,8 @@ int Console_Capture::count(const std::string& text) const {
 void Reset_Design_Program() {
     UNIT_Close_All_Files();
     DYNLUN_Reset();
+    RESULT_SET_End();
+    Remove_Files_Of_Day(Test_Clock_Date);
     Run_Log_Unit = 0;
     Run_Log_Echo = 0;
     Quiet_Remez = true;
@@ -107,6 +111,17 @@ void Fix_Clock_And_Clear_Results() {
         c.year = 2026, c.month = 12, c.day = 6, c.hour = 14, c.minute = 7, c.second = 59;
         return c;
     });
-    for (const char* base : {"Filter_Weights.csv", "Frequency_Response.csv", "Hex_Weights.csv"})
-        std::remove((std::string("20261206_1407_") + base).c_str());
+    RESULT_SET_End();
+    Remove_Files_Of_Day(Test_Clock_Date);
+}
+
+void Remove_Files_Of_Day(const std::string& date) {
+    std::error_code error;
+    std::vector<std::filesystem::path> doomed;
+    for (std::filesystem::directory_iterator it(".", error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind(date + "_", 0) == 0 || name.find("_" + date + "_") != std::string::npos)
+            doomed.push_back(it->path());
+    }
+    for (const auto& path : doomed) std::filesystem::remove(path, error);
 }

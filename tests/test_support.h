@@ -23,7 +23,8 @@ public:
     int count(const std::string& text) const;      // lines containing text
 };
 
-// Fresh design-program state: no log, no listed units, quiet exchange.
+// Fresh design-program state: no log, no listed units, no current set of
+// file names and no files of the test clocks' day, quiet exchange.
 void Reset_Design_Program();
 
 // KALTAP_New_Design for the given filter, then the band tables.
@@ -35,8 +36,15 @@ void Set_Up_Design(int type, int N, int density, const std::vector<Band>& bands)
 void Set_Up_Two_Band_Storage(int band_type);
 
 // The test clock: 14:07:59 on 6 December 2026, so that result files are named
-// 20261206_1407_<base name>; the three result files of that minute are removed.
+// 20261206_1407_<base name>; every file of the test clocks' day is removed
+// first, so the design's names take the plain stem.
 void Fix_Clock_And_Clear_Results();
+
+// The date of every fixed test clock.
+constexpr const char* Test_Clock_Date = "20261206";
+// Remove the working directory's files of `date` (CCYYMMDD): result files
+// "<date>_..." and run logs "..._<date>_...".
+void Remove_Files_Of_Day(const std::string& date);
 
 // Runs fn and returns true when it ended in an orderly stop (text stored).
 bool Stops(const std::function<void()>& fn, std::string* text = nullptr);

@@ -158,13 +158,16 @@ TEST_F(Test_Case_Run, TenCasesLoggedWithTimesReportsReferencesAndPauses) {
     EXPECT_EQ(DYNLUN_Count, 0);
     EXPECT_FALSE(UNIT_Is_Open(44));
 
-    // The result files hold the tenth case: 23 taps, 23 * 32 + 1 response points.
-    auto weights = Files_Ending_With("_Filter_Weights.csv");
-    auto response = Files_Ending_With("_Frequency_Response.csv");
-    ASSERT_EQ(weights.size(), 1u);
-    ASSERT_EQ(response.size(), 1u);
-    EXPECT_EQ(Read_Lines(weights[0]).size(), 1u + 23u);
-    EXPECT_EQ(Read_Lines(response[0]).size(), 1u + 23u * 32u + 1u);
+    // Every case keeps its result files: the first under the log's stem, case
+    // k under "_k"; the tenth has 23 taps and 23 * 32 + 1 response points.
+    EXPECT_EQ(Files_Ending_With("_Filter_Weights.csv").size(), 10u);
+    EXPECT_EQ(Files_Ending_With("_Frequency_Response.csv").size(), 10u);
+    for (int k = 1; k <= 10; ++k) {
+        const std::string stem = "20261206_1000" + (k > 1 ? "_" + std::to_string(k) : std::string()) + "_";
+        EXPECT_FALSE(Read_Lines(stem + "Filter_Weights.csv").empty()) << stem;
+    }
+    EXPECT_EQ(Read_Lines("20261206_1000_10_Filter_Weights.csv").size(), 1u + 23u);
+    EXPECT_EQ(Read_Lines("20261206_1000_10_Frequency_Response.csv").size(), 1u + 23u * 32u + 1u);
 }
 
 // The run as the user starts it, through the agreement: it leaves no design

@@ -1,12 +1,17 @@
 // Files that cannot be written: a full disk (/dev/full behind the file's
-// name) and a file removed while it is open. Each result file, run log and
+// name), a file size limit and a file removed while it is open. Each result file, run log and
 // report on a run log must end in an error line naming the routine, the file
 // and the reason, with its unit closed and handed back, and an orderly stop.
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "Dynamic_LUN.h"
 #include "KALTAP_Configuration_Parameters.h"
@@ -22,9 +27,27 @@ namespace {
 const std::string Stamp = "20261206_1407_";  // result files at the fixed clock below
 const std::string Log_Stamp = "_20261206_1407.txt";
 const std::string Witness_Log = "Witness_Log" + Log_Stamp;  // the log current before the failure
-const std::string Doomed_Log = "Doomed_Log" + Log_Stamp;    // a log that fails itself
+// A log that fails itself: the second design of the minute, so its stem has "_2".
+const std::string Doomed_Log = "Doomed_Log_20261206_1407_2.txt";
 
 const std::string Disk_Full = std::strerror(ENOSPC);
+const std::string File_Too_Large = std::strerror(EFBIG);
+
+// Files may grow to `bytes` at most: a write beyond gives EFBIG (the signal
+// that would end the process is ignored). Undone by No_Size_Limit.
+void Size_Limit(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+void No_Size_Limit() {
+    rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
 
 // The file's name leads to /dev/full: it opens, and every write of its
 // buffered lines fails with "No space left on device".
@@ -54,7 +77,8 @@ void Full_Hex() {
     Quantize();
     Full_Disk_Under(Stamp + "Hex_Weights.csv");
 }
-void Full_Log() { Full_Disk_Under(Doomed_Log); }
+// A new log takes a name no file has, so a size limit stands for the full disk.
+void Full_Log() { Size_Limit(8); }
 // A log whose file is removed after its first lines: later lines are lost.
 void Removed_Log() {
     RUN_LOG_open("Doomed_Log.txt", "doomed");
@@ -64,7 +88,7 @@ void Open_Full_Log() { RUN_LOG_open("Doomed_Log.txt", "never kept"); }
 void Log_Line() { RUN_LOG_write("lost line"); }
 void Close_Log() { RUN_LOG_close(); }
 
-class Write_Failures : public ::testing::TestWithParam<Failure> {
+class Failing_Writes : public ::testing::Test {
 protected:
     void SetUp() override {
         Reset_Design_Program();
@@ -77,6 +101,7 @@ protected:
         KALTAP_Filter_Weights_Valid = true;
     }
     void TearDown() override {
+        No_Size_Limit();
         Timers_Set_Clock({});
         Reset_Design_Program();
         for (const char* base : {"Filter_Weights.csv", "Frequency_Response.csv", "Hex_Weights.csv"})
@@ -87,6 +112,8 @@ protected:
     Console_Capture console;
 };
 
+class Write_Failures : public Failing_Writes, public ::testing::WithParamInterface<Failure> {};
+
 TEST_P(Write_Failures, ReportTheFileAndTheReasonAndStopWithTheUnitHandedBack) {
     const Failure& f = GetParam();
     f.prepare();
@@ -94,7 +121,9 @@ TEST_P(Write_Failures, ReportTheFileAndTheReasonAndStopWithTheUnitHandedBack) {
     const int failing_log = Run_Log_Unit != witness_unit ? Run_Log_Unit : 0;
     console.lines.clear();
     std::string text;
-    ASSERT_TRUE(Stops(f.action, &text));
+    const bool stopped = Stops(f.action, &text);
+    No_Size_Limit();
+    ASSERT_TRUE(stopped);
 
     const std::string line = std::string("###Error in ") + f.routine + ", writing " + f.file + " failed: " + f.reason;
     EXPECT_EQ(text, line);
@@ -129,11 +158,59 @@ INSTANTIATE_TEST_SUITE_P(
                 Stamp + "Frequency_Response.csv", Disk_Full, false},
         Failure{"hex_full", Full_Hex, KALTAP_Write_Hex_CSV, "KALTAP_Write_Hex_CSV", Stamp + "Hex_Weights.csv",
                 Disk_Full, false},
-        Failure{"log_open_full", Full_Log, Open_Full_Log, "RUN_LOG_open", Doomed_Log, Disk_Full, true},
+        Failure{"log_open_too_large", Full_Log, Open_Full_Log, "RUN_LOG_open", Doomed_Log, File_Too_Large, true},
         Failure{"log_write_removed", Removed_Log, Log_Line, "RUN_LOG_write", Doomed_Log, Removed, true},
         Failure{"log_close_removed", Removed_Log, Close_Log, "RUN_LOG_close", Doomed_Log, Removed, true},
         Failure{"quantized_report_removed_log", Removed_Log, Quantize, "KALTAP_Quantized_Output", Doomed_Log,
                 Removed, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A result file cut short by the file size limit (a real EFBIG) keeps
+// nothing: the earlier file of its name stays byte for byte, no temporary
+// file is left beside it, and the unit goes back.
+struct Cut_Short {
+    const char* name;
+    void (*writer)();
+    const char* routine;
+    const char* base;
+};
+
+class Cut_Short_Writes : public Failing_Writes, public ::testing::WithParamInterface<Cut_Short> {};
+
+// Files of the working directory whose names start with `prefix`.
+std::vector<std::string> Files_Starting_With(const std::string& prefix) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) names.push_back(entry.path().filename());
+    return names;
+}
+
+TEST_P(Cut_Short_Writes, LeaveTheEarlierFileAsItWas) {
+    const Cut_Short& c = GetParam();
+    Quantize();
+    const std::string name = Stamp + c.base;
+    const std::string earlier = "an earlier file of this name\n";
+    std::ofstream(name) << earlier;
+    const int listed_before = DYNLUN_Count;
+    Size_Limit(earlier.size());  // every file here is longer
+    std::string text;
+    const bool stopped = Stops(c.writer, &text);
+    No_Size_Limit();
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(text, std::string("###Error in ") + c.routine + ", writing " + name + " failed: " + File_Too_Large);
+    std::ifstream in(name, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), earlier);
+    EXPECT_TRUE(Files_Starting_With("." + name).empty());
+    EXPECT_EQ(DYNLUN_Count, listed_before);
+    EXPECT_FALSE(UNIT_Is_Open(40));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Cut_Short_Writes,
+    ::testing::Values(Cut_Short{"weights", KALTAP_Write_CSV, "KALTAP_Write_CSV", "Filter_Weights.csv"},
+                      Cut_Short{"response", KALTAP_Frequency_Response_CSV, "KALTAP_Frequency_Response_CSV",
+                                "Frequency_Response.csv"},
+                      Cut_Short{"hex", KALTAP_Write_Hex_CSV, "KALTAP_Write_Hex_CSV", "Hex_Weights.csv"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

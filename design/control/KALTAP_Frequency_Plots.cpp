@@ -318,7 +318,8 @@ void Draw_View(KALTAP_Plot_View which, const std::string& filter_label, bool wit
     Write_Curve(plot, filter_rows, filter_label, Filter_Curve_Colour);
     if (quantized)
         Write_Curve(plot, quantized_rows, "Rounded to " + FMT_Free(KALTAP_Bits) + " Bits", Quantized_Curve_Colour);
-    UIK_saveWindowContents(plot, view.file);
+    // The image belongs to the design's set of files: same stem as its CSV files.
+    UIK_saveWindowContents(plot, FMT_Trim(KALTAP_File_Stamp()) + view.file);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Frequency-response plots of the accepted design: six XY plot windows, each
-// saved as a PNG file in the working directory.
+// saved as a PNG file in the working directory. Each file is named
+// KALTAP_File_Stamp() + the view's name ("20261209_0117_plot_1X.png"), so the
+// images share the stem of their design's CSV files and run log.
 //
 // Every plot routine opens one new plot window ("f/(sample rate)" on the x
 // axis, light grey background, automatic linear scales, grid lines), computes

@@ -15,6 +15,7 @@
 #include "KALTAP_Version.h"
 #include "KALTAP_Weight_Quantization.h"
 #include "Program_Stop.h"
+#include "Result_Set.h"
 #include "Run_Logging.h"
 #include "UIK_Error_Message.h"
 #include "Unit_IO.h"
@@ -94,6 +95,99 @@ void write_outputs() {
     KALTAP_Plot_Frequency_Response();
 }
 
+// The design path's run log is closed when the path ends, however it ends,
+// so its unit goes back and a run can make any number of designs; the
+// design's set of file names ends with it.
+void end_design_path() {
+    if (Run_Log_Unit != 0 && UNIT_Is_Open(Run_Log_Unit)) RUN_LOG_close();
+    RESULT_SET_End();
+}
+
+// The same after a stop: a log that fails to close now has nothing left to
+// report to, so the stop it gives ends here.
+void end_design_path_after_stop() { KALTAP_Run_Program(end_design_path); }
+
+enum class Pass_End { Next_Design, Loop_Ends };
+
+// One pass of the design loop: the kind of filter, one design path, and what
+// follows it. Says whether the loop goes on to the next design.
+Pass_End design_pass() {
+    // 1. Kind of filter.
+    UI_New_Dialog("Select Filter Type");
+    UI_Add_Radio_Buttons("Select filter design approach:",
+                         {"FIR low-pass design, program finds one free parameter",
+                          "FIR high-pass design, program finds one free parameter",
+                          "Multiple band, Hilbert Transformer, or Differentiator",
+                          "Equalizer with one user-specified frequency response"},
+                         1);
+    if (!UI_Show_Dialog()) {
+        UIK_alertBox("Normal Exit", Exit_Text);
+        return Pass_End::Loop_Ends;
+    }
+    // 2. One design. Each path that starts a new design gives up the
+    // previous one before it changes the design state; a classical
+    // definition that is cancelled leaves the previous design as it was.
+    KALTAP_Design_Failed = false;
+    DESIGN_WARNINGS_Clear();
+    switch (UI_Radio_Buttons.selected) {
+        case 1:
+            KALTAP_BandType = 1;
+            KALTAP_Two_Band_Inputs();
+            break;
+        case 2:
+            KALTAP_BandType = 3;
+            KALTAP_Two_Band_Inputs();
+            break;
+        case 3:
+            KALTAP_BandType = 2;
+            KALTAP_Classical_Inputs();
+            break;
+        case 4:
+            KALTAP_BandType = 2;
+            KALTAP_Equalizer_Setup();
+            KALTAP_New_Design();
+            Band_Edges(1) = Equalizer_First_Frequency;
+            Band_Edges(2) = Equalizer_Last_Frequency;
+            KALTAP_Design();
+            break;
+        default:
+            break;
+    }
+    // A design whose taps came out non-finite has failed (the engine has
+    // said so on the console): nothing to report, accept or write, so the
+    // user picks the next design.
+    if (KALTAP_Design_Failed) return Pass_End::Next_Design;
+    // A cancelled classical definition leaves no design behind when none
+    // was made before: the user chose to end ("Program exit on user
+    // option."), so the loop ends instead of reporting a design that
+    // does not exist.
+    if (!KALTAP_Filter_Weights_Valid) return Pass_End::Loop_Ends;
+    // 3. Report on the console and in the run log.
+    KALTAP_Classical_Output(UNIT_Standard_Output);
+    if (Run_Log_Unit != 0 && UNIT_Is_Open(Run_Log_Unit)) KALTAP_Classical_Output(Run_Log_Unit);
+    // 4. Accept or design again.
+    UI_New_Dialog("Next action?");
+    // A design whose figures are measured (it did not converge) says so
+    // before anyone accepts it.
+    const std::string figures_warning = KALTAP_Figures_Warning();
+    if (!figures_warning.empty()) UI_Add_Wrapped_Labels(figures_warning);
+    UI_Add_Radio_Buttons("Select next action:",
+                         {"Accept the FIR filter design, proceed to select outputs",
+                          "Perform another FIR filter design"},
+                         1);
+    if (!UI_Show_Dialog()) {
+        UIK_alertBox("Normal exit", Exit_Text);
+        return Pass_End::Loop_Ends;
+    }
+    if (UI_Radio_Buttons.selected == 2) return Pass_End::Next_Design;
+    // 5. Bits for rounding; 6. outputs.
+    if (!choose_bits()) return Pass_End::Loop_Ends;
+    write_outputs();
+    // 7.
+    UNIT_Write(UNIT_Standard_Output, KALTAP_Menu_Hint);
+    return Pass_End::Loop_Ends;
+}
+
 }  // namespace
 
 void KALTAP_Main() {
@@ -110,6 +204,7 @@ void KALTAP_Main() {
 void KALTAP_Run_Design_Program() {
     KALTAP_Reset_Export_Menu_Item();  // added by this run's agreement
     KALTAP_Run_Program(KALTAP_Main);
+    end_design_path_after_stop();
     // The export item follows the design the run left behind.
     KALTAP_Update_Export_Menu();
     const auto& hooks = UNIT_Current_Hooks();
@@ -133,85 +228,15 @@ void KALTAP_User_Agreement(int& run_type) {
 
 void KALTAP_Design_Loop() {
     for (;;) {
-        // 1. Kind of filter.
-        UI_New_Dialog("Select Filter Type");
-        UI_Add_Radio_Buttons("Select filter design approach:",
-                             {"FIR low-pass design, program finds one free parameter",
-                              "FIR high-pass design, program finds one free parameter",
-                              "Multiple band, Hilbert Transformer, or Differentiator",
-                              "Equalizer with one user-specified frequency response"},
-                             1);
-        if (!UI_Show_Dialog()) {
-            UIK_alertBox("Normal Exit", Exit_Text);
-            return;
-        }
-        // 2. One design. Each path that starts a new design gives up the
-        // previous one before it changes the design state; a classical
-        // definition that is cancelled leaves the previous design as it was.
-        KALTAP_Design_Failed = false;
-        DESIGN_WARNINGS_Clear();
-        switch (UI_Radio_Buttons.selected) {
-            case 1:
-                KALTAP_BandType = 1;
-                KALTAP_Two_Band_Inputs();
-                break;
-            case 2:
-                KALTAP_BandType = 3;
-                KALTAP_Two_Band_Inputs();
-                break;
-            case 3:
-                KALTAP_BandType = 2;
-                KALTAP_Classical_Inputs();
-                break;
-            case 4:
-                KALTAP_BandType = 2;
-                KALTAP_Equalizer_Setup();
-                KALTAP_New_Design();
-                Band_Edges(1) = Equalizer_First_Frequency;
-                Band_Edges(2) = Equalizer_Last_Frequency;
-                KALTAP_Design();
-                break;
-            default:
-                break;
-        }
-        // A design whose taps came out non-finite has failed (the engine has
-        // said so on the console): nothing to report, accept or write, so the
-        // user picks the next design.
-        if (KALTAP_Design_Failed) continue;
-        // A cancelled classical definition leaves no design behind when none
-        // was made before: the user chose to end ("Program exit on user
-        // option."), so the loop ends instead of reporting a design that
-        // does not exist.
-        if (!KALTAP_Filter_Weights_Valid) return;
-        // 3. Report on the console and in the run log.
-        KALTAP_Classical_Output(UNIT_Standard_Output);
-        if (Run_Log_Unit != 0 && UNIT_Is_Open(Run_Log_Unit)) KALTAP_Classical_Output(Run_Log_Unit);
-        // 4. Accept or design again.
-        UI_New_Dialog("Next action?");
-        // A design whose figures are measured (it did not converge) says so
-        // before anyone accepts it.
-        const std::string figures_warning = KALTAP_Figures_Warning();
-        if (!figures_warning.empty()) UI_Add_Wrapped_Labels(figures_warning);
-        UI_Add_Radio_Buttons("Select next action:",
-                             {"Accept the FIR filter design, proceed to select outputs",
-                              "Perform another FIR filter design"},
-                             1);
-        if (!UI_Show_Dialog()) {
-            UIK_alertBox("Normal exit", Exit_Text);
-            return;
-        }
-        if (UI_Radio_Buttons.selected == 2) continue;
-        // 5. Bits for rounding; 6. outputs.
-        if (!choose_bits()) return;
-        write_outputs();
-        // 7.
-        UNIT_Write(UNIT_Standard_Output, KALTAP_Menu_Hint);
-        return;
+        const Pass_End end = design_pass();
+        end_design_path();
+        if (end == Pass_End::Loop_Ends) return;
     }
 }
 
 int KALTAP_New_Design_Action() {
     KALTAP_Run_Program(KALTAP_Design_Loop);
+    end_design_path_after_stop();
     KALTAP_Update_Export_Menu();
     return 0;
 }

@@ -14,8 +14,8 @@
 #include "KALTAP_Weight_Quantization.h"
 #include "Parallel_Work.h"
 #include "Program_Stop.h"
+#include "Result_Set.h"
 #include "Run_Logging.h"
-#include "Timers.h"
 #include "Unit_IO.h"
 
 namespace {
@@ -124,34 +124,52 @@ double unsigned_zero(double x) { return x + 0.0; }
     KALTAP_Stop();
 }
 
-// A result file being written: every line, and the close, is checked; a
-// failure closes and releases the unit and stops the run with
-// "###Error in <routine>, writing <name> failed: <reason>".
-struct Result_File {
-    std::string routine;
-    std::string name;
-    int unit;
+// A result file being written, under a temporary name until it is finished:
+// every line, and the close, is checked; a failure removes the temporary
+// file, releases the unit and stops the run with
+// "###Error in <routine>, writing <name> failed: <reason>". A writer left by a
+// stop before it finished keeps nothing either.
+class Result_File {
+public:
+    // Open <stamp><base> on a newly allocated unit. A file that cannot be
+    // created releases the unit and stops the run.
+    Result_File(const std::string& routine, const std::string& base)
+        : routine_(routine), name_(FMT_Trim(KALTAP_File_Stamp()) + base), unit_(DYNLUN_Allocate(Output_First_Unit)) {
+        if (UNIT_Open(unit_, name_, UNIT_Mode::Replace) != UNIT_OK) {
+            DYNLUN_Release(unit_);
+            unit_ = 0;
+            console_error_stop("###Error in " + routine_ + ", cannot create file " + name_);
+        }
+    }
+    Result_File(const Result_File&) = delete;
+    Result_File& operator=(const Result_File&) = delete;
+    ~Result_File() {
+        if (unit_ == 0 || UNIT_File_Name(unit_) != name_) return;
+        UNIT_Discard(unit_);
+        if (DYNLUN_Find(unit_) == 1) DYNLUN_Release(unit_);
+    }
 
-    void write(const std::string& line) const {
-        if (UNIT_Write(unit, line) != UNIT_OK) RUN_LOG_Write_Failure(routine, unit, name);
+    void write(const std::string& line) {
+        if (UNIT_Write(unit_, line) != UNIT_OK) fail();
     }
-    // Flush, close and release: only now are the last lines known to be kept.
-    void finish() const {
-        if (DYNLUN_close(unit) != UNIT_OK) RUN_LOG_Write_Failure(routine, unit, name);
+    // Flush, close, release and give the file its name: only now are the
+    // lines known to be kept.
+    void finish() {
+        if (DYNLUN_close(unit_) != UNIT_OK) fail();
+        unit_ = 0;
     }
+
+private:
+    [[noreturn]] void fail() {
+        const int unit = unit_;
+        unit_ = 0;
+        RUN_LOG_Write_Failure(routine_, unit, name_);
+    }
+
+    std::string routine_;
+    std::string name_;
+    int unit_;
 };
-
-// Open <stamp><base> for writing on a newly allocated unit. A file that
-// cannot be created releases the unit and stops the run.
-Result_File open_result_file(const std::string& routine, const std::string& base) {
-    const std::string name = FMT_Trim(KALTAP_File_Stamp()) + base;
-    const int unit = DYNLUN_Allocate(Output_First_Unit);
-    if (UNIT_Open(unit, name, UNIT_Mode::Write) != UNIT_OK) {
-        DYNLUN_Release(unit);
-        console_error_stop("###Error in " + routine + ", cannot create file " + name);
-    }
-    return Result_File{routine, name, unit};
-}
 
 // Every value the writers compute with must be finite: a NaN has no nearest
 // integer and no decibel value, and an infinity none either. Checked before
@@ -201,13 +219,7 @@ double KALTAP_Response_Floor() {
     return dB == Response_Floor_dB ? Response_Floor : std::pow(10.0, dB / 20.0);
 }
 
-std::string KALTAP_File_Stamp() {
-    const Clock_Reading now = Timers_Now();
-    char stamp[40];
-    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d_%02d%02d_", now.year, now.month, now.day, now.hour,
-                  now.minute);
-    return stamp;
-}
+std::string KALTAP_File_Stamp() { return RESULT_SET_Stem() + "_"; }
 
 void KALTAP_Write_CSV() {
     // Both checks come before the file is created, so a refused call neither
@@ -223,7 +235,7 @@ void KALTAP_Write_CSV() {
     const Array1<double>& H = Filter_Weights;
     require_finite("KALTAP_Write_CSV", "Filter_Weights", H, M);
 
-    const Result_File file = open_result_file("KALTAP_Write_CSV", Weights_File_Base);
+    Result_File file("KALTAP_Write_CSV", Weights_File_Base);
     file.write("i,Weight");
     // First half as stored, second half mirrored: the taps as designed.
     for (int i = 1; i <= M; ++i) file.write(csv_record(i, H(i)));
@@ -252,7 +264,7 @@ void KALTAP_Frequency_Response_CSV() {
                            FMT_Free(bound));
 
     const double floor = KALTAP_Response_Floor();
-    const Result_File file = open_result_file(routine, Response_File_Base);
+    Result_File file(routine, Response_File_Base);
     file.write("Frequency,Response (dB)");
 
     // P+1 points from 0 to 0.5 inclusive, step 1/(2P), evaluated block by block.
@@ -274,7 +286,7 @@ void KALTAP_Frequency_Response_CSV() {
             // (which the bound above rules out) is no null of the response.
             const double magnitude = std::fabs(A[k]);
             if (!(magnitude <= std::numeric_limits<double>::max())) {
-                DYNLUN_close(file.unit);
+                // The file being written is discarded as the stop leaves it.
                 console_error_stop("###Error in " + routine + ", response at f = " + FMT_Free(f[k]) +
                                    " is not finite: " + FMT_Free(A[k]));
             }
@@ -305,7 +317,7 @@ void KALTAP_Write_Hex_CSV() {
             console_error_stop("###Error in " + routine + ", Scaled_Weights(" + FMT_Free(k) +
                                ") out of range: " + FMT_Free(Scaled_Weights(k)));
 
-    const Result_File file = open_result_file(routine, Hex_File_Base);
+    Result_File file(routine, Hex_File_Base);
     file.write("Order, Number of Bits, Scale Factor, Scale Factor (HEX)");
     file.write(FMT_Integer(N, Hex_Integer_Width) + "," + FMT_Integer(KALTAP_Bits, Hex_Integer_Width) + "," +
                hex_real(Scale_Factor) + ",'" + hex_of_nearest(Scale_Factor));

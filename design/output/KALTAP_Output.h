@@ -21,18 +21,21 @@ double KALTAP_Amplitude_Response(double f, const Array1<double>& w, int N, bool 
 void KALTAP_Amplitude_Response_Many(const double* f, int count, const Array1<double>& w, int N,
                                     bool symmetric, double* result);
 
-// ---- Result files (working directory, names prefixed CCYYMMDD_hhmm_) ----
+// ---- Result files (working directory, names prefixed with the design's stem) ----
 //
-// Each writer builds the time-stamp prefix afresh, opens <prefix><base name>
-// on a unit from DYNLUN_Allocate(40) (an existing file of that name is
-// replaced), writes its records and closes and releases the unit. A file that
-// cannot be created gives "###Error in <routine>, cannot create file <name>"
-// on the console and an orderly stop. Every check below is made before the
-// file is created, so a refused call never leaves a partial file behind.
-// Every write and the close are checked: a failure (a full disk, the file
-// removed while open) closes and releases the unit and stops the run with
-// "###Error in <routine>, writing <name> failed: <reason>" on the console and
-// in the run log (RUN_LOG_Write_Failure); the file is then incomplete.
+// Each writer opens KALTAP_File_Stamp() + <base name> on a unit from
+// DYNLUN_Allocate(40), writes its records under a temporary name beside it,
+// and closes and releases the unit; only that close gives the file its name
+// (replacing a file of that name, which the stem makes one of the same
+// design). A file that cannot be created gives "###Error in <routine>, cannot
+// create file <name>" on the console and an orderly stop. Every check below is
+// made before the file is created, so a refused call never leaves a file
+// behind. Every write and the close are checked: a failure (a full disk, a
+// file size limit, the file removed while open) removes the temporary file,
+// closes and releases the unit and stops the run with "###Error in <routine>,
+// writing <name> failed: <reason>" on the console and in the run log
+// (RUN_LOG_Write_Failure); no partial file is left, and an earlier file of
+// the name stays as it was.
 // Taps (and for the hex file the scale factor and rounded weights) must be
 // finite: "###Error in <routine>, Filter_Weights(<i>) is not finite: <value>"
 // (or the array's own name) on the console and a stop, with no file written.
@@ -77,7 +80,10 @@ double KALTAP_Response_Floor_dB();
 // The same as a magnitude (1e-5 for -100 dB).
 double KALTAP_Response_Floor();
 
-// The time-stamp prefix of the result files: CCYYMMDD_hhmm_ (local time).
+// The prefix of the current design's result files: its stem and "_"
+// ("CCYYMMDD_hhmm_", or "CCYYMMDD_hhmm_<k>_" when an earlier design of that
+// minute took the plain stem; see Result_Set.h). Begins a new set of names
+// when no design's set is current.
 std::string KALTAP_File_Stamp();
 
 // ---- Design reports ----

@@ -1,7 +1,6 @@
 #include "KALTAP_Weight_Export.h"
 
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Atomic_File.h"
 #include "Design_Warnings.h"
 #include "KALTAP_Design_Figures.h"
 #include "KALTAP_Configuration_Parameters.h"
@@ -431,28 +431,8 @@ bool KALTAP_Export_Weights(KALTAP_Export_Format format, const std::string& path,
     // The whole text first: nothing is created unless it can be written.
     const std::string text = KALTAP_Export_Text(format, design, KALTAP_Export_Identifier(path));
 
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    // The first failure and its error number (0 when the library gave none).
-    bool failed = false;
-    int error = 0;
-    auto check = [&](bool ok) {
-        if (!ok && !failed) {
-            failed = true;
-            error = errno;
-        }
-    };
-    errno = 0;
-    check(std::fwrite(text.data(), 1, text.size(), file) == text.size());
-    check(std::fflush(file) == 0);
-    check(std::fclose(file) == 0);
-    if (!failed) return true;
-    reason = error != 0 ? std::strerror(error) : "the file could not be written completely";
-    // An incomplete file is no coefficient file; devices and pipes stay.
-    std::error_code ignored;
-    if (std::filesystem::is_regular_file(path, ignored)) std::filesystem::remove(path, ignored);
-    return false;
+    // Written under a temporary name and renamed over `path` only when
+    // complete: a failure leaves no partial file and an earlier file of that
+    // name as it was.
+    return ATOMIC_Write_File(path, text, reason);
 }

@@ -168,7 +168,9 @@ std::string KALTAP_Export_Identifier(const std::string& path);
 // to the system's error text (for instance "No such file or directory",
 // "No space left on device") or to why the design cannot be written in this
 // format (no valid weights or arrays not allocated to the design's size, as
-// KALTAP_Export_Available; no quantization; taps not finite); a regular
-// file left incomplete by a failed write is removed. The design state is not
-// changed either way.
+// KALTAP_Export_Available; no quantization; taps not finite). The file is
+// written under a temporary name beside `path` and renamed over it only when
+// complete (Atomic_File.h): a failed export leaves no partial file, and an
+// earlier file at `path` stays byte for byte as it was. The design state is
+// not changed either way.
 bool KALTAP_Export_Weights(KALTAP_Export_Format format, const std::string& path, std::string& reason);

@@ -5,6 +5,7 @@
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Output.h"
+#include "Result_Set.h"
 #include "Run_Logging.h"
 #include "Timers.h"
 #include "Unit_IO.h"
@@ -99,6 +100,10 @@ void KALTAP_Test_Cases() {
 
         KALTAP_Classical_Output(UNIT_Console);
         KALTAP_Classical_Output(Run_Log_Unit);
+        // Each case is a design of its own: the first shares the log's stem,
+        // every later one takes the next free stem, so no case's files
+        // replace another's.
+        if (case_number > 1) RESULT_SET_End();
         KALTAP_Write_CSV();
         KALTAP_Frequency_Response_CSV();
 

@@ -15,7 +15,10 @@ constexpr int KALTAP_Number_of_Test_Cases = 10;
 void KALTAP_Inputs(int& case_number);
 
 // Run all ten cases with the log "KALTAP_Test_log.txt"; after each case wait
-// for one line of console input. The warning list (Design_Warnings.h) is
+// for one line of console input. Case 1's result files share the log's stem,
+// each later case's take the next free stem (Result_Set.h): the files of
+// case k are "<stamp>_<k>_Filter_Weights.csv" ... when the folder held none of
+// that minute before. The warning list (Design_Warnings.h) is
 // cleared before each case, so it holds that case's warnings alone. Ends with
 // the design arrays released, no valid design left (KALTAP_Filter_Weights_Valid
 // and Weights_Quantized false), "Testing Complete." in the log and the log

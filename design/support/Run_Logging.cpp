@@ -6,6 +6,7 @@
 #include "Dynamic_LUN.h"
 #include "Fortran_Format.h"
 #include "Program_Stop.h"
+#include "Result_Set.h"
 #include "Timers.h"
 #include "Unit_IO.h"
 
@@ -62,18 +63,24 @@ void log_line(const std::string& routine, const std::string& line, bool echo, in
 
 }  // namespace
 
-std::string RUN_LOG_File_Name(const std::string& file_name, const std::string& date, const std::string& time) {
+std::string RUN_LOG_Base_Name(const std::string& file_name) {
     std::string base = FMT_Trim_Right(file_name);
     if (FMT_Trim(base).empty()) base = "Run_log.txt";
     std::size_t dot = base.rfind('.');
     if (dot != std::string::npos && dot + 4 >= base.size()) base = base.substr(0, dot);
-    return base + "_" + date + "_" + time.substr(0, 4) + ".txt";
+    return base;
+}
+
+std::string RUN_LOG_File_Name(const std::string& file_name, const std::string& date, const std::string& time) {
+    return RUN_LOG_Base_Name(file_name) + "_" + date + "_" + time.substr(0, 4) + ".txt";
 }
 
 void RUN_LOG_open(const std::string& file_name, const std::string& title) {
     std::string date, time;
     date_and_time(date, time);
-    std::string name = RUN_LOG_File_Name(file_name, date, time);
+    // A new log starts a new design's set of names: its stem is this minute's
+    // first free one.
+    const std::string name = RUN_LOG_Base_Name(file_name) + "_" + RESULT_SET_Begin(date + "_" + time.substr(0, 4)) + ".txt";
     const int previous_unit = Run_Log_Unit;
     Run_Log_Unit = DYNLUN_Allocate(Run_Log_First_Unit);
     int status = UNIT_Open(Run_Log_Unit, name, UNIT_Mode::Write);
@@ -105,6 +112,8 @@ void RUN_LOG_close() {
     // The closed unit number goes back to the allocator and may soon carry an
     // output file; with no current log, later log lines reach only the console.
     Run_Log_Unit = 0;
+    // The design the log belongs to has written its files.
+    RESULT_SET_End();
     if (status == UNIT_Write_Error) stop_after_failure("RUN_LOG_close", unit, name, true, 0);
 }
 

@@ -10,13 +10,19 @@
 extern int Run_Log_Unit;  // unit of the most recently opened log; 0 before the first
 extern int Run_Log_Echo;  // 0: echo every log line to the console
 
+// The base of a log's name: `file_name` cut before a dot within its last
+// four characters (after trailing blanks are removed), or "Run_log" when
+// blank.
+std::string RUN_LOG_Base_Name(const std::string& file_name);
 // The log file name for `file_name` at the given date (CCYYMMDD) and time
-// (hhmm...): base (cut before a dot within its last four characters, or
-// "Run_log.txt" when blank) + "_" + date + "_" + hhmm + ".txt".
+// (hhmm...) when that minute's plain stem is free:
+// base + "_" + date + "_" + hhmm + ".txt".
 std::string RUN_LOG_File_Name(const std::string& file_name, const std::string& date, const std::string& time);
 
 // Open a new log (the previous one stays open) and write its title line (or
-// "Begin run") and its date line. A file that cannot be opened, or whose
+// "Begin run") and its date line. The log begins a new design's set of names
+// (RESULT_SET_Begin): it is base + "_" + stem + ".txt", the stem being this
+// minute's first free one, so it never replaces an earlier design's log. A file that cannot be opened, or whose
 // first lines cannot be written, stops the run after an error line; the log
 // that was current before stays current.
 void RUN_LOG_open(const std::string& file_name = std::string(), const std::string& title = std::string());
@@ -24,7 +30,8 @@ void RUN_LOG_open(const std::string& file_name = std::string(), const std::strin
 // flush of the log file: RUN_LOG_Write_Failure("RUN_LOG_write", ...).
 void RUN_LOG_write(const std::string& text);
 // Close the current log's unit; afterwards there is no current log
-// (Run_Log_Unit is 0) until the next RUN_LOG_open. A failed close (the last
+// (Run_Log_Unit is 0) until the next RUN_LOG_open, and no current set of
+// names (RESULT_SET_End). A failed close (the last
 // lines lost) reports "###Error in RUN_LOG_close, writing ..." and stops.
 void RUN_LOG_close();
 

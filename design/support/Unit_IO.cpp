@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "Atomic_File.h"
 #include "Design_Warnings.h"
 
 const char* const UNIT_Removed_File_Reason = "the file was removed while it was being written";
@@ -24,6 +25,7 @@ struct Unit_Entry {
     bool writing = false;            // opened with Write or Append
     bool truncate_on_write = false;  // rewound: the next line starts the file anew
     std::string failure;             // reason of the first failed write; empty while none
+    ATOMIC_File replacement;         // Replace: the file the close commits (file == replacement.file)
 };
 
 std::string& last_failure() {
@@ -133,11 +135,19 @@ bool UNIT_Is_Console(int unit) {
 
 int UNIT_Open(int unit, const std::string& file_name, UNIT_Mode mode) {
     if (UNIT_Is_Console(unit) || unit_table().count(unit)) return UNIT_Already_Open;
-    const char* how = mode == UNIT_Mode::Read ? "rb" : (mode == UNIT_Mode::Write ? "wb" : "ab");
-    std::FILE* fp = std::fopen(file_name.c_str(), how);
-    if (!fp) return UNIT_Open_Failed;
     Unit_Entry e;
-    e.file = fp;
+    if (mode == UNIT_Mode::Replace) {
+        std::string reason;
+        if (!ATOMIC_Open(e.replacement, file_name, reason)) {
+            last_failure() = reason;
+            return UNIT_Open_Failed;
+        }
+        e.file = e.replacement.file;
+    } else {
+        const char* how = mode == UNIT_Mode::Read ? "rb" : (mode == UNIT_Mode::Write ? "wb" : "ab");
+        e.file = std::fopen(file_name.c_str(), how);
+        if (!e.file) return UNIT_Open_Failed;
+    }
     e.name = file_name;
     e.writing = mode != UNIT_Mode::Read;
     unit_table()[unit] = e;
@@ -249,6 +259,14 @@ int UNIT_Close(int unit) {
     int status = UNIT_OK;
     if (e.window) {
         if (hooks().close_window) hooks().close_window(unit);
+    } else if (e.replacement.file) {
+        // The file takes its name only when every line has reached it.
+        status = flush_and_check(e);
+        std::string reason;
+        if (status != UNIT_OK)
+            ATOMIC_Discard(e.replacement);
+        else if (!ATOMIC_Commit(e.replacement, reason))
+            status = failed(e, reason);
     } else if (e.file) {
         // The last buffered lines are written here; a failure now still loses them.
         if (e.writing) status = flush_and_check(e);
@@ -259,10 +277,26 @@ int UNIT_Close(int unit) {
     return status;
 }
 
+int UNIT_Discard(int unit) {
+    auto it = unit_table().find(unit);
+    if (it == unit_table().end() || it->second.window) return UNIT_Close(unit);
+    Unit_Entry& e = it->second;
+    if (e.replacement.file)
+        ATOMIC_Discard(e.replacement);
+    else if (e.file)
+        std::fclose(e.file);
+    unit_table().erase(it);
+    return UNIT_OK;
+}
+
 void UNIT_Close_All_Files() {
     auto& table = unit_table();
     for (auto it = table.begin(); it != table.end();) {
-        if (it->second.file) {
+        if (it->second.replacement.file) {
+            // Never closed by its writer: not a complete file.
+            ATOMIC_Discard(it->second.replacement);
+            it = table.erase(it);
+        } else if (it->second.file) {
             std::fclose(it->second.file);
             it = table.erase(it);
         } else {

@@ -55,13 +55,18 @@ void UNIT_Register_Hooks(const UNIT_Hooks& hooks);
 void UNIT_Clear_Hooks();
 const UNIT_Hooks& UNIT_Current_Hooks();
 
-enum class UNIT_Mode { Read, Write, Append };
+// Write replaces an existing file as it goes; Append adds to it; Replace
+// writes a temporary file beside the final name that the unit's close
+// renames over it once every line has been written and flushed (see
+// Atomic_File.h), so the name never holds a partial file.
+enum class UNIT_Mode { Read, Write, Append, Replace };
 
 // True for -4, -3, -2, 5 and 6.
 bool UNIT_Is_Console(int unit);
 
 // Open `file_name` on `unit`. Write replaces an existing file, Append adds to it.
-// Returns UNIT_OK or UNIT_Open_Failed / UNIT_Already_Open.
+// Returns UNIT_OK or UNIT_Open_Failed / UNIT_Already_Open; a Replace unit
+// that cannot be created leaves the system's reason in UNIT_Failure_Reason.
 int UNIT_Open(int unit, const std::string& file_name, UNIT_Mode mode);
 
 // Open a window unit through the window layer; `unit` may be UNIT_Automatic,
@@ -101,8 +106,16 @@ int UNIT_Flush(int unit);
 // opened for writing the buffered lines are flushed first; UNIT_Write_Error
 // reports a failed flush or close, an earlier failed write, or a file removed
 // while open. The unit is closed (its stream released) in every case.
+// For a Replace unit the close commits the file: a failure of the flush, the
+// sync or the rename, or any earlier failure, removes the temporary file and
+// leaves the final name as it was.
 int UNIT_Close(int unit);
-// Close every file unit (used by tests and at the end of the process).
+// Close a file unit without keeping what was written: a Replace unit's
+// temporary file is removed, any other file is just closed. A window unit is
+// closed as by UNIT_Close. Returns UNIT_OK, or UNIT_Not_Open.
+int UNIT_Discard(int unit);
+// Close every file unit (used by tests and at the end of the process); a
+// Replace unit not closed by its writer is discarded.
 void UNIT_Close_All_Files();
 
 // The reason of the most recent UNIT_Write_Error of UNIT_Write, UNIT_Flush or

@@ -238,9 +238,11 @@ private slots:
         QCOMPARE(files_ending("Hex_Weights.csv").size(), 1);
         QCOMPARE(files_ending("Filter_Weights.csv").size(), 1);
         QCOMPARE(files_ending("Frequency_Response.csv").size(), 1);
+        // The images share the stem of the design's CSV files.
+        const QString stem = files_ending("Filter_Weights.csv").value(0).chopped(int(strlen("Filter_Weights.csv")));
         for (const char* png : {"plot_1X.png", "plot_2X.png", "plot_3X.png", "plot_1XL.png", "plot_2XL.png",
                                 "plot_3XL.png"})
-            QVERIFY2(!QImage(png).isNull(), png);
+            QVERIFY2(!QImage(stem + png).isNull(), png);
         QCOMPARE(controller.xyPlots.size(), 6);
         XYPlot* main_plot = plot_titled(controller, "Frequency Response", 2);  // the linear half plot opens first
         QVERIFY(main_plot != nullptr);
