@@ -286,6 +286,9 @@ TEST_P(Refused_Tables, StopWithTheirReportAndNoSpline) {
 
 const char* const Data_Error = "###Error in Equalizer Data###";
 const char* const Rows_1_And_2_Too_Close = "Rows 1 and 2: the frequencies are too close for the spline.";
+// A last point written in 5000 characters (0.5 after leading zeros): the
+// line is refused, although the three points before it make a table.
+const std::string Overlong_Line_Table = "F,R\n0,1\n0.25,0.5\n0.4,0.5\n" + std::string(4990, '0') + "0.5,0.25\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Equalizer, Refused_Tables,
@@ -303,6 +306,11 @@ INSTANTIATE_TEST_SUITE_P(
                      {{"####Error in KALTAP Equalizer Setup###", "Can't open"}}, nullptr},
         Refusal_Case{"EmptyFile", "empty.csv", "",
                      {{"###Error in KALTAP Equalizer Setup", "Can't read first line of empty.csv"}}, nullptr},
+        // Lines with no end in sight are refused after 4096 characters.
+        Refusal_Case{"OverlongDataLine", "overlong.csv", Overlong_Line_Table.c_str(),
+                     {{Data_Error, "Line 5: the line is longer than 4096 characters."}}, nullptr},
+        Refusal_Case{"EndlessFirstLine", "/dev/zero", nullptr,
+                     {{Data_Error, "Line 1: the line is longer than 4096 characters."}}, nullptr},
         // Nothing to normalise by: warned about, then refused instead of
         // filling the table with NaN.
         Refusal_Case{"AllZeroResponse", "zero.csv", "F,R\n0,0\n0.1,0\n0.5,0\n",

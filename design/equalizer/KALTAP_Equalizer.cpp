@@ -85,6 +85,24 @@ void write_console(const std::string& line) { UNIT_Write(UNIT_Standard_Output, l
     KALTAP_Stop();
 }
 
+// Line `line_number` of the file (line 1 holds the headings) cannot be read
+// as part of a table: refused while it is read, the file still open.
+[[noreturn]] void refuse_line(int unit, int line_number, const std::string& text) {
+    UIK_alertBox(Data_Error_Title, "Line " + FMT_Free(line_number) + ": " + text);
+    abandon(unit);
+}
+
+// The next line of the file, counted in `line_number`. A line too long for
+// the reader is refused; otherwise the reader's status.
+int read_line(int unit, int& line_number, std::string& line) {
+    const int status = UNIT_Read_Line(unit, line);
+    if (status == UNIT_OK || status == UNIT_Line_Too_Long) ++line_number;
+    if (status == UNIT_Line_Too_Long)
+        refuse_line(unit, line_number,
+                    "the line is longer than " + FMT_Free(UNIT_File_Line_Limit) + " characters.");
+    return status;
+}
+
 // The two column headings of line 1: items separated by a comma and/or
 // blanks; an item in single or double quotes may hold commas and blanks.
 // Missing headings are blank; each is cut to Heading_Length characters.
@@ -117,30 +135,34 @@ void split_headings(std::string line, std::string& first, std::string& second) {
     second = UIK_Trim_Trailing(items[1].substr(0, Heading_Length));
 }
 
-// Reads line 1 (the headings). False when it cannot be read.
-bool read_headings(int unit, std::string& first, std::string& second) {
+// Reads line 1 (the headings); `line_number` becomes 1. False when it cannot
+// be read; refused when it is too long.
+bool read_headings(int unit, int& line_number, std::string& first, std::string& second) {
     std::string line;
-    if (UNIT_Read_Line(unit, line) != UNIT_OK) return false;
+    line_number = 0;
+    if (read_line(unit, line_number, line) != UNIT_OK) return false;
     split_headings(line, first, second);
     return true;
 }
 
 // One data point: the next two numbers in free format, starting on a new
-// line and going on to further lines while fewer than two have been found.
-// False when the read fails, with the reader's message: end of file, a line
-// that cannot be read, or an item that is not a finite number ("nan", "inf"
-// and magnitudes beyond the double range are no numbers here).
-bool read_data_point(int unit, double& frequency, double& response, std::string& message) {
+// line and going on to further lines while fewer than two have been found;
+// `line_number` counts the lines read. False when the read fails, with the
+// reader's message: end of file, a line that cannot be read, or an item that
+// is not a finite number ("nan", "inf" and magnitudes beyond the double range
+// are no numbers here). A line too long to read is refused.
+bool read_data_point(int unit, int& line_number, double& frequency, double& response, std::string& message) {
     double values[2] = {0.0, 0.0};
     int found = 0;
     while (found < 2) {
-        std::vector<std::string> items;
-        const int status = UNIT_Read_Items(unit, items);
+        std::string line;
+        const int status = read_line(unit, line_number, line);
         if (status != UNIT_OK) {
             message = (status == UNIT_End_Of_File ? std::string("End of file") : "Read error " + FMT_Free(status)) +
                       " on unit " + FMT_Free(unit) + ", file " + UNIT_File_Name(unit);
             return false;
         }
+        const std::vector<std::string> items = UNIT_Free_Format_Items(line);
         for (std::size_t k = 0; k < items.size() && found < 2; ++k) {
             double value = 0.0;
             if (!UNIT_Parse_Real(items[k], value) || !std::isfinite(value)) {
@@ -299,7 +321,8 @@ void KALTAP_Equalizer_Setup() {
 
     // 4.-5. The column headings.
     std::string heading_1, heading_2;
-    if (!read_headings(unit, heading_1, heading_2)) {
+    int line_number = 0;
+    if (!read_headings(unit, line_number, heading_1, heading_2)) {
         UIK_alertBox(Setup_Error_Title, "Can't read first line of " + Equalizer_File_Name);
         abandon(unit);
     }
@@ -310,7 +333,7 @@ void KALTAP_Equalizer_Setup() {
     int n = 0;
     double frequency = 0.0, response = 0.0;
     std::string message;
-    while (read_data_point(unit, frequency, response, message)) {
+    while (read_data_point(unit, line_number, frequency, response, message)) {
         n = n + 1;
         write_console("Data point " + FMT_Free(n) + " : " + FMT_Free(frequency) + " " + FMT_Free(response));
     }
@@ -319,7 +342,7 @@ void KALTAP_Equalizer_Setup() {
 
     // 8. Back to the start, past the headings.
     UNIT_Rewind(unit);
-    read_headings(unit, heading_1, heading_2);
+    read_headings(unit, line_number, heading_1, heading_2);
 
     // 9. At least three points.
     if (n < Minimum_Data_Points) {
@@ -333,7 +356,7 @@ void KALTAP_Equalizer_Setup() {
     f.allocate(n);
     r.allocate(n);
     for (int i = 1; i <= n; ++i) {
-        if (!read_data_point(unit, f(i), r(i), message)) {
+        if (!read_data_point(unit, line_number, f(i), r(i), message)) {
             // The file changed between the two passes.
             write_console("###Error in KALTAP_Equalizer_Setup, data point " + FMT_Free(i) +
                           " no longer readable: " + message);

@@ -39,6 +39,12 @@ extern UIK_XYSeries_Record Equalizer_Series;
 //     request.";
 //   - a file that cannot be opened (a blank name included) or whose first
 //     line cannot be read: an alert, blank stop text;
+//   - a line read that is longer than UNIT_File_Line_Limit (4096)
+//     characters, line 1 included: refused as soon as it is met, with an
+//     alert titled "###Error in Equalizer Data###" and the text "Line k: the
+//     line is longer than 4096 characters." (k counts the file's lines, the
+//     headings being line 1), blank stop text; the rest of the line is not
+//     read;
 //   - fewer than 3 data points: the reader's message and "Data length" n on
 //     the console, blank stop text;
 //   - a negative first frequency, frequencies not strictly increasing, or
