@@ -140,6 +140,10 @@ INSTANTIATE_TEST_SUITE_P(
                    {1, 1, 1}, 1},
         Table_Case{"BlanksTabsAndCommasSeparate", "F R\n0 1\n0.2 ,  0.5\n\t0.5\t0.25\n", {0, 0.2, 0.5},
                    {1, 0.5, 0.25}, 2},
+        // Columns after the first two are not read, decimal commas in them included.
+        Table_Case{"ExtraColumnsAreIgnored",
+                   "F,R,Note\n0,1,flat start\n1000,0.5,extra\n2000\t0.25\t3,5\n4000, 0.125, 7,5 dB\n",
+                   {0, 0.125, 0.25, 0.5}, {1, 0.5, 0.25, 0.125}, 2},
         Table_Case{"APointSplitOverTwoLines", "F,R\n0,1\n0.2\n0.5\n0.5,0.25\n", {0, 0.2, 0.5}, {1, 0.5, 0.25}, 2},
         Table_Case{"ReadingEndsAtTheFirstBadLine", "F,R\n0,1\n0.2,1\n0.5,1\nend of data\n0.6,1\n", {0, 0.2, 0.5},
                    {1, 1, 1}, 2},
@@ -309,6 +313,16 @@ INSTANTIATE_TEST_SUITE_P(
         // Lines with no end in sight are refused after 4096 characters.
         Refusal_Case{"OverlongDataLine", "overlong.csv", Overlong_Line_Table.c_str(),
                      {{Data_Error, "Line 5: the line is longer than 4096 characters."}}, nullptr},
+        // Decimal commas would be read as two numbers (1000, 0 and 5) or end the data.
+        Refusal_Case{"DecimalCommasAfterTabs", "tabs.csv", "Frequency\tResponse\n0\t1\n1000\t0,5\n2000\t0,25\n",
+                     {{Data_Error, "Line 3: \"0,5\" has a decimal comma; write the numbers with decimal points."}},
+                     nullptr},
+        Refusal_Case{"DecimalCommasAfterBlanks", "blanks.csv", "F R\n0 1\n500 1\n1000   0,5\n2000 0,25\n",
+                     {{Data_Error, "Line 4: \"0,5\" has a decimal comma; write the numbers with decimal points."}},
+                     nullptr},
+        Refusal_Case{"DecimalCommasAfterSemicolons", "semicolons.csv", "F;R\n0,0;1\n1000;0,5\n2000;0,25\n",
+                     {{Data_Error, "Line 2: \"0,0\" has a decimal comma; write the numbers with decimal points."}},
+                     nullptr},
         Refusal_Case{"EndlessFirstLine", "/dev/zero", nullptr,
                      {{Data_Error, "Line 1: the line is longer than 4096 characters."}}, nullptr},
         // Nothing to normalise by: warned about, then refused instead of

@@ -145,12 +145,45 @@ bool read_headings(int unit, int& line_number, std::string& first, std::string& 
     return true;
 }
 
+// A row written with decimal commas ("1000\t0,5", "1000 0,5", "1000;0,5"),
+// which free-format reading would take for other numbers (1000, 0, 5): split
+// at runs of blanks, tabs and semicolons it has two fields or more, and one
+// of the first two holds a comma between digits and is a number once its
+// commas are read as decimal points. Returns that field; "" for any other
+// row. Comma-separated rows split into one field there, or into fields that
+// are no numbers so ("1000,0.5,note text"); later columns are not looked at.
+std::string decimal_comma_field(const std::string& line) {
+    auto separator = [](char c) { return c == ' ' || c == '\t' || c == ';' || c == '\r'; };
+    std::vector<std::string> fields;
+    std::size_t i = 0;
+    while (fields.size() < 2) {
+        while (i < line.size() && separator(line[i])) ++i;
+        if (i >= line.size()) break;
+        const std::size_t begin = i;
+        while (i < line.size() && !separator(line[i])) ++i;
+        fields.push_back(line.substr(begin, i - begin));
+    }
+    if (fields.size() < 2) return std::string();
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    for (const std::string& field : fields) {
+        bool comma_between_digits = false;
+        for (std::size_t k = 1; k + 1 < field.size(); ++k)
+            if (field[k] == ',' && digit(field[k - 1]) && digit(field[k + 1])) comma_between_digits = true;
+        std::string with_points = field;
+        std::replace(with_points.begin(), with_points.end(), ',', '.');
+        double value = 0.0;
+        if (comma_between_digits && UNIT_Parse_Real(with_points, value)) return field;
+    }
+    return std::string();
+}
+
 // One data point: the next two numbers in free format, starting on a new
 // line and going on to further lines while fewer than two have been found;
 // `line_number` counts the lines read. False when the read fails, with the
 // reader's message: end of file, a line that cannot be read, or an item that
 // is not a finite number ("nan", "inf" and magnitudes beyond the double range
-// are no numbers here). A line too long to read is refused.
+// are no numbers here). A line too long to read, or one written with decimal
+// commas, is refused.
 bool read_data_point(int unit, int& line_number, double& frequency, double& response, std::string& message) {
     double values[2] = {0.0, 0.0};
     int found = 0;
@@ -162,6 +195,10 @@ bool read_data_point(int unit, int& line_number, double& frequency, double& resp
                       " on unit " + FMT_Free(unit) + ", file " + UNIT_File_Name(unit);
             return false;
         }
+        const std::string comma_field = decimal_comma_field(line);
+        if (!comma_field.empty())
+            refuse_line(unit, line_number,
+                        "\"" + comma_field + "\" has a decimal comma; write the numbers with decimal points.");
         const std::vector<std::string> items = UNIT_Free_Format_Items(line);
         for (std::size_t k = 0; k < items.size() && found < 2; ++k) {
             double value = 0.0;
