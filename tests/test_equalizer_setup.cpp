@@ -140,6 +140,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {1, 1, 1}, 1},
         Table_Case{"BlanksTabsAndCommasSeparate", "F R\n0 1\n0.2 ,  0.5\n\t0.5\t0.25\n", {0, 0.2, 0.5},
                    {1, 0.5, 0.25}, 2},
+        // Neighbours two billionths of the table's range apart, however narrow it is.
+        Table_Case{"StepsOfTwoBillionthsOfTheRangeAreKept", "F,R\n0.1,1\n0.1000000000002,1\n0.1001,1\n",
+                   {0.1, 0.1000000000002, 0.1001}, {1, 1, 1}, 1},
         // Columns after the first two are not read, decimal commas in them included.
         Table_Case{"ExtraColumnsAreIgnored",
                    "F,R,Note\n0,1,flat start\n1000,0.5,extra\n2000\t0.25\t3,5\n4000, 0.125, 7,5 dB\n",
@@ -341,8 +344,19 @@ INSTANTIATE_TEST_SUITE_P(
                      {{Data_Error, Rows_1_And_2_Too_Close}}, nullptr},
         Refusal_Case{"SubnormalStep", "subnormal.csv", "F,R\n0,1\n4.9e-324,0.5\n0.5,0.25\n",
                      {{Data_Error, Rows_1_And_2_Too_Close}}, nullptr},
-        Refusal_Case{"TinyStepsAfterTheFirstRows", "tiny.csv", "F,R\n0,1\n1e-302,1\n2e-302,0.5\n0.5,0.25\n",
-                     {{Data_Error, "Rows 2 and 3: the frequencies are too close for the spline."}}, nullptr}),
+        // A table so narrow that its steps are not too close for their range
+        // still overflows the spline; the rows named are those it overflows in.
+        Refusal_Case{"TinyStepsAfterTheFirstRows", "tiny.csv", "F,R\n0,1\n1e-302,1\n2e-302,0.5\n3e-302,0.25\n",
+                     {{Data_Error, "Rows 2 and 3: the frequencies are too close for the spline."}}, nullptr},
+        // Neighbours closer than a billionth of the range: the spline would
+        // swing orders of magnitude beyond the table's peak of 1 (to some
+        // 4e14 for the first).
+        Refusal_Case{"FrequenciesOneRoundingStepApart", "ulp.csv",
+                     "F,R\n0,1\n0.25,1\n0.25000000000000006,0.5\n0.5,0.25\n",
+                     {{Data_Error, "Rows 2 and 3: the frequencies are too close for the spline."}}, nullptr},
+        Refusal_Case{"FrequenciesATenthOfABillionthOfTheRangeApart", "billionth.csv",
+                     "F,R\n0,1\n1000,1\n2000,0.5\n2000.0000004,0.25\n4000,0.25\n",
+                     {{Data_Error, "Rows 3 and 4: the frequencies are too close for the spline."}}, nullptr}),
     [](const ::testing::TestParamInfo<Refusal_Case>& info) { return std::string(info.param.name); });
 
 TEST_F(Equalizer_Setup, TooFewPointsWriteTheReadersMessageAndDataLength) {

@@ -38,6 +38,10 @@ constexpr double Small_Peak = 0.0001;     // peak responses below this are warne
 constexpr double Half_Sample_Rate = 0.5;
 constexpr double Edge_Tolerance = 0.00001;  // a last frequency this close to 0.5 reaches it
 constexpr double Zero_Response_Tolerance = 0.001;  // normalised responses up to this count as zero
+// Neighbouring frequencies closer than this fraction of the table's range
+// give the spline slopes so steep that it swings far beyond the table's
+// responses between them and their neighbours.
+constexpr double Closest_Relative_Step = 1.0e-9;
 // Tables starting below this frequency get a zero slope at the left end
 // (the response of a symmetric filter is flat at 0), others a natural end.
 // The limit is 0.001 as a single-precision number, 0.0010000000474974513,
@@ -224,12 +228,15 @@ bool read_data_point(int unit, int& line_number, double& frequency, double& resp
                 ": the frequencies are too close for the spline.");
 }
 
-// The first i whose step f(i+1) - f(i) is not a positive normal number (a
-// zero step after scaling, or one below DBL_MIN, whose inverse overflows
-// and whose relative precision is lost); 0 when there is none.
+// The first i whose step f(i+1) - f(i) lies below Closest_Relative_Step of
+// the range f(n) - f(1), or is not a positive normal number (a zero step
+// after scaling, or one below DBL_MIN, whose inverse overflows and whose
+// relative precision is lost); 0 when there is none. f is increasing.
 int first_unusable_step(const Array1<double>& f, int n) {
+    const double least_step =
+        std::max(std::numeric_limits<double>::min(), Closest_Relative_Step * (f(n) - f(1)));
     for (int i = 1; i <= n - 1; ++i)
-        if (!(f(i + 1) - f(i) >= std::numeric_limits<double>::min())) return i;
+        if (!(f(i + 1) - f(i) >= least_step)) return i;
     return 0;
 }
 
@@ -422,8 +429,9 @@ void KALTAP_Equalizer_Setup() {
         const double last = f(n);
         for (int i = 1; i <= n; ++i) f(i) = f(i) * Half_Sample_Rate / last;
     }
-    // Steps of the (scaled) table: frequencies that merged in the scaling or
-    // lie closer than the smallest normal number cannot carry a spline.
+    // Steps of the (scaled) table: frequencies that merged in the scaling, or
+    // lie closer than a billionth of the range or the smallest normal
+    // number, cannot carry a spline.
     if (const int close = first_unusable_step(f, n)) refuse_close_rows(close);
 
     // 12. The range the spline serves.

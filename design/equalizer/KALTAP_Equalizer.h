@@ -61,7 +61,8 @@ extern UIK_XYSeries_Record Equalizer_Series;
 //     nothing to normalise by): an alert titled "###Error in Equalizer
 //     Data###", blank stop text;
 //   - data points i and i+1 too close for the spline: a step of the scaled
-//     table that is zero (merged in the scaling) or below the smallest
+//     table that is below 1e-9 of its frequency range (last minus first
+//     frequency), zero (merged in the scaling) or below the smallest
 //     normal number, or a spline whose slopes, second derivatives or values
 //     are not finite (CSINTERP_Unusable_Interval): the same alert with the
 //     text "Rows i and i+1: the frequencies are too close for the spline.",
