@@ -140,6 +140,13 @@ INSTANTIATE_TEST_SUITE_P(
                    {1, 1, 1}, 1},
         Table_Case{"BlanksTabsAndCommasSeparate", "F R\n0 1\n0.2 ,  0.5\n\t0.5\t0.25\n", {0, 0.2, 0.5},
                    {1, 0.5, 0.25}, 2},
+        // Neighbours two billionths of the table's range apart, however narrow it is.
+        Table_Case{"StepsOfTwoBillionthsOfTheRangeAreKept", "F,R\n0.1,1\n0.1000000000002,1\n0.1001,1\n",
+                   {0.1, 0.1000000000002, 0.1001}, {1, 1, 1}, 1},
+        // Columns after the first two are not read, decimal commas in them included.
+        Table_Case{"ExtraColumnsAreIgnored",
+                   "F,R,Note\n0,1,flat start\n1000,0.5,extra\n2000\t0.25\t3,5\n4000, 0.125, 7,5 dB\n",
+                   {0, 0.125, 0.25, 0.5}, {1, 0.5, 0.25, 0.125}, 2},
         Table_Case{"APointSplitOverTwoLines", "F,R\n0,1\n0.2\n0.5\n0.5,0.25\n", {0, 0.2, 0.5}, {1, 0.5, 0.25}, 2},
         Table_Case{"ReadingEndsAtTheFirstBadLine", "F,R\n0,1\n0.2,1\n0.5,1\nend of data\n0.6,1\n", {0, 0.2, 0.5},
                    {1, 1, 1}, 2},
@@ -286,6 +293,9 @@ TEST_P(Refused_Tables, StopWithTheirReportAndNoSpline) {
 
 const char* const Data_Error = "###Error in Equalizer Data###";
 const char* const Rows_1_And_2_Too_Close = "Rows 1 and 2: the frequencies are too close for the spline.";
+// A last point written in 5000 characters (0.5 after leading zeros): the
+// line is refused, although the three points before it make a table.
+const std::string Overlong_Line_Table = "F,R\n0,1\n0.25,0.5\n0.4,0.5\n" + std::string(4990, '0') + "0.5,0.25\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Equalizer, Refused_Tables,
@@ -303,6 +313,21 @@ INSTANTIATE_TEST_SUITE_P(
                      {{"####Error in KALTAP Equalizer Setup###", "Can't open"}}, nullptr},
         Refusal_Case{"EmptyFile", "empty.csv", "",
                      {{"###Error in KALTAP Equalizer Setup", "Can't read first line of empty.csv"}}, nullptr},
+        // Lines with no end in sight are refused after 4096 characters.
+        Refusal_Case{"OverlongDataLine", "overlong.csv", Overlong_Line_Table.c_str(),
+                     {{Data_Error, "Line 5: the line is longer than 4096 characters."}}, nullptr},
+        // Decimal commas would be read as two numbers (1000, 0 and 5) or end the data.
+        Refusal_Case{"DecimalCommasAfterTabs", "tabs.csv", "Frequency\tResponse\n0\t1\n1000\t0,5\n2000\t0,25\n",
+                     {{Data_Error, "Line 3: \"0,5\" has a decimal comma; write the numbers with decimal points."}},
+                     nullptr},
+        Refusal_Case{"DecimalCommasAfterBlanks", "blanks.csv", "F R\n0 1\n500 1\n1000   0,5\n2000 0,25\n",
+                     {{Data_Error, "Line 4: \"0,5\" has a decimal comma; write the numbers with decimal points."}},
+                     nullptr},
+        Refusal_Case{"DecimalCommasAfterSemicolons", "semicolons.csv", "F;R\n0,0;1\n1000;0,5\n2000;0,25\n",
+                     {{Data_Error, "Line 2: \"0,0\" has a decimal comma; write the numbers with decimal points."}},
+                     nullptr},
+        Refusal_Case{"EndlessFirstLine", "/dev/zero", nullptr,
+                     {{Data_Error, "Line 1: the line is longer than 4096 characters."}}, nullptr},
         // Nothing to normalise by: warned about, then refused instead of
         // filling the table with NaN.
         Refusal_Case{"AllZeroResponse", "zero.csv", "F,R\n0,0\n0.1,0\n0.5,0\n",
@@ -319,8 +344,19 @@ INSTANTIATE_TEST_SUITE_P(
                      {{Data_Error, Rows_1_And_2_Too_Close}}, nullptr},
         Refusal_Case{"SubnormalStep", "subnormal.csv", "F,R\n0,1\n4.9e-324,0.5\n0.5,0.25\n",
                      {{Data_Error, Rows_1_And_2_Too_Close}}, nullptr},
-        Refusal_Case{"TinyStepsAfterTheFirstRows", "tiny.csv", "F,R\n0,1\n1e-302,1\n2e-302,0.5\n0.5,0.25\n",
-                     {{Data_Error, "Rows 2 and 3: the frequencies are too close for the spline."}}, nullptr}),
+        // A table so narrow that its steps are not too close for their range
+        // still overflows the spline; the rows named are those it overflows in.
+        Refusal_Case{"TinyStepsAfterTheFirstRows", "tiny.csv", "F,R\n0,1\n1e-302,1\n2e-302,0.5\n3e-302,0.25\n",
+                     {{Data_Error, "Rows 2 and 3: the frequencies are too close for the spline."}}, nullptr},
+        // Neighbours closer than a billionth of the range: the spline would
+        // swing orders of magnitude beyond the table's peak of 1 (to some
+        // 4e14 for the first).
+        Refusal_Case{"FrequenciesOneRoundingStepApart", "ulp.csv",
+                     "F,R\n0,1\n0.25,1\n0.25000000000000006,0.5\n0.5,0.25\n",
+                     {{Data_Error, "Rows 2 and 3: the frequencies are too close for the spline."}}, nullptr},
+        Refusal_Case{"FrequenciesATenthOfABillionthOfTheRangeApart", "billionth.csv",
+                     "F,R\n0,1\n1000,1\n2000,0.5\n2000.0000004,0.25\n4000,0.25\n",
+                     {{Data_Error, "Rows 3 and 4: the frequencies are too close for the spline."}}, nullptr}),
     [](const ::testing::TestParamInfo<Refusal_Case>& info) { return std::string(info.param.name); });
 
 TEST_F(Equalizer_Setup, TooFewPointsWriteTheReadersMessageAndDataLength) {

@@ -76,6 +76,33 @@ TEST_F(Unit_Files, LineEndsOfOtherSystemsAndAMissingLastLineEnd) {
     EXPECT_TRUE(items.empty());
 }
 
+// A file line is read up to the limit (a CR LF end does not count against
+// it); a longer one is refused after the limit and two characters, so an
+// endless line such as /dev/zero ends at once.
+TEST_F(Unit_Files, FileLinesBeyondTheLimitAreRefusedUnreadToTheirEnd) {
+    const std::string longest(UNIT_File_Line_Limit, 'x');
+    Write_File("long.txt", longest + "\n" + longest + "\r\n" + longest + "y\n" + longest + "\ryz\nafter\n");
+    ASSERT_EQ(UNIT_Open(File_Unit, "long.txt", UNIT_Mode::Read), UNIT_OK);
+    std::string line;
+    ASSERT_EQ(UNIT_Read_Line(File_Unit, line), UNIT_OK);
+    EXPECT_EQ(line, longest);
+    ASSERT_EQ(UNIT_Read_Line(File_Unit, line), UNIT_OK);
+    EXPECT_EQ(line, longest);
+    EXPECT_EQ(UNIT_Read_Line(File_Unit, line), UNIT_Line_Too_Long);
+    EXPECT_EQ(line, "");
+    EXPECT_EQ(UNIT_Read_Line(File_Unit, line), UNIT_Line_Too_Long);
+    ASSERT_EQ(UNIT_Read_Line(File_Unit, line), UNIT_OK);
+    EXPECT_EQ(line, "z");
+    ASSERT_EQ(UNIT_Read_Line(File_Unit, line), UNIT_OK);
+    EXPECT_EQ(line, "after");
+    UNIT_Close(File_Unit);
+
+    ASSERT_EQ(UNIT_Open(File_Unit, "/dev/zero", UNIT_Mode::Read), UNIT_OK);
+    std::vector<std::string> items{"kept?"};
+    EXPECT_EQ(UNIT_Read_Items(File_Unit, items), UNIT_Line_Too_Long);
+    EXPECT_TRUE(items.empty());
+}
+
 TEST_F(Unit_Files, OpenAndWriteFailuresAreReported) {
     std::remove("missing.txt");
     EXPECT_EQ(UNIT_Open(File_Unit, "missing.txt", UNIT_Mode::Read), UNIT_Open_Failed);

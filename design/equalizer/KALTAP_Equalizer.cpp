@@ -38,6 +38,10 @@ constexpr double Small_Peak = 0.0001;     // peak responses below this are warne
 constexpr double Half_Sample_Rate = 0.5;
 constexpr double Edge_Tolerance = 0.00001;  // a last frequency this close to 0.5 reaches it
 constexpr double Zero_Response_Tolerance = 0.001;  // normalised responses up to this count as zero
+// Neighbouring frequencies closer than this fraction of the table's range
+// give the spline slopes so steep that it swings far beyond the table's
+// responses between them and their neighbours.
+constexpr double Closest_Relative_Step = 1.0e-9;
 // Tables starting below this frequency get a zero slope at the left end
 // (the response of a symmetric filter is flat at 0), others a natural end.
 // The limit is 0.001 as a single-precision number, 0.0010000000474974513,
@@ -85,6 +89,24 @@ void write_console(const std::string& line) { UNIT_Write(UNIT_Standard_Output, l
     KALTAP_Stop();
 }
 
+// Line `line_number` of the file (line 1 holds the headings) cannot be read
+// as part of a table: refused while it is read, the file still open.
+[[noreturn]] void refuse_line(int unit, int line_number, const std::string& text) {
+    UIK_alertBox(Data_Error_Title, "Line " + FMT_Free(line_number) + ": " + text);
+    abandon(unit);
+}
+
+// The next line of the file, counted in `line_number`. A line too long for
+// the reader is refused; otherwise the reader's status.
+int read_line(int unit, int& line_number, std::string& line) {
+    const int status = UNIT_Read_Line(unit, line);
+    if (status == UNIT_OK || status == UNIT_Line_Too_Long) ++line_number;
+    if (status == UNIT_Line_Too_Long)
+        refuse_line(unit, line_number,
+                    "the line is longer than " + FMT_Free(UNIT_File_Line_Limit) + " characters.");
+    return status;
+}
+
 // The two column headings of line 1: items separated by a comma and/or
 // blanks; an item in single or double quotes may hold commas and blanks.
 // Missing headings are blank; each is cut to Heading_Length characters.
@@ -117,30 +139,71 @@ void split_headings(std::string line, std::string& first, std::string& second) {
     second = UIK_Trim_Trailing(items[1].substr(0, Heading_Length));
 }
 
-// Reads line 1 (the headings). False when it cannot be read.
-bool read_headings(int unit, std::string& first, std::string& second) {
+// Reads line 1 (the headings); `line_number` becomes 1. False when it cannot
+// be read; refused when it is too long.
+bool read_headings(int unit, int& line_number, std::string& first, std::string& second) {
     std::string line;
-    if (UNIT_Read_Line(unit, line) != UNIT_OK) return false;
+    line_number = 0;
+    if (read_line(unit, line_number, line) != UNIT_OK) return false;
     split_headings(line, first, second);
     return true;
 }
 
+// A row written with decimal commas ("1000\t0,5", "1000 0,5", "1000;0,5"),
+// which free-format reading would take for other numbers (1000, 0, 5): split
+// at runs of blanks, tabs and semicolons it has two fields or more, and one
+// of the first two holds a comma between digits and is a number once its
+// commas are read as decimal points. Returns that field; "" for any other
+// row. Comma-separated rows split into one field there, or into fields that
+// are no numbers so ("1000,0.5,note text"); later columns are not looked at.
+std::string decimal_comma_field(const std::string& line) {
+    auto separator = [](char c) { return c == ' ' || c == '\t' || c == ';' || c == '\r'; };
+    std::vector<std::string> fields;
+    std::size_t i = 0;
+    while (fields.size() < 2) {
+        while (i < line.size() && separator(line[i])) ++i;
+        if (i >= line.size()) break;
+        const std::size_t begin = i;
+        while (i < line.size() && !separator(line[i])) ++i;
+        fields.push_back(line.substr(begin, i - begin));
+    }
+    if (fields.size() < 2) return std::string();
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    for (const std::string& field : fields) {
+        bool comma_between_digits = false;
+        for (std::size_t k = 1; k + 1 < field.size(); ++k)
+            if (field[k] == ',' && digit(field[k - 1]) && digit(field[k + 1])) comma_between_digits = true;
+        std::string with_points = field;
+        std::replace(with_points.begin(), with_points.end(), ',', '.');
+        double value = 0.0;
+        if (comma_between_digits && UNIT_Parse_Real(with_points, value)) return field;
+    }
+    return std::string();
+}
+
 // One data point: the next two numbers in free format, starting on a new
-// line and going on to further lines while fewer than two have been found.
-// False when the read fails, with the reader's message: end of file, a line
-// that cannot be read, or an item that is not a finite number ("nan", "inf"
-// and magnitudes beyond the double range are no numbers here).
-bool read_data_point(int unit, double& frequency, double& response, std::string& message) {
+// line and going on to further lines while fewer than two have been found;
+// `line_number` counts the lines read. False when the read fails, with the
+// reader's message: end of file, a line that cannot be read, or an item that
+// is not a finite number ("nan", "inf" and magnitudes beyond the double range
+// are no numbers here). A line too long to read, or one written with decimal
+// commas, is refused.
+bool read_data_point(int unit, int& line_number, double& frequency, double& response, std::string& message) {
     double values[2] = {0.0, 0.0};
     int found = 0;
     while (found < 2) {
-        std::vector<std::string> items;
-        const int status = UNIT_Read_Items(unit, items);
+        std::string line;
+        const int status = read_line(unit, line_number, line);
         if (status != UNIT_OK) {
             message = (status == UNIT_End_Of_File ? std::string("End of file") : "Read error " + FMT_Free(status)) +
                       " on unit " + FMT_Free(unit) + ", file " + UNIT_File_Name(unit);
             return false;
         }
+        const std::string comma_field = decimal_comma_field(line);
+        if (!comma_field.empty())
+            refuse_line(unit, line_number,
+                        "\"" + comma_field + "\" has a decimal comma; write the numbers with decimal points.");
+        const std::vector<std::string> items = UNIT_Free_Format_Items(line);
         for (std::size_t k = 0; k < items.size() && found < 2; ++k) {
             double value = 0.0;
             if (!UNIT_Parse_Real(items[k], value) || !std::isfinite(value)) {
@@ -165,12 +228,15 @@ bool read_data_point(int unit, double& frequency, double& response, std::string&
                 ": the frequencies are too close for the spline.");
 }
 
-// The first i whose step f(i+1) - f(i) is not a positive normal number (a
-// zero step after scaling, or one below DBL_MIN, whose inverse overflows
-// and whose relative precision is lost); 0 when there is none.
+// The first i whose step f(i+1) - f(i) lies below Closest_Relative_Step of
+// the range f(n) - f(1), or is not a positive normal number (a zero step
+// after scaling, or one below DBL_MIN, whose inverse overflows and whose
+// relative precision is lost); 0 when there is none. f is increasing.
 int first_unusable_step(const Array1<double>& f, int n) {
+    const double least_step =
+        std::max(std::numeric_limits<double>::min(), Closest_Relative_Step * (f(n) - f(1)));
     for (int i = 1; i <= n - 1; ++i)
-        if (!(f(i + 1) - f(i) >= std::numeric_limits<double>::min())) return i;
+        if (!(f(i + 1) - f(i) >= least_step)) return i;
     return 0;
 }
 
@@ -299,7 +365,8 @@ void KALTAP_Equalizer_Setup() {
 
     // 4.-5. The column headings.
     std::string heading_1, heading_2;
-    if (!read_headings(unit, heading_1, heading_2)) {
+    int line_number = 0;
+    if (!read_headings(unit, line_number, heading_1, heading_2)) {
         UIK_alertBox(Setup_Error_Title, "Can't read first line of " + Equalizer_File_Name);
         abandon(unit);
     }
@@ -310,7 +377,7 @@ void KALTAP_Equalizer_Setup() {
     int n = 0;
     double frequency = 0.0, response = 0.0;
     std::string message;
-    while (read_data_point(unit, frequency, response, message)) {
+    while (read_data_point(unit, line_number, frequency, response, message)) {
         n = n + 1;
         write_console("Data point " + FMT_Free(n) + " : " + FMT_Free(frequency) + " " + FMT_Free(response));
     }
@@ -319,7 +386,7 @@ void KALTAP_Equalizer_Setup() {
 
     // 8. Back to the start, past the headings.
     UNIT_Rewind(unit);
-    read_headings(unit, heading_1, heading_2);
+    read_headings(unit, line_number, heading_1, heading_2);
 
     // 9. At least three points.
     if (n < Minimum_Data_Points) {
@@ -333,7 +400,7 @@ void KALTAP_Equalizer_Setup() {
     f.allocate(n);
     r.allocate(n);
     for (int i = 1; i <= n; ++i) {
-        if (!read_data_point(unit, f(i), r(i), message)) {
+        if (!read_data_point(unit, line_number, f(i), r(i), message)) {
             // The file changed between the two passes.
             write_console("###Error in KALTAP_Equalizer_Setup, data point " + FMT_Free(i) +
                           " no longer readable: " + message);
@@ -362,8 +429,9 @@ void KALTAP_Equalizer_Setup() {
         const double last = f(n);
         for (int i = 1; i <= n; ++i) f(i) = f(i) * Half_Sample_Rate / last;
     }
-    // Steps of the (scaled) table: frequencies that merged in the scaling or
-    // lie closer than the smallest normal number cannot carry a spline.
+    // Steps of the (scaled) table: frequencies that merged in the scaling, or
+    // lie closer than a billionth of the range or the smallest normal
+    // number, cannot carry a spline.
     if (const int close = first_unusable_step(f, n)) refuse_close_rows(close);
 
     // 12. The range the spline serves.

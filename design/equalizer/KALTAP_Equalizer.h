@@ -4,10 +4,12 @@
 // Input file: line 1 holds two column headings (free-format text items, each
 // cut to 20 characters); every later read takes the next two numbers in free
 // format (commas and/or blanks between them), frequency then response,
-// starting on a new line. The first read that fails (end of file, or an item
-// that is not a finite number) ends the data. Frequencies are in cycles per
-// sample (0..0.5) or in any unit whose last table frequency is half the
-// sample rate; responses are linear amplitudes, sign kept.
+// starting on a new line; further items of that line are ignored. The first
+// read that fails (end of file, or an item that is not a finite number) ends
+// the data; overlong lines and rows with decimal commas are refused instead
+// (see the refusals below). Frequencies are in cycles per sample (0..0.5) or
+// in any unit whose last table frequency is half the sample rate; responses
+// are linear amplitudes, sign kept.
 #pragma once
 
 #include <string>
@@ -39,6 +41,19 @@ extern UIK_XYSeries_Record Equalizer_Series;
 //     request.";
 //   - a file that cannot be opened (a blank name included) or whose first
 //     line cannot be read: an alert, blank stop text;
+//   - a line read that is longer than UNIT_File_Line_Limit (4096)
+//     characters, line 1 included: refused as soon as it is met, with an
+//     alert titled "###Error in Equalizer Data###" and the text "Line k: the
+//     line is longer than 4096 characters." (k counts the file's lines, the
+//     headings being line 1), blank stop text; the rest of the line is not
+//     read;
+//   - a data line written with decimal commas: its fields are separated by
+//     blanks, tabs or semicolons, and one of its first two holds a comma
+//     between digits and reads as a number with its commas as decimal
+//     points ("1000\t0,5", "1000 0,5", "1000;0,5"): the same alert with the
+//     text "Line k: "0,5" has a decimal comma; write the numbers with decimal
+//     points." as soon as the line is read. Comma-separated rows with further
+//     columns ("1000,0.5,note text") are read as before;
 //   - fewer than 3 data points: the reader's message and "Data length" n on
 //     the console, blank stop text;
 //   - a negative first frequency, frequencies not strictly increasing, or
@@ -46,7 +61,8 @@ extern UIK_XYSeries_Record Equalizer_Series;
 //     nothing to normalise by): an alert titled "###Error in Equalizer
 //     Data###", blank stop text;
 //   - data points i and i+1 too close for the spline: a step of the scaled
-//     table that is zero (merged in the scaling) or below the smallest
+//     table that is below 1e-9 of its frequency range (last minus first
+//     frequency), zero (merged in the scaling) or below the smallest
 //     normal number, or a spline whose slopes, second derivatives or values
 //     are not finite (CSINTERP_Unusable_Interval): the same alert with the
 //     text "Rows i and i+1: the frequencies are too close for the spline.",

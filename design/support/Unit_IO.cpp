@@ -210,15 +210,26 @@ int UNIT_Read_Line(int unit, std::string& line) {
     if (it == unit_table().end()) return UNIT_Not_Open;
     std::FILE* fp = it->second.file;
     line.clear();
+    // Room for the longest line and the CR of a CR LF line end; a line that
+    // needs more is refused there, without reading the rest of it.
+    const std::size_t room = static_cast<std::size_t>(UNIT_File_Line_Limit) + 1;
     int c;
-    bool any = false;
+    bool any = false, too_long = false;
     while ((c = std::fgetc(fp)) != EOF) {
         any = true;
         if (c == '\n') break;
+        if (line.size() == room) {
+            too_long = true;
+            break;
+        }
         line += static_cast<char>(c);
     }
     if (!any) return UNIT_End_Of_File;
     strip_line_end(line);
+    if (too_long || line.size() > static_cast<std::size_t>(UNIT_File_Line_Limit)) {
+        line.clear();
+        return UNIT_Line_Too_Long;
+    }
     return UNIT_OK;
 }
 

@@ -86,8 +86,14 @@ std::string UNIT_File_Name(int unit);
 // only at the next flush or close.
 int UNIT_Write(int unit, const std::string& line);
 
+// Longest line, in characters without its line end, read from a file.
+constexpr int UNIT_File_Line_Limit = 4096;
+
 // Read the next line without its line end. Returns UNIT_OK, UNIT_End_Of_File
 // (also for a cancelled console read), UNIT_Not_Open or UNIT_Line_Too_Long.
+// A file line longer than UNIT_File_Line_Limit is UNIT_Line_Too_Long: no more
+// than the limit and two characters of it are read (a further read goes on
+// after them) and `line` is left empty.
 int UNIT_Read_Line(int unit, std::string& line);
 
 // Read the next line and split it into free-format items (see below).
