@@ -77,12 +77,17 @@ void WindowController::clearXYPlot(int unit) {
 
 void WindowController::saveWindowContentsForUnit(int unit, QVariantMap properties) {
     const QString fileName = properties.value("saveFileName").toString();
+    bool saved = false;
+    QString failure;
     if (UIK_ContentController* content = contentForUnit(unit)) {
-        if (!content->saveContents(fileName, nullptr))
-            showErrorBox(tr("Unable to write %1").arg(content->contentsFileName(fileName)));
+        saved = content->saveContents(fileName, &failure);
+        if (!saved) showErrorBox(tr("Unable to write %1").arg(content->contentsFileName(fileName)));
     } else {
-        showErrorBox(tr("Window for unit number %1 does not exist").arg(unit));
+        failure = tr("Window for unit number %1 does not exist").arg(unit);
+        showErrorBox(failure);
     }
-    // The design program waits until the file has been written.
+    // The design program waits until the file has been written, and learns
+    // whether it was.
+    emit windowContentsSaved(saved, failure);
     emit endWindowSyncOperation();
 }
