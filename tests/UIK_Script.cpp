@@ -231,6 +231,15 @@ std::vector<std::string> UIK_Script::Carry_Out(const UIK_Request& request) {
     }
     if (s == "saveWindowContents") {
         const std::string name = text_of(p, "saveFileName");
+        std::string failure;
+        if (!save_outcomes.empty()) {
+            failure = save_outcomes.front();
+            save_outcomes.pop_front();
+        }
+        if (!failure.empty()) {
+            failed_saves.push_back(name);
+            return {failure};
+        }
         saved_files.push_back(name);
         for (auto& pl : plots)
             if (pl.unit == request.unit) pl.saved_as.push_back(name);

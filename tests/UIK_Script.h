@@ -116,7 +116,8 @@ public:
     std::vector<Scripted_Dialog> shown;      // every dialog showing, in order
     std::vector<Scripted_Alert> alerts;      // every alert box, in order
     std::vector<Scripted_Plot> plots;        // every XY plot, in the order created
-    std::vector<std::string> saved_files;    // every saved file name, in order
+    std::vector<std::string> saved_files;    // every file name saved, in order
+    std::vector<std::string> failed_saves;   // every file name whose save was made to fail, in order
     std::vector<Scripted_Menu_Item> menu_items;
     std::vector<Scripted_Menu_State> menu_states;  // every enable/disable, in order
     // The state the last request gave the item (false when none was made).
@@ -129,6 +130,14 @@ public:
     void Save_As(const std::string& path, int type = 0);
     std::deque<std::pair<std::string, int>> save_answers;
     std::vector<Scripted_Save_Dialog> save_dialogs;  // every showing, in order
+    // ---- Saves of window contents ----
+    // The next save writes its file, or fails for `reason` (which the design
+    // program gets from UIK_Save_Failure_Reason). Used in order, one per
+    // save; with none left a save writes its file.
+    void Save_Written() { save_outcomes.emplace_back(); }
+    void Save_Fails(const std::string& reason) { save_outcomes.push_back(reason); }
+    std::deque<std::string> save_outcomes;  // "" written, else the reason
+
     // Mistakes of the script: a dialog shown with no answer left (answered
     // with Cancel), a change naming no field, a write to an unknown plot.
     std::vector<std::string> script_errors;

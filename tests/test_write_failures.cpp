@@ -1,7 +1,9 @@
 // Files that cannot be written: a full disk (/dev/full behind the file's
-// name), a file size limit and a file removed while it is open. Each result file, run log and
-// report on a run log must end in an error line naming the routine, the file
-// and the reason, with its unit closed and handed back, and an orderly stop.
+// name), a file size limit and a file removed while it is open. Each result
+// file, run log and report on a run log must end in an error line naming the
+// routine, the file and the reason, with its unit closed and handed back, and
+// an orderly stop.
+// A plot image that the window layer could not write ends the same way.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -15,10 +17,12 @@
 
 #include "Dynamic_LUN.h"
 #include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Frequency_Plots.h"
 #include "KALTAP_Output.h"
 #include "KALTAP_Weight_Quantization.h"
 #include "Run_Logging.h"
 #include "Timers.h"
+#include "UIK_Script.h"
 #include "Unit_IO.h"
 #include "test_support.h"
 
@@ -88,7 +92,8 @@ void Open_Full_Log() { RUN_LOG_open("Doomed_Log.txt", "never kept"); }
 void Log_Line() { RUN_LOG_write("lost line"); }
 void Close_Log() { RUN_LOG_close(); }
 
-class Failing_Writes : public ::testing::Test {
+// A design of five taps and a run log, the witness, current before the failure.
+class Failing_Files : public ::testing::Test {
 protected:
     void SetUp() override {
         Reset_Design_Program();
@@ -112,7 +117,7 @@ protected:
     Console_Capture console;
 };
 
-class Write_Failures : public Failing_Writes, public ::testing::WithParamInterface<Failure> {};
+class Write_Failures : public Failing_Files, public ::testing::WithParamInterface<Failure> {};
 
 TEST_P(Write_Failures, ReportTheFileAndTheReasonAndStopWithTheUnitHandedBack) {
     const Failure& f = GetParam();
@@ -175,7 +180,7 @@ struct Cut_Short {
     const char* base;
 };
 
-class Cut_Short_Writes : public Failing_Writes, public ::testing::WithParamInterface<Cut_Short> {};
+class Cut_Short_Writes : public Failing_Files, public ::testing::WithParamInterface<Cut_Short> {};
 
 // Files of the working directory whose names start with `prefix`.
 std::vector<std::string> Files_Starting_With(const std::string& prefix) {
@@ -211,6 +216,52 @@ INSTANTIATE_TEST_SUITE_P(
                       Cut_Short{"response", KALTAP_Frequency_Response_CSV, "KALTAP_Frequency_Response_CSV",
                                 "Frequency_Response.csv"},
                       Cut_Short{"hex", KALTAP_Write_Hex_CSV, "KALTAP_Write_Hex_CSV", "Hex_Weights.csv"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct Plot_Save_Failure {
+    const char* name;
+    void (*draw)();
+    std::size_t saved_before;  // images written before the one that fails
+    const char* routine;
+    const char* file;  // the end of the name asked for
+};
+
+class Plot_Save_Failures : public Failing_Files, public ::testing::WithParamInterface<Plot_Save_Failure> {};
+
+// The line names the file as the design program asked for it, with the
+// window layer's reason; no plot follows the failed one.
+TEST_P(Plot_Save_Failures, ReportTheWindowLayersReasonAndStopBeforeTheNextPlot) {
+    const Plot_Save_Failure& f = GetParam();
+    const std::string reason = "File too large";
+    UIK_Script script;
+    for (std::size_t k = 0; k < f.saved_before; ++k) script.Save_Written();
+    script.Save_Fails(reason);
+    console.lines.clear();
+    std::string text;
+    ASSERT_TRUE(Stops(f.draw, &text));
+
+    ASSERT_EQ(script.failed_saves.size(), 1u);
+    const std::string& file = script.failed_saves[0];
+    const std::string end = f.file;
+    EXPECT_TRUE(file.size() >= end.size() && file.compare(file.size() - end.size(), end.size(), end) == 0) << file;
+    const std::string line = std::string("###Error in ") + f.routine + ", writing " + file + " failed: " + reason;
+    EXPECT_EQ(text, line);
+    EXPECT_EQ(console.count(line), 1);
+    EXPECT_EQ(script.saved_files.size(), f.saved_before);
+    EXPECT_EQ(script.plots.size(), f.saved_before + 1);
+    EXPECT_EQ(Run_Log_Unit, witness_unit);
+    const auto witness = Read_Lines(Witness_Log);
+    ASSERT_FALSE(witness.empty());
+    EXPECT_EQ(witness.back(), line);
+    EXPECT_TRUE(script.script_errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Images, Plot_Save_Failures,
+    ::testing::Values(Plot_Save_Failure{"main_plot", KALTAP_Plot_Frequency_Response, 0,
+                                        "KALTAP_Plot_Frequency_Response", "plot_1X.png"},
+                      Plot_Save_Failure{"second_linear_view", KALTAP_Plot_Linear_Views, 1, "KALTAP_Plot_Centred_Linear",
+                                        "plot_2XL.png"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -140,7 +140,9 @@ QString BarChart::exportFileName(const QString& fileName) {
     return Plot_Export_File_Name(fileName, Default_Export_Name);
 }
 
-bool BarChart::exportChart(const QString& fileName) { return Plot_Export(this, fileName, Default_Export_Name); }
+bool BarChart::exportChart(const QString& fileName, QString* failure) {
+    return Plot_Export(this, fileName, Default_Export_Name, failure);
+}
 
 bool BarChart::exportChart() {
     return Plot_Export_Interactive(this, UIK_ContentController::title, Default_Export_Name);

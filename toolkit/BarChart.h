@@ -58,7 +58,9 @@ public:
     void print() override;
     void setContentFont(const QFont& font) override { setFont(font); }
     QFont contentFont() const override { return font(); }
-    bool saveContents(const QString& fileName) override { return exportChart(fileName); }
+    bool saveContents(const QString& fileName, QString* failure) override {
+        return exportChart(fileName, failure);
+    }
     QString contentsFileName(const QString& fileName) const override { return exportFileName(fileName); }
 
     QwtPlotMultiBarChart* bars = nullptr;  // the groups of bars
@@ -66,8 +68,8 @@ public:
 
 public slots:
     // Writes the chart to the file (format from the extension); true when
-    // the file was written.
-    bool exportChart(const QString& fileName);
+    // the file was written, else the reason in *failure.
+    bool exportChart(const QString& fileName, QString* failure = nullptr);
     // Asks for the file name first; false when cancelled or not written.
     bool exportChart();
 

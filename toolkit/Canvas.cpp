@@ -301,11 +301,8 @@ QString Canvas::exportFileName(const QString& fileName) {
     return Content_File_Name(fileName, Default_Export_Name, {QStringLiteral(".png"), QStringLiteral(".bmp")});
 }
 
-bool Canvas::exportImage(const QString& fileName) {
-    const QString name = exportFileName(fileName);
-    if (!Content_File_Writable(name)) return false;
-    const char* format = name.endsWith(QLatin1String(".bmp")) ? "BMP" : "PNG";
-    return renderImage().save(name, format);
+bool Canvas::exportImage(const QString& fileName, QString* failure) {
+    return Content_Write_Image(renderImage(), exportFileName(fileName), failure);
 }
 
 bool Canvas::exportImage() {
@@ -319,7 +316,7 @@ void Canvas::save(const QString& fileName) { exportImage(fileName); }
 
 bool Canvas::saveAs() { return exportImage(); }
 
-bool Canvas::saveContents(const QString& fileName) { return exportImage(fileName); }
+bool Canvas::saveContents(const QString& fileName, QString* failure) { return exportImage(fileName, failure); }
 
 QString Canvas::contentsFileName(const QString& fileName) const { return exportFileName(fileName); }
 

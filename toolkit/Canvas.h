@@ -182,8 +182,9 @@ public:
     // ".png" or ".bmp", otherwise with ".png" appended; "canvas.png" for an
     // empty name.
     static QString exportFileName(const QString& fileName);
-    // Writes the canvas image (format from the extension); true when written.
-    bool exportImage(const QString& fileName);
+    // Writes the canvas image (format from the extension); true when
+    // written, else the reason in *failure.
+    bool exportImage(const QString& fileName, QString* failure = nullptr);
     // Asks for the file name first; false when cancelled or not written.
     bool exportImage();
 
@@ -193,7 +194,7 @@ public:
     void print() override;
     void setContentFont(const QFont& font) override;
     QFont contentFont() const override;
-    bool saveContents(const QString& fileName) override;
+    bool saveContents(const QString& fileName, QString* failure) override;
     QString contentsFileName(const QString& fileName) const override;
 
 private:

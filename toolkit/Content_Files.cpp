@@ -1,15 +1,60 @@
 #include "Content_Files.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
+#include <QImageWriter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSaveFile>
 
-bool Content_File_Writable(const QString& name) {
-    const QFileInfo existing(name);
-    return !existing.exists() || (!existing.isDir() && existing.isWritable());
+namespace {
+// Writes every byte; false when a write fails, with the reason in the file's
+// errorString. A write cut short (a file size limit lets part of it through)
+// is followed by one for the rest, which either goes on or fails with the
+// system's reason. The file is unbuffered, so nothing waits for a later flush.
+bool writeAll(QFileDevice& file, const QByteArray& bytes) {
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) return false;
+        done += written;
+    }
+    return true;
+}
+
+bool failed(QString* failure, const QString& reason) {
+    if (failure != nullptr) *failure = reason;
+    return false;
+}
+}  // namespace
+
+bool Content_Write_File(const QString& name, const QByteArray& bytes, QString* failure) {
+    const QFileInfo target(name);
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        QFile device(name);
+        if (!device.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeAll(device, bytes))
+            return failed(failure, device.errorString());
+        device.close();
+        return device.error() == QFileDevice::NoError || failed(failure, device.errorString());
+    }
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeAll(file, bytes))
+        return failed(failure, file.errorString());  // the temporary file goes with `file`
+    return file.commit() || failed(failure, file.errorString());
+}
+
+bool Content_Write_Image(const QImage& image, const QString& name, QString* failure) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, QFileInfo(name).suffix().toLatin1());
+    if (!writer.write(image)) return failed(failure, writer.errorString());
+    buffer.close();
+    return Content_Write_File(name, bytes, failure);
 }
 
 QString Content_File_Name(const QString& fileName, const char* defaultName, const QStringList& extensions) {

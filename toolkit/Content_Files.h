@@ -1,14 +1,29 @@
 // File names, save dialogs and print dialogs shared by the content windows.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
+class QImage;
 class QPrinter;
 class QWidget;
 
-// True unless a file `name` exists and is a folder or cannot be written.
-bool Content_File_Writable(const QString& name);
+// Writes `bytes` as the file `name`, whole or not at all: they go to a
+// temporary file in the same folder, which takes the place of `name` only
+// once every byte has been written (QSaveFile). A failed write leaves no
+// partial file and an earlier file of that name as it was. A `name` that
+// exists and is neither a file nor a folder (a device such as /dev/full, a
+// pipe) has no folder entry to replace: it is written in place. Every write
+// is checked. False when the file was not written; then *failure (when
+// given) holds the file system's reason, e.g. "File too large". May run on
+// any thread.
+bool Content_Write_File(const QString& name, const QByteArray& bytes, QString* failure = nullptr);
+
+// `image` encoded in the format that the suffix of `name` names ("png",
+// "bmp") and written by Content_Write_File. A failed encoding gives the image
+// writer's reason. May run on any thread.
+bool Content_Write_Image(const QImage& image, const QString& name, QString* failure = nullptr);
 
 // `fileName` as written when it ends with one of `extensions` (case-sensitive),
 // else with the first of them appended; empty gives `defaultName`.

@@ -233,8 +233,9 @@ QString ContourPlot::exportFileName(const QString& fileName) {
     return Plot_Export_File_Name(fileName, Default_Export_Name);
 }
 
-bool ContourPlot::exportChart(const QString& fileName) {
-    return navigator->withFullView([this, &fileName] { return Plot_Export(this, fileName, Default_Export_Name); });
+bool ContourPlot::exportChart(const QString& fileName, QString* failure) {
+    return navigator->withFullView(
+        [this, &fileName, failure] { return Plot_Export(this, fileName, Default_Export_Name, failure); });
 }
 
 bool ContourPlot::exportChart() {

@@ -101,7 +101,9 @@ public:
     void print() override;
     void setContentFont(const QFont& font) override { setFont(font); }
     QFont contentFont() const override { return font(); }
-    bool saveContents(const QString& fileName) override { return exportChart(fileName); }
+    bool saveContents(const QString& fileName, QString* failure) override {
+        return exportChart(fileName, failure);
+    }
     QString contentsFileName(const QString& fileName) const override { return exportFileName(fileName); }
 
     QwtPlotSpectrogram* spectrogram = nullptr;
@@ -110,8 +112,9 @@ public:
 
 public slots:
     // Writes the plot in its full view to the file (format from the
-    // extension); true when the file was written.
-    bool exportChart(const QString& fileName);
+    // extension); true when the file was written, else the reason in
+    // *failure.
+    bool exportChart(const QString& fileName, QString* failure = nullptr);
     // Asks for the file name first and writes the view the user sees; false
     // when cancelled or not written.
     bool exportChart();

@@ -149,9 +149,15 @@ public:
         } else if (s == "clearXYPlot") {
             emit g->clearXYPlot(r.unit);
         } else if (s == "saveWindowContents") {
+            g->contentsSaved = false;
+            g->saveFailure.clear();
             g->windowSyncPending.store(true, std::memory_order_release);
             emit g->saveWindowContents(r.unit, to_map(r.properties));
             wait_for(&GlueManager::windowSyncPending, false);
+            GlueManager* after = glue();
+            // Written: no answer; not written: the reason.
+            if (after == nullptr || after->contentsSaved) return {};
+            return {after->saveFailure.toLatin1().toStdString()};
         } else if (s == "getSaveFileName") {
             const UIK_Value* types = UIK_Find(r.properties, "fileTypes");
             g->fileType = 0;
@@ -303,6 +309,11 @@ QList<GlueManager::Pending_Text> GlueManager::takeText(qulonglong requestsBefore
 }
 
 void GlueManager::endWindowSyncOperation() { windowSyncPending.store(false, std::memory_order_release); }
+
+void GlueManager::windowContentsSaved(bool saved, QString failure) {
+    contentsSaved = saved;
+    saveFailure = failure;
+}
 
 bool UIK_On_Worker_Thread() {
     QThread* worker = worker_thread.load(std::memory_order_acquire);

@@ -61,6 +61,11 @@ public:
     QStringList dialogAnswer;
     std::atomic<bool> alertPending{false};
     std::atomic<bool> windowSyncPending{false};
+    // The outcome of the last saveWindowContents, handed over by
+    // `windowContentsSaved` before its wait ends: whether the file was
+    // written and, when it was not, why.
+    bool contentsSaved = true;
+    QString saveFailure;
 
     // Lines the design program's thread writes to text windows are gathered
     // here and taken by the GUI thread in one go, so a long report costs one
@@ -158,6 +163,7 @@ public slots:
     void endModalDialog(QStringList data);
     void endAlertDialog();
     void endWindowSyncOperation();
+    void windowContentsSaved(bool saved, QString failure);
 
 private:
     std::mutex textMutex_;

@@ -319,16 +319,15 @@ QString PieChart::exportFileName(const QString& fileName) {
     return Content_File_Name(fileName, Default_Export_Name, {QStringLiteral(".png"), QStringLiteral(".bmp")});
 }
 
-bool PieChart::exportImage(const QString& fileName) {
+bool PieChart::exportImage(const QString& fileName, QString* failure) {
     const QString name = exportFileName(fileName);
-    if (!Content_File_Writable(name)) return false;
     const QSize size = isVisible() && !view->viewport()->size().isEmpty() ? view->viewport()->size() : Hidden_Chart_Size;
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(view->backgroundColour());
     QPainter painter(&image);
     view->paintChart(painter, image.rect());
     painter.end();
-    return image.save(name);
+    return Content_Write_Image(image, name, failure);
 }
 
 bool PieChart::saveAs() {

@@ -100,8 +100,9 @@ public:
     // ".png" or ".bmp", otherwise with ".png" appended; an empty name gives
     // "piechart.png".
     static QString exportFileName(const QString& fileName);
-    // Writes the chart as an image of the view's size; true when written.
-    bool exportImage(const QString& fileName);
+    // Writes the chart as an image of the view's size; true when written,
+    // else the reason in *failure.
+    bool exportImage(const QString& fileName, QString* failure = nullptr);
 
     bool okToClose() override { return true; }
     void save(const QString& fileName) override { exportImage(fileName); }
@@ -109,7 +110,7 @@ public:
     void print() override;
     void setContentFont(const QFont& font) override { setFont(font); }
     QFont contentFont() const override { return font(); }
-    bool saveContents(const QString& fileName) override { return exportImage(fileName); }
+    bool saveContents(const QString& fileName, QString* failure) override { return exportImage(fileName, failure); }
     QString contentsFileName(const QString& fileName) const override { return exportFileName(fileName); }
 
     QStandardItemModel* model = nullptr;

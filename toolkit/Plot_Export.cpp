@@ -1,11 +1,14 @@
 #include "Plot_Export.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QMarginsF>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPointF>
 #include <QPrinter>
 #include <QRect>
@@ -42,6 +45,26 @@ QImage Document_Image(QwtPlot* plot) {
     painter.end();
     return image;
 }
+
+// The plot as the renderer draws a PDF document: the document's size, no
+// margins, titled after the plot.
+QByteArray Pdf_Document(QwtPlot* plot) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&buffer);
+        pdf.setPageSize(QPageSize(Document_Size_mm, QPageSize::Millimeter));
+        pdf.setPageMargins(QMarginsF());
+        pdf.setResolution(Document_Resolution_dpi);
+        const QString title = plot->title().text();
+        pdf.setTitle(title.isEmpty() ? QStringLiteral("Plot Document") : title);
+        QPainter painter(&pdf);
+        const QSizeF size = Document_Size_mm / Millimetres_Per_Inch * Document_Resolution_dpi;
+        QwtPlotRenderer().render(plot, &painter, QRectF(QPointF(0.0, 0.0), size));
+    }
+    return bytes;
+}
 }  // namespace
 
 QString Plot_Export_File_Name(const QString& fileName, const char* defaultName) {
@@ -49,12 +72,8 @@ QString Plot_Export_File_Name(const QString& fileName, const char* defaultName) 
                              {QStringLiteral(".png"), QStringLiteral(".bmp"), QStringLiteral(".pdf")});
 }
 
-bool Plot_Export(QwtPlot* plot, const QString& fileName, const char* defaultName) {
+bool Plot_Export(QwtPlot* plot, const QString& fileName, const char* defaultName, QString* failure) {
     const QString name = Plot_Export_File_Name(fileName, defaultName);
-    if (!Content_File_Writable(name)) return false;
-    // The renderer reports nothing; without the old file, the file's
-    // existence afterwards tells whether it was written.
-    QFile::remove(name);
     // Long curves are drawn on a worker thread while the GUI goes on
     // (Run_Aside). The plot is laid out as it stands before the renderer
     // starts (a legend entry just added may still wait for its layout), and
@@ -63,19 +82,18 @@ bool Plot_Export(QwtPlot* plot, const QString& fileName, const char* defaultName
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     const bool updates = plot->updatesEnabled();
     plot->setUpdatesEnabled(false);
-    const QString suffix = QFileInfo(name).suffix();
-    if (Image_Format(suffix)) {
+    if (Image_Format(QFileInfo(name).suffix())) {
         const QImage image = Document_Image(plot);
         plot->setUpdatesEnabled(updates);
         // Encoding a PNG takes some tens of milliseconds; the image is this
         // call's own.
-        Run_Aside([&] { image.save(name, suffix.toLatin1().constData()); });
-    } else {
-        QwtPlotRenderer renderer;
-        renderer.renderDocument(plot, name, Document_Size_mm, Document_Resolution_dpi);
-        plot->setUpdatesEnabled(updates);
+        bool written = false;
+        Run_Aside([&] { written = Content_Write_Image(image, name, failure); });
+        return written;
     }
-    return QFileInfo::exists(name);
+    const QByteArray document = Pdf_Document(plot);
+    plot->setUpdatesEnabled(updates);
+    return Content_Write_File(name, document, failure);
 }
 
 bool Plot_Export_Interactive(QwtPlot* plot, const QString& title, const char* defaultName) {

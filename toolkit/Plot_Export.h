@@ -11,9 +11,10 @@ class QwtPlot;
 // (case-sensitive), else with ".png" appended; empty gives `defaultName`.
 QString Plot_Export_File_Name(const QString& fileName, const char* defaultName);
 
-// Renders `plot` to Plot_Export_File_Name(fileName, defaultName). False when an
-// existing file of that name is a folder or not writable, or nothing was written.
-bool Plot_Export(QwtPlot* plot, const QString& fileName, const char* defaultName);
+// Renders `plot` to Plot_Export_File_Name(fileName, defaultName), whole or
+// not at all (Content_Write_File). False when the file was not written; then
+// *failure (when given) holds the reason.
+bool Plot_Export(QwtPlot* plot, const QString& fileName, const char* defaultName, QString* failure = nullptr);
 
 // Asks for the file name ("Save <title> As", filter "Image File (*.png *.bmp
 // *.pdf)", the title preselected), then exports. False when cancelled.

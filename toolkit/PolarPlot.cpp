@@ -202,7 +202,9 @@ QString PolarPlot::exportFileName(const QString& fileName) {
     return Plot_Export_File_Name(fileName, Default_Export_Name);
 }
 
-bool PolarPlot::exportChart(const QString& fileName) { return Plot_Export(this, fileName, Default_Export_Name); }
+bool PolarPlot::exportChart(const QString& fileName, QString* failure) {
+    return Plot_Export(this, fileName, Default_Export_Name, failure);
+}
 
 bool PolarPlot::exportChart() {
     return Plot_Export_Interactive(this, UIK_ContentController::title, Default_Export_Name);

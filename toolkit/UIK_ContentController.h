@@ -25,9 +25,11 @@ public:
     virtual QFont contentFont() const = 0;
 
     // Writes the content to `fileName` for a save request of the design
-    // program; false when the file could not be written. The kinds that
-    // export images adjust the name (see contentsFileName).
-    virtual bool saveContents(const QString& fileName) {
+    // program; false when the file could not be written, with the reason in
+    // *failure. The kinds that export images adjust the name (see
+    // contentsFileName).
+    virtual bool saveContents(const QString& fileName, QString* failure) {
+        static_cast<void>(failure);
         save(fileName);
         return true;
     }

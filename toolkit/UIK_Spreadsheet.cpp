@@ -2,7 +2,6 @@
 
 #include "Content_Files.h"
 
-#include <QFile>
 #include <QPrinter>
 #include <QTableWidgetItem>
 #include <QTextDocument>
@@ -273,24 +272,21 @@ QString UIK_Spreadsheet::contentsFileName(const QString& fileName) const {
     return fileName.isEmpty() ? QString::fromLatin1(Default_File_Name) : fileName;
 }
 
-bool UIK_Spreadsheet::saveContents(const QString& fileName) {
+bool UIK_Spreadsheet::saveContents(const QString& fileName, QString* failure) {
     const QString name = contentsFileName(fileName);
-    if (!Content_File_Writable(name)) return false;
     // A picture of the table as it shows, for an image file name.
-    if (name.endsWith(QLatin1String(".png")) || name.endsWith(QLatin1String(".bmp"))) return grab().save(name);
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    const QByteArray bytes = csvText().toUtf8();
-    return file.write(bytes) == bytes.size() && file.flush();
+    if (name.endsWith(QLatin1String(".png")) || name.endsWith(QLatin1String(".bmp")))
+        return Content_Write_Image(grab().toImage(), name, failure);
+    return Content_Write_File(name, csvText().toUtf8(), failure);
 }
 
-void UIK_Spreadsheet::save(const QString& fileName) { saveContents(fileName); }
+void UIK_Spreadsheet::save(const QString& fileName) { saveContents(fileName, nullptr); }
 
 bool UIK_Spreadsheet::saveAs() {
     const QString name = UIK_ContentController::title;
     const QString chosen = Content_Save_Name(this, name, name, tr("CSV Files (*.csv);;All Files (*.*)"),
                                              QStringLiteral("saveSpreadsheetDialog"), QStringLiteral("csv"));
-    return !chosen.isEmpty() && saveContents(chosen);
+    return !chosen.isEmpty() && saveContents(chosen, nullptr);
 }
 
 void UIK_Spreadsheet::print() {

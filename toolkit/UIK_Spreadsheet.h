@@ -46,7 +46,7 @@ public:
     void print() override;
     void setContentFont(const QFont& font) override { setFont(font); }
     QFont contentFont() const override { return font(); }
-    bool saveContents(const QString& fileName) override;
+    bool saveContents(const QString& fileName, QString* failure) override;
     QString contentsFileName(const QString& fileName) const override;
 
 private:

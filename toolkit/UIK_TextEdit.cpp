@@ -2,7 +2,6 @@
 
 #include "Content_Files.h"
 
-#include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QKeyEvent>
@@ -98,22 +97,25 @@ bool UIK_TextEdit::okToClose() {
     return true;
 }
 
-bool UIK_TextEdit::writeTo(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) return false;
-    QTextStream out(&file);
+bool UIK_TextEdit::writeTo(const QString& fileName, QString* failure) {
+    QByteArray bytes;
+    QTextStream out(&bytes, QIODevice::WriteOnly);
     out << toPlainText();
     out.flush();
-    file.close();
-    if (file.error() != QFileDevice::NoError) return false;
+    if (!Content_Write_File(fileName, bytes, failure)) return false;
     document()->setModified(false);
     return true;
 }
 
-void UIK_TextEdit::save(const QString& fileName) {
-    if (!document()->isModified()) return;
-    writeTo(fileName.isEmpty() ? title + QStringLiteral(" output") : fileName);
+QString UIK_TextEdit::contentsFileName(const QString& fileName) const {
+    return fileName.isEmpty() ? title + QStringLiteral(" output") : fileName;
 }
+
+bool UIK_TextEdit::saveContents(const QString& fileName, QString* failure) {
+    return !document()->isModified() || writeTo(contentsFileName(fileName), failure);
+}
+
+void UIK_TextEdit::save(const QString& fileName) { saveContents(fileName, nullptr); }
 
 bool UIK_TextEdit::saveAs() {
     const QString chosen = Content_Save_Name(this, title, title + QStringLiteral(" output"),

@@ -27,6 +27,12 @@ public:
     void setContentFont(const QFont& font) override;
     QFont contentFont() const override;
     bool isTextContent() const override { return true; }
+    // As save, and true when the text was written or had nothing new to
+    // write (unmodified); false with the reason in *failure when it could
+    // not be written.
+    bool saveContents(const QString& fileName, QString* failure) override;
+    // `fileName`, or title + " output" for an empty name.
+    QString contentsFileName(const QString& fileName) const override;
 
     // Starts reading a line at the end of the text.
     void beginRead();
@@ -42,5 +48,7 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
-    bool writeTo(const QString& fileName);
+    // Writes the text to `fileName` whole or not at all (Content_Write_File)
+    // and marks it unmodified; false with the reason in *failure.
+    bool writeTo(const QString& fileName, QString* failure = nullptr);
 };

@@ -54,6 +54,7 @@ WindowController::WindowController(QApplication* application, std::function<void
     connect(this, &WindowController::endModalDialog, glue_, &GlueManager::endModalDialog);
     connect(this, &WindowController::endAlertDialog, glue_, &GlueManager::endAlertDialog);
     connect(this, &WindowController::endWindowSyncOperation, glue_, &GlueManager::endWindowSyncOperation);
+    connect(this, &WindowController::windowContentsSaved, glue_, &GlueManager::windowContentsSaved);
     connect(this, &WindowController::finishReadSpreadsheet, glue_, &GlueManager::finishReadSpreadsheet);
     connect(this, &WindowController::gotFileName, glue_, &GlueManager::gotFileName);
     // e.

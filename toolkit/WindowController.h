@@ -118,6 +118,10 @@ signals:
     void endModalDialog(QStringList data);
     void endAlertDialog();
     void endWindowSyncOperation();
+    // The outcome of saveWindowContentsForUnit, raised just before its
+    // endWindowSyncOperation: whether the file was written and, when it was
+    // not, why (the writer's or the file system's words).
+    void windowContentsSaved(bool saved, QString failure);
 
 public slots:
     // ---- Start and end (WindowController.cpp) ----

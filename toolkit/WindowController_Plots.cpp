@@ -2,18 +2,14 @@
 // contents to a file.
 #include "WindowController.h"
 
-#include "Content_Files.h"
-
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QPointer>
 #include <QSize>
-#include <QTextDocument>
 
 #include "MainWindow.h"
 #include "SubWindow.h"
+#include "UIK_ContentController.h"
 #include "UIK_Preferences.h"
-#include "UIK_TextEdit.h"
 #include "Work_Aside.h"
 #include "XYPlot.h"
 
@@ -24,27 +20,6 @@ constexpr int Rows_Read_Aside = 100000;
 
 // Plot windows open at three quarters of the default window size.
 QSize plotWindowSize() { return QSize(UIK_Pref_Window_Width() * 3 / 4, UIK_Pref_Window_Height() * 3 / 4); }
-
-// The file a text window's save writes for `fileName` (an empty name means
-// the window's default file).
-QString textFileName(const UIK_TextEdit* text, const QString& fileName) {
-    return fileName.isEmpty() ? text->UIK_ContentController::title + QStringLiteral(" output") : fileName;
-}
-
-// Saves a text window; false when its text could not be written. A text
-// window writes only when modified, so an unmodified one has nothing to write
-// and that is no failure.
-bool saveTextWindow(UIK_TextEdit* text, const QString& fileName) {
-    if (!text->document()->isModified()) {
-        text->save(fileName);
-        return true;
-    }
-    const QString target = textFileName(text, fileName);
-    if (!Content_File_Writable(target)) return false;
-    text->save(fileName);
-    // A written document is marked unmodified.
-    return !text->document()->isModified() && QFileInfo::exists(target);
-}
 }  // namespace
 
 void WindowController::createXYPlotForUnit(int unit, QVariantMap properties) {
@@ -102,18 +77,17 @@ void WindowController::clearXYPlot(int unit) {
 
 void WindowController::saveWindowContentsForUnit(int unit, QVariantMap properties) {
     const QString fileName = properties.value("saveFileName").toString();
-    const int key = unitKey(unit);
-    if (XYPlot* plot = xyPlots.value(key)) {
-        if (!plot->exportChart(fileName)) showErrorBox(tr("Unable to write %1").arg(XYPlot::exportFileName(fileName)));
-    } else if (UIK_TextEdit* text = textWindows.value(key)) {
-        if (!saveTextWindow(text, fileName)) showErrorBox(tr("Unable to write %1").arg(textFileName(text, fileName)));
-    } else if (UIK_ContentController* content = contentForUnit(key)) {
-        // Spreadsheets, charts, polar and contour plots, canvases.
-        if (!content->saveContents(fileName))
-            showErrorBox(tr("Unable to write %1").arg(content->contentsFileName(fileName)));
+    bool saved = false;
+    QString failure;
+    if (UIK_ContentController* content = contentForUnit(unit)) {
+        saved = content->saveContents(fileName, &failure);
+        if (!saved) showErrorBox(tr("Unable to write %1").arg(content->contentsFileName(fileName)));
     } else {
-        showErrorBox(tr("Window for unit number %1 does not exist").arg(unit));
+        failure = tr("Window for unit number %1 does not exist").arg(unit);
+        showErrorBox(failure);
     }
-    // The design program waits until the file has been written.
+    // The design program waits until the file has been written, and learns
+    // whether it was.
+    emit windowContentsSaved(saved, failure);
     emit endWindowSyncOperation();
 }

@@ -47,6 +47,8 @@ public:
     void print() override;
     void setContentFont(const QFont& font) override;
     QFont contentFont() const override;
+    bool saveContents(const QString& fileName, QString* failure) override { return exportChart(fileName, failure); }
+    QString contentsFileName(const QString& fileName) const override { return exportFileName(fileName); }
 
     // The smallest size that keeps the axes and their labels readable; the
     // legend is not counted, it goes when there is no room for it.
@@ -59,8 +61,8 @@ public:
 public slots:
     // Writes the plot in its full view, as the data were drawn before any
     // zoom, to the file (format from the extension); true when the file was
-    // written.
-    bool exportChart(const QString& fileName);
+    // written, else the reason in *failure.
+    bool exportChart(const QString& fileName, QString* failure = nullptr);
     // Asks for the file name first and writes the view the user sees; false
     // when cancelled or not written.
     bool exportChart();

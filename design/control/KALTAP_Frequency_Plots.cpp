@@ -14,6 +14,7 @@
 #include "KALTAP_Weight_Quantization.h"
 #include "Parallel_Work.h"
 #include "Program_Stop.h"
+#include "Run_Logging.h"
 #include "Significant_Digits.h"
 #include "UIK_Call_Interface.h"
 #include "Unit_IO.h"
@@ -288,7 +289,8 @@ void Write_Curve(const UIK_XYPlot_Record& plot, const std::vector<double>& rows,
 
 // One plot: window, the designed filter's curve (and in the main plot the
 // rounded weights' curve when they belong to this design), then the image.
-// The curve arrays live until the image has been saved.
+// The curve arrays live until the image has been saved. An image the window
+// layer could not write stops the run as a failed result file does.
 void Draw_View(KALTAP_Plot_View which, const std::string& filter_label, bool with_quantized_curve) {
     const Plot_View& view = View_Of(which);
     Check_Design_State(view.routine);
@@ -319,7 +321,8 @@ void Draw_View(KALTAP_Plot_View which, const std::string& filter_label, bool wit
     if (quantized)
         Write_Curve(plot, quantized_rows, "Rounded to " + FMT_Free(KALTAP_Bits) + " Bits", Quantized_Curve_Colour);
     // The image belongs to the design's set of files: same stem as its CSV files.
-    UIK_saveWindowContents(plot, FMT_Trim(KALTAP_File_Stamp()) + view.file);
+    const std::string file = FMT_Trim(KALTAP_File_Stamp()) + view.file;
+    if (UIK_saveWindowContents(plot, file) != 0) RUN_LOG_Save_Failure(view.routine, file, UIK_Save_Failure_Reason());
 }
 
 }  // namespace

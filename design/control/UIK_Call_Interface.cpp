@@ -51,6 +51,10 @@ struct Registered_Control {
 std::vector<int> registry_order;
 std::map<int, Registered_Control> registry_controls;
 
+// Why the most recent save did not write its file; empty when it did.
+std::string save_failure;
+const char* const Unknown_Save_Failure = "reason unknown";
+
 std::vector<std::string> carry_out(UIK_Request& request) {
     // A window layer that is closing answers nothing: the design program ends here.
     KALTAP_Check_Stop();
@@ -130,6 +134,7 @@ void UIK_Reset_Call_Interface() {
     next_unit = UIK_First_Automatic_Unit;
     registry_order.clear();
     registry_controls.clear();
+    save_failure.clear();
 }
 
 int UIK_createWindow(UIK_TextWindow_Record& window) {
@@ -189,9 +194,14 @@ int UIK_saveWindowContents_Unit(int unit, const std::string& file_name) {
     UIK_Request r = UIK_Request_For("saveWindowContents", unit);
     UIK_Put(r, "saveFileName", UIK_Trim_Trailing(file_name));
     r.waits = true;
-    carry_out(r);
-    return 1;
+    const std::vector<std::string> answer = carry_out(r);
+    save_failure.clear();
+    if (answer.empty()) return 0;
+    save_failure = answer[0].empty() ? Unknown_Save_Failure : answer[0];
+    return UIK_Save_Failed;
 }
+
+std::string UIK_Save_Failure_Reason() { return save_failure; }
 
 int UIK_alertBox(const std::string& title, const std::string& text) {
     UIK_Request r = UIK_Request_For("alertBox");

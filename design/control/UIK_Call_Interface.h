@@ -173,9 +173,11 @@ class UIK_Window_Layer {
 public:
     virtual ~UIK_Window_Layer() = default;
     // Carries one request out, in the order requests are made. For a request
-    // that waits it returns once the window layer has finished it; the
-    // answer list of "showDialogWindow" is returned (other requests return
-    // an empty list).
+    // that waits it returns once the window layer has finished it. Answers:
+    // "showDialogWindow" its answer list, "getSaveFileName" the path and the
+    // file type chosen, "saveWindowContents" nothing when the file was
+    // written and else one entry, the reason it was not; other requests an
+    // empty list.
     virtual std::vector<std::string> Carry_Out(const UIK_Request& request) = 0;
 };
 
@@ -248,11 +250,22 @@ int UIK_readText(int unit, char* buffer, int length);
 int UIK_closeWindow_Unit(int unit);
 int UIK_moveWindow_Unit(int unit, int x, int y);
 int UIK_activateWindow_Unit(int unit);
+// Saves the contents of `unit`'s window (a plot as an image, a text window's
+// text) under file_name (trailing blanks removed; the window layer may add
+// the image kind's extension); waits until the window layer has written the
+// file, whole or not at all. Result 0 when the file was written (or there is
+// no window layer to ask), UIK_Save_Failed when it was not: then
+// UIK_Save_Failure_Reason() tells why.
 int UIK_saveWindowContents_Unit(int unit, const std::string& file_name);
+constexpr int UIK_Save_Failed = 1;
+// Why the most recent UIK_saveWindowContents_Unit did not write its file, in
+// the window layer's words (e.g. "No space left on device"); never empty
+// after a failed save, empty after one that wrote its file.
+std::string UIK_Save_Failure_Reason();
 template <class Record> int UIK_closeWindow(Record& r) { return UIK_closeWindow_Unit(r.unit); }
 template <class Record> int UIK_moveWindow(Record& r, int x, int y) { return UIK_moveWindow_Unit(r.unit, x, y); }
 template <class Record> int UIK_activateWindow(Record& r) { return UIK_activateWindow_Unit(r.unit); }
-// Saves the window's contents (a plot as an image) under file_name; waits.
+// UIK_saveWindowContents_Unit for the record's unit.
 template <class Record> int UIK_saveWindowContents(Record& r, const std::string& file_name) {
     return UIK_saveWindowContents_Unit(r.unit, file_name);
 }

@@ -27,26 +27,32 @@ void date_and_time(std::string& date, std::string& time) {
     time = t;
 }
 
-// Report a failed log or output file and stop. `failed_log` marks the file as
-// a run log: its line goes to the console only, and it is no longer current;
-// `log_afterwards` becomes the current log unit then.
-[[noreturn]] void stop_after_failure(const std::string& routine, int unit, const std::string& file_name,
-                                     bool failed_log, int log_afterwards) {
-    const std::string line = "###Error in " + routine + ", writing " + file_name +
-                             " failed: " + UNIT_Failure_Reason();
-    // Release the stream and the unit number before the stop, whatever the
-    // close itself reports: the file is lost already.
-    if (UNIT_Is_Open(unit) && !UNIT_Is_Console(unit)) UNIT_Close(unit);
-    if (DYNLUN_Find(unit) == 1) DYNLUN_Release(unit);
-    if (failed_log) {
-        Run_Log_Unit = log_afterwards;
-    } else if (Run_Log_Unit != 0 && UNIT_Is_Open(Run_Log_Unit)) {
+// The error line of a file that failed for `reason`, kept in the current log
+// unless `failed_log`, then the stop.
+[[noreturn]] void report_failure(const std::string& routine, const std::string& file_name, const std::string& reason,
+                                 bool failed_log) {
+    const std::string line = "###Error in " + routine + ", writing " + file_name + " failed: " + reason;
+    if (!failed_log && Run_Log_Unit != 0 && UNIT_Is_Open(Run_Log_Unit)) {
         // The console gets the line from the stop; the log keeps a record of
         // it. A log that fails too has nothing more to lose here.
         UNIT_Write(Run_Log_Unit, line);
         UNIT_Flush(Run_Log_Unit);
     }
     KALTAP_Stop(line);
+}
+
+// Report a failed log or output file and stop. `failed_log` marks the file as
+// a run log: its line goes to the console only, and it is no longer current;
+// `log_afterwards` becomes the current log unit then.
+[[noreturn]] void stop_after_failure(const std::string& routine, int unit, const std::string& file_name,
+                                     bool failed_log, int log_afterwards) {
+    const std::string reason = UNIT_Failure_Reason();
+    // Release the stream and the unit number before the stop, whatever the
+    // close itself reports: the file is lost already.
+    if (UNIT_Is_Open(unit) && !UNIT_Is_Console(unit)) UNIT_Close(unit);
+    if (DYNLUN_Find(unit) == 1) DYNLUN_Release(unit);
+    if (failed_log) Run_Log_Unit = log_afterwards;
+    report_failure(routine, file_name, reason, failed_log);
 }
 
 // One line into the current log (when there is one) and, with the echo on, on
@@ -120,4 +126,8 @@ void RUN_LOG_close() {
 void RUN_LOG_Write_Failure(const std::string& routine, int unit, const std::string& file_name) {
     const bool failed_log = unit != 0 && unit == Run_Log_Unit;
     stop_after_failure(routine, unit, file_name, failed_log, 0);
+}
+
+void RUN_LOG_Save_Failure(const std::string& routine, const std::string& file_name, const std::string& reason) {
+    report_failure(routine, file_name, reason, false);
 }

@@ -43,3 +43,8 @@ void RUN_LOG_close();
 // run log too (not echoed). A failed current run log stops being current
 // (Run_Log_Unit = 0). Ends with an orderly stop whose text is that line.
 [[noreturn]] void RUN_LOG_Write_Failure(const std::string& routine, int unit, const std::string& file_name);
+// A file that another layer wrote for the design program (a plot image saved
+// by the window layer) was not written, for `reason`: the same line, to the
+// console and to the current run log, and the same orderly stop.
+[[noreturn]] void RUN_LOG_Save_Failure(const std::string& routine, const std::string& file_name,
+                                       const std::string& reason);

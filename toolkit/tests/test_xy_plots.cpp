@@ -1,5 +1,7 @@
 // XY plot windows: axes and grid from the plot properties, curves from data
 // blocks, clearing, image export, and saving a unit window's contents.
+#include <sys/resource.h>
+
 #include <QAction>
 #include <QFile>
 #include <QFileDialog>
@@ -19,19 +21,25 @@
 #include <qwt_scale_engine.h>
 #include <qwt_symbol.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstring>
+#include <optional>
 #include <random>
 
 #include "MainWindow.h"
 #include "Plot_Data.h"
 #include "SubWindow.h"
+#include "UIK_Call_Interface.h"
 #include "WindowController.h"
 #include "XYPlot.h"
 #include "toolkit_test_support.h"
 
 namespace {
 constexpr int Plot_Unit = 1000000;
+constexpr int Worker_Timeout_ms = 20000;
 
 QVariantMap plotMap(const QVariantMap& changes = {}) {
     QVariantMap p{{"windowTitle", "Response"}, {"chartBackgroundColor", 0xFFFFFFu}, {"xAxisName", "Frequency"},
@@ -66,6 +74,37 @@ QString errorBoxText(const std::function<void()>& request) {
     request();
     *waiting = false;
     return *text;
+}
+
+// Lowers the process's file size limit to `bytes` while it lives: a write
+// past it fails with EFBIG, the signal it would raise being ignored meanwhile.
+class File_Size_Limit {
+public:
+    explicit File_Size_Limit(rlim_t bytes) {
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered{};
+        if (getrlimit(RLIMIT_FSIZE, &saved_) != 0) return;
+        lowered = saved_;
+        lowered.rlim_cur = bytes;
+        active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~File_Size_Limit() {
+        if (active) setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    File_Size_Limit(const File_Size_Limit&) = delete;
+    File_Size_Limit& operator=(const File_Size_Limit&) = delete;
+
+    bool active = false;
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = SIG_DFL;
+};
+
+// Every entry of a folder, hidden ones too: a temporary file left behind shows.
+QStringList entriesOf(const QDir& folder) {
+    return folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 }  // namespace
 
@@ -462,6 +501,79 @@ private slots:
         QFile(name).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QFile::remove(name);
         QDir().rmdir(name);
+    }
+
+    // A save cut short, by a file size limit in the middle of the image or by
+    // a full device, reaches the design program as a failed save with the
+    // system's reason. No partial file is left, and an earlier file of that
+    // name stays as it was (a device stays the device).
+    void savesCutShortAreReported_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("file size limit") << "limit" << QString::fromLocal8Bit(std::strerror(EFBIG));
+        QTest::newRow("full device") << "device" << QString::fromLocal8Bit(std::strerror(ENOSPC));
+    }
+    void savesCutShortAreReported() {
+        QFETCH(QString, target);
+        QFETCH(QString, reason);
+        const QDir folder(dir_.filePath("cut_short_" + target));
+        QVERIFY(QDir().mkpath(folder.path()));
+        const QString name = folder.filePath("response.png");
+        const QString complete = dir_.filePath("complete_" + target + ".png");
+        const QByteArray earlier("an earlier image of the same name");
+        if (target == "device") {
+            QVERIFY(QFile::link("/dev/full", name));
+        } else {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
+        }
+        const QStringList before = entriesOf(folder);
+
+        QVector<double> rows;
+        for (int i = 0; i <= 4000; ++i) rows << i / 8000.0 << std::cos(0.01 * i) * std::exp(-0.001 * i);
+        std::atomic<bool> done{false}, limited{true};
+        int completeStatus = -1, status = -1;
+        std::string failure;
+        WindowController controller(nullptr, [&] {
+            UIK_XYPlot_Record plot;
+            plot.windowTitle.set("Response");
+            plot.showHgridLines = plot.showVgridLines = 1;
+            UIK_createXYPlot(plot);
+            UIK_XYSeries_Record series;
+            series.curveLabel.set("FIR Filter");
+            UIK_writeXYPlot(plot.unit, rows.constData(), "REAL*8", rows.size() / 2, 2, series);
+            completeStatus = UIK_saveWindowContents(plot, complete.toStdString());
+            {
+                // The limit falls in the middle of the image.
+                std::optional<File_Size_Limit> limit;
+                if (target == "limit") limited = limit.emplace(rlim_t(QFileInfo(complete).size() / 2)).active;
+                status = UIK_saveWindowContents(plot, name.toStdString());
+            }
+            failure = UIK_Save_Failure_Reason();
+            done = true;
+        });
+        auto box = std::make_shared<QString>();
+        whenModalTitled(QStringLiteral("Error"), [box](QWidget* shown) {
+            *box = qobject_cast<QMessageBox*>(shown)->text();
+            pressOk(shown);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
+        QVERIFY(limited.load());
+        QCOMPARE(completeStatus, 0);
+        QVERIFY(QFileInfo(complete).size() > earlier.size());
+
+        QCOMPARE(status, UIK_Save_Failed);
+        QCOMPARE(QString::fromStdString(failure), reason);
+        QCOMPARE(*box, "Unable to write " + name);
+        QCOMPARE(entriesOf(folder), before);
+        if (target == "device") {
+            QCOMPARE(QFileInfo(name).symLinkTarget(), QStringLiteral("/dev/full"));
+            QVERIFY(QFileInfo::exists("/dev/full") && !QFileInfo("/dev/full").isFile());
+        } else {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), earlier);
+        }
     }
 
     void unknownUnits_data() {
