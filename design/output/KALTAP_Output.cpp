@@ -183,9 +183,7 @@ std::string hex_of_nearest(double x) {
 std::string hex_real(double x) {
     const std::string fixed = FMT_Fixed(unsigned_zero(x), Hex_Real_Width, Hex_Real_Decimals);
     if (x == 0.0 || fixed.find_first_of("123456789") != std::string::npos) return fixed;
-    char text[40];
-    std::snprintf(text, sizeof text, "%*.*E", Hex_Real_Width, Hex_Real_Decimals, x);
-    return text;
+    return FMT_Scientific(x, Hex_Real_Width, Hex_Real_Decimals);
 }
 
 }  // namespace
