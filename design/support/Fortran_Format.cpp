@@ -71,6 +71,11 @@ std::string FMT_Integer(long long value, int width) {
     return right_justify(std::to_string(value), width);
 }
 
+int FMT_Integer_Width(long long value, int width) {
+    const int columns = static_cast<int>(std::to_string(value).size());
+    return columns > width ? columns : width;
+}
+
 std::string FMT_Fixed(double value, int width, int decimals) {
     std::string text = fixed_text(value, decimals);
     if (static_cast<int>(text.size()) > width) {
@@ -78,6 +83,12 @@ std::string FMT_Fixed(double value, int width, int decimals) {
         if (zero != std::string::npos) text.erase(zero, 1);
     }
     return right_justify(text, width);
+}
+
+int FMT_Fixed_Width(double value, int width, int decimals) {
+    const std::string text = fixed_text(value, decimals);
+    const int least = static_cast<int>(text.size()) - (optional_zero(text) != std::string::npos ? 1 : 0);
+    return least > width ? least : width;
 }
 
 std::string FMT_Scientific(double value, int width, int decimals) {

@@ -15,6 +15,13 @@ std::string FMT_Integer(long long value, int width);
 // columns ("0." is shortened to "." only when that makes it fit).
 std::string FMT_Fixed(double value, int width, int decimals);
 
+// Fields that widen rather than overflow: `width` while the value fits Iw
+// (Fw.d), otherwise the fewest columns that show it whole, so that
+// FMT_Integer (FMT_Fixed) with the returned width shows no asterisks. A column
+// takes the largest width of its values, so its numbers still line up.
+int FMT_Integer_Width(long long value, int width);
+int FMT_Fixed_Width(double value, int width, int decimals);
+
 // ESw.d: one digit before the point, `decimals` after it, an upper-case E and
 // a signed exponent of at least two digits (as C's "%E"), right-justified in
 // `width` columns.
