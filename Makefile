@@ -14,6 +14,8 @@ SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
 
 PACKAGES := cmake g++ make qtbase5-dev libqwt-qt5-dev libgtest-dev libbenchmark-dev nlohmann-json3-dev xvfb xauth
+# The locale sources (localedef) of the test that runs under de_DE.UTF-8.
+PACKAGES += locales
 # The Debian package and its checks: dpkg-shlibdeps (dpkg-dev, file), the
 # validators of the desktop entry and the metainfo, lintian, man.
 PACKAGES += dpkg-dev file desktop-file-utils appstream lintian man-db

@@ -52,13 +52,15 @@ struct Report : ::testing::Test {
         else KALTAP_Classical_Output(UNIT_Standard_Output);
         return console.lines;
     }
-    // The values of the band-table row with this label (17-column label, F14.8 fields).
-    std::vector<double> row(const std::vector<std::string>& lines, const std::string& label, int group = 0) {
+    // The values of the band-table row with this label (17-column label,
+    // value fields of `width` columns, F14.8 while the values fit).
+    std::vector<double> row(const std::vector<std::string>& lines, const std::string& label, int group = 0,
+                            std::size_t width = 14) {
         for (const auto& l : lines)
             if (l.compare(0, 17, label) == 0 && group-- == 0) {
                 std::vector<double> v;
-                EXPECT_EQ((l.size() - 17) % 14, 0u) << l;
-                for (std::size_t p = 17; p + 14 <= l.size(); p += 14) v.push_back(std::stod(l.substr(p, 14)));
+                EXPECT_EQ((l.size() - 17) % width, 0u) << l;
+                for (std::size_t p = 17; p + width <= l.size(); p += width) v.push_back(std::stod(l.substr(p, width)));
                 return v;
             }
         return {};
@@ -115,6 +117,43 @@ TEST_F(Report, SixBandsMakeTwoGroupsWithAlignedHeadings) {
     EXPECT_EQ(row(lines, "  Upper Band Edge", 1), (std::vector<double>{0.36, 0.44}));
     EXPECT_EQ(row(lines, "  Weighting      ", 1), (std::vector<double>{5, 6}));
 }
+
+// Band values beyond F14.8 (a desired value from 10^5, a weighting from 10^6)
+// widen every value field of the table to the widest, and the headings move
+// with them; both forms, whose tables hold different rows.
+struct Wide_Band_Case {
+    int bits;  // 0: the design report
+    std::size_t width;
+};
+
+class Report_Wide_Bands : public Report, public ::testing::WithParamInterface<Wide_Band_Case> {};
+
+TEST_P(Report_Wide_Bands, WidenTheTableAndItsHeadings) {
+    const Wide_Band_Case& c = GetParam();
+    hand_design(1, 9, {{0, 0.2, 250000.0, 1}, {0.3, 0.5, 0, 2.5e6}}, {}, 0.01);
+    if (c.bits != 0) {
+        KALTAP_Bits = c.bits;
+        KALTAP_Quantizer();
+    }
+    const auto lines = report(c.bits);
+    // No field of asterisks; the rules of 70 and the impulse-response title stay.
+    for (const auto& l : lines) {
+        if (l != std::string(70, '*')) {
+            EXPECT_EQ(l.find("******"), std::string::npos) << l;
+        }
+    }
+    const std::string heading = std::string(17 + c.width - 7, ' ') + "Band  1" + std::string(c.width - 7, ' ') + "Band  2";
+    EXPECT_TRUE(has(lines, heading)) << heading;
+    EXPECT_EQ(row(lines, "  Lower Band Edge", 0, c.width), (std::vector<double>{0.0, 0.3}));
+    EXPECT_EQ(row(lines, "  Desired value  ", 0, c.width), (std::vector<double>{250000.0, 0.0}));
+    if (c.bits == 0) {
+        EXPECT_EQ(row(lines, "  Weighting      ", 0, c.width), (std::vector<double>{1.0, 2.5e6}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, Report_Wide_Bands,
+                         ::testing::Values(Wide_Band_Case{0, 16},  // 2500000.00000000
+                                           Wide_Band_Case{16, 15}));  // 250000.00000000
 
 struct Type_Case {
     int type, N;

@@ -137,6 +137,70 @@ TEST_P(Hex_File, ShowsScaleFactorAndMirroredTapsInDecimalAndHex) {
 
 INSTANTIATE_TEST_SUITE_P(Symmetries, Hex_File, ::testing::Values(1, 3));
 
+// A designed Hilbert transformer at growing word lengths: the scale factor
+// reaches 10^7 from 24 bits on and the mirrored half's 48-bit integers take
+// 15 digits and a minus sign. Every field reads back as the quantizer made
+// it, the records line up, and a file whose values fit keeps the columns of
+// the fixed layout.
+struct Hex_Width_Case {
+    int bits;
+    bool fixed_layout;  // every value fits its field
+};
+
+void PrintTo(const Hex_Width_Case& c, std::ostream* os) { *os << c.bits << " bits"; }
+
+class Hex_File_Widths : public Output_Files, public ::testing::WithParamInterface<Hex_Width_Case> {};
+
+// Positions of the commas in a line.
+std::vector<std::size_t> Commas(const std::string& line) {
+    std::vector<std::size_t> at;
+    for (std::size_t p = line.find(','); p != std::string::npos; p = line.find(',', p + 1)) at.push_back(p);
+    return at;
+}
+
+TEST_P(Hex_File_Widths, KeepEveryValueAndLineUp) {
+    const Hex_Width_Case& c = GetParam();
+    const int N = 31;
+    Set_Up_Design(3, N, 16, {{0.05, 0.45, 1, 1}});
+    KALTAP_Design();
+    KALTAP_Bits = c.bits;
+    KALTAP_Quantizer();
+    KALTAP_Write_Hex_CSV();
+    const auto lines = Read_Lines(Stamp + "Hex_Weights.csv");
+    ASSERT_EQ(lines.size(), 3u + N);
+    for (const auto& line : lines) EXPECT_EQ(line.find('*'), std::string::npos) << line;
+
+    const auto order = Fields(lines[1]);
+    ASSERT_EQ(order.size(), 4u) << lines[1];
+    EXPECT_EQ(std::stoi(order[0]), N);
+    EXPECT_EQ(std::stoi(order[1]), c.bits);
+    EXPECT_EQ(std::stod(order[2]), Scale_Factor);
+    EXPECT_EQ(static_cast<long long>(std::stoull(order[3].substr(1), nullptr, 16)), std::llround(Scale_Factor));
+
+    const int M = (N + 1) / 2;
+    const auto first_commas = Commas(lines[3]);
+    for (int n = 1; n <= N; ++n) {
+        const std::string& line = lines[n + 2];
+        const long long scaled = n <= M ? Scaled_Weights(n) : -Scaled_Weights(N + 1 - n);
+        const auto f = Fields(line);
+        ASSERT_EQ(f.size(), 5u) << line;
+        EXPECT_EQ(std::stoi(f[0]), n);
+        EXPECT_EQ(std::stoll(f[3]), scaled) << line;
+        EXPECT_EQ(static_cast<long long>(std::stoull(f[4].substr(1), nullptr, 16)), scaled) << line;
+        EXPECT_NEAR(std::stod(f[2]), scaled / Scale_Factor, 1e-15) << line;
+        EXPECT_EQ(Commas(line), first_commas) << line;
+    }
+    if (c.fixed_layout) {
+        EXPECT_EQ(Commas(lines[1]), (std::vector<std::size_t>{6, 13, 37}));
+        EXPECT_EQ(first_commas, (std::vector<std::size_t>{6, 30, 54, 70}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Bits, Hex_File_Widths,
+                         ::testing::Values(Hex_Width_Case{16, true}, Hex_Width_Case{24, false},
+                                           Hex_Width_Case{32, false}, Hex_Width_Case{48, false}),
+                         [](const auto& info) { return std::to_string(info.param.bits); });
+
 TEST_F(Output_Files, LaterFileOfTheSameMinuteReplacesTheEarlier) {
     hand_design(1, 5, {0.1, 0.2, 0.3});
     KALTAP_Write_CSV();

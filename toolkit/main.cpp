@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -158,6 +159,11 @@ int main(int argc, char** argv) {
     }
     Program_Memory_Return_Large_Blocks();
     QApplication application(argc, argv);
+    // The constructor applied the user's locale to the C library; numbers go
+    // back to the "C" notation (a decimal point) for everything that converts
+    // them through it. Qt's own number texts follow QLocale and are left as
+    // they are.
+    std::setlocale(LC_NUMERIC, "C");
     // Ties the windows to the installed desktop entry (kaltap.desktop), so
     // that desktops show its name and icon for them.
     QGuiApplication::setDesktopFileName(QStringLiteral("kaltap"));

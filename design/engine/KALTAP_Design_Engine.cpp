@@ -37,7 +37,7 @@ KALTAP_Ripple_Check Last_Check;
 [[noreturn]] void storage_problem(int capacity) {
     UNIT_Write(UNIT_Standard_Output,
                " *** Storage problem in Design Engine: band_index*Number_of_Weights/delta_f >" +
-                   FMT_Integer(capacity, 5) + "! ***");
+                   FMT_Integer(capacity, FMT_Integer_Width(capacity, 5)) + "! ***");
     KALTAP_Stop();
 }
 

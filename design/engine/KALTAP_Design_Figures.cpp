@@ -163,6 +163,14 @@ std::string exchange_reason(KALTAP_Exchange_End end) {
 
 std::string short_number(double x) { return FMT_Trim(FMT_General_15(x)); }
 
+// A fraction in per cent with two decimals (F12.2, widened for a value of a
+// billion per cent or more rather than asterisks).
+std::string percent(double fraction) {
+    constexpr int Width = 12, Decimals = 2;
+    const double value = 100.0 * fraction;
+    return FMT_Trim(FMT_Fixed(value, FMT_Fixed_Width(value, Width, Decimals), Decimals));
+}
+
 }  // namespace
 
 void KALTAP_Reset_Design_Figures() {
@@ -224,7 +232,7 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
                           "); its deviations are measured from the taps.";
     else if (at_grid.exceeded)
         Current.warning = "***Warning: the taps' error exceeds the levelled deviation by up to " +
-                          FMT_Trim(FMT_Fixed(100.0 * (at_grid.largest / Remez_Deviation - 1.0), 12, 2)) +
+                          percent(at_grid.largest / Remez_Deviation - 1.0) +
                           " %; the deviations are measured from the taps.";
     else if (uncovered)
         Current.warning =

@@ -192,7 +192,9 @@ void Exchange::level(int NITER) {
     }
     DEV = DNUM / DDEN;
     if (!Quiet_Remez) {
-        Number_Buffer = FMT_Trim(FMT_Fixed(DEV, 12, 9));
+        // F12.9, widened for a deviation of 100 or more rather than asterisks.
+        constexpr int Width = 12, Decimals = 9;
+        Number_Buffer = FMT_Trim(FMT_Fixed(DEV, FMT_Fixed_Width(DEV, Width, Decimals), Decimals));
         RUN_LOG_write("Iteration " + FMT_Free(NITER) + ", Signed Remez deviation = " + Number_Buffer);
     }
     s = DEV > 0.0 ? 1 : -1;

@@ -412,8 +412,10 @@ void FIROPT_Minimize_No_of_Weights() {
         trial_design();
         const double ripple = KALTAP_Band_Deviation_dB(i_passband);
         const double atten = KALTAP_Band_Deviation_dB(i_stopband);
-        say("Trial" + FMT_Integer(i, 3) + "," + FMT_Integer(Number_of_Weights, 4) + " weights," +
-            general_15_6(ripple) + " p-p passband ripple," + general_15_6(atten) + " stopband attenuation");
+        // The length in 4 columns, or in as many as 10^4 weights and more take.
+        const std::string length = FMT_Integer(Number_of_Weights, FMT_Integer_Width(Number_of_Weights, 4));
+        say("Trial" + FMT_Integer(i, 3) + "," + length + " weights," + general_15_6(ripple) +
+            " p-p passband ripple," + general_15_6(atten) + " stopband attenuation");
         if (atten >= A) {
             found = true;
             break;

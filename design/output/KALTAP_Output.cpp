@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -105,7 +106,8 @@ constexpr double Log10_of_e = 0.4342944819032518;
 // scratch memory of very long files.
 constexpr int Response_Block = 65536;
 
-// Field widths of the hex file.
+// Field widths of the hex file while the values fit; a column whose values
+// need more widens to its widest value.
 constexpr int Hex_Integer_Width = 6;
 constexpr int Hex_Real_Width = 23;
 constexpr int Hex_Real_Decimals = 15;
@@ -196,15 +198,23 @@ std::string hex_of_nearest(double x) {
     return FMT_Hex64(static_cast<long long>(q));
 }
 
-// F23.15, or for a non-zero value that field would show as zero the same 23
-// columns in exponent form, so that no tap that is not zero reads as zero.
-std::string hex_real(double x) {
-    const std::string fixed = FMT_Fixed(unsigned_zero(x), Hex_Real_Width, Hex_Real_Decimals);
+// F(width).15, or for a non-zero value that field would show as zero the
+// same columns in exponent form, so that no tap that is not zero reads as zero.
+std::string hex_real(double x, int width) {
+    const std::string fixed = FMT_Fixed(unsigned_zero(x), width, Hex_Real_Decimals);
     if (x == 0.0 || fixed.find_first_of("123456789") != std::string::npos) return fixed;
-    char text[40];
-    std::snprintf(text, sizeof text, "%*.*E", Hex_Real_Width, Hex_Real_Decimals, x);
-    return text;
+    return FMT_Scientific(x, width, Hex_Real_Decimals);
 }
+
+// The columns hex_real needs for x: 23, or more from eight integer places on
+// (the exponent form always fits 23).
+int hex_real_width(double x) { return FMT_Fixed_Width(unsigned_zero(x), Hex_Real_Width, Hex_Real_Decimals); }
+
+// One tap record of the hex file, with the sign of its half.
+struct Hex_Record {
+    double weight, rounded;
+    long long scaled;
+};
 
 }  // namespace
 
@@ -317,20 +327,35 @@ void KALTAP_Write_Hex_CSV() {
             console_error_stop("###Error in " + routine + ", Scaled_Weights(" + FMT_Free(k) +
                                ") out of range: " + FMT_Free(Scaled_Weights(k)));
 
-    Result_File file(routine, Hex_File_Base);
-    file.write("Order, Number of Bits, Scale Factor, Scale Factor (HEX)");
-    file.write(FMT_Integer(N, Hex_Integer_Width) + "," + FMT_Integer(KALTAP_Bits, Hex_Integer_Width) + "," +
-               hex_real(Scale_Factor) + ",'" + hex_of_nearest(Scale_Factor));
-    file.write("N, Weight, Rounded Weight, Scaled Weight, Scaled Weight (HEX)");
+    // First half as stored, second half mirrored with the sign of the case.
+    std::vector<Hex_Record> records(static_cast<std::size_t>(N));
     const int antisymmetric_sign = PMC_DCT_Type <= 2 ? 1 : -1;
     for (int n = 1; n <= N; ++n) {
-        // First half as stored, second half mirrored with the sign of the case.
         const int k = n <= N / 2 ? n : N + 1 - n;
         const int sign = n <= N / 2 ? 1 : antisymmetric_sign;
-        const long long scaled = sign * Scaled_Weights(k);
-        file.write(FMT_Integer(n, Hex_Integer_Width) + "," + hex_real(sign * Filter_Weights(k)) + "," +
-                   hex_real(sign * Rounded_Weights(k)) + "," + FMT_Integer(scaled, Hex_Scaled_Width) + ",'" +
-                   FMT_Hex64(scaled));
+        records[n - 1] = {sign * Filter_Weights(k), sign * Rounded_Weights(k), sign * Scaled_Weights(k)};
+    }
+    // A field widens to the columns its value needs rather than show asterisks
+    // (a 48-bit integer with its sign; the scale factor from 10^7, as from 24
+    // bits on), a tap column to its widest value, so the records still line
+    // up. The weights and the rounded weights share one width.
+    const int number_width = FMT_Integer_Width(N, Hex_Integer_Width);
+    int real_width = Hex_Real_Width, scaled_width = Hex_Scaled_Width;
+    for (const Hex_Record& r : records) {
+        real_width = std::max({real_width, hex_real_width(r.weight), hex_real_width(r.rounded)});
+        scaled_width = std::max(scaled_width, FMT_Integer_Width(r.scaled, Hex_Scaled_Width));
+    }
+
+    Result_File file(routine, Hex_File_Base);
+    file.write("Order, Number of Bits, Scale Factor, Scale Factor (HEX)");
+    file.write(FMT_Integer(N, number_width) + "," + FMT_Integer(KALTAP_Bits, Hex_Integer_Width) + "," +
+               hex_real(Scale_Factor, hex_real_width(Scale_Factor)) + ",'" + hex_of_nearest(Scale_Factor));
+    file.write("N, Weight, Rounded Weight, Scaled Weight, Scaled Weight (HEX)");
+    for (int n = 1; n <= N; ++n) {
+        const Hex_Record& r = records[n - 1];
+        file.write(FMT_Integer(n, number_width) + "," + hex_real(r.weight, real_width) + "," +
+                   hex_real(r.rounded, real_width) + "," + FMT_Integer(r.scaled, scaled_width) + ",'" +
+                   FMT_Hex64(r.scaled));
     }
     file.finish();
 }
@@ -344,6 +369,8 @@ namespace {
 const std::string Asterisk_Rule(70, '*');
 
 constexpr int Bands_Per_Group = 4;
+constexpr int Band_Label_Width = 17;
+constexpr int Band_Heading_Width = 7;  // "Band" and the band number in 3 columns
 constexpr int Band_Value_Width = 14;
 constexpr int Band_Value_Decimals = 8;
 constexpr int Extremal_Per_Line = 5;
@@ -370,46 +397,62 @@ struct Report_Unit {
     [[noreturn]] void fail() const { RUN_LOG_Write_Failure(routine, unit, UNIT_File_Name(unit)); }
 };
 
-// One row of the band table: a 17-column label, then one value per band.
-template <class Value>
-void band_row(const Report_Unit& out, const std::string& label, int first, int last, Value value) {
-    std::string line = label;
-    for (int k = first; k <= last; ++k) line += FMT_Fixed(value(k), Band_Value_Width, Band_Value_Decimals);
-    out.write(line);
+// One row of the band table: its label (Band_Label_Width columns) and its
+// value for band k.
+struct Band_Row {
+    const char* label;
+    std::function<double(int)> value;
+};
+
+// The band table's rows, in order. The quantized form lists per band the
+// rounded taps' measured deviation (and dB for band-pass filters), then the
+// design's own as the design report states it.
+std::vector<Band_Row> band_rows(Report_Form form) {
+    std::vector<Band_Row> rows{{"  Lower Band Edge", [](int k) { return Band_Edges(2 * k - 1); }},
+                               {"  Upper Band Edge", [](int k) { return Band_Edges(2 * k); }}};
+    auto desired = [](int k) { return Band_Desired_Value(k); };
+    if (Type_of_Filter == 1) rows.push_back({"  Desired value  ", desired});
+    if (Type_of_Filter == 2 || Type_of_Filter == 3) rows.push_back({"  Desired Slope  ", desired});
+    if (Type_of_Filter == 4) return rows;
+    const bool bandpass = Type_of_Filter == 1;
+    auto stated = [](int k) { return KALTAP_Band_Deviation(k); };
+    auto stated_dB = [](int k) { return KALTAP_Band_Deviation_dB(k, KALTAP_Band_Deviation(k)); };
+    if (form == Report_Form::Quantized) {
+        rows.push_back({"  Deviation      ", [](int k) { return Rounded_Band_Deviation(k); }});
+        if (bandpass)
+            rows.push_back({"  Deviation, dB  ",
+                            [](int k) { return KALTAP_Band_Deviation_dB(k, Rounded_Band_Deviation(k)); }});
+        rows.push_back({"  Unrounded Dev. ", stated});
+        if (bandpass) rows.push_back({"  Unrounded, dB  ", stated_dB});
+        return rows;
+    }
+    rows.push_back({"  Weighting      ", [](int k) { return Band_Weighting(k); }});
+    rows.push_back({"  Deviation      ", stated});
+    if (bandpass) rows.push_back({"  Deviation, dB  ", stated_dB});
+    return rows;
 }
 
-// The quantized form lists per band the rounded taps' measured deviation (and
-// dB for band-pass filters), then the design's own as the design report
-// states it.
 void write_band_table(const Report_Unit& out, Report_Form form) {
-    const bool quantized = form == Report_Form::Quantized;
+    const std::vector<Band_Row> rows = band_rows(form);
+    // F14.8 values while they all fit; a larger one (a weighting or desired
+    // value from 10^5 on) widens every value field of the table to the
+    // widest, and the headings move with the fields.
+    int width = Band_Value_Width;
+    for (const Band_Row& row : rows)
+        for (int k = 1; k <= Number_of_Bands; ++k)
+            width = std::max(width, FMT_Fixed_Width(row.value(k), Band_Value_Width, Band_Value_Decimals));
     for (int first = 1; first <= Number_of_Bands; first += Bands_Per_Group) {
         const int last = std::min(first + Bands_Per_Group - 1, Number_of_Bands);
         // Each heading ends in the last column of its value field.
         out.write("");
-        std::string heading = blanks(24);
-        for (int k = first; k <= last; ++k) heading += "Band" + FMT_Integer(k, 3) + blanks(7);
-        out.write(FMT_Trim_Right(heading));
-        band_row(out, "  Lower Band Edge", first, last, [](int k) { return Band_Edges(2 * k - 1); });
-        band_row(out, "  Upper Band Edge", first, last, [](int k) { return Band_Edges(2 * k); });
-        auto desired = [](int k) { return Band_Desired_Value(k); };
-        if (Type_of_Filter == 1) band_row(out, "  Desired value  ", first, last, desired);
-        if (Type_of_Filter == 2 || Type_of_Filter == 3) band_row(out, "  Desired Slope  ", first, last, desired);
-        if (Type_of_Filter == 4) continue;
-        auto stated = [](int k) { return KALTAP_Band_Deviation(k); };
-        auto stated_dB = [](int k) { return KALTAP_Band_Deviation_dB(k, KALTAP_Band_Deviation(k)); };
-        if (quantized) {
-            band_row(out, "  Deviation      ", first, last, [](int k) { return Rounded_Band_Deviation(k); });
-            if (Type_of_Filter == 1)
-                band_row(out, "  Deviation, dB  ", first, last,
-                         [](int k) { return KALTAP_Band_Deviation_dB(k, Rounded_Band_Deviation(k)); });
-            band_row(out, "  Unrounded Dev. ", first, last, stated);
-            if (Type_of_Filter == 1) band_row(out, "  Unrounded, dB  ", first, last, stated_dB);
-            continue;
+        std::string heading = blanks(Band_Label_Width);
+        for (int k = first; k <= last; ++k) heading += blanks(width - Band_Heading_Width) + "Band" + FMT_Integer(k, 3);
+        out.write(heading);
+        for (const Band_Row& row : rows) {
+            std::string line = row.label;
+            for (int k = first; k <= last; ++k) line += FMT_Fixed(row.value(k), width, Band_Value_Decimals);
+            out.write(line);
         }
-        band_row(out, "  Weighting      ", first, last, [](int k) { return Band_Weighting(k); });
-        band_row(out, "  Deviation      ", first, last, stated);
-        if (Type_of_Filter == 1) band_row(out, "  Deviation, dB  ", first, last, stated_dB);
     }
 }
 

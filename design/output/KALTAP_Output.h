@@ -65,11 +65,20 @@ void KALTAP_Frequency_Response_CSV();
 // tap h(n), its rounded value (both F23.15), its scaled integer (I15) and
 // ' with its 16 hex digits (two's complement), mirrored with the sign of the
 // case. A non-zero real that F23.15 would show as zero is written in
-// exponent form in the same 23 columns. Needs KALTAP_Quantizer to have run on the current design: invalid
-// weights or no matching quantization give an "###Error in
-// KALTAP_Write_Hex_CSV" console line and a stop, and so do a non-finite
-// Scale_Factor and a scaled integer equal to the most negative 64-bit
-// integer, which has no negative for the mirrored half.
+// exponent form in the same 23 columns.
+// These widths hold while the values fit. A field that would overflow widens
+// instead to the columns its value needs, and that field of every tap record
+// widens with it, so the records still line up (the weight and rounded-weight
+// columns share one width): a scale factor from 10^7 (most designs from 24
+// bits on), a 48-bit integer of 15 digits and a minus sign, N from 10^6 in
+// the order and N fields.
+// Only a scale factor of 2^63 or more, which no 64-bit integer holds, shows
+// asterisks, in its hex digits.
+// Needs KALTAP_Quantizer to have run on the current design: invalid weights
+// or no matching quantization give an "###Error in KALTAP_Write_Hex_CSV"
+// console line and a stop, and so do a non-finite Scale_Factor and a scaled
+// integer equal to the most negative 64-bit integer, which has no negative
+// for the mirrored half.
 void KALTAP_Write_Hex_CSV();
 
 // The floor of the response file and of the response plots, in dB: -100 dB,
@@ -90,7 +99,12 @@ std::string KALTAP_File_Stamp();
 //
 // Fixed-column listings: title, filter type, length, impulse response in the
 // 15-column general format, band table in groups of four bands, and (classical
-// form only) the deviations and the extremal frequencies. On a file unit (the
+// form only) the deviations and the extremal frequencies. Fields widen rather
+// than show asterisks: tap numbers beyond 2 (mirror numbers beyond 3) digits
+// take the digits of the largest, and a band-table value beyond F14.8 (a
+// weighting or desired value from 10^5) widens every value field of the table
+// to the widest, its "Band k" headings still ending with their fields; a
+// report whose values fit keeps the fixed columns. On a file unit (the
 // run log) every line and the final flush are checked; a failure goes to
 // RUN_LOG_Write_Failure under the routine's name. Invalid weights give
 // "###Error in KALTAP_Classical_Output, called with

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "C_Locale.h"
 #include "Unit_IO.h"
 
 namespace {
@@ -25,6 +26,9 @@ void KALTAP_Stop(const std::string& text) {
 }
 
 bool KALTAP_Run_Program(const std::function<void()>& program, std::string* stop_text) {
+    // The run reads and writes its numbers with a decimal point, whatever
+    // locale the window layer gave the process.
+    const KALTAP_C_Numbers c_numbers;
     try {
         program();
     } catch (const KALTAP_Stop_Signal& stop) {

@@ -33,5 +33,7 @@ void KALTAP_Check_Stop();
 void KALTAP_Clear_Stop_Request();
 
 // Run `program` until it returns or stops. Returns true when it ended with an
-// orderly stop; the stop text is stored in *stop_text when given.
+// orderly stop; the stop text is stored in *stop_text when given. For the
+// run the calling thread converts numbers in the "C" locale (KALTAP_C_Numbers),
+// whatever the process's locale; its own locale comes back afterwards.
 bool KALTAP_Run_Program(const std::function<void()>& program, std::string* stop_text = nullptr);

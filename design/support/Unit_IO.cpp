@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "Atomic_File.h"
+#include "C_Locale.h"
 #include "Design_Warnings.h"
 
 const char* const UNIT_Removed_File_Reason = "the file was removed while it was being written";
@@ -373,7 +374,8 @@ bool UNIT_Parse_Real(const std::string& item, double& value) {
             return false;
     char* end = nullptr;
     errno = 0;
-    double v = std::strtod(s.c_str(), &end);
+    // A decimal point in every locale: never the user's decimal comma.
+    double v = strtod_l(s.c_str(), &end, KALTAP_C_Locale());
     if (end == s.c_str() || *end != '\0') return false;
     // A magnitude beyond the double range is no usable number.
     if (errno == ERANGE && std::fabs(v) > 1.0) return false;

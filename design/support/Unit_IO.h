@@ -137,8 +137,9 @@ extern const char* const UNIT_Removed_File_Reason;
 std::vector<std::string> UNIT_Free_Format_Items(const std::string& line);
 
 // Parse a whole item as an integer / a real (leading and trailing blanks
-// allowed; a real may be written as an integer or with an exponent E or D).
-// Values outside the type's range do not parse.
+// allowed; a real may be written as an integer or with an exponent E or D,
+// with a decimal point whatever the process's locale). Values outside the
+// type's range do not parse.
 bool UNIT_Parse_Integer(const std::string& item, long long& value);
 bool UNIT_Parse_Real(const std::string& item, double& value);
 
