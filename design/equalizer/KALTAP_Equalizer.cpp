@@ -42,6 +42,12 @@ constexpr double Zero_Response_Tolerance = 0.001;  // normalised responses up to
 // give the spline slopes so steep that it swings far beyond the table's
 // responses between them and their neighbours.
 constexpr double Closest_Relative_Step = 1.0e-9;
+// A spline that swings beyond this many times the table's peak between two
+// rows (rows much closer than their neighbours, with a change of response
+// between them) is warned about: the design follows the swing. A smooth
+// table's spline stays within a small multiple of its peak.
+constexpr double Swing_Warning_Factor = 10.0;
+constexpr int Swing_Samples_Per_Interval = 32;
 // Tables starting below this frequency get a zero slope at the left end
 // (the response of a symmetric filter is flat at 0), others a natural end.
 // The limit is 0.001 as a single-precision number, 0.0010000000474974513,
@@ -226,6 +232,26 @@ bool read_data_point(int unit, int& line_number, double& frequency, double& resp
     CSINTERP_Release();
     refuse_data("Rows " + FMT_Free(i) + " and " + FMT_Free(i + 1) +
                 ": the frequencies are too close for the spline.");
+}
+
+// Where the spline through the normalised table (peak magnitude 1) swings
+// farthest from 0 between its rows, sampled Swing_Samples_Per_Interval times
+// per interval: the interval's first row (0 without a spline), the
+// frequency and |S(f)| there.
+struct Spline_Swing {
+    int row = 0;
+    double frequency = 0.0;
+    double magnitude = 0.0;
+};
+Spline_Swing largest_swing(const Array1<double>& f, int n) {
+    Spline_Swing swing;
+    for (int i = 1; i < n; ++i)
+        for (int j = 1; j < Swing_Samples_Per_Interval; ++j) {
+            const double x = f(i) + (f(i + 1) - f(i)) * j / Swing_Samples_Per_Interval;
+            const double magnitude = std::fabs(CSINTERP_Evaluate(x));
+            if (magnitude > swing.magnitude) swing = {i, x, magnitude};
+        }
+    return swing;
 }
 
 // The first i whose step f(i+1) - f(i) lies below Closest_Relative_Step of
@@ -447,6 +473,7 @@ void KALTAP_Equalizer_Setup() {
     // infinite desired values: refused before the plot and any design.
     if (const int close = CSINTERP_Unusable_Interval()) refuse_close_rows(close);
     KALTAP_Equalizer_Response_Hook = KALTAP_Equalizer_Response;
+    const Spline_Swing swing = largest_swing(f, n);
 
     // 14. Show the fitted response.
     plot_fitted_response(n, Equalizer_First_Frequency, Equalizer_Last_Frequency);
@@ -469,6 +496,12 @@ void KALTAP_Equalizer_Setup() {
                       FMT_Free(Equalizer_First_Frequency) + " to " + FMT_Free(Equalizer_Last_Frequency) +
                       " (fractions of the sample rate); the response outside this range is not controlled "
                       "by the design.");
+    if (swing.magnitude > Swing_Warning_Factor)
+        RUN_LOG_write("***Warning: between rows " + FMT_Free(swing.row) + " and " + FMT_Free(swing.row + 1) +
+                      " the spline through the table swings to " + FMT_Trim(FMT_Scientific(swing.magnitude, 9, 2)) +
+                      " times the table's peak (at f = " + FMT_Trim(FMT_General_15(swing.frequency)) +
+                      "), and the design follows it; rows much closer together than their neighbours make "
+                      "the spline swing.");
 
     // 18. The local table goes; the spline keeps its own copy.
     f.release();

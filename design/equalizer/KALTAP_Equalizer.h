@@ -79,7 +79,12 @@ extern UIK_XYSeries_Record Equalizer_Series;
 // within 0.00001 of it) with a normalised response there above 0.001 in
 // magnitude. When the table does
 // not reach from 0 to 0.5 a "***Warning" line in the run log says that the
-// response outside it is not controlled by the design.
+// response outside it is not controlled by the design. When the spline
+// through the normalised table swings beyond 10 times its peak between two
+// rows (sampled 32 times per interval), a second "***Warning" line names the
+// rows, the swing and its frequency: "***Warning: between rows i and i+1 the
+// spline through the table swings to 4.80E+04 times the table's peak (at f =
+// ...), and the design follows it; ...".
 void KALTAP_Equalizer_Setup();
 
 // Desired response and weight at grid frequency f (cycles per sample): the
