@@ -4,12 +4,18 @@
 // and compared with the design state; the menu routine's choice of format and
 // file name, its error box for files that cannot be written, and the menu
 // item that follows the validity of the design.
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 
@@ -517,6 +523,26 @@ TEST_F(Export_Menu, AFileThatCannotBeWrittenGivesAnErrorBoxAndChangesNothing) {
     EXPECT_TRUE(fs::is_directory(folder / "taps.json"));
     EXPECT_TRUE(fs::is_empty(folder / "taps.json"));
     EXPECT_TRUE(fs::is_character_file(folder / "full.h"));
+
+    // An export over an earlier file cut short by the file size limit (a real
+    // EFBIG) keeps the earlier file byte for byte and leaves no other file.
+    const std::string earlier = "an earlier export\n";
+    std::ofstream(folder / "earlier.py") << earlier;
+    script.Save_As(in_folder("earlier.py"), 1);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlim_t no_limit = limit.rlim_cur;
+    limit.rlim_cur = earlier.size();
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const int action = KALTAP_Export_Weights_Action();
+    limit.rlim_cur = no_limit;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_EQ(action, 0);
+    EXPECT_EQ(script.alerts.back().text, "Can't write " + in_folder("earlier.py") + ": " + std::strerror(EFBIG));
+    std::ifstream in(folder / "earlier.py", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), earlier);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
 }
 
 // The item is usable only while the design's weights are valid: added
