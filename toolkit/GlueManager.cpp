@@ -157,7 +157,7 @@ public:
             GlueManager* after = glue();
             // Written: no answer; not written: the reason.
             if (after == nullptr || after->contentsSaved) return {};
-            return {after->saveFailure.toLatin1().toStdString()};
+            return {after->saveFailure.toStdString()};
         } else if (s == "getSaveFileName") {
             const UIK_Value* types = UIK_Find(r.properties, "fileTypes");
             g->fileType = 0;
