@@ -34,8 +34,9 @@ extern Array1<double> Filter_Weights;  // first Half_Length taps (case 3: plus t
 extern double Remez_Deviation;         // weighted equiripple deviation (>= 0)
 extern bool KALTAP_Filter_Weights_Valid;
 // True after a full design whose taps came out non-finite (the filter
-// requirements ask for more precision than double arithmetic holds): the weights are
-// invalid and the design loop lets the user design again. Cleared at the
+// requirements ask for more precision than double arithmetic holds), and
+// after a two-band search none of whose trial designs succeeded: the weights
+// are invalid and the design loop lets the user design again. Cleared at the
 // start of every design.
 extern bool KALTAP_Design_Failed;
 extern bool Deviations_Only;  // one-shot: next design stops after the exchange

@@ -13,7 +13,9 @@
 #include "Fortran_Format.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
+#include "KALTAP_Design_Figures.h"
 #include "KALTAP_Output.h"
+#include "KALTAP_Remez_Engine.h"
 #include "KALTAP_Tools.h"
 #include "Program_Stop.h"
 #include "Run_Logging.h"
@@ -28,6 +30,7 @@ int FIROPT_Ripple_At_Target = 0;
 int FIROPT_Stopband_At_Target = 0;
 
 std::function<void(double)> FIROPT_Trial_Observer;
+std::function<bool()> FIROPT_Design_Fault;
 
 namespace {
 
@@ -148,6 +151,53 @@ void trial_design() {
 void final_design() {
     Deviations_Only = false;
     KALTAP_Design();
+}
+
+bool design_fault() { return FIROPT_Design_Fault && FIROPT_Design_Fault(); }
+
+// The trial design just made has failed: its exchange did not converge (it
+// stopped at its iteration limit or on machine rounding, or its deviation is
+// not a number), so its deviation is no figure of the filter. Such a trial is
+// a miss, and nothing is measured from it.
+bool trial_failed() {
+    if (design_fault()) return true;
+    return !std::isfinite(Remez_Deviation) || KALTAP_Remez_End() != KALTAP_Exchange_End::Converged;
+}
+
+// The full design just made has failed: its taps are not finite or have
+// collapsed, or it did not converge, so the figures of its trial are not
+// the figures of its taps.
+bool full_design_failed() {
+    if (design_fault()) return true;
+    return KALTAP_Design_Failed || !KALTAP_Filter_Weights_Valid || !KALTAP_Design_Converged();
+}
+
+// Why the design just made (a trial, or the complete design of a trial)
+// failed, for the progress lines.
+std::string failure_text(bool complete) {
+    const bool unconverged =
+        complete ? !KALTAP_Design_Failed && KALTAP_Filter_Weights_Valid && !KALTAP_Design_Converged()
+                 : std::isfinite(Remez_Deviation) && KALTAP_Remez_End() != KALTAP_Exchange_End::Converged;
+    return std::string(complete ? "the complete design" : "the design") +
+           (unconverged ? " did not converge" : " failed") + "; its figures are not used";
+}
+
+// A trial that met its target is made in full before the search takes it as
+// the answer: true when that design holds, false when it failed (the trial
+// is then a miss).
+bool full_design_holds() {
+    final_design();
+    return !full_design_failed();
+}
+
+// The end of a search none of whose trial designs succeeded: no design is
+// left (the design loop lets the user design again, as after a failed
+// design), and the "***Warning" line says what was asked.
+void no_design_left(const std::string& text) {
+    KALTAP_Filter_Weights_Valid = false;
+    KALTAP_Design_Failed = true;
+    KALTAP_Reset_Design_Figures();
+    warn(text + "; every trial design failed or did not converge, so no design is left");
 }
 
 // What the final design achieves, for the warning lines: measured from its
@@ -386,51 +436,80 @@ void FIROPT_Minimize_No_of_Weights() {
         Number_of_Weights = limited;
         say(free_line({"Hard limited Number_of_weights:", num(Number_of_Weights)}));
     }
-    // 9-12. One design at the estimate; its achieved figures give a second estimate.
+    // 9-12. One design at the estimate; its achieved figures give a second
+    // estimate. A failed design there is a miss: no shorter filter is tried,
+    // and its figures give no estimate.
+    const int first_count = Number_of_Weights;
     trial_design();
+    const bool first_failed = trial_failed();
     say(free_line({"i_passband,i_stopband:", num(i_passband), num(i_stopband)}));
-    const double band1_dB = KALTAP_Band_Deviation_dB(1);
-    const double band2_dB = KALTAP_Band_Deviation_dB(2);
-    say(free_line({"Deviations for bands 1 and 2:", num(band1_dB), num(band2_dB)}));
-    const double ripple_last = KALTAP_Band_Deviation_dB(i_passband);
-    const double stopband_last = KALTAP_Band_Deviation_dB(i_stopband);
-    const double est1 = KALTAP_Estimate_Number_of_Weights(ripple_last, stopband_last, dF);
-    say(free_line({"ripple_last,stopband_last,NOW_01:", num(ripple_last), num(stopband_last), num(est1)}));
-    // 13. Lowest count tried: below the count by the amount the estimate fell short, less 3.
-    const double s = est0 < est1 ? est1 - est0 : 0.0;
-    int NOW_low = parity_adjusted(truncated_count(Number_of_Weights - s + 0.5 - 3.0));
+    int NOW_low = 0;
+    if (first_failed) {
+        say(free_line({"Number_of_Weights:", num(first_count) + ",", failure_text(false)}));
+        NOW_low = parity_adjusted(first_count + step);
+    } else {
+        const double band1_dB = KALTAP_Band_Deviation_dB(1);
+        const double band2_dB = KALTAP_Band_Deviation_dB(2);
+        say(free_line({"Deviations for bands 1 and 2:", num(band1_dB), num(band2_dB)}));
+        const double ripple_last = KALTAP_Band_Deviation_dB(i_passband);
+        const double stopband_last = KALTAP_Band_Deviation_dB(i_stopband);
+        const double est1 = KALTAP_Estimate_Number_of_Weights(ripple_last, stopband_last, dF);
+        say(free_line({"ripple_last,stopband_last,NOW_01:", num(ripple_last), num(stopband_last), num(est1)}));
+        // 13. Lowest count tried: below the count by the amount the estimate fell short, less 3.
+        const double s = est0 < est1 ? est1 - est0 : 0.0;
+        NOW_low = parity_adjusted(truncated_count(Number_of_Weights - s + 0.5 - 3.0));
+    }
     NOW_low = std::max(NOW_low, smallest_allowed_count());
     say(free_line({"NOW_low, adjusted:", num(NOW_low)}));
-    // 14. Trials upwards; the first count that reaches the attenuation wins.
+    // 14. Trials upwards; the first count that reaches the attenuation, and
+    // whose complete design holds, wins. A failed trial is a miss.
     const int T = (step + FIROPT_Order_Trial_Span) / step;
     bool found = false;
+    int last_tried = 0, last_succeeded = 0;
     for (int k = 0; k < T; ++k) {
         const int i = 1 + k * step;
         if (NOW_low + i - 1 > Allocated_Number_of_Weights) break;  // beyond the storage
         Number_of_Weights = NOW_low + i - 1;
+        last_tried = Number_of_Weights;
         say(free_line({"NOW_low,i, Number_of_Weights:", num(NOW_low), num(i), num(Number_of_Weights)}));
         trial_design();
+        // The length in 4 columns, or in as many as 10^4 weights and more take.
+        const std::string trial = "Trial" + FMT_Integer(i, 3) + "," +
+                                  FMT_Integer(Number_of_Weights, FMT_Integer_Width(Number_of_Weights, 4)) + " weights,";
+        if (trial_failed()) {
+            say(trial + " " + failure_text(false));
+            continue;
+        }
         const double ripple = KALTAP_Band_Deviation_dB(i_passband);
         const double atten = KALTAP_Band_Deviation_dB(i_stopband);
-        // The length in 4 columns, or in as many as 10^4 weights and more take.
-        const std::string length = FMT_Integer(Number_of_Weights, FMT_Integer_Width(Number_of_Weights, 4));
-        say("Trial" + FMT_Integer(i, 3) + "," + length + " weights," + general_15_6(ripple) +
-            " p-p passband ripple," + general_15_6(atten) + " stopband attenuation");
-        if (atten >= A) {
+        say(trial + general_15_6(ripple) + " p-p passband ripple," + general_15_6(atten) + " stopband attenuation");
+        if (!(atten >= A)) {
+            last_succeeded = Number_of_Weights;
+            continue;
+        }
+        if (full_design_holds()) {
             found = true;
             break;
         }
+        say(trial + " " + failure_text(true));
     }
-    // 15. None qualified: the last count of the span, within the storage.
-    if (!found) Number_of_Weights = std::min(NOW_low + FIROPT_Order_Trial_Span, largest_allowed_count());
+    if (found) return;  // 16. The complete design of the count found is in place.
+    // 15. None qualified: the longest count whose trial succeeded (the last of
+    // the span when every trial succeeded), else the estimate's.
+    if (last_succeeded == 0 && !first_failed) last_succeeded = first_count;
+    if (last_succeeded == 0) {
+        // Every trial failed, the estimate's first.
+        no_design_left("FIROPT_Minimize_No_of_Weights: no number of weights from " + num(first_count) + " to " +
+                       num(std::max(first_count, last_tried)) + " reached the stopband attenuation of " + num(A) +
+                       " dB with p-p ripple " + num(R) + " dB and transition " + num(dF));
+        return;
+    }
+    Number_of_Weights = last_succeeded;
     // 16.
     final_design();
-    if (!found)
-        warn("FIROPT_Minimize_No_of_Weights: no number of weights from " + num(NOW_low) + " to " +
-             num(Number_of_Weights) + " reached the stopband attenuation of " + num(A) + " dB; the final design has " +
-             num(Number_of_Weights) + " weights, " + achieved(i_passband, i_stopband));
-    else
-        warn_if_final_failed("FIROPT_Minimize_No_of_Weights", i_passband, i_stopband);
+    warn("FIROPT_Minimize_No_of_Weights: no number of weights from " + num(NOW_low) + " to " + num(last_tried) +
+         " reached the stopband attenuation of " + num(A) + " dB; the final design has " + num(Number_of_Weights) +
+         " weights, " + achieved(i_passband, i_stopband));
 }
 
 void FIROPT_BW_Optimization(int Band_Edge_Index) {

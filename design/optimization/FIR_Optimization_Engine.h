@@ -47,6 +47,12 @@ extern int FIROPT_Stopband_At_Target;
 // trial design: a window on the search's path for diagnostics.
 extern std::function<void(double)> FIROPT_Trial_Observer;
 
+// When set, asked after every trial design of the number-of-weights search,
+// and after the complete design of a count that met the attenuation, whether
+// to take that design as failed, whatever the engine made of it: a stand-in
+// for filter requirements beyond double arithmetic, for tests.
+extern std::function<bool()> FIROPT_Design_Fault;
+
 // The number-of-weights search tries the counts NOW_low .. NOW_low + this
 // span above its lowest count (NOW_low is at most the rounded estimate).
 constexpr int FIROPT_Order_Trial_Span = 14;
@@ -56,10 +62,19 @@ constexpr int FIROPT_Maximum_Cycles = 60;
 
 // Smallest Number_of_Weights whose equiripple design reaches
 // FIR_Stopband_Attenuation for the band edges in the design state, with the
-// parity FIROPT_NOW asks for (a trial whose deviation is not finite never
-// qualifies). The band weights are fixed from the order
+// parity FIROPT_NOW asks for. The band weights are fixed from the order
 // estimate (passband 1, stopband dp/ds). Leaves that count, those weights
 // and the complete design. Stops on a FIROPT_NOW other than 0, 1 or 2.
+// A trial has failed when its exchange did not converge (iteration limit,
+// machine rounding, a deviation that is not a number), or, for a count that
+// reaches the attenuation, when its complete design fails or does not
+// converge (KALTAP_Design_Converged). A failed trial is a miss: it never
+// qualifies and its figures give no estimate. When the design at the
+// estimate fails, only longer filters are tried. When no count of the span
+// qualifies, the final design is the longest whose trial succeeded; when
+// none succeeded, no design is left: one "***Warning" line says so,
+// KALTAP_Filter_Weights_Valid is false and KALTAP_Design_Failed is set, as
+// after a failed design.
 void FIROPT_Minimize_No_of_Weights();
 
 // Transition width at which the design with Number_of_Weights just reaches
