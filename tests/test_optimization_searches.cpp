@@ -850,6 +850,28 @@ TEST(Three_Point_Search, AMissSteersByItsBitAndNeverMeetsTheTarget) {
     }
 }
 
+// In cases 2 and 5 a miss at one end has no difference to weigh against the
+// other end's: the middle point replaces the miss, so the bracket keeps
+// figures at both ends. d = |x - 0.5| - 0.1 has roots at 0.4 and 0.6; the
+// trials beyond 0.52 (or below 0.48) fail, counted as reaching the target.
+// Kept, the failed end would draw every later middle point towards the
+// failures until the 16 passes run out.
+TEST(Three_Point_Search, InCases2And5AMissIsTheEndReplaced) {
+    for (bool stopband : {false, true})
+        for (bool upper_fails : {false, true}) {
+            Console_Capture console;
+            Synthetic t;
+            Three_Point_Search s = t.search(stopband, 0, 1, [upper_fails](double x) {
+                return (upper_fails ? x > 0.52 : x < 0.48) ? std::nan("") : std::fabs(x - 0.5) - 0.1;
+            });
+            s.miss_at_or_above = true;
+            const Search_End end = FIROPT_Three_Point_Search(s, 0.7, 0.4);
+            EXPECT_TRUE(console.contains("Turing table case 5"));
+            EXPECT_EQ(end, Search_End::At_Target) << "stopband rules " << stopband << ", upper fails " << upper_fails;
+            EXPECT_NEAR(t.tried.back(), upper_fails ? 0.4 : 0.6, 1e-4);
+        }
+}
+
 TEST(Three_Point_Search, AnInfiniteDifferenceNeverGivesANotANumberPoint) {
     // d = +inf on the right: the secant would be inf/inf.
     Console_Capture console;

@@ -323,7 +323,9 @@ Search_End FIROPT_Three_Point_Search(const Three_Point_Search& s, double Search_
             b2 = trial_bit(s, d2, 2);
             if (*s.At_Target) return Search_End::At_Target;
             const int c = b1 + b2 + b3;
-            say(free_line({s.split_text, num(i), s.delta_text, num(d2), ", Turing table case", num(c)}));
+            // A miss has no difference: the line says so instead.
+            const std::string delta = std::isnan(d2) ? "none (failed design)" : num(d2);
+            say(free_line({s.split_text, num(i), s.delta_text, delta, ", Turing table case", num(c)}));
             if (c > 7) {
                 say(free_line({"###Error in " + s.routine + ", sum of test indices is", num(c)}));
                 say("Computed to be between 0 and 7.");
@@ -357,6 +359,15 @@ Search_End FIROPT_Three_Point_Search(const Three_Point_Search& s, double Search_
                     left_becomes_middle();
                     break;
                 default: {  // 2 and 5: by the tie rule of the search
+                    if (std::isnan(d1) != std::isnan(d3)) {
+                        // A miss has no difference to compare: the middle
+                        // point replaces it, so both ends have figures.
+                        if (std::isnan(d1))
+                            left_becomes_middle();
+                        else
+                            right_becomes_middle();
+                        break;
+                    }
                     const bool d3_not_nearer = std::fabs(d3) >= std::fabs(d1);
                     if (d3_not_nearer == s.left_on_tie)
                         left_becomes_middle();

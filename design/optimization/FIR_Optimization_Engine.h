@@ -104,7 +104,8 @@ void FIROPT_Stopband_Optimization();
 // when d1 <= 0, backward otherwise); each of up to 16 passes evaluates a middle
 // point (secant root when d1 and d3 differ in sign, else the bisection),
 // writes its progress line and acts on the case number b1 + b2 + b3:
-// 1, 6 right := middle; 3, 4 left := middle; 2, 5 the tie rule below;
+// 1, 6 right := middle; 3, 4 left := middle; 2, 5 the tie rule below (an
+// end that is a miss is the one replaced);
 // 0 restart further on with a doubled step; 7 restart below the start.
 // An evaluation that sets *At_Target ends the search at once. Trial values
 // are kept inside [lowest, highest]; a cycle whose right point would fall on
