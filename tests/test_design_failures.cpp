@@ -185,9 +185,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---------------------------------------------------------------- searches
 
-// A stopband search whose trials drive the stopband weight to its limit: the
-// final design cannot be formed in double precision. The search ends on the
-// failed design and says so, and measures nothing from its taps.
+// A stopband search whose trials ask for more precision than double
+// arithmetic holds: every trial design fails. The search ends without a
+// design (or on a complete design that failed) and says so once, and
+// measures nothing from taps it does not have.
 TEST(Search, AStopbandSearchEndsOnAFailedDesignAndSaysSo) {
     Reset_Design_Program();
     Console_Capture console;
@@ -207,9 +208,9 @@ TEST(Search, AStopbandSearchEndsOnAFailedDesignAndSaysSo) {
         return;
     }
     EXPECT_TRUE(KALTAP_Design_Failed);
-    EXPECT_EQ(console.count(Failure_Line), 1);
+    EXPECT_LE(console.count(Failure_Line), 1);
     EXPECT_EQ(console.count("***Warning in FIROPT_Stopband_Optimization"), 1);
-    EXPECT_TRUE(console.contains("no finite taps (the design failed)"));
+    EXPECT_TRUE(console.contains("no finite taps (the design failed)") || console.contains("so no design is left"));
     EXPECT_FALSE(console.contains("(measured from the taps)"));
 }
 

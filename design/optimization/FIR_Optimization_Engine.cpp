@@ -182,6 +182,17 @@ std::string failure_text(bool complete) {
            (unconverged ? " did not converge" : " failed") + "; its figures are not used";
 }
 
+// The figure in dB of band k that the complete design just made states: its
+// p-p ripple, or the attenuation of a stopband. Where the design did not
+// converge it is measured from the taps. Left as `figure` when not finite or
+// when the design failed.
+void take_stated_dB(int k, double& figure) {
+    if (KALTAP_Design_Failed || !KALTAP_Filter_Weights_Valid) return;
+    const double dB = KALTAP_Band_Deviation_dB(k, KALTAP_Band_Deviation(k));
+    const double stated = Band_Desired_Value(k) == 0.0 ? -dB : dB;
+    if (std::isfinite(stated)) figure = stated;
+}
+
 // A trial that met its target is made in full before the search takes it as
 // the answer: true when that design holds, false when it failed (the trial
 // is then a miss).
@@ -259,17 +270,6 @@ int feasibility_bit(double d, int k) { return d >= 0.0 ? 1 << (k - 1) : 0; }
 int trial_bit(const Three_Point_Search& s, double d, int k) {
     if (std::isnan(d)) return s.miss_at_or_above ? 1 << (k - 1) : 0;
     return feasibility_bit(d, k);
-}
-
-// True when the trial design just made has a finite deviation to measure.
-bool trial_usable() { return std::isfinite(Remez_Deviation); }
-
-// The warning of a search whose target was met on the trial designs but whose
-// complete final design failed.
-void warn_if_final_failed(const std::string& routine, int i_passband, int i_stopband) {
-    if (KALTAP_Design_Failed)
-        warn(routine + ": the target was met on the trial designs, but the final design has " +
-             achieved(i_passband, i_stopband));
 }
 
 }  // namespace
@@ -400,6 +400,35 @@ std::string end_reason(Search_End end) {
             return "";
     }
 }
+
+// The trials of a three-point search: the searched value of the last one
+// that succeeded, and whether a failed trial came after it.
+struct Trial_Record {
+    double last_success = std::nan("");
+    bool failed_since = false;
+
+    // A failed trial at x (a complete design when `complete`): its line, and
+    // NaN, the search's miss.
+    double failure(double x, bool complete) {
+        say(free_line({"Trial at", num(x) + ",", failure_text(complete)}));
+        failed_since = true;
+        return std::nan("");
+    }
+    // A trial at x that succeeded with difference d: when d is within
+    // `tolerance` of the target the trial is made in full, and meets the
+    // target (*At_Target = 1) only when that design holds; otherwise it is a
+    // miss after all.
+    double success(double x, double d, double tolerance, int& At_Target) {
+        if (std::fabs(d) <= tolerance) {
+            if (!full_design_holds()) return failure(x, true);
+            At_Target = 1;
+        }
+        last_success = x;
+        failed_since = false;
+        return d;
+    }
+    bool any_success() const { return std::isfinite(last_success); }
+};
 
 }  // namespace
 
@@ -563,30 +592,40 @@ void FIROPT_BW_Optimization(int Band_Edge_Index) {
     s.lowest = Minimum_Transition;
     s.highest = widest;
     s.At_Target = &FIROPT_BW_At_Target;
-    s.evaluate = [&](double x) {
+    auto set_transition = [&](double x) {
         if (Band_Edge_Index == 2)
             Band_Edges(2) = Band_Edges(3) - x;
         else
             Band_Edges(3) = Band_Edges(2) + x;
+    };
+    const double start_edge = Band_Edges(Band_Edge_Index);
+    Trial_Record record;
+    s.evaluate = [&](double x) {
+        set_transition(x);
         trial_design();
         FIROPT_BW_At_Target = 0;
-        if (!trial_usable()) return std::nan("");
+        if (trial_failed()) return record.failure(x, false);
         const double ripple = KALTAP_Band_Deviation_dB(i_passband);
         (void)ripple;  // measured for its console line
         const double atten = KALTAP_Band_Deviation_dB(i_stopband);
-        FIROPT_BW_At_Target = std::fabs(atten - A) <= Target_Tolerance_dB ? 1 : 0;
-        return atten - A;
+        return record.success(x, atten - A, Target_Tolerance_dB, FIROPT_BW_At_Target);
     };
     const Search_End end = FIROPT_Three_Point_Search(s, Search_Start, Search_Start / 10.0);
-    // Finish: the full design at the edges of the last point evaluated.
+    // At the target the complete design is in place.
+    if (end == Search_End::At_Target) return;
+    if (!record.any_success()) {
+        Band_Edges(Band_Edge_Index) = start_edge;
+        no_design_left("FIROPT_BW_Optimization: no transition width reached the stopband attenuation of " + num(A) +
+                       " dB with " + num(Number_of_Weights) + " weights and p-p ripple " + num(R) + " dB");
+        return;
+    }
+    // Finish: the full design at the edges of the last point that succeeded.
+    if (record.failed_since) set_transition(record.last_success);
     final_design();
-    if (end != Search_End::At_Target)
-        warn("FIROPT_BW_Optimization: " + end_reason(end) + " for stopband attenuation " + num(A) + " dB with " +
-             num(Number_of_Weights) + " weights and p-p ripple " + num(R) + " dB; the final design has transition " +
-             num(transition_now()) + " (band edge " + num(Band_Edge_Index) + " at " +
-             num(Band_Edges(Band_Edge_Index)) + "), " + achieved(i_passband, i_stopband));
-    else
-        warn_if_final_failed("FIROPT_BW_Optimization", i_passband, i_stopband);
+    warn("FIROPT_BW_Optimization: " + end_reason(end) + " for stopband attenuation " + num(A) + " dB with " +
+         num(Number_of_Weights) + " weights and p-p ripple " + num(R) + " dB; the final design has transition " +
+         num(transition_now()) + " (band edge " + num(Band_Edge_Index) + " at " + num(Band_Edges(Band_Edge_Index)) +
+         "), " + achieved(i_passband, i_stopband));
 }
 
 void FIROPT_Ripple_Optimization() {
@@ -614,7 +653,7 @@ void FIROPT_Ripple_Optimization() {
         return;
     }
     const double first_step = std::min(std::max(Search_Start / 10.0, Ripple_Step_Min), Ripple_Step_Max);
-    double last_ripple = std::nan("");
+    double last_ripple = std::nan("");  // the ripple of the last trial that succeeded
     Three_Point_Search s;
     s.routine = "FIROPT_Ripple_Optimization";
     s.split_text = "Ripple split";
@@ -625,27 +664,36 @@ void FIROPT_Ripple_Optimization() {
     s.lowest = Minimum_Ripple_dB;
     s.highest = Maximum_Ripple_dB;
     s.At_Target = &FIROPT_Ripple_At_Target;
+    auto set_weight = [&](double x) { Band_Weighting(i_stopband) = KALTAP_Weight_Ratio(x, A); };
+    Trial_Record record;
     s.evaluate = [&](double x) {
-        Band_Weighting(i_stopband) = KALTAP_Weight_Ratio(x, A);
+        set_weight(x);
         trial_design();
         FIROPT_Ripple_At_Target = 0;
-        last_ripple = std::nan("");
-        if (!trial_usable()) return std::nan("");
-        last_ripple = KALTAP_Band_Deviation_dB(i_passband);
+        if (trial_failed()) return record.failure(x, false);
+        const double ripple = KALTAP_Band_Deviation_dB(i_passband);
         const double atten = KALTAP_Band_Deviation_dB(i_stopband);
-        FIROPT_Ripple_At_Target = std::fabs(atten - A) <= Target_Tolerance_dB ? 1 : 0;
-        return atten - A;
+        const double d = record.success(x, atten - A, Target_Tolerance_dB, FIROPT_Ripple_At_Target);
+        if (!std::isnan(d)) last_ripple = ripple;
+        return d;
     };
     const Search_End end = FIROPT_Three_Point_Search(s, Search_Start, first_step);
-    // Finish: keep the ripple the last trial achieved, complete that design.
+    if (!record.any_success()) {
+        no_design_left("FIROPT_Ripple_Optimization: no ripple reached the stopband attenuation of " + num(A) +
+                       " dB with " + num(Number_of_Weights) + " weights and transition " + num(dF));
+        return;
+    }
+    // Finish: keep the ripple the last trial that succeeded achieved, and
+    // complete that design (at the target it is complete).
     if (std::isfinite(last_ripple)) FIR_Passband_PtoP_Ripple = last_ripple;
+    if (end == Search_End::At_Target) return;
+    if (record.failed_since) set_weight(record.last_success);
     final_design();
-    if (end != Search_End::At_Target)
-        warn("FIROPT_Ripple_Optimization: " + end_reason(end) + " for stopband attenuation " + num(A) + " dB with " +
-             num(Number_of_Weights) + " weights and transition " + num(dF) + "; the final design has " +
-             achieved(i_passband, i_stopband));
-    else
-        warn_if_final_failed("FIROPT_Ripple_Optimization", i_passband, i_stopband);
+    // Its trial's figure is not that of taps that did not converge.
+    if (!KALTAP_Design_Converged()) take_stated_dB(i_passband, FIR_Passband_PtoP_Ripple);
+    warn("FIROPT_Ripple_Optimization: " + end_reason(end) + " for stopband attenuation " + num(A) + " dB with " +
+         num(Number_of_Weights) + " weights and transition " + num(dF) + "; the final design has " +
+         achieved(i_passband, i_stopband));
 }
 
 void FIROPT_Stopband_Optimization() {
@@ -671,7 +719,7 @@ void FIROPT_Stopband_Optimization() {
     }
     const double restart_size = std::min(std::max(Search_Start / 10.0, Stopband_Step_Min), Stopband_Step_Max);
     const double tolerance = std::min(Target_Tolerance_dB, Ripple_Tolerance_Factor * R);
-    double last_attenuation = std::nan("");
+    double last_attenuation = std::nan("");  // the attenuation of the last trial that succeeded
     Three_Point_Search s;
     s.routine = "FIROPT_Stopband_Optimization";
     s.split_text = "Stopband split";
@@ -682,25 +730,34 @@ void FIROPT_Stopband_Optimization() {
     s.lowest = Minimum_Attenuation_dB;
     s.highest = Maximum_Attenuation_dB;
     s.At_Target = &FIROPT_Stopband_At_Target;
+    auto set_weight = [&](double x) { Band_Weighting(i_stopband) = KALTAP_Weight_Ratio(R, x); };
+    Trial_Record record;
     s.evaluate = [&](double x) {
-        Band_Weighting(i_stopband) = KALTAP_Weight_Ratio(R, x);
+        set_weight(x);
         trial_design();
         FIROPT_Stopband_At_Target = 0;
-        last_attenuation = std::nan("");
-        if (!trial_usable()) return std::nan("");
+        if (trial_failed()) return record.failure(x, false);
         const double ripple = KALTAP_Band_Deviation_dB(i_passband);
-        last_attenuation = KALTAP_Band_Deviation_dB(i_stopband);
-        FIROPT_Stopband_At_Target = std::fabs(ripple - R) <= tolerance ? 1 : 0;
-        return ripple - R;
+        const double atten = KALTAP_Band_Deviation_dB(i_stopband);
+        const double d = record.success(x, ripple - R, tolerance, FIROPT_Stopband_At_Target);
+        if (!std::isnan(d)) last_attenuation = atten;
+        return d;
     };
     const Search_End end = FIROPT_Three_Point_Search(s, Search_Start, restart_size);
-    // Finish: keep the attenuation the last trial achieved, complete that design.
+    if (!record.any_success()) {
+        no_design_left("FIROPT_Stopband_Optimization: no attenuation reached the p-p passband ripple of " + num(R) +
+                       " dB with " + num(Number_of_Weights) + " weights and transition " + num(dF));
+        return;
+    }
+    // Finish: keep the attenuation the last trial that succeeded achieved,
+    // and complete that design (at the target it is complete).
     if (std::isfinite(last_attenuation)) FIR_Stopband_Attenuation = last_attenuation;
+    if (end == Search_End::At_Target) return;
+    if (record.failed_since) set_weight(record.last_success);
     final_design();
-    if (end != Search_End::At_Target)
-        warn("FIROPT_Stopband_Optimization: " + end_reason(end) + " for p-p passband ripple " + num(R) +
-             " dB with " + num(Number_of_Weights) + " weights and transition " + num(dF) +
-             "; the final design has " + achieved(i_passband, i_stopband));
-    else
-        warn_if_final_failed("FIROPT_Stopband_Optimization", i_passband, i_stopband);
+    // Its trial's figure is not that of taps that did not converge.
+    if (!KALTAP_Design_Converged()) take_stated_dB(i_stopband, FIR_Stopband_Attenuation);
+    warn("FIROPT_Stopband_Optimization: " + end_reason(end) + " for p-p passband ripple " + num(R) + " dB with " +
+         num(Number_of_Weights) + " weights and transition " + num(dF) + "; the final design has " +
+         achieved(i_passband, i_stopband));
 }

@@ -19,8 +19,17 @@
 //   line beginning "***Warning" to the run log and the console naming what was
 //   asked and what the final design achieves.
 // - Trial designs are made with Deviations_Only; only the last is complete.
-//   A trial whose deviation is not finite is a miss: it never counts as
-//   meeting the target and its figures never steer the search.
+//   A trial has failed when its exchange did not converge (iteration limit,
+//   machine rounding, a deviation that is not a number); a trial that meets
+//   the target is made in full before it is taken, and has failed when that
+//   design fails (taps not finite or collapsed) or does not converge
+//   (KALTAP_Design_Converged). A failed trial is a miss: it never counts as
+//   meeting the target, and its figures never steer the search (no estimate,
+//   secant or interpolation is formed from them). The search ends on the
+//   design of the last trial that succeeded.
+// - A search none of whose trials succeeded leaves no design: it writes one
+//   "***Warning" line saying so, leaves KALTAP_Filter_Weights_Valid false and
+//   sets KALTAP_Design_Failed, as a failed design does.
 // - When the final design fails (its taps are not finite, KALTAP_Design_Failed)
 //   the search ends with a "***Warning" line saying so; no figure is measured
 //   from such taps, and KALTAP_Filter_Weights_Valid stays false.
@@ -47,10 +56,10 @@ extern int FIROPT_Stopband_At_Target;
 // trial design: a window on the search's path for diagnostics.
 extern std::function<void(double)> FIROPT_Trial_Observer;
 
-// When set, asked after every trial design of the number-of-weights search,
-// and after the complete design of a count that met the attenuation, whether
-// to take that design as failed, whatever the engine made of it: a stand-in
-// for filter requirements beyond double arithmetic, for tests.
+// When set, asked after every trial design of a search, and after the
+// complete design of a trial that met the target, whether to take that
+// design as failed, whatever the engine made of it: a stand-in for filter
+// requirements beyond double arithmetic, for tests.
 extern std::function<bool()> FIROPT_Design_Fault;
 
 // The number-of-weights search tries the counts NOW_low .. NOW_low + this
@@ -62,19 +71,12 @@ constexpr int FIROPT_Maximum_Cycles = 60;
 
 // Smallest Number_of_Weights whose equiripple design reaches
 // FIR_Stopband_Attenuation for the band edges in the design state, with the
-// parity FIROPT_NOW asks for. The band weights are fixed from the order
-// estimate (passband 1, stopband dp/ds). Leaves that count, those weights
-// and the complete design. Stops on a FIROPT_NOW other than 0, 1 or 2.
-// A trial has failed when its exchange did not converge (iteration limit,
-// machine rounding, a deviation that is not a number), or, for a count that
-// reaches the attenuation, when its complete design fails or does not
-// converge (KALTAP_Design_Converged). A failed trial is a miss: it never
-// qualifies and its figures give no estimate. When the design at the
-// estimate fails, only longer filters are tried. When no count of the span
-// qualifies, the final design is the longest whose trial succeeded; when
-// none succeeded, no design is left: one "***Warning" line says so,
-// KALTAP_Filter_Weights_Valid is false and KALTAP_Design_Failed is set, as
-// after a failed design.
+// parity FIROPT_NOW asks for (a failed trial never qualifies). The band
+// weights are fixed from the order estimate (passband 1, stopband dp/ds).
+// Leaves that count, those weights and the complete design. When the design
+// at the estimate fails, only longer filters are tried. When no count of the
+// span qualifies, the final design is the longest whose trial succeeded.
+// Stops on a FIROPT_NOW other than 0, 1 or 2.
 void FIROPT_Minimize_No_of_Weights();
 
 // Transition width at which the design with Number_of_Weights just reaches
