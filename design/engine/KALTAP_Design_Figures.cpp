@@ -71,6 +71,7 @@ struct Figures {
     bool measured = false;
     std::vector<double> band_deviation;  // measured, per band
     std::string warning;
+    std::string note;
 };
 
 Measuring_Grid Grid;
@@ -151,10 +152,16 @@ double tap_gain(const Array1<double>& taps) {
 }
 
 std::string exchange_reason(KALTAP_Exchange_End end) {
+    const std::string limit = FMT_Free(KALTAP_Remez_Iteration_Limit);
     switch (end) {
         case KALTAP_Exchange_End::Iteration_Limit:
-            return "the exchange stopped at its limit of " + FMT_Free(KALTAP_Remez_Iteration_Limit) + " iterations";
-        case KALTAP_Exchange_End::Rounding_Floor: return "the exchange stopped on machine rounding error";
+            return "the exchange stopped at " + FMT_Free(KALTAP_Remez_Continuation_Limit) +
+                   " iterations, still improving past its limit of " + limit;
+        case KALTAP_Exchange_End::Rounding_Floor:
+            if (KALTAP_Remez_Past_Limit())
+                return "the exchange stopped on machine rounding error after " + FMT_Free(KALTAP_Remez_Iterations()) +
+                       " iterations, past its limit of " + limit;
+            return "the exchange stopped on machine rounding error";
         case KALTAP_Exchange_End::Not_Finite: return "the levelled deviation is not a number";
         case KALTAP_Exchange_End::Converged: break;
     }
@@ -227,6 +234,10 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
                           ". Raise the grid density.");
         }
     }
+    if (end == KALTAP_Exchange_End::Converged && KALTAP_Remez_Past_Limit())
+        Current.note = "***Note: the exchange converged after " + FMT_Free(KALTAP_Remez_Iterations()) +
+                       " iterations; it went past its limit of " + FMT_Free(KALTAP_Remez_Iteration_Limit) +
+                       " because its deviation still rose.";
     if (!Current.converged)
         Current.warning = "***Warning: the design did not converge (" + exchange_reason(end) +
                           "); its deviations are measured from the taps.";
@@ -274,6 +285,8 @@ double KALTAP_Deepest_Deviation_dB() {
 }
 
 std::string KALTAP_Figures_Warning() { return Current.measured ? Current.warning : std::string(); }
+
+std::string KALTAP_Exchange_Note() { return Current.note; }
 
 void KALTAP_Measure_Band_Deviations(const Array1<double>& taps, std::vector<double>& deviation) {
     measure(taps, deviation, nullptr, nullptr);

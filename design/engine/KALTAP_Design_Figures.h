@@ -58,6 +58,13 @@ double KALTAP_Deepest_Deviation_dB();
 // shown in the "Next action?" dialog when the figures are measured; empty
 // otherwise. Begins with "***Warning".
 std::string KALTAP_Figures_Warning();
+// The line that says the exchange went past its iteration limit and converged
+// there ("***Note: the exchange converged after <n> iterations; it went past
+// its limit of 25 because its deviation still rose."), written above the
+// report's band table ahead of any figures warning; empty for an exchange that
+// ended within the limit or did not converge (the figures warning then names
+// the iterations).
+std::string KALTAP_Exchange_Note();
 
 // Measures `taps` (the first (N+1)/2 taps, as Filter_Weights or
 // Rounded_Weights hold them) against the current design's requirements on the

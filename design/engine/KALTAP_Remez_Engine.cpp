@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "Fortran_Format.h"
@@ -335,9 +336,16 @@ void Exchange::search() {
     }
 }
 
+// A line of the exchange's own account in the run log, beside its iteration
+// lines (none while Quiet_Remez is set).
+void log_exchange(const std::string& line) {
+    if (!Quiet_Remez) RUN_LOG_write(line);
+}
+
 }  // namespace
 
 int KALTAP_Remez_Iterations() { return Last_Iterations; }
+bool KALTAP_Remez_Past_Limit() { return Last_Iterations > KALTAP_Remez_Iteration_Limit; }
 KALTAP_Exchange_End KALTAP_Remez_End() { return Last_End; }
 
 void KALTAP_Remez_Prepare_Grid() {
@@ -410,12 +418,24 @@ void KALTAP_Remez_Exchange() {
         x.search();
         if (x.JCHNGE == 0) {
             Last_End = KALTAP_Exchange_End::Converged;
+            if (NITER > KALTAP_Remez_Iteration_Limit)
+                log_exchange("Converged after " + FMT_Free(NITER) + " iterations, past the limit of " +
+                             FMT_Free(KALTAP_Remez_Iteration_Limit) + ".");
             return;
         }
         NITER = NITER + 1;
-        if (NITER > KALTAP_Remez_Iteration_Limit) {
+        // Every levelling so far raised the deviation (one that did not has
+        // ended the exchange above): an exchange at its limit is still making
+        // progress, so it goes on until the continuation limit ends it.
+        if (NITER > KALTAP_Remez_Continuation_Limit) {
             Last_End = KALTAP_Exchange_End::Iteration_Limit;
+            log_exchange("Stopped after " + FMT_Free(KALTAP_Remez_Continuation_Limit) +
+                         " iterations with the deviation still rising.");
             return;
         }
+        if (NITER == KALTAP_Remez_Iteration_Limit + 1)
+            log_exchange("The deviation still rises after " + FMT_Free(KALTAP_Remez_Iteration_Limit) +
+                         " iterations: the exchange goes on, for at most " +
+                         FMT_Free(KALTAP_Remez_Continuation_Limit) + " in all.");
     }
 }

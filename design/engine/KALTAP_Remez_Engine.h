@@ -3,7 +3,17 @@
 // Reads Grid_Frequency, Grid_Desired, Grid_Weight (after the case conversion),
 // Grid_Size and Half_Length (n). Keeps a set of n+1 extremal grid points,
 // levels the error on it, searches the grid for the extrema of the new error
-// and exchanges the set until it no longer changes, for at most 25 levellings.
+// and exchanges the set until it no longer changes. At its limit of 25
+// levellings an exchange whose levelled deviation still rises (every levelling
+// that does not raise it ends the exchange on machine rounding) goes on, up to
+// KALTAP_Remez_Continuation_Limit levellings in all; an exchange that converges
+// within the limit takes the same steps and leaves the same bits as one without
+// the continuation. Unless Quiet_Remez is set, the run log has, beside the
+// iteration lines, "The deviation still rises after 25 iterations: the
+// exchange goes on, for at most 100 in all." when the exchange passes the
+// limit, and "Converged after <n> iterations, past the limit of 25." or
+// "Stopped after 100 iterations with the deviation still rising." when it
+// ends past it (an end on machine rounding writes its usual lines).
 // Leaves Extremal_Index(1..n+1), Extremal_Cosine, Extremal_Value,
 // Barycentric_Weight and Remez_Deviation describing the final approximation.
 //
@@ -13,18 +23,25 @@
 // holds that value; no search can move a point on a NaN error).
 #pragma once
 
-// Maximum number of levellings and searches of one exchange.
+// Levellings and searches after which an exchange stops unless its levelled
+// deviation still rises.
 constexpr int KALTAP_Remez_Iteration_Limit = 25;
+// Levellings and searches of one exchange at most, the continuation past
+// KALTAP_Remez_Iteration_Limit included.
+constexpr int KALTAP_Remez_Continuation_Limit = 4 * KALTAP_Remez_Iteration_Limit;
 
 void KALTAP_Remez_Exchange();
 
-// Iterations of the last exchange (for tests and benchmarks).
+// Iterations (levellings) of the last exchange, 1..KALTAP_Remez_Continuation_Limit.
 int KALTAP_Remez_Iterations();
+// The last exchange took more than KALTAP_Remez_Iteration_Limit levellings
+// (it went on because its deviation still rose there), whatever its end.
+bool KALTAP_Remez_Past_Limit();
 
 // How the last exchange ended.
 enum class KALTAP_Exchange_End {
     Converged,        // no extremal point moved
-    Iteration_Limit,  // stopped after KALTAP_Remez_Iteration_Limit levellings
+    Iteration_Limit,  // stopped after KALTAP_Remez_Continuation_Limit levellings, still rising
     Rounding_Floor,   // the levelled deviation stopped growing (machine rounding)
     Not_Finite        // the levelled deviation was not a number
 };

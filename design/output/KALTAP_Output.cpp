@@ -553,12 +553,13 @@ void write_report(int unit, Report_Form form, int bits) {
     }
     if (PMC_DCT_Type == 3) out.write(blanks(13) + "h(" + FMT_Integer(Half_Length + 1, tap_width) + ") =  0.0");
 
-    // The figures below are the taps' own: say so where they are measured.
+    // How the exchange got past its limit, where it did; the figures below
+    // are the taps' own: say so where they are measured.
+    const std::string exchange_note = KALTAP_Exchange_Note();
     const std::string figures_warning = KALTAP_Figures_Warning();
-    if (!figures_warning.empty()) {
-        out.write("");
-        out.write(figures_warning);
-    }
+    if (!exchange_note.empty() || !figures_warning.empty()) out.write("");
+    if (!exchange_note.empty()) out.write(exchange_note);
+    if (!figures_warning.empty()) out.write(figures_warning);
     write_band_table(out, form);
     if (quantized) write_two_band_figures(out);
     if (!quantized) write_extremal_frequencies(out);

@@ -116,8 +116,9 @@ std::string KALTAP_File_Stamp();
 // The classical listing of a finished design on `unit`. The band table's
 // deviations are the design's stated figures (KALTAP_Band_Deviation): when
 // they are measured from the taps, the KALTAP_Figures_Warning line stands
-// directly above the table. Weights are listed as they are; the listing
-// changes nothing.
+// directly above the table; the KALTAP_Exchange_Note line of an exchange that
+// converged past its iteration limit stands above the table and that warning.
+// Weights are listed as they are; the listing changes nothing.
 void KALTAP_Classical_Output(int unit);
 // The listing of the quantized weights (Rounded_Weights) for `bits` bits. Its
 // band table gives, per band, the rounded taps' own deviation measured from
