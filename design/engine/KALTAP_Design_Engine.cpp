@@ -34,6 +34,9 @@ constexpr double Gap_Peak_Factor = 10.0;
 constexpr double Gap_Reference_Floor = 1.0;
 
 KALTAP_Ripple_Check Last_Check;
+// The weights of the shorter design the last full design's exchange started
+// again from; 0 when it kept its evenly spread start.
+int Restart_Weights = 0;
 
 // An exchange whose levelled deviation ends below this many units of rounding
 // of the largest weighted desired value, on machine rounding error, has lost
@@ -143,10 +146,22 @@ bool restart_exchange(bool silent) {
         return false;
     }
     if (!silent)
-        RUN_LOG_write("The exchange starts again from the extremal set of a design with " + FMT_Free(shorter) +
-                      " weights.");
+        RUN_LOG_write("The exchange lost its way on machine rounding from its evenly spread start (levelled deviation " +
+                      FMT_Free(lost_level) + "); it starts again from the extremal set of a design with " +
+                      FMT_Free(shorter) + " weights, scaled to this grid.");
     KALTAP_Remez_Exchange(KALTAP_Exchange_Start::Given_Set, silent);
-    if (Remez_Deviation > lost_level) return true;
+    if (Remez_Deviation > lost_level) {
+        if (!silent) {
+            Restart_Weights = shorter;
+            if (KALTAP_Remez_End() == KALTAP_Exchange_End::Converged)
+                RUN_LOG_write("The restarted exchange converged after " + FMT_Free(KALTAP_Remez_Iterations()) +
+                              " iterations at a levelled deviation of " + FMT_Free(Remez_Deviation) + ".");
+        }
+        return true;
+    }
+    if (!silent)
+        RUN_LOG_write("The restarted exchange levelled no higher (" + FMT_Free(Remez_Deviation) +
+                      "); the design keeps the first exchange's result.");
     KALTAP_Remez_Exchange(KALTAP_Exchange_Start::Even_Spread, true);
     return false;
 }
@@ -507,6 +522,7 @@ void KALTAP_Design() {
     Deviations_Only = false;
     KALTAP_Check_Stop();  // every trial of the searches comes through here
     KALTAP_Design_Failed = false;
+    Restart_Weights = 0;
     KALTAP_Reset_Design_Figures();
     KALTAP_Derive_Parameters();
     check_requirements();
@@ -530,3 +546,5 @@ void KALTAP_Design() {
         design_failed("the exchange collapsed: the magnitudes of the taps add up to " + FMT_Free(at_grid.tap_gain) +
                       ", far beyond any response asked for");
 }
+
+int KALTAP_Restart_Weights() { return Restart_Weights; }
