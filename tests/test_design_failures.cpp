@@ -108,11 +108,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // The exchange collapses: taps far beyond any response asked for.
         Failure_Case{"Hilbert229", 3, 229, 16, {{0.05, 0.45, 1, 1}}, Outcome::Failed, 0},
-        Failure_Case{"Lowpass259", 1, 259, 16, {{0, 0.2, 1, 1}, {0.25, 0.5, 0, 1}}, Outcome::Warned, 1e-3},
-        Failure_Case{"Differentiator131", 2, 131, 16, {{0, 0.4, 1, 1}}, Outcome::Failed, 0},
+        Failure_Case{"Lowpass259", 1, 259, 16, {{0, 0.2, 1, 1}, {0.3, 0.5, 0, 1}}, Outcome::Warned, 1e-3},
+        Failure_Case{"Differentiator161", 2, 161, 16, {{0, 0.4, 1, 1}}, Outcome::Failed, 0},
         // Desired 1 in both bands: the best filter is a pure delay.
         Failure_Case{"AllPass53", 1, 53, 32, {{0, 0.0735, 1, 1}, {0.4787, 0.5, 1, 5}}, Outcome::Finite, 1e-12},
-        Failure_Case{"Lowpass291", 1, 291, 16, {{0, 0.2, 1, 1}, {0.25, 0.5, 0, 1}}, Outcome::Failed, 0},
+        Failure_Case{"Lowpass601", 1, 601, 16, {{0, 0.1, 1, 1}, {0.4, 0.5, 0, 1}}, Outcome::Failed, 0},
         Failure_Case{"DefaultBandpass16000", 1, 16000, 32, Default_Bandpass, Outcome::Failed, 0},
         // Two bands on one edge: one grid point there, not two.
         Failure_Case{"TouchingBands", 1, 31, 16, {{0, 0.2, 1, 1}, {0.2, 0.5, 0, 1}}, Outcome::Finite, 0.6}),
@@ -123,7 +123,7 @@ TEST(Beyond_Precision, TheFailureLineReachesTheConsoleOnceWhenTheLogDoesNotEcho)
     Console_Capture console;
     RUN_LOG_open("Failures.txt", "Quiet log");
     Run_Log_Echo = 1;
-    Set_Up_Design(1, 291, 16, {{0, 0.2, 1, 1}, {0.25, 0.5, 0, 1}});
+    Set_Up_Design(1, 601, 16, {{0, 0.1, 1, 1}, {0.4, 0.5, 0, 1}});
     KALTAP_Design();
     Run_Log_Echo = 0;
     EXPECT_FALSE(KALTAP_Filter_Weights_Valid);

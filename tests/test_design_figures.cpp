@@ -181,6 +181,36 @@ INSTANTIATE_TEST_SUITE_P(
                      "band 2 is narrower than two grid steps"}),
     Name);
 
+// The report of the current design (type, N taps, `bands`) written to the
+// console: `note` stands there once and no warning does; the band table
+// states the levelled deviation, and the taps of the weights file level the
+// error to it within 1 % on `density` points per band width per tap.
+void Expect_Noted_Levelled_Report(Console_Capture& console, const std::string& note, int type, int N,
+                                  const std::vector<Band>& bands, int density) {
+    const std::size_t first_line = console.lines.size();
+    KALTAP_Classical_Output(UNIT_Standard_Output);
+    const std::vector<std::string> report(console.lines.begin() + static_cast<long>(first_line),
+                                          console.lines.end());
+    EXPECT_EQ(std::count(report.begin(), report.end(), note), 1);
+    EXPECT_EQ(std::count_if(report.begin(), report.end(),
+                            [](const std::string& l) { return l.rfind("***Warning", 0) == 0; }),
+              0);
+
+    KALTAP_Write_CSV();
+    const std::vector<double> h = Csv_Column(Stamp + "Filter_Weights.csv", 1, 1);
+    ASSERT_EQ(h.size(), static_cast<std::size_t>(N));
+    const std::vector<double> stated = Table_Row(report, "  Deviation      ");
+    ASSERT_EQ(stated.size(), bands.size());
+    for (std::size_t k = 0; k < bands.size(); ++k) {
+        const Band& b = bands[k];
+        const double levelled = Remez_Deviation / b.weight;
+        const int points = static_cast<int>(density * (N / 2) * 2 * (b.upper - b.lower));
+        const double measured = Measured_Deviation(h, type == 1, type, b, points);
+        EXPECT_NEAR(measured, levelled, 0.01 * levelled) << "band " << k + 1;
+        EXPECT_NEAR(stated[k], levelled, 5e-9) << "band " << k + 1;
+    }
+}
+
 // An exchange still raising its levelled deviation at its limit of 25
 // iterations goes on until it converges: the default three bands with
 // transitions of 4/N stop at the limit far from equiripple without that. The
@@ -223,30 +253,10 @@ TEST_P(Continued_Exchange, ConvergesPastTheLimitToEquirippleTaps) {
     EXPECT_FALSE(console.contains("Failure to converge"));
 
     // The report: the note above the band table, which states the levelled figures.
-    const std::size_t first_line = console.lines.size();
-    KALTAP_Classical_Output(UNIT_Standard_Output);
-    const std::vector<std::string> report(console.lines.begin() + static_cast<long>(first_line),
-                                          console.lines.end());
-    const std::string note = "***Note: the exchange converged after " + std::to_string(iterations) +
-                             " iterations; it went past its limit of 25 because its deviation still rose.";
-    EXPECT_EQ(std::count(report.begin(), report.end(), note), 1);
-    EXPECT_EQ(std::count_if(report.begin(), report.end(),
-                            [](const std::string& l) { return l.rfind("***Warning", 0) == 0; }),
-              0);
-
-    KALTAP_Write_CSV();
-    const std::vector<double> h = Csv_Column(Stamp + "Filter_Weights.csv", 1, 1);
-    ASSERT_EQ(h.size(), static_cast<std::size_t>(c.N));
-    const std::vector<double> stated = Table_Row(report, "  Deviation      ");
-    ASSERT_EQ(stated.size(), bands.size());
-    for (std::size_t k = 0; k < bands.size(); ++k) {
-        const Band& b = bands[k];
-        const double levelled = Remez_Deviation / b.weight;
-        const int points = static_cast<int>(c.factor * c.density * (c.N / 2) * 2 * (b.upper - b.lower));
-        const double measured = Measured_Deviation(h, true, 1, b, points);
-        EXPECT_NEAR(measured, levelled, 0.01 * levelled) << "band " << k + 1;
-        EXPECT_NEAR(stated[k], levelled, 5e-9) << "band " << k + 1;
-    }
+    Expect_Noted_Levelled_Report(console, "***Note: the exchange converged after " + std::to_string(iterations) +
+                                              " iterations; it went past its limit of 25 because its deviation "
+                                              "still rose.",
+                                 1, c.N, bands, c.factor * c.density);
 }
 
 INSTANTIATE_TEST_SUITE_P(DefaultThreeBands, Continued_Exchange,
@@ -255,6 +265,56 @@ INSTANTIATE_TEST_SUITE_P(DefaultThreeBands, Continued_Exchange,
                              return "Taps" + std::to_string(info.param.N) + "Density" +
                                     std::to_string(info.param.density);
                          });
+
+// Requirements whose exchange loses its way on machine rounding from its
+// evenly spread start: started again from the extremal set of the design with
+// about half the weights, it converges to equiripple taps, and the run log
+// and the report say how it got there.
+struct Restarted_Case {
+    const char* name;
+    int type, N, density;
+    std::vector<Band> bands;
+    int shorter;  // the weights of the design it starts again from
+};
+
+class Restarted_Exchange : public ::testing::TestWithParam<Restarted_Case> {};
+
+TEST_P(Restarted_Exchange, ConvergesFromAShorterDesignsExtremalSet) {
+    const Restarted_Case& c = GetParam();
+    Reset_Design_Program();
+    Fix_Clock_And_Clear_Results();
+    Console_Capture console;
+    Set_Up_Design(c.type, c.N, c.density, c.bands);
+    KALTAP_Design();
+    ASSERT_TRUE(KALTAP_Filter_Weights_Valid);
+    const int iterations = KALTAP_Remez_Iterations();
+    EXPECT_EQ(KALTAP_Restart_Weights(), c.shorter);
+    EXPECT_EQ(KALTAP_Remez_End(), KALTAP_Exchange_End::Converged);
+    EXPECT_TRUE(KALTAP_Design_Converged());
+    EXPECT_FALSE(KALTAP_Figures_Measured());
+
+    // The run log: the first exchange's failure, the restart, its end.
+    EXPECT_EQ(console.count("Failure to converge"), 1);
+    EXPECT_EQ(console.count("it starts again from the extremal set of a design with " + std::to_string(c.shorter) +
+                            " weights, scaled to this grid."),
+              1);
+    EXPECT_EQ(console.count("The restarted exchange converged after " + std::to_string(iterations) + " iterations"), 1);
+
+    // The report: the note above the band table; the taps written level the
+    // error as the table states it.
+    Expect_Noted_Levelled_Report(
+        console,
+        "***Note: the exchange lost itself on machine rounding from its first extremal set and converged after " +
+            std::to_string(iterations) + " iterations from a reference scaled from " + std::to_string(c.shorter) +
+            " weights.",
+        c.type, c.N, c.bands, 16 * c.density);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LostInRounding, Restarted_Exchange,
+    ::testing::Values(Restarted_Case{"Lowpass1023", 1, 1023, 64, {{0, 0.2, 1, 1}, {0.21, 0.5, 0, 1}}, 511},
+                      Restarted_Case{"Lowpass2047", 1, 2047, 64, {{0, 0.2, 1, 1}, {0.203, 0.5, 0, 1}}, 1023}),
+    [](const ::testing::TestParamInfo<Restarted_Case>& info) { return std::string(info.param.name); });
 
 // The quantized report's own figures are those of the rounded taps the hex
 // file lists; the design's stay beside them.

@@ -5,6 +5,7 @@
 
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
+#include "KALTAP_Design_Figures.h"
 #include "KALTAP_Output.h"
 #include "Program_Stop.h"
 #include "Run_Logging.h"
@@ -268,12 +269,19 @@ TEST(Engine, WeightsOfOneWeightHilbertTransformer) {
 TEST(Engine, LongLowPassWithTooMuchAttenuationIsReportedNotEquiripple) {
     Reset_Design_Program();
     Console_Capture console;
-    Set_Up_Design(1, 2047, 16, {{0, 0.2, 1, 1}, {0.203, 0.5, 0, 1}});
+    Set_Up_Design(1, 2047, 16, {{0, 0.2, 1, 1}, {0.21, 0.5, 0, 1}});
     KALTAP_Design();
     EXPECT_TRUE(KALTAP_Filter_Weights_Valid);
     EXPECT_TRUE(KALTAP_Last_Ripple_Check().warned);
     ASSERT_EQ(console.count("***Warning"), 1);
     EXPECT_TRUE(console.contains("wider transition"));
+    // Started again from the 1023-tap design's extremal set, it levels higher
+    // but ends on machine rounding as well.
+    EXPECT_EQ(console.count("it starts again from the extremal set of a design with 1023 weights"), 1);
+    EXPECT_EQ(console.count("Failure to converge"), 2);
+    EXPECT_EQ(KALTAP_Restart_Weights(), 1023);
+    EXPECT_EQ(KALTAP_Exchange_Note(), "***Note: the exchange lost itself on machine rounding from its first extremal "
+                                      "set and started again from a reference scaled from 1023 weights.");
 }
 
 }  // namespace

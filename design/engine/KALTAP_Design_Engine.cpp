@@ -1,6 +1,7 @@
 #include "KALTAP_Design_Engine.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <vector>
 
@@ -33,6 +34,151 @@ constexpr double Gap_Peak_Factor = 10.0;
 constexpr double Gap_Reference_Floor = 1.0;
 
 KALTAP_Ripple_Check Last_Check;
+// The weights of the shorter design the last full design's exchange started
+// again from; 0 when it kept its evenly spread start.
+int Restart_Weights = 0;
+
+// An exchange whose levelled deviation ends below this many units of rounding
+// of the largest weighted desired value, on machine rounding error, has lost
+// its way in the rounding: its evenly spread start was too far from the
+// optimum for double arithmetic to tell the errors apart.
+constexpr double Lost_Deviation_Units = 64.0;
+// Only a design with at least this many independent coefficients starts its
+// exchange again from a shorter design's extremal set (a shorter one is cheap
+// to design and far less prone to lose its way).
+constexpr int Restart_Half_Length = 64;
+
+// The grid index ranges [first, last] of each band on the current grid (a
+// point belongs to the first band whose upper edge it does not pass); an
+// empty range has last < first.
+void band_ranges(std::vector<int>& first, std::vector<int>& last) {
+    first.assign(static_cast<std::size_t>(Number_of_Bands), 1);
+    last.assign(static_cast<std::size_t>(Number_of_Bands), 0);
+    int k = 1;
+    for (int j = 1; j <= Grid_Size; ++j) {
+        while (k < Number_of_Bands && Grid_Frequency(j) > Band_Edges(2 * k)) {
+            ++k;
+            first[static_cast<std::size_t>(k - 1)] = j;
+        }
+        last[static_cast<std::size_t>(k - 1)] = j;
+    }
+}
+
+// The last exchange ended on machine rounding with a level at the rounding
+// of the arithmetic.
+bool exchange_lost_in_rounding() {
+    if (KALTAP_Remez_End() != KALTAP_Exchange_End::Rounding_Floor) return false;
+    double largest = DBL_MIN;
+    for (int j = 1; j <= Grid_Size; ++j)
+        largest = std::max(largest, std::fabs(Grid_Desired(j)) * Grid_Weight(j));
+    return Remez_Deviation < Lost_Deviation_Units * DBL_EPSILON * largest;
+}
+
+// Places in Extremal_Index(1..Half_Length+1) the extremal set of a shorter
+// design scaled to the current grid: per band, as many points as the shorter
+// set has there times the ratio of the set sizes, at frequencies interpolated
+// along the shorter set's points, each on the nearest grid point of the band
+// above the previous point. false when the set does not fit the grid.
+bool place_scaled_set(const std::vector<double>& shorter) {
+    std::vector<int> first, last;
+    band_ranges(first, last);
+    const int bands = Number_of_Bands, size = Half_Length + 1;
+    std::vector<std::vector<double>> in_band(static_cast<std::size_t>(bands));
+    for (double f : shorter) {
+        int k = 1;
+        while (k < bands && f > Band_Edges(2 * k)) ++k;
+        in_band[static_cast<std::size_t>(k - 1)].push_back(f);
+    }
+    std::vector<int> count(static_cast<std::size_t>(bands));
+    int total = 0, largest = 0;
+    for (int k = 0; k < bands; ++k) {
+        count[k] = static_cast<int>(std::lround(static_cast<double>(in_band[k].size()) * size / shorter.size()));
+        total += count[k];
+        if (count[k] > count[largest]) largest = k;
+    }
+    count[largest] += size - total;
+    int previous = 0, slot = 0;
+    for (int k = 0; k < bands; ++k) {
+        const std::vector<double>& points = in_band[k];
+        if (count[k] > 0 && points.empty()) return false;
+        for (int i = 0; i < count[k]; ++i) {
+            double f = points[0];
+            if (points.size() > 1 && count[k] > 1) {
+                const double position = static_cast<double>(i) * (points.size() - 1) / (count[k] - 1);
+                const std::size_t below = std::min(static_cast<std::size_t>(position), points.size() - 2);
+                f = points[below] + (position - below) * (points[below + 1] - points[below]);
+            }
+            int j = std::max(first[k], previous + 1);
+            while (j < last[k] && Grid_Frequency(j + 1) <= f) ++j;
+            if (j < last[k] && Grid_Frequency(j + 1) - f < f - Grid_Frequency(j)) ++j;
+            if (j > last[k]) return false;
+            Extremal_Index(++slot) = j;
+            previous = j;
+        }
+    }
+    return slot == size;
+}
+
+// The extremal frequencies of the current requirements designed with `weights`
+// weights by silent exchanges (the grid and the case of that length), started
+// again in the same way where they lose their way; empty when the exchange
+// found nothing better than rounding.
+std::vector<double> shorter_extremal_frequencies(int weights);
+
+// Starts the exchange again, on the current grid, from the extremal set of a
+// design with about half the weights (the same case) scaled to this grid.
+// Keeps the new exchange when its level is higher; otherwise repeats the first
+// exchange, silently, to leave its result as it was. true when it restarted.
+bool restart_exchange(bool silent) {
+    if (Half_Length < Restart_Half_Length) return false;
+    const int N = Number_of_Weights;
+    const double lost_level = Remez_Deviation;
+    int shorter = N / 2;
+    if (shorter % 2 != N % 2) ++shorter;
+    const std::vector<double> start = shorter_extremal_frequencies(shorter);
+    Number_of_Weights = N;
+    KALTAP_Derive_Parameters();
+    KALTAP_Set_Up_Grid();
+    KALTAP_Convert_Case();
+    KALTAP_Remez_Prepare_Grid();
+    if (start.empty() || !place_scaled_set(start)) {
+        KALTAP_Remez_Exchange(KALTAP_Exchange_Start::Even_Spread, true);
+        return false;
+    }
+    if (!silent)
+        RUN_LOG_write("The exchange lost its way on machine rounding from its evenly spread start (levelled deviation " +
+                      FMT_Free(lost_level) + "); it starts again from the extremal set of a design with " +
+                      FMT_Free(shorter) + " weights, scaled to this grid.");
+    KALTAP_Remez_Exchange(KALTAP_Exchange_Start::Given_Set, silent);
+    if (Remez_Deviation > lost_level) {
+        if (!silent) {
+            Restart_Weights = shorter;
+            if (KALTAP_Remez_End() == KALTAP_Exchange_End::Converged)
+                RUN_LOG_write("The restarted exchange converged after " + FMT_Free(KALTAP_Remez_Iterations()) +
+                              " iterations at a levelled deviation of " + FMT_Free(Remez_Deviation) + ".");
+        }
+        return true;
+    }
+    if (!silent)
+        RUN_LOG_write("The restarted exchange levelled no higher (" + FMT_Free(Remez_Deviation) +
+                      "); the design keeps the first exchange's result.");
+    KALTAP_Remez_Exchange(KALTAP_Exchange_Start::Even_Spread, true);
+    return false;
+}
+
+std::vector<double> shorter_extremal_frequencies(int weights) {
+    Number_of_Weights = weights;
+    KALTAP_Derive_Parameters();
+    KALTAP_Set_Up_Grid();
+    KALTAP_Convert_Case();
+    KALTAP_Remez_Prepare_Grid();
+    KALTAP_Remez_Exchange(KALTAP_Exchange_Start::Even_Spread, true);
+    if (exchange_lost_in_rounding() && !restart_exchange(true)) return {};
+    if (KALTAP_Remez_End() == KALTAP_Exchange_End::Not_Finite) return {};
+    std::vector<double> frequencies(static_cast<std::size_t>(Half_Length + 1));
+    for (int j = 1; j <= Half_Length + 1; ++j) frequencies[j - 1] = Grid_Frequency(Extremal_Index(j));
+    return frequencies;
+}
 
 [[noreturn]] void storage_problem(int capacity) {
     UNIT_Write(UNIT_Standard_Output,
@@ -376,6 +522,7 @@ void KALTAP_Design() {
     Deviations_Only = false;
     KALTAP_Check_Stop();  // every trial of the searches comes through here
     KALTAP_Design_Failed = false;
+    Restart_Weights = 0;
     KALTAP_Reset_Design_Figures();
     KALTAP_Derive_Parameters();
     check_requirements();
@@ -386,6 +533,7 @@ void KALTAP_Design() {
     KALTAP_Convert_Case();
     KALTAP_Remez_Prepare_Grid();
     KALTAP_Remez_Exchange();
+    if (exchange_lost_in_rounding()) restart_exchange(false);
     if (!full_design) return;
     KALTAP_Cosine_Coefficients(Band_Edges, Number_of_Bands);
     KALTAP_Recover_Weights();
@@ -398,3 +546,5 @@ void KALTAP_Design() {
         design_failed("the exchange collapsed: the magnitudes of the taps add up to " + FMT_Free(at_grid.tap_gain) +
                       ", far beyond any response asked for");
 }
+
+int KALTAP_Restart_Weights() { return Restart_Weights; }

@@ -24,6 +24,18 @@
 
 void KALTAP_Design();
 
+// An exchange that ends on machine rounding with a levelled deviation below
+// 64 units of rounding of the largest weighted desired value (its evenly
+// spread start lay too far from the optimum) starts again, for a design of at
+// least 64 independent coefficients, from the extremal set of a design of the
+// same bands with about half the weights (designed silently, itself restarted
+// the same way where it is lost), scaled band by band to the grid; the
+// restart is kept when it levels higher. The run log says so in a line after
+// the first exchange's failure and another after the restart. Returns the
+// weights of that shorter design when the last design kept a restart; 0
+// otherwise.
+int KALTAP_Restart_Weights();
+
 // Steps of KALTAP_Design, each working on the design state.
 void KALTAP_Set_Up_Grid();
 void KALTAP_Band_Response(int j, int band, double f);

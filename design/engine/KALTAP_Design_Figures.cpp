@@ -234,7 +234,13 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
                           ". Raise the grid density.");
         }
     }
-    if (end == KALTAP_Exchange_End::Converged && KALTAP_Remez_Past_Limit())
+    if (KALTAP_Restart_Weights() > 0)
+        Current.note = "***Note: the exchange lost itself on machine rounding from its first extremal set and " +
+                       (end == KALTAP_Exchange_End::Converged
+                            ? "converged after " + FMT_Free(KALTAP_Remez_Iterations()) + " iterations from"
+                            : std::string("started again from")) +
+                       " a reference scaled from " + FMT_Free(KALTAP_Restart_Weights()) + " weights.";
+    else if (end == KALTAP_Exchange_End::Converged && KALTAP_Remez_Past_Limit())
         Current.note = "***Note: the exchange converged after " + FMT_Free(KALTAP_Remez_Iterations()) +
                        " iterations; it went past its limit of " + FMT_Free(KALTAP_Remez_Iteration_Limit) +
                        " because its deviation still rose.";

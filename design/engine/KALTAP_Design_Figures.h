@@ -63,7 +63,12 @@ std::string KALTAP_Figures_Warning();
 // its limit of 25 because its deviation still rose."), written above the
 // report's band table ahead of any figures warning; empty for an exchange that
 // ended within the limit or did not converge (the figures warning then names
-// the iterations).
+// the iterations). For a design whose exchange was started again from a
+// shorter design's extremal set (KALTAP_Restart_Weights) the line says that
+// instead: "***Note: the exchange lost itself on machine rounding from its
+// first extremal set and converged after <n> iterations from a reference
+// scaled from <m> weights." (a restart that did not converge: "... and
+// started again from a reference scaled from <m> weights.").
 std::string KALTAP_Exchange_Note();
 
 // Measures `taps` (the first (N+1)/2 taps, as Filter_Weights or

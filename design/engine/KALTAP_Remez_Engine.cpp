@@ -336,6 +336,20 @@ void Exchange::search() {
     }
 }
 
+// An exchange that writes nothing at all (the engine's own trial runs).
+bool Silent = false;
+struct Silent_Scope {
+    bool saved_silent, saved_quiet;
+    explicit Silent_Scope(bool silent) : saved_silent(Silent), saved_quiet(Quiet_Remez) {
+        Silent = silent;
+        if (silent) Quiet_Remez = true;
+    }
+    ~Silent_Scope() {
+        Silent = saved_silent;
+        Quiet_Remez = saved_quiet;
+    }
+};
+
 // A line of the exchange's own account in the run log, beside its iteration
 // lines (none while Quiet_Remez is set).
 void log_exchange(const std::string& line) {
@@ -374,9 +388,10 @@ void KALTAP_Remez_Prepare_Grid() {
     ++Pass_Number;
 }
 
-void KALTAP_Remez_Exchange() {
+void KALTAP_Remez_Exchange(KALTAP_Exchange_Start start, bool silent) {
     // The search hands out one short piece of work per grid point.
     KALTAP_Busy_Stretch busy;
+    Silent_Scope quiet(silent);
     Exchange x;
     x.n = Half_Length;
     x.NZ = x.n + 1;
@@ -385,9 +400,11 @@ void KALTAP_Remez_Exchange() {
     Array1<int>& IEXT = Extremal_Index;
 
     // Initial set: spread evenly over the grid, last point on the last grid point.
-    const double T = static_cast<double>(x.NGRID - 1) / x.n;
-    for (int j = 1; j <= x.n; ++j) IEXT(j) = static_cast<int>(T * (j - 1) + 1.0);
-    IEXT(x.NZ) = x.NGRID;
+    if (start == KALTAP_Exchange_Start::Even_Spread) {
+        const double T = static_cast<double>(x.NGRID - 1) / x.n;
+        for (int j = 1; j <= x.n; ++j) IEXT(j) = static_cast<int>(T * (j - 1) + 1.0);
+        IEXT(x.NZ) = x.NGRID;
+    }
     int NITER = 1;
     double DEVL = -1.0;
 
@@ -406,11 +423,13 @@ void KALTAP_Remez_Exchange() {
         }
         if (x.DEV <= DEVL) {
             Last_End = KALTAP_Exchange_End::Rounding_Floor;
-            UNIT_Write(UNIT_Standard_Output, "###Deviation decrease!");
-            RUN_LOG_write("************ Failure to converge **********");
-            RUN_LOG_write("Probable cause is machine rounding error.  Number of iterations = " + FMT_Free(NITER));
-            RUN_LOG_write("If the number of iterations exceeds 3, the design may be correct,");
-            RUN_LOG_write("but should be verified by checking the frequency response.");
+            if (!Silent) {
+                UNIT_Write(UNIT_Standard_Output, "###Deviation decrease!");
+                RUN_LOG_write("************ Failure to converge **********");
+                RUN_LOG_write("Probable cause is machine rounding error.  Number of iterations = " + FMT_Free(NITER));
+                RUN_LOG_write("If the number of iterations exceeds 3, the design may be correct,");
+                RUN_LOG_write("but should be verified by checking the frequency response.");
+            }
             x.search();
             return;
         }

@@ -30,7 +30,14 @@ constexpr int KALTAP_Remez_Iteration_Limit = 25;
 // KALTAP_Remez_Iteration_Limit included.
 constexpr int KALTAP_Remez_Continuation_Limit = 4 * KALTAP_Remez_Iteration_Limit;
 
-void KALTAP_Remez_Exchange();
+// Where an exchange starts.
+enum class KALTAP_Exchange_Start {
+    Even_Spread,  // n+1 points spread evenly over the grid, the last on its last point
+    Given_Set     // the caller's strictly increasing grid indices in Extremal_Index(1..n+1)
+};
+// silent: nothing at all goes to the console or the run log (the engine's
+// own trial exchanges); otherwise as described above.
+void KALTAP_Remez_Exchange(KALTAP_Exchange_Start start = KALTAP_Exchange_Start::Even_Spread, bool silent = false);
 
 // Iterations (levellings) of the last exchange, 1..KALTAP_Remez_Continuation_Limit.
 int KALTAP_Remez_Iterations();

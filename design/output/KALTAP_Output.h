@@ -117,7 +117,8 @@ std::string KALTAP_File_Stamp();
 // deviations are the design's stated figures (KALTAP_Band_Deviation): when
 // they are measured from the taps, the KALTAP_Figures_Warning line stands
 // directly above the table; the KALTAP_Exchange_Note line of an exchange that
-// converged past its iteration limit stands above the table and that warning.
+// converged past its iteration limit, or was started again from a shorter
+// design's extremal set, stands above the table and that warning.
 // Weights are listed as they are; the listing changes nothing.
 void KALTAP_Classical_Output(int unit);
 // The listing of the quantized weights (Rounded_Weights) for `bits` bits. Its
