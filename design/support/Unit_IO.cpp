@@ -62,6 +62,15 @@ int flush_and_check(Unit_Entry& e) {
     return UNIT_OK;
 }
 
+// Close the stream of a file entry without keeping what it holds back: a
+// Replace unit's temporary file is removed, any other file just closed.
+void drop_stream(Unit_Entry& e) {
+    if (e.replacement.file)
+        ATOMIC_Discard(e.replacement);
+    else if (e.file)
+        std::fclose(e.file);
+}
+
 std::map<int, Unit_Entry>& unit_table() {
     static std::map<int, Unit_Entry> table;
     return table;
@@ -292,11 +301,7 @@ int UNIT_Close(int unit) {
 int UNIT_Discard(int unit) {
     auto it = unit_table().find(unit);
     if (it == unit_table().end() || it->second.window) return UNIT_Close(unit);
-    Unit_Entry& e = it->second;
-    if (e.replacement.file)
-        ATOMIC_Discard(e.replacement);
-    else if (e.file)
-        std::fclose(e.file);
+    drop_stream(it->second);
     unit_table().erase(it);
     return UNIT_OK;
 }
@@ -304,12 +309,9 @@ int UNIT_Discard(int unit) {
 void UNIT_Close_All_Files() {
     auto& table = unit_table();
     for (auto it = table.begin(); it != table.end();) {
-        if (it->second.replacement.file) {
-            // Never closed by its writer: not a complete file.
-            ATOMIC_Discard(it->second.replacement);
-            it = table.erase(it);
-        } else if (it->second.file) {
-            std::fclose(it->second.file);
+        if (it->second.file) {
+            // A Replace unit never closed by its writer is no complete file.
+            drop_stream(it->second);
             it = table.erase(it);
         } else {
             ++it;
