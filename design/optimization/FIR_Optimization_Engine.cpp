@@ -686,11 +686,17 @@ void FIROPT_Ripple_Optimization() {
     // Finish: keep the ripple the last trial that succeeded achieved, and
     // complete that design (at the target it is complete).
     if (std::isfinite(last_ripple)) FIR_Passband_PtoP_Ripple = last_ripple;
-    if (end == Search_End::At_Target) return;
+    if (end == Search_End::At_Target) {
+        // The complete design's figures, where they are measured (a rescued
+        // design's taps), are those of its taps.
+        if (KALTAP_Figures_Measured()) take_stated_dB(i_passband, FIR_Passband_PtoP_Ripple);
+        return;
+    }
     if (record.failed_since) set_weight(record.last_success);
     final_design();
-    // Its trial's figure is not that of taps that did not converge.
-    if (!KALTAP_Design_Converged()) take_stated_dB(i_passband, FIR_Passband_PtoP_Ripple);
+    // Its trial's figure is not that of taps that did not converge, nor of
+    // taps whose figures are measured (a rescued design's, say).
+    if (!KALTAP_Design_Converged() || KALTAP_Figures_Measured()) take_stated_dB(i_passband, FIR_Passband_PtoP_Ripple);
     warn("FIROPT_Ripple_Optimization: " + end_reason(end) + " for stopband attenuation " + num(A) + " dB with " +
          num(Number_of_Weights) + " weights and transition " + num(dF) + "; the final design has " +
          achieved(i_passband, i_stopband));
@@ -752,11 +758,15 @@ void FIROPT_Stopband_Optimization() {
     // Finish: keep the attenuation the last trial that succeeded achieved,
     // and complete that design (at the target it is complete).
     if (std::isfinite(last_attenuation)) FIR_Stopband_Attenuation = last_attenuation;
-    if (end == Search_End::At_Target) return;
+    if (end == Search_End::At_Target) {
+        if (KALTAP_Figures_Measured()) take_stated_dB(i_stopband, FIR_Stopband_Attenuation);
+        return;
+    }
     if (record.failed_since) set_weight(record.last_success);
     final_design();
-    // Its trial's figure is not that of taps that did not converge.
-    if (!KALTAP_Design_Converged()) take_stated_dB(i_stopband, FIR_Stopband_Attenuation);
+    // Its trial's figure is not that of taps that did not converge, nor of
+    // taps whose figures are measured (a rescued design's, say).
+    if (!KALTAP_Design_Converged() || KALTAP_Figures_Measured()) take_stated_dB(i_stopband, FIR_Stopband_Attenuation);
     warn("FIROPT_Stopband_Optimization: " + end_reason(end) + " for p-p passband ripple " + num(R) + " dB with " +
          num(Number_of_Weights) + " weights and transition " + num(dF) + "; the final design has " +
          achieved(i_passband, i_stopband));
