@@ -266,8 +266,11 @@ TEST(Engine, WeightsOfOneWeightHilbertTransformer) {
     EXPECT_EQ(Filter_Weights(2), 0.0);
 }
 
+// The exchange's own report of a design it cannot level (the rescue, which
+// would find this one in a longer arithmetic, held back).
 TEST(Engine, LongLowPassWithTooMuchAttenuationIsReportedNotEquiripple) {
     Reset_Design_Program();
+    KALTAP_Rescue_Enabled = false;
     Console_Capture console;
     Set_Up_Design(1, 2047, 16, {{0, 0.2, 1, 1}, {0.21, 0.5, 0, 1}});
     KALTAP_Design();

@@ -770,7 +770,9 @@ TEST_P(Beyond_Double_Precision, ASearchClaimsItsTargetOnlyWhenTheTapsMeetIt) {
     Expect_Sound_Design();
     Expect_No_Invalid_Numbers(console);
     const Measured m = Measure();
-    constexpr double Slack_dB = 0.25;  // stopband peaks between grid points at 200 dB
+    // Stopband peaks between grid points at 200 dB; near 300 dB (1e-15) the
+    // sums in double that measure the taps are themselves that coarse.
+    const double Slack_dB = m.atten_dB > 280 ? 1.0 : 0.25;
     if (c.routine == 2) { EXPECT_NEAR(FIR_Passband_PtoP_Ripple, m.ripple_dB, Measure_Slack_dB); }
     if (c.routine == 3) { EXPECT_NEAR(FIR_Stopband_Attenuation, m.atten_dB, Slack_dB); }
     if (Warnings(console) == 0) {

@@ -8,6 +8,7 @@
 
 #include "Dynamic_LUN.h"
 #include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Engine.h"
 #include "Program_Stop.h"
 #include "Result_Set.h"
 #include "Run_Logging.h"
@@ -49,6 +50,7 @@ void Reset_Design_Program() {
     Remove_Files_Of_Day(Test_Clock_Date);
     Run_Log_Unit = 0;
     Run_Log_Echo = 0;
+    KALTAP_Rescue_Enabled = true;
     Quiet_Remez = true;
     Deviations_Only = false;
 }

@@ -820,6 +820,7 @@ struct Convergence_Case {
     const char* name;
     int N;
     bool converged;
+    bool measured;
 };
 
 class Export_Convergence : public ::testing::TestWithParam<Convergence_Case> {};
@@ -834,7 +835,7 @@ TEST_P(Export_Convergence, RecordAndHeaderStateTheTapsFigures) {
     const auto record = nlohmann::json::parse(KALTAP_Export_Json(d));
     const auto& results = record.at("results");
     EXPECT_EQ(results.at("converged").get<bool>(), GetParam().converged);
-    EXPECT_EQ(results.at("deviations_measured").get<bool>(), !GetParam().converged);
+    EXPECT_EQ(results.at("deviations_measured").get<bool>(), GetParam().measured);
     const std::vector<double> h = results.at("taps").get<std::vector<double>>();
     const double centre = (h.size() + 1) / 2.0;
     for (std::size_t k = 0; k < bands.size(); ++k) {
@@ -846,16 +847,20 @@ TEST_P(Export_Convergence, RecordAndHeaderStateTheTapsFigures) {
             peak = std::max(peak, std::fabs(A - bands[k].desired));
         }
         const double stated = results.at("bands").at(k).at("deviation").get<double>();
-        EXPECT_NEAR(stated, peak, 0.1 * peak) << "band " << k + 1;
+        // Within 10 %, or within this sum's own rounding for taps at the
+        // rounding of double.
+        EXPECT_NEAR(stated, peak, 0.1 * peak + 2e-15) << "band " << k + 1;
     }
     const std::string header = KALTAP_Export_Matlab(d);
     EXPECT_EQ(header.find("did not converge") != std::string::npos, !GetParam().converged);
-    EXPECT_EQ(header.find("measured from the taps") != std::string::npos, !GetParam().converged);
+    EXPECT_EQ(header.find("measured from the taps") != std::string::npos, GetParam().measured);
 }
 
 INSTANTIATE_TEST_SUITE_P(Designs, Export_Convergence,
-                         ::testing::Values(Convergence_Case{"LowPass31", 31, true},
-                                           Convergence_Case{"LowPass201", 201, false}),
+                         // 201 weights ask for more than double arithmetic levels: the
+                         // design converges in a longer one, and its figures are measured.
+                         ::testing::Values(Convergence_Case{"LowPass31", 31, true, false},
+                                           Convergence_Case{"LowPass201", 201, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

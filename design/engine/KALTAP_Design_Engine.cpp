@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "Fortran_Format.h"
@@ -11,6 +12,7 @@
 #include "KALTAP_Design_Figures.h"
 #include "KALTAP_Lagrange_Interpolation.h"
 #include "KALTAP_Output.h"
+#include "KALTAP_Precise_Exchange.h"
 #include "KALTAP_Remez_Engine.h"
 #include "Parallel_Work.h"
 #include "Program_Stop.h"
@@ -18,6 +20,7 @@
 #include "Unit_IO.h"
 
 KALTAP_Equalizer_Response_Routine KALTAP_Equalizer_Response_Hook = nullptr;
+bool KALTAP_Rescue_Enabled = true;
 
 namespace {
 
@@ -268,17 +271,22 @@ void check_gaps(double DELF) {
 
 // The final taps measured on the design's measuring grid: the largest
 // weighted error at the grid points (warned about when it exceeds the levelled
-// deviation) and the figures the design states; then the gaps between bands.
-// Nothing more is checked of taps that have collapsed (the design has failed).
-KALTAP_Grid_Error check_final_taps() {
+// deviation) and the figures the design states. The run-log lines of the
+// measurement wait for report_final_taps.
+KALTAP_Grid_Error measure_final_taps() {
     Last_Check = KALTAP_Ripple_Check();
     const KALTAP_Grid_Error at_grid = KALTAP_Assess_Design_Figures();
     if (at_grid.collapsed) return at_grid;
     Last_Check.largest_error = at_grid.largest;
     Last_Check.frequency = at_grid.frequency;
     Last_Check.warned = at_grid.exceeded;
-    check_gaps(0.5 / (Half_Length * Search_Grid_Density));
     return at_grid;
+}
+
+// The measurement's run-log lines, then the gaps between bands.
+void report_final_taps() {
+    KALTAP_Write_Design_Figures_Lines();
+    check_gaps(0.5 / (Half_Length * Search_Grid_Density));
 }
 
 // True when every stored tap (case 3: with the zero centre tap) is finite.
@@ -303,6 +311,224 @@ void design_failed(const std::string& what) {
         "double arithmetic holds. Use fewer weights, wider transition bands or a smaller ratio of band weights.";
     RUN_LOG_write(line);
     if (Run_Log_Echo != 0) UNIT_Write(UNIT_Standard_Output, line);
+}
+
+// ---------------------------------------------------------------- rescue
+
+KALTAP_Rescue Last_Rescue;
+int Extremal_Count_Override = 0;
+
+// The precise exchange works on lengths up to these (its cost grows with the
+// square of the length, quadruple precision's some twenty times faster).
+constexpr int Extended_Weights_Limit = 2048;
+constexpr int Quadruple_Weights_Limit = 512;
+// A levelled deviation within this many units of rounding of the largest
+// weighted desired value is at the floor of double taps.
+constexpr double Floor_Units = 16.0;
+// The rescue's first length and how its lengths grow.
+constexpr int Rescue_First_Weights = 32;
+constexpr double Rescue_Growth = 1.5;
+// The halving between the last two lengths stops within this fraction of the
+// longer (a few per cent of length change the error little).
+constexpr int Rescue_Halvings_Below = 16;
+// A design of the rescue counts when its taps' error at the grid points stays
+// within this factor of its levelled deviation (or within rounding of it).
+constexpr double Rescue_Levelling_Tolerance = 1.05;
+
+// The largest |desired| * weight on the current grid (after the case
+// conversion the product is that of the requirements).
+double largest_weighted_desired() {
+    double largest = DBL_MIN;
+    for (int j = 1; j <= Grid_Size; ++j)
+        largest = std::max(largest, std::fabs(Grid_Desired(j)) * Grid_Weight(j));
+    return largest;
+}
+
+// Largest weighted error |A(f) - D(f)| W(f) of Filter_Weights at the points
+// of the current grid, in the terms of the requirements.
+double largest_grid_error() {
+    std::vector<int> first, last;
+    band_ranges(first, last);
+    std::vector<double> f(static_cast<std::size_t>(Grid_Size)), response(f.size());
+    for (int j = 1; j <= Grid_Size; ++j) f[j - 1] = Grid_Frequency(j);
+    KALTAP_Amplitude_Response_Many(f.data(), Grid_Size, Filter_Weights, Number_of_Weights, PMC_DCT_Type <= 2,
+                                   response.data());
+    double largest = 0.0;
+    for (int k = 1; k <= Number_of_Bands; ++k) {
+        for (int j = first[k - 1]; j <= last[k - 1]; ++j) {
+            double D = 0.0, W = 0.0;
+            KALTAP_Band_Requirement(k, Grid_Frequency(j), D, W);
+            if (!std::isfinite(W)) continue;
+            const double e = W * std::fabs(response[j - 1] - D);
+            if (!(e <= largest)) largest = e;
+        }
+    }
+    return largest;
+}
+
+// Taps kept: as Filter_Weights holds them, (weights+1)/2 of them.
+int stored_taps(int weights) { return (weights + 1) / 2; }
+
+// One length of the rescue, designed by the precise exchange.
+struct Precise_Design {
+    bool counts = false;   // converged, with finite taps
+    bool at_floor = false; // its levelled deviation is at the rounding of double taps, or below their error
+    int weights = 0;
+    bool quadruple = false;
+    int iterations = 0;
+    double deviation = 0.0;  // levelled
+    double error = std::numeric_limits<double>::infinity();  // of its double taps at the grid points
+    std::vector<double> taps;      // Filter_Weights(1..(weights+1)/2)
+    std::vector<double> extremal;  // frequencies of the final set
+};
+
+// Designs the current requirements with `weights` weights by the precise
+// exchange, started from `start` (extremal frequencies of a shorter design)
+// or evenly spread; in long double, then in quadruple precision where the
+// taps miss the levelled deviation. Keeps the one whose taps' error is
+// smaller.
+Precise_Design precise_design(int weights, const std::vector<double>& start, double floor) {
+    Precise_Design d;
+    d.weights = weights;
+    Number_of_Weights = weights;
+    KALTAP_Derive_Parameters();
+    KALTAP_Set_Up_Grid();
+    if (Grid_Size < Half_Length + 1) return d;
+    KALTAP_Convert_Case();
+    const double allowance = Lost_Deviation_Units * DBL_EPSILON * largest_weighted_desired();
+    for (const bool quadruple : {false, true}) {
+        if (weights > (quadruple ? Quadruple_Weights_Limit : Extended_Weights_Limit)) continue;
+        const bool given = !start.empty() && place_scaled_set(start);
+        const KALTAP_Precise_Outcome outcome = KALTAP_Precise_Exchange(
+            quadruple ? KALTAP_Precision::Quadruple : KALTAP_Precision::Extended,
+            given ? KALTAP_Exchange_Start::Given_Set : KALTAP_Exchange_Start::Even_Spread);
+        if (!outcome.converged) continue;
+        KALTAP_Recover_Weights();
+        if (!taps_finite()) continue;
+        const double error = largest_grid_error();
+        if (!(error < d.error)) continue;
+        d.counts = true;
+        d.quadruple = quadruple;
+        d.iterations = outcome.iterations;
+        d.deviation = outcome.deviation;
+        d.error = error;
+        d.taps.assign(&Filter_Weights(1), &Filter_Weights(1) + stored_taps(weights));
+        d.extremal.clear();
+        for (int j = 1; j <= Half_Length + 1; ++j) d.extremal.push_back(Grid_Frequency(Extremal_Index(j)));
+        const bool level = error <= Rescue_Levelling_Tolerance * outcome.deviation + allowance;
+        d.at_floor = outcome.deviation <= floor || !level;
+        if (level) break;
+    }
+    return d;
+}
+
+// The rescue's search over lengths (see KALTAP_Design_Engine.h): the design
+// whose taps have the smallest error; one that does not count when nothing
+// does.
+Precise_Design rescue_search(int N) {
+    const double floor = Floor_Units * DBL_EPSILON * largest_weighted_desired();
+    auto fit = [N](int L) {
+        L = std::max(L, Minimum_Weights);
+        if (L % 2 != N % 2) ++L;
+        return std::min(L, N);
+    };
+    Precise_Design best, below;  // the best taps; the longest design above the floor
+    auto keep = [&best](Precise_Design& d) {
+        if (d.counts && d.error < best.error) best = d;
+    };
+    int low = 0, high = 0;  // lengths known above the floor / at it or failing
+    for (int L = fit(Rescue_First_Weights);; L = fit(static_cast<int>(std::ceil(L * Rescue_Growth)))) {
+        Precise_Design d = precise_design(L, below.extremal, floor);
+        keep(d);
+        if (!d.counts || d.at_floor) {
+            high = L;
+            break;
+        }
+        low = L;
+        below = std::move(d);
+        if (L == N) return below;
+    }
+    while (low > 0 && high - low > std::max(2, high / Rescue_Halvings_Below)) {
+        const int L = fit((low + high) / 2);
+        if (L <= low || L >= high) break;
+        Precise_Design d = precise_design(L, below.extremal, floor);
+        keep(d);
+        if (d.counts && !d.at_floor) {
+            low = L;
+            below = std::move(d);
+        } else {
+            high = L;
+        }
+    }
+    return best;
+}
+
+// Puts the rescue's design in place as the design of N weights: its taps,
+// padded with zeros in front to N's first half, N's grid and case, its
+// levelled deviation, and its extremal set on N's grid.
+void install_rescue(const Precise_Design& d, int N) {
+    Number_of_Weights = N;
+    KALTAP_Derive_Parameters();
+    KALTAP_Set_Up_Grid();
+    KALTAP_Convert_Case();
+    const int shift = (N - d.weights) / 2;
+    for (int j = 1; j <= stored_taps(N); ++j) Filter_Weights(j) = j <= shift ? 0.0 : d.taps[j - shift - 1];
+    Remez_Deviation = d.deviation;
+    int previous = 0;
+    for (std::size_t k = 0; k < d.extremal.size(); ++k) {
+        int j = std::max(previous + 1, 1);
+        while (j < Grid_Size && Grid_Frequency(j + 1) <= d.extremal[k]) ++j;
+        if (j < Grid_Size && Grid_Frequency(j + 1) - d.extremal[k] < d.extremal[k] - Grid_Frequency(j)) ++j;
+        Extremal_Index(static_cast<int>(k) + 1) = j;
+        previous = j;
+    }
+    Extremal_Count_Override = d.weights < N ? static_cast<int>(d.extremal.size()) : 0;
+    KALTAP_Filter_Weights_Valid = true;
+    Last_Rescue.path = d.weights < N ? KALTAP_Rescue_Path::Padded : KALTAP_Rescue_Path::Precise;
+    Last_Rescue.weights = d.weights;
+    Last_Rescue.quadruple = d.quadruple;
+    Last_Rescue.iterations = d.iterations;
+    Last_Rescue.deviation = d.deviation;
+}
+
+// The exchange lost its way in double arithmetic: the taps are not finite,
+// have collapsed, or miss the levelled deviation (taps that meet it are as
+// good as the exchange's level, whatever its end).
+bool needs_rescue(bool finite, const KALTAP_Grid_Error& at_grid) {
+    if (!KALTAP_Rescue_Enabled) return false;
+    return !finite || at_grid.collapsed || at_grid.exceeded;
+}
+
+// Runs the rescue for the current design of N weights whose taps (when
+// finite and not collapsed) have the weighted grid error `error`; true when
+// its design replaced them. The state of the first design is restored
+// otherwise.
+bool rescue_design(double error) {
+    const int N = Number_of_Weights;
+    const std::vector<double> first_taps(&Filter_Weights(1), &Filter_Weights(1) + stored_taps(N));
+    std::vector<int> first_set(static_cast<std::size_t>(Half_Length + 1));
+    for (int j = 1; j <= Half_Length + 1; ++j) first_set[j - 1] = Extremal_Index(j);
+    const double first_deviation = Remez_Deviation;
+
+    Precise_Design d = rescue_search(N);
+    if (d.counts) {
+        install_rescue(d, N);
+        const double rescued = largest_grid_error();
+        if (rescued < error) {
+            return true;
+        }
+        Last_Rescue = KALTAP_Rescue();
+        Extremal_Count_Override = 0;
+    }
+    Number_of_Weights = N;
+    KALTAP_Derive_Parameters();
+    KALTAP_Set_Up_Grid();
+    KALTAP_Convert_Case();
+    for (int j = 1; j <= stored_taps(N); ++j) Filter_Weights(j) = first_taps[j - 1];
+    for (int j = 1; j <= Half_Length + 1; ++j) Extremal_Index(j) = first_set[j - 1];
+    Remez_Deviation = first_deviation;
+    KALTAP_Filter_Weights_Valid = true;
+    return false;
 }
 
 }  // namespace
@@ -523,6 +749,8 @@ void KALTAP_Design() {
     KALTAP_Check_Stop();  // every trial of the searches comes through here
     KALTAP_Design_Failed = false;
     Restart_Weights = 0;
+    Last_Rescue = KALTAP_Rescue();
+    Extremal_Count_Override = 0;
     KALTAP_Reset_Design_Figures();
     KALTAP_Derive_Parameters();
     check_requirements();
@@ -537,14 +765,34 @@ void KALTAP_Design() {
     if (!full_design) return;
     KALTAP_Cosine_Coefficients(Band_Edges, Number_of_Bands);
     KALTAP_Recover_Weights();
-    if (!taps_finite()) {
+    bool finite = taps_finite();
+    KALTAP_Grid_Error at_grid;
+    if (finite) at_grid = measure_final_taps();
+    if (needs_rescue(finite, at_grid)) {
+        const double error =
+            finite && !at_grid.collapsed ? largest_grid_error() : std::numeric_limits<double>::infinity();
+        if (rescue_design(error)) {
+            finite = true;
+            at_grid = measure_final_taps();
+            RUN_LOG_write(KALTAP_Exchange_Note());
+        } else if (finite) {
+            at_grid = measure_final_taps();
+        }
+    }
+    if (!finite) {
         design_failed("the taps are not finite");
         return;
     }
-    const KALTAP_Grid_Error at_grid = check_final_taps();
-    if (at_grid.collapsed)
+    if (at_grid.collapsed) {
         design_failed("the exchange collapsed: the magnitudes of the taps add up to " + FMT_Free(at_grid.tap_gain) +
                       ", far beyond any response asked for");
+        return;
+    }
+    report_final_taps();
 }
 
 int KALTAP_Restart_Weights() { return Restart_Weights; }
+
+const KALTAP_Rescue& KALTAP_Last_Rescue() { return Last_Rescue; }
+
+int KALTAP_Extremal_Count() { return Extremal_Count_Override > 0 ? Extremal_Count_Override : Half_Length + 1; }

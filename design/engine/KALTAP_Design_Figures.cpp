@@ -72,6 +72,7 @@ struct Figures {
     std::vector<double> band_deviation;  // measured, per band
     std::string warning;
     std::string note;
+    std::vector<std::string> lines;  // run-log lines of the measurement, not yet written
 };
 
 Measuring_Grid Grid;
@@ -200,8 +201,10 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
     std::vector<double> significant;
     measure(Filter_Weights, Current.band_deviation, &significant, &at_grid);
     at_grid.exceeded = !(at_grid.largest <= Remez_Deviation * Grid_Point_Tolerance);
-    if (at_grid.exceeded)
-        RUN_LOG_write("***Warning: the taps are not equiripple: largest weighted error " + FMT_Free(at_grid.largest) +
+    // A padded design is the shorter design's equiripple taps; its own
+    // warning says the figures are measured.
+    if (at_grid.exceeded && KALTAP_Last_Rescue().path != KALTAP_Rescue_Path::Padded)
+        Current.lines.push_back("***Warning: the taps are not equiripple: largest weighted error " + FMT_Free(at_grid.largest) +
                       " against the levelled deviation " + FMT_Free(Remez_Deviation) + " at frequency " +
                       FMT_Free(at_grid.frequency) + "; try a wider transition band or fewer weights.");
     Current.converged = end == KALTAP_Exchange_End::Converged &&
@@ -221,20 +224,43 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
         const double width = Band_Edges(2 * k) - Band_Edges(2 * k - 1);
         if (width < 2.0 * DELF) {
             uncovered = true;
-            RUN_LOG_write("***Warning: band " + FMT_Free(k) + " is narrower than two grid steps (" +
+            Current.lines.push_back("***Warning: band " + FMT_Free(k) + " is narrower than two grid steps (" +
                           short_number(width) + " against a step of " + short_number(DELF) +
                           "); its measured peak deviation is " + short_number(measured) +
                           ". Widen the band or raise the grid density.");
         } else if (Current.converged &&
                    significant[static_cast<std::size_t>(k - 1)] > Remez_Deviation * Between_Points_Tolerance) {
             uncovered = true;
-            RUN_LOG_write("***Warning: the grid is too coarse for band " + FMT_Free(k) +
+            Current.lines.push_back("***Warning: the grid is too coarse for band " + FMT_Free(k) +
                           ": between grid points the taps' deviation reaches " + short_number(measured) +
                           ", more than 5 % above the levelled " + short_number(Remez_Deviation / band_weight(k)) +
                           ". Raise the grid density.");
         }
     }
-    if (KALTAP_Restart_Weights() > 0)
+    const KALTAP_Rescue& rescue = KALTAP_Last_Rescue();
+    if (rescue.path != KALTAP_Rescue_Path::None) {
+        // The precise exchange converged, or its design would not be here.
+        Current.converged = at_grid.largest <= Remez_Deviation * Levelling_Tolerance;
+        const std::string arithmetic = rescue.quadruple ? "quadruple precision" : "long double arithmetic";
+        if (rescue.path == KALTAP_Rescue_Path::Precise) {
+            Current.note = "***Note: the exchange lost its way in double arithmetic; the design converged after " +
+                           FMT_Free(rescue.iterations) + " iterations of an exchange in " + arithmetic + ".";
+            Current.warning = "***Warning: the design was found by an exchange in " + arithmetic +
+                              "; the deviations are measured from the taps, rounded to double.";
+        } else {
+            const int zeros = (Number_of_Weights - rescue.weights) / 2;
+            Current.note = "***Note: " + FMT_Free(Number_of_Weights) +
+                           " weights ask for more precision than double taps hold; the taps are those of the best "
+                           "design the precise exchange found, " +
+                           FMT_Free(rescue.weights) + " weights (exchange in " + arithmetic +
+                           ", levelled deviation " + short_number(rescue.deviation) + "), with " + FMT_Free(zeros) +
+                           " zeros added at each end: the same delay and symmetry.";
+            Current.measured = true;
+            Current.warning = "***Warning: the taps are a " + FMT_Free(rescue.weights) +
+                              "-weight design padded with zeros to " + FMT_Free(Number_of_Weights) +
+                              " weights; the deviations are measured from the taps.";
+        }
+    } else if (KALTAP_Restart_Weights() > 0)
         Current.note = "***Note: the exchange lost itself on machine rounding from its first extremal set and " +
                        (end == KALTAP_Exchange_End::Converged
                             ? "converged after " + FMT_Free(KALTAP_Remez_Iterations()) + " iterations from"
@@ -244,7 +270,9 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
         Current.note = "***Note: the exchange converged after " + FMT_Free(KALTAP_Remez_Iterations()) +
                        " iterations; it went past its limit of " + FMT_Free(KALTAP_Remez_Iteration_Limit) +
                        " because its deviation still rose.";
-    if (!Current.converged)
+    if (rescue.path != KALTAP_Rescue_Path::None)
+        ;  // said above
+    else if (!Current.converged)
         Current.warning = "***Warning: the design did not converge (" + exchange_reason(end) +
                           "); its deviations are measured from the taps.";
     else if (at_grid.exceeded)
@@ -254,8 +282,15 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
     else if (uncovered)
         Current.warning =
             "***Warning: the design grid does not cover the taps' error; the deviations are measured from the taps.";
-    Current.measured = Current.measured || uncovered;
+    // A rescued design's taps are rounded from a longer arithmetic: what
+    // they have is measured.
+    Current.measured = Current.measured || uncovered || rescue.path != KALTAP_Rescue_Path::None;
     return at_grid;
+}
+
+void KALTAP_Write_Design_Figures_Lines() {
+    for (const std::string& line : Current.lines) RUN_LOG_write(line);
+    Current.lines.clear();
 }
 
 bool KALTAP_Design_Converged() { return Current.converged; }

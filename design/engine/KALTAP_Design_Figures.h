@@ -68,7 +68,10 @@ std::string KALTAP_Figures_Warning();
 // instead: "***Note: the exchange lost itself on machine rounding from its
 // first extremal set and converged after <n> iterations from a reference
 // scaled from <m> weights." (a restart that did not converge: "... and
-// started again from a reference scaled from <m> weights.").
+// started again from a reference scaled from <m> weights."). For a design of
+// the rescue (KALTAP_Last_Rescue) the line names the precise exchange's
+// arithmetic and iterations, and for a padded design the length designed, its
+// levelled deviation and the zeros added.
 std::string KALTAP_Exchange_Note();
 
 // Measures `taps` (the first (N+1)/2 taps, as Filter_Weights or
@@ -94,9 +97,14 @@ struct KALTAP_Grid_Error {
 };
 // After a full design whose taps are finite: builds the measuring grid,
 // measures Filter_Weights on it, decides whether the figures are measured,
-// and writes the run-log warnings that say why ("***Warning: the taps are not
+// and holds the run-log warnings that say why ("***Warning: the taps are not
 // equiripple ...", and for each band the grid does not cover, a warning
-// naming the band and its measured peak).
+// naming the band and its measured peak) for KALTAP_Write_Design_Figures_Lines
+// (a later assessment replaces them). A design of the rescue
+// (KALTAP_Last_Rescue) has converged; its note names the rescue, and its
+// figures are measured (its taps are rounded from a longer arithmetic).
 KALTAP_Grid_Error KALTAP_Assess_Design_Figures();
+// Writes the held warnings of the last assessment to the run log.
+void KALTAP_Write_Design_Figures_Lines();
 // Forgets the figures of the previous design (start of every design).
 void KALTAP_Reset_Design_Figures();

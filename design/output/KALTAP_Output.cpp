@@ -11,6 +11,7 @@
 #include "Fortran_Format.h"
 #include "KALTAP_Block_Trig.h"
 #include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Engine.h"
 #include "KALTAP_Design_Figures.h"
 #include "KALTAP_Weight_Quantization.h"
 #include "Parallel_Work.h"
@@ -482,7 +483,7 @@ void write_two_band_figures(const Report_Unit& out) {
 void write_extremal_frequencies(const Report_Unit& out) {
     out.write("");
     out.write("  Extremal Frequencies--Maxima of the Error Curve");
-    const int count = Half_Length + 1;
+    const int count = KALTAP_Extremal_Count();
     std::string line;
     for (int j = 1; j <= count; ++j) {
         if (line.empty()) line = blanks(2);

@@ -14,6 +14,7 @@
 #include "Design_Warnings.h"
 #include "KALTAP_Design_Figures.h"
 #include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Engine.h"
 #include "KALTAP_Remez_Engine.h"
 #include "KALTAP_Version.h"
 #include "KALTAP_Weight_Quantization.h"
@@ -252,7 +253,7 @@ KALTAP_Export_Design KALTAP_Export_Snapshot() {
     }
     if (N % 2 == 1) d.taps[M - 1] = d.antisymmetric ? 0.0 : Filter_Weights(M);
 
-    for (int j = 1; j <= Half_Length + 1; ++j) d.extremal_frequencies.push_back(Grid_Frequency(Extremal_Index(j)));
+    for (int j = 1; j <= KALTAP_Extremal_Count(); ++j) d.extremal_frequencies.push_back(Grid_Frequency(Extremal_Index(j)));
 
     d.quantized = KALTAP_Export_Quantized();
     if (d.quantized) {
