@@ -1,6 +1,7 @@
 #include "Parallel_Work.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -13,10 +14,25 @@ inline void cpu_relax() {
 #endif
 }
 
-// Polling rounds before a waiting thread gives up its core: long enough to
-// catch the next short piece of a busy stretch, short enough not to starve
-// other work when the machine is loaded.
-constexpr int Poll_Rounds = 4000;
+// Longest a waiting thread polls before it gives up its core: long enough to
+// catch the next short piece of a busy stretch or a piece about to finish,
+// short enough that a thread waiting on one that is off its core (on a
+// loaded machine) soon sleeps instead of taking time from it and from the
+// machine's other work.
+constexpr auto Poll_Time = std::chrono::microseconds(20);
+// Polling rounds between looks at the clock.
+constexpr int Rounds_Per_Look = 64;
+
+// Polls until done() holds, for at most Poll_Time; false when it timed out.
+template <class Done>
+bool poll_until(Done done) {
+    const auto limit = std::chrono::steady_clock::now() + Poll_Time;
+    for (int round = 1;; ++round) {
+        if (done()) return true;
+        cpu_relax();
+        if (round % Rounds_Per_Look == 0 && std::chrono::steady_clock::now() >= limit) return done();
+    }
+}
 
 using Task = void (*)(void* context, int lo, int hi);
 
@@ -76,12 +92,15 @@ public:
         wait();
     }
 
+    // Drops the piece posted last if the helper has not claimed it yet;
+    // otherwise waits until the helper has run it.
+    void drop_or_wait() {
+        if (!claim(posted_.load())) wait();
+    }
+
     void wait() {
         const unsigned target = posted_.load();
-        for (int round = 0; round < Poll_Rounds; ++round) {
-            if (finished_.load() == target) return;
-            cpu_relax();
-        }
+        if (poll_until([&] { return finished_.load() == target; })) return;
         std::unique_lock<std::mutex> lock(mutex_);
         caller_sleeping_.store(true);
         done_.wait(lock, [&] { return finished_.load() == target; });
@@ -92,18 +111,14 @@ private:
     void loop() {
         unsigned seen = 0;
         for (;;) {
-            int rounds = 0;
+            if (posted_.load() == seen && busy_.load() > 0)
+                poll_until([&] { return posted_.load() != seen || quit_.load(); });
             while (posted_.load() == seen) {
                 if (quit_.load()) return;
-                if (busy_.load() > 0 && rounds++ < Poll_Rounds) {
-                    cpu_relax();
-                    continue;
-                }
                 std::unique_lock<std::mutex> lock(mutex_);
                 helper_sleeping_.store(true);
                 wake_.wait(lock, [&] { return quit_.load() || posted_.load() != seen; });
                 helper_sleeping_.store(false);
-                rounds = 0;
             }
             seen = posted_.load();
             // A piece the caller has claimed is done by the caller; the
@@ -180,7 +195,7 @@ bool KALTAP_Background_Start(void (*task)(void* context), void* context) {
 }
 
 void KALTAP_Background_Join() {
-    if (Helper* h = helper()) h->wait();
+    if (Helper* h = helper()) h->drop_or_wait();
 }
 
 void KALTAP_Parallel_Pair(void (*task)(void* context, int part), void* context) {
