@@ -1,10 +1,13 @@
 #include "Parallel_Work.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+
+#include <time.h>
 
 namespace {
 
@@ -35,6 +38,53 @@ bool poll_until(Done done) {
 }
 
 using Task = void (*)(void* context, int lo, int hi);
+using Clock = std::chrono::steady_clock;
+
+// Processor time the calling thread has had, in nanoseconds (0 where the
+// system does not keep it).
+long long thread_time_ns() {
+    timespec t{};
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t) != 0) return 0;
+    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
+// Whether splitting work pays just now. A split pays when the helper has its
+// half done about as soon as the caller has its own: the whole split then
+// takes well under twice the processor time of the caller's half. On a
+// loaded machine the helper is often off its core, or shares the caller's:
+// the caller then runs the other half itself or waits for it, and the
+// hand-over costs more than it gains. After such a split, work stays on the
+// calling thread for a while, twice as long after each further split that
+// did not pay (from Shortest_Pause up to Longest_Pause); a split that pays
+// ends the pauses.
+class Split_Judge {
+public:
+    bool split_now() const { return forced_.load() || Clock::now().time_since_epoch().count() >= resume_.load(); }
+
+    // A split that took `whole` in all, in which the caller had `own_ns` of
+    // processor time for its own part; `taken` when the caller ran the
+    // helper's part as well.
+    void record(long long own_ns, Clock::duration whole, bool taken) {
+        // Paid: at least an eighth faster than the two parts in turn.
+        const long long whole_ns = std::chrono::duration_cast<std::chrono::nanoseconds>(whole).count();
+        if (!taken && whole_ns * Paid_Eighths < own_ns * 2 * 8) {
+            pause_.store(Shortest_Pause.count());
+            return;
+        }
+        const Clock::rep pause = pause_.load();
+        resume_.store((Clock::now() + Clock::duration(pause)).time_since_epoch().count());
+        pause_.store(std::min<Clock::rep>(2 * pause, Longest_Pause.count()));
+    }
+
+    void force(bool always) { forced_.store(always); }
+
+private:
+    static constexpr int Paid_Eighths = 8 + 1;
+    static constexpr Clock::duration Shortest_Pause = std::chrono::milliseconds(1);
+    static constexpr Clock::duration Longest_Pause = std::chrono::seconds(1);
+    std::atomic<Clock::rep> resume_{0}, pause_{Shortest_Pause.count()};
+    std::atomic<bool> forced_{false};
+};
 
 // One helper thread that takes the upper half of a range. Between pieces it
 // sleeps, except inside a busy stretch (KALTAP_Busy_Stretch), where it polls
@@ -82,14 +132,15 @@ public:
     }
 
     // Runs the piece posted last on the calling thread if the helper has not
-    // claimed it yet; otherwise waits until the helper has run it.
-    void finish() {
+    // claimed it yet (true); otherwise waits until the helper has run it.
+    bool finish() {
         unsigned piece = posted_.load();
         if (claim(piece)) {
             task_(context_, lo_, hi_);
-            return;
+            return true;
         }
         wait();
+        return false;
     }
 
     // Drops the piece posted last if the helper has not claimed it yet;
@@ -152,6 +203,7 @@ private:
 };
 
 std::atomic<bool> single_thread{false};
+Split_Judge judge;
 
 Helper* helper() {
     static bool many_cores = std::thread::hardware_concurrency() >= 2;
@@ -198,9 +250,11 @@ void KALTAP_Background_Join() {
     if (Helper* h = helper()) h->drop_or_wait();
 }
 
+void KALTAP_Parallel_Always_Split(bool always) { judge.force(always); }
+
 void KALTAP_Parallel_Pair(void (*task)(void* context, int part), void* context) {
     Helper* h = helper();
-    if (!h) {
+    if (!h || !judge.split_now()) {
         task(context, 0);
         task(context, 1);
         return;
@@ -209,23 +263,31 @@ void KALTAP_Parallel_Pair(void (*task)(void* context, int part), void* context) 
         void (*task)(void*, int);
         void* context;
     } pair{task, context};
+    const Clock::time_point start = Clock::now();
+    const long long own_start = thread_time_ns();
     h->run([](void* p, int, int) {
         auto* q = static_cast<Pair*>(p);
         q->task(q->context, 1);
     }, &pair, 1, 1);
     task(context, 0);
-    h->finish();
+    const long long own = thread_time_ns() - own_start;
+    const bool taken = h->finish();
+    judge.record(own, Clock::now() - start, taken);
 }
 
 void KALTAP_Parallel_For(int first, int last, int grain, const std::function<void(int, int)>& body) {
     if (last < first) return;
     Helper* h = helper();
-    if (!h || last - first + 1 < grain) {
+    if (!h || last - first + 1 < grain || !judge.split_now()) {
         body(first, last);
         return;
     }
     int mid = first + (last - first + 1) / 2;
+    const Clock::time_point start = Clock::now();
+    const long long own_start = thread_time_ns();
     h->run(run_function, const_cast<std::function<void(int, int)>*>(&body), mid, last);
     body(first, mid - 1);
-    h->finish();
+    const long long own = thread_time_ns() - own_start;
+    const bool taken = h->finish();
+    judge.record(own, Clock::now() - start, taken);
 }

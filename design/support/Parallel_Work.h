@@ -8,12 +8,15 @@
 
 // Run body(lo, hi) over the inclusive range first..last, split into at most
 // two contiguous parts that run at once (one on the calling thread). Ranges
-// shorter than `grain` run on the calling thread alone. The body must not throw.
+// shorter than `grain` run on the calling thread alone, and so does every
+// range for a while after splits that did not pay (on a loaded machine,
+// where the other core is seldom free). The body must not throw.
 void KALTAP_Parallel_For(int first, int last, int grain, const std::function<void(int lo, int hi)>& body);
 
 // Run task(context, 0) on the calling thread and task(context, 1) on the
-// other core at the same time (both in turn on a single core). No allocation:
-// for pieces of work of a few microseconds.
+// other core at the same time (both in turn on a single core, or while
+// splits do not pay, as above). No allocation: for pieces of work of a few
+// microseconds.
 void KALTAP_Parallel_Pair(void (*task)(void* context, int part), void* context);
 
 // Background work on the other core: KALTAP_Background_Start hands
@@ -33,6 +36,10 @@ int KALTAP_Parallel_Threads();
 // checking that results do not depend on the number of threads. Call it only
 // while no parallel work is under way.
 void KALTAP_Parallel_Use_One_Thread(bool one);
+
+// Split every range from its grain on (true), even where splits have not
+// paid lately; or judge again (false): for checking the hand-over itself.
+void KALTAP_Parallel_Always_Split(bool always);
 
 // While an object of this kind lives, the helper thread polls for the next
 // piece of work for a few tens of microseconds before it sleeps: for
