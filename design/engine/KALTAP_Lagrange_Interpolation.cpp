@@ -11,7 +11,7 @@
 namespace {
 
 constexpr double Two_Pi = 6.283185307179586476925286766559;
-constexpr int Parallel_Grain = 256;      // fewer weights than this are not worth a second thread
+constexpr int Parallel_Grain = 1024;  // fewer weights than this are not worth a second thread
 
 // Barycentric weights of the points k0..k0+4*Runs-1: Runs vectors of four
 // products side by side, so that their chains of multiplications overlap.

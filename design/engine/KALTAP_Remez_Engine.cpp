@@ -34,15 +34,13 @@ std::unique_ptr<std::atomic<std::uint64_t>[]> Point_State;
 std::size_t Point_State_Size = 0;
 std::uint64_t Pass_Number = 0;
 constexpr std::uint64_t Computing = 1, Computed = 2;
-bool Look_Ahead_Running = false;  // set by the search while the other core looks ahead
+bool Ahead_Running = false;  // set by the search while the other core works ahead of it
 
-// Sets from this size get a look-ahead on the other core during each search
-// pass (smaller sets finish a pass faster than the hand-over costs). From
-// KALTAP_Split_Points on, each point's sums are split over both cores instead,
-// which gains more there.
-constexpr int Look_Ahead_Points = 192;
-// Points on each side of a set point that the look-ahead computes.
-constexpr int Look_Ahead_Window = 2;
+// Sets from this size get the other core's help during each search pass.
+// Smaller sets finish a pass in a few milliseconds at most, about what the
+// other core can take to come back when the machine is loaded; they gain
+// little even on an idle one.
+constexpr int Work_Ahead_Points = 1024;
 
 // Working variables of one exchange, shared by the search and its climbs.
 struct Exchange {
@@ -53,44 +51,51 @@ struct Exchange {
     double COMP = 0.0, Y1 = 0.0;
 
     // G(L): the approximation at grid point L, computed once per pass by
-    // whichever thread claims it first (the search or the look-ahead). G,
-    // ERR and the climbs are inlined into the search, which is built for
-    // each instruction set with the interpolation kernel inside it.
+    // whichever thread claims it first (the search or the other core working
+    // ahead of it). G, ERR and the climbs are inlined into the search, which
+    // is built for each instruction set with the interpolation kernel inside
+    // it.
     KALTAP_INLINE double G(int L) {
-        if (!Look_Ahead_Running) {
+        if (!Ahead_Running) {
             // Only this thread touches the cache: no need to claim points.
             std::atomic<std::uint64_t>& state = Point_State[L - 1];
             const std::uint64_t done = Pass_Number * 4 + Computed;
             if (state.load(std::memory_order_relaxed) == done) return Cached_Value[L - 1];
             double g = NZ < KALTAP_Split_Points ? kaltap_interpolation::value_at(Grid_Cosine[L - 1], NZ)
-                                                : KALTAP_Interpolate_At_Cosine_Parallel(Grid_Cosine[L - 1], NZ);
+                                                : KALTAP_Interpolate_At_Cosine(Grid_Cosine[L - 1], NZ);
             Cached_Value[L - 1] = g;
             state.store(done, std::memory_order_relaxed);
             return g;
         }
-        return G_at(L, NZ, Pass_Number, false);
+        double g;
+        G_at(L, NZ, Pass_Number, false, g);
+        return g;
     }
 
-    static double G_at(int L, int NZ, std::uint64_t pass, bool look_ahead) {
+    // G(L) of pass `pass` into g, claiming the point. The search (ahead
+    // false) always gets the value: a point the other core is computing it
+    // computes again itself (same routine, same data) rather than wait for a
+    // thread that may be off its core. The other core (ahead true) gets false
+    // for a point the search has in hand.
+    static bool G_at(int L, int NZ, std::uint64_t pass, bool ahead, double& g) {
         std::atomic<std::uint64_t>& state = Point_State[L - 1];
         const std::uint64_t base = pass * 4;
         for (;;) {
             std::uint64_t s = state.load(std::memory_order_acquire);
-            if (s == base + Computed) return Cached_Value[L - 1];
+            if (s == base + Computed) {
+                g = Cached_Value[L - 1];
+                return true;
+            }
             if (s == base + Computing) {
-                if (look_ahead) return 0.0;  // the search has it in hand
-                // The look-ahead is at it: rather than wait, compute the same
-                // value here (same routine, same data) without storing it.
-                return KALTAP_Interpolate_At_Cosine(Grid_Cosine[L - 1], NZ);
+                if (ahead) return false;
+                g = KALTAP_Interpolate_At_Cosine(Grid_Cosine[L - 1], NZ);
+                return true;
             }
             if (state.compare_exchange_strong(s, base + Computing, std::memory_order_acq_rel)) {
-                // The look-ahead runs only for sets below the split size, where
-                // the parallel form does not fork, so the two never collide.
-                double g = look_ahead ? KALTAP_Interpolate_At_Cosine(Grid_Cosine[L - 1], NZ)
-                                      : KALTAP_Interpolate_At_Cosine_Parallel(Grid_Cosine[L - 1], NZ);
+                g = KALTAP_Interpolate_At_Cosine(Grid_Cosine[L - 1], NZ);
                 Cached_Value[L - 1] = g;
                 state.store(base + Computed, std::memory_order_release);
-                return g;
+                return true;
             }
         }
     }
@@ -136,43 +141,89 @@ struct Exchange {
     void level(int NITER);
 };
 
-// The look-ahead: while the search works on slot J, the other core computes
-// the points next to the set points of slots J+2 onwards, in the order the
-// search will want them (slot J+1 is left to the search, so the two rarely
-// meet on one point). When the look-ahead falls behind it skips ahead. It
-// reads a copy of the set taken at the start of the pass (the search changes
-// a slot's point only while it works on that slot).
-struct Look_Ahead {
-    std::vector<int> set;             // IEXT(1..NZ+1) at the start of the pass, index j-1
-    int NZ = 0;
+// Work ahead of the search on the other core. Once a point has moved in a
+// pass (as in nearly every pass but the last), the points the search looks
+// at for slot J follow from the set at the start of the pass alone: it
+// starts from COMP = DEV, climbs up from IEXT(J)+1 while the error grows
+// (below IEXT(J+1), which has not moved yet), and failing that looks at
+// IEXT(J)-1 and climbs down from there, above KLOW, which is where slot J-1
+// climbed up to, or else IEXT(J-1). The other core follows those same steps
+// for the slots from the top down, computing the points the search will look
+// at, until it meets the search coming up. While nothing has moved yet the
+// search scans whole intervals, of which these points are the first; the one
+// point it may then skip is IEXT(J)-1, when its scan of slot J-1 climbs up
+// to just below it, which is rare. So the other core does next to no work
+// that is thrown away, and the search never waits for a point (at the end of
+// the pass it waits only for one the other core is computing, and not at all
+// when that core has not started). It reads a copy of the set taken at the
+// start of the pass, and stops at a point the search has in hand.
+struct Work_Ahead {
+    std::vector<int> set;  // IEXT(1..NZ+1) at the start of the pass, index j-1
+    int NZ = 0, s = 1;
+    double DEV = 0.0;
     std::uint64_t pass = 0;
     std::atomic<int> search_slot{0};  // the slot the search works on
-    std::atomic<bool> scanning{false};  // no point has moved yet in this pass
     std::atomic<bool> stop{false};
 
-    static void run(void* context) { static_cast<Look_Ahead*>(context)->work(); }
+    static void run(void* context) { static_cast<Work_Ahead*>(context)->work(); }
 
     void work() {
-        int J = 1;
-        while (!stop.load(std::memory_order_relaxed)) {
-            const int current = search_slot.load(std::memory_order_relaxed);
-            if (J <= current + 1) J = current + 2;
-            if (J > NZ) break;
-            const int here = set[J - 1];
-            const int above = set[J];  // the next point, or the sentinel
-            const int below = J > 1 ? set[J - 2] : 0;
-            if (scanning.load(std::memory_order_relaxed)) {
-                // A pass in which nothing has moved looks at every point up to the next one.
-                for (int l = here + 1; l < above && !stop.load(std::memory_order_relaxed); ++l)
-                    Exchange::G_at(l, NZ, pass, true);
-            } else {
-                for (int d = 1; d <= Look_Ahead_Window; ++d) {
-                    if (here + d < above) Exchange::G_at(here + d, NZ, pass, true);
-                    if (here - d > below) Exchange::G_at(here - d, NZ, pass, true);
-                }
-            }
-            ++J;
+        for (int J = NZ; J >= 1; --J) {
+            if (stop.load(std::memory_order_relaxed) || J <= search_slot.load(std::memory_order_relaxed) + 1) return;
+            if (!slot(J)) return;
         }
+    }
+
+    // The search's ERR(L) in slot J (sign NUT = s * (-1)^J); false when the
+    // search has the point in hand.
+    bool error(int L, int J, double& e) const {
+        double g;
+        if (!Exchange::G_at(L, NZ, pass, true, g)) return false;
+        const int NUT = J % 2 ? -s : s;
+        e = static_cast<double>(static_cast<float>((g - Grid_Desired(L)) * (NUT * Grid_Weight(L))));
+        return true;
+    }
+
+    // The upward climb of slot J: where it ends (the search's KLOW for slot
+    // J+1), or 0 when the first step up does not climb; -1 when stopped.
+    int climb_up(int J) const {
+        const int KUP = set[J];
+        int L = set[J - 1] + 1;
+        double COMP = DEV, e;
+        if (L >= KUP) return 0;
+        if (!error(L, J, e)) return -1;
+        if (!(e > COMP)) return 0;
+        for (;;) {
+            COMP = e;
+            L = L + 1;
+            if (L >= KUP) break;
+            if (!error(L, J, e)) return -1;
+            if (!(e > COMP)) break;
+        }
+        return L - 1;
+    }
+
+    // The points of slot J; false when stopped.
+    bool slot(int J) const {
+        const int up = climb_up(J);
+        if (up != 0) return up > 0;
+        int KLOW = 0;
+        if (J > 1) {
+            KLOW = climb_up(J - 1);
+            if (KLOW < 0) return false;
+            if (KLOW == 0) KLOW = set[J - 2];
+        }
+        int L = set[J - 1] - 1;
+        double COMP = DEV, e;
+        if (L <= KLOW) return true;
+        if (!error(L, J, e)) return false;
+        while (e > COMP) {
+            COMP = e;
+            L = L - 1;
+            if (L <= KLOW) break;
+            if (!error(L, J, e)) return false;
+        }
+        return true;
     }
 };
 
@@ -218,21 +269,19 @@ void Exchange::search() {
     JCHNGE = 0;
     NUT = s;
 
-    Look_Ahead ahead;
-    bool looking_ahead = false;
-    if (NZ >= Look_Ahead_Points && NZ < KALTAP_Split_Points && KALTAP_Parallel_Threads() >= 2) {
+    Work_Ahead ahead;
+    bool working_ahead = false;
+    if (NZ >= Work_Ahead_Points && KALTAP_Parallel_Threads() >= 2) {
         ahead.set.assign(IEXT.at(1), IEXT.at(1) + NZ + 1);
         ahead.NZ = NZ;
+        ahead.s = s;
+        ahead.DEV = DEV;
         ahead.pass = Pass_Number;
-        ahead.scanning.store(true);
-        looking_ahead = KALTAP_Background_Start(Look_Ahead::run, &ahead);
-        Look_Ahead_Running = looking_ahead;
+        working_ahead = KALTAP_Background_Start(Work_Ahead::run, &ahead);
+        Ahead_Running = working_ahead;
     }
     for (J = 1; J <= NZ; ++J) {
-        if (looking_ahead) {
-            ahead.search_slot.store(J, std::memory_order_relaxed);
-            ahead.scanning.store(JCHNGE == 0, std::memory_order_relaxed);
-        }
+        if (working_ahead) ahead.search_slot.store(J, std::memory_order_relaxed);
         KUP = IEXT(J + 1);
         L = IEXT(J) + 1;
         NUT = -NUT;
@@ -281,10 +330,10 @@ void Exchange::search() {
         if (!found) KLOW = IEXT(J);
     }
 
-    if (looking_ahead) {
+    if (working_ahead) {
         ahead.stop.store(true);
         KALTAP_Background_Join();
-        Look_Ahead_Running = false;
+        Ahead_Running = false;
     }
 
     // End searches: new extrema below or above the current set.

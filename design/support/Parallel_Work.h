@@ -8,19 +8,24 @@
 
 // Run body(lo, hi) over the inclusive range first..last, split into at most
 // two contiguous parts that run at once (one on the calling thread). Ranges
-// shorter than `grain` run on the calling thread alone. The body must not throw.
+// shorter than `grain` run on the calling thread alone, and so does every
+// range for a while after splits that did not pay (on a loaded machine,
+// where the other core is seldom free). The body must not throw.
 void KALTAP_Parallel_For(int first, int last, int grain, const std::function<void(int lo, int hi)>& body);
 
 // Run task(context, 0) on the calling thread and task(context, 1) on the
-// other core at the same time (both in turn on a single core). No allocation:
-// for pieces of work of a few microseconds.
+// other core at the same time (both in turn on a single core, or while
+// splits do not pay, as above). No allocation: for pieces of work of a few
+// microseconds.
 void KALTAP_Parallel_Pair(void (*task)(void* context, int part), void* context);
 
-// Background work on the other core: KALTAP_Background_Start runs
-// task(context) there and returns at once; KALTAP_Background_Join waits until
-// it has returned. The task must end by itself (the caller signals it through
-// the context). No other parallel routine may be called in between. Returns
-// false, and runs nothing, on a single core.
+// Background work on the other core: KALTAP_Background_Start hands
+// task(context) to it and returns at once; KALTAP_Background_Join returns at
+// once when the other core has not begun the task yet (which then never
+// runs), and otherwise waits until the task has returned. The task must end
+// by itself (the caller signals it through the context) and must not be
+// needed: it may not run at all. No other parallel routine may be called in
+// between. Returns false, and runs nothing, on a single core.
 bool KALTAP_Background_Start(void (*task)(void* context), void* context);
 void KALTAP_Background_Join();
 
@@ -32,9 +37,14 @@ int KALTAP_Parallel_Threads();
 // while no parallel work is under way.
 void KALTAP_Parallel_Use_One_Thread(bool one);
 
-// While an object of this kind lives, the helper thread polls briefly for the
-// next piece of work before it sleeps: for stretches that hand out many short
-// pieces in a row (the exchange's search).
+// Split every range from its grain on (true), even where splits have not
+// paid lately; or judge again (false): for checking the hand-over itself.
+void KALTAP_Parallel_Always_Split(bool always);
+
+// While an object of this kind lives, the helper thread polls for the next
+// piece of work for a few tens of microseconds before it sleeps: for
+// stretches that hand out pieces in quick succession (the exchange). Threads
+// that wait for each other never poll longer than that either.
 struct KALTAP_Busy_Stretch {
     KALTAP_Busy_Stretch();
     ~KALTAP_Busy_Stretch();
