@@ -369,12 +369,13 @@ double largest_grid_error() {
 // Taps kept: as Filter_Weights holds them, (weights+1)/2 of them.
 int stored_taps(int weights) { return (weights + 1) / 2; }
 
-// One length of the rescue, designed by the precise exchange.
+// One length of the rescue.
 struct Precise_Design {
     bool counts = false;   // converged, with finite taps
     bool at_floor = false; // its levelled deviation is at the rounding of double taps, or below their error
     int weights = 0;
-    bool quadruple = false;
+    int start_weights = 0;  // the design its extremal set was scaled from; 0: evenly spread
+    KALTAP_Rescue_Arithmetic arithmetic = KALTAP_Rescue_Arithmetic::Double;
     int iterations = 0;
     double deviation = 0.0;  // levelled
     double error = std::numeric_limits<double>::infinity();  // of its double taps at the grid points
@@ -382,12 +383,21 @@ struct Precise_Design {
     std::vector<double> extremal;  // frequencies of the final set
 };
 
-// Designs the current requirements with `weights` weights by the precise
-// exchange, started from `start` (extremal frequencies of a shorter design)
-// or evenly spread; in long double, then in quadruple precision where the
-// taps miss the levelled deviation. Keeps the one whose taps' error is
-// smaller.
-Precise_Design precise_design(int weights, const std::vector<double>& start, double floor) {
+// The extremal frequencies of the current exchange's set.
+std::vector<double> extremal_frequencies() {
+    std::vector<double> f(static_cast<std::size_t>(Half_Length + 1));
+    for (int j = 1; j <= Half_Length + 1; ++j) f[j - 1] = Grid_Frequency(Extremal_Index(j));
+    return f;
+}
+
+// Designs the current requirements with `weights` weights, the exchange
+// started from `start` (the extremal frequencies of the design of
+// `start_weights` weights, scaled to this grid) or evenly spread: by the
+// engine's own exchange in double arithmetic, then where its taps miss the
+// levelled deviation by the precise exchange in long double, then in
+// quadruple precision (started from the long double exchange's set where that
+// converged). Keeps the one whose taps' error is smallest.
+Precise_Design precise_design(int weights, const std::vector<double>& start, int start_weights, double floor) {
     Precise_Design d;
     d.weights = weights;
     Number_of_Weights = weights;
@@ -396,27 +406,51 @@ Precise_Design precise_design(int weights, const std::vector<double>& start, dou
     if (Grid_Size < Half_Length + 1) return d;
     KALTAP_Convert_Case();
     const double allowance = Lost_Deviation_Units * DBL_EPSILON * largest_weighted_desired();
-    for (const bool quadruple : {false, true}) {
-        if (weights > (quadruple ? Quadruple_Weights_Limit : Extended_Weights_Limit)) continue;
-        const bool given = !start.empty() && place_scaled_set(start);
-        const KALTAP_Precise_Outcome outcome = KALTAP_Precise_Exchange(
-            quadruple ? KALTAP_Precision::Quadruple : KALTAP_Precision::Extended,
-            given ? KALTAP_Exchange_Start::Given_Set : KALTAP_Exchange_Start::Even_Spread);
-        if (!outcome.converged) continue;
+    std::vector<double> set = start;
+    const bool scaled_start = !start.empty() && place_scaled_set(start);
+    for (const KALTAP_Rescue_Arithmetic arithmetic :
+         {KALTAP_Rescue_Arithmetic::Double, KALTAP_Rescue_Arithmetic::Long_Double,
+          KALTAP_Rescue_Arithmetic::Quadruple}) {
+        if (arithmetic == KALTAP_Rescue_Arithmetic::Long_Double && weights > Extended_Weights_Limit) break;
+        if (arithmetic == KALTAP_Rescue_Arithmetic::Quadruple && weights > Quadruple_Weights_Limit) break;
+        const bool given = !set.empty() && place_scaled_set(set);
+        const KALTAP_Exchange_Start from = given ? KALTAP_Exchange_Start::Given_Set : KALTAP_Exchange_Start::Even_Spread;
+        bool converged = false;
+        int iterations = 0;
+        double deviation = 0.0;
+        if (arithmetic == KALTAP_Rescue_Arithmetic::Double) {
+            KALTAP_Remez_Prepare_Grid();
+            KALTAP_Remez_Exchange(from, true);
+            converged = KALTAP_Remez_End() == KALTAP_Exchange_End::Converged;
+            if (converged) KALTAP_Cosine_Coefficients(Band_Edges, Number_of_Bands);
+            iterations = KALTAP_Remez_Iterations();
+            deviation = std::fabs(Remez_Deviation);
+        } else {
+            const KALTAP_Precise_Outcome outcome = KALTAP_Precise_Exchange(
+                arithmetic == KALTAP_Rescue_Arithmetic::Quadruple ? KALTAP_Precision::Quadruple
+                                                                  : KALTAP_Precision::Extended,
+                from);
+            converged = outcome.converged;
+            iterations = outcome.iterations;
+            deviation = outcome.deviation;
+        }
+        if (!converged) continue;
+        // The next arithmetic starts where this one ended.
+        set = extremal_frequencies();
         KALTAP_Recover_Weights();
         if (!taps_finite()) continue;
         const double error = largest_grid_error();
         if (!(error < d.error)) continue;
         d.counts = true;
-        d.quadruple = quadruple;
-        d.iterations = outcome.iterations;
-        d.deviation = outcome.deviation;
+        d.start_weights = scaled_start ? start_weights : 0;
+        d.arithmetic = arithmetic;
+        d.iterations = iterations;
+        d.deviation = deviation;
         d.error = error;
         d.taps.assign(&Filter_Weights(1), &Filter_Weights(1) + stored_taps(weights));
-        d.extremal.clear();
-        for (int j = 1; j <= Half_Length + 1; ++j) d.extremal.push_back(Grid_Frequency(Extremal_Index(j)));
-        const bool level = error <= Rescue_Levelling_Tolerance * outcome.deviation + allowance;
-        d.at_floor = outcome.deviation <= floor || !level;
+        d.extremal = set;
+        const bool level = error <= Rescue_Levelling_Tolerance * deviation + allowance;
+        d.at_floor = deviation <= floor || !level;
         if (level) break;
     }
     return d;
@@ -438,7 +472,7 @@ Precise_Design rescue_search(int N) {
     };
     int low = 0, high = 0;  // lengths known above the floor / at it or failing
     for (int L = fit(Rescue_First_Weights);; L = fit(static_cast<int>(std::ceil(L * Rescue_Growth)))) {
-        Precise_Design d = precise_design(L, below.extremal, floor);
+        Precise_Design d = precise_design(L, below.extremal, below.weights, floor);
         keep(d);
         if (!d.counts || d.at_floor) {
             high = L;
@@ -451,7 +485,7 @@ Precise_Design rescue_search(int N) {
     while (low > 0 && high - low > std::max(2, high / Rescue_Halvings_Below)) {
         const int L = fit((low + high) / 2);
         if (L <= low || L >= high) break;
-        Precise_Design d = precise_design(L, below.extremal, floor);
+        Precise_Design d = precise_design(L, below.extremal, below.weights, floor);
         keep(d);
         if (d.counts && !d.at_floor) {
             low = L;
@@ -486,7 +520,8 @@ void install_rescue(const Precise_Design& d, int N) {
     KALTAP_Filter_Weights_Valid = true;
     Last_Rescue.path = d.weights < N ? KALTAP_Rescue_Path::Padded : KALTAP_Rescue_Path::Precise;
     Last_Rescue.weights = d.weights;
-    Last_Rescue.quadruple = d.quadruple;
+    Last_Rescue.arithmetic = d.arithmetic;
+    Last_Rescue.start_weights = d.start_weights;
     Last_Rescue.iterations = d.iterations;
     Last_Rescue.deviation = d.deviation;
 }

@@ -39,34 +39,38 @@ int KALTAP_Restart_Weights();
 // The rescue of a full design whose exchange lost its way in double
 // arithmetic: its taps were not finite or had collapsed, or they miss the
 // levelled deviation at the grid points. The engine then designs the same
-// requirements with the precise exchange (KALTAP_Precise_Exchange.h): first
-// at about 32 weights, then at lengths growing by half each time (each
-// exchange started from the extremal set of the length before, scaled to its
-// grid), in long double and, where that misses, in quadruple precision,
-// until a design's levelled deviation reaches the rounding of double taps
-// (16 units of rounding of the largest weighted desired value) or the length
-// asked for is reached; between the last two lengths it halves the interval
-// (to within a sixteenth of the longer) towards the shortest that reaches it. A design counts when it converged
-// and its taps, rounded to double, meet its levelled deviation (5 %, or
-// rounding, above it at the grid points).
+// requirements at about 32 weights, then at lengths growing by half each time
+// (each exchange started from the extremal set of the length before, scaled
+// to its grid): by its own exchange in double arithmetic, and where those
+// taps miss their levelled deviation by the precise exchange
+// (KALTAP_Precise_Exchange.h) in long double and then in quadruple precision
+// (from the long double exchange's set). It goes on until a design's
+// levelled deviation reaches the rounding of double taps (16 units of
+// rounding of the largest weighted desired value) or its taps' rounding
+// dominates their error, or the length asked for is reached; between the last
+// two lengths it halves the interval (to within a sixteenth of the longer)
+// towards the shortest that reaches it. A design counts when its exchange
+// converged and its taps are finite.
 // The taps are then those of the design, of all the rescue made, whose taps
 // have the smallest weighted error at its grid points: the length asked for,
 // or a shorter one with zeros added at both ends to the length asked for
-// (the same delay and the same linear-phase case). The rescue
-// replaces the first design only when its taps' weighted error on the grid is
-// smaller. It stays within lengths of 2048 weights (long double) and 512
+// (the same delay and the same linear-phase case). The rescue replaces the
+// first design only when its taps' weighted error on the grid is smaller. The
+// precise exchange works on lengths up to 2048 weights (long double) and 512
 // (quadruple precision).
 enum class KALTAP_Rescue_Path {
     None,     // the design is the exchange's own
-    Precise,  // the length asked for, designed by the precise exchange
+    Precise,  // the length asked for, designed again
     Padded    // a shorter design, padded with zeros
 };
+enum class KALTAP_Rescue_Arithmetic { Double, Long_Double, Quadruple };
 struct KALTAP_Rescue {
     KALTAP_Rescue_Path path = KALTAP_Rescue_Path::None;
-    int weights = 0;           // the length designed
-    bool quadruple = false;    // in quadruple precision (else long double)
-    int iterations = 0;        // of that design's precise exchange
-    double deviation = 0.0;    // its levelled deviation (weighted)
+    int weights = 0;        // the length designed
+    int start_weights = 0;  // the length its exchange's start was scaled from; 0: evenly spread
+    KALTAP_Rescue_Arithmetic arithmetic = KALTAP_Rescue_Arithmetic::Double;
+    int iterations = 0;      // of that design's exchange
+    double deviation = 0.0;  // its levelled deviation (weighted)
 };
 const KALTAP_Rescue& KALTAP_Last_Rescue();
 // false keeps the exchange's own design whatever its outcome (for checking

@@ -241,18 +241,24 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
     if (rescue.path != KALTAP_Rescue_Path::None) {
         // The precise exchange converged, or its design would not be here.
         Current.converged = at_grid.largest <= Remez_Deviation * Levelling_Tolerance;
-        const std::string arithmetic = rescue.quadruple ? "quadruple precision" : "long double arithmetic";
+        const std::string arithmetic =
+            rescue.arithmetic == KALTAP_Rescue_Arithmetic::Quadruple   ? "quadruple precision"
+            : rescue.arithmetic == KALTAP_Rescue_Arithmetic::Long_Double ? "long double arithmetic"
+                                                                         : "double arithmetic";
+        const std::string from = rescue.start_weights > 0
+                                     ? " from a reference scaled from " + FMT_Free(rescue.start_weights) + " weights"
+                                     : std::string();
         if (rescue.path == KALTAP_Rescue_Path::Precise) {
             Current.note = "***Note: the exchange lost its way in double arithmetic; the design converged after " +
-                           FMT_Free(rescue.iterations) + " iterations of an exchange in " + arithmetic + ".";
+                           FMT_Free(rescue.iterations) + " iterations of an exchange in " + arithmetic + from + ".";
             Current.warning = "***Warning: the design was found by an exchange in " + arithmetic +
                               "; the deviations are measured from the taps, rounded to double.";
         } else {
             const int zeros = (Number_of_Weights - rescue.weights) / 2;
             Current.note = "***Note: " + FMT_Free(Number_of_Weights) +
                            " weights ask for more precision than double taps hold; the taps are those of the best "
-                           "design the precise exchange found, " +
-                           FMT_Free(rescue.weights) + " weights (exchange in " + arithmetic +
+                           "design the rescue found, " +
+                           FMT_Free(rescue.weights) + " weights (exchange in " + arithmetic + from +
                            ", levelled deviation " + short_number(rescue.deviation) + "), with " + FMT_Free(zeros) +
                            " zeros added at each end: the same delay and symmetry.";
             Current.measured = true;

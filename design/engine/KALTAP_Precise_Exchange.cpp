@@ -51,9 +51,22 @@ public:
             set[m_ - 1] = grid_;
         }
         std::vector<int> next;
+        T level_before = 0;
+        std::vector<int> set_before;
         for (int iteration = 1; iteration <= KALTAP_Precise_Iteration_Limit; ++iteration) {
             outcome.iterations = iteration;
             if (!level(set)) return outcome;
+            // Every exchange raises the level; one that falls is the
+            // arithmetic's rounding, and no later one can be trusted: the set
+            // before it is as far as this arithmetic gets.
+            if (magnitude(deviation_) < level_before * (1 - static_cast<T>(KALTAP_Precise_Tolerance))) {
+                set.swap(set_before);
+                if (!level(set)) return outcome;
+                outcome.converged = true;
+                break;
+            }
+            level_before = magnitude(deviation_);
+            set_before = set;
             for (int j = 1; j <= grid_; ++j) e_[j - 1] = W_[j - 1] * (D_[j - 1] - value(x_[j - 1]));
             if (!exchange(next)) return outcome;
             T smallest = magnitude(e_[next[0] - 1]), largest = smallest;

@@ -42,7 +42,7 @@ constexpr double KALTAP_Precise_Tolerance = 1.0e-9;
 constexpr int KALTAP_Precise_Iteration_Limit = 60;
 
 struct KALTAP_Precise_Outcome {
-    bool converged = false;  // the set levelled within the tolerance
+    bool converged = false;  // the set levelled within the tolerance, or as far as the arithmetic goes
     int iterations = 0;
     double deviation = 0.0;  // |levelled deviation| (weighted), rounded to double
 };
