@@ -97,7 +97,9 @@ TEST_P(Beyond_Precision, FiniteTapsOrAReportedFailure) {
     const double error = largest_band_error(c.type, c.bands, h);
     if (c.outcome == Outcome::Finite) {
         EXPECT_LT(error, c.band_error);
-        EXPECT_FALSE(console.contains("not equiripple"));
+        // A rescued design states measured figures and may say that its taps
+        // are not equiripple at its level; the exchange's own may not.
+        if (KALTAP_Last_Rescue().path == KALTAP_Rescue_Path::None) { EXPECT_FALSE(console.contains("not equiripple")); }
         // No band's stated figure is below what the written taps have.
         for (std::size_t k = 0; c.rescue && KALTAP_Last_Rescue().path != KALTAP_Rescue_Path::None && k < c.bands.size(); ++k)
             EXPECT_GE(KALTAP_Band_Deviation(static_cast<int>(k) + 1) * 1.1 + 1e-15,
@@ -138,6 +140,9 @@ INSTANTIATE_TEST_SUITE_P(
         Failure_Case{"Differentiator161", 2, 161, 16, {{0, 0.4, 1, 1}}, Outcome::Finite, 1e-13},
         Failure_Case{"Lowpass601", 1, 601, 16, {{0, 0.1, 1, 1}, {0.4, 0.5, 0, 1}}, Outcome::Finite, 1e-13},
         Failure_Case{"DefaultBandpass16000", 1, 16000, 32, Default_Bandpass, Outcome::Finite, 5e-13},
+        // The exchange finds its set but the series in double loses the taps
+        // (9.6e-8 against a level of 9.5e-13): the set's series is formed again.
+        Failure_Case{"Lowpass8001Narrow", 1, 8001, 16, {{0, 0.1, 1, 1}, {0.102, 0.5, 0, 1}}, Outcome::Finite, 2e-12},
         // Without the rescue: the collapse is reported, or the taps are warned.
         Failure_Case{"Hilbert229Alone", 3, 229, 16, {{0.05, 0.45, 1, 1}}, Outcome::Failed, 0, false},
         Failure_Case{"Lowpass259Alone", 1, 259, 16, {{0, 0.2, 1, 1}, {0.3, 0.5, 0, 1}}, Outcome::Warned, 1e-3, false},

@@ -322,6 +322,9 @@ int Extremal_Count_Override = 0;
 // square of the length, quadruple precision's some twenty times faster).
 constexpr int Extended_Weights_Limit = 2048;
 constexpr int Quadruple_Weights_Limit = 512;
+// The series of a converged exchange is formed in quadruple precision for
+// designs up to this length (about 3n^2 operations, a second or two there).
+constexpr int Quadruple_Series_Limit = 8192;
 // A levelled deviation within this many units of rounding of the largest
 // weighted desired value is at the floor of double taps.
 constexpr double Floor_Units = 16.0;
@@ -376,6 +379,8 @@ struct Precise_Design {
     int weights = 0;
     int start_weights = 0;  // the design its extremal set was scaled from; 0: evenly spread
     KALTAP_Rescue_Arithmetic arithmetic = KALTAP_Rescue_Arithmetic::Double;
+    bool quadruple_series = false;
+    bool exchange_converged = true;  // else it ended on machine rounding (its taps still met its level)
     int iterations = 0;
     double deviation = 0.0;  // levelled
     double error = std::numeric_limits<double>::infinity();  // of its double taps at the grid points
@@ -388,6 +393,23 @@ std::vector<double> extremal_frequencies() {
     std::vector<double> f(static_cast<std::size_t>(Half_Length + 1));
     for (int j = 1; j <= Half_Length + 1; ++j) f[j - 1] = Grid_Frequency(Extremal_Index(j));
     return f;
+}
+
+// The taps of the exchange's set (Extremal_Index) in Filter_Weights: from the
+// series in double arithmetic where they meet its `deviation` (5 %, or
+// `allowance`, above it at the grid points); otherwise from the series in
+// quadruple precision, which levels the set again (`deviation` becomes that
+// level; `quadruple` says so). false when neither gives finite taps.
+bool series_in_quadruple(double& deviation, double allowance, bool& quadruple) {
+    quadruple = false;
+    KALTAP_Cosine_Coefficients(Band_Edges, Number_of_Bands);
+    KALTAP_Recover_Weights();
+    if (taps_finite() && largest_grid_error() <= Rescue_Levelling_Tolerance * deviation + allowance) return true;
+    if (Number_of_Weights > Quadruple_Series_Limit) return taps_finite();
+    quadruple = true;
+    deviation = KALTAP_Precise_Series();
+    KALTAP_Recover_Weights();
+    return taps_finite();
 }
 
 // Designs the current requirements with `weights` weights, the exchange
@@ -415,16 +437,16 @@ Precise_Design precise_design(int weights, const std::vector<double>& start, int
         if (arithmetic == KALTAP_Rescue_Arithmetic::Quadruple && weights > Quadruple_Weights_Limit) break;
         const bool given = !set.empty() && place_scaled_set(set);
         const KALTAP_Exchange_Start from = given ? KALTAP_Exchange_Start::Given_Set : KALTAP_Exchange_Start::Even_Spread;
-        bool converged = false;
+        bool converged = false, quadruple_series = arithmetic != KALTAP_Rescue_Arithmetic::Double;
         int iterations = 0;
         double deviation = 0.0;
         if (arithmetic == KALTAP_Rescue_Arithmetic::Double) {
             KALTAP_Remez_Prepare_Grid();
             KALTAP_Remez_Exchange(from, true);
             converged = KALTAP_Remez_End() == KALTAP_Exchange_End::Converged;
-            if (converged) KALTAP_Cosine_Coefficients(Band_Edges, Number_of_Bands);
             iterations = KALTAP_Remez_Iterations();
             deviation = std::fabs(Remez_Deviation);
+            if (converged && !series_in_quadruple(deviation, allowance, quadruple_series)) continue;
         } else {
             const KALTAP_Precise_Outcome outcome = KALTAP_Precise_Exchange(
                 arithmetic == KALTAP_Rescue_Arithmetic::Quadruple ? KALTAP_Precision::Quadruple
@@ -444,6 +466,7 @@ Precise_Design precise_design(int weights, const std::vector<double>& start, int
         d.counts = true;
         d.start_weights = scaled_start ? start_weights : 0;
         d.arithmetic = arithmetic;
+        d.quadruple_series = quadruple_series;
         d.iterations = iterations;
         d.deviation = deviation;
         d.error = error;
@@ -521,6 +544,8 @@ void install_rescue(const Precise_Design& d, int N) {
     Last_Rescue.path = d.weights < N ? KALTAP_Rescue_Path::Padded : KALTAP_Rescue_Path::Precise;
     Last_Rescue.weights = d.weights;
     Last_Rescue.arithmetic = d.arithmetic;
+    Last_Rescue.quadruple_series = d.quadruple_series;
+    Last_Rescue.exchange_converged = d.exchange_converged;
     Last_Rescue.start_weights = d.start_weights;
     Last_Rescue.iterations = d.iterations;
     Last_Rescue.deviation = d.deviation;
@@ -544,8 +569,30 @@ bool rescue_design(double error) {
     std::vector<int> first_set(static_cast<std::size_t>(Half_Length + 1));
     for (int j = 1; j <= Half_Length + 1; ++j) first_set[j - 1] = Extremal_Index(j);
     const double first_deviation = Remez_Deviation;
+    const KALTAP_Exchange_Outcome first_outcome = KALTAP_Remez_Outcome();
 
-    Precise_Design d = rescue_search(N);
+    // An exchange that found its set may have lost only its taps: its own
+    // set's series in quadruple precision, before any search.
+    Precise_Design d;
+    if (first_outcome.end != KALTAP_Exchange_End::Not_Finite && N <= Quadruple_Series_Limit) {
+        const double allowance = Lost_Deviation_Units * DBL_EPSILON * largest_weighted_desired();
+        const double deviation = KALTAP_Precise_Series();
+        KALTAP_Recover_Weights();
+        const double series_error = taps_finite() ? largest_grid_error() : std::numeric_limits<double>::infinity();
+        if (series_error <= Rescue_Levelling_Tolerance * deviation + allowance) {
+            d.counts = true;
+            d.exchange_converged = first_outcome.end == KALTAP_Exchange_End::Converged;
+            d.weights = N;
+            d.start_weights = Restart_Weights;
+            d.quadruple_series = true;
+            d.iterations = KALTAP_Remez_Iterations();
+            d.deviation = deviation;
+            d.error = series_error;
+            d.taps.assign(&Filter_Weights(1), &Filter_Weights(1) + stored_taps(N));
+            d.extremal = extremal_frequencies();
+        }
+    }
+    if (!d.counts) d = rescue_search(N);
     if (d.counts) {
         install_rescue(d, N);
         const double rescued = largest_grid_error();
@@ -562,6 +609,7 @@ bool rescue_design(double error) {
     for (int j = 1; j <= stored_taps(N); ++j) Filter_Weights(j) = first_taps[j - 1];
     for (int j = 1; j <= Half_Length + 1; ++j) Extremal_Index(j) = first_set[j - 1];
     Remez_Deviation = first_deviation;
+    KALTAP_Remez_Restore_Outcome(first_outcome);
     KALTAP_Filter_Weights_Valid = true;
     return false;
 }

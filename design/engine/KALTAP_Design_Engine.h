@@ -38,10 +38,14 @@ int KALTAP_Restart_Weights();
 
 // The rescue of a full design whose exchange lost its way in double
 // arithmetic: its taps were not finite or had collapsed, or they miss the
-// levelled deviation at the grid points. The engine then designs the same
+// levelled deviation at the grid points. An exchange whose level is a number
+// first has its own set levelled and its taps formed again in quadruple precision
+// (KALTAP_Precise_Series, up to 8192 weights), which is kept when those taps
+// meet the level. Otherwise the engine designs the same
 // requirements at about 32 weights, then at lengths growing by half each time
 // (each exchange started from the extremal set of the length before, scaled
-// to its grid): by its own exchange in double arithmetic, and where those
+// to its grid): by its own exchange in double arithmetic (its taps formed in
+// quadruple precision where the double series misses), and where those
 // taps miss their levelled deviation by the precise exchange
 // (KALTAP_Precise_Exchange.h) in long double and then in quadruple precision
 // (from the long double exchange's set). It goes on until a design's
@@ -68,7 +72,9 @@ struct KALTAP_Rescue {
     KALTAP_Rescue_Path path = KALTAP_Rescue_Path::None;
     int weights = 0;        // the length designed
     int start_weights = 0;  // the length its exchange's start was scaled from; 0: evenly spread
-    KALTAP_Rescue_Arithmetic arithmetic = KALTAP_Rescue_Arithmetic::Double;
+    KALTAP_Rescue_Arithmetic arithmetic = KALTAP_Rescue_Arithmetic::Double;  // of its exchange
+    bool quadruple_series = false;  // its taps were formed in quadruple precision
+    bool exchange_converged = true; // else its exchange ended on machine rounding
     int iterations = 0;      // of that design's exchange
     double deviation = 0.0;  // its levelled deviation (weighted)
 };

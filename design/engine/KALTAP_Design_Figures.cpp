@@ -249,8 +249,13 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
                                      ? " from a reference scaled from " + FMT_Free(rescue.start_weights) + " weights"
                                      : std::string();
         if (rescue.path == KALTAP_Rescue_Path::Precise) {
-            Current.note = "***Note: the exchange lost its way in double arithmetic; the design converged after " +
-                           FMT_Free(rescue.iterations) + " iterations of an exchange in " + arithmetic + from + ".";
+            const std::string taps = rescue.arithmetic == KALTAP_Rescue_Arithmetic::Double && rescue.quadruple_series
+                                         ? "; its taps were formed in quadruple precision"
+                                         : std::string();
+            Current.note = "***Note: the exchange lost its way in double arithmetic; the design " +
+                           std::string(rescue.exchange_converged ? "converged" : "ended on machine rounding") +
+                           " after " + FMT_Free(rescue.iterations) + " iterations of an exchange in " + arithmetic +
+                           from + taps + ".";
             Current.warning = "***Warning: the design was found by an exchange in " + arithmetic +
                               "; the deviations are measured from the taps, rounded to double.";
         } else {

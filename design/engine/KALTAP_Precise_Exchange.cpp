@@ -213,6 +213,12 @@ private:
 
 }  // namespace
 
+double KALTAP_Precise_Series() {
+    std::vector<int> set(static_cast<std::size_t>(Half_Length + 1));
+    for (int k = 1; k <= Half_Length + 1; ++k) set[k - 1] = Extremal_Index(k);
+    return Exchange<long double>::finish(set);
+}
+
 KALTAP_Precise_Outcome KALTAP_Precise_Exchange(KALTAP_Precision precision, KALTAP_Exchange_Start start) {
     if (precision == KALTAP_Precision::Quadruple) return Exchange<Quad>().run(start);
     return Exchange<long double>().run(start);

@@ -50,3 +50,10 @@ struct KALTAP_Precise_Outcome {
 // Runs the exchange described above in `precision` on the current grid.
 KALTAP_Precise_Outcome KALTAP_Precise_Exchange(KALTAP_Precision precision,
                                                KALTAP_Exchange_Start start = KALTAP_Exchange_Start::Even_Spread);
+
+// The final steps alone for the set in Extremal_Index(1..n+1) (an exchange in
+// double arithmetic that converged, say): levels it and forms
+// Cosine_Coefficients(1..n) in quadruple precision. Returns the levelled
+// deviation (weighted, rounded to double). Costs about 3n^2 quadruple
+// operations.
+double KALTAP_Precise_Series();

@@ -411,6 +411,13 @@ int KALTAP_Remez_Iterations() { return Last_Iterations; }
 bool KALTAP_Remez_Past_Limit() { return Last_Iterations > KALTAP_Remez_Iteration_Limit; }
 KALTAP_Exchange_End KALTAP_Remez_End() { return Last_End; }
 
+KALTAP_Exchange_Outcome KALTAP_Remez_Outcome() { return {Last_End, Last_Iterations}; }
+
+void KALTAP_Remez_Restore_Outcome(const KALTAP_Exchange_Outcome& outcome) {
+    Last_End = outcome.end;
+    Last_Iterations = outcome.iterations;
+}
+
 void KALTAP_Remez_Prepare_Grid() {
     const int NGRID = Grid_Size;
     if (static_cast<int>(Grid_Cosine.size()) < NGRID) {

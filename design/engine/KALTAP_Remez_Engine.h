@@ -54,6 +54,15 @@ enum class KALTAP_Exchange_End {
 };
 KALTAP_Exchange_End KALTAP_Remez_End();
 
+// The last exchange's end and iterations, and their restoration (for a caller
+// that runs further exchanges and then keeps an earlier one's result).
+struct KALTAP_Exchange_Outcome {
+    KALTAP_Exchange_End end;
+    int iterations;
+};
+KALTAP_Exchange_Outcome KALTAP_Remez_Outcome();
+void KALTAP_Remez_Restore_Outcome(const KALTAP_Exchange_Outcome& outcome);
+
 // Cosines cos(2*pi*Grid_Frequency(L)), L = 1..Grid_Size, of the current grid.
 // Filled by KALTAP_Remez_Prepare_Grid, which the engine calls after building
 // the grid; the exchange reads the extremal cosines from it.
