@@ -160,8 +160,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Figures_Case{"ThreeBands42", 1, 42, 32, Default_Bands, true, nullptr},
         Figures_Case{"ThreeBands101", 1, 101, 16, Default_Bands, true, nullptr},
-        Figures_Case{"NarrowLowPass8001", 1, 8001, 16, {{0.0, 0.1, 1.0, 1.0}, {0.1006, 0.5, 0.0, 1.0}}, false,
-                     "machine rounding error"},
+        // Ends on machine rounding with its taps at its level: the optimum.
+        Figures_Case{"NarrowLowPass8001", 1, 8001, 16, {{0.0, 0.1, 1.0, 1.0}, {0.1006, 0.5, 0.0, 1.0}}, true,
+                     "converged after"},
         // Converges only past the exchange's limit of 25 iterations.
         Figures_Case{"NarrowTransitions1023", 1, 1023, 16, Narrow_Transitions(1023), true,
                      "iterations; it went past its limit of 25 because its deviation still rose."},

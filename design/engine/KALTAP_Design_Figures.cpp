@@ -207,7 +207,12 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
         Current.lines.push_back("***Warning: the taps are not equiripple: largest weighted error " + FMT_Free(at_grid.largest) +
                       " against the levelled deviation " + FMT_Free(Remez_Deviation) + " at frequency " +
                       FMT_Free(at_grid.frequency) + "; try a wider transition band or fewer weights.");
-    Current.converged = end == KALTAP_Exchange_End::Converged &&
+    // An exchange that ended on machine rounding with taps that keep its
+    // level at the grid points (within 0.1 %) has reached the optimum: the
+    // level is a lower bound of the best deviation, the taps' error an upper.
+    const bool at_level_on_rounding = end == KALTAP_Exchange_End::Rounding_Floor && !at_grid.exceeded &&
+                                      Remez_Deviation >= Grid.rounding_floor;
+    Current.converged = (end == KALTAP_Exchange_End::Converged || at_level_on_rounding) &&
                         at_grid.largest <= Remez_Deviation * Levelling_Tolerance;
     Current.measured = !Current.converged || at_grid.exceeded;
 
@@ -273,7 +278,7 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
         }
     } else if (KALTAP_Restart_Weights() > 0)
         Current.note = "***Note: the exchange lost itself on machine rounding from its first extremal set and " +
-                       (end == KALTAP_Exchange_End::Converged
+                       (Current.converged
                             ? "converged after " + FMT_Free(KALTAP_Remez_Iterations()) + " iterations from"
                             : std::string("started again from")) +
                        " a reference scaled from " + FMT_Free(KALTAP_Restart_Weights()) + " weights.";

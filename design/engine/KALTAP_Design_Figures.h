@@ -13,8 +13,11 @@
 // figure only when the exchange converged, the taps' weighted error at the
 // grid points stays within 0.1 % of the levelled deviation, and between grid
 // points within 5 % of it (every band at least two grid steps wide). The
-// design has converged when the exchange did and the error at the grid points
-// stays within 5 % of the levelled deviation.
+// design has converged when the exchange did, or ended on machine rounding
+// with the taps' error at the grid points within 0.1 % of a levelled
+// deviation above the arithmetic's rounding (the level bounds the best
+// deviation from below, the taps' error from above), and the error at the
+// grid points stays within 5 % of the levelled deviation.
 // Otherwise every figure the program states (report, records, plots' floor)
 // is the measured one, and the report says so above its band table.
 #pragma once
@@ -27,8 +30,9 @@
 
 // ---- Set by every full design (KALTAP_Design without Deviations_Only) ----
 
-// The exchange ended converged and the final taps' error at the grid points
-// stays at the levelled deviation.
+// The exchange ended converged (or on machine rounding with the taps at its
+// level, see above) and the final taps' error at the grid points stays at the
+// levelled deviation.
 bool KALTAP_Design_Converged();
 // The design's stated figures are measured from the taps: not converged, or
 // the grid does not cover the taps' error between its points.
