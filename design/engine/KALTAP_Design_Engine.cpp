@@ -67,14 +67,29 @@ void band_ranges(std::vector<int>& first, std::vector<int>& last) {
     }
 }
 
+// The largest |desired| * weight on the current grid (after the case
+// conversion the product is that of the requirements).
+double largest_weighted_desired() {
+    double largest = DBL_MIN;
+    for (int j = 1; j <= Grid_Size; ++j)
+        largest = std::max(largest, std::fabs(Grid_Desired(j)) * Grid_Weight(j));
+    return largest;
+}
+
 // The last exchange ended on machine rounding with a level at the rounding
 // of the arithmetic.
 bool exchange_lost_in_rounding() {
     if (KALTAP_Remez_End() != KALTAP_Exchange_End::Rounding_Floor) return false;
-    double largest = DBL_MIN;
-    for (int j = 1; j <= Grid_Size; ++j)
-        largest = std::max(largest, std::fabs(Grid_Desired(j)) * Grid_Weight(j));
-    return Remez_Deviation < Lost_Deviation_Units * DBL_EPSILON * largest;
+    return Remez_Deviation < Lost_Deviation_Units * DBL_EPSILON * largest_weighted_desired();
+}
+
+// The grid point from `from` to `last` nearest to frequency f (from itself
+// when f lies below it; `from` when from > last).
+int nearest_grid_point(double f, int from, int last) {
+    int j = from;
+    while (j < last && Grid_Frequency(j + 1) <= f) ++j;
+    if (j < last && Grid_Frequency(j + 1) - f < f - Grid_Frequency(j)) ++j;
+    return j;
 }
 
 // Places in Extremal_Index(1..Half_Length+1) the extremal set of a shorter
@@ -111,9 +126,7 @@ bool place_scaled_set(const std::vector<double>& shorter) {
                 const std::size_t below = std::min(static_cast<std::size_t>(position), points.size() - 2);
                 f = points[below] + (position - below) * (points[below + 1] - points[below]);
             }
-            int j = std::max(first[k], previous + 1);
-            while (j < last[k] && Grid_Frequency(j + 1) <= f) ++j;
-            if (j < last[k] && Grid_Frequency(j + 1) - f < f - Grid_Frequency(j)) ++j;
+            const int j = nearest_grid_point(f, std::max(first[k], previous + 1), last[k]);
             if (j > last[k]) return false;
             Extremal_Index(++slot) = j;
             previous = j;
@@ -316,7 +329,6 @@ void design_failed(const std::string& what) {
 // ---------------------------------------------------------------- rescue
 
 KALTAP_Rescue Last_Rescue;
-int Extremal_Count_Override = 0;
 
 // The precise exchange works on lengths up to these (its cost grows with the
 // square of the length, quadruple precision's some twenty times faster).
@@ -337,15 +349,6 @@ constexpr int Rescue_Halvings_Below = 16;
 // A design of the rescue counts when its taps' error at the grid points stays
 // within this factor of its levelled deviation (or within rounding of it).
 constexpr double Rescue_Levelling_Tolerance = 1.05;
-
-// The largest |desired| * weight on the current grid (after the case
-// conversion the product is that of the requirements).
-double largest_weighted_desired() {
-    double largest = DBL_MIN;
-    for (int j = 1; j <= Grid_Size; ++j)
-        largest = std::max(largest, std::fabs(Grid_Desired(j)) * Grid_Weight(j));
-    return largest;
-}
 
 // Largest weighted error |A(f) - D(f)| W(f) of Filter_Weights at the points
 // of the current grid, in the terms of the requirements.
@@ -395,21 +398,41 @@ std::vector<double> extremal_frequencies() {
     return f;
 }
 
-// The taps of the exchange's set (Extremal_Index) in Filter_Weights: from the
-// series in double arithmetic where they meet its `deviation` (5 %, or
-// `allowance`, above it at the grid points); otherwise from the series in
-// quadruple precision, which levels the set again (`deviation` becomes that
-// level; `quadruple` says so). false when neither gives finite taps.
-bool series_in_quadruple(double& deviation, double allowance, bool& quadruple) {
+// The weighted grid error of the taps just recovered into Filter_Weights;
+// infinity when they are not finite.
+double recovered_taps_error() {
+    return taps_finite() ? largest_grid_error() : std::numeric_limits<double>::infinity();
+}
+
+// The taps meet the levelled deviation: 5 %, or `allowance`, above it at the
+// grid points.
+bool at_level(double error, double deviation, double allowance) {
+    return error <= Rescue_Levelling_Tolerance * deviation + allowance;
+}
+
+// The taps of the exchange's set (Extremal_Index) in Filter_Weights, and their
+// grid error: from the series in double arithmetic where they meet its
+// `deviation`; otherwise from the series in quadruple precision, which levels
+// the set again (`deviation` becomes that level; `quadruple` says so).
+double series_in_quadruple(double& deviation, double allowance, bool& quadruple) {
     quadruple = false;
     KALTAP_Cosine_Coefficients(Band_Edges, Number_of_Bands);
     KALTAP_Recover_Weights();
-    if (taps_finite() && largest_grid_error() <= Rescue_Levelling_Tolerance * deviation + allowance) return true;
-    if (Number_of_Weights > Quadruple_Series_Limit) return taps_finite();
+    const double error = recovered_taps_error();
+    if (at_level(error, deviation, allowance) || Number_of_Weights > Quadruple_Series_Limit) return error;
     quadruple = true;
     deviation = KALTAP_Precise_Series();
     KALTAP_Recover_Weights();
-    return taps_finite();
+    return recovered_taps_error();
+}
+
+// Keeps the current design (Filter_Weights, the exchange's set) in `d`.
+void keep_taps(Precise_Design& d, double error, double deviation) {
+    d.counts = true;
+    d.error = error;
+    d.deviation = deviation;
+    d.taps.assign(&Filter_Weights(1), &Filter_Weights(1) + stored_taps(Number_of_Weights));
+    d.extremal = extremal_frequencies();
 }
 
 // Designs the current requirements with `weights` weights, the exchange
@@ -429,24 +452,25 @@ Precise_Design precise_design(int weights, const std::vector<double>& start, int
     KALTAP_Convert_Case();
     const double allowance = Lost_Deviation_Units * DBL_EPSILON * largest_weighted_desired();
     std::vector<double> set = start;
-    const bool scaled_start = !start.empty() && place_scaled_set(start);
+    bool scaled_start = false;
     for (const KALTAP_Rescue_Arithmetic arithmetic :
          {KALTAP_Rescue_Arithmetic::Double, KALTAP_Rescue_Arithmetic::Long_Double,
           KALTAP_Rescue_Arithmetic::Quadruple}) {
         if (arithmetic == KALTAP_Rescue_Arithmetic::Long_Double && weights > Extended_Weights_Limit) break;
         if (arithmetic == KALTAP_Rescue_Arithmetic::Quadruple && weights > Quadruple_Weights_Limit) break;
         const bool given = !set.empty() && place_scaled_set(set);
+        if (arithmetic == KALTAP_Rescue_Arithmetic::Double) scaled_start = given;
         const KALTAP_Exchange_Start from = given ? KALTAP_Exchange_Start::Given_Set : KALTAP_Exchange_Start::Even_Spread;
         bool converged = false, quadruple_series = arithmetic != KALTAP_Rescue_Arithmetic::Double;
         int iterations = 0;
-        double deviation = 0.0;
+        double deviation = 0.0, error = std::numeric_limits<double>::infinity();
         if (arithmetic == KALTAP_Rescue_Arithmetic::Double) {
             KALTAP_Remez_Prepare_Grid();
             KALTAP_Remez_Exchange(from, true);
             converged = KALTAP_Remez_End() == KALTAP_Exchange_End::Converged;
             iterations = KALTAP_Remez_Iterations();
             deviation = std::fabs(Remez_Deviation);
-            if (converged && !series_in_quadruple(deviation, allowance, quadruple_series)) continue;
+            if (converged) error = series_in_quadruple(deviation, allowance, quadruple_series);
         } else {
             const KALTAP_Precise_Outcome outcome = KALTAP_Precise_Exchange(
                 arithmetic == KALTAP_Rescue_Arithmetic::Quadruple ? KALTAP_Precision::Quadruple
@@ -455,24 +479,21 @@ Precise_Design precise_design(int weights, const std::vector<double>& start, int
             converged = outcome.converged;
             iterations = outcome.iterations;
             deviation = outcome.deviation;
+            if (converged) {
+                KALTAP_Recover_Weights();
+                error = recovered_taps_error();
+            }
         }
         if (!converged) continue;
         // The next arithmetic starts where this one ended.
         set = extremal_frequencies();
-        KALTAP_Recover_Weights();
-        if (!taps_finite()) continue;
-        const double error = largest_grid_error();
         if (!(error < d.error)) continue;
-        d.counts = true;
+        keep_taps(d, error, deviation);
         d.start_weights = scaled_start ? start_weights : 0;
         d.arithmetic = arithmetic;
         d.quadruple_series = quadruple_series;
         d.iterations = iterations;
-        d.deviation = deviation;
-        d.error = error;
-        d.taps.assign(&Filter_Weights(1), &Filter_Weights(1) + stored_taps(weights));
-        d.extremal = set;
-        const bool level = error <= Rescue_Levelling_Tolerance * deviation + allowance;
+        const bool level = at_level(error, deviation, allowance);
         d.at_floor = deviation <= floor || !level;
         if (level) break;
     }
@@ -533,13 +554,9 @@ void install_rescue(const Precise_Design& d, int N) {
     Remez_Deviation = d.deviation;
     int previous = 0;
     for (std::size_t k = 0; k < d.extremal.size(); ++k) {
-        int j = std::max(previous + 1, 1);
-        while (j < Grid_Size && Grid_Frequency(j + 1) <= d.extremal[k]) ++j;
-        if (j < Grid_Size && Grid_Frequency(j + 1) - d.extremal[k] < d.extremal[k] - Grid_Frequency(j)) ++j;
-        Extremal_Index(static_cast<int>(k) + 1) = j;
-        previous = j;
+        previous = nearest_grid_point(d.extremal[k], previous + 1, Grid_Size);
+        Extremal_Index(static_cast<int>(k) + 1) = previous;
     }
-    Extremal_Count_Override = d.weights < N ? static_cast<int>(d.extremal.size()) : 0;
     KALTAP_Filter_Weights_Valid = true;
     Last_Rescue.path = d.weights < N ? KALTAP_Rescue_Path::Padded : KALTAP_Rescue_Path::Precise;
     Last_Rescue.weights = d.weights;
@@ -549,6 +566,7 @@ void install_rescue(const Precise_Design& d, int N) {
     Last_Rescue.start_weights = d.start_weights;
     Last_Rescue.iterations = d.iterations;
     Last_Rescue.deviation = d.deviation;
+    Last_Rescue.extremal_points = static_cast<int>(d.extremal.size());
 }
 
 // The exchange lost its way in double arithmetic: the taps are not finite,
@@ -578,18 +596,14 @@ bool rescue_design(double error) {
         const double allowance = Lost_Deviation_Units * DBL_EPSILON * largest_weighted_desired();
         const double deviation = KALTAP_Precise_Series();
         KALTAP_Recover_Weights();
-        const double series_error = taps_finite() ? largest_grid_error() : std::numeric_limits<double>::infinity();
-        if (series_error <= Rescue_Levelling_Tolerance * deviation + allowance) {
-            d.counts = true;
+        const double series_error = recovered_taps_error();
+        if (at_level(series_error, deviation, allowance)) {
+            keep_taps(d, series_error, deviation);
             d.exchange_converged = first_outcome.end == KALTAP_Exchange_End::Converged;
             d.weights = N;
             d.start_weights = Restart_Weights;
             d.quadruple_series = true;
-            d.iterations = KALTAP_Remez_Iterations();
-            d.deviation = deviation;
-            d.error = series_error;
-            d.taps.assign(&Filter_Weights(1), &Filter_Weights(1) + stored_taps(N));
-            d.extremal = extremal_frequencies();
+            d.iterations = first_outcome.iterations;
         }
     }
     if (!d.counts) d = rescue_search(N);
@@ -600,7 +614,6 @@ bool rescue_design(double error) {
             return true;
         }
         Last_Rescue = KALTAP_Rescue();
-        Extremal_Count_Override = 0;
     }
     Number_of_Weights = N;
     KALTAP_Derive_Parameters();
@@ -833,7 +846,6 @@ void KALTAP_Design() {
     KALTAP_Design_Failed = false;
     Restart_Weights = 0;
     Last_Rescue = KALTAP_Rescue();
-    Extremal_Count_Override = 0;
     KALTAP_Reset_Design_Figures();
     KALTAP_Derive_Parameters();
     check_requirements();
@@ -878,4 +890,6 @@ int KALTAP_Restart_Weights() { return Restart_Weights; }
 
 const KALTAP_Rescue& KALTAP_Last_Rescue() { return Last_Rescue; }
 
-int KALTAP_Extremal_Count() { return Extremal_Count_Override > 0 ? Extremal_Count_Override : Half_Length + 1; }
+int KALTAP_Extremal_Count() {
+    return Last_Rescue.path == KALTAP_Rescue_Path::Padded ? Last_Rescue.extremal_points : Half_Length + 1;
+}

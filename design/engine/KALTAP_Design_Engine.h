@@ -77,6 +77,7 @@ struct KALTAP_Rescue {
     bool exchange_converged = true; // else its exchange ended on machine rounding
     int iterations = 0;      // of that design's exchange
     double deviation = 0.0;  // its levelled deviation (weighted)
+    int extremal_points = 0; // of its extremal set
 };
 const KALTAP_Rescue& KALTAP_Last_Rescue();
 // false keeps the exchange's own design whatever its outcome (for checking

@@ -201,18 +201,21 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
     std::vector<double> significant;
     measure(Filter_Weights, Current.band_deviation, &significant, &at_grid);
     at_grid.exceeded = !(at_grid.largest <= Remez_Deviation * Grid_Point_Tolerance);
+    const KALTAP_Rescue& rescue = KALTAP_Last_Rescue();
     // A padded design is the shorter design's equiripple taps; its own
     // warning says the figures are measured.
-    if (at_grid.exceeded && KALTAP_Last_Rescue().path != KALTAP_Rescue_Path::Padded)
+    if (at_grid.exceeded && rescue.path != KALTAP_Rescue_Path::Padded)
         Current.lines.push_back("***Warning: the taps are not equiripple: largest weighted error " + FMT_Free(at_grid.largest) +
                       " against the levelled deviation " + FMT_Free(Remez_Deviation) + " at frequency " +
                       FMT_Free(at_grid.frequency) + "; try a wider transition band or fewer weights.");
     // An exchange that ended on machine rounding with taps that keep its
     // level at the grid points (within 0.1 %) has reached the optimum: the
     // level is a lower bound of the best deviation, the taps' error an upper.
+    // A rescued design's exchange converged, or it would not be here.
     const bool at_level_on_rounding = end == KALTAP_Exchange_End::Rounding_Floor && !at_grid.exceeded &&
                                       Remez_Deviation >= Grid.rounding_floor;
-    Current.converged = (end == KALTAP_Exchange_End::Converged || at_level_on_rounding) &&
+    Current.converged = (end == KALTAP_Exchange_End::Converged || at_level_on_rounding ||
+                         rescue.path != KALTAP_Rescue_Path::None) &&
                         at_grid.largest <= Remez_Deviation * Levelling_Tolerance;
     Current.measured = !Current.converged || at_grid.exceeded;
 
@@ -242,10 +245,7 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
                           ". Raise the grid density.");
         }
     }
-    const KALTAP_Rescue& rescue = KALTAP_Last_Rescue();
     if (rescue.path != KALTAP_Rescue_Path::None) {
-        // The precise exchange converged, or its design would not be here.
-        Current.converged = at_grid.largest <= Remez_Deviation * Levelling_Tolerance;
         const std::string arithmetic =
             rescue.arithmetic == KALTAP_Rescue_Arithmetic::Quadruple   ? "quadruple precision"
             : rescue.arithmetic == KALTAP_Rescue_Arithmetic::Long_Double ? "long double arithmetic"

@@ -694,9 +694,9 @@ void FIROPT_Ripple_Optimization() {
     }
     if (record.failed_since) set_weight(record.last_success);
     final_design();
-    // Its trial's figure is not that of taps that did not converge, nor of
-    // taps whose figures are measured (a rescued design's, say).
-    if (!KALTAP_Design_Converged() || KALTAP_Figures_Measured()) take_stated_dB(i_passband, FIR_Passband_PtoP_Ripple);
+    // Its trial's figure is not that of taps whose figures are measured (a
+    // design that did not converge, or a rescued one).
+    if (KALTAP_Figures_Measured()) take_stated_dB(i_passband, FIR_Passband_PtoP_Ripple);
     warn("FIROPT_Ripple_Optimization: " + end_reason(end) + " for stopband attenuation " + num(A) + " dB with " +
          num(Number_of_Weights) + " weights and transition " + num(dF) + "; the final design has " +
          achieved(i_passband, i_stopband));
@@ -764,9 +764,9 @@ void FIROPT_Stopband_Optimization() {
     }
     if (record.failed_since) set_weight(record.last_success);
     final_design();
-    // Its trial's figure is not that of taps that did not converge, nor of
-    // taps whose figures are measured (a rescued design's, say).
-    if (!KALTAP_Design_Converged() || KALTAP_Figures_Measured()) take_stated_dB(i_stopband, FIR_Stopband_Attenuation);
+    // Its trial's figure is not that of taps whose figures are measured (a
+    // design that did not converge, or a rescued one).
+    if (KALTAP_Figures_Measured()) take_stated_dB(i_stopband, FIR_Stopband_Attenuation);
     warn("FIROPT_Stopband_Optimization: " + end_reason(end) + " for p-p passband ripple " + num(R) + " dB with " +
          num(Number_of_Weights) + " weights and transition " + num(dF) + "; the final design has " +
          achieved(i_passband, i_stopband));
