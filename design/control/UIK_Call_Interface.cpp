@@ -36,6 +36,19 @@ const UIK_Value* UIK_Find(const UIK_Property_Map& map, const std::string& key) {
 
 namespace {
 
+const char* const Op_Names[] = {
+    "createWindow", "writeText", "closeWindow", "moveWindow", "activateUIKWindow", "saveWindowContents",
+    "alertBox", "createDialogWindow", "addLabelToDialog", "addComboBoxToDialog", "addCheckBoxToDialog",
+    "addLineEditToDialog", "addFileDialogToDialog", "addRadioButtonsToDialog", "showDialogWindow", "addMenu",
+    "enableItem", "getSaveFileName", "createXYPlot", "writeXYPlot", "clearXYPlot", "writeSpreadsheet",
+    "readSpreadsheet", "setHorizontalLabels", "setVerticalLabels", "createBarchart", "writeBarchart",
+    "createPieChart", "writePieChart", "createPolarPlot", "writePolarPlot", "clearPolarPlot",
+    "createContourPlot", "writeContourPlot", "clearContourPlot", "createCanvas", "clearCanvas",
+    "createObjectOnCanvas", "createTimerWindow", "destroyTimerWindow",
+};
+static_assert(sizeof Op_Names / sizeof Op_Names[0] == static_cast<std::size_t>(UIK_Op::Count),
+              "one name per operation");
+
 UIK_Window_Layer* window_layer = nullptr;
 int next_unit = UIK_First_Automatic_Unit;
 
@@ -89,9 +102,14 @@ std::vector<std::string> UIK_Carry_Out(const UIK_Request& request) {
     return window_layer->Carry_Out(request);
 }
 
-UIK_Request UIK_Request_For(const char* signal, int unit, int label_id) {
+const char* UIK_Op_Name(UIK_Op op) {
+    return op < UIK_Op::Count ? Op_Names[static_cast<std::size_t>(op)] : "";
+}
+
+UIK_Request UIK_Request_For(UIK_Op op, int unit, int label_id) {
     UIK_Request r;
-    r.signal = signal;
+    r.op = op;
+    r.signal = UIK_Op_Name(op);
     r.unit = unit;
     r.labelId = label_id;
     return r;
@@ -101,9 +119,9 @@ void UIK_Put(UIK_Request& request, const char* key, UIK_Value value) {
     request.properties.emplace_back(key, std::move(value));
 }
 
-UIK_Request UIK_Block_Request(const char* signal, int unit, const void* data, const std::string& data_type, int nrows,
+UIK_Request UIK_Block_Request(UIK_Op op, int unit, const void* data, const std::string& data_type, int nrows,
                               int ncols) {
-    UIK_Request r = UIK_Request_For(signal, unit);
+    UIK_Request r = UIK_Request_For(op, unit);
     r.data = data;
     r.dataType = UIK_Trim_Trailing(data_type);
     r.nrows = nrows;
@@ -139,7 +157,7 @@ void UIK_Reset_Call_Interface() {
 
 int UIK_createWindow(UIK_TextWindow_Record& window) {
     window.unit = UIK_Next_Unit_Number();
-    UIK_Request r = UIK_Request_For("createWindow", window.unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::createWindow, window.unit);
     UIK_Put(r, "windowName", window.windowName.raw());
     UIK_Put(r, "access", "ACCESS=window," + std::to_string(window.width) + "," + std::to_string(window.height));
     carry_out(r);
@@ -147,7 +165,7 @@ int UIK_createWindow(UIK_TextWindow_Record& window) {
 }
 
 int UIK_writeText(int unit, const std::string& text) {
-    UIK_Request r = UIK_Request_For("writeText", unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::writeText, unit);
     UIK_Put(r, "text", text + "\n");
     carry_out(r);
     return 0;
@@ -171,13 +189,13 @@ int UIK_readText(int unit, char* buffer, int length) {
 }
 
 int UIK_closeWindow_Unit(int unit) {
-    UIK_Request r = UIK_Request_For("closeWindow", unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::closeWindow, unit);
     carry_out(r);
     return 1;
 }
 
 int UIK_moveWindow_Unit(int unit, int x, int y) {
-    UIK_Request r = UIK_Request_For("moveWindow", unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::moveWindow, unit);
     UIK_Put(r, "x", x);
     UIK_Put(r, "y", y);
     carry_out(r);
@@ -185,13 +203,13 @@ int UIK_moveWindow_Unit(int unit, int x, int y) {
 }
 
 int UIK_activateWindow_Unit(int unit) {
-    UIK_Request r = UIK_Request_For("activateUIKWindow", unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::activateUIKWindow, unit);
     carry_out(r);
     return 1;
 }
 
 int UIK_saveWindowContents_Unit(int unit, const std::string& file_name) {
-    UIK_Request r = UIK_Request_For("saveWindowContents", unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::saveWindowContents, unit);
     UIK_Put(r, "saveFileName", UIK_Trim_Trailing(file_name));
     r.waits = true;
     const std::vector<std::string> answer = carry_out(r);
@@ -204,7 +222,7 @@ int UIK_saveWindowContents_Unit(int unit, const std::string& file_name) {
 std::string UIK_Save_Failure_Reason() { return save_failure; }
 
 int UIK_alertBox(const std::string& title, const std::string& text) {
-    UIK_Request r = UIK_Request_For("alertBox");
+    UIK_Request r = UIK_Request_For(UIK_Op::alertBox);
     UIK_Put(r, "title", UIK_Trim_Trailing(title));
     UIK_Put(r, "text", UIK_Trim_Trailing(text));
     r.waits = true;
@@ -215,7 +233,7 @@ int UIK_alertBox(const std::string& title, const std::string& text) {
 int UIK_createDialog(UIK_Dialog_Record& dialog) {
     dialog.unit = UIK_Next_Unit_Number();
     registry_order.push_back(dialog.unit);
-    UIK_Request r = UIK_Request_For("createDialogWindow", dialog.unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::createDialogWindow, dialog.unit);
     UIK_Put(r, "windowTitle", dialog.windowTitle.trimmed());
     carry_out(r);
     return 1;
@@ -223,7 +241,7 @@ int UIK_createDialog(UIK_Dialog_Record& dialog) {
 
 int UIK_addLabel(int dialog_unit, UIK_Label_Record& label) {
     label.labelId = UIK_Next_Unit_Number();
-    UIK_Request r = UIK_Request_For("addLabelToDialog", dialog_unit, label.labelId);
+    UIK_Request r = UIK_Request_For(UIK_Op::addLabelToDialog, dialog_unit, label.labelId);
     UIK_Put(r, "text", label.text.trimmed());
     carry_out(r);
     return 1;
@@ -232,7 +250,7 @@ int UIK_addLabel(int dialog_unit, UIK_Label_Record& label) {
 int UIK_addComboBox(int dialog_unit, UIK_ComboBox_Record& combo) {
     combo.labelId = UIK_Next_Unit_Number();
     register_control(dialog_unit, combo.labelId, UIK_Combo_Box, &combo.selected, nullptr);
-    UIK_Request r = UIK_Request_For("addComboBoxToDialog", dialog_unit, combo.labelId);
+    UIK_Request r = UIK_Request_For(UIK_Op::addComboBoxToDialog, dialog_unit, combo.labelId);
     UIK_Put(r, "title", combo.title.trimmed());
     UIK_Put(r, "itemList", UIK_Trimmed_Items(combo.itemList));
     UIK_Put(r, "selected", combo.selected);
@@ -243,7 +261,7 @@ int UIK_addComboBox(int dialog_unit, UIK_ComboBox_Record& combo) {
 int UIK_addCheckBox(int dialog_unit, UIK_CheckBox_Record& check) {
     check.labelId = UIK_Next_Unit_Number();
     register_control(dialog_unit, check.labelId, UIK_Check_Box, &check.checked, nullptr);
-    UIK_Request r = UIK_Request_For("addCheckBoxToDialog", dialog_unit, check.labelId);
+    UIK_Request r = UIK_Request_For(UIK_Op::addCheckBoxToDialog, dialog_unit, check.labelId);
     UIK_Put(r, "title", check.title.trimmed());
     UIK_Put(r, "checked", check.checked != 0);
     carry_out(r);
@@ -253,7 +271,7 @@ int UIK_addCheckBox(int dialog_unit, UIK_CheckBox_Record& check) {
 int UIK_addLineEdit(int dialog_unit, UIK_LineEdit_Record& edit) {
     edit.labelId = UIK_Next_Unit_Number();
     register_control(dialog_unit, edit.labelId, UIK_Line_Edit, nullptr, &edit.text);
-    UIK_Request r = UIK_Request_For("addLineEditToDialog", dialog_unit, edit.labelId);
+    UIK_Request r = UIK_Request_For(UIK_Op::addLineEditToDialog, dialog_unit, edit.labelId);
     UIK_Put(r, "title", edit.title.trimmed());
     UIK_Put(r, "placeholder", edit.placeholder.trimmed());
     UIK_Put(r, "text", edit.text.trimmed());
@@ -264,7 +282,7 @@ int UIK_addLineEdit(int dialog_unit, UIK_LineEdit_Record& edit) {
 int UIK_addFileField(int dialog_unit, UIK_FileField_Record& file) {
     file.labelId = UIK_Next_Unit_Number();
     register_control(dialog_unit, file.labelId, UIK_File_Field, nullptr, &file.text);
-    UIK_Request r = UIK_Request_For("addFileDialogToDialog", dialog_unit, file.labelId);
+    UIK_Request r = UIK_Request_For(UIK_Op::addFileDialogToDialog, dialog_unit, file.labelId);
     UIK_Put(r, "title", file.title.trimmed());
     UIK_Put(r, "placeholder", file.placeholder.trimmed());
     UIK_Put(r, "text", file.text.trimmed());
@@ -278,7 +296,7 @@ int UIK_addFileField(int dialog_unit, UIK_FileField_Record& file) {
 int UIK_addRadioButtons(int dialog_unit, UIK_RadioButtons_Record& radio) {
     radio.labelId = UIK_Next_Unit_Number();
     register_control(dialog_unit, radio.labelId, UIK_Radio_Buttons, &radio.selected, nullptr);
-    UIK_Request r = UIK_Request_For("addRadioButtonsToDialog", dialog_unit, radio.labelId);
+    UIK_Request r = UIK_Request_For(UIK_Op::addRadioButtonsToDialog, dialog_unit, radio.labelId);
     UIK_Put(r, "title", radio.title.trimmed());
     UIK_Put(r, "itemList", UIK_Trimmed_Items(radio.itemList));
     UIK_Put(r, "selected", radio.selected);
@@ -288,7 +306,7 @@ int UIK_addRadioButtons(int dialog_unit, UIK_RadioButtons_Record& radio) {
 
 int UIK_showDialog(int dialog_unit) {
     if (window_layer == nullptr) return 0;
-    UIK_Request r = UIK_Request_For("showDialogWindow", dialog_unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::showDialogWindow, dialog_unit);
     r.waits = true;
     const std::vector<std::string> answers = carry_out(r);
     if (answers.empty()) return 0;
@@ -323,7 +341,7 @@ int UIK_showDialog(int dialog_unit) {
 
 int UIK_addMenu(int unit, const std::string& menu, const std::string& item, UIK_Callback callback,
                 const std::string& shortcut) {
-    UIK_Request r = UIK_Request_For("addMenu", unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::addMenu, unit);
     UIK_Put(r, "menu", UIK_Trim_Trailing(menu));
     UIK_Put(r, "item", UIK_Trim_Trailing(item));
     UIK_Put(r, "shortcut", UIK_Trim_Trailing(shortcut.substr(0, std::min<std::size_t>(shortcut.size(), 32))));
@@ -333,7 +351,7 @@ int UIK_addMenu(int unit, const std::string& menu, const std::string& item, UIK_
 }
 
 int UIK_enableMenuItem(int unit, const std::string& menu, const std::string& item, bool state) {
-    UIK_Request r = UIK_Request_For("enableItem", unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::enableItem, unit);
     UIK_Put(r, "menu", UIK_Trim_Trailing(menu));
     UIK_Put(r, "item", UIK_Trim_Trailing(item));
     UIK_Put(r, "state", state);
@@ -343,7 +361,7 @@ int UIK_enableMenuItem(int unit, const std::string& menu, const std::string& ite
 
 std::string UIK_getSaveFileName(const std::string& caption, const std::vector<std::string>& file_types,
                                 int& selected_type) {
-    UIK_Request r = UIK_Request_For("getSaveFileName");
+    UIK_Request r = UIK_Request_For(UIK_Op::getSaveFileName);
     UIK_Put(r, "caption", UIK_Trim_Trailing(caption));
     UIK_Put(r, "fileTypes", file_types);
     UIK_Put(r, "selected", selected_type);
@@ -360,7 +378,7 @@ std::string UIK_getSaveFileName(const std::string& caption, const std::vector<st
 
 int UIK_createXYPlot(UIK_XYPlot_Record& plot) {
     plot.unit = UIK_Next_Unit_Number();
-    UIK_Request r = UIK_Request_For("createXYPlot", plot.unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::createXYPlot, plot.unit);
     UIK_Put(r, "windowTitle", plot.windowTitle.trimmed());
     UIK_Put(r, "chartBackgroundColor", plot.chartBackgroundColor);
     UIK_Put(r, "xAxisName", plot.xAxisName.trimmed());
@@ -381,7 +399,7 @@ int UIK_createXYPlot(UIK_XYPlot_Record& plot) {
 
 int UIK_writeXYPlot(int plot_unit, const void* data, const std::string& data_type, int nrows, int ncols,
                     const UIK_XYSeries_Record& series) {
-    UIK_Request r = UIK_Block_Request("writeXYPlot", plot_unit, data, data_type, nrows, ncols);
+    UIK_Request r = UIK_Block_Request(UIK_Op::writeXYPlot, plot_unit, data, data_type, nrows, ncols);
     UIK_Put(r, "fittedCurve", series.fittedCurve);
     UIK_Put_Curve_Style(r, series);
     r.waits = true;
@@ -390,7 +408,7 @@ int UIK_writeXYPlot(int plot_unit, const void* data, const std::string& data_typ
 }
 
 int UIK_clearXYPlot(UIK_XYPlot_Record& plot) {
-    UIK_Request r = UIK_Request_For("clearXYPlot", plot.unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::clearXYPlot, plot.unit);
     carry_out(r);
     return 1;
 }

@@ -146,8 +146,23 @@ using UIK_Contour_Callback = double (*)(double& x, double& y);
 // Data types of the array-writing operations.
 extern const char* const UIK_Data_Types[5];  // "INTEGER*4" "INTEGER*8" "REAL*4" "REAL*8" "REAL*16"
 
+// The operations of the window layer, one per kind of request.
+enum class UIK_Op {
+    createWindow, writeText, closeWindow, moveWindow, activateUIKWindow, saveWindowContents, alertBox,
+    createDialogWindow, addLabelToDialog, addComboBoxToDialog, addCheckBoxToDialog, addLineEditToDialog,
+    addFileDialogToDialog, addRadioButtonsToDialog, showDialogWindow, addMenu, enableItem, getSaveFileName,
+    createXYPlot, writeXYPlot, clearXYPlot, writeSpreadsheet, readSpreadsheet, setHorizontalLabels,
+    setVerticalLabels, createBarchart, writeBarchart, createPieChart, writePieChart, createPolarPlot,
+    writePolarPlot, clearPolarPlot, createContourPlot, writeContourPlot, clearContourPlot, createCanvas,
+    clearCanvas, createObjectOnCanvas, createTimerWindow, destroyTimerWindow,
+    Count
+};
+// The name of `op` ("createDialogWindow" for UIK_Op::createDialogWindow).
+const char* UIK_Op_Name(UIK_Op op);
+
 struct UIK_Request {
-    std::string signal;  // the window layer's request name, e.g. "createDialogWindow"
+    UIK_Op op = UIK_Op::Count;
+    std::string signal;  // UIK_Op_Name(op), for the scripted stand-in of the tests
     int unit = 0;
     int labelId = 0;
     // Named arguments (title, text, checked, ...) and the property maps of
@@ -177,7 +192,7 @@ public:
     // "showDialogWindow" its answer list, "getSaveFileName" the path and the
     // file type chosen, "saveWindowContents" nothing when the file was
     // written and else one entry, the reason it was not; other requests an
-    // empty list.
+    // empty list. Requests are told apart by `op`, never by name.
     virtual std::vector<std::string> Carry_Out(const UIK_Request& request) = 0;
 };
 
@@ -192,13 +207,13 @@ UIK_Window_Layer* UIK_Current_Window_Layer();
 std::vector<std::string> UIK_Carry_Out(const UIK_Request& request);
 
 // Building blocks of the operations of every content kind:
-// a request for `signal` on `unit` (and control or object `label_id`),
-UIK_Request UIK_Request_For(const char* signal, int unit = 0, int label_id = 0);
+// a request for `op` on `unit` (and control or object `label_id`),
+UIK_Request UIK_Request_For(UIK_Op op, int unit = 0, int label_id = 0);
 // one more entry of its property map (keys keep the order they are put in),
 void UIK_Put(UIK_Request& request, const char* key, UIK_Value value);
-// a request for `signal` on `unit` that hands over an nrows x ncols block of
+// a request for `op` on `unit` that hands over an nrows x ncols block of
 // `data_type` (the type without its trailing blanks),
-UIK_Request UIK_Block_Request(const char* signal, int unit, const void* data, const std::string& data_type, int nrows,
+UIK_Request UIK_Block_Request(UIK_Op op, int unit, const void* data, const std::string& data_type, int nrows,
                               int ncols);
 // a curve's style in the order XY and polar series list it: curveLabel,
 // curveColor, dotColor, symbolStyle, curveLineWidth, dotSize,

@@ -24,7 +24,7 @@ std::vector<std::string> rect_texts(const std::vector<UIK_Canvas_Rect>& rects) {
 // as the request's labelId, the canvas as its unit.
 UIK_Request shape_request(int canvas_unit, int& id, const char* type) {
     id = UIK_Next_Unit_Number();
-    UIK_Request r = UIK_Request_For("createObjectOnCanvas", canvas_unit, id);
+    UIK_Request r = UIK_Request_For(UIK_Op::createObjectOnCanvas, canvas_unit, id);
     UIK_Put(r, "type", std::string(type));
     return r;
 }
@@ -65,7 +65,7 @@ std::string UIK_Canvas_Rect_Text(const UIK_Canvas_Rect& rect) {
 
 int UIK_createCanvas(UIK_Canvas_Record& canvas) {
     canvas.unit = UIK_Next_Unit_Number();
-    UIK_Request r = UIK_Request_For("createCanvas", canvas.unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::createCanvas, canvas.unit);
     UIK_Put(r, "windowTitle", canvas.windowTitle.trimmed());
     UIK_Put(r, "backgroundColor", canvas.backgroundColor);
     UIK_Put(r, "width", canvas.width);
@@ -75,7 +75,7 @@ int UIK_createCanvas(UIK_Canvas_Record& canvas) {
     return carry_out(r);
 }
 
-int UIK_clearCanvas(UIK_Canvas_Record& canvas) { return carry_out(UIK_Request_For("clearCanvas", canvas.unit)); }
+int UIK_clearCanvas(UIK_Canvas_Record& canvas) { return carry_out(UIK_Request_For(UIK_Op::clearCanvas, canvas.unit)); }
 
 int UIK_addCanvasObject(int canvas_unit, UIK_CanvasLine_Record& line) {
     UIK_Request r = shape_request(canvas_unit, line.id, "Line");
@@ -166,11 +166,11 @@ int UIK_addCanvasObject(int canvas_unit, UIK_CanvasPicture_Record& picture) {
 
 int UIK_createTimer(UIK_Timer_Record& timer, unsigned interval, int single_shot, UIK_Callback callback) {
     timer.id = UIK_Next_Unit_Number();
-    UIK_Request r = UIK_Request_For("createTimerWindow", timer.id);
+    UIK_Request r = UIK_Request_For(UIK_Op::createTimerWindow, timer.id);
     UIK_Put(r, "interval", interval);
     UIK_Put(r, "singleShot", single_shot != 0);
     r.callback = callback;
     return carry_out(r);
 }
 
-int UIK_destroyTimer(UIK_Timer_Record& timer) { return carry_out(UIK_Request_For("destroyTimerWindow", timer.id)); }
+int UIK_destroyTimer(UIK_Timer_Record& timer) { return carry_out(UIK_Request_For(UIK_Op::destroyTimerWindow, timer.id)); }

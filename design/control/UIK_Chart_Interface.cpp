@@ -12,9 +12,9 @@ std::vector<std::string> colour_names(const std::vector<unsigned>& colours) {
 }
 
 // A write of a data block that the window layer reads while the caller waits.
-int write_block(const char* signal, int unit, const void* data, const std::string& data_type, int nrows,
+int write_block(UIK_Op op, int unit, const void* data, const std::string& data_type, int nrows,
                 int ncols) {
-    UIK_Request r = UIK_Block_Request(signal, unit, data, data_type, nrows, ncols);
+    UIK_Request r = UIK_Block_Request(op, unit, data, data_type, nrows, ncols);
     r.waits = true;
     UIK_Carry_Out(r);
     return 1;
@@ -30,7 +30,7 @@ std::string UIK_Colour_Name(unsigned colour) {
 
 int UIK_createBarchart(UIK_Barchart_Record& chart) {
     chart.unit = UIK_Next_Unit_Number();
-    UIK_Request r = UIK_Request_For("createBarchart", chart.unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::createBarchart, chart.unit);
     UIK_Put(r, "windowTitle", chart.windowTitle.trimmed());
     UIK_Put(r, "xAxisName", chart.xAxisName.trimmed());
     UIK_Put(r, "yAxisName", chart.yAxisName.trimmed());
@@ -42,12 +42,12 @@ int UIK_createBarchart(UIK_Barchart_Record& chart) {
 }
 
 int UIK_writeBarchart(int chart_unit, const void* data, const std::string& data_type, int nrows, int ncols) {
-    return write_block("writeBarchart", chart_unit, data, data_type, nrows, ncols);
+    return write_block(UIK_Op::writeBarchart, chart_unit, data, data_type, nrows, ncols);
 }
 
 int UIK_createPieChart(UIK_PieChart_Record& chart) {
     chart.unit = UIK_Next_Unit_Number();
-    UIK_Request r = UIK_Request_For("createPieChart", chart.unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::createPieChart, chart.unit);
     UIK_Put(r, "windowTitle", chart.windowTitle.trimmed());
     UIK_Put(r, "chartBackgroundColor", chart.chartBackgroundColor);
     UIK_Put(r, "textColor", chart.textColor);
@@ -58,5 +58,5 @@ int UIK_createPieChart(UIK_PieChart_Record& chart) {
 }
 
 int UIK_writePieChart(int chart_unit, const void* data, const std::string& data_type, int nrows, int ncols) {
-    return write_block("writePieChart", chart_unit, data, data_type, nrows, ncols);
+    return write_block(UIK_Op::writePieChart, chart_unit, data, data_type, nrows, ncols);
 }

@@ -24,7 +24,7 @@ std::vector<std::string> decimal_list(const std::vector<unsigned>& values) {
 
 int UIK_createPolarPlot(UIK_PolarPlot_Record& plot) {
     plot.unit = UIK_Next_Unit_Number();
-    UIK_Request r = UIK_Request_For("createPolarPlot", plot.unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::createPolarPlot, plot.unit);
     UIK_Put(r, "windowTitle", plot.windowTitle.trimmed());
     UIK_Put(r, "chartBackgroundColor", plot.chartBackgroundColor);
     UIK_Carry_Out(r);
@@ -33,7 +33,7 @@ int UIK_createPolarPlot(UIK_PolarPlot_Record& plot) {
 
 int UIK_writePolarPlot(int plot_unit, const void* data, const std::string& data_type, int nrows, int ncols,
                        const UIK_PolarSeries_Record& series) {
-    UIK_Request r = UIK_Block_Request("writePolarPlot", plot_unit, data, data_type, nrows, ncols);
+    UIK_Request r = UIK_Block_Request(UIK_Op::writePolarPlot, plot_unit, data, data_type, nrows, ncols);
     UIK_Put_Curve_Style(r, series);
     r.waits = true;
     UIK_Carry_Out(r);
@@ -41,14 +41,14 @@ int UIK_writePolarPlot(int plot_unit, const void* data, const std::string& data_
 }
 
 int UIK_clearPolarPlot(UIK_PolarPlot_Record& plot) {
-    UIK_Request r = UIK_Request_For("clearPolarPlot", plot.unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::clearPolarPlot, plot.unit);
     UIK_Carry_Out(r);
     return 1;
 }
 
 int UIK_createContourPlot(UIK_ContourPlot_Record& plot) {
     plot.unit = UIK_Next_Unit_Number();
-    UIK_Request r = UIK_Request_For("createContourPlot", plot.unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::createContourPlot, plot.unit);
     UIK_Put(r, "windowTitle", plot.windowTitle.trimmed());
     UIK_Put(r, "showHgridLines", plot.showHgridLines);
     UIK_Put(r, "showVgridLines", plot.showVgridLines);
@@ -59,7 +59,7 @@ int UIK_createContourPlot(UIK_ContourPlot_Record& plot) {
 }
 
 int UIK_writeContourPlot(int plot_unit, const UIK_ContourData_Record& data, UIK_Contour_Callback callback) {
-    UIK_Request r = UIK_Request_For("writeContourPlot", plot_unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::writeContourPlot, plot_unit);
     UIK_Put(r, "rightAxisName", data.rightAxisName.trimmed());
     UIK_Put(r, "xmin", data.xmin);
     UIK_Put(r, "xmax", data.xmax);
@@ -78,7 +78,7 @@ int UIK_writeContourPlot(int plot_unit, const UIK_ContourData_Record& data, UIK_
 }
 
 int UIK_clearContourPlot(UIK_ContourPlot_Record& plot) {
-    UIK_Request r = UIK_Request_For("clearContourPlot", plot.unit);
+    UIK_Request r = UIK_Request_For(UIK_Op::clearContourPlot, plot.unit);
     UIK_Carry_Out(r);
     return 1;
 }

@@ -24,7 +24,7 @@ bool accepted_block(const std::string& data_type, const void* data, int& nrows, 
     return data != nullptr || bytes == 0;
 }
 
-UIK_Request block_request(const char* operation, int unit, const std::string& data_type, int nrows, int ncols) {
+UIK_Request block_request(UIK_Op operation, int unit, const std::string& data_type, int nrows, int ncols) {
     UIK_Request r = UIK_Request_For(operation, unit);
     r.dataType = FMT_Trim(data_type);
     r.nrows = nrows;
@@ -32,8 +32,8 @@ UIK_Request block_request(const char* operation, int unit, const std::string& da
     return r;
 }
 
-int set_labels(const char* signal, int unit, std::vector<std::string> labels) {
-    UIK_Request r = UIK_Request_For(signal, unit);
+int set_labels(UIK_Op op, int unit, std::vector<std::string> labels) {
+    UIK_Request r = UIK_Request_For(op, unit);
     r.properties.emplace_back("labels", std::move(labels));
     UIK_Carry_Out(r);
     return 1;
@@ -77,7 +77,7 @@ int UIK_writeSpreadsheet(int unit, const void* data, const std::string& data_typ
     if (UIK_Current_Window_Layer() == nullptr) return 1;
 
     // The window layer copies the block: the write does not wait.
-    UIK_Request r = block_request("writeSpreadsheet", unit, data_type, nrows, ncols);
+    UIK_Request r = block_request(UIK_Op::writeSpreadsheet, unit, data_type, nrows, ncols);
     r.data = data;
     r.dataBytes = bytes;
     UIK_Carry_Out(r);
@@ -89,7 +89,7 @@ int UIK_readSpreadsheet(int unit, void* data, const std::string& data_type, int 
     if (!accepted_block(data_type, data, nrows, ncols, bytes)) return 0;
     if (UIK_Current_Window_Layer() == nullptr) return 1;
 
-    UIK_Request r = block_request("readSpreadsheet", unit, data_type, nrows, ncols);
+    UIK_Request r = block_request(UIK_Op::readSpreadsheet, unit, data_type, nrows, ncols);
     r.dataOut = data;
     r.waits = true;
     UIK_Carry_Out(r);
@@ -97,22 +97,22 @@ int UIK_readSpreadsheet(int unit, void* data, const std::string& data_type, int 
 }
 
 int UIK_setHorizontalLabels(int unit, const char* labels, int label_length, int count) {
-    return set_labels("setHorizontalLabels", unit, labels_from(labels, label_length, count));
+    return set_labels(UIK_Op::setHorizontalLabels, unit, labels_from(labels, label_length, count));
 }
 
 int UIK_setVerticalLabels(int unit, const char* labels, int label_length, int count) {
-    return set_labels("setVerticalLabels", unit, labels_from(labels, label_length, count));
+    return set_labels(UIK_Op::setVerticalLabels, unit, labels_from(labels, label_length, count));
 }
 
 int UIK_setHorizontalLabels(int unit, const std::vector<UIK_Text>& labels) {
     std::vector<std::string> list;
     for (const UIK_Text& label : labels) list.push_back(label.trimmed());
-    return set_labels("setHorizontalLabels", unit, std::move(list));
+    return set_labels(UIK_Op::setHorizontalLabels, unit, std::move(list));
 }
 
 int UIK_setVerticalLabels(int unit, const std::vector<UIK_Text>& labels) {
     std::vector<std::string> list;
     for (const UIK_Text& label : labels) list.push_back(label.trimmed());
-    return set_labels("setVerticalLabels", unit, std::move(list));
+    return set_labels(UIK_Op::setVerticalLabels, unit, std::move(list));
 }
 
