@@ -1,15 +1,16 @@
 #include "GlueManager.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
-#include <QThread>
+#include <QList>
+#include <QPair>
+#include <QVariantMap>
 #include <algorithm>
-#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <mutex>
-#include <thread>
 #include <variant>
 
 #include "Program_Stop.h"
@@ -25,32 +26,54 @@ namespace {
 
 std::atomic<QThread*> worker_thread{nullptr};
 
-constexpr auto Worker_Poll = std::chrono::milliseconds(100);
-constexpr auto Gui_Poll = std::chrono::milliseconds(1);
+// The one lock of the hand-off and the condition every wait of the design
+// program's thread waits on (see GlueManager.h).
+std::mutex hand_mutex;
+std::condition_variable hand_cv;
+// GUI thread: the local event loop of a wait without a worker.
+QEventLoop* gui_wait = nullptr;
 
-GlueManager* glue() { return UIK_Glue.load(std::memory_order_acquire); }
+bool stopping() { return UIK_Stop_Requested.load(std::memory_order_acquire); }
 
-bool is_set(const std::atomic<bool> GlueManager::*flag) {
-    GlueManager* g = glue();
-    return g != nullptr && (g->*flag).load(std::memory_order_acquire);
+// What a waiting request gets back; guarded by hand_mutex.
+struct Reply {
+    bool answered = false;
+    bool abandoned = false;  // the waiting thread went on without it
+    std::vector<std::string> values;
+};
+
+void give(const std::shared_ptr<Reply>& reply, std::vector<std::string> values) {
+    {
+        std::lock_guard<std::mutex> lock(hand_mutex);
+        if (reply->answered || reply->abandoned) return;
+        reply->values = std::move(values);
+        reply->answered = true;
+    }
+    hand_cv.notify_all();
+    if (gui_wait != nullptr) gui_wait->quit();
 }
 
-// Waits until `flag` of the glue is cleared, or the glue is gone. On the GUI
-// thread only the reads wait (keeping the event loop running); every other
-// request has already been carried out directly when its signal returned.
-void wait_for(const std::atomic<bool> GlueManager::*flag, bool serve_events_on_gui_thread) {
+// Waits until `reply` is answered or a stop comes; true when answered.
+bool wait_for(Reply& reply) {
     if (!UIK_On_Worker_Thread()) {
-        if (!serve_events_on_gui_thread) return;
-        while (is_set(flag)) {
-            QCoreApplication::processEvents();
-            std::this_thread::sleep_for(Gui_Poll);
-        }
-        return;
+        QEventLoop loop;
+        QEventLoop* outer = std::exchange(gui_wait, &loop);
+        while (!reply.answered && !reply.abandoned && !stopping()) loop.exec();
+        gui_wait = outer;
     }
-    while (is_set(flag)) {
-        std::this_thread::sleep_for(Worker_Poll);
-        QThread::yieldCurrentThread();
-    }
+    std::unique_lock<std::mutex> lock(hand_mutex);
+    hand_cv.wait(lock, [&] { return reply.answered || reply.abandoned || stopping(); });
+    if (!reply.answered) reply.abandoned = true;
+    return reply.answered;
+}
+
+// Runs `work` on the controller's thread: queued behind the requests raised
+// before it from the design program's thread, at once otherwise.
+void hand_over(WindowController* controller, std::function<void()> work) {
+    if (UIK_On_Worker_Thread())
+        QMetaObject::invokeMethod(controller, std::move(work), Qt::QueuedConnection);
+    else
+        work();
 }
 
 QString latin1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<int>(s.size())); }
@@ -73,9 +96,9 @@ QVariantMap to_map(const UIK_Property_Map& map) {
     return qmap;
 }
 
-QString text_of(const UIK_Request& r, const char* key) {
+QVariant value_of(const UIK_Request& r, const char* key) {
     const UIK_Value* v = UIK_Find(r.properties, key);
-    return v ? to_variant(*v).toString() : QString();
+    return v ? to_variant(*v) : QVariant();
 }
 
 // Menu and item names are read as UTF-8, which gives the same text as
@@ -87,150 +110,18 @@ QString menu_text_of(const UIK_Request& r, const char* key) {
     return s != nullptr ? QString::fromUtf8(s->data(), static_cast<int>(s->size())) : QString();
 }
 
-int int_of(const UIK_Request& r, const char* key) {
-    const UIK_Value* v = UIK_Find(r.properties, key);
-    return v ? to_variant(*v).toInt() : 0;
+std::vector<std::string> latin1_list(const QStringList& list) {
+    std::vector<std::string> values;
+    for (const QString& s : list) values.push_back(s.toLatin1().toStdString());
+    return values;
 }
 
-// The window layer behind the call interface: each request becomes one signal
-// of the glue; requests that wait set their flag first and wait after.
+// The window layer behind the call interface.
 class Glue_Window_Layer : public UIK_Window_Layer {
 public:
     std::vector<std::string> Carry_Out(const UIK_Request& r) override {
-        GlueManager* g = glue();
-        if (g == nullptr) return {};
-        g->countRequest();
-        const QString& s = QString::fromStdString(r.signal);
-        if (s == "createWindow") {
-            emit g->createWindow(r.unit, text_of(r, "windowName"), text_of(r, "access"));
-        } else if (s == "writeText") {
-            emit g->writeText(r.unit, text_of(r, "text"));
-        } else if (s == "closeWindow") {
-            emit g->closeWindow(r.unit);
-        } else if (s == "moveWindow") {
-            emit g->moveWindow(r.unit, int_of(r, "x"), int_of(r, "y"));
-        } else if (s == "activateUIKWindow") {
-            emit g->activateUIKWindow(r.unit);
-        } else if (s == "alertBox") {
-            g->alertPending.store(true, std::memory_order_release);
-            emit g->alertBox(text_of(r, "title"), text_of(r, "text"));
-            wait_for(&GlueManager::alertPending, false);
-        } else if (s == "createDialogWindow") {
-            emit g->createDialogWindow(r.unit, to_map(r.properties));
-        } else if (s == "addLabelToDialog") {
-            emit g->addLabelToDialog(r.unit, r.labelId, text_of(r, "text"));
-        } else if (s == "addComboBoxToDialog") {
-            emit g->addComboBoxToDialog(r.unit, r.labelId, to_map(r.properties));
-        } else if (s == "addCheckBoxToDialog") {
-            emit g->addCheckBoxToDialog(r.unit, r.labelId, text_of(r, "title"), int_of(r, "checked") != 0);
-        } else if (s == "addLineEditToDialog") {
-            emit g->addLineEditToDialog(r.unit, r.labelId, text_of(r, "title"), text_of(r, "placeholder"),
-                                        text_of(r, "text"));
-        } else if (s == "addFileDialogToDialog") {
-            emit g->addFileDialogToDialog(r.unit, r.labelId, to_map(r.properties));
-        } else if (s == "addRadioButtonsToDialog") {
-            emit g->addRadioButtonsToDialog(r.unit, r.labelId, to_map(r.properties));
-        } else if (s == "showDialogWindow") {
-            g->dialogPending.store(true, std::memory_order_release);
-            emit g->showDialogWindow(r.unit);
-            wait_for(&GlueManager::dialogPending, false);
-            GlueManager* after = glue();
-            if (after == nullptr) return {};
-            std::vector<std::string> answers;
-            for (const QString& a : after->dialogAnswer) answers.push_back(a.toLatin1().toStdString());
-            return answers;
-        } else if (s == "createXYPlot") {
-            emit g->createXYPlot(r.unit, to_map(r.properties));
-        } else if (s == "writeXYPlot") {
-            g->windowSyncPending.store(true, std::memory_order_release);
-            emit g->writeXYPlot(r.unit, const_cast<void*>(r.data), QString::fromStdString(r.dataType), r.nrows,
-                                r.ncols, to_map(r.properties));
-            wait_for(&GlueManager::windowSyncPending, false);
-        } else if (s == "clearXYPlot") {
-            emit g->clearXYPlot(r.unit);
-        } else if (s == "saveWindowContents") {
-            g->contentsSaved = false;
-            g->saveFailure.clear();
-            g->windowSyncPending.store(true, std::memory_order_release);
-            emit g->saveWindowContents(r.unit, to_map(r.properties));
-            wait_for(&GlueManager::windowSyncPending, false);
-            GlueManager* after = glue();
-            // Written: no answer; not written: the reason.
-            if (after == nullptr || after->contentsSaved) return {};
-            return {after->saveFailure.toStdString()};
-        } else if (s == "getSaveFileName") {
-            const UIK_Value* types = UIK_Find(r.properties, "fileTypes");
-            g->fileType = 0;
-            g->fileNamePending.store(true, std::memory_order_release);
-            emit g->getSaveFileName(text_of(r, "caption"), types ? to_variant(*types).toStringList() : QStringList(),
-                                    int_of(r, "selected"));
-            wait_for(&GlueManager::fileNamePending, true);
-            GlueManager* after = glue();
-            if (after == nullptr) return {};
-            // The path as the file system spells it.
-            return {QFile::encodeName(after->fileName).toStdString(), std::to_string(after->fileType)};
-        } else if (s == "enableItem") {
-            emit g->enableItem(r.unit, menu_text_of(r, "menu"), menu_text_of(r, "item"), int_of(r, "state") != 0);
-        } else if (s == "addMenu") {
-            emit g->addMenu(r.unit, menu_text_of(r, "menu"), menu_text_of(r, "item"), r.callback, text_of(r, "shortcut"));
-        } else if (s == "createTimerWindow") {
-            emit g->createTimerWindow(r.unit, to_map(r.properties), r.callback);
-        } else if (s == "destroyTimerWindow") {
-            emit g->destroyTimerWindow(r.unit);
-        } else if (s == "writeSpreadsheet") {
-            // The write does not wait: hand over a copy of the block.
-            QList<QByteArray>& copies = g->spreadsheetBuffers[r.unit];
-            copies.append(QByteArray(static_cast<const char*>(r.data), static_cast<int>(r.data ? r.dataBytes : 0)));
-            emit g->writeSpreadsheet(r.unit, copies.last().data(), QString::fromStdString(r.dataType), r.nrows,
-                                     r.ncols);
-        } else if (s == "readSpreadsheet") {
-            g->readPending.store(true, std::memory_order_release);
-            emit g->readSpreadsheet(r.unit, r.dataOut, QString::fromStdString(r.dataType), r.nrows, r.ncols);
-            wait_for(&GlueManager::readPending, true);
-            // Requests are carried out in order: the unit's earlier writes are done.
-            if (GlueManager* after = glue()) after->spreadsheetBuffers.remove(r.unit);
-        } else if (s == "setHorizontalLabels" || s == "setVerticalLabels") {
-            const UIK_Value* labels = UIK_Find(r.properties, "labels");
-            const QStringList list = labels ? to_variant(*labels).toStringList() : QStringList();
-            if (s == "setHorizontalLabels")
-                emit g->setHorizontalLabels(r.unit, list);
-            else
-                emit g->setVerticalLabels(r.unit, list);
-        } else if (s == "createBarchart") {
-            emit g->createBarchart(r.unit, to_map(r.properties));
-        } else if (s == "createPieChart") {
-            emit g->createPieChart(r.unit, to_map(r.properties));
-        } else if (s == "createPolarPlot") {
-            emit g->createPolarPlot(r.unit, to_map(r.properties));
-        } else if (s == "createContourPlot") {
-            emit g->createContourPlot(r.unit, to_map(r.properties));
-        } else if (s == "createCanvas") {
-            emit g->createCanvas(r.unit, to_map(r.properties));
-        } else if (s == "clearPolarPlot") {
-            emit g->clearPolarPlot(r.unit);
-        } else if (s == "clearContourPlot") {
-            emit g->clearContourPlot(r.unit);
-        } else if (s == "clearCanvas") {
-            emit g->clearCanvas(r.unit, to_map(r.properties));
-        } else if (s == "createObjectOnCanvas") {
-            emit g->createObjectOnCanvas(r.labelId, r.unit, to_map(r.properties));
-        } else if (s == "writeBarchart" || s == "writePieChart" || s == "writePolarPlot" ||
-                   s == "writeContourPlot") {
-            // The window layer reads the design program's block while the worker waits.
-            g->windowSyncPending.store(true, std::memory_order_release);
-            void* data = const_cast<void*>(r.data);
-            const QString type = QString::fromStdString(r.dataType);
-            if (s == "writeBarchart")
-                emit g->writeBarchart(r.unit, data, type, r.nrows, r.ncols);
-            else if (s == "writePieChart")
-                emit g->writePieChart(r.unit, data, type, r.nrows, r.ncols);
-            else if (s == "writePolarPlot")
-                emit g->writePolarPlot(r.unit, data, type, r.nrows, r.ncols, to_map(r.properties));
-            else
-                emit g->writeContourPlot(r.unit, to_map(r.properties), r.contourCallback);
-            wait_for(&GlueManager::windowSyncPending, false);
-        }
-        return {};
+        GlueManager* g = UIK_Glue.load(std::memory_order_acquire);
+        return g != nullptr ? g->carryOut(r) : std::vector<std::string>();
     }
 };
 
@@ -238,81 +129,212 @@ Glue_Window_Layer glue_window_layer;
 
 }  // namespace
 
-GlueManager::GlueManager(WindowController* owner) : QObject(nullptr), controller(owner) {
-    qRegisterMetaType<UIK_Callback>("UIK_Callback");
-    qRegisterMetaType<UIK_Contour_Callback>("UIK_Contour_Callback");
-    // The save-file dialog with file types; its request and answer are
-    // connected here, the older requests by the controller.
-    if (owner != nullptr) {
-        connect(this, &GlueManager::getSaveFileName, owner, &WindowController::getSaveFileName);
-        connect(owner, &WindowController::gotSaveFileName, this, &GlueManager::gotSaveFileName);
-    }
+struct GlueManager::Text_Batch {
+    QList<QPair<int, QString>> lines;  // consecutive lines of one unit joined
+    bool taken = false;
+};
+
+GlueManager::GlueManager(WindowController* owner) : controller(owner) {}
+
+void GlueManager::post(std::function<void()> call) {
+    // Text written from here on goes after this request.
+    if (UIK_On_Worker_Thread()) batch_.reset();
+    hand_over(controller, std::move(call));
 }
 
-void GlueManager::finishRead(QString text) {
-    readText = text;
-    readCancelled.store(false, std::memory_order_release);
-    readUnit.store(0, std::memory_order_release);
-    readPending.store(false, std::memory_order_release);
-}
-
-void GlueManager::finishReadSpreadsheet(void* data) {
-    spreadsheetAnswer = data;
-    readPending.store(false, std::memory_order_release);
-}
-
-void GlueManager::gotFileName(QString text) {
-    fileName = text;
-    fileNamePending.store(false, std::memory_order_release);
-}
-
-void GlueManager::gotSaveFileName(QString text, int type) {
-    fileName = text;
-    fileType = type;
-    fileNamePending.store(false, std::memory_order_release);
-}
-
-void GlueManager::endModalDialog(QStringList data) {
-    dialogAnswer = data;
-    dialogPending.store(false, std::memory_order_release);
-}
-
-void GlueManager::endAlertDialog() { alertPending.store(false, std::memory_order_release); }
-
-void GlueManager::queueText(int unit, const QString& text) {
-    const qulonglong before = requests_.load(std::memory_order_relaxed);
-    bool raise = false;
-    {
-        std::lock_guard<std::mutex> lock(textMutex_);
-        if (!pendingText_.isEmpty() && pendingText_.last().requestsBefore == before && pendingText_.last().unit == unit)
-            pendingText_.last().text += text;
-        else
-            pendingText_.append(Pending_Text{before, unit, text});
-        // A raised textPending takes this line only if it was raised after
-        // the same requests.
-        if (!raised_ || raisedFor_ != before) {
-            raised_ = true;
-            raisedFor_ = before;
-            raise = true;
+bool GlueManager::ask(std::function<void(UIK_Answer)> work, std::vector<std::string>* values) {
+    auto reply = std::make_shared<Reply>();
+    post([reply, work = std::move(work)] {
+        // A request given up (after a stop) is not carried out: its data
+        // may be gone.
+        {
+            std::lock_guard<std::mutex> lock(hand_mutex);
+            if (reply->abandoned) return;
         }
+        work([reply](std::vector<std::string> answer) { give(reply, std::move(answer)); });
+    });
+    if (!wait_for(*reply)) return false;
+    if (values != nullptr) *values = std::move(reply->values);
+    return true;
+}
+
+void GlueManager::writeText(int unit, const QString& text) {
+    if (!UIK_On_Worker_Thread()) {
+        controller->writeTextToUnit(unit, text);
+        QCoreApplication::processEvents();
+        return;
     }
-    if (raise) emit textPending(before);
+    bool open = false;
+    {
+        std::lock_guard<std::mutex> lock(hand_mutex);
+        if (batch_ == nullptr || batch_->taken) {
+            batch_ = std::make_shared<Text_Batch>();
+            open = true;
+        }
+        if (!batch_->lines.isEmpty() && batch_->lines.last().first == unit)
+            batch_->lines.last().second += text;
+        else
+            batch_->lines.append({unit, text});
+    }
+    if (!open) return;
+    hand_over(controller, [c = controller, batch = batch_] {
+        QList<QPair<int, QString>> lines;
+        {
+            std::lock_guard<std::mutex> lock(hand_mutex);
+            batch->taken = true;
+            lines.swap(batch->lines);
+        }
+        for (const auto& line : lines) c->writeTextToUnit(line.first, line.second);
+    });
 }
 
-QList<GlueManager::Pending_Text> GlueManager::takeText(qulonglong requestsBefore) {
-    std::lock_guard<std::mutex> lock(textMutex_);
-    QList<Pending_Text> taken;
-    while (!pendingText_.isEmpty() && pendingText_.first().requestsBefore <= requestsBefore)
-        taken.append(pendingText_.takeFirst());
-    if (raised_ && raisedFor_ <= requestsBefore) raised_ = false;
-    return taken;
+std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
+    if (r.op == UIK_Op::writeText) {
+        writeText(r.unit, value_of(r, "text").toString());
+        return {};
+    }
+    WindowController* c = controller;
+    const int u = r.unit;
+    const int id = r.labelId;
+    const QVariantMap map = to_map(r.properties);
+    const QString type = QString::fromStdString(r.dataType);
+    const int rows = r.nrows;
+    const int cols = r.ncols;
+    void* data = const_cast<void*>(r.data);
+    // For requests that wait: the design program holds `data` still until answered.
+    const auto wait = [this](std::function<void()> call) {
+        ask([call = std::move(call)](const UIK_Answer& answer) {
+            call();
+            answer({});
+        });
+        return std::vector<std::string>();
+    };
+    std::vector<std::string> values;
+    switch (r.op) {
+        case UIK_Op::createWindow:
+            post([=] { c->createWindowForUnit(u, map["windowName"].toString(), map["access"].toString()); });
+            break;
+        case UIK_Op::closeWindow: post([=] { c->closeWindowForUnit(u); }); break;
+        case UIK_Op::moveWindow: post([=] { c->moveWindowForUnit(u, map["x"].toInt(), map["y"].toInt()); }); break;
+        case UIK_Op::activateUIKWindow: post([=] { c->activateWindowForUnit(u); }); break;
+        case UIK_Op::alertBox:
+            return wait([=] { c->showAlertBox(map["title"].toString(), map["text"].toString()); });
+        case UIK_Op::createDialogWindow: post([=] { c->createDialog(u, map); }); break;
+        case UIK_Op::addLabelToDialog: post([=] { c->addLabelToDialog(u, id, map["text"].toString()); }); break;
+        case UIK_Op::addComboBoxToDialog: post([=] { c->addComboBoxToDialog(u, id, map); }); break;
+        case UIK_Op::addCheckBoxToDialog:
+            post([=] { c->addCheckBoxToDialog(u, id, map["title"].toString(), map["checked"].toBool()); });
+            break;
+        case UIK_Op::addLineEditToDialog:
+            post([=] {
+                c->addLineEditToDialog(u, id, map["title"].toString(), map["placeholder"].toString(),
+                                       map["text"].toString());
+            });
+            break;
+        case UIK_Op::addFileDialogToDialog: post([=] { c->addFileDialogToDialog(u, id, map); }); break;
+        case UIK_Op::addRadioButtonsToDialog: post([=] { c->addRadioButtonsToDialog(u, id, map); }); break;
+        case UIK_Op::showDialogWindow:
+            ask([=](const UIK_Answer& answer) { answer(latin1_list(c->showDialogForUnit(u))); }, &values);
+            return values;
+        case UIK_Op::createXYPlot: post([=] { c->createXYPlotForUnit(u, map); }); break;
+        case UIK_Op::writeXYPlot:
+            // Answered once the block has been read, before the curve is drawn.
+            ask([=](const UIK_Answer& answer) { c->writeXYPlot(u, data, type, rows, cols, map, [answer] { answer({}); }); });
+            break;
+        case UIK_Op::clearXYPlot: post([=] { c->clearXYPlot(u); }); break;
+        case UIK_Op::saveWindowContents:
+            // Written: no answer; not written: the reason.
+            ask([=](const UIK_Answer& answer) {
+                QString failure;
+                if (c->saveWindowContentsForUnit(u, map, &failure))
+                    answer({});
+                else
+                    answer({failure.toStdString()});
+            }, &values);
+            return values;
+        case UIK_Op::getSaveFileName:
+            ask([=](const UIK_Answer& answer) {
+                const auto chosen = c->getSaveFileName(map["caption"].toString(), map["fileTypes"].toStringList(),
+                                                       map["selected"].toInt());
+                // The path as the file system spells it.
+                answer({QFile::encodeName(chosen.first).toStdString(), std::to_string(chosen.second)});
+            }, &values);
+            return values;
+        case UIK_Op::addMenu: {
+            const QString menu = menu_text_of(r, "menu");
+            const QString item = menu_text_of(r, "item");
+            const UIK_Callback callback = r.callback;
+            post([=] { c->addMenuItem(u, menu, item, callback, map["shortcut"].toString()); });
+            break;
+        }
+        case UIK_Op::enableItem: {
+            const QString menu = menu_text_of(r, "menu");
+            const QString item = menu_text_of(r, "item");
+            post([=] { c->enableMenuItem(u, menu, item, map["state"].toBool()); });
+            break;
+        }
+        case UIK_Op::createTimerWindow: {
+            const UIK_Callback callback = r.callback;
+            post([=] { c->createTimer(u, map, callback); });
+            break;
+        }
+        case UIK_Op::destroyTimerWindow: post([=] { c->destroyTimerWithId(u); }); break;
+        case UIK_Op::writeSpreadsheet: {
+            // The write does not wait: the window layer gets a copy of the block.
+            QByteArray copy(static_cast<const char*>(r.data), static_cast<int>(r.data ? r.dataBytes : 0));
+            post([=]() mutable { c->writeSpreadsheetForUnit(u, copy.data(), type, rows, cols); });
+            break;
+        }
+        case UIK_Op::readSpreadsheet:
+            return wait([=, out = r.dataOut] { c->readSpreadsheetForUnit(u, out, type, rows, cols); });
+        case UIK_Op::setHorizontalLabels:
+            post([=] { c->setHorizontalLabelsForUnit(u, map["labels"].toStringList()); });
+            break;
+        case UIK_Op::setVerticalLabels:
+            post([=] { c->setVerticalLabelsForUnit(u, map["labels"].toStringList()); });
+            break;
+        case UIK_Op::createBarchart: post([=] { c->createBarchartForUnit(u, map); }); break;
+        case UIK_Op::writeBarchart: return wait([=] { c->writeBarchartForUnit(u, data, type, rows, cols); });
+        case UIK_Op::createPieChart: post([=] { c->createPieChartForUnit(u, map); }); break;
+        case UIK_Op::writePieChart: return wait([=] { c->writePieChartForUnit(u, data, type, rows, cols); });
+        case UIK_Op::createPolarPlot: post([=] { c->createPolarPlotForUnit(u, map); }); break;
+        case UIK_Op::writePolarPlot:
+            return wait([=] { c->writePolarPlotForUnit(u, data, type, rows, cols, map); });
+        case UIK_Op::clearPolarPlot: post([=] { c->clearPolarPlotForUnit(u); }); break;
+        case UIK_Op::createContourPlot: post([=] { c->createContourPlotForUnit(u, map); }); break;
+        case UIK_Op::writeContourPlot: {
+            const UIK_Contour_Callback callback = r.contourCallback;
+            return wait([=] { c->writeContourPlotForUnit(u, map, callback); });
+        }
+        case UIK_Op::clearContourPlot: post([=] { c->clearContourPlotForUnit(u); }); break;
+        case UIK_Op::createCanvas: post([=] { c->createCanvasForUnit(u, map); }); break;
+        case UIK_Op::clearCanvas: post([=] { c->clearCanvasForUnit(u, map); }); break;
+        case UIK_Op::createObjectOnCanvas: post([=] { c->createObjectOnCanvasForUnit(id, u, map); }); break;
+        case UIK_Op::writeText:
+        case UIK_Op::Count: break;
+    }
+    return {};
 }
 
-void GlueManager::endWindowSyncOperation() { windowSyncPending.store(false, std::memory_order_release); }
+void GlueManager::beginRead(int unit, UIK_Answer answer) {
+    reading_ = true;
+    readUnit_ = unit;
+    readAnswer_ = std::move(answer);
+    readCancelled = false;
+}
 
-void GlueManager::windowContentsSaved(bool saved, QString failure) {
-    contentsSaved = saved;
-    saveFailure = failure;
+void GlueManager::answerRead(const QString& line) {
+    if (!reading_) return;
+    reading_ = false;
+    readText = line;
+    if (UIK_Answer answer = std::exchange(readAnswer_, nullptr)) answer({line.toLatin1().toStdString()});
+}
+
+void GlueManager::cancelRead(int unit) {
+    if (!reading_ || WindowController::unitKey(readUnit_) != WindowController::unitKey(unit)) return;
+    reading_ = false;
+    readCancelled = true;
+    if (UIK_Answer answer = std::exchange(readAnswer_, nullptr)) answer({});
 }
 
 bool UIK_On_Worker_Thread() {
@@ -320,103 +342,96 @@ bool UIK_On_Worker_Thread() {
     return worker != nullptr && QThread::currentThread() == worker;
 }
 
-// On the design program's thread, a request made while the window layer is
-// closing ends the design program there (nothing would answer it).
-void stop_if_closing() {
+namespace {
+
+// The glue for one request of the unit I/O hooks, or nullptr when there is
+// none. On the design program's thread, a request made while the window
+// layer is closing ends the design program there (nothing would answer it).
+GlueManager* glue_for_request() {
     if (UIK_On_Worker_Thread()) KALTAP_Check_Stop();
+    return UIK_Glue.load(std::memory_order_acquire);
 }
 
+// Copies `text` into buffer (length bytes at most); the bytes copied.
+int copy_out(const std::string& text, char* buffer, int length) {
+    const int n = std::min(length, static_cast<int>(text.size()));
+    std::memcpy(buffer, text.data(), static_cast<std::size_t>(n));
+    return n;
+}
+
+}  // namespace
+
 int hookWriteText(const char* text, int length, int unit) {
-    stop_if_closing();
-    GlueManager* g = glue();
+    GlueManager* g = glue_for_request();
     if (g == nullptr || text == nullptr || length < 0) return -1;
-    const QString line = QString::fromLatin1(text, length) + QLatin1Char('\n');
-    if (UIK_On_Worker_Thread()) {
-        g->queueText(unit, line);
-    } else {
-        emit g->writeText(unit, line);
-        QCoreApplication::processEvents();
-    }
+    g->writeText(unit, QString::fromLatin1(text, length) + QLatin1Char('\n'));
     return length;
 }
 
 int hookReadLine(char* buffer, int length, int unit) {
-    stop_if_closing();
-    GlueManager* g = glue();
+    GlueManager* g = glue_for_request();
     if (g == nullptr || buffer == nullptr || length <= 0) return -1;
-    g->countRequest();
-    g->readCancelled.store(false, std::memory_order_release);
-    g->readUnit.store(unit, std::memory_order_release);
-    g->readPending.store(true, std::memory_order_release);
-    emit g->startRead(unit);
-    wait_for(&GlueManager::readPending, true);
-    g = glue();
-    if (g == nullptr) return 0;
-    if (g->readCancelled.load(std::memory_order_acquire)) return -1;
-    const QByteArray line = (g->readText + QStringLiteral("\r\n")).toLatin1();
-    if (g->readText.size() > length) return -3;
-    const int n = std::min(length, static_cast<int>(line.size()));
-    std::memcpy(buffer, line.constData(), static_cast<std::size_t>(n));
-    return n;
+    std::vector<std::string> line;
+    const bool answered = g->ask(
+        [g, unit](UIK_Answer answer) {
+            g->beginRead(unit, std::move(answer));
+            g->controller->startReadingInput(unit);
+        },
+        &line);
+    if (!answered) return 0;
+    if (line.empty()) return -1;
+    if (static_cast<int>(line[0].size()) > length) return -3;
+    return copy_out(line[0] + "\r\n", buffer, length);
 }
 
 int hookOpenWindow(int& unit, const std::string& name, const std::string& access) {
-    stop_if_closing();
-    GlueManager* g = glue();
+    GlueManager* g = glue_for_request();
     if (g == nullptr) return 0;
     if (unit == UNIT_Automatic) unit = UIK_Next_Unit_Number();
-    g->countRequest();
-    emit g->createWindow(unit, latin1(name), latin1(access));
+    UIK_Request r = UIK_Request_For(UIK_Op::createWindow, unit);
+    UIK_Put(r, "windowName", name);
+    UIK_Put(r, "access", access);
+    g->carryOut(r);
     return 0;
 }
 
 int hookCloseWindow(int unit) {
-    stop_if_closing();
-    GlueManager* g = glue();
-    if (g != nullptr) {
-        g->countRequest();
-        emit g->closeWindow(unit);
-    }
+    if (GlueManager* g = glue_for_request()) g->carryOut(UIK_Request_For(UIK_Op::closeWindow, unit));
     return 0;
 }
 
 int hookFileName(char* buffer, int length, int unit, bool newFile) {
-    stop_if_closing();
-    GlueManager* g = glue();
+    GlueManager* g = glue_for_request();
     if (g == nullptr) return 0;
     if (buffer == nullptr || length <= 0) return -1;
-    g->countRequest();
-    g->fileNamePending.store(true, std::memory_order_release);
-    emit g->getFileNameFromWindow(unit, newFile);
-    wait_for(&GlueManager::fileNamePending, true);
-    g = glue();
-    if (g == nullptr) return 0;
-    const QByteArray name = g->fileName.toLatin1();
-    const int n = std::min(length, static_cast<int>(name.size()));
-    std::memcpy(buffer, name.constData(), static_cast<std::size_t>(n));
-    return n;
+    std::vector<std::string> name;
+    const bool answered = g->ask(
+        [g, unit, newFile](const UIK_Answer& answer) {
+            answer({g->controller->getFileName(unit, newFile).toLatin1().toStdString()});
+        },
+        &name);
+    return answered && !name.empty() ? copy_out(name[0], buffer, length) : 0;
 }
 
 namespace {
 
 // Routines the GUI thread hands to the parked design-program thread (program
-// menu items and timers), run there in the order handed.
+// menu items and timers), run there in the order handed; guarded by hand_mutex.
 struct Handed_Routine {
     UIK_Callback routine;
     int kind;
     int id;
 };
-std::mutex handed_mutex;
-std::condition_variable handed_ready;
 std::deque<Handed_Routine> handed_routines;
 
-// The next handed routine, waiting up to one poll interval for it.
+// The next handed routine, waiting for it; false on a stop.
 bool take_handed_routine(Handed_Routine& next) {
-    std::unique_lock<std::mutex> lock(handed_mutex);
-    handed_ready.wait_for(lock, Worker_Poll, [] {
-        return !handed_routines.empty() || UIK_Stop_Requested.load(std::memory_order_acquire);
-    });
-    if (handed_routines.empty()) return false;
+    std::unique_lock<std::mutex> lock(hand_mutex);
+    hand_cv.wait(lock, [] { return !handed_routines.empty() || stopping(); });
+    if (stopping()) {
+        handed_routines.clear();
+        return false;
+    }
     next = handed_routines.front();
     handed_routines.pop_front();
     return true;
@@ -426,45 +441,39 @@ bool take_handed_routine(Handed_Routine& next) {
 
 bool UIK_Hand_To_Program_Thread(UIK_Callback routine, int kind, int id) {
     if (routine == nullptr || !UIK_Idle.load(std::memory_order_acquire) ||
-        worker_thread.load(std::memory_order_acquire) == nullptr ||
-        UIK_Stop_Requested.load(std::memory_order_acquire))
+        worker_thread.load(std::memory_order_acquire) == nullptr || stopping())
         return false;
     {
-        std::lock_guard<std::mutex> lock(handed_mutex);
+        std::lock_guard<std::mutex> lock(hand_mutex);
         handed_routines.push_back(Handed_Routine{routine, kind, id});
     }
-    handed_ready.notify_one();
+    hand_cv.notify_all();
     return true;
 }
 
 void hookStop() {
     if (UIK_Idle.load(std::memory_order_acquire)) return;
-    GlueManager* g = glue();
-    if (g != nullptr) g->countRequest();
+    GlueManager* g = UIK_Glue.load(std::memory_order_acquire);
     if (UIK_Pref_Quit_On_Stop()) {
-        if (g != nullptr) {
-            g->windowSyncPending.store(true, std::memory_order_release);
-            emit g->closeOnProgramStop();
-            wait_for(&GlueManager::windowSyncPending, false);
-        }
-        std::exit(0);
+        // The windows close and the application ends; the thread with them.
+        if (g != nullptr) g->ask([g](const UIK_Answer& answer) {
+            answer({});
+            g->controller->closeOnProgramStop();
+        });
+        return;
     }
     UIK_Idle.store(true, std::memory_order_release);
-    if (g != nullptr) emit g->programRunIdle();
+    if (g != nullptr) g->post([c = g->controller] { c->runIdle(); });
     // Park: the windows and menus live on and the thread runs the routines
     // the GUI thread hands it, until teardown. A stop inside a routine ends
     // only that routine.
-    while (!UIK_Stop_Requested.load(std::memory_order_acquire)) {
-        Handed_Routine next{nullptr, 0, 0};
-        if (!take_handed_routine(next)) continue;
+    Handed_Routine next{nullptr, 0, 0};
+    while (take_handed_routine(next)) {
         KALTAP_Run_Program([&next] { next.routine(); });
-        if (GlueManager* after = glue()) {
-            after->countRequest();
-            emit after->programRoutineDone(next.kind, next.id);
+        if (GlueManager* after = UIK_Glue.load(std::memory_order_acquire)) {
+            after->post([c = after->controller, next] { c->programRoutineDone(next.kind, next.id); });
         }
     }
-    std::lock_guard<std::mutex> lock(handed_mutex);
-    handed_routines.clear();
 }
 
 void UIK_Register_Hooks() {
@@ -489,10 +498,15 @@ void UIK_Register_Hooks() {
 }
 
 void UIK_Interrupt_Handler(int) {
-    UIK_Stop_Requested.store(true, std::memory_order_release);
+    {
+        std::lock_guard<std::mutex> lock(hand_mutex);
+        UIK_Stop_Requested.store(true, std::memory_order_release);
+    }
     // The glue object itself stays allocated: the worker may still be inside
-    // one of its requests. Dropping the pointer ends every wait.
+    // one of its requests.
     UIK_Glue.store(nullptr, std::memory_order_release);
+    hand_cv.notify_all();
+    if (gui_wait != nullptr) gui_wait->quit();
 }
 
 ProgramThread::ProgramThread(std::function<void()> program, QObject* parent)
@@ -502,6 +516,6 @@ void ProgramThread::run() {
     worker_thread.store(this, std::memory_order_release);
     UIK_Register_Hooks();
     // A teardown before the design program got going: nothing to run.
-    if (program_ && !UIK_Stop_Requested.load(std::memory_order_acquire)) KALTAP_Run_Program(program_);
+    if (program_ && !stopping()) KALTAP_Run_Program(program_);
     ended.store(true, std::memory_order_release);
 }

@@ -5,7 +5,6 @@
 
 #include "GlueManager.h"
 #include "UIK_ContentController.h"
-#include "WindowController.h"
 
 SubWindow::SubWindow(QWidget* parent) : QMdiSubWindow(parent) {
     setObjectName(QStringLiteral("subWindow"));
@@ -23,16 +22,8 @@ void SubWindow::closeEvent(QCloseEvent* event) {
     if (content != nullptr) {
         // The design program may be waiting for a line from this window: give
         // the read up (it returns -1) instead of leaving the program waiting
-        // on a window that no longer exists. The flag that releases the
-        // waiting thread is cleared last.
-        GlueManager* glue = UIK_Glue.load(std::memory_order_acquire);
-        if (glue != nullptr && glue->readPending.load(std::memory_order_acquire) &&
-            WindowController::unitKey(glue->readUnit.load(std::memory_order_acquire)) ==
-                WindowController::unitKey(content->unitNumber)) {
-            glue->readCancelled.store(true, std::memory_order_release);
-            glue->readUnit.store(0, std::memory_order_release);
-            glue->readPending.store(false, std::memory_order_release);
-        }
+        // on a window that no longer exists.
+        if (GlueManager* glue = UIK_Glue.load(std::memory_order_acquire)) glue->cancelRead(content->unitNumber);
         UIK_ContentController* closing = content;
         content = nullptr;
         emit willDestroy(closing);

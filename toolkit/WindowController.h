@@ -1,17 +1,15 @@
 // The GUI-thread object that carries out every request of the design program:
-// it owns the main window, one table of content widgets per kind keyed by
-// unit number, the program's menus and timers, and the design program's
-// thread.
+// it owns the main window, one table of unit windows' contents keyed by unit
+// number, the form dialogs, the program's menus and timers, and the design
+// program's thread. The glue (GlueManager) calls its members on the GUI
+// thread; the window layer's tests call them directly.
 //
-// Its slots are implemented by concern:
-//   WindowController.cpp          start-up, teardown, error boxes, end of the program
-//   WindowController_Windows.cpp  sub-windows and text windows
-//   WindowController_Dialogs.cpp  form dialogs, alert box, file-name dialog
-//   WindowController_Plots.cpp    XY plots and saving window contents
-//   WindowController_Menus.cpp    program menus and timers
-//   WindowController_Spreadsheets.cpp, WindowController_Charts.cpp (bar and
-//   pie charts), WindowController_Polar_Contour.cpp, WindowController_Canvas.cpp
-//                                 the other content kinds
+// Its members are implemented by concern:
+//   WindowController.cpp           start-up, teardown, error boxes, end of the program
+//   WindowController_Windows.cpp   sub-windows and text windows
+//   WindowController_Dialogs.cpp   form dialogs, alert box, file-name dialogs
+//   WindowController_Contents.cpp  plots, charts, spreadsheets, canvases, saving contents
+//   WindowController_Menus.cpp     program menus and timers
 #pragma once
 
 #include <QHash>
@@ -19,13 +17,15 @@
 #include <QMap>
 #include <QObject>
 #include <QRect>
-#include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
 #include <functional>
+#include <utility>
 
 #include "UIK_Call_Interface.h"
+#include "UIK_ContentController.h"
 
 class QApplication;
 class QMdiArea;
@@ -36,7 +36,6 @@ class GlueManager;
 class MainWindow;
 class ProgramThread;
 class SubWindow;
-class UIK_ContentController;
 class UIK_FormDialog;
 class UIK_TextEdit;
 class UIK_Timer;
@@ -47,6 +46,37 @@ class PieChart;
 class PolarPlot;
 class ContourPlot;
 class Canvas;
+
+using UIK_Contents = QHash<int, UIK_ContentController*>;
+
+// The contents of one kind in the table of all contents, looked up like a
+// table of their own (keys are those of the table; see unitKey).
+template <class Kind>
+class UIK_Contents_Of {
+public:
+    explicit UIK_Contents_Of(const UIK_Contents& all) : all_(all) {}
+    Kind* value(int key) const;  // one definition per kind, in WindowController_Contents.cpp
+    bool contains(int key) const { return value(key) != nullptr; }
+    QList<int> keys() const {
+        QList<int> found;
+        for (auto it = all_.begin(); it != all_.end(); ++it)
+            if (value(it.key()) != nullptr) found.append(it.key());
+        return found;
+    }
+    int size() const { return keys().size(); }
+    bool isEmpty() const { return keys().isEmpty(); }
+    // For one range-for at a time: the contents of the kind as it starts.
+    typename QList<Kind*>::const_iterator begin() const {
+        items_.clear();
+        for (int key : keys()) items_.append(value(key));
+        return items_.cbegin();
+    }
+    typename QList<Kind*>::const_iterator end() const { return items_.cend(); }
+
+private:
+    const UIK_Contents& all_;
+    mutable QList<Kind*> items_;
+};
 
 class WindowController : public QObject {
     Q_OBJECT
@@ -64,17 +94,18 @@ public:
     // Units -4, -3 and -2 are one console: stored and looked up as -2.
     static int unitKey(int unit) { return (unit == -4 || unit == -3) ? -2 : unit; }
 
-    // ---- Content tables (hash from unit number to content widget) ----
-    QHash<int, UIK_TextEdit*> textWindows;
-    QHash<int, XYPlot*> xyPlots;
+    // ---- The contents of unit windows by unitKey, and views of each kind ----
+    UIK_Contents contents;
+    const UIK_Contents_Of<UIK_TextEdit> textWindows{contents};
+    const UIK_Contents_Of<XYPlot> xyPlots{contents};
+    const UIK_Contents_Of<UIK_Spreadsheet> spreadsheets{contents};
+    const UIK_Contents_Of<BarChart> barCharts{contents};
+    const UIK_Contents_Of<PolarPlot> polarPlots{contents};
+    const UIK_Contents_Of<ContourPlot> contourPlots{contents};
+    const UIK_Contents_Of<PieChart> pieCharts{contents};
+    const UIK_Contents_Of<Canvas> canvases{contents};
     QHash<int, UIK_FormDialog*> dialogs;
     QHash<int, UIK_Timer*> timers;
-    QHash<int, UIK_Spreadsheet*> spreadsheets;
-    QHash<int, BarChart*> barCharts;
-    QHash<int, PolarPlot*> polarPlots;
-    QHash<int, ContourPlot*> contourPlots;
-    QHash<int, PieChart*> pieCharts;
-    QHash<int, Canvas*> canvases;
 
     ProgramThread* programThread = nullptr;
     QMdiArea* mdiArea = nullptr;
@@ -91,8 +122,8 @@ public:
     QRect consolePlace;
     bool consoleMaximized = false;
 
-    // The content of a unit in any table (nullptr when none).
-    UIK_ContentController* contentForUnit(int unit) const;
+    // The content of a unit (nullptr when none).
+    UIK_ContentController* contentForUnit(int unit) const { return contents.value(unitKey(unit)); }
     // The sub-window whose "unit" property is `unit` (windowed mode).
     SubWindow* subWindowForUnit(int unit) const;
     // Puts `content` (a widget that is also a UIK_ContentController) into a
@@ -100,6 +131,11 @@ public:
     // window with the first one.
     SubWindow* createSubWindow(QWidget* widget, UIK_ContentController* content, const QString& title, int width,
                                int height);
+    // Enters `content` in the table under its unit and shows it in a new
+    // window of `size` (`limit` bounds the sub-window with its frame): a
+    // sub-window that becomes the current content, or outside windowed mode
+    // a window of its own.
+    void showContent(QWidget* widget, UIK_ContentController* content, QSize size, QSize limit = QSize());
     // The text window of `unit`. A console unit whose window has been closed
     // gets the console again (empty, same title and place), so the design
     // program's report and questions are never lost; nullptr for another
@@ -108,36 +144,21 @@ public:
     // Modal error box: title "Error", the text, one OK button.
     void showErrorBox(const QString& text);
 
-signals:
-    void finishRead(QString text);
-    void finishReadSpreadsheet(void* data);
-    void gotFileName(QString text);
-    // Answer of getSaveFileName: the path ("" when cancelled) and the
-    // 1-based file type chosen (0 when cancelled).
-    void gotSaveFileName(QString text, int fileType);
-    void endModalDialog(QStringList data);
-    void endAlertDialog();
-    void endWindowSyncOperation();
-    // The outcome of saveWindowContentsForUnit, raised just before its
-    // endWindowSyncOperation: whether the file was written and, when it was
-    // not, why (the writer's or the file system's words).
-    void windowContentsSaved(bool saved, QString failure);
-
-public slots:
     // ---- Start and end (WindowController.cpp) ----
     void destroyProgramThread();
     // A menu or timer routine handed to the design program's thread returned.
     void programRoutineDone(int kind, int id);
+    // Closes every window and ends the application (the design program has
+    // stopped and the preferences say so).
     void closeOnProgramStop();
 
     // ---- Sub-windows and text windows (WindowController_Windows.cpp) ----
     void createWindowForUnit(int unit, QString windowName, QString accessString);
     int writeTextToUnit(int unit, QString text);
-    // Writes the lines the design program's thread gathered in the glue
-    // before its request number `requestsBefore` + 1, each unit's run of
-    // lines in one insertion.
-    void writePendingText(qulonglong requestsBefore);
+    // Starts the read the glue has begun (GlueManager::beginRead) in the text
+    // window of `unit`; -1, and the read given up, when there is none.
     int startReadingInput(int unit);
+    // The line of the reading window is complete: ends the read with it.
     void endReadText();
     int closeWindowForUnit(int unit);
     void hideWindowForUnit(int unit);
@@ -148,7 +169,8 @@ public slots:
     void subWindowActivated(QMdiSubWindow* window);
     void willDestroy(UIK_ContentController* content);
 
-    // ---- Form dialogs, alert box, file-name dialog (WindowController_Dialogs.cpp) ----
+    // ---- Form dialogs, alert box, file-name dialogs (WindowController_Dialogs.cpp) ----
+    // A control for a unit without a dialog is ignored.
     void createDialog(int unit, QVariantMap properties);
     void addLabelToDialog(int unit, int labelId, QString text);
     void addComboBoxToDialog(int unit, int labelId, QVariantMap properties);
@@ -156,19 +178,51 @@ public slots:
     void addLineEditToDialog(int unit, int labelId, QString title, QString placeholder, QString text);
     void addFileDialogToDialog(int unit, int labelId, QVariantMap properties);
     void addRadioButtonsToDialog(int unit, int labelId, QVariantMap properties);
-    void showDialogForUnit(int unit);
+    // Shows the dialog modally; its answer list ("1" or "0", then one value
+    // per value-returning control), empty when the unit has no dialog.
+    QStringList showDialogForUnit(int unit);
     void showAlertBox(QString title, QString text);
-    void getFileName(int unit, bool newFile);
+    // Asks for a file name (a new file or an existing one); "" when cancelled.
+    QString getFileName(int unit, bool newFile);
     // Save-file dialog titled `caption` in the working directory, one name
     // filter per entry of `fileTypes`, entry `selectedType` (1-based) chosen
-    // at first; answers with gotSaveFileName.
-    void getSaveFileName(QString caption, QStringList fileTypes, int selectedType);
+    // at first. The path ("" when cancelled) and the 1-based file type chosen
+    // (0 when cancelled).
+    std::pair<QString, int> getSaveFileName(QString caption, QStringList fileTypes, int selectedType);
 
-    // ---- XY plots and saving contents (WindowController_Plots.cpp) ----
+    // ---- Plots, charts, spreadsheets, canvases (WindowController_Contents.cpp) ----
+    // Writes of a content that does not exist show an error box.
     void createXYPlotForUnit(int unit, QVariantMap properties);
-    void writeXYPlot(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series);
+    // Reads the curve from `data` (nrows rows of ncols values), calls
+    // `release` (the block is no longer needed) and then draws it.
+    void writeXYPlot(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series,
+                     const std::function<void()>& release = {});
     void clearXYPlot(int unit);
-    void saveWindowContentsForUnit(int unit, QVariantMap properties);
+    // Saves the unit window's contents under properties["saveFileName"];
+    // false, with the reason in *failure, when nothing was written.
+    bool saveWindowContentsForUnit(int unit, QVariantMap properties, QString* failure = nullptr);
+    void createSpreadsheetForUnit(int unit, QString windowName);
+    void closeSpreadsheetForUnit(int unit);
+    void writeSpreadsheetForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
+    // Fills `data`; a read without a block touches no window.
+    void readSpreadsheetForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
+    void setHorizontalLabelsForUnit(int unit, QStringList labels);
+    void setVerticalLabelsForUnit(int unit, QStringList labels);
+    void createBarchartForUnit(int unit, QVariantMap properties);
+    void writeBarchartForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
+    void createPieChartForUnit(int unit, QVariantMap properties);
+    void writePieChartForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
+    void createPolarPlotForUnit(int unit, QVariantMap properties);
+    void writePolarPlotForUnit(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series);
+    void clearPolarPlotForUnit(int unit);
+    void createContourPlotForUnit(int unit, QVariantMap properties);
+    // Calls `callback` for the data now and never after this returns.
+    void writeContourPlotForUnit(int unit, QVariantMap properties, UIK_Contour_Callback callback);
+    void clearContourPlotForUnit(int unit);
+    // Canvas requests for a unit without a canvas are ignored.
+    void createCanvasForUnit(int unit, QVariantMap properties);
+    void clearCanvasForUnit(int unit, QVariantMap properties);
+    void createObjectOnCanvasForUnit(int objectId, int canvasUnit, QVariantMap properties);
 
     // ---- Program menus and timers (WindowController_Menus.cpp) ----
     void addMenuItem(int unit, QString menuName, QString itemName, UIK_Callback callback, QString itemShortcut);
@@ -178,39 +232,27 @@ public slots:
     void setMenuItemChecked(int unit, QString menuName, QString itemName, bool state);
     bool isMenuItemChecked(int unit, QString menuName, QString itemName);
     void menuItemActivated();
+    // The design program has stopped: its menus show and its timers start.
     void runIdle();
     void createTimer(int timerId, QVariantMap properties, UIK_Callback callback);
     void destroyTimer(UIK_Timer* timer);
     void destroyTimerWithId(int timerId);
 
-    // ---- Spreadsheets (WindowController_Spreadsheets.cpp) ----
-    void createSpreadsheetForUnit(int unit, QString windowName);
-    void closeSpreadsheetForUnit(int unit);
-    void writeSpreadsheetForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
-    void readSpreadsheetForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
-    void setHorizontalLabelsForUnit(int unit, QStringList labels);
-    void setVerticalLabelsForUnit(int unit, QStringList labels);
-
-    // ---- Bar and pie charts (WindowController_Charts.cpp) ----
-    void createBarchartForUnit(int unit, QVariantMap properties);
-    void writeBarchartForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
-    void createPieChartForUnit(int unit, QVariantMap properties);
-    void writePieChartForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
-
-    // ---- Polar and contour plots (WindowController_Polar_Contour.cpp) ----
-    void createPolarPlotForUnit(int unit, QVariantMap properties);
-    void writePolarPlotForUnit(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series);
-    void clearPolarPlotForUnit(int unit);
-    void createContourPlotForUnit(int unit, QVariantMap properties);
-    void writeContourPlotForUnit(int unit, QVariantMap properties, UIK_Contour_Callback callback);
-    void clearContourPlotForUnit(int unit);
-
-    // ---- Canvases (WindowController_Canvas.cpp) ----
-    void createCanvasForUnit(int unit, QVariantMap properties);
-    void clearCanvasForUnit(int unit, QVariantMap properties);
-    void createObjectOnCanvasForUnit(int objectId, int canvasUnit, QVariantMap properties);
+signals:
+    // Raised as the requests that return something are answered, in the
+    // order given to the design program (the window layer's tests watch them).
+    void finishRead(QString text);
+    void endModalDialog(QStringList data);
+    void endAlertDialog();
+    void gotFileName(QString text);
+    // A block written or read, or contents saved: the design program may go on.
+    void endWindowSyncOperation();
 
 private:
-    void connectGlue(GlueManager* glue);
+    // Calls `act` on the content of `unit` if it is a `Kind`, else shows
+    // "<noun> for unit number <unit> does not exist" (no box for a null noun).
+    template <class Kind, class Act>
+    void onContent(int unit, const char* noun, Act act);
+
     GlueManager* glue_ = nullptr;
 };

@@ -2,7 +2,7 @@
 //
 // The design program builds a dialog by earlier, unanswered requests (create,
 // then one request per control) and then asks for it to be shown; its thread
-// waits until `endModalDialog` hands the answer list back. A dialog lives in
+// waits until the answer list is handed back. A dialog lives in
 // the dialog table for the rest of the run and may be shown again.
 #include <QDir>
 #include <QFileDialog>
@@ -24,8 +24,6 @@ void WindowController::createDialog(int unit, QVariantMap properties) {
     }
     dialog->setWindowTitle(properties.value(QStringLiteral("windowTitle")).toString());
 }
-
-// A control for a unit without a dialog is ignored.
 
 void WindowController::addLabelToDialog(int unit, int labelId, QString text) {
     if (UIK_FormDialog* dialog = dialogs.value(unitKey(unit))) dialog->addLabel(labelId, text);
@@ -51,18 +49,18 @@ void WindowController::addRadioButtonsToDialog(int unit, int labelId, QVariantMa
     if (UIK_FormDialog* dialog = dialogs.value(unitKey(unit))) dialog->addRadioButtons(labelId, properties);
 }
 
-void WindowController::showDialogForUnit(int unit) {
+QStringList WindowController::showDialogForUnit(int unit) {
     QPointer<UIK_FormDialog> dialog = dialogs.value(unitKey(unit));
     // An empty list makes the waiting design program take the dialog as not
-    // answered.
-    if (dialog.isNull()) {
-        emit endModalDialog(QStringList());
-        return;
+    // answered. The values are read whether or not the dialog was accepted;
+    // the "0" in front tells the design program not to take them.
+    QStringList answers;
+    if (!dialog.isNull()) {
+        const int result = dialog->execWithButtons();
+        if (!dialog.isNull()) answers = dialog->answers(result);
     }
-    const int result = dialog->execWithButtons();
-    // The values are read whether or not the dialog was accepted; the "0" in
-    // front tells the design program not to take them.
-    emit endModalDialog(dialog.isNull() ? QStringList() : dialog->answers(result));
+    emit endModalDialog(answers);
+    return answers;
 }
 
 void WindowController::showAlertBox(QString title, QString text) {
@@ -77,7 +75,7 @@ void WindowController::showAlertBox(QString title, QString text) {
     emit endAlertDialog();
 }
 
-void WindowController::getFileName(int unit, bool newFile) {
+QString WindowController::getFileName(int unit, bool newFile) {
     Q_UNUSED(unit)
     QFileDialog dialog(nullptr, newFile ? QStringLiteral("Open New File") : QStringLiteral("Open Existing File"),
                        QString(), QString());
@@ -90,9 +88,10 @@ void WindowController::getFileName(int unit, bool newFile) {
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         answer = dialog.selectedFiles().first();
     emit gotFileName(answer);
+    return answer;
 }
 
-void WindowController::getSaveFileName(QString caption, QStringList fileTypes, int selectedType) {
+std::pair<QString, int> WindowController::getSaveFileName(QString caption, QStringList fileTypes, int selectedType) {
     QFileDialog dialog(mainWindow, caption, QDir::currentPath());
     dialog.setObjectName(QStringLiteral("saveFileDialog"));
     dialog.setModal(true);
@@ -107,5 +106,5 @@ void WindowController::getSaveFileName(QString caption, QStringList fileTypes, i
         answer = dialog.selectedFiles().first();
         type = fileTypes.indexOf(dialog.selectedNameFilter()) + 1;
     }
-    emit gotSaveFileName(answer, type);
+    return {answer, type};
 }

@@ -6,7 +6,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTextCursor>
-#include <atomic>
 
 #include "GlueManager.h"
 #include "MainWindow.h"
@@ -14,13 +13,6 @@
 #include "UIK_Preferences.h"
 #include "UIK_TextEdit.h"
 #include "WindowController.h"
-#include "XYPlot.h"
-#include "UIK_Spreadsheet.h"
-#include "BarChart.h"
-#include "PieChart.h"
-#include "PolarPlot.h"
-#include "ContourPlot.h"
-#include "Canvas.h"
 
 namespace {
 
@@ -114,7 +106,7 @@ void WindowController::createWindowForUnit(int unit, QString windowName, QString
 
     auto* window = new UIK_TextEdit(unit, windowName, windowType);
     connect(window, &UIK_TextEdit::endRead, this, &WindowController::endReadText);
-    textWindows.insert(unitKey(unit), window);
+    contents.insert(unitKey(unit), window);
 
     if (windowedMode) {
         SubWindow* sub = createSubWindow(window, window, windowName, size.width(), size.height());
@@ -215,24 +207,12 @@ int WindowController::writeTextToUnit(int unit, QString text) {
     return 1;
 }
 
-void WindowController::writePendingText(qulonglong requestsBefore) {
-    if (glue_ == nullptr) return;
-    for (const GlueManager::Pending_Text& pending : glue_->takeText(requestsBefore))
-        writeTextToUnit(pending.unit, pending.text);
-}
-
 int WindowController::startReadingInput(int unit) {
     UIK_TextEdit* window = textWindowForWriting(unit);
     if (window == nullptr) {
         // Nothing can ever answer this read: give it up, so the design
         // program gets -1 instead of waiting for good.
-        GlueManager* glue = UIK_Glue.load(std::memory_order_acquire);
-        if (glue != nullptr && glue->readPending.load(std::memory_order_acquire) &&
-            unitKey(glue->readUnit.load(std::memory_order_acquire)) == unitKey(unit)) {
-            glue->readCancelled.store(true, std::memory_order_release);
-            glue->readUnit.store(0, std::memory_order_release);
-            glue->readPending.store(false, std::memory_order_release);
-        }
+        if (glue_ != nullptr) glue_->cancelRead(unit);
         return -1;
     }
 
@@ -254,6 +234,7 @@ void WindowController::endReadText() {
     }
     if (mainWindow != nullptr) mainWindow->pasteAction()->setEnabled(false);
     readingWindow = nullptr;
+    if (glue_ != nullptr) glue_->answerRead(line);
     emit finishRead(line);
 }
 
@@ -330,23 +311,9 @@ void WindowController::subWindowActivated(QMdiSubWindow* window) {
     mainWindow->setCurrentContent(content);
 }
 
-namespace {
-// Removes every entry of `table` whose content is `content`.
-template <class Table>
-void forget_content(Table& table, UIK_ContentController* content) {
-    for (auto it = table.begin(); it != table.end();) {
-        if (static_cast<UIK_ContentController*>(it.value()) == content)
-            it = table.erase(it);
-        else
-            ++it;
-    }
-}
-}  // namespace
-
 void WindowController::willDestroy(UIK_ContentController* content) {
     if (content == nullptr) return;
-    if (textWindows.value(Console_Key) != nullptr &&
-        static_cast<UIK_ContentController*>(textWindows.value(Console_Key)) == content) {
+    if (textWindows.value(Console_Key) != nullptr && contents.value(Console_Key) == content) {
         // Where the console was, for opening it again there.
         QWidget* widget = widgetOf(content);
         if (SubWindow* sub = subWindowHolding(mdiArea, widget)) {
@@ -357,14 +324,7 @@ void WindowController::willDestroy(UIK_ContentController* content) {
             consolePlace = widget->window()->geometry();
         }
     }
-    forget_content(textWindows, content);
-    forget_content(xyPlots, content);
-    forget_content(spreadsheets, content);
-    forget_content(barCharts, content);
-    forget_content(polarPlots, content);
-    forget_content(contourPlots, content);
-    forget_content(pieCharts, content);
-    forget_content(canvases, content);
+    for (auto it = contents.begin(); it != contents.end();) it = it.value() == content ? contents.erase(it) : ++it;
     if (readingWindow != nullptr && static_cast<UIK_ContentController*>(readingWindow) == content) {
         readingWindow = nullptr;
         if (mainWindow != nullptr) mainWindow->pasteAction()->setEnabled(false);

@@ -1,9 +1,11 @@
 // The hand-off between the design program's thread and the GUI thread: window
 // units from the automatic counter, console text in the order written (also
-// when it goes over in batches), reads
+// when it goes over in batches), waiting requests answered in turn, reads
 // answered from the console, the park at the end of the program, and the
 // teardown that releases a waiting worker.
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
@@ -13,6 +15,7 @@
 #include "MainWindow.h"
 #include "Program_Stop.h"
 #include "UIK_Call_Interface.h"
+#include "UIK_Spreadsheet_Interface.h"
 #include "UIK_TextEdit.h"
 #include "Unit_IO.h"
 #include "WindowController.h"
@@ -57,13 +60,15 @@ private slots:
         std::atomic<bool> done{false};
         WindowController controller(nullptr, [&] {
             UNIT_Write(-4, "one");
+            UIK_writeText(-2, "and");
             UNIT_Write(-3, "two");
             UNIT_Write(6, "three");
+            UIK_writeText(-3, "and");
             UNIT_Write(-2, "four");
             done = true;
         });
         QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
-        QTRY_COMPARE(console_text(controller), QString("one\ntwo\nthree\nfour\n"));
+        QTRY_COMPARE(console_text(controller), QString("one\nand\ntwo\nthree\nand\nfour\n"));
     }
 
     // A long report goes over in batches, yet whole and in order: every line
@@ -96,6 +101,31 @@ private slots:
         QCOMPARE(shownAtAlert, expected);
         QTRY_COMPARE(console_text(controller), expected + "after the alert\n");
         QTRY_COMPARE(controller.textWindows.value(1000000)->toPlainText(), QString("second window\n"));
+    }
+
+    // A block written to a spreadsheet and read back, many times over: each
+    // read waits for its answer, which comes after the write raised before
+    // it and from the copy the write took. Waits that polled would not get
+    // through the rounds in the time allowed.
+    void waitingRequestsAreAnsweredInTurn() {
+        constexpr int Rounds = 300;
+        std::atomic<int> matched{0};
+        std::atomic<bool> done{false};
+        WindowController controller(nullptr, [&] {
+            int unit = UNIT_Automatic;
+            UNIT_Open_Window(unit, "Round trips", "ACCESS=spreadsheet");
+            for (int i = 1; i <= Rounds; ++i) {
+                double written[2] = {double(i), -0.5 * i};
+                double read[2] = {0, 0};
+                UIK_writeSpreadsheet(unit, written, "REAL*8", 1, 2);
+                written[0] = 0;  // the window layer has its own copy
+                UIK_readSpreadsheet(unit, read, "REAL*8", 1, 2);
+                if (read[0] == i && read[1] == -0.5 * i) ++matched;
+            }
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
+        QCOMPARE(matched.load(), Rounds);
     }
 
     void aLineTypedInTheConsoleReachesTheProgram() {
@@ -154,31 +184,66 @@ private slots:
         QVERIFY(clock.elapsed() < 1000);
     }
 
-    void teardownReleasesAWorkerWaitingForADialog() {
+    // Teardown while the design program waits for the user wakes it at once,
+    // and what the user does afterwards never reaches it: the request
+    // returns as not answered (0).
+    void teardownReleasesAWorkerWaitingForTheUser_data() {
+        QTest::addColumn<int>("request");
+        QTest::addColumn<QString>("modalTitle");
+        QTest::newRow("dialog") << int(Dialog) << "Waiting";
+        QTest::newRow("file name") << int(File_Name) << "Open New File";
+        QTest::newRow("line read") << int(Line_Read) << QString();
+    }
+    void teardownReleasesAWorkerWaitingForTheUser() {
+        QFETCH(int, request);
+        QFETCH(QString, modalTitle);
         std::atomic<int> result{-99};
         std::atomic<bool> shown{false};
-        WindowController controller(nullptr, [&] {
+        WindowController controller(nullptr, [&, request] {
             UIK_Dialog_Record dialog;
             dialog.windowTitle.set("Waiting");
             UIK_createDialog(dialog);
+            char buffer[64];
             shown = true;
-            result = UIK_showDialog(dialog.unit);
+            if (request == Dialog)
+                result = UIK_showDialog(dialog.unit);
+            else if (request == File_Name)
+                result = hookFileName(buffer, static_cast<int>(sizeof buffer), UNIT_Console, true);
+            else
+                result = hookReadLine(buffer, static_cast<int>(sizeof buffer), UNIT_Console);
         });
-        // Close the dialog's window from under the worker as the last window
-        // closing would: the glue goes away and the wait ends.
+        // Close the window from under the worker as the last window closing
+        // would: the glue goes away and the wait ends. Then answer.
         qint64 teardown_ms = -1;
-        whenModalTitled("Waiting", [&](QWidget* dialog) {
+        const auto teardown = [&] {
             QElapsedTimer clock;
             clock.start();
             controller.destroyProgramThread();
             teardown_ms = clock.elapsed();
-            pressCancel(dialog);
-        });
+        };
+        if (!modalTitle.isEmpty()) {
+            whenModalTitled(modalTitle, [&](QWidget* modal) {
+                teardown();
+                if (auto* name = modal->findChild<QLineEdit*>("fileNameEdit")) name->setText("late.txt");
+                if (auto* files = qobject_cast<QFileDialog*>(modal))
+                    static_cast<QDialog*>(files)->accept();
+                else
+                    pressOk(modal);
+            });
+        }
         QTRY_VERIFY_WITH_TIMEOUT(shown.load(), Worker_Timeout_ms);
+        if (modalTitle.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(controller.readingWindow != nullptr, Worker_Timeout_ms);
+            teardown();
+        }
         QTRY_VERIFY_WITH_TIMEOUT(controller.programThread == nullptr, Worker_Timeout_ms);
         QVERIFY(UIK_Glue.load() == nullptr);
+        QCOMPARE(result.load(), 0);
         QVERIFY(teardown_ms >= 0 && teardown_ms < 1000);
     }
+
+private:
+    enum { Dialog, File_Name, Line_Read };
 };
 
 QTEST_MAIN(TestGlue)

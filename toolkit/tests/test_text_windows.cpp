@@ -31,12 +31,10 @@ UIK_TextEdit* console(const WindowController& controller) { return controller.te
 UIK_ContentController* content(UIK_TextEdit* text) { return text; }
 QAction* action(const MainWindow* window, const QString& name) { return window->findChild<QAction*>(name); }
 
-// The glue flags as the design program's thread sets them before a read.
+// The read as the design program's thread begins it in the glue.
 GlueManager* readPendingOn(int unit) {
     GlueManager* glue = UIK_Glue.load();
-    glue->readCancelled = false;
-    glue->readUnit = unit;
-    glue->readPending = true;
+    glue->beginRead(unit, nullptr);
     return glue;
 }
 
@@ -173,7 +171,7 @@ private slots:
         QCOMPARE(finished.count(), 1);
         QCOMPARE(finished.at(0).at(0).toString(), line);
         QCOMPARE(glue->readText, line);
-        QVERIFY(!glue->readPending);
+        QVERIFY(!glue->reading());
         QCOMPARE(text->toPlainText(), shown);
         QCOMPARE(text->inputStart, -1);
         QVERIFY(!text->isUndoRedoEnabled());
@@ -230,8 +228,8 @@ private slots:
             QCOMPARE(controller.closeWindowForUnit(how.toInt()), 1);
 
         QVERIFY(glue->readCancelled);
-        QCOMPARE(glue->readUnit.load(), 0);
-        QVERIFY(!glue->readPending);
+        QCOMPARE(glue->readUnit(), 0);
+        QVERIFY(!glue->reading());
         QVERIFY(controller.readingWindow == nullptr);
         QVERIFY(controller.textWindows.isEmpty());
         QVERIFY(!action(controller.mainWindow, "actionPaste")->isEnabled());
@@ -295,7 +293,7 @@ private slots:
         controller.subWindowForUnit(1000000)->close();
         QCOMPARE(controller.closeWindowForUnit(1000001), 1);
         QCOMPARE(controller.closeWindowForUnit(1000001), 0);
-        QVERIFY(glue->readPending);
+        QVERIFY(glue->reading());
         QVERIFY(!glue->readCancelled);
         QCOMPARE(controller.readingWindow, console(controller));
         QCOMPARE(controller.textWindows.keys(), QList<int>{-2});
@@ -307,7 +305,7 @@ private slots:
         WindowController controller(nullptr, {});
         GlueManager* glue = readPendingOn(77);
         QCOMPARE(controller.startReadingInput(77), -1);
-        QVERIFY(!glue->readPending);
+        QVERIFY(!glue->reading());
         QVERIFY(glue->readCancelled);
     }
 
