@@ -55,7 +55,7 @@ void give(const std::shared_ptr<Reply>& reply, std::vector<std::string> values) 
 
 // Waits until `reply` is answered or a stop comes; true when answered.
 bool wait_for(Reply& reply) {
-    if (!UIK_On_Worker_Thread()) {
+    if (!UIK_On_Worker_Thread() && !reply.answered) {
         QEventLoop loop;
         QEventLoop* outer = std::exchange(gui_wait, &loop);
         while (!reply.answered && !reply.abandoned && !stopping()) loop.exec();

@@ -103,7 +103,8 @@ void hookStop();
 // connects the call interface to the glue.
 void UIK_Register_Hooks();
 
-// Teardown: request the stop, drop the glue and wake every wait at once.
+// Teardown (GUI thread): request the stop, drop the glue and wake every wait
+// at once; requests given up are not carried out.
 void UIK_Interrupt_Handler(int signal);
 // Hands `routine` to the design program's thread, parked since the design
 // program stopped, to run there as the first run did (the GUI thread stays
