@@ -10,8 +10,8 @@
 // "label_<labelId>", the control itself "control_<labelId>" (the button
 // group of a set of radio buttons too, its buttons "control_<labelId>_<n>"
 // counting from 1), the chooser button of a file row "chooser_<labelId>", and
-// the OK/Cancel row, while the dialog is shown, "buttonBox", with its
-// "Restore Defaults" button "restoreDefaultsButton".
+// the OK/Cancel row, while the dialog is shown, "buttonBox", with its buttons
+// "okButton", "cancelButton" and "restoreDefaultsButton".
 //
 // Remembered entries: each value-returning control with a title starts with
 // the entry the user last accepted in it (see Dialog_Memory), if there is one
@@ -22,6 +22,15 @@
 // not remembered. OK writes every remembered control's entry; Cancel and
 // closing the window write nothing. "Restore Defaults" puts back the values
 // the design program passed and leaves the dialog open.
+//
+// Keyboard: the scroll area never takes the focus. Each showing starts with
+// the focus in the first value-returning control (a group of radio buttons:
+// its checked button), its text selected as if tabbed into, so that typing
+// replaces it. Tab walks the controls in the order added (a file row's "..."
+// button after its field), then the buttons; the arrow keys move a group's
+// choice; the scroll area scrolls to the control that takes the focus. Enter
+// (Return or keypad Enter), also in a line edit, presses OK unless a button
+// has the focus; Esc is Cancel.
 #pragma once
 
 #include <QDialog>
@@ -90,8 +99,18 @@ public slots:
     // design program passed when it added the control.
     void restoreDefaults();
 
+protected:
+    // Scrolls to a control that takes the focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void addValueControl(int labelId, ControlKind kind);
+    // Scrolls the form to `widget` whenever it takes the focus (the tab
+    // order is the order of creation, which is the order of adding).
+    void scrollsIntoViewOnFocus(QWidget* widget);
+    // The widget of the first value-returning control that takes the focus
+    // at the start of a showing; nullptr for a dialog of labels only.
+    QWidget* firstField() const;
     // Keeps the value the design program passed for control `labelId` (combo
     // box: 0-based index as passed; radio buttons: button id after the range
     // rule; check box: bool; text fields: QString) and the control's memory

@@ -2,8 +2,9 @@
 // back after OK, Cancel or closing the window, the OK/Cancel row that must
 // not pile up when a dialog is shown again, the file row's choosers, the
 // alert box and the file-name dialog, the entries a new dialog remembers
-// from the last one accepted, and one dialog answered through the design
-// program's own calls on its thread.
+// from the last one accepted, each kind of dialog answered from the
+// keyboard alone, and one dialog answered through the design program's own
+// calls on its thread.
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -138,6 +139,78 @@ void addControl(WindowController& controller, int unit, int id, int kind, const 
 
 void pressRestoreDefaults(QWidget* dialog) {
     if (auto* restore = dialog->findChild<QPushButton*>("restoreDefaultsButton")) restore->click();
+}
+
+// Builds the dialog of `unit` from `controls`, numbered 1, 2, ... in order:
+// each a map with "kind" (a ControlKind, or 0 for a label with "text") and
+// the keys of addControl.
+void addControls(WindowController& controller, int unit, const QVariantList& controls) {
+    int id = 0;
+    for (const QVariant& control : controls) {
+        const QVariantMap properties = control.toMap();
+        const int kind = properties.value("kind").toInt();
+        if (kind == 0)
+            controller.addLabelToDialog(unit, ++id, properties.value("text").toString());
+        else
+            addControl(controller, unit, ++id, kind, properties);
+    }
+}
+
+// The focus as a user sees it: a control's object name, "button" for any
+// button of the OK/Cancel row.
+QString focusName() {
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr) return QStringLiteral("<none>");
+    if (qobject_cast<const QDialogButtonBox*>(focus->parentWidget()) != nullptr) return QStringLiteral("button");
+    return focus->objectName();
+}
+
+// Whether the focused widget, when it lies in a scroll area, is wholly in view.
+bool focusInView() {
+    const QWidget* focus = QApplication::focusWidget();
+    for (const QWidget* up = focus; up != nullptr; up = up->parentWidget()) {
+        const auto* area = qobject_cast<const QScrollArea*>(up);
+        if (area == nullptr || !area->viewport()->isAncestorOf(focus)) continue;
+        const QRect shown(focus->mapTo(area->viewport(), QPoint(0, 0)), focus->size());
+        return area->viewport()->rect().contains(shown);
+    }
+    return true;
+}
+
+// Presses `keys` on whatever has the focus, as a user at the keyboard, steps
+// separated by "|": "type:<text>", "tab", "backtab", "up", "down", "space",
+// "return", "enter" (keypad), "escape". Returns the focus after each step
+// that moves it ("tab", "backtab", "up", "down"); `hidden` gets every step
+// after which the focus lay out of view.
+QStringList pressKeys(const QString& keys, QStringList& hidden) {
+    const QMap<QString, Qt::Key> named{{"tab", Qt::Key_Tab},       {"backtab", Qt::Key_Backtab},
+                                       {"up", Qt::Key_Up},         {"down", Qt::Key_Down},
+                                       {"space", Qt::Key_Space},   {"return", Qt::Key_Return},
+                                       {"enter", Qt::Key_Enter},   {"escape", Qt::Key_Escape}};
+    QStringList moves;
+    int step = 0;
+    for (const QString& key : keys.split('|')) {
+        ++step;
+        QWidget* focus = QApplication::focusWidget();
+        if (focus == nullptr) {
+            hidden << QStringLiteral("no focus before step %1").arg(step);
+            return moves;
+        }
+        if (key.startsWith("type:")) {
+            QTest::keyClicks(focus, key.mid(5));
+        } else {
+            const Qt::Key code = named.value(key, Qt::Key_unknown);
+            QTest::keyClick(focus, code, code == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            if (code == Qt::Key_Return || code == Qt::Key_Enter || code == Qt::Key_Escape) continue;
+        }
+        if (key == "tab" || key == "backtab" || key == "up" || key == "down") moves << focusName();
+        if (!focusInView()) hidden << QStringLiteral("step %1 (%2)").arg(step).arg(focusName());
+    }
+    return moves;
+}
+
+QVariantMap lineEdit(const QString& title, const QString& text) {
+    return {{"kind", UIK_FormDialog::LineEdit}, {"title", title}, {"placeholder", ""}, {"text", text}};
 }
 }  // namespace
 
@@ -334,6 +407,94 @@ private slots:
         QCOMPARE(restored, restoredShown);
         QVERIFY(openAfterRestore);
         QCOMPARE(answer, (QStringList{"0", restoredAnswer}));
+    }
+
+    // The keyboard alone answers every kind of dialog: the focus starts in
+    // the first field (a radio group: its checked button), so typing
+    // replaces its text; Tab walks the fields in order, then the buttons,
+    // and back to the first field; the arrow keys move the choices; the
+    // focused field is always in view; Return and keypad Enter are OK, also
+    // from a line edit, and Esc is Cancel.
+    void theKeyboardAloneAnswersEachKindOfDialog_data() {
+        QTest::addColumn<QVariantList>("controls");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("first");     // the focus at the start
+        QTest::addColumn<QStringList>("moves");  // the focus after each move
+        QTest::addColumn<QStringList>("answer");
+        const int check = UIK_FormDialog::CheckBox, combo = UIK_FormDialog::ComboBox,
+                  radio = UIK_FormDialog::RadioButtons, file = UIK_FormDialog::FileField;
+        const QVariantMap label{{"kind", 0}, {"text", "By continuing, you agree."}};
+        const QStringList four{"Low-pass", "High-pass", "Band-pass", "Band-stop"};
+        QVariantMap agree{{"kind", check}, {"title", "Agree?"}, {"checked", false}};
+        QVariantMap runType = items("Select run type:", {"Filter design", "Run test cases and exit"}, 1);
+        runType.insert("kind", radio);
+        QVariantMap filter = items("Filter", four, 1);
+        filter.insert("kind", combo);
+        QVariantMap find = items("Find", {"weights", "width", "ripple"}, 2);
+        find.insert("kind", radio);
+        const QVariantMap fileRow{{"kind", file}, {"title", "Input data file"}, {"text", "Equalizer.csv"}};
+        const QVariantMap weights = lineEdit("Number of weights", "41");
+        const QVariantMap ripple = lineEdit("Ripple", "0.1");
+
+        QTest::newRow("line edits") << QVariantList{weights, ripple} << "type:63|tab|type:0.5|return"
+                                    << "control_1" << QStringList{"control_2"} << QStringList{"1", "63", "0.5"};
+        QTest::newRow("combo box") << QVariantList{filter, weights} << "down|down|tab|type:24|enter"
+                                   << "control_1" << QStringList{"control_1", "control_1", "control_2"}
+                                   << QStringList{"1", "3", "24"};
+        QTest::newRow("check box") << QVariantList{label, agree, runType} << "space|tab|down|return"
+                                   << "control_2" << QStringList{"control_3_1", "control_3_2"}
+                                   << QStringList{"1", "1", "2"};
+        QTest::newRow("radio buttons") << QVariantList{find, weights} << "down|up|up|tab|type:31|return"
+                                       << "control_1_2"
+                                       << QStringList{"control_1_3", "control_1_2", "control_1_1", "control_2"}
+                                       << QStringList{"1", "1", "31"};
+        QTest::newRow("file field") << QVariantList{fileRow, weights} << "type:mine.csv|tab|tab|type:9|return"
+                                    << "control_1" << QStringList{"chooser_1", "control_2"}
+                                    << QStringList{"1", "mine.csv", "9"};
+        QTest::newRow("fields, then the buttons, then round")
+            << QVariantList{weights, agree, ripple} << "tab|tab|tab|tab|tab|tab|return" << "control_1"
+            << QStringList{"control_2", "control_3", "button", "button", "button", "control_1"}
+            << QStringList{"1", "41", "0", "0.1"};
+        QTest::newRow("Esc") << QVariantList{weights} << "type:5|escape" << "control_1" << QStringList{}
+                             << QStringList{"0", "5"};
+        // Twenty-five fields scroll; the last one typed into, or the first
+        // after a round through the buttons.
+        QVariantList bands;
+        QStringList down, last{"1"}, round{"1", "0.4"};
+        for (int id = 1; id <= 25; ++id) {
+            bands << lineEdit(QStringLiteral("Left Band Edge %1").arg(id), "0.5");
+            last << (id == 25 ? "0.4" : "0.5");
+            if (id > 1) down << QStringLiteral("control_%1").arg(id);
+            if (id > 1) round << "0.5";
+        }
+        QTest::newRow("a form that scrolls") << bands << QString("tab|").repeated(24) + "type:0.4|return"
+                                             << "control_1" << down << last;
+        QTest::newRow("a form that scrolls, round to the top")
+            << bands << QString("tab|").repeated(28) + "type:0.4|return" << "control_1"
+            << down + QStringList{"button", "button", "button", "control_1"} << round;
+    }
+    void theKeyboardAloneAnswersEachKindOfDialog() {
+        QFETCH(QVariantList, controls);
+        QFETCH(QString, keys);
+        QFETCH(QString, first);
+        QFETCH(QStringList, moves);
+        QFETCH(QStringList, answer);
+        WindowController controller(nullptr, {});
+        controller.createDialog(Unit, {{"windowTitle", "Keyboard"}});
+        addControls(controller, Unit, controls);
+        QString focusAtStart;
+        QStringList movesSeen, hidden;
+        const QStringList answered = showAndAnswer(controller, Unit, [&](QWidget* dialog) {
+            if (!QTest::qWaitFor([dialog] { return dialog->isAncestorOf(QApplication::focusWidget()); }))
+                hidden << "no focus in the dialog";
+            focusAtStart = focusName();
+            if (!focusInView()) hidden << "at the start";
+            movesSeen = pressKeys(keys, hidden);
+        });
+        QCOMPARE(focusAtStart, first);
+        QCOMPARE(movesSeen, moves);
+        QVERIFY2(hidden.isEmpty(), qPrintable(hidden.join(", ")));
+        QCOMPARE(answered, answer);
     }
 
     // Fields of like title in one dialog (the rows of a band table) keep an
