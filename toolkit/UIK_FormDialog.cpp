@@ -107,6 +107,7 @@ void UIK_FormDialog::fitToScreen(const QWidget* buttons) {
 }
 
 void UIK_FormDialog::addValueControl(int labelId, ControlKind kind) {
+    if (controlOrder.isEmpty()) Dialog_Memory::questionStarts(windowTitle());
     controlOrder.append(labelId);
     controlKinds.insert(labelId, kind);
 }
@@ -346,6 +347,9 @@ int UIK_FormDialog::execWithButtons() {
     outer_->addWidget(buttons);
     fitToScreen(buttons);
 
+    // A dialog of labels only is a message: perhaps the design program
+    // refusing what the last dialog was given.
+    if (controlOrder.isEmpty()) Dialog_Memory::messageShown();
     // Showing hands the focus widget a Tab focus-in, which selects a line
     // edit's text.
     if (QWidget* first = firstField()) first->setFocus(Qt::TabFocusReason);
@@ -353,6 +357,7 @@ int UIK_FormDialog::execWithButtons() {
     QPointer<UIK_FormDialog> self(this);
     const int result = exec() == QDialog::Accepted ? 1 : 0;
     if (self.isNull()) return 0;  // destroyed while shown (teardown): its row went with it
+    if (controlOrder.isEmpty() && result == 0) Dialog_Memory::messageCancelled();
 
     // Only the controls stay: the next show adds a fresh row.
     outer_->removeWidget(buttons);

@@ -20,8 +20,10 @@
 // a dialog with the same title as earlier ones is "<title>@k", so the rows of
 // a table of like fields keep their own entries. Controls without a title are
 // not remembered. OK writes every remembered control's entry; Cancel and
-// closing the window write nothing. "Restore Defaults" puts back the values
-// the design program passed and leaves the dialog open.
+// closing the window write nothing; an entry the design program then refuses
+// is taken back (Dialog_Memory).
+// "Restore Defaults" puts back the values the design program passed and
+// leaves the dialog open.
 //
 // Keyboard: the scroll area never takes the focus. Each showing starts with
 // the focus in the first value-returning control (a group of radio buttons:

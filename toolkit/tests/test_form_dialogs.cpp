@@ -2,9 +2,9 @@
 // back after OK, Cancel or closing the window, the OK/Cancel row that must
 // not pile up when a dialog is shown again, the file row's choosers, the
 // alert box and the file-name dialog, the entries a new dialog remembers
-// from the last one accepted, each kind of dialog answered from the
-// keyboard alone, and one dialog answered through the design program's own
-// calls on its thread.
+// from the last one accepted and those it must not offer, each kind of
+// dialog answered from the keyboard alone, and one dialog answered through
+// the design program's own calls on its thread.
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -407,6 +407,68 @@ private slots:
         QCOMPARE(restored, restoredShown);
         QVERIFY(openAfterRestore);
         QCOMPARE(answer, (QStringList{"0", restoredAnswer}));
+    }
+
+    // What the design program refuses is not offered again; what it goes on
+    // with is. Each step is one dialog: "T=v" a dialog titled T whose field
+    // "Field" (passed "passed") gets v typed over it and OK, "T:F=v" the same
+    // for a field F, "T" a dialog only looked at and cancelled; "!" a
+    // message box (labels only) answered OK, "!x" one cancelled (which stops
+    // the design program).
+    // `shown`: what the field of each dialog showed at the start.
+    void anEntryTheDesignProgramRefusedIsNotOfferedAgain_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("shown");
+        const QString p = "passed";
+        QTest::newRow("accepted") << QStringList{"Q=7", "Q"} << QStringList{p, "7"};
+        QTest::newRow("refused") << QStringList{"Q=99", "!", "Q"} << QStringList{p, p};
+        QTest::newRow("refused, the earlier entry again")
+            << QStringList{"Q=7", "R=1", "Q=99", "!", "Q"} << QStringList{p, p, "7", "7"};
+        QTest::newRow("refused twice, then gone on with")
+            << QStringList{"Q=99", "!", "Q=98", "!", "!", "Q=7", "R=1", "Q"} << QStringList{p, p, p, p, "7"};
+        QTest::newRow("a message, then another question")
+            << QStringList{"Q=7", "!", "R=1", "Q"} << QStringList{p, p, "7"};
+        QTest::newRow("stopped at a message")
+            << QStringList{"Q=7", "R=1", "Q=99", "!x", "S=1", "Q"} << QStringList{p, p, "7", p, "7"};
+        QTest::newRow("one question in two dialogs, refused")
+            << QStringList{"Q:A=1", "Q:B=2", "!", "Q:A", "Q:B"} << QStringList{p, p, p, p};
+        // Like fields in both dialogs: the refusal brings back the entry
+        // from before the first.
+        QTest::newRow("one question in two dialogs of like fields, refused")
+            << QStringList{"Q=7", "R=1", "Q=5", "Q=6", "!", "Q"} << QStringList{p, p, "7", "5", "7"};
+        QTest::newRow("one question in two dialogs, gone on with")
+            << QStringList{"Q:A=1", "Q:B=2", "R=1", "Q:A", "Q:B"} << QStringList{p, p, p, "1", "2"};
+    }
+    void anEntryTheDesignProgramRefusedIsNotOfferedAgain() {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, shown);
+        WindowController controller(nullptr, {});
+        QStringList seen;
+        int unit = Unit;
+        for (const QString& step : steps) {
+            ++unit;
+            if (step.startsWith('!')) {
+                controller.createDialog(unit, {{"windowTitle", "Bad Input"}});
+                controller.addLabelToDialog(unit, 1, "Please try again");
+                showAndAnswer(controller, unit, [&step](QWidget* dialog) {
+                    if (step == "!x") pressCancel(dialog);
+                    else pressOk(dialog);
+                });
+                continue;
+            }
+            const QString question = step.section('=', 0, 0);
+            const QString typed = step.section('=', 1);
+            controller.createDialog(unit, {{"windowTitle", question.section(':', 0, 0)}});
+            const QString field = question.contains(':') ? question.section(':', 1) : QStringLiteral("Field");
+            controller.addLineEditToDialog(unit, 1, field, "", "passed");
+            showAndAnswer(controller, unit, [&](QWidget* dialog) {
+                seen << valueShown(dialog, 1);
+                if (!step.contains('=')) return pressCancel(dialog);
+                dialog->findChild<QLineEdit*>("control_1")->setText(typed);
+                pressOk(dialog);
+            });
+        }
+        QCOMPARE(seen, shown);
     }
 
     // The keyboard alone answers every kind of dialog: the focus starts in
