@@ -239,7 +239,7 @@ void UIK_FormDialog::addFileField(int labelId, const QVariantMap& properties) {
 void UIK_FormDialog::startFromMemory(int labelId, const QString& title, const QVariant& passed) {
     passed_.insert(labelId, passed);
     titles_.insert(labelId, title);
-    if (title.isEmpty()) return;
+    if (title.isEmpty() || !remembersEntries_) return;
     int occurrence = 0;
     for (const QString& earlier : qAsConst(titles_)) occurrence += earlier == title ? 1 : 0;
     const QString name = occurrence == 1 ? title : QStringLiteral("%1@%2").arg(title).arg(occurrence);

@@ -19,9 +19,10 @@
 // passed. A control's memory name is its title; the k-th control (k >= 2) of
 // a dialog with the same title as earlier ones is "<title>@k", so the rows of
 // a table of like fields keep their own entries. Controls without a title are
-// not remembered. OK writes every remembered control's entry; Cancel and
-// closing the window write nothing; an entry the design program then refuses
-// is taken back (Dialog_Memory).
+// not remembered, nor are those of a dialog the design program asked to start
+// from its own values (`setRemembersEntries(false)`). OK writes every
+// remembered control's entry; Cancel and closing the window write nothing; an
+// entry the design program then refuses is taken back (Dialog_Memory).
 // "Restore Defaults" puts back the values the design program passed and
 // leaves the dialog open.
 //
@@ -57,6 +58,10 @@ public:
     enum ControlKind { ComboBox = 1, CheckBox = 2, LineEdit = 3, FileField = 4, RadioButtons = 5 };
 
     explicit UIK_FormDialog(QWidget* parent = nullptr);
+
+    // False: every control starts from the value the design program passed
+    // and nothing is remembered. Set before the controls are added.
+    void setRemembersEntries(bool remembers) { remembersEntries_ = remembers; }
 
     QList<int> controlOrder;        // value-returning controls, in the order added
     QMap<int, int> controlKinds;    // labelId -> ControlKind
@@ -139,4 +144,5 @@ private:
     QMap<int, QVariant> passed_;      // labelId -> value as the design program passed it
     QMap<int, QString> memoryNames_;  // labelId -> memory name (controls with a title only)
     QMap<int, QString> titles_;       // labelId -> title, for numbering like titles
+    bool remembersEntries_ = true;
 };

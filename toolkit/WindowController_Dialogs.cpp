@@ -23,6 +23,7 @@ void WindowController::createDialog(int unit, QVariantMap properties) {
         dialogs.insert(key, dialog);
     }
     dialog->setWindowTitle(properties.value(QStringLiteral("windowTitle")).toString());
+    dialog->setRemembersEntries(properties.value(QStringLiteral("remembered"), true).toBool());
 }
 
 // A control for a unit without a dialog is ignored.

@@ -412,9 +412,9 @@ private slots:
     // What the design program refuses is not offered again; what it goes on
     // with is. Each step is one dialog: "T=v" a dialog titled T whose field
     // "Field" (passed "passed") gets v typed over it and OK, "T:F=v" the same
-    // for a field F, "T" a dialog only looked at and cancelled; "!" a
-    // message box (labels only) answered OK, "!x" one cancelled (which stops
-    // the design program).
+    // for a field F, "-T=v" a dialog asked to start from its passed values,
+    // "T" a dialog only looked at and cancelled; "!" a message box (labels
+    // only) answered OK, "!x" one cancelled (which stops the design program).
     // `shown`: what the field of each dialog showed at the start.
     void anEntryTheDesignProgramRefusedIsNotOfferedAgain_data() {
         QTest::addColumn<QStringList>("steps");
@@ -438,6 +438,8 @@ private slots:
             << QStringList{"Q=7", "R=1", "Q=5", "Q=6", "!", "Q"} << QStringList{p, p, "7", "5", "7"};
         QTest::newRow("one question in two dialogs, gone on with")
             << QStringList{"Q:A=1", "Q:B=2", "R=1", "Q:A", "Q:B"} << QStringList{p, p, p, "1", "2"};
+        QTest::newRow("started from the passed values")
+            << QStringList{"Q=7", "-Q=8", "-Q=9", "R=1", "Q"} << QStringList{p, p, p, p, "7"};
     }
     void anEntryTheDesignProgramRefusedIsNotOfferedAgain() {
         QFETCH(QStringList, steps);
@@ -456,9 +458,10 @@ private slots:
                 });
                 continue;
             }
-            const QString question = step.section('=', 0, 0);
+            const bool remembered = !step.startsWith('-');
+            const QString question = step.mid(remembered ? 0 : 1).section('=', 0, 0);
             const QString typed = step.section('=', 1);
-            controller.createDialog(unit, {{"windowTitle", question.section(':', 0, 0)}});
+            controller.createDialog(unit, {{"windowTitle", question.section(':', 0, 0)}, {"remembered", remembered}});
             const QString field = question.contains(':') ? question.section(':', 1) : QStringLiteral("Field");
             controller.addLineEditToDialog(unit, 1, field, "", "passed");
             showAndAnswer(controller, unit, [&](QWidget* dialog) {
