@@ -142,7 +142,10 @@ QWidget* UIK_FormDialog::firstField() const {
     }
 }
 
-void UIK_FormDialog::addLabel(int labelId, const QString& text) { form_->addWidget(titleLabel(labelId, text, this)); }
+void UIK_FormDialog::addLabel(int labelId, const QString& text) {
+    form_->addWidget(titleLabel(labelId, text, this));
+    section_ = text;
+}
 
 void UIK_FormDialog::addCheckBox(int labelId, const QString& title, bool checked) {
     auto* box = new QCheckBox(title, this);
@@ -238,11 +241,12 @@ void UIK_FormDialog::addFileField(int labelId, const QVariantMap& properties) {
 
 void UIK_FormDialog::startFromMemory(int labelId, const QString& title, const QVariant& passed) {
     passed_.insert(labelId, passed);
-    titles_.insert(labelId, title);
     if (title.isEmpty() || !remembersEntries_) return;
+    const QString placed = section_.isEmpty() ? title : QStringLiteral("%1 / %2").arg(section_, title);
+    placedTitles_.insert(labelId, placed);
     int occurrence = 0;
-    for (const QString& earlier : qAsConst(titles_)) occurrence += earlier == title ? 1 : 0;
-    const QString name = occurrence == 1 ? title : QStringLiteral("%1@%2").arg(title).arg(occurrence);
+    for (const QString& earlier : qAsConst(placedTitles_)) occurrence += earlier == placed ? 1 : 0;
+    const QString name = occurrence == 1 ? placed : QStringLiteral("%1@%2").arg(placed).arg(occurrence);
     memoryNames_.insert(labelId, name);
     const QString remembered = Dialog_Memory::recall(windowTitle(), name);
     // An entry that no longer fits (an item since renamed or removed) leaves

@@ -16,9 +16,12 @@
 // Remembered entries: each value-returning control with a title starts with
 // the entry the user last accepted in it (see Dialog_Memory), if there is one
 // that still fits the control, and otherwise with the value the design program
-// passed. A control's memory name is its title; the k-th control (k >= 2) of
-// a dialog with the same title as earlier ones is "<title>@k", so the rows of
-// a table of like fields keep their own entries. Controls without a title are
+// passed. A control's memory name is its title, placed under the text of the
+// nearest label above it when there is one ("Band 6 / Left Band Edge"); the
+// k-th control (k >= 2) of a dialog with the same placed title as earlier
+// ones is "<placed title>@k". So the rows of a table of like fields keep their
+// own entries, also when the table is spread over several dialogs of one
+// title (the bands, five to a dialog). Controls without a title are
 // not remembered, nor are those of a dialog the design program asked to start
 // from its own values (`setRemembersEntries(false)`). OK writes every
 // remembered control's entry; Cancel and closing the window write nothing; an
@@ -143,6 +146,7 @@ private:
     QVBoxLayout* form_;    // the controls, top to bottom
     QMap<int, QVariant> passed_;      // labelId -> value as the design program passed it
     QMap<int, QString> memoryNames_;  // labelId -> memory name (controls with a title only)
-    QMap<int, QString> titles_;       // labelId -> title, for numbering like titles
+    QMap<int, QString> placedTitles_;  // labelId -> title under its label, for numbering like ones
+    QString section_;                  // the text of the label added last
     bool remembersEntries_ = true;
 };

@@ -562,26 +562,31 @@ private slots:
         QCOMPARE(answered, answer);
     }
 
-    // Fields of like title in one dialog (the rows of a band table) keep an
-    // entry each; "Restore Defaults" restores every field. Labels and a
-    // dialog of labels only have nothing to restore.
-    void likeFieldsOfOneDialogKeepAnEntryEach() {
+    // Fields of like title (the rows of a band table) keep an entry each,
+    // also across the dialogs of one title that the table is spread over;
+    // "Restore Defaults" restores every field. Labels and a dialog of labels
+    // only have nothing to restore.
+    void likeFieldsOfOneTableKeepAnEntryEach() {
         WindowController controller(nullptr, {});
-        auto build = [&controller](int unit) {
+        auto build = [&controller](int unit, const QString& bands, const QString& left, const QString& right) {
             controller.createDialog(unit, {{"windowTitle", "Band Definitions"}});
-            controller.addLabelToDialog(unit, 1, "Band 1");
-            controller.addLineEditToDialog(unit, 2, "Left Band Edge", "", "0");
-            controller.addLabelToDialog(unit, 3, "Band 2");
-            controller.addLineEditToDialog(unit, 4, "Left Band Edge", "", "0.3");
+            controller.addLabelToDialog(unit, 1, bands);
+            controller.addLineEditToDialog(unit, 2, "Left Band Edge", "", left);
+            controller.addLineEditToDialog(unit, 4, "Left Band Edge", "", right);
             controller.addCheckBoxToDialog(unit, 5, "Write a log", true);
         };
-        build(Unit);
+        build(Unit, "Bands 1 and 2", "0", "0.3");
         showAndAnswer(controller, Unit, [](QWidget* dialog) {
             dialog->findChild<QLineEdit*>("control_4")->setText("0.25");
             userAction(dialog, 5, "click");
             pressOk(dialog);
         });
-        build(Unit + 1);
+        build(Unit + 10, "Bands 3 and 4", "0.35", "0.4");
+        showAndAnswer(controller, Unit + 10, [](QWidget* dialog) {
+            dialog->findChild<QLineEdit*>("control_2")->setText("0.36");
+            pressOk(dialog);
+        });
+        build(Unit + 1, "Bands 1 and 2", "0", "0.3");
         QStringList shown, restored;
         const QStringList answer = showAndAnswer(controller, Unit + 1, [&](QWidget* dialog) {
             shown = QStringList{valueShown(dialog, 2), valueShown(dialog, 4), valueShown(dialog, 5)};
@@ -592,6 +597,12 @@ private slots:
         QCOMPARE(shown, (QStringList{"0", "0.25", "0"}));
         QCOMPARE(restored, (QStringList{"0", "0.3", "1"}));
         QCOMPARE(answer, (QStringList{"1", "0", "0.3", "1"}));
+        build(Unit + 11, "Bands 3 and 4", "0.35", "0.4");
+        showAndAnswer(controller, Unit + 11, [&](QWidget* dialog) {
+            shown = QStringList{valueShown(dialog, 2), valueShown(dialog, 4), valueShown(dialog, 5)};
+            pressCancel(dialog);
+        });
+        QCOMPARE(shown, (QStringList{"0.36", "0.4", "1"}));
 
         controller.createDialog(Unit + 2, {{"windowTitle", "Notice"}});
         controller.addLabelToDialog(Unit + 2, 1, "Band 1");
