@@ -370,6 +370,16 @@ TEST_P(EveryPath, RunsEndToEndAndWritesItsOutputs) {
     EXPECT_TRUE(console.contains(KALTAP_Menu_Hint));
     // No message box came between the dialogs: agreement, the path, next action, bits.
     EXPECT_EQ(script.shown.size(), c.answers.size() + 3);
+    // The window layer may start the path's inputs from the user's earlier
+    // entries, never the agreement or the next action.
+    for (const UIK_Request& request : script.requests) {
+        if (request.signal != "createDialogWindow") continue;
+        const std::string title = std::get<std::string>(*UIK_Find(request.properties, "windowTitle"));
+        const UIK_Value* remembered = UIK_Find(request.properties, "remembered");
+        ASSERT_NE(remembered, nullptr) << title;
+        EXPECT_EQ(std::get<bool>(*remembered), title != "User Agreement and Selection" && title != Next_Action)
+            << title;
+    }
 
     const int N = Number_of_Weights;
     if (c.weights != 0) {

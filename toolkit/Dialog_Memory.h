@@ -8,6 +8,25 @@
 // $XDG_CONFIG_HOME/kaltap/kaltap.conf, group "FormDialogs"), named here so
 // that nothing depends on the names the application object was given.
 // GUI thread only.
+//
+// Entries the design program refused are not kept. The design program
+// refuses what a dialog was given by showing a message box (a dialog of
+// labels only) and then asking the same dialog, by title, again. So the
+// entries of a dialog accepted with OK stay unconfirmed until the design
+// program's next question tells their fate:
+// - `remember` writes them to the store at once (they survive a run that
+//   ends there) and keeps what they replaced;
+// - a message box (`messageShown`) may be a refusal: the store gets the
+//   replaced entries back while the verdict is open;
+// - the next dialog with fields (`questionStarts`) decides: the same title
+//   after a message box means the entries were refused, and they are
+//   dropped; any other title means the design program went on with them,
+//   and they are written again where a message box had taken them out. The
+//   same title with no message box between is one question spread over
+//   several dialogs (the bands, five to a dialog): their entries stay
+//   unconfirmed together, and a refusal drops them all.
+// Cancel in a message box stops the design program (`messageCancelled`):
+// the entries held then stay out of the store.
 #pragma once
 
 #include <QMap>
@@ -19,11 +38,20 @@ namespace Dialog_Memory {
 // `dialogTitle`; a null QString when there is none.
 QString recall(const QString& dialogTitle, const QString& field);
 
-// Writes the entries of one dialog at once: field name -> entry text. A null
-// entry text forgets that field's entry.
+// Writes the entries of one dialog accepted with OK: field name -> entry
+// text, held unconfirmed as above. A null entry text forgets that field's
+// entry.
 void remember(const QString& dialogTitle, const QMap<QString, QString>& entries);
 
-// Forgets every remembered entry of every dialog.
+// A dialog of labels only is shown; it was cancelled (or its window closed).
+void messageShown();
+void messageCancelled();
+
+// The design program builds a dialog with fields titled `dialogTitle`;
+// called before any of its fields recalls an entry.
+void questionStarts(const QString& dialogTitle);
+
+// Forgets every remembered entry of every dialog, unconfirmed ones too.
 void forgetAll();
 
 }  // namespace Dialog_Memory

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -84,6 +85,9 @@ UIK_FormDialog::UIK_FormDialog(QWidget* parent)
     form_->setContentsMargins(0, 0, 0, 0);
     form_->setSpacing(Form_Spacing);
     scroll_->setObjectName(QStringLiteral("formScrollArea"));
+    // The keys go to the controls: an area with the focus would swallow the
+    // first keystrokes of a keyboard user.
+    scroll_->setFocusPolicy(Qt::NoFocus);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -103,17 +107,52 @@ void UIK_FormDialog::fitToScreen(const QWidget* buttons) {
 }
 
 void UIK_FormDialog::addValueControl(int labelId, ControlKind kind) {
+    if (controlOrder.isEmpty()) Dialog_Memory::questionStarts(windowTitle());
     controlOrder.append(labelId);
     controlKinds.insert(labelId, kind);
 }
 
-void UIK_FormDialog::addLabel(int labelId, const QString& text) { form_->addWidget(titleLabel(labelId, text, this)); }
+void UIK_FormDialog::scrollsIntoViewOnFocus(QWidget* widget) { widget->installEventFilter(this); }
+
+bool UIK_FormDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn && watched->isWidgetType())
+        scroll_->ensureWidgetVisible(static_cast<QWidget*>(watched));
+    return QDialog::eventFilter(watched, event);
+}
+
+QWidget* UIK_FormDialog::firstField() const {
+    if (controlOrder.isEmpty()) return nullptr;
+    const int labelId = controlOrder.first();
+    switch (controlKinds.value(labelId)) {
+        case ComboBox:
+            return comboBoxes.value(labelId);
+        case CheckBox:
+            return checkBoxes.value(labelId);
+        case LineEdit:
+            return lineEdits.value(labelId);
+        case FileField:
+            return fileFields.value(labelId);
+        case RadioButtons: {
+            const QButtonGroup* group = radioGroups.value(labelId);
+            if (group->checkedButton() != nullptr) return group->checkedButton();
+            return group->buttons().value(0);
+        }
+        default:
+            return nullptr;
+    }
+}
+
+void UIK_FormDialog::addLabel(int labelId, const QString& text) {
+    form_->addWidget(titleLabel(labelId, text, this));
+    section_ = text;
+}
 
 void UIK_FormDialog::addCheckBox(int labelId, const QString& title, bool checked) {
     auto* box = new QCheckBox(title, this);
     box->setObjectName(controlName(labelId));
     box->setChecked(checked);
     form_->addWidget(box);
+    scrollsIntoViewOnFocus(box);
     checkBoxes.insert(labelId, box);
     addValueControl(labelId, CheckBox);
     startFromMemory(labelId, title, checked);
@@ -123,6 +162,7 @@ void UIK_FormDialog::addLineEdit(int labelId, const QString& title, const QStrin
                                  const QString& text) {
     QLineEdit* field = textField(controlName(labelId), placeholder, text, this);
     form_->addLayout(row(titleLabel(labelId, title, this), field));
+    scrollsIntoViewOnFocus(field);
     lineEdits.insert(labelId, field);
     addValueControl(labelId, LineEdit);
     startFromMemory(labelId, title, text);
@@ -138,6 +178,7 @@ void UIK_FormDialog::addComboBox(int labelId, const QVariantMap& properties) {
     box->setCurrentIndex(index);
     const QString title = properties.value(QStringLiteral("title")).toString();
     form_->addLayout(row(titleLabel(labelId, title, this), box));
+    scrollsIntoViewOnFocus(box);
     comboBoxes.insert(labelId, box);
     addValueControl(labelId, ComboBox);
     startFromMemory(labelId, title, index);
@@ -157,6 +198,7 @@ void UIK_FormDialog::addRadioButtons(int labelId, const QVariantMap& properties)
         button->setObjectName(QStringLiteral("control_%1_%2").arg(labelId).arg(id));
         group->addButton(button, id);
         column->addWidget(button);
+        scrollsIntoViewOnFocus(button);
     }
     // The answer is written into a choice the design program acts on, so a
     // selection that names no button (0 included) starts on the first one
@@ -190,6 +232,8 @@ void UIK_FormDialog::addFileField(int labelId, const QVariantMap& properties) {
     QHBoxLayout* fileRow = row(titleLabel(labelId, title, this), field);
     fileRow->addWidget(chooser);
     form_->addLayout(fileRow);
+    scrollsIntoViewOnFocus(field);
+    scrollsIntoViewOnFocus(chooser);
     fileFields.insert(labelId, field);
     addValueControl(labelId, FileField);
     startFromMemory(labelId, title, text);
@@ -197,11 +241,12 @@ void UIK_FormDialog::addFileField(int labelId, const QVariantMap& properties) {
 
 void UIK_FormDialog::startFromMemory(int labelId, const QString& title, const QVariant& passed) {
     passed_.insert(labelId, passed);
-    titles_.insert(labelId, title);
-    if (title.isEmpty()) return;
+    if (title.isEmpty() || !remembersEntries_) return;
+    const QString placed = section_.isEmpty() ? title : QStringLiteral("%1 / %2").arg(section_, title);
+    placedTitles_.insert(labelId, placed);
     int occurrence = 0;
-    for (const QString& earlier : qAsConst(titles_)) occurrence += earlier == title ? 1 : 0;
-    const QString name = occurrence == 1 ? title : QStringLiteral("%1@%2").arg(title).arg(occurrence);
+    for (const QString& earlier : qAsConst(placedTitles_)) occurrence += earlier == placed ? 1 : 0;
+    const QString name = occurrence == 1 ? placed : QStringLiteral("%1@%2").arg(placed).arg(occurrence);
     memoryNames_.insert(labelId, name);
     const QString remembered = Dialog_Memory::recall(windowTitle(), name);
     // An entry that no longer fits (an item since renamed or removed) leaves
@@ -287,6 +332,8 @@ void UIK_FormDialog::restoreDefaults() {
 int UIK_FormDialog::execWithButtons() {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("buttonBox"));
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
     connect(buttons, &QDialogButtonBox::accepted, this, &UIK_FormDialog::acceptIfTextsFit);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     // A dialog of labels only has no values to restore.
@@ -304,9 +351,17 @@ int UIK_FormDialog::execWithButtons() {
     outer_->addWidget(buttons);
     fitToScreen(buttons);
 
+    // A dialog of labels only is a message: perhaps the design program
+    // refusing what the last dialog was given.
+    if (controlOrder.isEmpty()) Dialog_Memory::messageShown();
+    // Showing hands the focus widget a Tab focus-in, which selects a line
+    // edit's text.
+    if (QWidget* first = firstField()) first->setFocus(Qt::TabFocusReason);
+
     QPointer<UIK_FormDialog> self(this);
     const int result = exec() == QDialog::Accepted ? 1 : 0;
     if (self.isNull()) return 0;  // destroyed while shown (teardown): its row went with it
+    if (controlOrder.isEmpty() && result == 0) Dialog_Memory::messageCancelled();
 
     // Only the controls stay: the next show adds a fresh row.
     outer_->removeWidget(buttons);

@@ -10,18 +10,33 @@
 // "label_<labelId>", the control itself "control_<labelId>" (the button
 // group of a set of radio buttons too, its buttons "control_<labelId>_<n>"
 // counting from 1), the chooser button of a file row "chooser_<labelId>", and
-// the OK/Cancel row, while the dialog is shown, "buttonBox", with its
-// "Restore Defaults" button "restoreDefaultsButton".
+// the OK/Cancel row, while the dialog is shown, "buttonBox", with its buttons
+// "okButton", "cancelButton" and "restoreDefaultsButton".
 //
 // Remembered entries: each value-returning control with a title starts with
 // the entry the user last accepted in it (see Dialog_Memory), if there is one
 // that still fits the control, and otherwise with the value the design program
-// passed. A control's memory name is its title; the k-th control (k >= 2) of
-// a dialog with the same title as earlier ones is "<title>@k", so the rows of
-// a table of like fields keep their own entries. Controls without a title are
-// not remembered. OK writes every remembered control's entry; Cancel and
-// closing the window write nothing. "Restore Defaults" puts back the values
-// the design program passed and leaves the dialog open.
+// passed. A control's memory name is its title, placed under the text of the
+// nearest label above it when there is one ("Band 6 / Left Band Edge"); the
+// k-th control (k >= 2) of a dialog with the same placed title as earlier
+// ones is "<placed title>@k". So the rows of a table of like fields keep their
+// own entries, also when the table is spread over several dialogs of one
+// title (the bands, five to a dialog). Controls without a title are
+// not remembered, nor are those of a dialog the design program asked to start
+// from its own values (`setRemembersEntries(false)`). OK writes every
+// remembered control's entry; Cancel and closing the window write nothing; an
+// entry the design program then refuses is taken back (Dialog_Memory).
+// "Restore Defaults" puts back the values the design program passed and
+// leaves the dialog open.
+//
+// Keyboard: the scroll area never takes the focus. Each showing starts with
+// the focus in the first value-returning control (a group of radio buttons:
+// its checked button), its text selected as if tabbed into, so that typing
+// replaces it. Tab walks the controls in the order added (a file row's "..."
+// button after its field), then the buttons; the arrow keys move a group's
+// choice; the scroll area scrolls to the control that takes the focus. Enter
+// (Return or keypad Enter), also in a line edit, presses OK unless a button
+// has the focus; Esc is Cancel.
 #pragma once
 
 #include <QDialog>
@@ -46,6 +61,10 @@ public:
     enum ControlKind { ComboBox = 1, CheckBox = 2, LineEdit = 3, FileField = 4, RadioButtons = 5 };
 
     explicit UIK_FormDialog(QWidget* parent = nullptr);
+
+    // False: every control starts from the value the design program passed
+    // and nothing is remembered. Set before the controls are added.
+    void setRemembersEntries(bool remembers) { remembersEntries_ = remembers; }
 
     QList<int> controlOrder;        // value-returning controls, in the order added
     QMap<int, int> controlKinds;    // labelId -> ControlKind
@@ -90,8 +109,18 @@ public slots:
     // design program passed when it added the control.
     void restoreDefaults();
 
+protected:
+    // Scrolls to a control that takes the focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void addValueControl(int labelId, ControlKind kind);
+    // Scrolls the form to `widget` whenever it takes the focus (the tab
+    // order is the order of creation, which is the order of adding).
+    void scrollsIntoViewOnFocus(QWidget* widget);
+    // The widget of the first value-returning control that takes the focus
+    // at the start of a showing; nullptr for a dialog of labels only.
+    QWidget* firstField() const;
     // Keeps the value the design program passed for control `labelId` (combo
     // box: 0-based index as passed; radio buttons: button id after the range
     // rule; check box: bool; text fields: QString) and the control's memory
@@ -117,5 +146,7 @@ private:
     QVBoxLayout* form_;    // the controls, top to bottom
     QMap<int, QVariant> passed_;      // labelId -> value as the design program passed it
     QMap<int, QString> memoryNames_;  // labelId -> memory name (controls with a title only)
-    QMap<int, QString> titles_;       // labelId -> title, for numbering like titles
+    QMap<int, QString> placedTitles_;  // labelId -> title under its label, for numbering like ones
+    QString section_;                  // the text of the label added last
+    bool remembersEntries_ = true;
 };

@@ -23,6 +23,7 @@ void WindowController::createDialog(int unit, QVariantMap properties) {
         dialogs.insert(key, dialog);
     }
     dialog->setWindowTitle(properties.value(QStringLiteral("windowTitle")).toString());
+    dialog->setRemembersEntries(properties.value(QStringLiteral("remembered"), true).toBool());
 }
 
 void WindowController::addLabelToDialog(int unit, int labelId, QString text) {

@@ -165,8 +165,10 @@ Pass_End design_pass() {
     // 3. Report on the console and in the run log.
     KALTAP_Classical_Output(UNIT_Standard_Output);
     if (Run_Log_Unit != 0 && UNIT_Is_Open(Run_Log_Unit)) KALTAP_Classical_Output(Run_Log_Unit);
-    // 4. Accept or design again.
-    UI_New_Dialog("Next action?");
+    // 4. Accept or design again. Always offered with "Accept" chosen: a
+    // remembered "Perform another design" would make Enter design again
+    // and again without ever reaching the outputs.
+    UI_New_Dialog("Next action?", UI_Start::Program_Values);
     // A design whose figures are measured (it did not converge) says so
     // before anyone accepts it.
     const std::string figures_warning = KALTAP_Figures_Warning();
@@ -212,7 +214,9 @@ void KALTAP_Run_Design_Program() {
 }
 
 void KALTAP_User_Agreement(int& run_type) {
-    UI_New_Dialog("User Agreement and Selection");
+    // Agreement is given anew in every run, never by a remembered tick; and
+    // the run type starts on a design, the run the user comes for.
+    UI_New_Dialog("User Agreement and Selection", UI_Start::Program_Values);
     for (const char* label : KALTAP_Agreement_Labels) UI_Add_Label(label);
     UI_Check_Box.title.set("Agree?");
     UI_Check_Box.checked = 0;

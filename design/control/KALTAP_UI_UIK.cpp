@@ -12,8 +12,9 @@ UIK_RadioButtons_Record UI_Radio_Buttons;
 UIK_LineEdit_Record UI_Line_Edit;
 UIK_LineEdit_Record UI_Line_Edits[UI_Line_Edit_Count];
 
-void UI_New_Dialog(const std::string& title) {
+void UI_New_Dialog(const std::string& title, UI_Start start) {
     UI_Dialog.windowTitle.set(title);
+    UI_Dialog.remembered = start == UI_Start::Remembered;
     UIK_createDialog(UI_Dialog);
 }
 

@@ -24,8 +24,13 @@ extern UIK_RadioButtons_Record UI_Radio_Buttons;
 extern UIK_LineEdit_Record UI_Line_Edit;
 extern UIK_LineEdit_Record UI_Line_Edits[UI_Line_Edit_Count];  // fields 1..5 of a dialog at [0..4]
 
+// Where a dialog's controls start: from the entries the user last accepted
+// in a dialog of the same title (the window layer's memory), or always from
+// the values the program passes.
+enum class UI_Start { Remembered, Program_Values };
+
 // Writes the title and creates a new dialog.
-void UI_New_Dialog(const std::string& title);
+void UI_New_Dialog(const std::string& title, UI_Start start = UI_Start::Remembered);
 // Adds a label to the current dialog.
 void UI_Add_Label(const std::string& text);
 // `text` as labels of whole words, each at most `width` characters (a word

@@ -235,6 +235,7 @@ int UIK_createDialog(UIK_Dialog_Record& dialog) {
     registry_order.push_back(dialog.unit);
     UIK_Request r = UIK_Request_For(UIK_Op::createDialogWindow, dialog.unit);
     UIK_Put(r, "windowTitle", dialog.windowTitle.trimmed());
+    UIK_Put(r, "remembered", dialog.remembered);
     carry_out(r);
     return 1;
 }

@@ -83,6 +83,10 @@ struct UIK_XYSeries_Record {
 struct UIK_Dialog_Record {
     int unit = 0;
     UIK_Text windowTitle;
+    // False: the window layer starts every control from the value the
+    // design program passes, never from an entry the user accepted in an
+    // earlier dialog of this title, and keeps none of this dialog's entries.
+    bool remembered = true;
 };
 
 struct UIK_Label_Record {

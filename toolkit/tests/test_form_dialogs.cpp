@@ -2,8 +2,9 @@
 // back after OK, Cancel or closing the window, the OK/Cancel row that must
 // not pile up when a dialog is shown again, the file row's choosers, the
 // alert box and the file-name dialog, the entries a new dialog remembers
-// from the last one accepted, and one dialog answered through the design
-// program's own calls on its thread.
+// from the last one accepted and those it must not offer, each kind of
+// dialog answered from the keyboard alone, and one dialog answered through
+// the design program's own calls on its thread.
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -138,6 +139,78 @@ void addControl(WindowController& controller, int unit, int id, int kind, const 
 
 void pressRestoreDefaults(QWidget* dialog) {
     if (auto* restore = dialog->findChild<QPushButton*>("restoreDefaultsButton")) restore->click();
+}
+
+// Builds the dialog of `unit` from `controls`, numbered 1, 2, ... in order:
+// each a map with "kind" (a ControlKind, or 0 for a label with "text") and
+// the keys of addControl.
+void addControls(WindowController& controller, int unit, const QVariantList& controls) {
+    int id = 0;
+    for (const QVariant& control : controls) {
+        const QVariantMap properties = control.toMap();
+        const int kind = properties.value("kind").toInt();
+        if (kind == 0)
+            controller.addLabelToDialog(unit, ++id, properties.value("text").toString());
+        else
+            addControl(controller, unit, ++id, kind, properties);
+    }
+}
+
+// The focus as a user sees it: a control's object name, "button" for any
+// button of the OK/Cancel row.
+QString focusName() {
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr) return QStringLiteral("<none>");
+    if (qobject_cast<const QDialogButtonBox*>(focus->parentWidget()) != nullptr) return QStringLiteral("button");
+    return focus->objectName();
+}
+
+// Whether the focused widget, when it lies in a scroll area, is wholly in view.
+bool focusInView() {
+    const QWidget* focus = QApplication::focusWidget();
+    for (const QWidget* up = focus; up != nullptr; up = up->parentWidget()) {
+        const auto* area = qobject_cast<const QScrollArea*>(up);
+        if (area == nullptr || !area->viewport()->isAncestorOf(focus)) continue;
+        const QRect shown(focus->mapTo(area->viewport(), QPoint(0, 0)), focus->size());
+        return area->viewport()->rect().contains(shown);
+    }
+    return true;
+}
+
+// Presses `keys` on whatever has the focus, as a user at the keyboard, steps
+// separated by "|": "type:<text>", "tab", "backtab", "up", "down", "space",
+// "return", "enter" (keypad), "escape". Returns the focus after each step
+// that moves it ("tab", "backtab", "up", "down"); `hidden` gets every step
+// after which the focus lay out of view.
+QStringList pressKeys(const QString& keys, QStringList& hidden) {
+    const QMap<QString, Qt::Key> named{{"tab", Qt::Key_Tab},       {"backtab", Qt::Key_Backtab},
+                                       {"up", Qt::Key_Up},         {"down", Qt::Key_Down},
+                                       {"space", Qt::Key_Space},   {"return", Qt::Key_Return},
+                                       {"enter", Qt::Key_Enter},   {"escape", Qt::Key_Escape}};
+    QStringList moves;
+    int step = 0;
+    for (const QString& key : keys.split('|')) {
+        ++step;
+        QWidget* focus = QApplication::focusWidget();
+        if (focus == nullptr) {
+            hidden << QStringLiteral("no focus before step %1").arg(step);
+            return moves;
+        }
+        if (key.startsWith("type:")) {
+            QTest::keyClicks(focus, key.mid(5));
+        } else {
+            const Qt::Key code = named.value(key, Qt::Key_unknown);
+            QTest::keyClick(focus, code, code == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            if (code == Qt::Key_Return || code == Qt::Key_Enter || code == Qt::Key_Escape) continue;
+        }
+        if (key == "tab" || key == "backtab" || key == "up" || key == "down") moves << focusName();
+        if (!focusInView()) hidden << QStringLiteral("step %1 (%2)").arg(step).arg(focusName());
+    }
+    return moves;
+}
+
+QVariantMap lineEdit(const QString& title, const QString& text) {
+    return {{"kind", UIK_FormDialog::LineEdit}, {"title", title}, {"placeholder", ""}, {"text", text}};
 }
 }  // namespace
 
@@ -336,26 +409,184 @@ private slots:
         QCOMPARE(answer, (QStringList{"0", restoredAnswer}));
     }
 
-    // Fields of like title in one dialog (the rows of a band table) keep an
-    // entry each; "Restore Defaults" restores every field. Labels and a
-    // dialog of labels only have nothing to restore.
-    void likeFieldsOfOneDialogKeepAnEntryEach() {
+    // What the design program refuses is not offered again; what it goes on
+    // with is. Each step is one dialog: "T=v" a dialog titled T whose field
+    // "Field" (passed "passed") gets v typed over it and OK, "T:F=v" the same
+    // for a field F, "-T=v" a dialog asked to start from its passed values,
+    // "T" a dialog only looked at and cancelled; "!" a message box (labels
+    // only) answered OK, "!x" one cancelled (which stops the design program).
+    // `shown`: what the field of each dialog showed at the start.
+    void anEntryTheDesignProgramRefusedIsNotOfferedAgain_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("shown");
+        const QString p = "passed";
+        QTest::newRow("accepted") << QStringList{"Q=7", "Q"} << QStringList{p, "7"};
+        QTest::newRow("refused") << QStringList{"Q=99", "!", "Q"} << QStringList{p, p};
+        QTest::newRow("refused, the earlier entry again")
+            << QStringList{"Q=7", "R=1", "Q=99", "!", "Q"} << QStringList{p, p, "7", "7"};
+        QTest::newRow("refused twice, then gone on with")
+            << QStringList{"Q=99", "!", "Q=98", "!", "!", "Q=7", "R=1", "Q"} << QStringList{p, p, p, p, "7"};
+        QTest::newRow("a message, then another question")
+            << QStringList{"Q=7", "!", "R=1", "Q"} << QStringList{p, p, "7"};
+        QTest::newRow("stopped at a message")
+            << QStringList{"Q=7", "R=1", "Q=99", "!x", "S=1", "Q"} << QStringList{p, p, "7", p, "7"};
+        QTest::newRow("one question in two dialogs, refused")
+            << QStringList{"Q:A=1", "Q:B=2", "!", "Q:A", "Q:B"} << QStringList{p, p, p, p};
+        // Like fields in both dialogs: the refusal brings back the entry
+        // from before the first.
+        QTest::newRow("one question in two dialogs of like fields, refused")
+            << QStringList{"Q=7", "R=1", "Q=5", "Q=6", "!", "Q"} << QStringList{p, p, "7", "5", "7"};
+        QTest::newRow("one question in two dialogs, gone on with")
+            << QStringList{"Q:A=1", "Q:B=2", "R=1", "Q:A", "Q:B"} << QStringList{p, p, p, "1", "2"};
+        QTest::newRow("started from the passed values")
+            << QStringList{"Q=7", "-Q=8", "-Q=9", "R=1", "Q"} << QStringList{p, p, p, p, "7"};
+    }
+    void anEntryTheDesignProgramRefusedIsNotOfferedAgain() {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, shown);
         WindowController controller(nullptr, {});
-        auto build = [&controller](int unit) {
+        QStringList seen;
+        int unit = Unit;
+        for (const QString& step : steps) {
+            ++unit;
+            if (step.startsWith('!')) {
+                controller.createDialog(unit, {{"windowTitle", "Bad Input"}});
+                controller.addLabelToDialog(unit, 1, "Please try again");
+                showAndAnswer(controller, unit, [&step](QWidget* dialog) {
+                    if (step == "!x") pressCancel(dialog);
+                    else pressOk(dialog);
+                });
+                continue;
+            }
+            const bool remembered = !step.startsWith('-');
+            const QString question = step.mid(remembered ? 0 : 1).section('=', 0, 0);
+            const QString typed = step.section('=', 1);
+            controller.createDialog(unit, {{"windowTitle", question.section(':', 0, 0)}, {"remembered", remembered}});
+            const QString field = question.contains(':') ? question.section(':', 1) : QStringLiteral("Field");
+            controller.addLineEditToDialog(unit, 1, field, "", "passed");
+            showAndAnswer(controller, unit, [&](QWidget* dialog) {
+                seen << valueShown(dialog, 1);
+                if (!step.contains('=')) return pressCancel(dialog);
+                dialog->findChild<QLineEdit*>("control_1")->setText(typed);
+                pressOk(dialog);
+            });
+        }
+        QCOMPARE(seen, shown);
+    }
+
+    // The keyboard alone answers every kind of dialog: the focus starts in
+    // the first field (a radio group: its checked button), so typing
+    // replaces its text; Tab walks the fields in order, then the buttons,
+    // and back to the first field; the arrow keys move the choices; the
+    // focused field is always in view; Return and keypad Enter are OK, also
+    // from a line edit, and Esc is Cancel.
+    void theKeyboardAloneAnswersEachKindOfDialog_data() {
+        QTest::addColumn<QVariantList>("controls");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("first");     // the focus at the start
+        QTest::addColumn<QStringList>("moves");  // the focus after each move
+        QTest::addColumn<QStringList>("answer");
+        const int check = UIK_FormDialog::CheckBox, combo = UIK_FormDialog::ComboBox,
+                  radio = UIK_FormDialog::RadioButtons, file = UIK_FormDialog::FileField;
+        const QVariantMap label{{"kind", 0}, {"text", "By continuing, you agree."}};
+        const QStringList four{"Low-pass", "High-pass", "Band-pass", "Band-stop"};
+        QVariantMap agree{{"kind", check}, {"title", "Agree?"}, {"checked", false}};
+        QVariantMap runType = items("Select run type:", {"Filter design", "Run test cases and exit"}, 1);
+        runType.insert("kind", radio);
+        QVariantMap filter = items("Filter", four, 1);
+        filter.insert("kind", combo);
+        QVariantMap find = items("Find", {"weights", "width", "ripple"}, 2);
+        find.insert("kind", radio);
+        const QVariantMap fileRow{{"kind", file}, {"title", "Input data file"}, {"text", "Equalizer.csv"}};
+        const QVariantMap weights = lineEdit("Number of weights", "41");
+        const QVariantMap ripple = lineEdit("Ripple", "0.1");
+
+        QTest::newRow("line edits") << QVariantList{weights, ripple} << "type:63|tab|type:0.5|return"
+                                    << "control_1" << QStringList{"control_2"} << QStringList{"1", "63", "0.5"};
+        QTest::newRow("combo box") << QVariantList{filter, weights} << "down|down|tab|type:24|enter"
+                                   << "control_1" << QStringList{"control_1", "control_1", "control_2"}
+                                   << QStringList{"1", "3", "24"};
+        QTest::newRow("check box") << QVariantList{label, agree, runType} << "space|tab|down|return"
+                                   << "control_2" << QStringList{"control_3_1", "control_3_2"}
+                                   << QStringList{"1", "1", "2"};
+        QTest::newRow("radio buttons") << QVariantList{find, weights} << "down|up|up|tab|type:31|return"
+                                       << "control_1_2"
+                                       << QStringList{"control_1_3", "control_1_2", "control_1_1", "control_2"}
+                                       << QStringList{"1", "1", "31"};
+        QTest::newRow("file field") << QVariantList{fileRow, weights} << "type:mine.csv|tab|tab|type:9|return"
+                                    << "control_1" << QStringList{"chooser_1", "control_2"}
+                                    << QStringList{"1", "mine.csv", "9"};
+        QTest::newRow("fields, then the buttons, then round")
+            << QVariantList{weights, agree, ripple} << "tab|tab|tab|tab|tab|tab|return" << "control_1"
+            << QStringList{"control_2", "control_3", "button", "button", "button", "control_1"}
+            << QStringList{"1", "41", "0", "0.1"};
+        QTest::newRow("Esc") << QVariantList{weights} << "type:5|escape" << "control_1" << QStringList{}
+                             << QStringList{"0", "5"};
+        // Twenty-five fields scroll; the last one typed into, or the first
+        // after a round through the buttons.
+        QVariantList bands;
+        QStringList down, last{"1"}, round{"1", "0.4"};
+        for (int id = 1; id <= 25; ++id) {
+            bands << lineEdit(QStringLiteral("Left Band Edge %1").arg(id), "0.5");
+            last << (id == 25 ? "0.4" : "0.5");
+            if (id > 1) down << QStringLiteral("control_%1").arg(id);
+            if (id > 1) round << "0.5";
+        }
+        QTest::newRow("a form that scrolls") << bands << QString("tab|").repeated(24) + "type:0.4|return"
+                                             << "control_1" << down << last;
+        QTest::newRow("a form that scrolls, round to the top")
+            << bands << QString("tab|").repeated(28) + "type:0.4|return" << "control_1"
+            << down + QStringList{"button", "button", "button", "control_1"} << round;
+    }
+    void theKeyboardAloneAnswersEachKindOfDialog() {
+        QFETCH(QVariantList, controls);
+        QFETCH(QString, keys);
+        QFETCH(QString, first);
+        QFETCH(QStringList, moves);
+        QFETCH(QStringList, answer);
+        WindowController controller(nullptr, {});
+        controller.createDialog(Unit, {{"windowTitle", "Keyboard"}});
+        addControls(controller, Unit, controls);
+        QString focusAtStart;
+        QStringList movesSeen, hidden;
+        const QStringList answered = showAndAnswer(controller, Unit, [&](QWidget* dialog) {
+            if (!QTest::qWaitFor([dialog] { return dialog->isAncestorOf(QApplication::focusWidget()); }))
+                hidden << "no focus in the dialog";
+            focusAtStart = focusName();
+            if (!focusInView()) hidden << "at the start";
+            movesSeen = pressKeys(keys, hidden);
+        });
+        QCOMPARE(focusAtStart, first);
+        QCOMPARE(movesSeen, moves);
+        QVERIFY2(hidden.isEmpty(), qPrintable(hidden.join(", ")));
+        QCOMPARE(answered, answer);
+    }
+
+    // Fields of like title (the rows of a band table) keep an entry each,
+    // also across the dialogs of one title that the table is spread over;
+    // "Restore Defaults" restores every field. Labels and a dialog of labels
+    // only have nothing to restore.
+    void likeFieldsOfOneTableKeepAnEntryEach() {
+        WindowController controller(nullptr, {});
+        auto build = [&controller](int unit, const QString& bands, const QString& left, const QString& right) {
             controller.createDialog(unit, {{"windowTitle", "Band Definitions"}});
-            controller.addLabelToDialog(unit, 1, "Band 1");
-            controller.addLineEditToDialog(unit, 2, "Left Band Edge", "", "0");
-            controller.addLabelToDialog(unit, 3, "Band 2");
-            controller.addLineEditToDialog(unit, 4, "Left Band Edge", "", "0.3");
+            controller.addLabelToDialog(unit, 1, bands);
+            controller.addLineEditToDialog(unit, 2, "Left Band Edge", "", left);
+            controller.addLineEditToDialog(unit, 4, "Left Band Edge", "", right);
             controller.addCheckBoxToDialog(unit, 5, "Write a log", true);
         };
-        build(Unit);
+        build(Unit, "Bands 1 and 2", "0", "0.3");
         showAndAnswer(controller, Unit, [](QWidget* dialog) {
             dialog->findChild<QLineEdit*>("control_4")->setText("0.25");
             userAction(dialog, 5, "click");
             pressOk(dialog);
         });
-        build(Unit + 1);
+        build(Unit + 10, "Bands 3 and 4", "0.35", "0.4");
+        showAndAnswer(controller, Unit + 10, [](QWidget* dialog) {
+            dialog->findChild<QLineEdit*>("control_2")->setText("0.36");
+            pressOk(dialog);
+        });
+        build(Unit + 1, "Bands 1 and 2", "0", "0.3");
         QStringList shown, restored;
         const QStringList answer = showAndAnswer(controller, Unit + 1, [&](QWidget* dialog) {
             shown = QStringList{valueShown(dialog, 2), valueShown(dialog, 4), valueShown(dialog, 5)};
@@ -366,6 +597,12 @@ private slots:
         QCOMPARE(shown, (QStringList{"0", "0.25", "0"}));
         QCOMPARE(restored, (QStringList{"0", "0.3", "1"}));
         QCOMPARE(answer, (QStringList{"1", "0", "0.3", "1"}));
+        build(Unit + 11, "Bands 3 and 4", "0.35", "0.4");
+        showAndAnswer(controller, Unit + 11, [&](QWidget* dialog) {
+            shown = QStringList{valueShown(dialog, 2), valueShown(dialog, 4), valueShown(dialog, 5)};
+            pressCancel(dialog);
+        });
+        QCOMPARE(shown, (QStringList{"0.36", "0.4", "1"}));
 
         controller.createDialog(Unit + 2, {{"windowTitle", "Notice"}});
         controller.addLabelToDialog(Unit + 2, 1, "Band 1");
