@@ -40,4 +40,7 @@ QVector<QPointF> Plot_Points(const void* data, const QString& dataType, int nrow
 // antialiased), the curve attribute "fittedCurve" when non-zero, a legend entry
 // titled "curveLabel" only when the label has a non-blank character, and the
 // symbol "symbolStyle" of "dotSize" filled and outlined in "dotColor".
+// Drawn into a raster, a curve of more than four points a pixel column draws
+// of each column only its first, lowest, highest and last point, reduced
+// anew from all points on every draw.
 QwtPlotCurve* Plot_New_Curve(const QVariantMap& series);

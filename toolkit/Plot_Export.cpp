@@ -74,26 +74,18 @@ QString Plot_Export_File_Name(const QString& fileName, const char* defaultName) 
 
 bool Plot_Export(QwtPlot* plot, const QString& fileName, const char* defaultName, QString* failure) {
     const QString name = Plot_Export_File_Name(fileName, defaultName);
-    // Long curves are drawn on a worker thread while the GUI goes on
-    // (Run_Aside). The plot is laid out as it stands before the renderer
-    // starts (a legend entry just added may still wait for its layout), and
-    // waits with its repaints until the renderer, which lays it out for the
-    // page meanwhile, has put it back.
+    // The plot is laid out as it stands before the renderer starts (a legend
+    // entry just added may still wait for its layout).
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    const bool updates = plot->updatesEnabled();
-    plot->setUpdatesEnabled(false);
     if (Image_Format(QFileInfo(name).suffix())) {
         const QImage image = Document_Image(plot);
-        plot->setUpdatesEnabled(updates);
-        // Encoding a PNG takes some tens of milliseconds; the image is this
-        // call's own.
+        // Encoding a PNG takes some tens of milliseconds, on a worker thread
+        // while the GUI goes on; the image is this call's own.
         bool written = false;
         Run_Aside([&] { written = Content_Write_Image(image, name, failure); });
         return written;
     }
-    const QByteArray document = Pdf_Document(plot);
-    plot->setUpdatesEnabled(updates);
-    return Content_Write_File(name, document, failure);
+    return Content_Write_File(name, Pdf_Document(plot), failure);
 }
 
 bool Plot_Export_Interactive(QwtPlot* plot, const QString& title, const char* defaultName) {

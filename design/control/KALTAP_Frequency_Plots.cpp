@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "Fortran_Format.h"
@@ -15,7 +14,6 @@
 #include "Parallel_Work.h"
 #include "Program_Stop.h"
 #include "Run_Logging.h"
-#include "Significant_Digits.h"
 #include "UIK_Call_Interface.h"
 #include "Unit_IO.h"
 
@@ -141,7 +139,7 @@ double View_Frequency(Frequency_Span span, int i, int P) {
     return 0.0;
 }
 
-// The same frequencies as f_i = f0 + a*i/L, the form the FFT takes.
+// The same frequencies as f_i = f0 + a*i/L, the form the transform takes.
 struct Frequency_Grid {
     double f0;
     long long a, L;
@@ -178,58 +176,18 @@ UIK_XYPlot_Record Create_Plot(const Plot_View& view) {
     return plot;
 }
 
-// The value a view shows for the amplitude A.
+// The value a decibel view shows for the amplitude A.
 double Decibels(double A) { return 20.0 * Log10_of_e * std::log(std::max(std::fabs(A), Response_Floor)); }
-double View_Value(double A, Response_Scale scale) { return scale == Response_Scale::Decibels ? Decibels(A) : A; }
 
-// Units in the last place by which the decibel formula (a logarithm and two
-// products) may stray from the exact value, so that it may fail to follow
-// its argument's order by that much.
-constexpr double Decibel_Ulps = 8.0;
-
-// True when every amplitude within `bound` of A shows, at six significant
-// digits, as the same value: the direct sum, within that bound of the FFT's
-// A, then shows as the FFT's value does. Rounding to digits keeps order, so
-// the two ends of the interval decide.
-bool Shows_Alike(double A, double bound, Response_Scale scale) {
-    constexpr double Infinity = std::numeric_limits<double>::infinity();
-    double low, high;
-    if (scale == Response_Scale::Linear) {
-        low = std::nextafter(A - bound, -Infinity);
-        high = std::nextafter(A + bound, Infinity);
-    } else {
-        const double magnitude = std::fabs(A);
-        low = Decibels(std::max(std::nextafter(magnitude - bound, -Infinity), 0.0));
-        high = Decibels(std::nextafter(magnitude + bound, Infinity));
-        low -= Decibel_Ulps * std::numeric_limits<double>::epsilon() * std::fabs(low);
-        high += Decibel_Ulps * std::numeric_limits<double>::epsilon() * std::fabs(high);
-    }
-    double low_shown, high_shown;
-    return Six_Significant_Digits(low, low_shown) && Six_Significant_Digits(high, high_shown) &&
-           low_shown == high_shown;
-}
-
-// Points checked on one core before the check is split over two: each takes
-// some tens of nanoseconds.
+// Points converted to values on one core before the work is split over two:
+// each takes some tens of nanoseconds.
 constexpr int Points_Worth_Splitting = 20000;
-
-// The values of rows[2i+1] for the listed points i by the direct sum at
-// their frequencies rows[2i].
-void Direct_Values(std::vector<double>& rows, const std::vector<int>& points, const Array1<double>& w,
-                   Response_Scale scale) {
-    const bool symmetric = PMC_DCT_Type == 1 || PMC_DCT_Type == 2;
-    std::vector<double> f(points.size()), A(points.size());
-    for (std::size_t k = 0; k < points.size(); ++k) f[k] = rows[Values_Per_Point * points[k]];
-    KALTAP_Amplitude_Response_Many(f.data(), static_cast<int>(f.size()), w, Number_of_Weights, symmetric, A.data());
-    for (std::size_t k = 0; k < points.size(); ++k) rows[Values_Per_Point * points[k] + 1] = View_Value(A[k], scale);
-}
 
 }  // namespace
 
 // Steps 2 and 3: rows (f_i, response) for i = 0..P of the filter whose unique
 // taps are w, in decibels or linear with sign.
-std::vector<double> KALTAP_Plot_Curve_Rows(KALTAP_Plot_View which, const Array1<double>& w, KALTAP_Response_Path path,
-                                           int* direct_points) {
+std::vector<double> KALTAP_Plot_Curve_Rows(KALTAP_Plot_View which, const Array1<double>& w) {
     KALTAP_Check_Stop();
     Response_Floor = KALTAP_Response_Floor();
     const Plot_View& view = View_Of(which);
@@ -238,35 +196,22 @@ std::vector<double> KALTAP_Plot_Curve_Rows(KALTAP_Plot_View which, const Array1<
     std::vector<double> rows(static_cast<std::size_t>(points) * Values_Per_Point);
     for (int i = 0; i <= P; ++i) rows[Values_Per_Point * i] = View_Frequency(view.span, i, P);
 
-    std::vector<int> direct;
+    // The amplitudes go into the value column, then become values. The
+    // transform takes every grid of the views; the direct sum is left for
+    // taps or values it cannot take (not finite).
     const Frequency_Grid grid = View_Grid(view.span, P);
-    KALTAP_Response_Bound bound;
     const bool symmetric = PMC_DCT_Type == 1 || PMC_DCT_Type == 2;
-    // The FFT's amplitudes go into the value column, then become values.
-    if (path == KALTAP_Response_Path::Fast &&
-        KALTAP_Uniform_Response(w, Number_of_Weights, symmetric, grid.f0, grid.a, grid.L, points, rows.data() + 1,
-                                Values_Per_Point, bound)) {
-        // Split over the cores: the lower part of the points lists its
-        // doubtful ones first, so the list stays in order.
-        std::vector<int> doubtful[2];
-        KALTAP_Parallel_For(0, points - 1, Points_Worth_Splitting, [&](int lo, int hi) {
-            std::vector<int>& list = doubtful[lo == 0 ? 0 : 1];
-            for (int i = lo; i <= hi; ++i) {
-                double& value = rows[Values_Per_Point * i + 1];
-                if (Shows_Alike(value, bound.at(rows[Values_Per_Point * i]), view.scale))
-                    value = View_Value(value, view.scale);
-                else
-                    list.push_back(i);
-            }
-        });
-        direct = std::move(doubtful[0]);
-        direct.insert(direct.end(), doubtful[1].begin(), doubtful[1].end());
-    } else {
-        direct.resize(static_cast<std::size_t>(points));
-        for (int i = 0; i < points; ++i) direct[i] = i;
+    if (!KALTAP_Uniform_Response(w, Number_of_Weights, symmetric, grid.f0, grid.a, grid.L, points, rows.data() + 1,
+                                 Values_Per_Point)) {
+        std::vector<double> f(static_cast<std::size_t>(points)), A(static_cast<std::size_t>(points));
+        for (int i = 0; i < points; ++i) f[i] = rows[Values_Per_Point * i];
+        KALTAP_Amplitude_Response_Many(f.data(), points, w, Number_of_Weights, symmetric, A.data());
+        for (int i = 0; i < points; ++i) rows[Values_Per_Point * i + 1] = A[i];
     }
-    Direct_Values(rows, direct, w, view.scale);
-    if (direct_points != nullptr) *direct_points = static_cast<int>(direct.size());
+    if (view.scale == Response_Scale::Decibels)
+        KALTAP_Parallel_For(0, points - 1, Points_Worth_Splitting, [&](int lo, int hi) {
+            for (int i = lo; i <= hi; ++i) rows[Values_Per_Point * i + 1] = Decibels(rows[Values_Per_Point * i + 1]);
+        });
     return rows;
 }
 
@@ -313,9 +258,9 @@ void Draw_View(KALTAP_Plot_View which, const std::string& filter_label, bool wit
     UIK_XYPlot_Record plot = Create_Plot(view);
 
     // Both curves are computed before either is written.
-    const std::vector<double> filter_rows = KALTAP_Plot_Curve_Rows(which, Filter_Weights, KALTAP_Response_Path::Fast);
+    const std::vector<double> filter_rows = KALTAP_Plot_Curve_Rows(which, Filter_Weights);
     std::vector<double> quantized_rows;
-    if (quantized) quantized_rows = KALTAP_Plot_Curve_Rows(which, Rounded_Weights, KALTAP_Response_Path::Fast);
+    if (quantized) quantized_rows = KALTAP_Plot_Curve_Rows(which, Rounded_Weights);
 
     Write_Curve(plot, filter_rows, filter_label, Filter_Curve_Colour);
     if (quantized)

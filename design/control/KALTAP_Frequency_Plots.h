@@ -52,18 +52,13 @@ void KALTAP_Plot_Triple_Linear();
 
 // ---- The curves' values ----
 //
-// A plot shows each value with six significant digits. The values come from
-// one FFT of the taps (KALTAP_Uniform_Response); wherever the FFT's value
-// and the direct sum's could lie on two sides of a six-digit boundary, the
-// point takes the direct sum (KALTAP_Amplitude_Response_Many), so the plot
-// shows what the direct sum everywhere would show.
+// The values come from one discrete Fourier transform of the taps
+// (KALTAP_Uniform_Response), within a few units in the last place of the
+// direct sum's (KALTAP_Amplitude_Response); the direct sum is taken only
+// for taps or values the transform refuses (not finite).
 enum class KALTAP_Plot_View { Main_dB, Centred_dB, Triple_dB, Linear_Half, Centred_Linear, Triple_Linear };
-enum class KALTAP_Response_Path { Fast, Direct };
 
 // Rows (f_i, value), i = 0..P, of `view` for the unique taps w(1..(N+1)/2)
 // with N = Number_of_Weights, the density Search_Grid_Density and the case
-// PMC_DCT_Type of the design state; P must be below the largest int. Fast: as above;
-// Direct: every value by the direct sum. `direct_points`, when given,
-// receives the number of points that took the direct sum.
-std::vector<double> KALTAP_Plot_Curve_Rows(KALTAP_Plot_View view, const Array1<double>& w, KALTAP_Response_Path path,
-                                           int* direct_points = nullptr);
+// PMC_DCT_Type of the design state; P must be below the largest int.
+std::vector<double> KALTAP_Plot_Curve_Rows(KALTAP_Plot_View view, const Array1<double>& w);

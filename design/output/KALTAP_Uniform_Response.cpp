@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <limits>
 #include <numeric>
 #include <utility>
 #include <vector>
@@ -13,23 +12,7 @@ namespace {
 using Complex = std::complex<double>;
 
 constexpr double Pi = 3.14159265358979323846264338327950288;
-constexpr double Epsilon = std::numeric_limits<double>::epsilon();
 constexpr long long Largest_Transform = 1LL << 30;
-
-// Error budget, in units of epsilon times the sum of |taps| (each term of
-// either sum is at most one tap in magnitude):
-// - the transform: the chirp's values, then two power-of-two FFTs and their
-//   product, a few roundings per stage;
-constexpr double FFT_Ulps_Per_Stage = 16.0, Chirp_Ulps = 32.0;
-// - each term of the direct sum: its kernel value and the rotations that
-//   carry it along its block of 16, a few tens of ulps;
-constexpr double Direct_Term_Ulps = 64.0;
-// - the direct sum's arguments (i+s)*2*pi*f: 2*pi rounded, the product
-//   rounded, and f itself a few ulps (of |f| and of the grid's offset |f0|)
-//   from the grid's exact frequency.
-constexpr double Argument_Ulps_of_f = 8.0, Argument_Ulps_of_Offset = 4.0;
-// Everything above doubled, for what the estimate leaves out.
-constexpr double Safety = 2.0;
 
 // Complex product written out (std::complex's operator* checks for
 // infinities on every call).
@@ -83,9 +66,8 @@ Complex chirp(long long k, long long L) {
 // Bluestein's chirp: ij = (i^2 + j^2 - (j-i)^2)/2, so
 //   X_j = c_j * sum_i (x_i c_i) conj(c_{j-i}),
 // a convolution taken block by block (overlap-save) with power-of-two FFTs
-// of size M, at least 4n, each block giving M - n + 1 outputs. Returns the
-// FFT size used.
-int chirp_transform(const std::vector<double>& x, long long L, long long J, std::vector<Complex>& X) {
+// of size M, at least 4n, each block giving M - n + 1 outputs.
+void chirp_transform(const std::vector<double>& x, long long L, long long J, std::vector<Complex>& X) {
     const int n = static_cast<int>(x.size());
     int M = 2;
     while (M < 4 * n) M <<= 1;
@@ -110,15 +92,15 @@ int chirp_transform(const std::vector<double>& x, long long L, long long J, std:
         for (long long s = 0; s < outputs_per_block && first + s < J; ++s)
             X[first + s] = times(block_chirp[s + n - 1], h[s + n - 1] * scale);
     }
-    return M;
 }
 
 }  // namespace
 
 bool KALTAP_Uniform_Response(const Array1<double>& w, int N, bool symmetric, double f0, long long a, long long L,
-                             int count, double* A, int stride, KALTAP_Response_Bound& bound) {
+                             int count, double* A, int stride) {
     const double twice_f0 = 2.0 * f0;
-    if (N < 1 || count < 0 || stride < 1 || a < 1 || L < 1 || L > Largest_Transform) return false;
+    if (N < 1 || count < 0 || stride < 1 || a < 1 || a > Largest_Transform || L < 1 || L > Largest_Transform)
+        return false;
     if (twice_f0 != std::nearbyint(twice_f0)) return false;
     if (w.extent() < (N + 1) / 2) return false;
     const long long g = std::gcd(a, L);
@@ -133,20 +115,17 @@ bool KALTAP_Uniform_Response(const Array1<double>& w, int N, bool symmetric, dou
     const int m = N / 2;
     const bool alternate = static_cast<long long>(twice_f0) % 2 != 0;
     const double start = N % 2 ? 0.5 * w(m + 1) : 0.0;
-    // sum |c_i| and sum |c_i| (i + |s|): the argument of term i is (i+s)*2*pi*f.
-    double taps = 0.0, taps_by_argument = 0.0;
+    if (!std::isfinite(start)) return false;
     std::vector<double> x(static_cast<std::size_t>(std::min<long long>(m + 1, L)), 0.0);
     for (int i = 1; i <= m; ++i) {
         const double c = w(m + 1 - i);
+        if (!std::isfinite(c)) return false;
         x[i % L] += alternate && i % 2 ? -c : c;
-        taps += std::fabs(c);
-        taps_by_argument += std::fabs(c) * (N % 2 ? i : i - 0.5);
     }
-    if (!std::isfinite(taps_by_argument) || !std::isfinite(start)) return false;
 
     // Real x: X_{L-j} is the conjugate of X_j, so j = 0 .. L/2 will do.
     std::vector<Complex> X;
-    const int M = chirp_transform(x, L, L / 2 + 1, X);
+    chirp_transform(x, L, L / 2 + 1, X);
 
     const bool half_sample = N % 2 == 0;
     for (int q = 0; q < count; ++q) {
@@ -162,13 +141,5 @@ bool KALTAP_Uniform_Response(const Array1<double>& w, int N, bool symmetric, dou
         value = 2.0 * (start + (symmetric ? Z.real() : -Z.imag()));
         if (!std::isfinite(value)) return false;
     }
-
-    const double fft_ulps = Chirp_Ulps + FFT_Ulps_Per_Stage * (std::log2(static_cast<double>(M)) + 1.0);
-    const double direct_ulps = Direct_Term_Ulps + m;  // the terms, then m additions
-    const double scale = Safety * 2.0 * Epsilon;
-    const double argument = 2.0 * Pi * taps_by_argument;
-    bound.base = scale * ((taps + std::fabs(start)) * (fft_ulps + direct_ulps) +
-                          argument * Argument_Ulps_of_Offset * std::fabs(f0));
-    bound.per_frequency = scale * argument * Argument_Ulps_of_f;
     return true;
 }

@@ -30,6 +30,7 @@
 #include <random>
 
 #include "MainWindow.h"
+#include "Picture_Compare.h"
 #include "Plot_Data.h"
 #include "SubWindow.h"
 #include "UIK_Call_Interface.h"
@@ -59,6 +60,9 @@ QVariantMap seriesMap(const QString& label) {
 template <class T>
 QByteArray block(std::initializer_list<T> values) {
     return QByteArray(reinterpret_cast<const char*>(values.begin()), int(values.size() * sizeof(T)));
+}
+QByteArray block(const std::vector<double>& values) {
+    return QByteArray(reinterpret_cast<const char*>(values.data()), int(values.size() * sizeof(double)));
 }
 
 // Calls `request`, answering the error box it raises; returns the box's text.
@@ -197,6 +201,14 @@ private slots:
         QTest::newRow("third column ignored") << "REAL*8" << block<double>({1, 2, 99, 3, 4, 99}) << 2 << 3
                                               << QVector<QPointF>{{1, 2}, {3, 4}};
         QTest::newRow("one column: no points") << "REAL*8" << block<double>({1, 2}) << 2 << 1 << QVector<QPointF>{};
+        // Long enough to be read in parts: every row where it belongs.
+        std::vector<double> rows;
+        QVector<QPointF> expected;
+        for (int i = 0; i < 100001; ++i) {
+            rows.insert(rows.end(), {i / 7.0, -1.0 * i, 99.0});
+            expected << QPointF(Plot_Six_Digits_Reference(i / 7.0), -1.0 * i);
+        }
+        QTest::newRow("long block") << "REAL*8" << block(rows) << 100001 << 3 << expected;
     }
     void seriesValues() {
         QFETCH(QString, type);
@@ -267,10 +279,10 @@ private slots:
         QVERIFY2(mismatches == 0, qPrintable(QString::number(mismatches) + " mismatches, first " + first));
     }
 
-    // A long response curve saves, in the full view (drawn without Qwt's
-    // clipping, on a worker thread) and zoomed (clipped, on the GUI thread),
-    // to the very bytes a plain Qwt curve with the same look and points
-    // saves to; the window can be shown meanwhile.
+    // A long response curve, drawn from a few points a pixel column, saves
+    // in the full view and zoomed to the picture a plain Qwt curve with the
+    // same look and points saves to, and not to that of a curve two pixels
+    // off over a twentieth of its width.
     void longCurveSavesAsAPlainCurveDoes_data() {
         QTest::addColumn<QString>("shape");
         QTest::addColumn<int>("points");
@@ -313,23 +325,37 @@ private slots:
             }
         };
         save("curve.png");
-        auto* plain = new QwtPlotCurve(curve->title());
-        plain->setPen(curve->pen());
-        plain->setRenderHint(QwtPlotItem::RenderAntialiased, curve->testRenderHint(QwtPlotItem::RenderAntialiased));
-        plain->setCurveAttribute(QwtPlotCurve::Inverted, curve->testCurveAttribute(QwtPlotCurve::Inverted));
-        plain->setItemAttribute(QwtPlotItem::Legend, curve->testItemAttribute(QwtPlotItem::Legend));
-        QVector<QPointF> samples;
-        for (size_t i = 0; i < curve->dataSize(); ++i) samples << curve->sample(int(i));
-        plain->setSamples(samples);
-        curve->detach();
-        plain->attach(plot);
-        save("plain.png");
-        plain->detach();
-        delete plain;
-        curve->attach(plot);
-        QFile mine("curve.png"), theirs("plain.png");
-        QVERIFY(mine.open(QIODevice::ReadOnly) && theirs.open(QIODevice::ReadOnly));
-        QVERIFY(mine.readAll() == theirs.readAll());
+        // The same look and points in a plain Qwt curve; the same with a
+        // twentieth of it, in the middle, drawn two pixels to the left.
+        const auto savePlain = [&](const QString& name, int moved) {
+            auto* plain = new QwtPlotCurve(curve->title());
+            plain->setPen(curve->pen());
+            plain->setRenderHint(QwtPlotItem::RenderAntialiased,
+                                 curve->testRenderHint(QwtPlotItem::RenderAntialiased));
+            plain->setCurveAttribute(QwtPlotCurve::Inverted, curve->testCurveAttribute(QwtPlotCurve::Inverted));
+            plain->setItemAttribute(QwtPlotItem::Legend, curve->testItemAttribute(QwtPlotItem::Legend));
+            QVector<QPointF> samples;
+            const int n = int(curve->dataSize());
+            for (int i = 0; i < n; ++i) {
+                const bool wrong = std::abs(i - n / 2) < n / 40;
+                samples << QPointF(curve->sample(i).x(), curve->sample(wrong ? i + moved : i).y());
+            }
+            plain->setSamples(samples);
+            curve->detach();
+            plain->attach(plot);
+            save(name);
+            plain->detach();
+            delete plain;
+            curve->attach(plot);
+        };
+        savePlain("plain.png", 0);
+        const QwtScaleMap x = plot->canvasMap(QwtPlot::xBottom);
+        const double pointsPerPixel = std::fabs((x.s2() - x.s1()) / (x.p2() - x.p1())) /
+                                      (curve->sample(1).x() - curve->sample(0).x());
+        savePlain("moved.png", int(std::ceil(2.0 * pointsPerPixel)));
+        QString why;
+        QVERIFY2(Pictures_Alike("curve.png", "plain.png", &why), qPrintable(why));
+        QVERIFY(!Pictures_Alike("curve.png", "moved.png"));
     }
 
     void seriesLookAndLegend_data() {
