@@ -21,8 +21,8 @@ class QWidget;
 bool Content_Write_File(const QString& name, const QByteArray& bytes, QString* failure = nullptr);
 
 // `image` encoded in the format that the suffix of `name` names ("png",
-// "bmp") and written by Content_Write_File. A failed encoding gives the image
-// writer's reason. May run on any thread.
+// "bmp"; PNG at a fast, light compression) and written by Content_Write_File.
+// A failed encoding gives the image writer's reason. May run on any thread.
 bool Content_Write_Image(const QImage& image, const QString& name, QString* failure = nullptr);
 
 // `fileName` as written when it ends with one of `extensions` (case-sensitive),

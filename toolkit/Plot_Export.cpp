@@ -31,12 +31,14 @@ bool Image_Format(const QString& suffix) {
 }
 
 // The plot drawn as the renderer draws an image document: white, the
-// document's size at its resolution, which the image carries.
+// document's size at its resolution, which the image carries. The document
+// is opaque, so the image has no alpha channel: it is drawn and encoded
+// faster than one with alpha.
 QImage Document_Image(QwtPlot* plot) {
     const QSizeF size = Document_Size_mm / Millimetres_Per_Inch * Document_Resolution_dpi;
     const QRect rect = QRectF(QPointF(0.0, 0.0), size).toRect();
     const int dotsPerMeter = qRound(Document_Resolution_dpi / Millimetres_Per_Inch * 1000.0);
-    QImage image(rect.size(), QImage::Format_ARGB32);
+    QImage image(rect.size(), QImage::Format_RGB32);
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
     image.fill(QColor(Qt::white).rgb());
