@@ -238,16 +238,6 @@ public:
     void destroyTimer(UIK_Timer* timer);
     void destroyTimerWithId(int timerId);
 
-signals:
-    // Raised as the requests that return something are answered, in the
-    // order given to the design program (the window layer's tests watch them).
-    void finishRead(QString text);
-    void endModalDialog(QStringList data);
-    void endAlertDialog();
-    void gotFileName(QString text);
-    // A block written or read, or contents saved: the design program may go on.
-    void endWindowSyncOperation();
-
 private:
     // Calls `act` on the content of `unit` if it is a `Kind`, else shows
     // "<noun> for unit number <unit> does not exist" (no box for a null noun).

@@ -81,7 +81,6 @@ void WindowController::writeXYPlot(int unit, void* data, QString dataType, int n
     XYPlot* plot = xyPlots.value(unitKey(unit));
     if (plot == nullptr) {
         showErrorBox(tr("XY Plot for unit number %1 does not exist").arg(unit));
-        emit endWindowSyncOperation();
         if (release) release();
         return;
     }
@@ -95,7 +94,6 @@ void WindowController::writeXYPlot(int unit, void* data, QString dataType, int n
         Run_Aside(read);  // the design program holds its block still until released
     else
         read();
-    emit endWindowSyncOperation();
     if (release) release();
     if (target) target->addCurve(points, series);
 }
@@ -116,7 +114,6 @@ bool WindowController::saveWindowContentsForUnit(int unit, QVariantMap propertie
         showErrorBox(reason);
     }
     if (failure != nullptr) *failure = reason;
-    emit endWindowSyncOperation();
     return saved;
 }
 
@@ -164,7 +161,6 @@ void WindowController::createBarchartForUnit(int unit, QVariantMap properties) {
 
 void WindowController::writeBarchartForUnit(int unit, void* data, QString dataType, int nrows, int ncols) {
     onContent<BarChart>(unit, "Bar Chart", [&](BarChart* chart) { chart->writeGroups(data, dataType, nrows, ncols); });
-    emit endWindowSyncOperation();
 }
 
 void WindowController::createPieChartForUnit(int unit, QVariantMap properties) {
@@ -175,7 +171,6 @@ void WindowController::createPieChartForUnit(int unit, QVariantMap properties) {
 void WindowController::writePieChartForUnit(int unit, void* data, QString dataType, int nrows, int ncols) {
     // A pie chart that is gone has nothing to show the values in.
     onContent<PieChart>(unit, nullptr, [&](PieChart* chart) { chart->writeValues(data, dataType, nrows, ncols); });
-    emit endWindowSyncOperation();
 }
 
 // ---- Polar and contour plots ----
@@ -189,7 +184,6 @@ void WindowController::writePolarPlotForUnit(int unit, void* data, QString dataT
                                              QVariantMap series) {
     onContent<PolarPlot>(unit, "Polar Plot",
                          [&](PolarPlot* plot) { plot->writeCurve(data, dataType, nrows, ncols, series); });
-    emit endWindowSyncOperation();
 }
 
 void WindowController::clearPolarPlotForUnit(int unit) {
@@ -203,7 +197,6 @@ void WindowController::createContourPlotForUnit(int unit, QVariantMap properties
 
 void WindowController::writeContourPlotForUnit(int unit, QVariantMap properties, UIK_Contour_Callback callback) {
     onContent<ContourPlot>(unit, "Contour Plot", [&](ContourPlot* plot) { plot->writeData(properties, callback); });
-    emit endWindowSyncOperation();
 }
 
 void WindowController::clearContourPlotForUnit(int unit) {

@@ -60,7 +60,6 @@ QStringList WindowController::showDialogForUnit(int unit) {
         const int result = dialog->execWithButtons();
         if (!dialog.isNull()) answers = dialog->answers(result);
     }
-    emit endModalDialog(answers);
     return answers;
 }
 
@@ -73,7 +72,6 @@ void WindowController::showAlertBox(QString title, QString text) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, mainWindow);
     box.setObjectName(QStringLiteral("alertBox"));
     box.exec();
-    emit endAlertDialog();
 }
 
 QString WindowController::getFileName(int unit, bool newFile) {
@@ -88,7 +86,6 @@ QString WindowController::getFileName(int unit, bool newFile) {
     QString answer;
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         answer = dialog.selectedFiles().first();
-    emit gotFileName(answer);
     return answer;
 }
 

@@ -235,7 +235,6 @@ void WindowController::endReadText() {
     if (mainWindow != nullptr) mainWindow->pasteAction()->setEnabled(false);
     readingWindow = nullptr;
     if (glue_ != nullptr) glue_->answerRead(line);
-    emit finishRead(line);
 }
 
 int WindowController::closeWindowForUnit(int unit) {
