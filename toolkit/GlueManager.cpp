@@ -16,6 +16,7 @@
 #include "Program_Stop.h"
 #include "UIK_Preferences.h"
 #include "Unit_IO.h"
+#include "Program_Menus.h"
 #include "WindowController.h"
 
 std::atomic<GlueManager*> UIK_Glue{nullptr};
@@ -264,21 +265,21 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
             const QString menu = menu_text_of(r, "menu");
             const QString item = menu_text_of(r, "item");
             const UIK_Callback callback = r.callback;
-            post([=] { c->addMenuItem(u, menu, item, callback, map["shortcut"].toString()); });
+            post([=] { c->menus->addMenuItem(u, menu, item, callback, map["shortcut"].toString()); });
             break;
         }
         case UIK_Op::enableItem: {
             const QString menu = menu_text_of(r, "menu");
             const QString item = menu_text_of(r, "item");
-            post([=] { c->enableMenuItem(u, menu, item, map["state"].toBool()); });
+            post([=] { c->menus->enableMenuItem(u, menu, item, map["state"].toBool()); });
             break;
         }
         case UIK_Op::createTimerWindow: {
             const UIK_Callback callback = r.callback;
-            post([=] { c->createTimer(u, map, callback); });
+            post([=] { c->menus->createTimer(u, map, callback); });
             break;
         }
-        case UIK_Op::destroyTimerWindow: post([=] { c->destroyTimerWithId(u); }); break;
+        case UIK_Op::destroyTimerWindow: post([=] { c->menus->destroyTimer(u); }); break;
         case UIK_Op::writeSpreadsheet: {
             // The write does not wait: the window layer gets a copy of the block.
             QByteArray copy(static_cast<const char*>(r.data), static_cast<int>(r.data ? r.dataBytes : 0));
@@ -419,8 +420,7 @@ namespace {
 // menu items and timers), run there in the order handed; guarded by hand_mutex.
 struct Handed_Routine {
     UIK_Callback routine;
-    int kind;
-    int id;
+    std::function<void()> done;  // posted to the GUI thread once it returns
 };
 std::deque<Handed_Routine> handed_routines;
 
@@ -439,13 +439,13 @@ bool take_handed_routine(Handed_Routine& next) {
 
 }  // namespace
 
-bool UIK_Hand_To_Program_Thread(UIK_Callback routine, int kind, int id) {
+bool UIK_Hand_To_Program_Thread(UIK_Callback routine, std::function<void()> done) {
     if (routine == nullptr || !UIK_Idle.load(std::memory_order_acquire) ||
         worker_thread.load(std::memory_order_acquire) == nullptr || stopping())
         return false;
     {
         std::lock_guard<std::mutex> lock(hand_mutex);
-        handed_routines.push_back(Handed_Routine{routine, kind, id});
+        handed_routines.push_back(Handed_Routine{routine, std::move(done)});
     }
     hand_cv.notify_all();
     return true;
@@ -463,16 +463,14 @@ void hookStop() {
         return;
     }
     UIK_Idle.store(true, std::memory_order_release);
-    if (g != nullptr) g->post([c = g->controller] { c->runIdle(); });
+    if (g != nullptr) g->post([c = g->controller] { c->menus->runIdle(); });
     // Park: the windows and menus live on and the thread runs the routines
     // the GUI thread hands it, until teardown. A stop inside a routine ends
     // only that routine.
-    Handed_Routine next{nullptr, 0, 0};
+    Handed_Routine next{nullptr, nullptr};
     while (take_handed_routine(next)) {
         KALTAP_Run_Program([&next] { next.routine(); });
-        if (GlueManager* after = UIK_Glue.load(std::memory_order_acquire)) {
-            after->post([c = after->controller, next] { c->programRoutineDone(next.kind, next.id); });
-        }
+        if (GlueManager* after = UIK_Glue.load(std::memory_order_acquire)) after->post(std::move(next.done));
     }
 }
 

@@ -108,10 +108,10 @@ void UIK_Register_Hooks();
 void UIK_Interrupt_Handler(int signal);
 // Hands `routine` to the design program's thread, parked since the design
 // program stopped, to run there as the first run did (the GUI thread stays
-// free); the controller's programRoutineDone(kind, id) follows when it
-// returns. False, and nothing handed, when there is no parked design-program
-// thread (then the caller runs the routine itself) or the program is ending.
-bool UIK_Hand_To_Program_Thread(UIK_Callback routine, int kind, int id);
+// free); `done` runs on the GUI thread after it returns. False, and nothing
+// handed, when there is no parked design-program thread (then the caller
+// runs the routine itself) or the program is ending.
+bool UIK_Hand_To_Program_Thread(UIK_Callback routine, std::function<void()> done);
 
 // The design program's thread: registers the hooks and runs `program`.
 class ProgramThread : public QThread {

@@ -11,17 +11,18 @@
 #include "GlueManager.h"
 #include "Program_Stop.h"
 #include "MainWindow.h"
+#include "Program_Menus.h"
 #include "SubWindow.h"
 #include "UIK_FormDialog.h"
 #include "UIK_Preferences.h"
 #include "UIK_TextEdit.h"
-#include "UIK_Timer.h"
 
 namespace {
 constexpr int Console_Unit = -3;
 }  // namespace
 
-WindowController::WindowController(QApplication* application, std::function<void()> program) : QObject(nullptr) {
+WindowController::WindowController(QApplication* application, std::function<void()> program)
+    : QObject(nullptr), menus(new Program_Menus(*this)) {
     UIK_Stop_Requested.store(false, std::memory_order_release);
     KALTAP_Clear_Stop_Request();
     UIK_Idle.store(false, std::memory_order_release);
@@ -58,8 +59,6 @@ WindowController::~WindowController() {
     delete glue_;
     qDeleteAll(dialogs);
     dialogs.clear();
-    qDeleteAll(timers);
-    timers.clear();
     delete mainWindow;
 }
 

@@ -9,12 +9,10 @@
 //   WindowController_Windows.cpp   sub-windows and text windows
 //   WindowController_Dialogs.cpp   form dialogs, alert box, file-name dialogs
 //   WindowController_Contents.cpp  plots, charts, spreadsheets, canvases, saving contents
-//   WindowController_Menus.cpp     program menus and timers
 #pragma once
 
 #include <QHash>
 #include <QList>
-#include <QMap>
 #include <QObject>
 #include <QRect>
 #include <QSize>
@@ -30,15 +28,14 @@
 class QApplication;
 class QMdiArea;
 class QMdiSubWindow;
-class QMenu;
 class QWidget;
 class GlueManager;
 class MainWindow;
+class Program_Menus;
 class ProgramThread;
 class SubWindow;
 class UIK_FormDialog;
 class UIK_TextEdit;
-class UIK_Timer;
 class XYPlot;
 class UIK_Spreadsheet;
 class BarChart;
@@ -88,9 +85,6 @@ public:
     explicit WindowController(QApplication* application, std::function<void()> program);
     ~WindowController() override;
 
-    // Kinds of the routines handed to the design program's thread.
-    enum { Menu_Routine = 1, Timer_Routine = 2 };
-
     // Units -4, -3 and -2 are one console: stored and looked up as -2.
     static int unitKey(int unit) { return (unit == -4 || unit == -3) ? -2 : unit; }
 
@@ -105,17 +99,13 @@ public:
     const UIK_Contents_Of<PieChart> pieCharts{contents};
     const UIK_Contents_Of<Canvas> canvases{contents};
     QHash<int, UIK_FormDialog*> dialogs;
-    QHash<int, UIK_Timer*> timers;
 
     ProgramThread* programThread = nullptr;
+    Program_Menus* const menus;  // the design program's menus and timers
     QMdiArea* mdiArea = nullptr;
     bool windowedMode = true;
     UIK_TextEdit* readingWindow = nullptr;  // the text window with a read in progress
-    QList<QMenu*> programMenus;
     MainWindow* mainWindow = nullptr;
-    QMap<QString, UIK_Callback> callbacks;
-    bool callbackRunning = false;
-    bool idle = false;
     // The console's title, and its place when it was last closed, for
     // opening it again.
     QString consoleTitle;
@@ -146,8 +136,6 @@ public:
 
     // ---- Start and end (WindowController.cpp) ----
     void destroyProgramThread();
-    // A menu or timer routine handed to the design program's thread returned.
-    void programRoutineDone(int kind, int id);
     // Closes every window and ends the application (the design program has
     // stopped and the preferences say so).
     void closeOnProgramStop();
@@ -223,20 +211,6 @@ public:
     void createCanvasForUnit(int unit, QVariantMap properties);
     void clearCanvasForUnit(int unit, QVariantMap properties);
     void createObjectOnCanvasForUnit(int objectId, int canvasUnit, QVariantMap properties);
-
-    // ---- Program menus and timers (WindowController_Menus.cpp) ----
-    void addMenuItem(int unit, QString menuName, QString itemName, UIK_Callback callback, QString itemShortcut);
-    void addMenuItem(QString menuName, QString itemName, UIK_Callback callback, QString itemShortcut);
-    void enableMenuItem(int unit, QString menuName, QString itemName, bool state);
-    void setMenuItemCheckable(int unit, QString menuName, QString itemName, bool state);
-    void setMenuItemChecked(int unit, QString menuName, QString itemName, bool state);
-    bool isMenuItemChecked(int unit, QString menuName, QString itemName);
-    void menuItemActivated();
-    // The design program has stopped: its menus show and its timers start.
-    void runIdle();
-    void createTimer(int timerId, QVariantMap properties, UIK_Callback callback);
-    void destroyTimer(UIK_Timer* timer);
-    void destroyTimerWithId(int timerId);
 
 private:
     // Calls `act` on the content of `unit` if it is a `Kind`, else shows

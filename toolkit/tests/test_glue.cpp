@@ -13,6 +13,7 @@
 
 #include "GlueManager.h"
 #include "MainWindow.h"
+#include "Program_Menus.h"
 #include "Program_Stop.h"
 #include "UIK_Call_Interface.h"
 #include "UIK_Spreadsheet_Interface.h"
@@ -170,11 +171,11 @@ private slots:
             hookStop();
         });
         QTRY_VERIFY_WITH_TIMEOUT(reached_stop.load(), Worker_Timeout_ms);
-        QTRY_VERIFY_WITH_TIMEOUT(controller.idle, Worker_Timeout_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(controller.menus->idle, Worker_Timeout_ms);
         QVERIFY(UIK_Idle.load());
         QVERIFY(controller.programThread->isRunning());  // parked, not ended
-        QCOMPARE(controller.programMenus.size(), 1);
-        QVERIFY(controller.programMenus[0]->menuAction()->isVisible());
+        QCOMPARE(controller.menus->programMenus.size(), 1);
+        QVERIFY(controller.menus->programMenus[0]->menuAction()->isVisible());
         QTRY_VERIFY(console_text(controller).contains("stopping\n"));
         // Teardown releases the parked thread.
         QElapsedTimer clock;
