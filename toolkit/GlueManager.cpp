@@ -17,6 +17,7 @@
 #include "UIK_Preferences.h"
 #include "Unit_IO.h"
 #include "Program_Menus.h"
+#include "Text_Windows.h"
 #include "WindowController.h"
 
 std::atomic<GlueManager*> UIK_Glue{nullptr};
@@ -161,7 +162,7 @@ bool GlueManager::ask(std::function<void(UIK_Answer)> work, std::vector<std::str
 
 void GlueManager::writeText(int unit, const QString& text) {
     if (!UIK_On_Worker_Thread()) {
-        controller->writeTextToUnit(unit, text);
+        controller->texts->write(unit, text);
         QCoreApplication::processEvents();
         return;
     }
@@ -185,7 +186,7 @@ void GlueManager::writeText(int unit, const QString& text) {
             batch->taken = true;
             lines.swap(batch->lines);
         }
-        for (const auto& line : lines) c->writeTextToUnit(line.first, line.second);
+        for (const auto& line : lines) c->texts->write(line.first, line.second);
     });
 }
 
@@ -213,7 +214,7 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
     std::vector<std::string> values;
     switch (r.op) {
         case UIK_Op::createWindow:
-            post([=] { c->createWindowForUnit(u, map["windowName"].toString(), map["access"].toString()); });
+            post([=] { c->texts->open(u, map["windowName"].toString(), map["access"].toString()); });
             break;
         case UIK_Op::closeWindow: post([=] { c->closeWindowForUnit(u); }); break;
         case UIK_Op::moveWindow: post([=] { c->moveWindowForUnit(u, map["x"].toInt(), map["y"].toInt()); }); break;
@@ -317,27 +318,6 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
     return {};
 }
 
-void GlueManager::beginRead(int unit, UIK_Answer answer) {
-    reading_ = true;
-    readUnit_ = unit;
-    readAnswer_ = std::move(answer);
-    readCancelled = false;
-}
-
-void GlueManager::answerRead(const QString& line) {
-    if (!reading_) return;
-    reading_ = false;
-    readText = line;
-    if (UIK_Answer answer = std::exchange(readAnswer_, nullptr)) answer({line.toLatin1().toStdString()});
-}
-
-void GlueManager::cancelRead(int unit) {
-    if (!reading_ || WindowController::unitKey(readUnit_) != WindowController::unitKey(unit)) return;
-    reading_ = false;
-    readCancelled = true;
-    if (UIK_Answer answer = std::exchange(readAnswer_, nullptr)) answer({});
-}
-
 bool UIK_On_Worker_Thread() {
     QThread* worker = worker_thread.load(std::memory_order_acquire);
     return worker != nullptr && QThread::currentThread() == worker;
@@ -374,10 +354,7 @@ int hookReadLine(char* buffer, int length, int unit) {
     if (g == nullptr || buffer == nullptr || length <= 0) return -1;
     std::vector<std::string> line;
     const bool answered = g->ask(
-        [g, unit](UIK_Answer answer) {
-            g->beginRead(unit, std::move(answer));
-            g->controller->startReadingInput(unit);
-        },
+        [g, unit](UIK_Answer answer) { g->controller->texts->read(unit, std::move(answer)); },
         &line);
     if (!answered) return 0;
     if (line.empty()) return -1;

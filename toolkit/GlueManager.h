@@ -59,23 +59,7 @@ public:
     // a stop came first; `work` is then skipped if it had not yet run.
     bool ask(std::function<void(UIK_Answer)> work, std::vector<std::string>* values = nullptr);
 
-    // ---- The line read in progress (GUI thread) ----
-    // Starts a read of `unit` answered through `answer`: {line} for a line,
-    // {} when the read is given up.
-    void beginRead(int unit, UIK_Answer answer);
-    bool reading() const { return reading_; }
-    int readUnit() const { return reading_ ? readUnit_ : 0; }
-    // Ends the read with `line` (kept as readText).
-    void answerRead(const QString& line);
-    // Gives the read up if it is one of `unit` (console units are one unit).
-    void cancelRead(int unit);
-    QString readText;            // the line that ended the last read
-    bool readCancelled = false;  // the last read was given up
-
 private:
-    bool reading_ = false;
-    int readUnit_ = 0;
-    UIK_Answer readAnswer_;
     struct Text_Batch;
     std::shared_ptr<Text_Batch> batch_;  // design program's thread: the batch still open
 };

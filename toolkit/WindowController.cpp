@@ -1,7 +1,6 @@
 #include "WindowController.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -12,6 +11,7 @@
 #include "Program_Stop.h"
 #include "MainWindow.h"
 #include "Program_Menus.h"
+#include "Text_Windows.h"
 #include "SubWindow.h"
 #include "UIK_FormDialog.h"
 #include "UIK_Preferences.h"
@@ -22,14 +22,13 @@ constexpr int Console_Unit = -3;
 }  // namespace
 
 WindowController::WindowController(QApplication* application, std::function<void()> program)
-    : QObject(nullptr), menus(new Program_Menus(*this)) {
+    : QObject(nullptr), menus(new Program_Menus(*this)), texts(new Text_Windows(*this)) {
     UIK_Stop_Requested.store(false, std::memory_order_release);
     KALTAP_Clear_Stop_Request();
     UIK_Idle.store(false, std::memory_order_release);
     windowedMode = UIK_Pref_Use_MDI();
     // a. The console window, named after the executable; it creates the main window.
-    consoleTitle = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    createWindowForUnit(Console_Unit, consoleTitle, QString());
+    texts->open(Console_Unit, texts->consoleTitle, QString());
     // b.
     if (!UIK_Pref_Show_Console()) {
         if (windowedMode) {
@@ -70,7 +69,7 @@ void WindowController::destroyProgramThread() {
     // The thread object goes only once the thread has ended by itself.
     KALTAP_Request_Stop();
     UIK_Interrupt_Handler(SIGINT);
-    readingWindow = nullptr;
+    texts->readingWindow = nullptr;
     programThread->wait();
     // Whatever the thread wrote is seen from here on (see ProgramThread::ended).
     static_cast<void>(programThread->ended.load(std::memory_order_acquire));
@@ -83,13 +82,6 @@ void WindowController::closeOnProgramStop() {
         if (unit != unitKey(Console_Unit)) closeWindowForUnit(unit);
     if (mainWindow != nullptr) mainWindow->close();
     QCoreApplication::quit();
-}
-
-SubWindow* WindowController::subWindowForUnit(int unit) const {
-    if (mdiArea == nullptr) return nullptr;
-    for (QMdiSubWindow* w : mdiArea->subWindowList())
-        if (w->property("unit").toInt() == unit) return qobject_cast<SubWindow*>(w);
-    return nullptr;
 }
 
 void WindowController::showErrorBox(const QString& text) {

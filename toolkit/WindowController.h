@@ -1,12 +1,13 @@
 // The GUI-thread object that carries out every request of the design program:
 // it owns the main window, one table of unit windows' contents keyed by unit
-// number, the form dialogs, the program's menus and timers, and the design
-// program's thread. The glue (GlueManager) calls its members on the GUI
-// thread; the window layer's tests call them directly.
+// number, the form dialogs, and the design program's thread, and hands text
+// windows' requests to `texts` and the program's menus and timers to
+// `menus`. The glue (GlueManager) calls its members on the GUI thread; the
+// window layer's tests call them directly.
 //
 // Its members are implemented by concern:
 //   WindowController.cpp           start-up, teardown, error boxes, end of the program
-//   WindowController_Windows.cpp   sub-windows and text windows
+//   WindowController_Windows.cpp   sub-windows: creating, moving, activating, closing
 //   WindowController_Dialogs.cpp   form dialogs, alert box, file-name dialogs
 //   WindowController_Contents.cpp  plots, charts, spreadsheets, canvases, saving contents
 #pragma once
@@ -32,6 +33,7 @@ class QWidget;
 class GlueManager;
 class MainWindow;
 class Program_Menus;
+class Text_Windows;
 class ProgramThread;
 class SubWindow;
 class UIK_FormDialog;
@@ -102,15 +104,10 @@ public:
 
     ProgramThread* programThread = nullptr;
     Program_Menus* const menus;  // the design program's menus and timers
+    Text_Windows* const texts;   // text windows, unit I/O and the console
     QMdiArea* mdiArea = nullptr;
     bool windowedMode = true;
-    UIK_TextEdit* readingWindow = nullptr;  // the text window with a read in progress
     MainWindow* mainWindow = nullptr;
-    // The console's title, and its place when it was last closed, for
-    // opening it again.
-    QString consoleTitle;
-    QRect consolePlace;
-    bool consoleMaximized = false;
 
     // The content of a unit (nullptr when none).
     UIK_ContentController* contentForUnit(int unit) const { return contents.value(unitKey(unit)); }
@@ -126,11 +123,6 @@ public:
     // sub-window that becomes the current content, or outside windowed mode
     // a window of its own.
     void showContent(QWidget* widget, UIK_ContentController* content, QSize size, QSize limit = QSize());
-    // The text window of `unit`. A console unit whose window has been closed
-    // gets the console again (empty, same title and place), so the design
-    // program's report and questions are never lost; nullptr for another
-    // unit without a text window.
-    UIK_TextEdit* textWindowForWriting(int unit);
     // Modal error box: title "Error", the text, one OK button.
     void showErrorBox(const QString& text);
 
@@ -141,13 +133,6 @@ public:
     void closeOnProgramStop();
 
     // ---- Sub-windows and text windows (WindowController_Windows.cpp) ----
-    void createWindowForUnit(int unit, QString windowName, QString accessString);
-    int writeTextToUnit(int unit, QString text);
-    // Starts the read the glue has begun (GlueManager::beginRead) in the text
-    // window of `unit`; -1, and the read given up, when there is none.
-    int startReadingInput(int unit);
-    // The line of the reading window is complete: ends the read with it.
-    void endReadText();
     int closeWindowForUnit(int unit);
     void hideWindowForUnit(int unit);
     void moveWindowForUnit(int unit, int x, int y);
@@ -189,7 +174,8 @@ public:
     // Saves the unit window's contents under properties["saveFileName"];
     // false, with the reason in *failure, when nothing was written.
     bool saveWindowContentsForUnit(int unit, QVariantMap properties, QString* failure = nullptr);
-    void createSpreadsheetForUnit(int unit, QString windowName);
+    // A spreadsheet of `size` (invalid: the size of content windows).
+    void createSpreadsheetForUnit(int unit, QString windowName, QSize size = QSize());
     void closeSpreadsheetForUnit(int unit);
     void writeSpreadsheetForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
     // Fills `data`; a read without a block touches no window.

@@ -119,14 +119,14 @@ bool WindowController::saveWindowContentsForUnit(int unit, QVariantMap propertie
 
 // ---- Spreadsheets: opened through unit I/O as a window of type "spreadsheet" ----
 
-void WindowController::createSpreadsheetForUnit(int unit, QString windowName) {
+void WindowController::createSpreadsheetForUnit(int unit, QString windowName, QSize size) {
     // A unit has one spreadsheet; opening it again brings that one forward.
     if (spreadsheets.contains(unitKey(unit))) {
         activateWindowForUnit(unit);
         return;
     }
     auto* sheet = new UIK_Spreadsheet(unit, windowName, mainWindow);
-    showContent(sheet, sheet, contentWindowSize());
+    showContent(sheet, sheet, size.isValid() ? size : contentWindowSize());
 }
 
 void WindowController::closeSpreadsheetForUnit(int unit) {

@@ -15,6 +15,7 @@
 #include "MainWindow.h"
 #include "Program_Menus.h"
 #include "Program_Stop.h"
+#include "Text_Windows.h"
 #include "UIK_Call_Interface.h"
 #include "UIK_Spreadsheet_Interface.h"
 #include "UIK_TextEdit.h"
@@ -138,9 +139,9 @@ private slots:
             status = UNIT_Read_Line(UNIT_Console, line);
             done = true;
         });
-        QTRY_VERIFY_WITH_TIMEOUT(controller.readingWindow != nullptr, Worker_Timeout_ms);
-        QTest::keyClicks(controller.readingWindow, "0.25, 42");
-        QTest::keyClick(controller.readingWindow, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(controller.texts->readingWindow != nullptr, Worker_Timeout_ms);
+        QTest::keyClicks(controller.texts->readingWindow, "0.25, 42");
+        QTest::keyClick(controller.texts->readingWindow, Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
         QCOMPARE(status, UNIT_OK);
         QCOMPARE(QString::fromStdString(line), QString("0.25, 42"));
@@ -154,7 +155,7 @@ private slots:
             raw = hookReadLine(buffer, static_cast<int>(sizeof buffer), UNIT_Console);
             done = true;
         });
-        QTRY_VERIFY_WITH_TIMEOUT(controller.readingWindow != nullptr, Worker_Timeout_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(controller.texts->readingWindow != nullptr, Worker_Timeout_ms);
         controller.closeWindowForUnit(-3);
         QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
         QCOMPARE(raw.load(), -1);
@@ -234,7 +235,7 @@ private slots:
         }
         QTRY_VERIFY_WITH_TIMEOUT(shown.load(), Worker_Timeout_ms);
         if (modalTitle.isEmpty()) {
-            QTRY_VERIFY_WITH_TIMEOUT(controller.readingWindow != nullptr, Worker_Timeout_ms);
+            QTRY_VERIFY_WITH_TIMEOUT(controller.texts->readingWindow != nullptr, Worker_Timeout_ms);
             teardown();
         }
         QTRY_VERIFY_WITH_TIMEOUT(controller.programThread == nullptr, Worker_Timeout_ms);

@@ -32,6 +32,7 @@
 #include "Picture_Compare.h"
 #include "Plot_Data.h"
 #include "SubWindow.h"
+#include "Text_Windows.h"
 #include "UIK_Call_Interface.h"
 #include "WindowController.h"
 #include "XYPlot.h"
@@ -633,7 +634,7 @@ private slots:
 
     void saveTextWindow() {
         WindowController controller(nullptr, {});
-        QCOMPARE(controller.writeTextToUnit(-3, "first line\nsecond line\n"), 1);
+        QCOMPARE(controller.texts->write(-3, "first line\nsecond line\n"), 1);
         QVERIFY(controller.saveWindowContentsForUnit(-4, {{"saveFileName", "console.txt"}}));
         QFile file("console.txt");
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
