@@ -16,8 +16,10 @@
 #include "Program_Stop.h"
 #include "UIK_Preferences.h"
 #include "Unit_IO.h"
+#include "Program_Dialogs.h"
 #include "Program_Menus.h"
 #include "Text_Windows.h"
+#include "UIK_FormDialog.h"
 #include "WindowController.h"
 
 std::atomic<GlueManager*> UIK_Glue{nullptr};
@@ -211,6 +213,12 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
         });
         return std::vector<std::string>();
     };
+    // A control for a unit without a form dialog is ignored.
+    const auto on_form = [=](std::function<void(UIK_FormDialog*)> act) {
+        post([=] {
+            if (UIK_FormDialog* form = c->dialogs->form(u)) act(form);
+        });
+    };
     std::vector<std::string> values;
     switch (r.op) {
         case UIK_Op::createWindow:
@@ -220,23 +228,22 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
         case UIK_Op::moveWindow: post([=] { c->moveWindowForUnit(u, map["x"].toInt(), map["y"].toInt()); }); break;
         case UIK_Op::activateUIKWindow: post([=] { c->activateWindowForUnit(u); }); break;
         case UIK_Op::alertBox:
-            return wait([=] { c->showAlertBox(map["title"].toString(), map["text"].toString()); });
-        case UIK_Op::createDialogWindow: post([=] { c->createDialog(u, map); }); break;
-        case UIK_Op::addLabelToDialog: post([=] { c->addLabelToDialog(u, id, map["text"].toString()); }); break;
-        case UIK_Op::addComboBoxToDialog: post([=] { c->addComboBoxToDialog(u, id, map); }); break;
+            return wait([=] { c->dialogs->showAlert(map["title"].toString(), map["text"].toString()); });
+        case UIK_Op::createDialogWindow: post([=] { c->dialogs->create(u, map); }); break;
+        case UIK_Op::addLabelToDialog: on_form([=](UIK_FormDialog* f) { f->addLabel(id, map["text"].toString()); }); break;
+        case UIK_Op::addComboBoxToDialog: on_form([=](UIK_FormDialog* f) { f->addComboBox(id, map); }); break;
         case UIK_Op::addCheckBoxToDialog:
-            post([=] { c->addCheckBoxToDialog(u, id, map["title"].toString(), map["checked"].toBool()); });
+            on_form([=](UIK_FormDialog* f) { f->addCheckBox(id, map["title"].toString(), map["checked"].toBool()); });
             break;
         case UIK_Op::addLineEditToDialog:
-            post([=] {
-                c->addLineEditToDialog(u, id, map["title"].toString(), map["placeholder"].toString(),
-                                       map["text"].toString());
+            on_form([=](UIK_FormDialog* f) {
+                f->addLineEdit(id, map["title"].toString(), map["placeholder"].toString(), map["text"].toString());
             });
             break;
-        case UIK_Op::addFileDialogToDialog: post([=] { c->addFileDialogToDialog(u, id, map); }); break;
-        case UIK_Op::addRadioButtonsToDialog: post([=] { c->addRadioButtonsToDialog(u, id, map); }); break;
+        case UIK_Op::addFileDialogToDialog: on_form([=](UIK_FormDialog* f) { f->addFileField(id, map); }); break;
+        case UIK_Op::addRadioButtonsToDialog: on_form([=](UIK_FormDialog* f) { f->addRadioButtons(id, map); }); break;
         case UIK_Op::showDialogWindow:
-            ask([=](const UIK_Answer& answer) { answer(latin1_list(c->showDialogForUnit(u))); }, &values);
+            ask([=](const UIK_Answer& answer) { answer(latin1_list(c->dialogs->show(u))); }, &values);
             return values;
         case UIK_Op::createXYPlot: post([=] { c->createXYPlotForUnit(u, map); }); break;
         case UIK_Op::writeXYPlot:
@@ -256,8 +263,8 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
             return values;
         case UIK_Op::getSaveFileName:
             ask([=](const UIK_Answer& answer) {
-                const auto chosen = c->getSaveFileName(map["caption"].toString(), map["fileTypes"].toStringList(),
-                                                       map["selected"].toInt());
+                const auto chosen = c->dialogs->askSaveFileName(map["caption"].toString(),
+                                                                map["fileTypes"].toStringList(), map["selected"].toInt());
                 // The path as the file system spells it.
                 answer({QFile::encodeName(chosen.first).toStdString(), std::to_string(chosen.second)});
             }, &values);
@@ -378,14 +385,14 @@ int hookCloseWindow(int unit) {
     return 0;
 }
 
-int hookFileName(char* buffer, int length, int unit, bool newFile) {
+int hookFileName(char* buffer, int length, int /*unit: one dialog serves every unit*/, bool newFile) {
     GlueManager* g = glue_for_request();
     if (g == nullptr) return 0;
     if (buffer == nullptr || length <= 0) return -1;
     std::vector<std::string> name;
     const bool answered = g->ask(
-        [g, unit, newFile](const UIK_Answer& answer) {
-            answer({g->controller->getFileName(unit, newFile).toLatin1().toStdString()});
+        [g, newFile](const UIK_Answer& answer) {
+            answer({g->controller->dialogs->askFileName(newFile).toLatin1().toStdString()});
         },
         &name);
     return answered && !name.empty() ? copy_out(name[0], buffer, length) : 0;

@@ -10,10 +10,10 @@
 #include "GlueManager.h"
 #include "Program_Stop.h"
 #include "MainWindow.h"
+#include "Program_Dialogs.h"
 #include "Program_Menus.h"
 #include "Text_Windows.h"
 #include "SubWindow.h"
-#include "UIK_FormDialog.h"
 #include "UIK_Preferences.h"
 #include "UIK_TextEdit.h"
 
@@ -22,7 +22,9 @@ constexpr int Console_Unit = -3;
 }  // namespace
 
 WindowController::WindowController(QApplication* application, std::function<void()> program)
-    : QObject(nullptr), menus(new Program_Menus(*this)), texts(new Text_Windows(*this)) {
+    : QObject(nullptr), menus(new Program_Menus(*this)),
+      texts(new Text_Windows(*this)),
+      dialogs(new Program_Dialogs(*this)) {
     UIK_Stop_Requested.store(false, std::memory_order_release);
     KALTAP_Clear_Stop_Request();
     UIK_Idle.store(false, std::memory_order_release);
@@ -56,8 +58,7 @@ WindowController::~WindowController() {
     if (UIK_Glue.load(std::memory_order_acquire) == glue_) UIK_Glue.store(nullptr, std::memory_order_release);
     // The thread is gone, so nothing can be inside a request of the glue any more.
     delete glue_;
-    qDeleteAll(dialogs);
-    dialogs.clear();
+    delete dialogs;  // before the main window, their parent
     delete mainWindow;
 }
 

@@ -1,14 +1,13 @@
 // The GUI-thread object that carries out every request of the design program:
 // it owns the main window, one table of unit windows' contents keyed by unit
-// number, the form dialogs, and the design program's thread, and hands text
-// windows' requests to `texts` and the program's menus and timers to
+// number, and the design program's thread, and hands text windows' requests
+// to `texts`, dialogs to `dialogs` and the program's menus and timers to
 // `menus`. The glue (GlueManager) calls its members on the GUI thread; the
 // window layer's tests call them directly.
 //
 // Its members are implemented by concern:
 //   WindowController.cpp           start-up, teardown, error boxes, end of the program
 //   WindowController_Windows.cpp   sub-windows: creating, moving, activating, closing
-//   WindowController_Dialogs.cpp   form dialogs, alert box, file-name dialogs
 //   WindowController_Contents.cpp  plots, charts, spreadsheets, canvases, saving contents
 #pragma once
 
@@ -32,11 +31,11 @@ class QMdiSubWindow;
 class QWidget;
 class GlueManager;
 class MainWindow;
+class Program_Dialogs;
 class Program_Menus;
 class Text_Windows;
 class ProgramThread;
 class SubWindow;
-class UIK_FormDialog;
 class UIK_TextEdit;
 class XYPlot;
 class UIK_Spreadsheet;
@@ -100,11 +99,11 @@ public:
     const UIK_Contents_Of<ContourPlot> contourPlots{contents};
     const UIK_Contents_Of<PieChart> pieCharts{contents};
     const UIK_Contents_Of<Canvas> canvases{contents};
-    QHash<int, UIK_FormDialog*> dialogs;
 
     ProgramThread* programThread = nullptr;
     Program_Menus* const menus;  // the design program's menus and timers
     Text_Windows* const texts;   // text windows, unit I/O and the console
+    Program_Dialogs* const dialogs;  // form dialogs, alert box, file-name dialogs
     QMdiArea* mdiArea = nullptr;
     bool windowedMode = true;
     MainWindow* mainWindow = nullptr;
@@ -141,27 +140,6 @@ public:
     void tileWindows();
     void subWindowActivated(QMdiSubWindow* window);
     void willDestroy(UIK_ContentController* content);
-
-    // ---- Form dialogs, alert box, file-name dialogs (WindowController_Dialogs.cpp) ----
-    // A control for a unit without a dialog is ignored.
-    void createDialog(int unit, QVariantMap properties);
-    void addLabelToDialog(int unit, int labelId, QString text);
-    void addComboBoxToDialog(int unit, int labelId, QVariantMap properties);
-    void addCheckBoxToDialog(int unit, int labelId, QString title, bool checked);
-    void addLineEditToDialog(int unit, int labelId, QString title, QString placeholder, QString text);
-    void addFileDialogToDialog(int unit, int labelId, QVariantMap properties);
-    void addRadioButtonsToDialog(int unit, int labelId, QVariantMap properties);
-    // Shows the dialog modally; its answer list ("1" or "0", then one value
-    // per value-returning control), empty when the unit has no dialog.
-    QStringList showDialogForUnit(int unit);
-    void showAlertBox(QString title, QString text);
-    // Asks for a file name (a new file or an existing one); "" when cancelled.
-    QString getFileName(int unit, bool newFile);
-    // Save-file dialog titled `caption` in the working directory, one name
-    // filter per entry of `fileTypes`, entry `selectedType` (1-based) chosen
-    // at first. The path ("" when cancelled) and the 1-based file type chosen
-    // (0 when cancelled).
-    std::pair<QString, int> getSaveFileName(QString caption, QStringList fileTypes, int selectedType);
 
     // ---- Plots, charts, spreadsheets, canvases (WindowController_Contents.cpp) ----
     // Writes of a content that does not exist show an error box.
