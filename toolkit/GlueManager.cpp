@@ -16,11 +16,17 @@
 #include "Program_Stop.h"
 #include "UIK_Preferences.h"
 #include "Unit_IO.h"
+#include "BarChart.h"
+#include "ContourPlot.h"
+#include "PieChart.h"
+#include "PolarPlot.h"
 #include "Program_Dialogs.h"
 #include "Program_Menus.h"
 #include "Text_Windows.h"
 #include "UIK_FormDialog.h"
+#include "UIK_Spreadsheet.h"
 #include "WindowController.h"
+#include "XYPlot.h"
 
 std::atomic<GlueManager*> UIK_Glue{nullptr};
 std::atomic<bool> UIK_Stop_Requested{false};
@@ -219,6 +225,10 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
             if (UIK_FormDialog* form = c->dialogs->form(u)) act(form);
         });
     };
+    static const char* const Sheet = "Spreadsheet";
+    const auto on_sheet = [=](std::function<void(UIK_Spreadsheet*)> act) {
+        post([=] { c->onContent<UIK_Spreadsheet>(u, Sheet, act); });
+    };
     std::vector<std::string> values;
     switch (r.op) {
         case UIK_Op::createWindow:
@@ -245,7 +255,7 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
         case UIK_Op::showDialogWindow:
             ask([=](const UIK_Answer& answer) { answer(latin1_list(c->dialogs->show(u))); }, &values);
             return values;
-        case UIK_Op::createXYPlot: post([=] { c->createXYPlotForUnit(u, map); }); break;
+        case UIK_Op::createXYPlot: post([=] { c->create<XYPlot>(u, map); }); break;
         case UIK_Op::writeXYPlot:
             // Answered once the block has been read, before the curve is drawn.
             ask([=](const UIK_Answer& answer) { c->writeXYPlot(u, data, type, rows, cols, map, [answer] { answer({}); }); });
@@ -291,26 +301,31 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
         case UIK_Op::writeSpreadsheet: {
             // The write does not wait: the window layer gets a copy of the block.
             QByteArray copy(static_cast<const char*>(r.data), static_cast<int>(r.data ? r.dataBytes : 0));
-            post([=]() mutable { c->writeSpreadsheetForUnit(u, copy.data(), type, rows, cols); });
+            on_sheet([=](UIK_Spreadsheet* sheet) { sheet->writeBlock(copy.constData(), type, rows, cols); });
             break;
         }
         case UIK_Op::readSpreadsheet:
-            return wait([=, out = r.dataOut] { c->readSpreadsheetForUnit(u, out, type, rows, cols); });
+            // A read without a block touches no window.
+            return wait([=, out = r.dataOut] {
+                if (out != nullptr) c->onContent<UIK_Spreadsheet>(u, Sheet, [&](UIK_Spreadsheet* sheet) {
+                    sheet->readBlock(out, type, rows, cols);
+                });
+            });
         case UIK_Op::setHorizontalLabels:
-            post([=] { c->setHorizontalLabelsForUnit(u, map["labels"].toStringList()); });
+            on_sheet([=](UIK_Spreadsheet* sheet) { sheet->setColumnLabels(map["labels"].toStringList()); });
             break;
         case UIK_Op::setVerticalLabels:
-            post([=] { c->setVerticalLabelsForUnit(u, map["labels"].toStringList()); });
+            on_sheet([=](UIK_Spreadsheet* sheet) { sheet->setRowLabels(map["labels"].toStringList()); });
             break;
-        case UIK_Op::createBarchart: post([=] { c->createBarchartForUnit(u, map); }); break;
+        case UIK_Op::createBarchart: post([=] { c->create<BarChart>(u, map); }); break;
         case UIK_Op::writeBarchart: return wait([=] { c->writeBarchartForUnit(u, data, type, rows, cols); });
-        case UIK_Op::createPieChart: post([=] { c->createPieChartForUnit(u, map); }); break;
+        case UIK_Op::createPieChart: post([=] { c->create<PieChart>(u, map); }); break;
         case UIK_Op::writePieChart: return wait([=] { c->writePieChartForUnit(u, data, type, rows, cols); });
-        case UIK_Op::createPolarPlot: post([=] { c->createPolarPlotForUnit(u, map); }); break;
+        case UIK_Op::createPolarPlot: post([=] { c->create<PolarPlot>(u, map); }); break;
         case UIK_Op::writePolarPlot:
             return wait([=] { c->writePolarPlotForUnit(u, data, type, rows, cols, map); });
         case UIK_Op::clearPolarPlot: post([=] { c->clearPolarPlotForUnit(u); }); break;
-        case UIK_Op::createContourPlot: post([=] { c->createContourPlotForUnit(u, map); }); break;
+        case UIK_Op::createContourPlot: post([=] { c->create<ContourPlot>(u, map); }); break;
         case UIK_Op::writeContourPlot: {
             const UIK_Contour_Callback callback = r.contourCallback;
             return wait([=] { c->writeContourPlotForUnit(u, map, callback); });

@@ -11,70 +11,34 @@
 //   WindowController_Contents.cpp  plots, charts, spreadsheets, canvases, saving contents
 #pragma once
 
-#include <QHash>
-#include <QList>
 #include <QObject>
-#include <QRect>
 #include <QSize>
 #include <QString>
-#include <QStringList>
 #include <QVariantMap>
 #include <functional>
-#include <utility>
 
 #include "UIK_Call_Interface.h"
-#include "UIK_ContentController.h"
+#include "Unit_Contents.h"
 
 class QApplication;
 class QMdiArea;
 class QMdiSubWindow;
 class QWidget;
+class BarChart;
+class Canvas;
+class ContourPlot;
 class GlueManager;
 class MainWindow;
-class Program_Dialogs;
-class Program_Menus;
-class Text_Windows;
-class ProgramThread;
-class SubWindow;
-class UIK_TextEdit;
-class XYPlot;
-class UIK_Spreadsheet;
-class BarChart;
 class PieChart;
 class PolarPlot;
-class ContourPlot;
-class Canvas;
-
-using UIK_Contents = QHash<int, UIK_ContentController*>;
-
-// The contents of one kind in the table of all contents, looked up like a
-// table of their own (keys are those of the table; see unitKey).
-template <class Kind>
-class UIK_Contents_Of {
-public:
-    explicit UIK_Contents_Of(const UIK_Contents& all) : all_(all) {}
-    Kind* value(int key) const;  // one definition per kind, in WindowController_Contents.cpp
-    bool contains(int key) const { return value(key) != nullptr; }
-    QList<int> keys() const {
-        QList<int> found;
-        for (auto it = all_.begin(); it != all_.end(); ++it)
-            if (value(it.key()) != nullptr) found.append(it.key());
-        return found;
-    }
-    int size() const { return keys().size(); }
-    bool isEmpty() const { return keys().isEmpty(); }
-    // For one range-for at a time: the contents of the kind as it starts.
-    typename QList<Kind*>::const_iterator begin() const {
-        items_.clear();
-        for (int key : keys()) items_.append(value(key));
-        return items_.cbegin();
-    }
-    typename QList<Kind*>::const_iterator end() const { return items_.cend(); }
-
-private:
-    const UIK_Contents& all_;
-    mutable QList<Kind*> items_;
-};
+class Program_Dialogs;
+class Program_Menus;
+class ProgramThread;
+class SubWindow;
+class Text_Windows;
+class UIK_Spreadsheet;
+class UIK_TextEdit;
+class XYPlot;
 
 class WindowController : public QObject {
     Q_OBJECT
@@ -101,8 +65,8 @@ public:
     const UIK_Contents_Of<Canvas> canvases{contents};
 
     ProgramThread* programThread = nullptr;
-    Program_Menus* const menus;  // the design program's menus and timers
-    Text_Windows* const texts;   // text windows, unit I/O and the console
+    Program_Menus* const menus;      // the design program's menus and timers
+    Text_Windows* const texts;       // text windows, unit I/O and the console
     Program_Dialogs* const dialogs;  // form dialogs, alert box, file-name dialogs
     QMdiArea* mdiArea = nullptr;
     bool windowedMode = true;
@@ -122,6 +86,26 @@ public:
     // sub-window that becomes the current content, or outside windowed mode
     // a window of its own.
     void showContent(QWidget* widget, UIK_ContentController* content, QSize size, QSize limit = QSize());
+    // Content windows open at three quarters of the default window size.
+    static QSize contentWindowSize();
+    QWidget* mainWidget() const;  // the main window (nullptr: none), parent of new contents
+    // Creates the `Kind` (a plot or chart) of `unit` from `properties` and
+    // shows it in a content window.
+    template <class Kind>
+    Kind* create(int unit, const QVariantMap& properties) {
+        auto* content = new Kind(unit, properties, mainWidget());
+        showContent(content, content, contentWindowSize());
+        return content;
+    }
+    // Calls `act` on the content of `unit` if it is a `Kind`, else shows
+    // "<noun> for unit number <unit> does not exist" (no box for a null noun).
+    template <class Kind, class Act>
+    void onContent(int unit, const char* noun, Act act) {
+        if (Kind* content = dynamic_cast<Kind*>(contentForUnit(unit)))
+            act(content);
+        else if (noun != nullptr)
+            showErrorBox(tr("%1 for unit number %2 does not exist").arg(tr(noun)).arg(unit));
+    }
     // Modal error box: title "Error", the text, one OK button.
     void showErrorBox(const QString& text);
 
@@ -131,19 +115,18 @@ public:
     // stopped and the preferences say so).
     void closeOnProgramStop();
 
-    // ---- Sub-windows and text windows (WindowController_Windows.cpp) ----
+    // ---- Sub-windows (WindowController_Windows.cpp) ----
+    // 1, or 0 when the unit has no window.
     int closeWindowForUnit(int unit);
-    void hideWindowForUnit(int unit);
     void moveWindowForUnit(int unit, int x, int y);
     void activateWindowForUnit(int unit);
-    void cascadeWindows();
-    void tileWindows();
+    // The content of `window` becomes the one the main window's menus act on.
     void subWindowActivated(QMdiSubWindow* window);
+    // `content` is going: it leaves the table.
     void willDestroy(UIK_ContentController* content);
 
     // ---- Plots, charts, spreadsheets, canvases (WindowController_Contents.cpp) ----
     // Writes of a content that does not exist show an error box.
-    void createXYPlotForUnit(int unit, QVariantMap properties);
     // Reads the curve from `data` (nrows rows of ncols values), calls
     // `release` (the block is no longer needed) and then draws it.
     void writeXYPlot(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series,
@@ -154,20 +137,10 @@ public:
     bool saveWindowContentsForUnit(int unit, QVariantMap properties, QString* failure = nullptr);
     // A spreadsheet of `size` (invalid: the size of content windows).
     void createSpreadsheetForUnit(int unit, QString windowName, QSize size = QSize());
-    void closeSpreadsheetForUnit(int unit);
-    void writeSpreadsheetForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
-    // Fills `data`; a read without a block touches no window.
-    void readSpreadsheetForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
-    void setHorizontalLabelsForUnit(int unit, QStringList labels);
-    void setVerticalLabelsForUnit(int unit, QStringList labels);
-    void createBarchartForUnit(int unit, QVariantMap properties);
     void writeBarchartForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
-    void createPieChartForUnit(int unit, QVariantMap properties);
     void writePieChartForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
-    void createPolarPlotForUnit(int unit, QVariantMap properties);
     void writePolarPlotForUnit(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series);
     void clearPolarPlotForUnit(int unit);
-    void createContourPlotForUnit(int unit, QVariantMap properties);
     // Calls `callback` for the data now and never after this returns.
     void writeContourPlotForUnit(int unit, QVariantMap properties, UIK_Contour_Callback callback);
     void clearContourPlotForUnit(int unit);
@@ -177,10 +150,5 @@ public:
     void createObjectOnCanvasForUnit(int objectId, int canvasUnit, QVariantMap properties);
 
 private:
-    // Calls `act` on the content of `unit` if it is a `Kind`, else shows
-    // "<noun> for unit number <unit> does not exist" (no box for a null noun).
-    template <class Kind, class Act>
-    void onContent(int unit, const char* noun, Act act);
-
     GlueManager* glue_ = nullptr;
 };

@@ -99,14 +99,6 @@ int WindowController::closeWindowForUnit(int unit) {
     return 1;
 }
 
-void WindowController::hideWindowForUnit(int unit) {
-    if (windowedMode) {
-        closeWindowForUnit(unit);
-        return;
-    }
-    if (QWidget* widget = widgetOf(contentForUnit(unit))) widget->window()->hide();
-}
-
 void WindowController::moveWindowForUnit(int unit, int x, int y) {
     if (windowedMode) {
         if (SubWindow* sub = subWindowForUnit(unit)) sub->move(x, y);
@@ -130,14 +122,6 @@ void WindowController::activateWindowForUnit(int unit) {
         widget->window()->raise();
         widget->window()->activateWindow();
     }
-}
-
-void WindowController::cascadeWindows() {
-    if (mdiArea != nullptr) mdiArea->cascadeSubWindows();
-}
-
-void WindowController::tileWindows() {
-    if (mdiArea != nullptr) mdiArea->tileSubWindows();
 }
 
 void WindowController::subWindowActivated(QMdiSubWindow* window) {

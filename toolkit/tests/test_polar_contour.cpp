@@ -203,7 +203,7 @@ private slots:
         QFETCH(int, ncols);
         QFETCH(QVector<QPointF>, points);
         WindowController controller(nullptr, {});
-        controller.createPolarPlotForUnit(Unit, polarMap());
+        controller.create<PolarPlot>(Unit, polarMap());
         controller.writePolarPlotForUnit(Unit, data.data(), type, nrows, ncols, seriesMap("Gain"));
         QwtPlotCurve* curve = controller.polarPlots.value(Unit)->curves.value(0);
         QVERIFY(curve);
@@ -226,7 +226,7 @@ private slots:
         QFETCH(QString, label);
         QFETCH(bool, inLegend);
         WindowController controller(nullptr, {});
-        controller.createPolarPlotForUnit(Unit, {{"windowTitle", "Antenna"}, {"chartBackgroundColor", 0xFF102030u}});
+        controller.create<PolarPlot>(Unit, {{"windowTitle", "Antenna"}, {"chartBackgroundColor", 0xFF102030u}});
         QByteArray data = block<double>({0, 1, 90, 2});
         controller.writePolarPlotForUnit(Unit, data.data(), "REAL*8", 2, 2, seriesMap(label));
         PolarPlot* plot = controller.polarPlots.value(Unit);
@@ -249,7 +249,7 @@ private slots:
     // The rings always hold the farthest point, and clearing starts over.
     void polarRingsAndClear() {
         WindowController controller(nullptr, {});
-        controller.createPolarPlotForUnit(Unit, polarMap());
+        controller.create<PolarPlot>(Unit, polarMap());
         PolarPlot* plot = controller.polarPlots.value(Unit);
         QByteArray inner = block<double>({0, 0.4, 120, 0.8});
         QByteArray outer = block<double>({30, 2.3, 200, -7.2});  // a negative radius points the other way
@@ -282,7 +282,7 @@ private slots:
     void polarDrawnRound() {
         QFETCH(bool, exported);
         WindowController controller(nullptr, {});
-        controller.createPolarPlotForUnit(Unit, polarMap());
+        controller.create<PolarPlot>(Unit, polarMap());
         PolarPlot* plot = controller.polarPlots.value(Unit);
         struct Dot {
             double azimuth, radius;
@@ -320,7 +320,7 @@ private slots:
     void contourRoutineSampledOnceInsideRanges() {
         surface = [](double x, double y) { return 2 * x - 3 * y + 1; };
         WindowController controller(nullptr, {});
-        controller.createContourPlotForUnit(Unit, contourMap());
+        controller.create<ContourPlot>(Unit, contourMap());
         ContourPlot* plot = controller.contourPlots.value(Unit);
         controller.writeContourPlotForUnit(Unit, contourData(-1, 3, 2, 5, -20, 20), &recordingSurface);
 
@@ -388,7 +388,7 @@ private slots:
         QFETCH(QColor, expected);
         surface = [](double x, double) { return x; };
         WindowController controller(nullptr, {});
-        controller.createContourPlotForUnit(Unit, contourMap());
+        controller.create<ContourPlot>(Unit, contourMap());
         controller.writeContourPlotForUnit(Unit, contourData(0, 10, 0, 5, 0, 10, colours, thresholds),
                                            &recordingSurface);
         ContourPlot* plot = controller.contourPlots.value(Unit);
@@ -419,7 +419,7 @@ private slots:
         QFETCH(int, lines);
         surface = [](double x, double y) { return x * y; };
         WindowController controller(nullptr, {});
-        controller.createContourPlotForUnit(Unit, contourMap(hGrid, vGrid, image, lines));
+        controller.create<ContourPlot>(Unit, contourMap(hGrid, vGrid, image, lines));
         ContourPlot* plot = controller.contourPlots.value(Unit);
         QCOMPARE(plot->QwtPlot::title().text(), QStringLiteral("Surface"));
         QCOMPARE(plot->grid->yEnabled(), hGrid != 0);  // horizontal lines
@@ -447,7 +447,7 @@ private slots:
     void contourClear() {
         surface = [](double x, double) { return x; };
         WindowController controller(nullptr, {});
-        controller.createContourPlotForUnit(Unit, contourMap());
+        controller.create<ContourPlot>(Unit, contourMap());
         ContourPlot* plot = controller.contourPlots.value(Unit);
         controller.writeContourPlotForUnit(Unit, contourData(0, 10, 0, 5, 0, 10, {"255", "16711680"}),
                                            &recordingSurface);
@@ -470,7 +470,7 @@ private slots:
     void contourOddRanges() {
         surface = [](double x, double) { return x; };
         WindowController controller(nullptr, {});
-        controller.createContourPlotForUnit(Unit, contourMap());
+        controller.create<ContourPlot>(Unit, contourMap());
         ContourPlot* plot = controller.contourPlots.value(Unit);
         controller.writeContourPlotForUnit(Unit, contourData(4, 4, 0, 1, 0, 1), &recordingSurface);
         QCOMPARE(recordedCalls(), std::size_t(0));
@@ -512,10 +512,10 @@ private slots:
         WindowController controller(nullptr, {});
         QByteArray points = block<double>({0, 1, 90, 2, 180, 1});
         if (kind == "polar") {
-            controller.createPolarPlotForUnit(Unit, polarMap());
+            controller.create<PolarPlot>(Unit, polarMap());
             controller.writePolarPlotForUnit(Unit, points.data(), "REAL*8", 3, 2, seriesMap("Gain"));
         } else {
-            controller.createContourPlotForUnit(Unit, contourMap(1, 1, 1, 1));
+            controller.create<ContourPlot>(Unit, contourMap(1, 1, 1, 1));
             controller.writeContourPlotForUnit(Unit, contourData(0, 1, 0, 1, -1, 1, {}, {}, {"0"}), &recordingSurface);
         }
         if (magic.isEmpty()) QVERIFY(QDir().mkpath(written));
@@ -551,7 +551,7 @@ private slots:
         QFETCH(QString, request);
         QFETCH(QString, message);
         WindowController controller(nullptr, {});
-        if (request.endsWith("to contour")) controller.createContourPlotForUnit(77, contourMap());
+        if (request.endsWith("to contour")) controller.create<ContourPlot>(77, contourMap());
         QByteArray data = block<double>({0, 1});
         const QString text = errorBoxText([&] {
             if (request.startsWith("polar write"))

@@ -207,7 +207,6 @@ private slots:
         QTest::newRow("user closes, read on -3") << -3 << "user";
         QTest::newRow("program closes -3") << -2 << "-3";
         QTest::newRow("program closes -2") << -2 << "-2";
-        QTest::newRow("program hides -4") << -2 << "hide";
         QTest::newRow("Window menu Close") << -3 << "menu";
         QTest::newRow("main window closes") << -4 << "main";
     }
@@ -223,8 +222,6 @@ private slots:
             controller.subWindowForUnit(-3)->close();
         else if (how == "main")
             QVERIFY(controller.mainWindow->close());
-        else if (how == "hide")
-            controller.hideWindowForUnit(-4);
         else if (how == "menu")
             action(controller.mainWindow, "actionClose")->trigger();
         else

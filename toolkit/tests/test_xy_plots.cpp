@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
+#include <QMdiArea>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QApplication>
@@ -134,7 +135,7 @@ private slots:
         QFETCH(int, xType);
         QFETCH(int, yType);
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap({{"showHgridLines", hGrid}, {"showVgridLines", vGrid},
+        controller.create<XYPlot>(Plot_Unit, plotMap({{"showHgridLines", hGrid}, {"showVgridLines", vGrid},
                                                            {"xScaleType", xType}, {"yScaleType", yType},
                                                            {"chartBackgroundColor", 0xFF123456u}}));
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
@@ -170,7 +171,7 @@ private slots:
         QFETCH(bool, fixed);
         QFETCH(double, expectedStep);
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap({{axisKey + "ScaleLB", lower},
+        controller.create<XYPlot>(Plot_Unit, plotMap({{axisKey + "ScaleLB", lower},
                                                            {axisKey + "ScaleUB", upper},
                                                            {axisKey + "ScaleStep", step}}));
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
@@ -217,7 +218,7 @@ private slots:
         QFETCH(int, ncols);
         QFETCH(QVector<QPointF>, points);
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         int released = 0;
         controller.writeXYPlot(Plot_Unit, data.data(), type, nrows, ncols, seriesMap("FIR Filter"), [&] { ++released; });
         QCOMPARE(released, 1);
@@ -304,7 +305,7 @@ private slots:
             rows << f << (shape == "nulls" ? 20.0 * std::log10(std::max(std::fabs(A), 1e-5)) : A);
         }
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
         plot->show();
         // As the design program draws its responses.
@@ -369,7 +370,7 @@ private slots:
         QFETCH(QString, label);
         QFETCH(bool, inLegend);
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         const QByteArray data = block<double>({0, 1, 0.5, 2});
         controller.writeXYPlot(Plot_Unit, const_cast<char*>(data.data()), "REAL*8", 2, 2, seriesMap(label));
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
@@ -398,15 +399,16 @@ private slots:
         const QByteArray data = block<double>({0, 1, 0.5, 2});
         constexpr int Plots = 13;
         for (int i = 0; i < Plots; ++i) {
-            controller.createXYPlotForUnit(Plot_Unit + i, plotMap());
+            controller.create<XYPlot>(Plot_Unit + i, plotMap());
             controller.writeXYPlot(Plot_Unit + i, const_cast<char*>(data.data()), "REAL*8", 2, 2,
                                    seriesMap("FIR Filter"));
         }
-        controller.tileWindows();
+        controller.mdiArea->tileSubWindows();
         QCoreApplication::processEvents();
         QCOMPARE(controller.mainWindow->size(), mainSize);
         int withoutLegend = 0;
-        for (XYPlot* plot : controller.xyPlots) {
+        for (int key : controller.xyPlots.keys()) {
+            XYPlot* plot = controller.xyPlots.value(key);
             QVERIFY(plot->width() >= plot->minimumSizeHint().width());
             if (plot->legend() == nullptr)
                 ++withoutLegend;
@@ -424,7 +426,7 @@ private slots:
 
     void clearThenWrite() {
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         QByteArray data = block<double>({0, 1, 0.5, 2});
         int released = 0;
         const auto release = [&] { ++released; };
@@ -455,7 +457,7 @@ private slots:
         QFETCH(QString, written);
         QFETCH(QByteArray, magic);
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         QVERIFY(controller.saveWindowContentsForUnit(Plot_Unit, {{"saveFileName", name}}));
         QFile file(written);
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(written));
@@ -478,7 +480,7 @@ private slots:
     void savedImagesAreTheRenderersDocuments() {
         QFETCH(QString, suffix);
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         QVector<double> rows;
         for (int i = 0; i <= 4000; ++i) rows << i / 8000.0 << std::cos(0.01 * i) * std::exp(-0.001 * i);
         controller.writeXYPlot(Plot_Unit, rows.data(), "REAL*8", 4001, 2, seriesMap("FIR Filter"));
@@ -516,7 +518,7 @@ private slots:
             name = "no_such_directory/blocked.png";
         }
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         bool saved = true;
         const QString text =
             errorBoxText([&] { saved = controller.saveWindowContentsForUnit(Plot_Unit, {{"saveFileName", name}}); });
@@ -643,7 +645,7 @@ private slots:
 
     void printDialog() {
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         QString title;
         whenModalAppears([&title](QWidget* dialog) {
             title = dialog->windowTitle();
@@ -655,7 +657,7 @@ private slots:
 
     void plotWindowAndInteractiveExport() {
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
         SubWindow* window = controller.subWindowForUnit(Plot_Unit);
         QVERIFY(window);
