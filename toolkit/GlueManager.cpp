@@ -364,13 +364,6 @@ int copy_out(const std::string& text, char* buffer, int length) {
 
 }  // namespace
 
-int hookWriteText(const char* text, int length, int unit) {
-    GlueManager* g = glue_for_request();
-    if (g == nullptr || text == nullptr || length < 0) return -1;
-    g->writeText(unit, QString::fromLatin1(text, length) + QLatin1Char('\n'));
-    return length;
-}
-
 int hookReadLine(char* buffer, int length, int unit) {
     GlueManager* g = glue_for_request();
     if (g == nullptr || buffer == nullptr || length <= 0) return -1;
@@ -382,22 +375,6 @@ int hookReadLine(char* buffer, int length, int unit) {
     if (line.empty()) return -1;
     if (static_cast<int>(line[0].size()) > length) return -3;
     return copy_out(line[0] + "\r\n", buffer, length);
-}
-
-int hookOpenWindow(int& unit, const std::string& name, const std::string& access) {
-    GlueManager* g = glue_for_request();
-    if (g == nullptr) return 0;
-    if (unit == UNIT_Automatic) unit = UIK_Next_Unit_Number();
-    UIK_Request r = UIK_Request_For(UIK_Op::createWindow, unit);
-    UIK_Put(r, "windowName", name);
-    UIK_Put(r, "access", access);
-    g->carryOut(r);
-    return 0;
-}
-
-int hookCloseWindow(int unit) {
-    if (GlueManager* g = glue_for_request()) g->carryOut(UIK_Request_For(UIK_Op::closeWindow, unit));
-    return 0;
 }
 
 int hookFileName(char* buffer, int length, int /*unit: one dialog serves every unit*/, bool newFile) {
@@ -476,13 +453,25 @@ void hookStop() {
 void UIK_Register_Hooks() {
     UNIT_Hooks hooks;
     hooks.write_text = [](const std::string& text, int unit) {
-        return hookWriteText(text.data(), static_cast<int>(text.size()), unit);
+        GlueManager* g = glue_for_request();
+        if (g == nullptr) return -1;
+        g->writeText(unit, latin1(text) + QLatin1Char('\n'));
+        return static_cast<int>(text.size());
     };
     hooks.read_line = [](char* buffer, int length, int unit) { return hookReadLine(buffer, length, unit); };
     hooks.open_window = [](int& unit, const std::string& name, const std::string& access) {
-        return hookOpenWindow(unit, name, access);
+        if (GlueManager* g = glue_for_request()) {
+            if (unit == UNIT_Automatic) unit = UIK_Next_Unit_Number();
+            g->post([c = g->controller, unit, name = latin1(name), access = latin1(access)] {
+                c->texts->open(unit, name, access);
+            });
+        }
+        return 0;
     };
-    hooks.close_window = [](int unit) { return hookCloseWindow(unit); };
+    hooks.close_window = [](int unit) {
+        if (GlueManager* g = glue_for_request()) g->post([c = g->controller, unit] { c->closeWindowForUnit(unit); });
+        return 0;
+    };
     hooks.file_name = [](int unit, bool new_file, std::string& name) {
         char buffer[1024];
         const int n = hookFileName(buffer, static_cast<int>(sizeof buffer), unit, new_file);

@@ -75,16 +75,14 @@ extern std::atomic<bool> UIK_Idle;
 // True on the design program's thread (the ProgramThread that is running).
 bool UIK_On_Worker_Thread();
 
-// The unit I/O hooks of the window layer (results as the design program's
-// unit I/O layer expects them).
-int hookWriteText(const char* text, int length, int unit);
+// The unit I/O hooks of the window layer that wait for the user or park the
+// thread (results as the design program's unit I/O layer expects them).
 int hookReadLine(char* buffer, int length, int unit);
-int hookOpenWindow(int& unit, const std::string& name, const std::string& access);
-int hookCloseWindow(int unit);
 int hookFileName(char* buffer, int length, int unit, bool newFile);
 void hookStop();
-// Registers the hooks above with the design program's unit I/O layer and
-// connects the call interface to the glue.
+// Registers the hooks above, and those that write text and open and close
+// windows, with the design program's unit I/O layer, and connects the call
+// interface to the glue.
 void UIK_Register_Hooks();
 
 // Teardown (GUI thread): request the stop, drop the glue and wake every wait
