@@ -4,7 +4,6 @@
 #include "WindowController.h"
 
 #include <QMdiArea>
-#include <QPointer>
 
 #include "BarChart.h"
 #include "Canvas.h"
@@ -15,15 +14,7 @@
 #include "SubWindow.h"
 #include "UIK_Preferences.h"
 #include "UIK_Spreadsheet.h"
-#include "UIK_TextEdit.h"
-#include "Work_Aside.h"
 #include "XYPlot.h"
-
-namespace {
-// Curves longer than this are read on a worker thread: some tens of
-// milliseconds for the longest response curves.
-constexpr int Rows_Read_Aside = 100000;
-}  // namespace
 
 QSize WindowController::contentWindowSize() {
     return QSize(UIK_Pref_Window_Width() * 3 / 4, UIK_Pref_Window_Height() * 3 / 4);
@@ -55,24 +46,13 @@ void WindowController::showContent(QWidget* widget, UIK_ContentController* conte
 
 void WindowController::writeXYPlot(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series,
                                    const std::function<void()>& release) {
-    XYPlot* plot = xyPlots.value(unitKey(unit));
-    if (plot == nullptr) {
-        showErrorBox(tr("XY Plot for unit number %1 does not exist").arg(unit));
-        if (release) release();
-        return;
-    }
     // The design program waits only until its data block has been read: it
     // computes its next curve while this one is drawn. Its later requests
     // queue behind this one, so nothing changes order.
-    QVector<QPointF> points;
-    const auto read = [&] { points = XYPlot::curvePoints(data, dataType, nrows, ncols); };
-    const QPointer<XYPlot> target(plot);
-    if (nrows > Rows_Read_Aside)
-        Run_Aside(read);  // the design program holds its block still until released
-    else
-        read();
+    if (XYPlot* plot = xyPlots.value(unitKey(unit)))
+        return plot->writeCurve(data, dataType, nrows, ncols, series, release);
+    showErrorBox(tr("XY Plot for unit number %1 does not exist").arg(unit));
     if (release) release();
-    if (target) target->addCurve(points, series);
 }
 
 void WindowController::clearXYPlot(int unit) {
