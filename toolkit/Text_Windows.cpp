@@ -21,6 +21,16 @@ Text_Windows::Text_Windows(WindowController& windows)
       consoleTitle(QFileInfo(QCoreApplication::applicationFilePath()).fileName()),
       windows_(windows) {}
 
+void Text_Windows::openConsole() {
+    open(Console_Unit, consoleTitle, QString());
+    UIK_TextEdit* console = windows_.textWindows.value(Console_Key);
+    if (UIK_Pref_Show_Console() || console == nullptr) return;
+    if (auto* sub = qobject_cast<SubWindow*>(console->parentWidget()))
+        sub->close();
+    else
+        console->window()->hide();
+}
+
 void Text_Windows::open(int unit, const QString& windowName, const QString& access) {
     if (windows_.textWindows.contains(WindowController::unitKey(unit))) {
         windows_.activateWindowForUnit(unit);

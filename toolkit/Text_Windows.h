@@ -27,6 +27,9 @@ public:
     // The text window with a read in progress (nullptr: none).
     UIK_TextEdit* readingWindow = nullptr;
 
+    // Opens the console, named after the executable; closed (or hidden) at
+    // once when the preferences do not show it.
+    void openConsole();
     // Opens the window of `unit` named `windowName`. `access` is
     // "type[,width[,height]]" (pixels); type "spreadsheet" (also written
     // "access=spreadsheet") gives a spreadsheet, anything else a text window.

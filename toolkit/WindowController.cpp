@@ -1,25 +1,16 @@
 #include "WindowController.h"
 
 #include <QApplication>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMessageBox>
-#include <QVariant>
 #include <csignal>
 
 #include "GlueManager.h"
-#include "Program_Stop.h"
 #include "MainWindow.h"
 #include "Program_Dialogs.h"
 #include "Program_Menus.h"
+#include "Program_Stop.h"
 #include "Text_Windows.h"
-#include "SubWindow.h"
 #include "UIK_Preferences.h"
-#include "UIK_TextEdit.h"
-
-namespace {
-constexpr int Console_Unit = -3;
-}  // namespace
 
 WindowController::WindowController(QApplication* application, std::function<void()> program)
     : QObject(nullptr), menus(new Program_Menus(*this)),
@@ -29,23 +20,15 @@ WindowController::WindowController(QApplication* application, std::function<void
     KALTAP_Clear_Stop_Request();
     UIK_Idle.store(false, std::memory_order_release);
     windowedMode = UIK_Pref_Use_MDI();
-    // a. The console window, named after the executable; it creates the main window.
-    texts->open(Console_Unit, texts->consoleTitle, QString());
-    // b.
-    if (!UIK_Pref_Show_Console()) {
-        if (windowedMode) {
-            if (SubWindow* console = subWindowForUnit(Console_Unit)) console->close();
-        } else if (UIK_TextEdit* console = textWindows.value(unitKey(Console_Unit))) {
-            console->window()->hide();
-        }
-    }
-    // c. The glue, reachable by the design program's thread.
+    // a. The console window; it creates the main window.
+    texts->openConsole();
+    // b. The glue, reachable by the design program's thread.
     glue_ = new GlueManager(this);
     UIK_Glue.store(glue_, std::memory_order_release);
-    // d.
+    // c.
     if (application != nullptr)
         connect(application, &QGuiApplication::lastWindowClosed, this, &WindowController::destroyProgramThread);
-    // e.
+    // d.
     if (program) {
         programThread = new ProgramThread(std::move(program));
         programThread->setStackSize(static_cast<uint>(UIK_Pref_Stack_Size()));
@@ -80,7 +63,7 @@ void WindowController::destroyProgramThread() {
 
 void WindowController::closeOnProgramStop() {
     for (int unit : contents.keys())
-        if (unit != unitKey(Console_Unit)) closeWindowForUnit(unit);
+        if (unit != unitKey(-3)) closeWindowForUnit(unit);  // every window but the console
     if (mainWindow != nullptr) mainWindow->close();
     QCoreApplication::quit();
 }
