@@ -240,7 +240,9 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
         case UIK_Op::alertBox:
             return wait([=] { c->dialogs->showAlert(map["title"].toString(), map["text"].toString()); });
         case UIK_Op::createDialogWindow: post([=] { c->dialogs->create(u, map); }); break;
-        case UIK_Op::addLabelToDialog: on_form([=](UIK_FormDialog* f) { f->addLabel(id, map["text"].toString()); }); break;
+        case UIK_Op::addLabelToDialog:
+            on_form([=](UIK_FormDialog* f) { f->addLabel(id, map["text"].toString()); });
+            break;
         case UIK_Op::addComboBoxToDialog: on_form([=](UIK_FormDialog* f) { f->addComboBox(id, map); }); break;
         case UIK_Op::addCheckBoxToDialog:
             on_form([=](UIK_FormDialog* f) { f->addCheckBox(id, map["title"].toString(), map["checked"].toBool()); });
@@ -273,8 +275,8 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
             return values;
         case UIK_Op::getSaveFileName:
             ask([=](const UIK_Answer& answer) {
-                const auto chosen = c->dialogs->askSaveFileName(map["caption"].toString(),
-                                                                map["fileTypes"].toStringList(), map["selected"].toInt());
+                const auto chosen = c->dialogs->askSaveFileName(
+                    map["caption"].toString(), map["fileTypes"].toStringList(), map["selected"].toInt());
                 // The path as the file system spells it.
                 answer({QFile::encodeName(chosen.first).toStdString(), std::to_string(chosen.second)});
             }, &values);

@@ -42,12 +42,13 @@ void Text_Windows::open(int unit, const QString& windowName, const QString& acce
     if (windows_.windowedMode) size = QSize(size.width() * 3 / 4, size.height() * 3 / 4);
     const QStringList parts = access.split(QLatin1Char(','), Qt::SkipEmptyParts);
     const QString type = parts.isEmpty() ? QStringLiteral("Window") : parts.at(0).toLower().trimmed();
+    const QString kind = QString(type).remove(QRegularExpression(QStringLiteral("^access="))).trimmed();
     const int width = parts.value(1).trimmed().toInt();
     const int height = parts.value(2).trimmed().toInt();
     if (width > 0) size.setWidth(width);
     if (height > 0) size.setHeight(height);
 
-    if (QString(type).remove(QRegularExpression(QStringLiteral("^access="))).trimmed() == QLatin1String("spreadsheet")) {
+    if (kind == QLatin1String("spreadsheet")) {
         windows_.createSpreadsheetForUnit(unit, windowName, parts.size() > 1 ? size : QSize());
         return;
     }

@@ -1,9 +1,9 @@
-// The GUI-thread object that carries out every request of the design program:
-// it owns the main window, one table of unit windows' contents keyed by unit
-// number, and the design program's thread, and hands text windows' requests
-// to `texts`, dialogs to `dialogs` and the program's menus and timers to
-// `menus`. The glue (GlueManager) calls its members on the GUI thread; the
-// window layer's tests call them directly.
+// The GUI-thread object behind every request of the design program: it owns
+// the main window, one table of unit windows' contents keyed by unit number,
+// and the design program's thread. Requests for text windows go to `texts`,
+// dialogs to `dialogs`, the program's menus and timers to `menus`, and those
+// for one content to that content (onContent). The glue (GlueManager) calls
+// it on the GUI thread; the window layer's tests call it directly.
 //
 // Its members are implemented by concern:
 //   WindowController.cpp           start-up, teardown, error boxes, end of the program
