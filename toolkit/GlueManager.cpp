@@ -16,7 +16,17 @@
 #include "Program_Stop.h"
 #include "UIK_Preferences.h"
 #include "Unit_IO.h"
+#include "BarChart.h"
+#include "ContourPlot.h"
+#include "PieChart.h"
+#include "PolarPlot.h"
+#include "Program_Dialogs.h"
+#include "Program_Menus.h"
+#include "Text_Windows.h"
+#include "UIK_FormDialog.h"
+#include "UIK_Spreadsheet.h"
 #include "WindowController.h"
+#include "XYPlot.h"
 
 std::atomic<GlueManager*> UIK_Glue{nullptr};
 std::atomic<bool> UIK_Stop_Requested{false};
@@ -160,7 +170,7 @@ bool GlueManager::ask(std::function<void(UIK_Answer)> work, std::vector<std::str
 
 void GlueManager::writeText(int unit, const QString& text) {
     if (!UIK_On_Worker_Thread()) {
-        controller->writeTextToUnit(unit, text);
+        controller->texts->write(unit, text);
         QCoreApplication::processEvents();
         return;
     }
@@ -184,7 +194,7 @@ void GlueManager::writeText(int unit, const QString& text) {
             batch->taken = true;
             lines.swap(batch->lines);
         }
-        for (const auto& line : lines) c->writeTextToUnit(line.first, line.second);
+        for (const auto& line : lines) c->texts->write(line.first, line.second);
     });
 }
 
@@ -209,34 +219,45 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
         });
         return std::vector<std::string>();
     };
+    // A control for a unit without a form dialog is ignored.
+    const auto on_form = [=](std::function<void(UIK_FormDialog*)> act) {
+        post([=] {
+            if (UIK_FormDialog* form = c->dialogs->form(u)) act(form);
+        });
+    };
+    static const char* const Sheet = "Spreadsheet";
+    const auto on_sheet = [=](std::function<void(UIK_Spreadsheet*)> act) {
+        post([=] { c->onContent<UIK_Spreadsheet>(u, Sheet, act); });
+    };
     std::vector<std::string> values;
     switch (r.op) {
         case UIK_Op::createWindow:
-            post([=] { c->createWindowForUnit(u, map["windowName"].toString(), map["access"].toString()); });
+            post([=] { c->texts->open(u, map["windowName"].toString(), map["access"].toString()); });
             break;
         case UIK_Op::closeWindow: post([=] { c->closeWindowForUnit(u); }); break;
         case UIK_Op::moveWindow: post([=] { c->moveWindowForUnit(u, map["x"].toInt(), map["y"].toInt()); }); break;
         case UIK_Op::activateUIKWindow: post([=] { c->activateWindowForUnit(u); }); break;
         case UIK_Op::alertBox:
-            return wait([=] { c->showAlertBox(map["title"].toString(), map["text"].toString()); });
-        case UIK_Op::createDialogWindow: post([=] { c->createDialog(u, map); }); break;
-        case UIK_Op::addLabelToDialog: post([=] { c->addLabelToDialog(u, id, map["text"].toString()); }); break;
-        case UIK_Op::addComboBoxToDialog: post([=] { c->addComboBoxToDialog(u, id, map); }); break;
+            return wait([=] { c->dialogs->showAlert(map["title"].toString(), map["text"].toString()); });
+        case UIK_Op::createDialogWindow: post([=] { c->dialogs->create(u, map); }); break;
+        case UIK_Op::addLabelToDialog:
+            on_form([=](UIK_FormDialog* f) { f->addLabel(id, map["text"].toString()); });
+            break;
+        case UIK_Op::addComboBoxToDialog: on_form([=](UIK_FormDialog* f) { f->addComboBox(id, map); }); break;
         case UIK_Op::addCheckBoxToDialog:
-            post([=] { c->addCheckBoxToDialog(u, id, map["title"].toString(), map["checked"].toBool()); });
+            on_form([=](UIK_FormDialog* f) { f->addCheckBox(id, map["title"].toString(), map["checked"].toBool()); });
             break;
         case UIK_Op::addLineEditToDialog:
-            post([=] {
-                c->addLineEditToDialog(u, id, map["title"].toString(), map["placeholder"].toString(),
-                                       map["text"].toString());
+            on_form([=](UIK_FormDialog* f) {
+                f->addLineEdit(id, map["title"].toString(), map["placeholder"].toString(), map["text"].toString());
             });
             break;
-        case UIK_Op::addFileDialogToDialog: post([=] { c->addFileDialogToDialog(u, id, map); }); break;
-        case UIK_Op::addRadioButtonsToDialog: post([=] { c->addRadioButtonsToDialog(u, id, map); }); break;
+        case UIK_Op::addFileDialogToDialog: on_form([=](UIK_FormDialog* f) { f->addFileField(id, map); }); break;
+        case UIK_Op::addRadioButtonsToDialog: on_form([=](UIK_FormDialog* f) { f->addRadioButtons(id, map); }); break;
         case UIK_Op::showDialogWindow:
-            ask([=](const UIK_Answer& answer) { answer(latin1_list(c->showDialogForUnit(u))); }, &values);
+            ask([=](const UIK_Answer& answer) { answer(latin1_list(c->dialogs->show(u))); }, &values);
             return values;
-        case UIK_Op::createXYPlot: post([=] { c->createXYPlotForUnit(u, map); }); break;
+        case UIK_Op::createXYPlot: post([=] { c->create<XYPlot>(u, map); }); break;
         case UIK_Op::writeXYPlot:
             // Answered once the block has been read, before the curve is drawn.
             ask([=](const UIK_Answer& answer) { c->writeXYPlot(u, data, type, rows, cols, map, [answer] { answer({}); }); });
@@ -254,8 +275,8 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
             return values;
         case UIK_Op::getSaveFileName:
             ask([=](const UIK_Answer& answer) {
-                const auto chosen = c->getSaveFileName(map["caption"].toString(), map["fileTypes"].toStringList(),
-                                                       map["selected"].toInt());
+                const auto chosen = c->dialogs->askSaveFileName(
+                    map["caption"].toString(), map["fileTypes"].toStringList(), map["selected"].toInt());
                 // The path as the file system spells it.
                 answer({QFile::encodeName(chosen.first).toStdString(), std::to_string(chosen.second)});
             }, &values);
@@ -264,44 +285,49 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
             const QString menu = menu_text_of(r, "menu");
             const QString item = menu_text_of(r, "item");
             const UIK_Callback callback = r.callback;
-            post([=] { c->addMenuItem(u, menu, item, callback, map["shortcut"].toString()); });
+            post([=] { c->menus->addMenuItem(u, menu, item, callback, map["shortcut"].toString()); });
             break;
         }
         case UIK_Op::enableItem: {
             const QString menu = menu_text_of(r, "menu");
             const QString item = menu_text_of(r, "item");
-            post([=] { c->enableMenuItem(u, menu, item, map["state"].toBool()); });
+            post([=] { c->menus->enableMenuItem(u, menu, item, map["state"].toBool()); });
             break;
         }
         case UIK_Op::createTimerWindow: {
             const UIK_Callback callback = r.callback;
-            post([=] { c->createTimer(u, map, callback); });
+            post([=] { c->menus->createTimer(u, map, callback); });
             break;
         }
-        case UIK_Op::destroyTimerWindow: post([=] { c->destroyTimerWithId(u); }); break;
+        case UIK_Op::destroyTimerWindow: post([=] { c->menus->destroyTimer(u); }); break;
         case UIK_Op::writeSpreadsheet: {
             // The write does not wait: the window layer gets a copy of the block.
             QByteArray copy(static_cast<const char*>(r.data), static_cast<int>(r.data ? r.dataBytes : 0));
-            post([=]() mutable { c->writeSpreadsheetForUnit(u, copy.data(), type, rows, cols); });
+            on_sheet([=](UIK_Spreadsheet* sheet) { sheet->writeBlock(copy.constData(), type, rows, cols); });
             break;
         }
         case UIK_Op::readSpreadsheet:
-            return wait([=, out = r.dataOut] { c->readSpreadsheetForUnit(u, out, type, rows, cols); });
+            // A read without a block touches no window.
+            return wait([=, out = r.dataOut] {
+                if (out != nullptr) c->onContent<UIK_Spreadsheet>(u, Sheet, [&](UIK_Spreadsheet* sheet) {
+                    sheet->readBlock(out, type, rows, cols);
+                });
+            });
         case UIK_Op::setHorizontalLabels:
-            post([=] { c->setHorizontalLabelsForUnit(u, map["labels"].toStringList()); });
+            on_sheet([=](UIK_Spreadsheet* sheet) { sheet->setColumnLabels(map["labels"].toStringList()); });
             break;
         case UIK_Op::setVerticalLabels:
-            post([=] { c->setVerticalLabelsForUnit(u, map["labels"].toStringList()); });
+            on_sheet([=](UIK_Spreadsheet* sheet) { sheet->setRowLabels(map["labels"].toStringList()); });
             break;
-        case UIK_Op::createBarchart: post([=] { c->createBarchartForUnit(u, map); }); break;
+        case UIK_Op::createBarchart: post([=] { c->create<BarChart>(u, map); }); break;
         case UIK_Op::writeBarchart: return wait([=] { c->writeBarchartForUnit(u, data, type, rows, cols); });
-        case UIK_Op::createPieChart: post([=] { c->createPieChartForUnit(u, map); }); break;
+        case UIK_Op::createPieChart: post([=] { c->create<PieChart>(u, map); }); break;
         case UIK_Op::writePieChart: return wait([=] { c->writePieChartForUnit(u, data, type, rows, cols); });
-        case UIK_Op::createPolarPlot: post([=] { c->createPolarPlotForUnit(u, map); }); break;
+        case UIK_Op::createPolarPlot: post([=] { c->create<PolarPlot>(u, map); }); break;
         case UIK_Op::writePolarPlot:
             return wait([=] { c->writePolarPlotForUnit(u, data, type, rows, cols, map); });
         case UIK_Op::clearPolarPlot: post([=] { c->clearPolarPlotForUnit(u); }); break;
-        case UIK_Op::createContourPlot: post([=] { c->createContourPlotForUnit(u, map); }); break;
+        case UIK_Op::createContourPlot: post([=] { c->create<ContourPlot>(u, map); }); break;
         case UIK_Op::writeContourPlot: {
             const UIK_Contour_Callback callback = r.contourCallback;
             return wait([=] { c->writeContourPlotForUnit(u, map, callback); });
@@ -314,27 +340,6 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
         case UIK_Op::Count: break;
     }
     return {};
-}
-
-void GlueManager::beginRead(int unit, UIK_Answer answer) {
-    reading_ = true;
-    readUnit_ = unit;
-    readAnswer_ = std::move(answer);
-    readCancelled = false;
-}
-
-void GlueManager::answerRead(const QString& line) {
-    if (!reading_) return;
-    reading_ = false;
-    readText = line;
-    if (UIK_Answer answer = std::exchange(readAnswer_, nullptr)) answer({line.toLatin1().toStdString()});
-}
-
-void GlueManager::cancelRead(int unit) {
-    if (!reading_ || WindowController::unitKey(readUnit_) != WindowController::unitKey(unit)) return;
-    reading_ = false;
-    readCancelled = true;
-    if (UIK_Answer answer = std::exchange(readAnswer_, nullptr)) answer({});
 }
 
 bool UIK_On_Worker_Thread() {
@@ -361,22 +366,12 @@ int copy_out(const std::string& text, char* buffer, int length) {
 
 }  // namespace
 
-int hookWriteText(const char* text, int length, int unit) {
-    GlueManager* g = glue_for_request();
-    if (g == nullptr || text == nullptr || length < 0) return -1;
-    g->writeText(unit, QString::fromLatin1(text, length) + QLatin1Char('\n'));
-    return length;
-}
-
 int hookReadLine(char* buffer, int length, int unit) {
     GlueManager* g = glue_for_request();
     if (g == nullptr || buffer == nullptr || length <= 0) return -1;
     std::vector<std::string> line;
     const bool answered = g->ask(
-        [g, unit](UIK_Answer answer) {
-            g->beginRead(unit, std::move(answer));
-            g->controller->startReadingInput(unit);
-        },
+        [g, unit](UIK_Answer answer) { g->controller->texts->read(unit, std::move(answer)); },
         &line);
     if (!answered) return 0;
     if (line.empty()) return -1;
@@ -384,30 +379,14 @@ int hookReadLine(char* buffer, int length, int unit) {
     return copy_out(line[0] + "\r\n", buffer, length);
 }
 
-int hookOpenWindow(int& unit, const std::string& name, const std::string& access) {
-    GlueManager* g = glue_for_request();
-    if (g == nullptr) return 0;
-    if (unit == UNIT_Automatic) unit = UIK_Next_Unit_Number();
-    UIK_Request r = UIK_Request_For(UIK_Op::createWindow, unit);
-    UIK_Put(r, "windowName", name);
-    UIK_Put(r, "access", access);
-    g->carryOut(r);
-    return 0;
-}
-
-int hookCloseWindow(int unit) {
-    if (GlueManager* g = glue_for_request()) g->carryOut(UIK_Request_For(UIK_Op::closeWindow, unit));
-    return 0;
-}
-
-int hookFileName(char* buffer, int length, int unit, bool newFile) {
+int hookFileName(char* buffer, int length, int /*unit: one dialog serves every unit*/, bool newFile) {
     GlueManager* g = glue_for_request();
     if (g == nullptr) return 0;
     if (buffer == nullptr || length <= 0) return -1;
     std::vector<std::string> name;
     const bool answered = g->ask(
-        [g, unit, newFile](const UIK_Answer& answer) {
-            answer({g->controller->getFileName(unit, newFile).toLatin1().toStdString()});
+        [g, newFile](const UIK_Answer& answer) {
+            answer({g->controller->dialogs->askFileName(newFile).toLatin1().toStdString()});
         },
         &name);
     return answered && !name.empty() ? copy_out(name[0], buffer, length) : 0;
@@ -419,8 +398,7 @@ namespace {
 // menu items and timers), run there in the order handed; guarded by hand_mutex.
 struct Handed_Routine {
     UIK_Callback routine;
-    int kind;
-    int id;
+    std::function<void()> done;  // posted to the GUI thread once it returns
 };
 std::deque<Handed_Routine> handed_routines;
 
@@ -439,13 +417,13 @@ bool take_handed_routine(Handed_Routine& next) {
 
 }  // namespace
 
-bool UIK_Hand_To_Program_Thread(UIK_Callback routine, int kind, int id) {
+bool UIK_Hand_To_Program_Thread(UIK_Callback routine, std::function<void()> done) {
     if (routine == nullptr || !UIK_Idle.load(std::memory_order_acquire) ||
         worker_thread.load(std::memory_order_acquire) == nullptr || stopping())
         return false;
     {
         std::lock_guard<std::mutex> lock(hand_mutex);
-        handed_routines.push_back(Handed_Routine{routine, kind, id});
+        handed_routines.push_back(Handed_Routine{routine, std::move(done)});
     }
     hand_cv.notify_all();
     return true;
@@ -463,29 +441,39 @@ void hookStop() {
         return;
     }
     UIK_Idle.store(true, std::memory_order_release);
-    if (g != nullptr) g->post([c = g->controller] { c->runIdle(); });
+    if (g != nullptr) g->post([c = g->controller] { c->menus->runIdle(); });
     // Park: the windows and menus live on and the thread runs the routines
     // the GUI thread hands it, until teardown. A stop inside a routine ends
     // only that routine.
-    Handed_Routine next{nullptr, 0, 0};
+    Handed_Routine next{nullptr, nullptr};
     while (take_handed_routine(next)) {
         KALTAP_Run_Program([&next] { next.routine(); });
-        if (GlueManager* after = UIK_Glue.load(std::memory_order_acquire)) {
-            after->post([c = after->controller, next] { c->programRoutineDone(next.kind, next.id); });
-        }
+        if (GlueManager* after = UIK_Glue.load(std::memory_order_acquire)) after->post(std::move(next.done));
     }
 }
 
 void UIK_Register_Hooks() {
     UNIT_Hooks hooks;
     hooks.write_text = [](const std::string& text, int unit) {
-        return hookWriteText(text.data(), static_cast<int>(text.size()), unit);
+        GlueManager* g = glue_for_request();
+        if (g == nullptr) return -1;
+        g->writeText(unit, latin1(text) + QLatin1Char('\n'));
+        return static_cast<int>(text.size());
     };
     hooks.read_line = [](char* buffer, int length, int unit) { return hookReadLine(buffer, length, unit); };
     hooks.open_window = [](int& unit, const std::string& name, const std::string& access) {
-        return hookOpenWindow(unit, name, access);
+        if (GlueManager* g = glue_for_request()) {
+            if (unit == UNIT_Automatic) unit = UIK_Next_Unit_Number();
+            g->post([c = g->controller, unit, name = latin1(name), access = latin1(access)] {
+                c->texts->open(unit, name, access);
+            });
+        }
+        return 0;
     };
-    hooks.close_window = [](int unit) { return hookCloseWindow(unit); };
+    hooks.close_window = [](int unit) {
+        if (GlueManager* g = glue_for_request()) g->post([c = g->controller, unit] { c->closeWindowForUnit(unit); });
+        return 0;
+    };
     hooks.file_name = [](int unit, bool new_file, std::string& name) {
         char buffer[1024];
         const int n = hookFileName(buffer, static_cast<int>(sizeof buffer), unit, new_file);

@@ -59,23 +59,7 @@ public:
     // a stop came first; `work` is then skipped if it had not yet run.
     bool ask(std::function<void(UIK_Answer)> work, std::vector<std::string>* values = nullptr);
 
-    // ---- The line read in progress (GUI thread) ----
-    // Starts a read of `unit` answered through `answer`: {line} for a line,
-    // {} when the read is given up.
-    void beginRead(int unit, UIK_Answer answer);
-    bool reading() const { return reading_; }
-    int readUnit() const { return reading_ ? readUnit_ : 0; }
-    // Ends the read with `line` (kept as readText).
-    void answerRead(const QString& line);
-    // Gives the read up if it is one of `unit` (console units are one unit).
-    void cancelRead(int unit);
-    QString readText;            // the line that ended the last read
-    bool readCancelled = false;  // the last read was given up
-
 private:
-    bool reading_ = false;
-    int readUnit_ = 0;
-    UIK_Answer readAnswer_;
     struct Text_Batch;
     std::shared_ptr<Text_Batch> batch_;  // design program's thread: the batch still open
 };
@@ -91,16 +75,14 @@ extern std::atomic<bool> UIK_Idle;
 // True on the design program's thread (the ProgramThread that is running).
 bool UIK_On_Worker_Thread();
 
-// The unit I/O hooks of the window layer (results as the design program's
-// unit I/O layer expects them).
-int hookWriteText(const char* text, int length, int unit);
+// The unit I/O hooks of the window layer that wait for the user or park the
+// thread (results as the design program's unit I/O layer expects them).
 int hookReadLine(char* buffer, int length, int unit);
-int hookOpenWindow(int& unit, const std::string& name, const std::string& access);
-int hookCloseWindow(int unit);
 int hookFileName(char* buffer, int length, int unit, bool newFile);
 void hookStop();
-// Registers the hooks above with the design program's unit I/O layer and
-// connects the call interface to the glue.
+// Registers the hooks above, and those that write text and open and close
+// windows, with the design program's unit I/O layer, and connects the call
+// interface to the glue.
 void UIK_Register_Hooks();
 
 // Teardown (GUI thread): request the stop, drop the glue and wake every wait
@@ -108,10 +90,10 @@ void UIK_Register_Hooks();
 void UIK_Interrupt_Handler(int signal);
 // Hands `routine` to the design program's thread, parked since the design
 // program stopped, to run there as the first run did (the GUI thread stays
-// free); the controller's programRoutineDone(kind, id) follows when it
-// returns. False, and nothing handed, when there is no parked design-program
-// thread (then the caller runs the routine itself) or the program is ending.
-bool UIK_Hand_To_Program_Thread(UIK_Callback routine, int kind, int id);
+// free); `done` runs on the GUI thread after it returns. False, and nothing
+// handed, when there is no parked design-program thread (then the caller
+// runs the routine itself) or the program is ending.
+bool UIK_Hand_To_Program_Thread(UIK_Callback routine, std::function<void()> done);
 
 // The design program's thread: registers the hooks and runs `program`.
 class ProgramThread : public QThread {

@@ -1,9 +1,7 @@
 #include "SubWindow.h"
 
 #include <QCloseEvent>
-#include <atomic>
 
-#include "GlueManager.h"
 #include "UIK_ContentController.h"
 
 SubWindow::SubWindow(QWidget* parent) : QMdiSubWindow(parent) {
@@ -20,10 +18,6 @@ void SubWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     if (content != nullptr) {
-        // The design program may be waiting for a line from this window: give
-        // the read up (it returns -1) instead of leaving the program waiting
-        // on a window that no longer exists.
-        if (GlueManager* glue = UIK_Glue.load(std::memory_order_acquire)) glue->cancelRead(content->unitNumber);
         UIK_ContentController* closing = content;
         content = nullptr;
         emit willDestroy(closing);

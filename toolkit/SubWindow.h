@@ -14,7 +14,8 @@ public:
     UIK_ContentController* content = nullptr;
 
 signals:
-    // Raised once, when the window closes, so the unit tables can forget it.
+    // Raised once, when the window closes, so the unit tables forget it (and
+    // a read in it is given up).
     void willDestroy(UIK_ContentController* content);
 
 protected:

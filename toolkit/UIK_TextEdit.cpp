@@ -2,10 +2,12 @@
 
 #include "Content_Files.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QPrinter>
+#include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QTextStream>
 
@@ -49,6 +51,24 @@ UIK_TextEdit::UIK_TextEdit(int unit, const QString& title, const QString& access
     setUndoRedoEnabled(false);
     setFont(fixedPitchFont());
     installEventFilter(this);
+}
+
+void UIK_TextEdit::write(const QString& text) {
+    constexpr QChar Backspace(8);
+    constexpr QChar Bell(7);
+    QTextCursor cursor = textCursor();
+    cursor.movePosition(QTextCursor::End);
+    int from = 0;
+    for (int i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text.at(i) != Backspace && text.at(i) != Bell) continue;
+        cursor.insertText(text.mid(from, i - from));
+        if (i < text.size() && text.at(i) == Backspace)
+            cursor.deletePreviousChar();
+        else if (i < text.size())
+            QApplication::beep();
+        from = i + 1;
+    }
+    setTextCursor(cursor);
 }
 
 void UIK_TextEdit::beginRead() {

@@ -34,6 +34,10 @@ public:
     // `fileName`, or title + " output" for an empty name.
     QString contentsFileName(const QString& fileName) const override;
 
+    // Appends `text` at the end and leaves the cursor there. Control
+    // characters act instead of being shown: a backspace removes the
+    // character before it, a bell beeps.
+    void write(const QString& text);
     // Starts reading a line at the end of the text.
     void beginRead();
 

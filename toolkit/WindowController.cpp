@@ -1,49 +1,34 @@
 #include "WindowController.h"
 
 #include <QApplication>
-#include <QFileInfo>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMessageBox>
-#include <QVariant>
 #include <csignal>
 
 #include "GlueManager.h"
-#include "Program_Stop.h"
 #include "MainWindow.h"
-#include "SubWindow.h"
-#include "UIK_FormDialog.h"
+#include "Program_Dialogs.h"
+#include "Program_Menus.h"
+#include "Program_Stop.h"
+#include "Text_Windows.h"
 #include "UIK_Preferences.h"
-#include "UIK_TextEdit.h"
-#include "UIK_Timer.h"
 
-namespace {
-constexpr int Console_Unit = -3;
-}  // namespace
-
-WindowController::WindowController(QApplication* application, std::function<void()> program) : QObject(nullptr) {
+WindowController::WindowController(QApplication* application, std::function<void()> program)
+    : QObject(nullptr), menus(new Program_Menus(*this)),
+      texts(new Text_Windows(*this)),
+      dialogs(new Program_Dialogs(*this)) {
     UIK_Stop_Requested.store(false, std::memory_order_release);
     KALTAP_Clear_Stop_Request();
     UIK_Idle.store(false, std::memory_order_release);
     windowedMode = UIK_Pref_Use_MDI();
-    // a. The console window, named after the executable; it creates the main window.
-    consoleTitle = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    createWindowForUnit(Console_Unit, consoleTitle, QString());
-    // b.
-    if (!UIK_Pref_Show_Console()) {
-        if (windowedMode) {
-            if (SubWindow* console = subWindowForUnit(Console_Unit)) console->close();
-        } else if (UIK_TextEdit* console = textWindows.value(unitKey(Console_Unit))) {
-            console->window()->hide();
-        }
-    }
-    // c. The glue, reachable by the design program's thread.
+    // a. The console window; it creates the main window.
+    texts->openConsole();
+    // b. The glue, reachable by the design program's thread.
     glue_ = new GlueManager(this);
     UIK_Glue.store(glue_, std::memory_order_release);
-    // d.
+    // c.
     if (application != nullptr)
         connect(application, &QGuiApplication::lastWindowClosed, this, &WindowController::destroyProgramThread);
-    // e.
+    // d.
     if (program) {
         programThread = new ProgramThread(std::move(program));
         programThread->setStackSize(static_cast<uint>(UIK_Pref_Stack_Size()));
@@ -56,10 +41,7 @@ WindowController::~WindowController() {
     if (UIK_Glue.load(std::memory_order_acquire) == glue_) UIK_Glue.store(nullptr, std::memory_order_release);
     // The thread is gone, so nothing can be inside a request of the glue any more.
     delete glue_;
-    qDeleteAll(dialogs);
-    dialogs.clear();
-    qDeleteAll(timers);
-    timers.clear();
+    delete dialogs;  // before the main window, their parent
     delete mainWindow;
 }
 
@@ -71,7 +53,7 @@ void WindowController::destroyProgramThread() {
     // The thread object goes only once the thread has ended by itself.
     KALTAP_Request_Stop();
     UIK_Interrupt_Handler(SIGINT);
-    readingWindow = nullptr;
+    texts->readingWindow = nullptr;
     programThread->wait();
     // Whatever the thread wrote is seen from here on (see ProgramThread::ended).
     static_cast<void>(programThread->ended.load(std::memory_order_acquire));
@@ -81,16 +63,9 @@ void WindowController::destroyProgramThread() {
 
 void WindowController::closeOnProgramStop() {
     for (int unit : contents.keys())
-        if (unit != unitKey(Console_Unit)) closeWindowForUnit(unit);
+        if (unit != unitKey(-3)) closeWindowForUnit(unit);  // every window but the console
     if (mainWindow != nullptr) mainWindow->close();
     QCoreApplication::quit();
-}
-
-SubWindow* WindowController::subWindowForUnit(int unit) const {
-    if (mdiArea == nullptr) return nullptr;
-    for (QMdiSubWindow* w : mdiArea->subWindowList())
-        if (w->property("unit").toInt() == unit) return qobject_cast<SubWindow*>(w);
-    return nullptr;
 }
 
 void WindowController::showErrorBox(const QString& text) {

@@ -1,82 +1,44 @@
-// The GUI-thread object that carries out every request of the design program:
-// it owns the main window, one table of unit windows' contents keyed by unit
-// number, the form dialogs, the program's menus and timers, and the design
-// program's thread. The glue (GlueManager) calls its members on the GUI
-// thread; the window layer's tests call them directly.
+// The GUI-thread object behind every request of the design program: it owns
+// the main window, one table of unit windows' contents keyed by unit number,
+// and the design program's thread. Requests for text windows go to `texts`,
+// dialogs to `dialogs`, the program's menus and timers to `menus`, and those
+// for one content to that content (onContent). The glue (GlueManager) calls
+// it on the GUI thread; the window layer's tests call it directly.
 //
 // Its members are implemented by concern:
 //   WindowController.cpp           start-up, teardown, error boxes, end of the program
-//   WindowController_Windows.cpp   sub-windows and text windows
-//   WindowController_Dialogs.cpp   form dialogs, alert box, file-name dialogs
+//   WindowController_Windows.cpp   sub-windows: creating, moving, activating, closing
 //   WindowController_Contents.cpp  plots, charts, spreadsheets, canvases, saving contents
-//   WindowController_Menus.cpp     program menus and timers
 #pragma once
 
-#include <QHash>
-#include <QList>
-#include <QMap>
 #include <QObject>
-#include <QRect>
 #include <QSize>
 #include <QString>
-#include <QStringList>
 #include <QVariantMap>
 #include <functional>
-#include <utility>
 
 #include "UIK_Call_Interface.h"
-#include "UIK_ContentController.h"
+#include "Unit_Contents.h"
 
 class QApplication;
 class QMdiArea;
 class QMdiSubWindow;
-class QMenu;
 class QWidget;
+class BarChart;
+class Canvas;
+class ContourPlot;
 class GlueManager;
 class MainWindow;
-class ProgramThread;
-class SubWindow;
-class UIK_FormDialog;
-class UIK_TextEdit;
-class UIK_Timer;
-class XYPlot;
-class UIK_Spreadsheet;
-class BarChart;
 class PieChart;
 class PolarPlot;
-class ContourPlot;
-class Canvas;
-
-using UIK_Contents = QHash<int, UIK_ContentController*>;
-
-// The contents of one kind in the table of all contents, looked up like a
-// table of their own (keys are those of the table; see unitKey).
-template <class Kind>
-class UIK_Contents_Of {
-public:
-    explicit UIK_Contents_Of(const UIK_Contents& all) : all_(all) {}
-    Kind* value(int key) const;  // one definition per kind, in WindowController_Contents.cpp
-    bool contains(int key) const { return value(key) != nullptr; }
-    QList<int> keys() const {
-        QList<int> found;
-        for (auto it = all_.begin(); it != all_.end(); ++it)
-            if (value(it.key()) != nullptr) found.append(it.key());
-        return found;
-    }
-    int size() const { return keys().size(); }
-    bool isEmpty() const { return keys().isEmpty(); }
-    // For one range-for at a time: the contents of the kind as it starts.
-    typename QList<Kind*>::const_iterator begin() const {
-        items_.clear();
-        for (int key : keys()) items_.append(value(key));
-        return items_.cbegin();
-    }
-    typename QList<Kind*>::const_iterator end() const { return items_.cend(); }
-
-private:
-    const UIK_Contents& all_;
-    mutable QList<Kind*> items_;
-};
+class Program_Dialogs;
+class Program_Menus;
+class ProgramThread;
+class SubWindow;
+class Text_Windows;
+class UIK_Spreadsheet;
+class UIK_TextEdit;
+class XYPlot;
 
 class WindowController : public QObject {
     Q_OBJECT
@@ -87,9 +49,6 @@ public:
     // controller themselves).
     explicit WindowController(QApplication* application, std::function<void()> program);
     ~WindowController() override;
-
-    // Kinds of the routines handed to the design program's thread.
-    enum { Menu_Routine = 1, Timer_Routine = 2 };
 
     // Units -4, -3 and -2 are one console: stored and looked up as -2.
     static int unitKey(int unit) { return (unit == -4 || unit == -3) ? -2 : unit; }
@@ -104,23 +63,14 @@ public:
     const UIK_Contents_Of<ContourPlot> contourPlots{contents};
     const UIK_Contents_Of<PieChart> pieCharts{contents};
     const UIK_Contents_Of<Canvas> canvases{contents};
-    QHash<int, UIK_FormDialog*> dialogs;
-    QHash<int, UIK_Timer*> timers;
 
     ProgramThread* programThread = nullptr;
+    Program_Menus* const menus;      // the design program's menus and timers
+    Text_Windows* const texts;       // text windows, unit I/O and the console
+    Program_Dialogs* const dialogs;  // form dialogs, alert box, file-name dialogs
     QMdiArea* mdiArea = nullptr;
     bool windowedMode = true;
-    UIK_TextEdit* readingWindow = nullptr;  // the text window with a read in progress
-    QList<QMenu*> programMenus;
     MainWindow* mainWindow = nullptr;
-    QMap<QString, UIK_Callback> callbacks;
-    bool callbackRunning = false;
-    bool idle = false;
-    // The console's title, and its place when it was last closed, for
-    // opening it again.
-    QString consoleTitle;
-    QRect consolePlace;
-    bool consoleMaximized = false;
 
     // The content of a unit (nullptr when none).
     UIK_ContentController* contentForUnit(int unit) const { return contents.value(unitKey(unit)); }
@@ -136,63 +86,47 @@ public:
     // sub-window that becomes the current content, or outside windowed mode
     // a window of its own.
     void showContent(QWidget* widget, UIK_ContentController* content, QSize size, QSize limit = QSize());
-    // The text window of `unit`. A console unit whose window has been closed
-    // gets the console again (empty, same title and place), so the design
-    // program's report and questions are never lost; nullptr for another
-    // unit without a text window.
-    UIK_TextEdit* textWindowForWriting(int unit);
+    // Content windows open at three quarters of the default window size.
+    static QSize contentWindowSize();
+    QWidget* mainWidget() const;  // the main window (nullptr: none), parent of new contents
+    // Creates the `Kind` (a plot or chart) of `unit` from `properties` and
+    // shows it in a content window.
+    template <class Kind>
+    Kind* create(int unit, const QVariantMap& properties) {
+        auto* content = new Kind(unit, properties, mainWidget());
+        showContent(content, content, contentWindowSize());
+        return content;
+    }
+    // Calls `act` on the content of `unit` if it is a `Kind`, else shows
+    // "<noun> for unit number <unit> does not exist" (no box for a null noun).
+    template <class Kind, class Act>
+    void onContent(int unit, const char* noun, Act act) {
+        if (Kind* content = dynamic_cast<Kind*>(contentForUnit(unit)))
+            act(content);
+        else if (noun != nullptr)
+            showErrorBox(tr("%1 for unit number %2 does not exist").arg(tr(noun)).arg(unit));
+    }
     // Modal error box: title "Error", the text, one OK button.
     void showErrorBox(const QString& text);
 
     // ---- Start and end (WindowController.cpp) ----
     void destroyProgramThread();
-    // A menu or timer routine handed to the design program's thread returned.
-    void programRoutineDone(int kind, int id);
     // Closes every window and ends the application (the design program has
     // stopped and the preferences say so).
     void closeOnProgramStop();
 
-    // ---- Sub-windows and text windows (WindowController_Windows.cpp) ----
-    void createWindowForUnit(int unit, QString windowName, QString accessString);
-    int writeTextToUnit(int unit, QString text);
-    // Starts the read the glue has begun (GlueManager::beginRead) in the text
-    // window of `unit`; -1, and the read given up, when there is none.
-    int startReadingInput(int unit);
-    // The line of the reading window is complete: ends the read with it.
-    void endReadText();
+    // ---- Sub-windows (WindowController_Windows.cpp) ----
+    // 1, or 0 when the unit has no window.
     int closeWindowForUnit(int unit);
-    void hideWindowForUnit(int unit);
     void moveWindowForUnit(int unit, int x, int y);
     void activateWindowForUnit(int unit);
-    void cascadeWindows();
-    void tileWindows();
+    // The content of `window` becomes the one the main window's menus act on.
     void subWindowActivated(QMdiSubWindow* window);
+    // `content` is going: it leaves the table.
     void willDestroy(UIK_ContentController* content);
-
-    // ---- Form dialogs, alert box, file-name dialogs (WindowController_Dialogs.cpp) ----
-    // A control for a unit without a dialog is ignored.
-    void createDialog(int unit, QVariantMap properties);
-    void addLabelToDialog(int unit, int labelId, QString text);
-    void addComboBoxToDialog(int unit, int labelId, QVariantMap properties);
-    void addCheckBoxToDialog(int unit, int labelId, QString title, bool checked);
-    void addLineEditToDialog(int unit, int labelId, QString title, QString placeholder, QString text);
-    void addFileDialogToDialog(int unit, int labelId, QVariantMap properties);
-    void addRadioButtonsToDialog(int unit, int labelId, QVariantMap properties);
-    // Shows the dialog modally; its answer list ("1" or "0", then one value
-    // per value-returning control), empty when the unit has no dialog.
-    QStringList showDialogForUnit(int unit);
-    void showAlertBox(QString title, QString text);
-    // Asks for a file name (a new file or an existing one); "" when cancelled.
-    QString getFileName(int unit, bool newFile);
-    // Save-file dialog titled `caption` in the working directory, one name
-    // filter per entry of `fileTypes`, entry `selectedType` (1-based) chosen
-    // at first. The path ("" when cancelled) and the 1-based file type chosen
-    // (0 when cancelled).
-    std::pair<QString, int> getSaveFileName(QString caption, QStringList fileTypes, int selectedType);
 
     // ---- Plots, charts, spreadsheets, canvases (WindowController_Contents.cpp) ----
     // Writes of a content that does not exist show an error box.
-    void createXYPlotForUnit(int unit, QVariantMap properties);
     // Reads the curve from `data` (nrows rows of ncols values), calls
     // `release` (the block is no longer needed) and then draws it.
     void writeXYPlot(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series,
@@ -201,21 +135,12 @@ public:
     // Saves the unit window's contents under properties["saveFileName"];
     // false, with the reason in *failure, when nothing was written.
     bool saveWindowContentsForUnit(int unit, QVariantMap properties, QString* failure = nullptr);
-    void createSpreadsheetForUnit(int unit, QString windowName);
-    void closeSpreadsheetForUnit(int unit);
-    void writeSpreadsheetForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
-    // Fills `data`; a read without a block touches no window.
-    void readSpreadsheetForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
-    void setHorizontalLabelsForUnit(int unit, QStringList labels);
-    void setVerticalLabelsForUnit(int unit, QStringList labels);
-    void createBarchartForUnit(int unit, QVariantMap properties);
+    // A spreadsheet of `size` (invalid: the size of content windows).
+    void createSpreadsheetForUnit(int unit, QString windowName, QSize size = QSize());
     void writeBarchartForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
-    void createPieChartForUnit(int unit, QVariantMap properties);
     void writePieChartForUnit(int unit, void* data, QString dataType, int nrows, int ncols);
-    void createPolarPlotForUnit(int unit, QVariantMap properties);
     void writePolarPlotForUnit(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series);
     void clearPolarPlotForUnit(int unit);
-    void createContourPlotForUnit(int unit, QVariantMap properties);
     // Calls `callback` for the data now and never after this returns.
     void writeContourPlotForUnit(int unit, QVariantMap properties, UIK_Contour_Callback callback);
     void clearContourPlotForUnit(int unit);
@@ -224,35 +149,6 @@ public:
     void clearCanvasForUnit(int unit, QVariantMap properties);
     void createObjectOnCanvasForUnit(int objectId, int canvasUnit, QVariantMap properties);
 
-    // ---- Program menus and timers (WindowController_Menus.cpp) ----
-    void addMenuItem(int unit, QString menuName, QString itemName, UIK_Callback callback, QString itemShortcut);
-    void addMenuItem(QString menuName, QString itemName, UIK_Callback callback, QString itemShortcut);
-    void enableMenuItem(int unit, QString menuName, QString itemName, bool state);
-    void setMenuItemCheckable(int unit, QString menuName, QString itemName, bool state);
-    void setMenuItemChecked(int unit, QString menuName, QString itemName, bool state);
-    bool isMenuItemChecked(int unit, QString menuName, QString itemName);
-    void menuItemActivated();
-    // The design program has stopped: its menus show and its timers start.
-    void runIdle();
-    void createTimer(int timerId, QVariantMap properties, UIK_Callback callback);
-    void destroyTimer(UIK_Timer* timer);
-    void destroyTimerWithId(int timerId);
-
-signals:
-    // Raised as the requests that return something are answered, in the
-    // order given to the design program (the window layer's tests watch them).
-    void finishRead(QString text);
-    void endModalDialog(QStringList data);
-    void endAlertDialog();
-    void gotFileName(QString text);
-    // A block written or read, or contents saved: the design program may go on.
-    void endWindowSyncOperation();
-
 private:
-    // Calls `act` on the content of `unit` if it is a `Kind`, else shows
-    // "<noun> for unit number <unit> does not exist" (no box for a null noun).
-    template <class Kind, class Act>
-    void onContent(int unit, const char* noun, Act act);
-
     GlueManager* glue_ = nullptr;
 };

@@ -4,7 +4,6 @@
 #include "WindowController.h"
 
 #include <QMdiArea>
-#include <QPointer>
 
 #include "BarChart.h"
 #include "Canvas.h"
@@ -15,39 +14,13 @@
 #include "SubWindow.h"
 #include "UIK_Preferences.h"
 #include "UIK_Spreadsheet.h"
-#include "UIK_TextEdit.h"
-#include "Work_Aside.h"
 #include "XYPlot.h"
 
-namespace {
-// Curves longer than this are read on a worker thread: some tens of
-// milliseconds for the longest response curves.
-constexpr int Rows_Read_Aside = 100000;
-
-// Content windows open at three quarters of the default window size.
-QSize contentWindowSize() { return QSize(UIK_Pref_Window_Width() * 3 / 4, UIK_Pref_Window_Height() * 3 / 4); }
-}  // namespace
-
-template <class Kind>
-Kind* UIK_Contents_Of<Kind>::value(int key) const {
-    return dynamic_cast<Kind*>(all_.value(key));
+QSize WindowController::contentWindowSize() {
+    return QSize(UIK_Pref_Window_Width() * 3 / 4, UIK_Pref_Window_Height() * 3 / 4);
 }
-template class UIK_Contents_Of<UIK_TextEdit>;
-template class UIK_Contents_Of<XYPlot>;
-template class UIK_Contents_Of<UIK_Spreadsheet>;
-template class UIK_Contents_Of<BarChart>;
-template class UIK_Contents_Of<PolarPlot>;
-template class UIK_Contents_Of<ContourPlot>;
-template class UIK_Contents_Of<PieChart>;
-template class UIK_Contents_Of<Canvas>;
 
-template <class Kind, class Act>
-void WindowController::onContent(int unit, const char* noun, Act act) {
-    if (Kind* content = dynamic_cast<Kind*>(contentForUnit(unit)))
-        act(content);
-    else if (noun != nullptr)
-        showErrorBox(tr("%1 for unit number %2 does not exist").arg(tr(noun)).arg(unit));
-}
+QWidget* WindowController::mainWidget() const { return mainWindow; }
 
 void WindowController::showContent(QWidget* widget, UIK_ContentController* content, QSize size, QSize limit) {
     contents.insert(unitKey(content->unitNumber), content);
@@ -71,33 +44,15 @@ void WindowController::showContent(QWidget* widget, UIK_ContentController* conte
 
 // ---- XY plots ----
 
-void WindowController::createXYPlotForUnit(int unit, QVariantMap properties) {
-    auto* plot = new XYPlot(unit, properties, mainWindow);
-    showContent(plot, plot, contentWindowSize());
-}
-
 void WindowController::writeXYPlot(int unit, void* data, QString dataType, int nrows, int ncols, QVariantMap series,
                                    const std::function<void()>& release) {
-    XYPlot* plot = xyPlots.value(unitKey(unit));
-    if (plot == nullptr) {
-        showErrorBox(tr("XY Plot for unit number %1 does not exist").arg(unit));
-        emit endWindowSyncOperation();
-        if (release) release();
-        return;
-    }
     // The design program waits only until its data block has been read: it
     // computes its next curve while this one is drawn. Its later requests
     // queue behind this one, so nothing changes order.
-    QVector<QPointF> points;
-    const auto read = [&] { points = XYPlot::curvePoints(data, dataType, nrows, ncols); };
-    const QPointer<XYPlot> target(plot);
-    if (nrows > Rows_Read_Aside)
-        Run_Aside(read);  // the design program holds its block still until released
-    else
-        read();
-    emit endWindowSyncOperation();
+    if (XYPlot* plot = xyPlots.value(unitKey(unit)))
+        return plot->writeCurve(data, dataType, nrows, ncols, series, release);
+    showErrorBox(tr("XY Plot for unit number %1 does not exist").arg(unit));
     if (release) release();
-    if (target) target->addCurve(points, series);
 }
 
 void WindowController::clearXYPlot(int unit) {
@@ -116,94 +71,46 @@ bool WindowController::saveWindowContentsForUnit(int unit, QVariantMap propertie
         showErrorBox(reason);
     }
     if (failure != nullptr) *failure = reason;
-    emit endWindowSyncOperation();
     return saved;
 }
 
 // ---- Spreadsheets: opened through unit I/O as a window of type "spreadsheet" ----
 
-void WindowController::createSpreadsheetForUnit(int unit, QString windowName) {
+void WindowController::createSpreadsheetForUnit(int unit, QString windowName, QSize size) {
     // A unit has one spreadsheet; opening it again brings that one forward.
     if (spreadsheets.contains(unitKey(unit))) {
         activateWindowForUnit(unit);
         return;
     }
     auto* sheet = new UIK_Spreadsheet(unit, windowName, mainWindow);
-    showContent(sheet, sheet, contentWindowSize());
-}
-
-void WindowController::closeSpreadsheetForUnit(int unit) {
-    if (spreadsheets.contains(unitKey(unit))) closeWindowForUnit(unit);
-}
-
-void WindowController::writeSpreadsheetForUnit(int unit, void* data, QString dataType, int nrows, int ncols) {
-    onContent<UIK_Spreadsheet>(unit, "Spreadsheet",
-                               [&](UIK_Spreadsheet* sheet) { sheet->writeBlock(data, dataType, nrows, ncols); });
-}
-
-void WindowController::readSpreadsheetForUnit(int unit, void* data, QString dataType, int nrows, int ncols) {
-    if (data != nullptr)
-        onContent<UIK_Spreadsheet>(unit, "Spreadsheet",
-                                   [&](UIK_Spreadsheet* sheet) { sheet->readBlock(data, dataType, nrows, ncols); });
-}
-
-void WindowController::setHorizontalLabelsForUnit(int unit, QStringList labels) {
-    onContent<UIK_Spreadsheet>(unit, "Spreadsheet", [&](UIK_Spreadsheet* sheet) { sheet->setColumnLabels(labels); });
-}
-
-void WindowController::setVerticalLabelsForUnit(int unit, QStringList labels) {
-    onContent<UIK_Spreadsheet>(unit, "Spreadsheet", [&](UIK_Spreadsheet* sheet) { sheet->setRowLabels(labels); });
+    showContent(sheet, sheet, size.isValid() ? size : contentWindowSize());
 }
 
 // ---- Bar and pie charts ----
 
-void WindowController::createBarchartForUnit(int unit, QVariantMap properties) {
-    auto* chart = new BarChart(unit, properties, mainWindow);
-    showContent(chart, chart, contentWindowSize());
-}
-
 void WindowController::writeBarchartForUnit(int unit, void* data, QString dataType, int nrows, int ncols) {
     onContent<BarChart>(unit, "Bar Chart", [&](BarChart* chart) { chart->writeGroups(data, dataType, nrows, ncols); });
-    emit endWindowSyncOperation();
-}
-
-void WindowController::createPieChartForUnit(int unit, QVariantMap properties) {
-    auto* chart = new PieChart(unit, properties, mainWindow);
-    showContent(chart, chart, contentWindowSize());
 }
 
 void WindowController::writePieChartForUnit(int unit, void* data, QString dataType, int nrows, int ncols) {
     // A pie chart that is gone has nothing to show the values in.
     onContent<PieChart>(unit, nullptr, [&](PieChart* chart) { chart->writeValues(data, dataType, nrows, ncols); });
-    emit endWindowSyncOperation();
 }
 
 // ---- Polar and contour plots ----
-
-void WindowController::createPolarPlotForUnit(int unit, QVariantMap properties) {
-    auto* plot = new PolarPlot(unit, properties, mainWindow);
-    showContent(plot, plot, contentWindowSize());
-}
 
 void WindowController::writePolarPlotForUnit(int unit, void* data, QString dataType, int nrows, int ncols,
                                              QVariantMap series) {
     onContent<PolarPlot>(unit, "Polar Plot",
                          [&](PolarPlot* plot) { plot->writeCurve(data, dataType, nrows, ncols, series); });
-    emit endWindowSyncOperation();
 }
 
 void WindowController::clearPolarPlotForUnit(int unit) {
     onContent<PolarPlot>(unit, "Polar Plot", [](PolarPlot* plot) { plot->clearCurves(); });
 }
 
-void WindowController::createContourPlotForUnit(int unit, QVariantMap properties) {
-    auto* plot = new ContourPlot(unit, properties, mainWindow);
-    showContent(plot, plot, contentWindowSize());
-}
-
 void WindowController::writeContourPlotForUnit(int unit, QVariantMap properties, UIK_Contour_Callback callback) {
     onContent<ContourPlot>(unit, "Contour Plot", [&](ContourPlot* plot) { plot->writeData(properties, callback); });
-    emit endWindowSyncOperation();
 }
 
 void WindowController::clearContourPlotForUnit(int unit) {
@@ -213,7 +120,7 @@ void WindowController::clearContourPlotForUnit(int unit) {
 // ---- Canvases ----
 
 void WindowController::createCanvasForUnit(int unit, QVariantMap properties) {
-    auto* canvas = new Canvas(unit, properties, mainWindow);
+    auto* canvas = new Canvas(unit, properties, mainWidget());
     // Big enough for the whole canvas, but no larger than its own maximum
     // where given, else the size of every content window; the canvas
     // scrolls inside a smaller window.

@@ -3,6 +3,7 @@
 #include "Plot_Data.h"
 #include "Plot_Export.h"
 #include "Plot_Navigator.h"
+#include "Work_Aside.h"
 
 #include <QAction>
 #include <QBrush>
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QPalette>
 #include <QPen>
+#include <QPointer>
 #include <QPointF>
 #include <QResizeEvent>
 #include <QSizeF>
@@ -106,8 +108,19 @@ void XYPlot::applyAxisScale(int axis, const QVariantMap& properties, const QStri
     setAxisScale(axis, lower, upper, step == Not_Given ? 0.0 : step);
 }
 
-void XYPlot::writeCurve(const void* data, const QString& dataType, int nrows, int ncols, const QVariantMap& series) {
-    addCurve(curvePoints(data, dataType, nrows, ncols), series);
+void XYPlot::writeCurve(const void* data, const QString& dataType, int nrows, int ncols, const QVariantMap& series,
+                        const std::function<void()>& release) {
+    // Some tens of milliseconds for the longest response curves.
+    constexpr int Rows_Read_Aside = 100000;
+    QVector<QPointF> points;
+    const auto read = [&] { points = curvePoints(data, dataType, nrows, ncols); };
+    const QPointer<XYPlot> self(this);  // the GUI goes on while a long block is read
+    if (nrows > Rows_Read_Aside)
+        Run_Aside(read);
+    else
+        read();
+    if (release) release();
+    if (self) addCurve(points, series);
 }
 
 QVector<QPointF> XYPlot::curvePoints(const void* data, const QString& dataType, int nrows, int ncols) {

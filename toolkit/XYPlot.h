@@ -9,6 +9,7 @@
 #include <QVector>
 #include <QString>
 #include <QVariantMap>
+#include <functional>
 #include <qwt_plot.h>
 
 #include "UIK_ContentController.h"
@@ -27,8 +28,11 @@ public:
     // Adds one curve from a block of nrows x ncols values stored row after
     // row (row r is the point x = first value, y = second value), of the
     // data type "INTEGER*4", "INTEGER*8", "REAL*4", "REAL*8" or "REAL*16",
-    // drawn as the series property map says. Redraws once.
-    void writeCurve(const void* data, const QString& dataType, int nrows, int ncols, const QVariantMap& series);
+    // drawn as the series property map says. Calls `release` once the block
+    // has been read (it is no longer needed), then redraws once. Long blocks
+    // are read on a worker thread while the GUI goes on (see Run_Aside).
+    void writeCurve(const void* data, const QString& dataType, int nrows, int ncols, const QVariantMap& series,
+                    const std::function<void()>& release = {});
     // The points of such a block, as writeCurve draws them.
     static QVector<QPointF> curvePoints(const void* data, const QString& dataType, int nrows, int ncols);
     // Adds one curve of points read before (curvePoints); redraws once.

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "Text_Windows.h"
 #include "UIK_TextEdit.h"
 #include "WindowController.h"
 #include "toolkit_test_support.h"
@@ -70,7 +71,7 @@ Program_Robot& Program_Robot::dismiss(const QString& title) {
 Program_Robot& Program_Robot::pressEnterInConsole(int times) {
     for (int i = 0; i < times; ++i)
         steps_.append({QString(), [this](QWidget*) {
-                           QTest::keyClick(controller_.readingWindow, Qt::Key_Return);
+                           QTest::keyClick(controller_.texts->readingWindow, Qt::Key_Return);
                        }});
     return *this;
 }
@@ -90,7 +91,7 @@ void Program_Robot::poll() {
     QWidget* modal = QApplication::activeModalWidget();
     const Step& step = steps_.first();
     if (step.title.isEmpty()) {
-        if (modal != nullptr || controller_.readingWindow == nullptr) return;
+        if (modal != nullptr || controller_.texts->readingWindow == nullptr) return;
         Step s = steps_.takeFirst();
         seen << QStringLiteral("<console>");
         s.action(nullptr);

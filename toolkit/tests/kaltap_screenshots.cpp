@@ -27,6 +27,7 @@
 #include "KALTAP_Main.h"
 #include "MainWindow.h"
 #include "Plot_Navigator.h"
+#include "Program_Menus.h"
 #include "Program_Robot.h"
 #include "SubWindow.h"
 #include "WindowController.h"
@@ -120,12 +121,12 @@ int main(int argc, char** argv) {
     QEventLoop wait;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (controller.idle) wait.quit();
+        if (controller.menus->idle) wait.quit();
     });
     poll.start(50);
     QTimer::singleShot(Program_Timeout_ms, &wait, &QEventLoop::quit);
     wait.exec();
-    if (!controller.idle || !robot.errors.isEmpty()) {
+    if (!controller.menus->idle || !robot.errors.isEmpty()) {
         std::fprintf(stderr, "the program did not finish: %s\n", qPrintable(robot.errors.join("; ")));
         return 1;
     }

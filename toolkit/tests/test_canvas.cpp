@@ -20,6 +20,7 @@
 
 #include "Canvas.h"
 #include "MainWindow.h"
+#include "Program_Menus.h"
 #include "SubWindow.h"
 #include "UIK_Call_Interface.h"
 #include "UIK_Canvas_Interface.h"
@@ -320,11 +321,9 @@ private slots:
         QFETCH(QString, written);
         QFETCH(QByteArray, format);
         WindowController controller(nullptr, {});
-        QSignalSpy released(&controller, &WindowController::endWindowSyncOperation);
         controller.createCanvasForUnit(1000, {{"width", 30}, {"height", 20}, {"backgroundColor", 0xFFFFFFu}});
         controller.createObjectOnCanvasForUnit(1, 1000, rectShape("0,0,15,20", Red));
-        controller.saveWindowContentsForUnit(1000, {{"saveFileName", path(given)}});
-        QCOMPARE(released.count(), 1);
+        QVERIFY(controller.saveWindowContentsForUnit(1000, {{"saveFileName", path(given)}}));
         QImageReader reader(path(written));
         QCOMPARE(reader.format(), format);
         const QImage image = reader.read().convertToFormat(QImage::Format_RGB32);
@@ -335,7 +334,6 @@ private slots:
 
     void aFileThatCannotBeWrittenIsReported() {
         WindowController controller(nullptr, {});
-        QSignalSpy released(&controller, &WindowController::endWindowSyncOperation);
         controller.createCanvasForUnit(1000, {{"width", 30}, {"height", 20}});
         const QString taken = path("taken.png");
         QVERIFY(QDir().mkpath(taken));
@@ -345,9 +343,8 @@ private slots:
             message = qobject_cast<QMessageBox*>(box)->text();
             pressOk(box);
         });
-        controller.saveWindowContentsForUnit(1000, {{"saveFileName", path("taken")}});
+        QVERIFY(!controller.saveWindowContentsForUnit(1000, {{"saveFileName", path("taken")}}));
         QCOMPARE(message, QStringLiteral("Unable to write ") + taken);
-        QCOMPARE(released.count(), 1);
     }
 
     void thePenAndBrushFollowTheGivenKeys_data() {
@@ -473,15 +470,15 @@ private slots:
         ProgramRun run([&] { UIK_createTimer(once, 5, 1, countOnce); });
         QVERIFY(run.finished());
         WindowController& controller = run.controller;
-        QTRY_VERIFY(controller.timers.contains(once.id));
-        QPointer<UIK_Timer> timer = controller.timers.value(once.id);
+        QTRY_VERIFY(controller.menus->timers.contains(once.id));
+        QPointer<UIK_Timer> timer = controller.menus->timers.value(once.id);
         // Still running the design program: the timer waits.
         QVERIFY(!timer->isActive());
         QCOMPARE(onceCalls.load(), 0);
 
-        controller.runIdle();
+        controller.menus->runIdle();
         QTRY_COMPARE(onceCalls.load(), 1);
-        QVERIFY(!controller.timers.contains(once.id));
+        QVERIFY(!controller.menus->timers.contains(once.id));
         QTRY_VERIFY(timer.isNull());
         QCOMPARE(onceCalls.load(), 1);
     }
@@ -499,14 +496,14 @@ private slots:
         WindowController& controller = run.controller;
         // Requests are carried out in order: once the last timer is there,
         // the first one has come and gone.
-        QTRY_VERIFY(controller.timers.contains(repeatingTimer.id));
-        QVERIFY(!controller.timers.contains(destroyedAtOnce.id));
-        QPointer<UIK_Timer> timer = controller.timers.value(repeatingTimer.id);
+        QTRY_VERIFY(controller.menus->timers.contains(repeatingTimer.id));
+        QVERIFY(!controller.menus->timers.contains(destroyedAtOnce.id));
+        QPointer<UIK_Timer> timer = controller.menus->timers.value(repeatingTimer.id);
 
-        controller.runIdle();
+        controller.menus->runIdle();
         // The repeating timer runs until its own routine destroys it.
         QTRY_COMPARE(repeatingCalls.load(), Repeating_Calls_Before_Destroy);
-        QVERIFY(!controller.timers.contains(repeatingTimer.id));
+        QVERIFY(!controller.menus->timers.contains(repeatingTimer.id));
         QTRY_VERIFY(timer.isNull());
         QCOMPARE(repeatingCalls.load(), Repeating_Calls_Before_Destroy);
         QCOMPARE(destroyedCalls.load(), 0);

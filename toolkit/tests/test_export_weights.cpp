@@ -14,6 +14,7 @@
 
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Main.h"
+#include "Program_Menus.h"
 #include "Program_Robot.h"
 #include "UIK_TextEdit.h"
 #include "WindowController.h"
@@ -30,7 +31,7 @@ const char* const Export_Dialog = "Export Weights";
 Program_Robot::Fields agree() { return {{"Agree?", "1"}, {"Select run type:", "1"}}; }
 
 QAction* export_item(WindowController& controller) {
-    for (QMenu* menu : controller.programMenus)
+    for (QMenu* menu : controller.menus->programMenus)
         for (QAction* a : menu->actions())
             if (a->text() == Export_Item) return a;
     return nullptr;
@@ -97,14 +98,14 @@ class TestExportWeights : public QObject {
     Q_OBJECT
 
     void run_until_idle(WindowController& controller, Program_Robot& robot) {
-        QTRY_VERIFY_WITH_TIMEOUT(controller.idle, Program_Timeout_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(controller.menus->idle, Program_Timeout_ms);
         QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
         QVERIFY2(robot.done(), qPrintable("steps left after: " + robot.seen.join(" | ")));
     }
 
     void run_item(WindowController& controller, Program_Robot& robot, QAction* item) {
         item->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!controller.callbackRunning, Routine_Timeout_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(!controller.menus->callbackRunning, Routine_Timeout_ms);
         QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
         QVERIFY2(robot.done(), qPrintable("steps left after: " + robot.seen.join(" | ")));
     }

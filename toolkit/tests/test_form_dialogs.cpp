@@ -26,7 +26,9 @@
 #include <atomic>
 #include <functional>
 
+#include "GlueManager.h"
 #include "MainWindow.h"
+#include "Program_Dialogs.h"
 #include "UIK_Call_Interface.h"
 #include "UIK_FormDialog.h"
 #include "WindowController.h"
@@ -52,14 +54,11 @@ public:
 };
 
 // Shows the dialog of `unit`, lets `act` answer it, and returns the answer
-// list the controller handed on (or "<none>" when it handed on nothing).
+// list the controller hands back.
 QStringList showAndAnswer(WindowController& controller, int unit, std::function<void(QWidget*)> act) {
     Watchdog watchdog;
-    QSignalSpy answered(&controller, &WindowController::endModalDialog);
     whenModalAppears(std::move(act));
-    controller.showDialogForUnit(unit);
-    if (answered.count() != 1) return {QStringLiteral("<none>")};
-    return answered.first().first().toStringList();
+    return controller.dialogs->show(unit);
 }
 
 QVariantMap items(const QString& title, const QStringList& list, int selected) {
@@ -119,20 +118,20 @@ void addControl(WindowController& controller, int unit, int id, int kind, const 
     const QString title = properties.value("title").toString();
     switch (kind) {
         case UIK_FormDialog::CheckBox:
-            controller.addCheckBoxToDialog(unit, id, title, properties.value("checked").toBool());
+            controller.dialogs->form(unit)->addCheckBox(id, title, properties.value("checked").toBool());
             break;
         case UIK_FormDialog::LineEdit:
-            controller.addLineEditToDialog(unit, id, title, properties.value("placeholder").toString(),
+            controller.dialogs->form(unit)->addLineEdit(id, title, properties.value("placeholder").toString(),
                                            properties.value("text").toString());
             break;
         case UIK_FormDialog::ComboBox:
-            controller.addComboBoxToDialog(unit, id, properties);
+            controller.dialogs->form(unit)->addComboBox(id, properties);
             break;
         case UIK_FormDialog::RadioButtons:
-            controller.addRadioButtonsToDialog(unit, id, properties);
+            controller.dialogs->form(unit)->addRadioButtons(id, properties);
             break;
         case UIK_FormDialog::FileField:
-            controller.addFileDialogToDialog(unit, id, properties);
+            controller.dialogs->form(unit)->addFileField(id, properties);
             break;
     }
 }
@@ -150,7 +149,7 @@ void addControls(WindowController& controller, int unit, const QVariantList& con
         const QVariantMap properties = control.toMap();
         const int kind = properties.value("kind").toInt();
         if (kind == 0)
-            controller.addLabelToDialog(unit, ++id, properties.value("text").toString());
+            controller.dialogs->form(unit)->addLabel(++id, properties.value("text").toString());
         else
             addControl(controller, unit, ++id, kind, properties);
     }
@@ -231,9 +230,9 @@ private slots:
         QFETCH(QString, how);
         QFETCH(QStringList, expected);
         WindowController controller(nullptr, {});
-        controller.createDialog(Unit, {{"windowTitle", "Agreement"}});
-        controller.addLabelToDialog(Unit, 11, "This program comes with no warranty.");
-        controller.addLabelToDialog(Unit, 12, "Press OK to go on.");
+        controller.dialogs->create(Unit, {{"windowTitle", "Agreement"}});
+        controller.dialogs->form(Unit)->addLabel(11, "This program comes with no warranty.");
+        controller.dialogs->form(Unit)->addLabel(12, "Press OK to go on.");
 
         QString title, second;
         bool overMainWindow = false;
@@ -300,7 +299,7 @@ private slots:
         QFETCH(QString, expected);
         constexpr int Id = 42;
         WindowController controller(nullptr, {});
-        controller.createDialog(Unit, {{"windowTitle", "One control"}});
+        controller.dialogs->create(Unit, {{"windowTitle", "One control"}});
         const QString title = properties.value("title").toString();
         addControl(controller, Unit, Id, kind, properties);
         QString titleSeen, valueSeen;
@@ -382,7 +381,7 @@ private slots:
         QFETCH(QString, restoredAnswer);
         constexpr int Id = 42;
         WindowController controller(nullptr, {});
-        controller.createDialog(Unit, {{"windowTitle", "Remembered"}});
+        controller.dialogs->create(Unit, {{"windowTitle", "Remembered"}});
         addControl(controller, Unit, Id, kind, first);
         const QStringList firstAnswer = showAndAnswer(controller, Unit, [&](QWidget* dialog) {
             userAction(dialog, Id, action);
@@ -392,7 +391,7 @@ private slots:
         QCOMPARE(firstAnswer.value(0), QString(accepted ? "1" : "0"));
 
         constexpr int Next = Unit + 1;
-        controller.createDialog(Next, {{"windowTitle", second.value("windowTitle", "Remembered")}});
+        controller.dialogs->create(Next, {{"windowTitle", second.value("windowTitle", "Remembered")}});
         addControl(controller, Next, Id + 1, kind, second);
         QString shown, restored;
         bool openAfterRestore = false;
@@ -450,8 +449,8 @@ private slots:
         for (const QString& step : steps) {
             ++unit;
             if (step.startsWith('!')) {
-                controller.createDialog(unit, {{"windowTitle", "Bad Input"}});
-                controller.addLabelToDialog(unit, 1, "Please try again");
+                controller.dialogs->create(unit, {{"windowTitle", "Bad Input"}});
+                controller.dialogs->form(unit)->addLabel(1, "Please try again");
                 showAndAnswer(controller, unit, [&step](QWidget* dialog) {
                     if (step == "!x") pressCancel(dialog);
                     else pressOk(dialog);
@@ -461,9 +460,9 @@ private slots:
             const bool remembered = !step.startsWith('-');
             const QString question = step.mid(remembered ? 0 : 1).section('=', 0, 0);
             const QString typed = step.section('=', 1);
-            controller.createDialog(unit, {{"windowTitle", question.section(':', 0, 0)}, {"remembered", remembered}});
+            controller.dialogs->create(unit, {{"windowTitle", question.section(':', 0, 0)}, {"remembered", remembered}});
             const QString field = question.contains(':') ? question.section(':', 1) : QStringLiteral("Field");
-            controller.addLineEditToDialog(unit, 1, field, "", "passed");
+            controller.dialogs->form(unit)->addLineEdit(1, field, "", "passed");
             showAndAnswer(controller, unit, [&](QWidget* dialog) {
                 seen << valueShown(dialog, 1);
                 if (!step.contains('=')) return pressCancel(dialog);
@@ -545,7 +544,7 @@ private slots:
         QFETCH(QStringList, moves);
         QFETCH(QStringList, answer);
         WindowController controller(nullptr, {});
-        controller.createDialog(Unit, {{"windowTitle", "Keyboard"}});
+        controller.dialogs->create(Unit, {{"windowTitle", "Keyboard"}});
         addControls(controller, Unit, controls);
         QString focusAtStart;
         QStringList movesSeen, hidden;
@@ -569,11 +568,11 @@ private slots:
     void likeFieldsOfOneTableKeepAnEntryEach() {
         WindowController controller(nullptr, {});
         auto build = [&controller](int unit, const QString& bands, const QString& left, const QString& right) {
-            controller.createDialog(unit, {{"windowTitle", "Band Definitions"}});
-            controller.addLabelToDialog(unit, 1, bands);
-            controller.addLineEditToDialog(unit, 2, "Left Band Edge", "", left);
-            controller.addLineEditToDialog(unit, 4, "Left Band Edge", "", right);
-            controller.addCheckBoxToDialog(unit, 5, "Write a log", true);
+            controller.dialogs->create(unit, {{"windowTitle", "Band Definitions"}});
+            controller.dialogs->form(unit)->addLabel(1, bands);
+            controller.dialogs->form(unit)->addLineEdit(2, "Left Band Edge", "", left);
+            controller.dialogs->form(unit)->addLineEdit(4, "Left Band Edge", "", right);
+            controller.dialogs->form(unit)->addCheckBox(5, "Write a log", true);
         };
         build(Unit, "Bands 1 and 2", "0", "0.3");
         showAndAnswer(controller, Unit, [](QWidget* dialog) {
@@ -604,8 +603,8 @@ private slots:
         });
         QCOMPARE(shown, (QStringList{"0.36", "0.4", "1"}));
 
-        controller.createDialog(Unit + 2, {{"windowTitle", "Notice"}});
-        controller.addLabelToDialog(Unit + 2, 1, "Band 1");
+        controller.dialogs->create(Unit + 2, {{"windowTitle", "Notice"}});
+        controller.dialogs->form(Unit + 2)->addLabel(1, "Band 1");
         QString restoreText = "<none>", labelsOnly = "<none>";
         showAndAnswer(controller, Unit + 1, [&](QWidget* dialog) {
             if (auto* restore = dialog->findChild<QPushButton*>("restoreDefaultsButton")) restoreText = restore->text();
@@ -621,10 +620,10 @@ private slots:
 
     void aFieldShowsItsPlaceholderWhileEmpty() {
         WindowController controller(nullptr, {});
-        controller.createDialog(Unit, {{"windowTitle", "Hints"}});
-        controller.addLineEditToDialog(Unit, 1, "Bits", "2 to 48", "");
-        controller.addFileDialogToDialog(Unit, 2, {{"title", "File"}, {"placeholder", "CSV file"}, {"text", ""}});
-        UIK_FormDialog* dialog = controller.dialogs.value(Unit);
+        controller.dialogs->create(Unit, {{"windowTitle", "Hints"}});
+        controller.dialogs->form(Unit)->addLineEdit(1, "Bits", "2 to 48", "");
+        controller.dialogs->form(Unit)->addFileField(2, {{"title", "File"}, {"placeholder", "CSV file"}, {"text", ""}});
+        UIK_FormDialog* dialog = controller.dialogs->forms.value(Unit);
         QVERIFY(dialog);
         QCOMPARE(dialog->findChild<QLineEdit*>("control_1")->placeholderText(), QString("2 to 48"));
         QCOMPARE(dialog->findChild<QLineEdit*>("control_2")->placeholderText(), QString("CSV file"));
@@ -645,14 +644,14 @@ private slots:
         QFETCH(QString, how);
         QFETCH(QString, result);
         WindowController controller(nullptr, {});
-        controller.createDialog(Unit, {{"windowTitle", "Two-band filter"}});
-        controller.addLabelToDialog(Unit, 90, "Pass band");
-        controller.addLineEditToDialog(Unit, 70, "Edge", "", "0.1");
-        controller.addRadioButtonsToDialog(Unit, 10, items("Find", {"weights", "width", "ripple"}, 1));
-        controller.addLabelToDialog(Unit, 5, "Output");
-        controller.addCheckBoxToDialog(Unit, 50, "Write a log", false);
-        controller.addComboBoxToDialog(Unit, 30, items("Type", {"low", "high"}, 2));
-        controller.addFileDialogToDialog(Unit, 20, {{"title", "File"}, {"text", "out.csv"}});
+        controller.dialogs->create(Unit, {{"windowTitle", "Two-band filter"}});
+        controller.dialogs->form(Unit)->addLabel(90, "Pass band");
+        controller.dialogs->form(Unit)->addLineEdit(70, "Edge", "", "0.1");
+        controller.dialogs->form(Unit)->addRadioButtons(10, items("Find", {"weights", "width", "ripple"}, 1));
+        controller.dialogs->form(Unit)->addLabel(5, "Output");
+        controller.dialogs->form(Unit)->addCheckBox(50, "Write a log", false);
+        controller.dialogs->form(Unit)->addComboBox(30, items("Type", {"low", "high"}, 2));
+        controller.dialogs->form(Unit)->addFileField(20, {{"title", "File"}, {"text", "out.csv"}});
 
         const QStringList answer = showAndAnswer(controller, Unit, [&](QWidget* dialog) {
             userAction(dialog, 70, "type:5");
@@ -667,10 +666,10 @@ private slots:
 
     void showingAgainKeepsOneButtonRow() {
         WindowController controller(nullptr, {});
-        controller.createDialog(Unit, {{"windowTitle", "Again"}});
-        controller.addLineEditToDialog(Unit, 1, "Bits", "", "16");
-        controller.addCheckBoxToDialog(Unit, 2, "Hex file", true);
-        UIK_FormDialog* dialog = controller.dialogs.value(Unit);
+        controller.dialogs->create(Unit, {{"windowTitle", "Again"}});
+        controller.dialogs->form(Unit)->addLineEdit(1, "Bits", "", "16");
+        controller.dialogs->form(Unit)->addCheckBox(2, "Hex file", true);
+        UIK_FormDialog* dialog = controller.dialogs->forms.value(Unit);
         QVERIFY(dialog);
         const int controlItems = dialog->layout()->count();
 
@@ -687,7 +686,7 @@ private slots:
             QCOMPARE(buttonRows(dialog), 0);
             QCOMPARE(dialog->layout()->count(), controlItems);
         }
-        QCOMPARE(controller.dialogs.size(), 1);
+        QCOMPARE(controller.dialogs->forms.size(), 1);
     }
 
     // Five bands make a dialog of some thirty rows: on a short screen the rows
@@ -705,10 +704,10 @@ private slots:
         QFETCH(int, fields);
         QFETCH(bool, scrolls);
         WindowController controller(nullptr, {});
-        controller.createDialog(Unit, {{"windowTitle", "Band Definitions"}});
+        controller.dialogs->create(Unit, {{"windowTitle", "Band Definitions"}});
         const QString longText = QStringLiteral("0.000000000000000000000000000000000000123");
         for (int id = 1; id <= fields; ++id)
-            controller.addLineEditToDialog(Unit, id, QStringLiteral("Left Band Edge %1").arg(id), "",
+            controller.dialogs->form(Unit)->addLineEdit(id, QStringLiteral("Left Band Edge %1").arg(id), "",
                                            id == 1 ? longText : QStringLiteral("0.5"));
         bool buttonsOnScreen = false, fitsScreen = false, scrolled = !scrolls, wholeText = false;
         const QStringList answer = showAndAnswer(controller, Unit, [&](QWidget* shown) {
@@ -746,11 +745,11 @@ private slots:
         QFETCH(int, length);
         QFETCH(bool, refused);
         WindowController controller(nullptr, {});
-        controller.createDialog(Unit, {{"windowTitle", "Equalizer"}});
+        controller.dialogs->create(Unit, {{"windowTitle", "Equalizer"}});
         if (fileRow)
-            controller.addFileDialogToDialog(Unit, 1, {{"title", "Response file"}, {"text", "Equalizer.csv"}});
+            controller.dialogs->form(Unit)->addFileField(1, {{"title", "Response file"}, {"text", "Equalizer.csv"}});
         else
-            controller.addLineEditToDialog(Unit, 1, "Response file", "", "Equalizer.csv");
+            controller.dialogs->form(Unit)->addLineEdit(1, "Response file", "", "Equalizer.csv");
         const QString tooLong = QStringLiteral("/") + QString(length - 5, QLatin1Char('d')) + QStringLiteral(".csv");
         QString warning;
         const QStringList answer = showAndAnswer(controller, Unit, [&](QWidget* shown) {
@@ -774,9 +773,9 @@ private slots:
 
     void theConsoleUnitsShareOneDialog() {
         WindowController controller(nullptr, {});
-        controller.createDialog(-3, {{"windowTitle", "Console dialog"}});
-        controller.addCheckBoxToDialog(-4, 1, "Continue", true);
-        controller.createDialog(-2, {{"windowTitle", "Renamed"}});
+        controller.dialogs->create(-3, {{"windowTitle", "Console dialog"}});
+        controller.dialogs->form(-4)->addCheckBox(1, "Continue", true);
+        controller.dialogs->create(-2, {{"windowTitle", "Renamed"}});
         QString title;
         const QStringList answer = showAndAnswer(controller, -2, [&](QWidget* dialog) {
             title = dialog->windowTitle();
@@ -784,26 +783,25 @@ private slots:
         });
         QCOMPARE(answer, (QStringList{"1", "1"}));
         QCOMPARE(title, QString("Renamed"));
-        QCOMPARE(controller.dialogs.size(), 1);
+        QCOMPARE(controller.dialogs->forms.size(), 1);
     }
 
     void aUnitWithoutDialogIsAnsweredEmptyAndGetsNoControls() {
         WindowController controller(nullptr, {});
-        controller.addLabelToDialog(Unit, 1, "lost");
-        controller.addCheckBoxToDialog(Unit, 2, "lost", true);
-        controller.addLineEditToDialog(Unit, 3, "lost", "", "");
-        controller.addComboBoxToDialog(Unit, 4, items("lost", {"a"}, 1));
-        controller.addRadioButtonsToDialog(Unit, 5, items("lost", {"a"}, 1));
-        controller.addFileDialogToDialog(Unit, 6, {{"title", "lost"}});
+        int labelId = 0;
+        for (UIK_Op op : {UIK_Op::addLabelToDialog, UIK_Op::addCheckBoxToDialog, UIK_Op::addLineEditToDialog,
+                          UIK_Op::addComboBoxToDialog, UIK_Op::addRadioButtonsToDialog, UIK_Op::addFileDialogToDialog}) {
+            UIK_Request request = UIK_Request_For(op, Unit, ++labelId);
+            UIK_Put(request, "title", std::string("lost"));
+            UIK_Put(request, "itemList", std::vector<std::string>{"a"});
+            UIK_Glue.load()->carryOut(request);
+        }
         for (QWidget* w : QApplication::allWidgets())
             QVERIFY2(!w->objectName().startsWith("control_") && !w->objectName().startsWith("label_"),
                      qPrintable(w->objectName()));
-        QVERIFY(controller.dialogs.isEmpty());
+        QVERIFY(controller.dialogs->forms.isEmpty());
 
-        QSignalSpy answered(&controller, &WindowController::endModalDialog);
-        controller.showDialogForUnit(Unit);
-        QCOMPARE(answered.count(), 1);
-        QCOMPARE(answered.first().first().toStringList(), QStringList());
+        QCOMPARE(controller.dialogs->show(Unit), QStringList());
     }
 
     // The "..." button of a file row: its flags pick the chooser, the choice
@@ -839,15 +837,15 @@ private slots:
         existing.close();
 
         WindowController controller(nullptr, {});
-        controller.createDialog(Unit, {{"windowTitle", "Files"}});
-        controller.addFileDialogToDialog(Unit, 7,
+        controller.dialogs->create(Unit, {{"windowTitle", "Files"}});
+        controller.dialogs->form(Unit)->addFileField(7,
                                          {{"title", "Choose the response file"},
                                           {"placeholder", ""},
                                           {"text", "before"},
                                           {"defaultDirectory", start.path()},
                                           {"chooseDirectory", chooseDirectory},
                                           {"allowNewFiles", allowNewFiles}});
-        UIK_FormDialog* dialog = controller.dialogs.value(Unit);
+        UIK_FormDialog* dialog = controller.dialogs->forms.value(Unit);
         QVERIFY(dialog);
 
         Watchdog watchdog;
@@ -889,7 +887,7 @@ private slots:
 
     void theAlertBoxWaitsForOk() {
         WindowController controller(nullptr, {});
-        QSignalSpy dismissed(&controller, &WindowController::endAlertDialog);
+        int dismissed = 0;
         Watchdog watchdog;
         QString title, text;
         int buttons = -1, answeredWhileOpen = -1;
@@ -903,17 +901,17 @@ private slots:
             buttons = box->buttons().size();
             hasOk = box->button(QMessageBox::Ok) != nullptr;
             overMainWindow = box->parentWidget() == controller.mainWindow;
-            answeredWhileOpen = dismissed.count();
+            answeredWhileOpen = dismissed;
             pressOk(box);
         });
-        controller.showAlertBox("Input error", "The band edges must increase.");
+        controller.dialogs->showAlert("Input error", "The band edges must increase.");
+        ++dismissed;
         QCOMPARE(title, QString("Input error"));
         QCOMPARE(text, QString("The band edges must increase."));
         QCOMPARE(buttons, 1);
         QVERIFY(hasOk);
         QVERIFY(overMainWindow);
         QCOMPARE(answeredWhileOpen, 0);
-        QCOMPARE(dismissed.count(), 1);
         if (controller.mainWindow != nullptr) QVERIFY(controller.mainWindow->isVisible());
     }
 
@@ -941,7 +939,6 @@ private slots:
         existing.close();
 
         WindowController controller(nullptr, {});
-        QSignalSpy named(&controller, &WindowController::gotFileName);
         Watchdog watchdog;
         QString captionSeen;
         int modeSeen = -1, acceptSeen = -1;
@@ -957,12 +954,11 @@ private slots:
                 choose(dialog, start.filePath(choice));
             }
         });
-        controller.getFileName(Unit, newFile);
+        const QString named = controller.dialogs->askFileName(newFile);
         QCOMPARE(captionSeen, caption);
         QCOMPARE(modeSeen, static_cast<int>(fileMode));
         QCOMPARE(acceptSeen, static_cast<int>(QFileDialog::AcceptOpen));
-        QCOMPARE(named.count(), 1);
-        QCOMPARE(named.first().first().toString(), choice.isEmpty() ? QString() : start.filePath(choice));
+        QCOMPARE(named, choice.isEmpty() ? QString() : start.filePath(choice));
     }
 
     // The design program builds and shows a dialog on its own thread; what

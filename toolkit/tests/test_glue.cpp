@@ -13,7 +13,9 @@
 
 #include "GlueManager.h"
 #include "MainWindow.h"
+#include "Program_Menus.h"
 #include "Program_Stop.h"
+#include "Text_Windows.h"
 #include "UIK_Call_Interface.h"
 #include "UIK_Spreadsheet_Interface.h"
 #include "UIK_TextEdit.h"
@@ -137,9 +139,9 @@ private slots:
             status = UNIT_Read_Line(UNIT_Console, line);
             done = true;
         });
-        QTRY_VERIFY_WITH_TIMEOUT(controller.readingWindow != nullptr, Worker_Timeout_ms);
-        QTest::keyClicks(controller.readingWindow, "0.25, 42");
-        QTest::keyClick(controller.readingWindow, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(controller.texts->readingWindow != nullptr, Worker_Timeout_ms);
+        QTest::keyClicks(controller.texts->readingWindow, "0.25, 42");
+        QTest::keyClick(controller.texts->readingWindow, Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
         QCOMPARE(status, UNIT_OK);
         QCOMPARE(QString::fromStdString(line), QString("0.25, 42"));
@@ -153,7 +155,7 @@ private slots:
             raw = hookReadLine(buffer, static_cast<int>(sizeof buffer), UNIT_Console);
             done = true;
         });
-        QTRY_VERIFY_WITH_TIMEOUT(controller.readingWindow != nullptr, Worker_Timeout_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(controller.texts->readingWindow != nullptr, Worker_Timeout_ms);
         controller.closeWindowForUnit(-3);
         QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
         QCOMPARE(raw.load(), -1);
@@ -170,11 +172,11 @@ private slots:
             hookStop();
         });
         QTRY_VERIFY_WITH_TIMEOUT(reached_stop.load(), Worker_Timeout_ms);
-        QTRY_VERIFY_WITH_TIMEOUT(controller.idle, Worker_Timeout_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(controller.menus->idle, Worker_Timeout_ms);
         QVERIFY(UIK_Idle.load());
         QVERIFY(controller.programThread->isRunning());  // parked, not ended
-        QCOMPARE(controller.programMenus.size(), 1);
-        QVERIFY(controller.programMenus[0]->menuAction()->isVisible());
+        QCOMPARE(controller.menus->programMenus.size(), 1);
+        QVERIFY(controller.menus->programMenus[0]->menuAction()->isVisible());
         QTRY_VERIFY(console_text(controller).contains("stopping\n"));
         // Teardown releases the parked thread.
         QElapsedTimer clock;
@@ -233,7 +235,7 @@ private slots:
         }
         QTRY_VERIFY_WITH_TIMEOUT(shown.load(), Worker_Timeout_ms);
         if (modalTitle.isEmpty()) {
-            QTRY_VERIFY_WITH_TIMEOUT(controller.readingWindow != nullptr, Worker_Timeout_ms);
+            QTRY_VERIFY_WITH_TIMEOUT(controller.texts->readingWindow != nullptr, Worker_Timeout_ms);
             teardown();
         }
         QTRY_VERIFY_WITH_TIMEOUT(controller.programThread == nullptr, Worker_Timeout_ms);

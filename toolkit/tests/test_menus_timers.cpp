@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "MainWindow.h"
+#include "Program_Menus.h"
 #include "UIK_ContentController.h"
 #include "UIK_TextEdit.h"
 #include "UIK_Timer.h"
@@ -39,7 +40,7 @@ int countingRoutine() {
 int routineCheckingMenus() {
     ++routineLog.calls;
     bool anyEnabled = false;
-    for (QMenu* menu : routineLog.controller->programMenus) anyEnabled = anyEnabled || menu->isEnabled();
+    for (QMenu* menu : routineLog.controller->menus->programMenus) anyEnabled = anyEnabled || menu->isEnabled();
     routineLog.menusEnabledDuringCall = anyEnabled;
     return 0;
 }
@@ -71,12 +72,12 @@ int throwingRoutine() {
 
 int routineDestroyingItsTimer() {
     ++routineLog.calls;
-    routineLog.controller->destroyTimerWithId(routineLog.timerToDestroy);
+    routineLog.controller->menus->destroyTimer(routineLog.timerToDestroy);
     return 0;
 }
 
 QMenu* menuTitled(WindowController& controller, const QString& title) {
-    for (QMenu* menu : controller.programMenus)
+    for (QMenu* menu : controller.menus->programMenus)
         if (menu->title() == title) return menu;
     return nullptr;
 }
@@ -86,7 +87,7 @@ QAction* item(WindowController& controller, const QString& menu, const QString& 
 }
 
 bool allMenusEnabled(const WindowController& controller) {
-    for (QMenu* menu : controller.programMenus)
+    for (QMenu* menu : controller.menus->programMenus)
         if (!menu->isEnabled()) return false;
     return true;
 }
@@ -159,11 +160,11 @@ void TestMenusTimers::itemsShareMenusByName() {
     WindowController controller(nullptr, {});
     QVERIFY(controller.mainWindow != nullptr);
     for (int i = 0; i < menus.size(); ++i)
-        controller.addMenuItem(-2, menus[i], QStringLiteral("Item %1").arg(i), countingRoutine, QString());
+        controller.menus->addMenuItem(-2, menus[i], QStringLiteral("Item %1").arg(i), countingRoutine, QString());
 
-    QCOMPARE(controller.programMenus.size(), expectedMenus);
+    QCOMPARE(controller.menus->programMenus.size(), expectedMenus);
     int items = 0;
-    for (QMenu* menu : controller.programMenus) {
+    for (QMenu* menu : controller.menus->programMenus) {
         items += menu->actions().size();
         int entries = 0;
         for (QAction* entry : controller.mainWindow->menuBar()->actions())
@@ -175,35 +176,35 @@ void TestMenusTimers::itemsShareMenusByName() {
 
 void TestMenusTimers::menusAppearOnlyWhenIdle() {
     WindowController controller(nullptr, {});
-    controller.addMenuItem(Menu, Item, countingRoutine, QString());
-    controller.addMenuItem(-2, QStringLiteral("Tools"), QStringLiteral("Other"), countingRoutine, QString());
-    QCOMPARE(controller.programMenus.size(), 2);
-    for (QMenu* menu : controller.programMenus) QVERIFY(!menu->menuAction()->isVisible());
+    controller.menus->addMenuItem(-2, Menu, Item, countingRoutine, QString());
+    controller.menus->addMenuItem(-2, QStringLiteral("Tools"), QStringLiteral("Other"), countingRoutine, QString());
+    QCOMPARE(controller.menus->programMenus.size(), 2);
+    for (QMenu* menu : controller.menus->programMenus) QVERIFY(!menu->menuAction()->isVisible());
 
-    controller.runIdle();
-    QVERIFY(controller.idle);
-    for (QMenu* menu : controller.programMenus) QVERIFY(menu->menuAction()->isVisible());
+    controller.menus->runIdle();
+    QVERIFY(controller.menus->idle);
+    for (QMenu* menu : controller.menus->programMenus) QVERIFY(menu->menuAction()->isVisible());
 
     // A menu added once idle shows at once: nothing would show it later.
-    controller.addMenuItem(-2, QStringLiteral("Late"), QStringLiteral("Item"), countingRoutine, QString());
+    controller.menus->addMenuItem(-2, QStringLiteral("Late"), QStringLiteral("Item"), countingRoutine, QString());
     QVERIFY(menuTitled(controller, QStringLiteral("Late"))->menuAction()->isVisible());
 }
 
 void TestMenusTimers::choosingItemRunsRoutineWithMenusDisabled() {
     WindowController controller(nullptr, {});
     routineLog.controller = &controller;
-    controller.addMenuItem(Menu, Item, routineCheckingMenus, QString());
-    controller.addMenuItem(-2, QStringLiteral("Tools"), QStringLiteral("Other"), countingRoutine, QString());
-    controller.runIdle();
+    controller.menus->addMenuItem(-2, Menu, Item, routineCheckingMenus, QString());
+    controller.menus->addMenuItem(-2, QStringLiteral("Tools"), QStringLiteral("Other"), countingRoutine, QString());
+    controller.menus->runIdle();
 
     item(controller, Menu, Item)->trigger();
     QCOMPARE(routineLog.calls, 1);
     QVERIFY(!routineLog.menusEnabledDuringCall);
     QVERIFY(allMenusEnabled(controller));
-    QVERIFY(!controller.callbackRunning);
+    QVERIFY(!controller.menus->callbackRunning);
 
     // Adding the item again replaces its routine and keeps one entry.
-    controller.addMenuItem(Menu, Item, countingRoutine, QString());
+    controller.menus->addMenuItem(-2, Menu, Item, countingRoutine, QString());
     QCOMPARE(menuTitled(controller, Menu)->actions().size(), 1);
     item(controller, Menu, Item)->trigger();
     QCOMPARE(routineLog.calls, 2);
@@ -219,22 +220,22 @@ void TestMenusTimers::secondChoiceWhileRoutineRunsIsIgnored_data() {
 void TestMenusTimers::secondChoiceWhileRoutineRunsIsIgnored() {
     QFETCH(bool, fromDialog);
     WindowController controller(nullptr, {});
-    controller.addMenuItem(Menu, Item, fromDialog ? routineWithModalDialog : routineTriggeringItself, QString());
-    controller.runIdle();
+    controller.menus->addMenuItem(-2, Menu, Item, fromDialog ? routineWithModalDialog : routineTriggeringItself, QString());
+    controller.menus->runIdle();
     routineLog.action = item(controller, Menu, Item);
 
     routineLog.action->trigger();
     QCOMPARE(routineLog.calls, 1);
     QVERIFY(allMenusEnabled(controller));
-    QVERIFY(!controller.callbackRunning);
+    QVERIFY(!controller.menus->callbackRunning);
 }
 
 void TestMenusTimers::choosingBeforeIdleRunsNothing() {
     WindowController controller(nullptr, {});
-    controller.addMenuItem(Menu, Item, countingRoutine, QStringLiteral("Ctrl+N"));
+    controller.menus->addMenuItem(-2, Menu, Item, countingRoutine, QStringLiteral("Ctrl+N"));
     item(controller, Menu, Item)->trigger();
     QCOMPARE(routineLog.calls, 0);
-    controller.runIdle();
+    controller.menus->runIdle();
     item(controller, Menu, Item)->trigger();
     QCOMPARE(routineLog.calls, 1);
 }
@@ -250,9 +251,8 @@ void TestMenusTimers::itemWithoutRoutineReportsError() {
     QFETCH(bool, consoleIsCurrent);
     QFETCH(QString, expected);
     WindowController controller(nullptr, {});
-    controller.addMenuItem(Menu, Item, countingRoutine, QString());
-    controller.runIdle();
-    QVERIFY(controller.callbacks.remove(Menu + Item) == 1);
+    controller.menus->addMenuItem(-2, Menu, Item, nullptr, QString());
+    controller.menus->runIdle();
     controller.mainWindow->setCurrentContent(consoleIsCurrent ? controller.textWindows.value(-2) : nullptr);
 
     QString shown;
@@ -268,9 +268,9 @@ void TestMenusTimers::itemWithoutRoutineReportsError() {
 
 void TestMenusTimers::throwingRoutineLeavesMenusEnabled() {
     WindowController controller(nullptr, {});
-    controller.addMenuItem(Menu, Item, throwingRoutine, QString());
-    controller.addMenuItem(Menu, QStringLiteral("Count"), countingRoutine, QString());
-    controller.runIdle();
+    controller.menus->addMenuItem(-2, Menu, Item, throwingRoutine, QString());
+    controller.menus->addMenuItem(-2, Menu, QStringLiteral("Count"), countingRoutine, QString());
+    controller.menus->runIdle();
 
     bool thrown = false;
     try {
@@ -280,7 +280,7 @@ void TestMenusTimers::throwingRoutineLeavesMenusEnabled() {
     }
     QVERIFY(thrown);
     QVERIFY(allMenusEnabled(controller));
-    QVERIFY(!controller.callbackRunning);
+    QVERIFY(!controller.menus->callbackRunning);
     item(controller, Menu, QStringLiteral("Count"))->trigger();
     QCOMPARE(routineLog.calls, 2);
 }
@@ -297,27 +297,27 @@ void TestMenusTimers::shortcutIsParsed() {
     QFETCH(QString, text);
     QFETCH(QKeySequence, expected);
     WindowController controller(nullptr, {});
-    controller.addMenuItem(Menu, Item, countingRoutine, text);
+    controller.menus->addMenuItem(-2, Menu, Item, countingRoutine, text);
     QCOMPARE(item(controller, Menu, Item)->shortcut(), expected);
 }
 
 void TestMenusTimers::itemStateChanges() {
     WindowController controller(nullptr, {});
-    controller.addMenuItem(Menu, Item, countingRoutine, QString());
+    controller.menus->addMenuItem(-2, Menu, Item, countingRoutine, QString());
     QAction* action = item(controller, Menu, Item);
 
-    controller.enableMenuItem(-2, Menu, Item, false);
+    controller.menus->enableMenuItem(-2, Menu, Item, false);
     QVERIFY(!action->isEnabled());
-    controller.enableMenuItem(-2, Menu, Item, true);
+    controller.menus->enableMenuItem(-2, Menu, Item, true);
     QVERIFY(action->isEnabled());
 
-    controller.setMenuItemCheckable(-2, Menu, Item, true);
+    controller.menus->setMenuItemCheckable(-2, Menu, Item, true);
     QVERIFY(action->isCheckable());
-    controller.setMenuItemChecked(-2, Menu, Item, true);
-    QVERIFY(controller.isMenuItemChecked(-2, Menu, Item));
-    controller.setMenuItemChecked(-2, Menu, Item, false);
-    QVERIFY(!controller.isMenuItemChecked(-2, Menu, Item));
-    controller.setMenuItemCheckable(-2, Menu, Item, false);
+    controller.menus->setMenuItemChecked(-2, Menu, Item, true);
+    QVERIFY(controller.menus->isMenuItemChecked(-2, Menu, Item));
+    controller.menus->setMenuItemChecked(-2, Menu, Item, false);
+    QVERIFY(!controller.menus->isMenuItemChecked(-2, Menu, Item));
+    controller.menus->setMenuItemCheckable(-2, Menu, Item, false);
     QVERIFY(!action->isCheckable());
 }
 
@@ -341,7 +341,7 @@ void TestMenusTimers::missingItemReportsError() {
     QFETCH(QString, item);
     QFETCH(QString, expected);
     WindowController controller(nullptr, {});
-    controller.addMenuItem(Menu, Item, countingRoutine, QString());
+    controller.menus->addMenuItem(-2, Menu, Item, countingRoutine, QString());
 
     QString shown;
     whenModalTitled(QStringLiteral("Error"), [&shown](QWidget* box) {
@@ -349,9 +349,9 @@ void TestMenusTimers::missingItemReportsError() {
         pressOk(box);
     });
     switch (operation) {
-        case 0: controller.enableMenuItem(7, menu, item, false); break;
-        case 1: controller.setMenuItemCheckable(7, menu, item, true); break;
-        default: controller.setMenuItemChecked(7, menu, item, true); break;
+        case 0: controller.menus->enableMenuItem(7, menu, item, false); break;
+        case 1: controller.menus->setMenuItemCheckable(7, menu, item, true); break;
+        default: controller.menus->setMenuItemChecked(7, menu, item, true); break;
     }
     QCOMPARE(shown, expected);
     QVERIFY(::item(controller, Menu, Item)->isEnabled());
@@ -359,10 +359,10 @@ void TestMenusTimers::missingItemReportsError() {
 
 void TestMenusTimers::missingItemIsNotChecked() {
     WindowController controller(nullptr, {});
-    controller.addMenuItem(Menu, Item, countingRoutine, QString());
+    controller.menus->addMenuItem(-2, Menu, Item, countingRoutine, QString());
     ErrorBoxWatch watch;
-    QVERIFY(!controller.isMenuItemChecked(-2, Menu, QStringLiteral("Missing")));
-    QVERIFY(!controller.isMenuItemChecked(-2, QStringLiteral("Missing"), Item));
+    QVERIFY(!controller.menus->isMenuItemChecked(-2, Menu, QStringLiteral("Missing")));
+    QVERIFY(!controller.menus->isMenuItemChecked(-2, QStringLiteral("Missing"), Item));
     QVERIFY(watch.texts.isEmpty());
 }
 
@@ -376,24 +376,24 @@ void TestMenusTimers::timerStartsAtIdle() {
     QFETCH(bool, createdWhileRunning);
     WindowController controller(nullptr, {});
     if (createdWhileRunning) {
-        controller.createTimer(1, timerProperties(5, false), countingRoutine);
-        QVERIFY(!controller.timers.value(1)->isActive());
-        controller.runIdle();
+        controller.menus->createTimer(1, timerProperties(5, false), countingRoutine);
+        QVERIFY(!controller.menus->timers.value(1)->isActive());
+        controller.menus->runIdle();
     } else {
-        controller.runIdle();
-        controller.createTimer(1, timerProperties(5, false), countingRoutine);
+        controller.menus->runIdle();
+        controller.menus->createTimer(1, timerProperties(5, false), countingRoutine);
     }
-    QVERIFY(controller.timers.value(1)->isActive());
+    QVERIFY(controller.menus->timers.value(1)->isActive());
     QTRY_VERIFY(routineLog.calls >= 2);
 }
 
 void TestMenusTimers::singleShotTimerFiresOnceAndIsGone() {
     WindowController controller(nullptr, {});
-    controller.runIdle();
-    controller.createTimer(3, timerProperties(5, true), countingRoutine);
-    QPointer<UIK_Timer> timer = controller.timers.value(3);
+    controller.menus->runIdle();
+    controller.menus->createTimer(3, timerProperties(5, true), countingRoutine);
+    QPointer<UIK_Timer> timer = controller.menus->timers.value(3);
     QVERIFY(timer);
-    QTRY_VERIFY(!controller.timers.contains(3));
+    QTRY_VERIFY(!controller.menus->timers.contains(3));
     QTRY_VERIFY(timer.isNull());
     QCOMPARE(routineLog.calls, 1);
 }
@@ -409,24 +409,24 @@ void TestMenusTimers::destroyedTimerStops() {
     WindowController controller(nullptr, {});
     routineLog.controller = &controller;
     routineLog.timerToDestroy = 4;
-    controller.runIdle();
-    controller.createTimer(4, timerProperties(5, false), fromOwnRoutine ? routineDestroyingItsTimer : countingRoutine);
+    controller.menus->runIdle();
+    controller.menus->createTimer(4, timerProperties(5, false), fromOwnRoutine ? routineDestroyingItsTimer : countingRoutine);
     // A second timer keeps running: only the one named goes.
-    controller.createTimer(5, timerProperties(5, false), nullptr);
-    QPointer<UIK_Timer> timer = controller.timers.value(4);
+    controller.menus->createTimer(5, timerProperties(5, false), nullptr);
+    QPointer<UIK_Timer> timer = controller.menus->timers.value(4);
 
     if (fromOwnRoutine) {
         QTRY_VERIFY(timer.isNull());
         QCOMPARE(routineLog.calls, 1);
     } else {
         QTRY_VERIFY(routineLog.calls >= 2);
-        controller.destroyTimerWithId(4);
+        controller.menus->destroyTimer(4);
         const int calls = routineLog.calls;
         QTRY_VERIFY(timer.isNull());
         QCOMPARE(routineLog.calls, calls);
     }
-    QVERIFY(!controller.timers.contains(4));
-    QVERIFY(controller.timers.value(5)->isActive());
+    QVERIFY(!controller.menus->timers.contains(4));
+    QVERIFY(controller.menus->timers.value(5)->isActive());
 }
 
 QTEST_MAIN(TestMenusTimers)

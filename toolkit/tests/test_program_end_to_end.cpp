@@ -24,6 +24,7 @@
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Main.h"
 #include "MainWindow.h"
+#include "Program_Menus.h"
 #include "Program_Robot.h"
 #include "UIK_TextEdit.h"
 #include "WindowController.h"
@@ -191,7 +192,7 @@ class TestProgramEndToEnd : public QObject {
     // Starts the program, lets the robot work through its steps, and waits
     // until the program has stopped (the windows stay, the menus appear).
     void run_until_idle(WindowController& controller, Program_Robot& robot) {
-        QTRY_VERIFY_WITH_TIMEOUT(controller.idle, Program_Timeout_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(controller.menus->idle, Program_Timeout_ms);
         QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
         QVERIFY2(robot.done(), qPrintable("steps left after: " + robot.seen.join(" | ")));
     }
@@ -221,8 +222,8 @@ private slots:
         QCOMPARE(test_logs.size(), 1);
         QCOMPARE(lines_containing(test_logs[0], "Remez Exchange Algorithm"), 10);
         QVERIFY(console_text(controller).contains("Normal exit.\n"));
-        QCOMPARE(controller.programMenus.size(), 1);
-        QVERIFY(controller.programMenus[0]->menuAction()->isVisible());
+        QCOMPARE(controller.menus->programMenus.size(), 1);
+        QVERIFY(controller.menus->programMenus[0]->menuAction()->isVisible());
     }
 
     void classicalDefaultWithSixteenBits() {
@@ -306,25 +307,25 @@ private slots:
         // From the menu, on the design program's thread: another loop, ended
         // by a Cancel in a band dialog, which stops only that loop.
         QAction* item = nullptr;
-        for (QAction* a : controller.programMenus.value(0)->actions())
+        for (QAction* a : controller.menus->programMenus.value(0)->actions())
             if (a->text() == "New FIR Filter Design") item = a;
         QVERIFY(item != nullptr);
         robot.accept(Filter_Type, {{"Select filter design approach:", "3"}})
             .accept("Legacy FIR Filter Parameters")
             .cancel("Band Definitions");
         item->trigger();
-        QVERIFY(controller.callbackRunning);
-        QVERIFY(!controller.programMenus[0]->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(!controller.callbackRunning, 20000);
+        QVERIFY(controller.menus->callbackRunning);
+        QVERIFY(!controller.menus->programMenus[0]->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(!controller.menus->callbackRunning, 20000);
         QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
         QVERIFY(robot.done());
         QVERIFY(console_text(controller).contains("Program terminated at user request.\n"));
-        QVERIFY(controller.programMenus[0]->isEnabled());
+        QVERIFY(controller.menus->programMenus[0]->isEnabled());
 
         // And once more: the menu still works after the stop.
         robot.cancel(Filter_Type).dismiss("Normal Exit");
         item->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!controller.callbackRunning, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!controller.menus->callbackRunning, 20000);
         QVERIFY(robot.done());
         QVERIFY(robot.errors.isEmpty());
     }
@@ -340,7 +341,7 @@ private slots:
             .cancel("Band Definitions");
         run_until_idle(controller, robot);
         QAction* item = nullptr;
-        for (QAction* a : controller.programMenus.value(0)->actions())
+        for (QAction* a : controller.menus->programMenus.value(0)->actions())
             if (a->text() == "New FIR Filter Design") item = a;
         QVERIFY(item != nullptr);
 
@@ -367,7 +368,7 @@ private slots:
                  })
             .dismiss("Procedure ended");
         item->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!controller.callbackRunning, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!controller.menus->callbackRunning, 20000);
         QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
         QVERIFY(robot.done());
         QCOMPARE(approach, QString("Multiple band, Hilbert Transformer, or Differentiator"));
@@ -381,7 +382,7 @@ private slots:
         robot.cancel(Agreement);
         run_until_idle(controller, robot);
         QVERIFY(console_text(controller).contains("Program terminated at user request.\n"));
-        QVERIFY(controller.programMenus.isEmpty());
+        QVERIFY(controller.menus->programMenus.isEmpty());
     }
 
     void closingTheConsoleWhileTheProgramReads() {
@@ -472,17 +473,17 @@ private slots:
                 });
             });
         });
-        QTRY_VERIFY_WITH_TIMEOUT(controller.idle, Program_Timeout_ms);
-        QAction* item = controller.programMenus.value(0)->actions().value(0);
+        QTRY_VERIFY_WITH_TIMEOUT(controller.menus->idle, Program_Timeout_ms);
+        QAction* item = controller.menus->programMenus.value(0)->actions().value(0);
         QVERIFY(item != nullptr);
 
         Ticks ticks(controller.mainWindow);
         item->trigger();
-        QVERIFY(controller.callbackRunning);
-        QVERIFY(!controller.programMenus[0]->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(phase.load() == Finished && !controller.callbackRunning, Program_Timeout_ms);
+        QVERIFY(controller.menus->callbackRunning);
+        QVERIFY(!controller.menus->programMenus[0]->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(phase.load() == Finished && !controller.menus->callbackRunning, Program_Timeout_ms);
         ticks.stop();
-        QVERIFY(controller.programMenus[0]->isEnabled());
+        QVERIFY(controller.menus->programMenus[0]->isEnabled());
         QVERIFY(ticks.count > 10);
         if (Timed)
             QVERIFY2(ticks.longest_gap < Tick_ms + 100, qPrintable(QString::number(ticks.longest_gap) + " ms"));

@@ -19,6 +19,7 @@
 #include "SubWindow.h"
 #include "UIK_Spreadsheet.h"
 #include "UIK_Spreadsheet_Interface.h"
+#include "UIK_TextEdit.h"
 #include "Unit_IO.h"
 #include "WindowController.h"
 #include "toolkit_test_support.h"

@@ -21,6 +21,7 @@
 #include "GlueManager.h"
 #include "MainWindow.h"
 #include "SubWindow.h"
+#include "Text_Windows.h"
 #include "UIK_TextEdit.h"
 #include "WindowController.h"
 #include "toolkit_test_support.h"
@@ -31,12 +32,19 @@ UIK_TextEdit* console(const WindowController& controller) { return controller.te
 UIK_ContentController* content(UIK_TextEdit* text) { return text; }
 QAction* action(const MainWindow* window, const QString& name) { return window->findChild<QAction*>(name); }
 
-// The read as the design program's thread begins it in the glue.
-GlueManager* readPendingOn(int unit) {
-    GlueManager* glue = UIK_Glue.load();
-    glue->beginRead(unit, nullptr);
-    return glue;
-}
+// A line read as the design program asks for it, and its answer.
+struct Read {
+    bool answered = false;
+    std::vector<std::string> answer;
+    int start(WindowController& controller, int unit) {
+        return controller.texts->read(unit, [this](std::vector<std::string> values) {
+            answered = true;
+            answer = std::move(values);
+        });
+    }
+    bool givenUp() const { return answered && answer.empty(); }
+    QString line() const { return answered && answer.size() == 1 ? QString::fromStdString(answer[0]) : "<none>"; }
+};
 
 QString fileText(const QString& name) {
     QFile file(name);
@@ -94,7 +102,7 @@ private slots:
         QFETCH(QStringList, writes);
         QFETCH(QString, shown);
         WindowController controller(nullptr, {});
-        for (const QString& text : writes) QCOMPARE(controller.writeTextToUnit(-3, text), 1);
+        for (const QString& text : writes) QCOMPARE(controller.texts->write(-3, text), 1);
         QCOMPARE(console(controller)->toPlainText(), shown);
     }
 
@@ -109,18 +117,18 @@ private slots:
         WindowController controller(nullptr, {});
         UIK_TextEdit* text = console(controller);
         QCOMPARE(text->unitNumber, -3);
-        controller.writeTextToUnit(-3, "first\n");
+        controller.texts->write(-3, "first\n");
         text->moveCursor(QTextCursor::Start);  // a click into the text does not move the output
-        QCOMPARE(controller.writeTextToUnit(unit, "second\n"), 1);
+        QCOMPARE(controller.texts->write(unit, "second\n"), 1);
         QCOMPARE(text->toPlainText(), QString("first\nsecond\n"));
         QCOMPARE(text->textCursor().position(), text->toPlainText().size());
-        QCOMPARE(controller.writeTextToUnit(42, "nowhere"), -1);
+        QCOMPARE(controller.texts->write(42, "nowhere"), -1);
     }
 
     void typingWithoutReadChangesNothing() {
         WindowController controller(nullptr, {});
         UIK_TextEdit* text = console(controller);
-        controller.writeTextToUnit(-3, "output line\n");
+        controller.texts->write(-3, "output line\n");
         QApplication::clipboard()->setText("clipboard");
         QTest::keyClicks(text, "typed");
         QTest::keyClick(text, 'H', Qt::ShiftModifier);
@@ -154,29 +162,25 @@ private slots:
         WindowController controller(nullptr, {});
         UIK_TextEdit* text = console(controller);
         QAction* paste = action(controller.mainWindow, "actionPaste");
-        QSignalSpy finished(&controller, &WindowController::finishRead);
-        controller.writeTextToUnit(-3, "Value? ");
+        controller.texts->write(-3, "Value? ");
         QVERIFY(!paste->isEnabled());
-        GlueManager* glue = readPendingOn(-3);
-        QCOMPARE(controller.startReadingInput(-3), 1);
-        QCOMPARE(controller.readingWindow, text);
+        Read read;
+        QCOMPARE(read.start(controller, -3), 1);
+        QCOMPARE(controller.texts->readingWindow, text);
         QVERIFY(paste->isEnabled());
 
         QTest::keyClicks(text, typed);
         for (int i = 0; i < leftPresses; ++i) QTest::keyClick(text, Qt::Key_Left);
         if (cursorIntoOutput) QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);
-        QCOMPARE(finished.count(), 0);
+        QVERIFY(!read.answered);
         QTest::keyClick(text, Qt::Key_Return);
 
-        QCOMPARE(finished.count(), 1);
-        QCOMPARE(finished.at(0).at(0).toString(), line);
-        QCOMPARE(glue->readText, line);
-        QVERIFY(!glue->reading());
+        QCOMPARE(read.line(), line);
         QCOMPARE(text->toPlainText(), shown);
         QCOMPARE(text->inputStart, -1);
         QVERIFY(!text->isUndoRedoEnabled());
         QVERIFY(!paste->isEnabled());
-        QVERIFY(controller.readingWindow == nullptr);
+        QVERIFY(controller.texts->readingWindow == nullptr);
         QTest::keyClicks(text, "late");  // output-only again
         QCOMPARE(text->toPlainText(), shown);
     }
@@ -184,17 +188,16 @@ private slots:
     void pasteGoesIntoTheInputLine() {
         WindowController controller(nullptr, {});
         UIK_TextEdit* text = console(controller);
-        QSignalSpy finished(&controller, &WindowController::finishRead);
         QApplication::clipboard()->setText("3.5");
-        controller.writeTextToUnit(-3, "Edge? ");
-        controller.startReadingInput(-3);
+        controller.texts->write(-3, "Edge? ");
+        Read read;
+        read.start(controller, -3);
         QTest::keyClicks(text, "1");
         QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);  // cursor before the input line
         action(controller.mainWindow, "actionPaste")->trigger();
         QCOMPARE(text->toPlainText(), QString("Edge? 13.5"));
         QTest::keyClick(text, Qt::Key_Enter);
-        QCOMPARE(finished.count(), 1);
-        QCOMPARE(finished.at(0).at(0).toString(), QString("13.5"));
+        QCOMPARE(read.line(), QString("13.5"));
     }
 
     void closingTheReadWindowCancelsTheRead_data() {
@@ -204,7 +207,6 @@ private slots:
         QTest::newRow("user closes, read on -3") << -3 << "user";
         QTest::newRow("program closes -3") << -2 << "-3";
         QTest::newRow("program closes -2") << -2 << "-2";
-        QTest::newRow("program hides -4") << -2 << "hide";
         QTest::newRow("Window menu Close") << -3 << "menu";
         QTest::newRow("main window closes") << -4 << "main";
     }
@@ -213,31 +215,27 @@ private slots:
         QFETCH(QString, how);
         WindowController controller(nullptr, {});
         QSignalSpy mainClosed(controller.mainWindow, &MainWindow::willDestroy);
-        GlueManager* glue = readPendingOn(readUnit);
-        QCOMPARE(controller.startReadingInput(readUnit), 1);
+        Read read;
+        QCOMPARE(read.start(controller, readUnit), 1);
 
         if (how == "user")
             controller.subWindowForUnit(-3)->close();
         else if (how == "main")
             QVERIFY(controller.mainWindow->close());
-        else if (how == "hide")
-            controller.hideWindowForUnit(-4);
         else if (how == "menu")
             action(controller.mainWindow, "actionClose")->trigger();
         else
             QCOMPARE(controller.closeWindowForUnit(how.toInt()), 1);
 
-        QVERIFY(glue->readCancelled);
-        QCOMPARE(glue->readUnit(), 0);
-        QVERIFY(!glue->reading());
-        QVERIFY(controller.readingWindow == nullptr);
+        QVERIFY(read.givenUp());
+        QVERIFY(controller.texts->readingWindow == nullptr);
         QVERIFY(controller.textWindows.isEmpty());
         QVERIFY(!action(controller.mainWindow, "actionPaste")->isEnabled());
         QVERIFY(controller.mainWindow->currentContent() == nullptr);
         QCOMPARE(mainClosed.count(), how == "main" ? 1 : 0);
         QTRY_VERIFY(controller.mdiArea->subWindowList().isEmpty());
         // The next write opens the console again, unless the program is ending.
-        QCOMPARE(controller.writeTextToUnit(-3, "back"), how == "main" ? -1 : 1);
+        QCOMPARE(controller.texts->write(-3, "back"), how == "main" ? -1 : 1);
     }
 
     // After Close All, or the console closed by hand, the next report or
@@ -256,7 +254,7 @@ private slots:
         QFETCH(bool, read);
         WindowController controller(nullptr, {});
         const QString title = controller.subWindowForUnit(-3)->windowTitle();
-        controller.writeTextToUnit(-2, "old report\n");
+        controller.texts->write(-2, "old report\n");
         SubWindow* sub = controller.subWindowForUnit(-3);
         sub->showNormal();
         const QRect place(40, 30, 500, 300);
@@ -268,12 +266,12 @@ private slots:
         QTRY_VERIFY(controller.mdiArea->subWindowList().isEmpty());
         QVERIFY(console(controller) == nullptr);
 
+        Read pending;
         if (read) {
-            readPendingOn(-3);
-            QCOMPARE(controller.startReadingInput(-3), 1);
-            QCOMPARE(controller.readingWindow, console(controller));
+            QCOMPARE(pending.start(controller, -3), 1);
+            QCOMPARE(controller.texts->readingWindow, console(controller));
         } else {
-            QCOMPARE(controller.writeTextToUnit(-4, "Next action?"), 1);
+            QCOMPARE(controller.texts->write(-4, "Next action?"), 1);
         }
         QVERIFY(console(controller) != nullptr);
         QCOMPARE(console(controller)->toPlainText(), read ? QString() : QString("Next action?"));
@@ -286,16 +284,15 @@ private slots:
 
     void closingAnotherWindowLeavesTheReadAlone() {
         WindowController controller(nullptr, {});
-        controller.createWindowForUnit(1000000, "Other", QString());
-        controller.createWindowForUnit(1000001, "Closed by the program", QString());
-        GlueManager* glue = readPendingOn(-2);
-        controller.startReadingInput(-2);
+        controller.texts->open(1000000, "Other", QString());
+        controller.texts->open(1000001, "Closed by the program", QString());
+        Read read;
+        read.start(controller, -2);
         controller.subWindowForUnit(1000000)->close();
         QCOMPARE(controller.closeWindowForUnit(1000001), 1);
         QCOMPARE(controller.closeWindowForUnit(1000001), 0);
-        QVERIFY(glue->reading());
-        QVERIFY(!glue->readCancelled);
-        QCOMPARE(controller.readingWindow, console(controller));
+        QVERIFY(!read.answered);
+        QCOMPARE(controller.texts->readingWindow, console(controller));
         QCOMPARE(controller.textWindows.keys(), QList<int>{-2});
         // The console is in front again, so the menus act on it.
         QCOMPARE(controller.mainWindow->currentContent(), content(console(controller)));
@@ -303,10 +300,9 @@ private slots:
 
     void readForUnitWithoutWindowIsGivenUp() {
         WindowController controller(nullptr, {});
-        GlueManager* glue = readPendingOn(77);
-        QCOMPARE(controller.startReadingInput(77), -1);
-        QVERIFY(!glue->reading());
-        QVERIFY(glue->readCancelled);
+        Read read;
+        QCOMPARE(read.start(controller, 77), -1);
+        QVERIFY(read.givenUp());
     }
 
     void menus_data() {
@@ -389,7 +385,7 @@ private slots:
         };
         QCOMPARE(main->currentContent(), content(text));
         check(true, true);
-        controller.writeTextToUnit(-3, "some output\n");
+        controller.texts->write(-3, "some output\n");
         text->selectAll();
         QVERIFY(action(main, "actionCut")->isEnabled());
         action(main, "actionCopy")->trigger();
@@ -418,8 +414,8 @@ private slots:
 
     void windowMenuListsTheSubWindows() {
         WindowController controller(nullptr, {});
-        controller.createWindowForUnit(1000000, "Log & Notes", QString());
-        controller.createWindowForUnit(1000001, "Report", QString());
+        controller.texts->open(1000000, "Log & Notes", QString());
+        controller.texts->open(1000001, "Report", QString());
         controller.activateWindowForUnit(1000000);
         QMenu* menu = controller.mainWindow->findChild<QMenu*>("menuWindow");
         emit menu->aboutToShow();
@@ -452,7 +448,7 @@ private slots:
         WindowController controller(nullptr, {});
         UIK_TextEdit* text = console(controller);
         const QString defaultName = text->title + " output";
-        controller.writeTextToUnit(-3, "line 1\n");
+        controller.texts->write(-3, "line 1\n");
         action(controller.mainWindow, "actionSave")->trigger();
         QCOMPARE(fileText(defaultName), QString("line 1\n"));
 
@@ -460,7 +456,7 @@ private slots:
         text->save(QString());
         QVERIFY(!QFile::exists(defaultName));
 
-        controller.writeTextToUnit(-3, "line 2\n");
+        controller.texts->write(-3, "line 2\n");
         text->save("named.txt");
         QVERIFY(!QFile::exists(defaultName));
         QCOMPARE(fileText("named.txt"), QString("line 1\nline 2\n"));
@@ -475,7 +471,7 @@ private slots:
         QFETCH(bool, accept);
         WindowController controller(nullptr, {});
         UIK_TextEdit* text = console(controller);
-        controller.writeTextToUnit(-3, "report\n");
+        controller.texts->write(-3, "report\n");
         text->save(QString());  // unmodified from here on
         const QString target = QDir::current().filePath("chosen.txt");
         QFile::remove(target);
@@ -583,7 +579,7 @@ private slots:
         QCOMPARE(consoleWindow->size(), QSize(768, 576));
         const QPoint origin = consoleWindow->pos();
 
-        controller.createWindowForUnit(1000000, "Second", access);
+        controller.texts->open(1000000, "Second", access);
         SubWindow* second = controller.subWindowForUnit(1000000);
         QVERIFY(second != nullptr);
         QCOMPARE(second->windowTitle(), QString("Second"));

@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
+#include <QMdiArea>
 #include <QMessageBox>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QApplication>
 #include <QtTest>
@@ -33,6 +33,7 @@
 #include "Picture_Compare.h"
 #include "Plot_Data.h"
 #include "SubWindow.h"
+#include "Text_Windows.h"
 #include "UIK_Call_Interface.h"
 #include "WindowController.h"
 #include "XYPlot.h"
@@ -134,7 +135,7 @@ private slots:
         QFETCH(int, xType);
         QFETCH(int, yType);
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap({{"showHgridLines", hGrid}, {"showVgridLines", vGrid},
+        controller.create<XYPlot>(Plot_Unit, plotMap({{"showHgridLines", hGrid}, {"showVgridLines", vGrid},
                                                            {"xScaleType", xType}, {"yScaleType", yType},
                                                            {"chartBackgroundColor", 0xFF123456u}}));
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
@@ -170,7 +171,7 @@ private slots:
         QFETCH(bool, fixed);
         QFETCH(double, expectedStep);
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap({{axisKey + "ScaleLB", lower},
+        controller.create<XYPlot>(Plot_Unit, plotMap({{axisKey + "ScaleLB", lower},
                                                            {axisKey + "ScaleUB", upper},
                                                            {axisKey + "ScaleStep", step}}));
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
@@ -217,10 +218,10 @@ private slots:
         QFETCH(int, ncols);
         QFETCH(QVector<QPointF>, points);
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
-        QSignalSpy released(&controller, &WindowController::endWindowSyncOperation);
-        controller.writeXYPlot(Plot_Unit, data.data(), type, nrows, ncols, seriesMap("FIR Filter"));
-        QCOMPARE(released.count(), 1);
+        controller.create<XYPlot>(Plot_Unit, plotMap());
+        int released = 0;
+        controller.writeXYPlot(Plot_Unit, data.data(), type, nrows, ncols, seriesMap("FIR Filter"), [&] { ++released; });
+        QCOMPARE(released, 1);
         QwtPlotCurve* curve = controller.xyPlots.value(Plot_Unit)->curves.value(0);
         QVERIFY(curve);
         QCOMPARE(int(curve->dataSize()), points.size());
@@ -304,7 +305,7 @@ private slots:
             rows << f << (shape == "nulls" ? 20.0 * std::log10(std::max(std::fabs(A), 1e-5)) : A);
         }
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
         plot->show();
         // As the design program draws its responses.
@@ -369,7 +370,7 @@ private slots:
         QFETCH(QString, label);
         QFETCH(bool, inLegend);
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         const QByteArray data = block<double>({0, 1, 0.5, 2});
         controller.writeXYPlot(Plot_Unit, const_cast<char*>(data.data()), "REAL*8", 2, 2, seriesMap(label));
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
@@ -398,15 +399,16 @@ private slots:
         const QByteArray data = block<double>({0, 1, 0.5, 2});
         constexpr int Plots = 13;
         for (int i = 0; i < Plots; ++i) {
-            controller.createXYPlotForUnit(Plot_Unit + i, plotMap());
+            controller.create<XYPlot>(Plot_Unit + i, plotMap());
             controller.writeXYPlot(Plot_Unit + i, const_cast<char*>(data.data()), "REAL*8", 2, 2,
                                    seriesMap("FIR Filter"));
         }
-        controller.tileWindows();
+        controller.mdiArea->tileSubWindows();
         QCoreApplication::processEvents();
         QCOMPARE(controller.mainWindow->size(), mainSize);
         int withoutLegend = 0;
-        for (XYPlot* plot : controller.xyPlots) {
+        for (int key : controller.xyPlots.keys()) {
+            XYPlot* plot = controller.xyPlots.value(key);
             QVERIFY(plot->width() >= plot->minimumSizeHint().width());
             if (plot->legend() == nullptr)
                 ++withoutLegend;
@@ -424,14 +426,15 @@ private slots:
 
     void clearThenWrite() {
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         QByteArray data = block<double>({0, 1, 0.5, 2});
-        QSignalSpy released(&controller, &WindowController::endWindowSyncOperation);
-        controller.writeXYPlot(Plot_Unit, data.data(), "REAL*8", 2, 2, seriesMap("old"));
-        controller.writeXYPlot(Plot_Unit, data.data(), "REAL*8", 2, 2, seriesMap("older"));
+        int released = 0;
+        const auto release = [&] { ++released; };
+        controller.writeXYPlot(Plot_Unit, data.data(), "REAL*8", 2, 2, seriesMap("old"), release);
+        controller.writeXYPlot(Plot_Unit, data.data(), "REAL*8", 2, 2, seriesMap("older"), release);
         controller.clearXYPlot(Plot_Unit);
-        controller.writeXYPlot(Plot_Unit, data.data(), "REAL*8", 1, 2, seriesMap("new"));
-        QCOMPARE(released.count(), 3);  // clearing does not release the design program
+        controller.writeXYPlot(Plot_Unit, data.data(), "REAL*8", 1, 2, seriesMap("new"), release);
+        QCOMPARE(released, 3);  // clearing does not release the design program
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
         QCOMPARE(plot->curves.size(), 1);
         const QwtPlotItemList drawn = plot->itemList(QwtPlotItem::Rtti_PlotCurve);
@@ -454,10 +457,8 @@ private slots:
         QFETCH(QString, written);
         QFETCH(QByteArray, magic);
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
-        QSignalSpy released(&controller, &WindowController::endWindowSyncOperation);
-        controller.saveWindowContentsForUnit(Plot_Unit, {{"saveFileName", name}});
-        QCOMPARE(released.count(), 1);
+        controller.create<XYPlot>(Plot_Unit, plotMap());
+        QVERIFY(controller.saveWindowContentsForUnit(Plot_Unit, {{"saveFileName", name}}));
         QFile file(written);
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(written));
         QCOMPARE(file.read(magic.size()), magic);
@@ -479,7 +480,7 @@ private slots:
     void savedImagesAreTheRenderersDocuments() {
         QFETCH(QString, suffix);
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         QVector<double> rows;
         for (int i = 0; i <= 4000; ++i) rows << i / 8000.0 << std::cos(0.01 * i) * std::exp(-0.001 * i);
         controller.writeXYPlot(Plot_Unit, rows.data(), "REAL*8", 4001, 2, seriesMap("FIR Filter"));
@@ -519,12 +520,12 @@ private slots:
             name = "no_such_directory/blocked.png";
         }
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
-        QSignalSpy released(&controller, &WindowController::endWindowSyncOperation);
+        controller.create<XYPlot>(Plot_Unit, plotMap());
+        bool saved = true;
         const QString text =
-            errorBoxText([&] { controller.saveWindowContentsForUnit(Plot_Unit, {{"saveFileName", name}}); });
+            errorBoxText([&] { saved = controller.saveWindowContentsForUnit(Plot_Unit, {{"saveFileName", name}}); });
         QCOMPARE(text, "Unable to write " + name);
-        QCOMPARE(released.count(), 1);
+        QVERIFY(!saved);
         if (kind == "read-only") QCOMPARE(QFileInfo(name).size(), 3);  // the old file is kept
         QFile(name).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QFile::remove(name);
@@ -610,34 +611,35 @@ private slots:
         QTest::addColumn<int>("releases");
         QTest::newRow("write") << "write" << "XY Plot for unit number 77 does not exist" << 1;
         QTest::newRow("clear (does not wait)") << "clear" << "XY Plot for unit number 77 does not exist" << 0;
-        QTest::newRow("save") << "save" << "Window for unit number 77 does not exist" << 1;
+        QTest::newRow("save") << "save" << "Window for unit number 77 does not exist" << 0;
     }
     void unknownUnits() {
         QFETCH(QString, request);
         QFETCH(QString, message);
         QFETCH(int, releases);
         WindowController controller(nullptr, {});
-        QSignalSpy released(&controller, &WindowController::endWindowSyncOperation);
+        int released = 0;
+        bool saved = false;
         const QByteArray data = block<double>({0, 1});
         const QString text = errorBoxText([&] {
             if (request == "write")
-                controller.writeXYPlot(77, const_cast<char*>(data.data()), "REAL*8", 1, 2, seriesMap("x"));
+                controller.writeXYPlot(77, const_cast<char*>(data.data()), "REAL*8", 1, 2, seriesMap("x"),
+                                       [&] { ++released; });
             else if (request == "clear")
                 controller.clearXYPlot(77);
             else
-                controller.saveWindowContentsForUnit(77, {{"saveFileName", "unknown.png"}});
+                saved = controller.saveWindowContentsForUnit(77, {{"saveFileName", "unknown.png"}});
         });
         QCOMPARE(text, message);
-        QCOMPARE(released.count(), releases);
+        QCOMPARE(released, releases);
+        QVERIFY(!saved);
         QVERIFY(!QFile::exists("unknown.png"));
     }
 
     void saveTextWindow() {
         WindowController controller(nullptr, {});
-        QCOMPARE(controller.writeTextToUnit(-3, "first line\nsecond line\n"), 1);
-        QSignalSpy released(&controller, &WindowController::endWindowSyncOperation);
-        controller.saveWindowContentsForUnit(-4, {{"saveFileName", "console.txt"}});
-        QCOMPARE(released.count(), 1);
+        QCOMPARE(controller.texts->write(-3, "first line\nsecond line\n"), 1);
+        QVERIFY(controller.saveWindowContentsForUnit(-4, {{"saveFileName", "console.txt"}}));
         QFile file("console.txt");
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
         QVERIFY(QString::fromUtf8(file.readAll()).contains("first line\nsecond line"));
@@ -645,7 +647,7 @@ private slots:
 
     void printDialog() {
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         QString title;
         whenModalAppears([&title](QWidget* dialog) {
             title = dialog->windowTitle();
@@ -657,7 +659,7 @@ private slots:
 
     void plotWindowAndInteractiveExport() {
         WindowController controller(nullptr, {});
-        controller.createXYPlotForUnit(Plot_Unit, plotMap());
+        controller.create<XYPlot>(Plot_Unit, plotMap());
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
         SubWindow* window = controller.subWindowForUnit(Plot_Unit);
         QVERIFY(window);
