@@ -34,6 +34,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -53,8 +54,10 @@
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Main.h"
 #include "Program_Memory.h"
+#include "Program_Menus.h"
 #include "Program_Robot.h"
 #include "WindowController.h"
+#include "XYPlot.h"
 #include "bench_support.h"
 #include "toolkit_test_support.h"
 
@@ -115,27 +118,29 @@ int pipeline(int argc, char** argv, int n, const char* folder) {
     using Clock = std::chrono::steady_clock;
     Clock::time_point bandsOk, nextAction, bitsOk, idle;
     std::vector<Clock::time_point> shown, drawn, saved;
-    std::vector<int> writesLeft;
+    std::vector<int> curvesWanted;
+    QList<QPointer<XYPlot>> plots;
 
     WindowController controller(&application, KALTAP_Run_Design_Program);
-    // Each plot window shows as it is created; its writes and its save each
-    // end with a window-sync release. The main plot (the last) has the
-    // rounded curve as well.
+    // Each plot window shows as it is created; it is drawn when its curves
+    // are all there (the main plot, the last, has the rounded curve as well)
+    // and saved when its image file is. The 1 ms poll below looks for both.
     QObject::connect(controller.mdiArea, &QMdiArea::subWindowActivated, [&](QMdiSubWindow* window) {
         if (window == nullptr || bitsOk == Clock::time_point() || int(shown.size()) >= Plots) return;
-        if (controller.xyPlots.isEmpty() || controller.xyPlots.size() <= int(shown.size())) return;
+        auto* plot = qobject_cast<XYPlot*>(window->widget());
+        if (plot == nullptr || (!plots.isEmpty() && plots.last() == plot)) return;
         shown.push_back(Clock::now());
-        writesLeft.push_back(int(shown.size()) == Plots ? 2 : 1);
+        plots.append(plot);
+        curvesWanted.push_back(int(shown.size()) == Plots ? 2 : 1);
     });
-    QObject::connect(&controller, &WindowController::endWindowSyncOperation, [&] {
-        if (shown.empty() || saved.size() == shown.size()) return;
-        int& left = writesLeft.back();
-        if (left > 0) {
-            if (--left == 0) drawn.push_back(Clock::now());
-        } else {
+    const auto lookForPlotStages = [&] {
+        if (drawn.size() < shown.size() && !plots.last().isNull() &&
+            plots.last()->curves.size() >= curvesWanted.back())
+            drawn.push_back(Clock::now());
+        if (saved.size() < drawn.size() &&
+            QDir::current().entryList({QStringLiteral("*.png")}, QDir::Files).size() > int(saved.size()))
             saved.push_back(Clock::now());
-        }
-    });
+    };
 
     Program_Robot robot(controller);
     robot.accept("User Agreement and Selection", {{"Agree?", "1"}, {"Select run type:", "1"}})
@@ -190,7 +195,8 @@ int pipeline(int argc, char** argv, int n, const char* folder) {
     QEventLoop wait;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (controller.idle) {
+        lookForPlotStages();
+        if (controller.menus->idle) {
             idle = Clock::now();
             wait.quit();
         }
@@ -198,7 +204,7 @@ int pipeline(int argc, char** argv, int n, const char* folder) {
     poll.start(1);
     QTimer::singleShot(Program_Timeout_ms, &wait, &QEventLoop::quit);
     wait.exec();
-    if (!controller.idle || !robot.errors.isEmpty() || int(saved.size()) != Plots) {
+    if (!controller.menus->idle || !robot.errors.isEmpty() || int(saved.size()) != Plots) {
         std::fprintf(stderr, "the program did not finish: %s (%zu plots saved)\n", qPrintable(robot.errors.join("; ")),
                      saved.size());
         return 1;
