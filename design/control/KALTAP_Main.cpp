@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "KALTAP_Main.h"
 
 #include "KALTAP_Classical_Inputs.h"
@@ -23,7 +24,7 @@
 int KALTAP_Run_Type = 0;
 
 const char* const KALTAP_Agreement_Labels[8] = {
-    "kaltap FIR filter design program. Copyright (C) 2026 the kaltap developers. All rights reserved.",
+    "kaltap FIR filter design program. Copyright (C) 2026 the kaltap developers. Free software, GPL-3.0-or-later.",
     "Version " KALTAP_VERSION_TEXT,  // "Version 0.92 Release Candidate 3"
     "FIR filter design engine derived from",
     "T.W. Parks and J.H. McClellan, \"A Program for the Design of Linear Phase Finite",
