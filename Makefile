@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # kaltap: build, test, run and benchmark on Debian 12.
 #
 #   make deps    install the Debian packages the build needs (only what is missing)

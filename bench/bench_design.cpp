@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the design engine and of the response evaluation.
 //
 // Low-pass family: passband 0-0.2 (desired 1, weight 1), stopband 0.2+2/N to

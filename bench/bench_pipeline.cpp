@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program on large classical designs: the real design program on
 // its thread and the real window layer (offscreen), answered as a user would,
 // timed stage by stage and compared with the design alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the two-band searches for a 41-weight low-pass filter (passband
 // 0-0.15, transition 0.05, 0.1 dB ripple, 55 dB): each should take at most a
 // few seconds.

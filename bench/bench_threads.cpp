@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two threads against one on the design alone of the low-pass family, on an
 // idle or a loaded machine.
 //

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Finds Qwt 6 built for Qt 5 (Debian: libqwt-qt5-dev), which ships no CMake
 # package of its own, and provides the imported target Qwt::Qwt.
 find_path(QWT_INCLUDE_DIR NAMES qwt_plot.h PATH_SUFFIXES qwt qwt-qt5 qwt6)

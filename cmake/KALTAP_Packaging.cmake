@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation of the kaltap program (cmake --install, honouring
 # CMAKE_INSTALL_PREFIX and DESTDIR), its Debian package (make package, CPack's
 # DEB generator) and the checks of both, registered with ctest. Included by the

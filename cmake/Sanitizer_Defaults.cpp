@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Default run-time options of the sanitizer build, compiled into every
 // program that links the design library. A leak, an address error or
 // undefined behaviour stops the program with a failing exit status, so ctest

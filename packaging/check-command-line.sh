@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the program's command line as a user meets it on a terminal without a
 # desktop session: --help and --version answer on standard output with status
 # 0, anything the program does not understand gives the usage on standard

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the Debian package as a Debian maintainer would before shipping it:
 # the desktop entry and AppStream metainfo validate; the package is built with
 # CPack; its control fields and contents list hold what a desktop program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scripted stand-in for the window layer: installed behind the call
 // interface for the lifetime of the object, it answers dialogs from a queue,
 // dismisses alerts and records every request, so the dialog paths of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sines and cosines evaluated in blocks give exactly the element-wise results
 // of the same function, and the many-frequency response equals the
 // single-frequency one bit for bit, whatever the block length or tail.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The call interface as the window layer sees it: unit numbers and control
 // identifiers, the texts handed on, the property maps in their key order, and
 // the write-back of dialog answers into the design program's records.

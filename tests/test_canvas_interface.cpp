@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Canvases and timers of the call interface as the window layer receives
 // them: units and object ids, the key order of each shape's map, pen keys
 // only when given, points and rectangles as texts that read back exactly,

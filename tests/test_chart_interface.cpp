@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bar and pie chart operations as the window layer receives them: units
 // from the automatic counter, the property keys in order with their texts
 // trimmed and colours as "#rrggbb", and the writes that wait with the

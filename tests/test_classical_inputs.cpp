@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The classical band-definition path: the filter-definition dialog and its
 // checks, the band dialogs with their defaults, the band checks, the ways out
 // (Cancel in a dialog or a message box) and the design that results.

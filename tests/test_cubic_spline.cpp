@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cubic spline interpolation: end conditions, evaluation with derivatives and
 // curvature, the interval search, and the failures with their stop.
 #include <cmath>

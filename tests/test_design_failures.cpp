@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Filter requirements the dialogs accept that ask for more than double arithmetic
 // holds, bands that touch, and responses that rise between bands. A design
 // either has finite taps that do what the bands ask, or it is reported as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The figures a design states against the taps it writes: the report's
 // per-band deviations, measured again here from the weights file on a grid
 // 16 times as dense as the design grid, whether or not the exchange converged;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design program from its first dialog to its last output, driven through
 // the scripted window layer: the agreement, the design loop with every way of
 // ending it, the bits rules, the outputs in their order, and the menu action

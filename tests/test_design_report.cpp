@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design reports: fixed-column layout, band table per filter type,
 // deviations in dB, zeroing of tiny taps, the quantized form and the stops.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unit-number allocation: the ascending list of handed-out units, its search,
 // release and close, and the overflow stop.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Designs that exercise the fine steps of the exchange, and the behaviour of
 // the exchange at its limits.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a filter engineer checks on a design: the linear-phase case, the grid,
 // tap symmetry, and an error that is equiripple at the reported deviation,
 // measured from the full impulse response independently of the engine.

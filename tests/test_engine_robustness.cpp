@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Filter requirements at the limits of what the input dialogs accept must never
 // crash the engine, read outside an array or divide by zero: each one either
 // designs (finite taps, marked valid) or ends in an orderly stop with an

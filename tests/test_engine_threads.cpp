@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Results must not depend on the number of threads: the same designs give the
 // same bits on one core and on two.
 #include <atomic>

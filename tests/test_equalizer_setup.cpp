@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Equalizer set-up: reading and checking the response table, normalisation,
 // the spline's end condition, the plot of the fitted response, the parameters
 // dialog and its checks, the run log, refusals, and a complete equalizer

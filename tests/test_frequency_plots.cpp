@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frequency-response plots: the six windows and their order, the plot and
 // curve records, the frequency grids and values, the rounded-weights curve
 // and the symmetries an engineer reads off the centred and three-times views.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbers under a locale with a decimal comma (de_DE.UTF-8, as a desktop
 // session sets it): the design program reads its dialogs' defaults and writes
 // every result file, run log and console line byte for byte as under the "C"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two-band searches: number of weights, transition width, ripple and
 // stopband attenuation. Results are judged the way a filter engineer would:
 // ripple and attenuation measured from the final taps.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The closed-form relations between number of weights, ripple, attenuation and
 // transition width, and the measurement of a band's achieved deviation.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result files read back: weights, frequency response and hexadecimal
 // quantized weights, their names, layouts and refusals.
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The polar and contour plot operations of the call interface as the window
 // layer receives them: units from the counter, keys in order, trimmed texts,
 // number lists as decimal texts that read back exactly, the data routine,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Weight quantization: rounding, scale factor, word-length limits and the
 // quantized report on the console and in the run log.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ten reference designs and the designs that exercise the fine steps of
 // the exchange: iteration counts, middle weights and deviations must match
 // the published reference figures.

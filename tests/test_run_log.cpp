@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run logs: time-stamped file names, the title and date lines, echo to the
 // console, flushing, several logs at once, failure to open and closing.
 #include <cstdio>

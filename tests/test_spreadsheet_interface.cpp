@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spreadsheet operations of the call interface as the window layer sees
 // them: the element of each data-type name, the blocks that are refused, and
 // the block sizes handed to the window layer.

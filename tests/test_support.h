@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared helpers of the design-program tests: a console that records what the
 // program writes and answers its reads from a queue, and design set-up.
 #pragma once

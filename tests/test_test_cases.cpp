@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test-case run: the ten reference designs with their log, pauses and
 // result files; loading a case; the elapsed-time line.
 #include <algorithm>

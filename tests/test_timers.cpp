@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stopwatches across midnight, month, leap-year and year ends; the actions
 // that start and read them; calendar days between dates.
 #include <climits>

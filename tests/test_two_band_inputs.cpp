@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two-band low-pass / high-pass inputs: the dialogs and their defaults,
 // the checks and their message boxes, Cancel everywhere, and the designs the
 // four paths hand to the searches, judged from the final taps.

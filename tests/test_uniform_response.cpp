@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plots' responses by one transform of the taps: on the plots' grids
 // and on grids of other offsets, steps and lengths, every value lies within
 // a few units in the last place of the direct sum's, and the curves the

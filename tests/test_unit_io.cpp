@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unit I/O: files on unit numbers, the console with and without the window
 // layer's hooks, window units, fixed-field and free-format reading, and the
 // orderly stop.

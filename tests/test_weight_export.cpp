@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The weight export: every format read back the way its consumer reads it
 // (the header compiled by the system compiler, the MATLAB/Octave and Python
 // text parsed, the Xilinx and memory words decoded, the JSON record parsed)

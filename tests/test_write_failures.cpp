@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that cannot be written: a full disk (/dev/full behind the file's
 // name), a file size limit and a file removed while it is open. Each result
 // file, run log and report on a run log must end in an error line naming the

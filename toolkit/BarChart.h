@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A bar chart window on QwtPlot: a title, two axis titles, a legend on the
 // right naming the bars of a group, and one QwtPlotMultiBarChart that draws
 // every written row as a group of bars side by side. Exports itself like an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A drawing canvas: a surface of a fixed size and background colour holding
 // retained shapes that are drawn in the order they were added, shown in a
 // scroll area so that a canvas larger than its window can be scrolled, and

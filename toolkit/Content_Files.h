@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File names, save dialogs and print dialogs shared by the content windows.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A contour plot window on QwtPlot: the values z(x, y) of a routine of the
 // design program over a rectangle, drawn by a spectrogram as a colour image
 // and/or as contour lines, with a colour bar on the right axis, optional

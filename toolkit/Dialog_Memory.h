@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entries the user last accepted in the form dialogs, kept across runs.
 //
 // An entry is named by the dialog's window title and a field name (the text

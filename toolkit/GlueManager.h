@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hand-off between the design program's thread and the GUI thread.
 //
 // The design program runs on `ProgramThread`. Every request it makes (through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: File, Edit and Window menus over the document area that
 // holds every unit window. The File and Edit menus act on the current content,
 // the content of the active sub-window.

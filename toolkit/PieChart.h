@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A pie chart window: an item model holding one row per slice (its name and
 // colour in column 0, its value in column 1) and PieView, the view that draws
 // the slices with a legend of their names. Exports itself as an image.

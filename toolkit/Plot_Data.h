@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the design program's data blocks and series settings, shared by the
 // plot and chart kinds.
 #pragma once

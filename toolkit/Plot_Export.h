@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving and printing of the Qwt-based content kinds (XY, bar, polar and
 // contour plots), which all export the same way: a document of 300 mm x 200 mm
 // at 85 dpi whose format follows the file name's extension.

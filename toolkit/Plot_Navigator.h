@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Zooming, panning and reading values on a QwtPlot's bottom and left axes,
 // with Qwt's own tools:
 //

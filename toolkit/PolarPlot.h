@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A polar plot window on QwtPlot: one curve per data series written to it,
 // each point given by its azimuth in degrees (0 along the positive x axis,
 // counter-clockwise) and its radius, drawn at x = r·cos(azimuth),

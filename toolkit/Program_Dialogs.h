@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialogs the design program shows: its form dialogs, the alert box and
 // the file-name dialogs. Each is modal and returns the user's answer.
 //

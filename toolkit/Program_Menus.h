@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design program's own menus and timers.
 //
 // Menu items and timers are registered while the design program runs on its

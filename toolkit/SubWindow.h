@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A sub-window of the main window's document area holding one unit's content.
 // It carries the dynamic property "unit" with the unit number as given when
 // the window was created.

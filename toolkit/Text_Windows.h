@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows the design program opens through unit I/O: text windows (the
 // console among them) and, by their window type, spreadsheets. Output goes
 // to a text window, and a line the design program reads is typed there.

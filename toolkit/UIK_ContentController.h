@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The part every content widget of a unit window shares: its unit number, its
 // title and access string, and the file and edit operations the main window's
 // menus call on the current content.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A modal form dialog assembled control by control by the design program.
 //
 // Controls are stacked top to bottom in the order they are added, in a scroll

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A spreadsheet window: a table the design program fills from a block of
 // values of one of its data types, the user edits, and the design program
 // reads back. Row and column labels stay with the table when a later write

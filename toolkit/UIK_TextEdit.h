@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A text window: the design program's output appears here, and a line of
 // input is typed here while the program reads. Outside a read the text is
 // output only: plain keys are swallowed, keys with Ctrl, Alt or Meta (copy,

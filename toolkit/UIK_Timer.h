@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A timer of the design program: calls its routine every interval, or once.
 //
 // The routine is handed to the design program's thread when `handOver` takes

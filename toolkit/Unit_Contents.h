@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contents of unit windows, one per unit key, and typed views of them.
 #pragma once
 

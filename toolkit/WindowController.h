@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GUI-thread object behind every request of the design program: it owns
 // the main window, one table of unit windows' contents keyed by unit number,
 // and the design program's thread. Requests for text windows go to `texts`,

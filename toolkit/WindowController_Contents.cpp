@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contents of unit windows other than text: XY, polar and contour plots,
 // bar and pie charts, spreadsheets and canvases. Each is created in a window
 // of its own, written, cleared, and saved to a file like every content.

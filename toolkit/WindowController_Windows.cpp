@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unit windows: sub-windows of the main window's document area (windowed
 // mode) or windows of their own, and the requests that move, activate, hide
 // and close them.

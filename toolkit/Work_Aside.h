@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Long, self-contained work off the GUI thread while the GUI goes on.
 #pragma once
 

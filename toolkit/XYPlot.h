@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An XY plot window on QwtPlot: a title, two axes with optional fixed scales
 // and logarithmic engines, a grid, a legend on the right, one curve per data
 // series written to it, zoom, pan and value reading under the cursor

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kaltap program: the Qt application, the window controller with its
 // console and main window, and the design program on its own thread.
 #include <QApplication>

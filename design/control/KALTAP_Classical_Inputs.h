@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The classical band-definition path of the design loop: filter type, number
 // of weights, number of bands and grid density, then per band two edges, a
 // desired value and a weight, each checked; then one run of the design engine.

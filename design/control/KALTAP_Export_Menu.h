@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Export Weights…" item of the "FIR Design" menu: writes the current
 // design as a coefficient file or a JSON design record (formats in
 // KALTAP_Weight_Export.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frequency-response plots of the accepted design: six XY plot windows, each
 // saved as a PNG file in the working directory. Each file is named
 // KALTAP_File_Stamp() + the view's name ("20261209_0117_plot_1X.png"), so the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The top of the design program: the agreement and run-type dialog, the design
 // control loop (filter type, one design, accept or again, bits, outputs), and
 // the menu action that runs the loop again after the program has stopped.

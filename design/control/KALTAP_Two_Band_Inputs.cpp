@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "KALTAP_Two_Band_Inputs.h"
 
 #include <algorithm>

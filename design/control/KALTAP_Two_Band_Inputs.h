@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two-band low-pass / high-pass path of the design loop: the user picks the
 // quantity the program finds (number of weights, transition width, passband
 // ripple or stopband attenuation), enters the others, and the matching search

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog records shared by every dialog of the design program's control
 // routines, and the small steps that fill them.
 //

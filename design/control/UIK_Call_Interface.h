@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The call interface between the design program and the window layer.
 //
 // The design program asks for windows, dialogs, alerts, plots and menu items

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing canvases and timers of the call interface.
 //
 // A canvas is a window of a fixed drawing size and background colour on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The call interface of bar charts and pie charts.
 //
 // A bar chart shows groups of bars: each row of a written block is one group,

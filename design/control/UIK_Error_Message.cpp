@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "UIK_Error_Message.h"
 
 #include "Program_Stop.h"

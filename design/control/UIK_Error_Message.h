@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes of the design program's dialogs.
 //
 // A message box is a form dialog of labels with OK and Cancel: one line per

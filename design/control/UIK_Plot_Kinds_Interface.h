@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The call interface of the polar and contour plot windows.
 //
 // Polar plots draw one curve per write: each row of the data block is one

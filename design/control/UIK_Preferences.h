@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings of the window layer: constant answers the window layer asks for
 // while it sets up its thread and windows.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "UIK_Spreadsheet_Interface.h"
 
 #include <climits>

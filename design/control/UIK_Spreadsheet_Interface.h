@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Spreadsheets: tables of the window layer that the design program fills from
 // a block of values, labels, and reads back after the user has edited them.
 //

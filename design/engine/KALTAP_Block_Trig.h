@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sine and cosine evaluated in blocks.
 //
 // Two families, each with a scalar routine and block routines that give

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fast kernel with the processor's fused multiply-add (AVX2 and FMA).
 // This file is compiled for that instruction set; the library calls it only
 // after it found the processor has both.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "KALTAP_Configuration_Parameters.h"
 
 #include "Fortran_Format.h"

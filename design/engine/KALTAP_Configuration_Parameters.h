@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Design state: the process-wide variables of the current design.
 //
 // Frequencies are fractions of the sample rate (cycles per sample, 0..0.5);

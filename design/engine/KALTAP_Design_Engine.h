@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design engine: filter requirements in the design state -> equiripple
 // linear-phase FIR filter (Parks-McClellan).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The figures a design states, as its taps have them.
 //
 // After every full design the engine measures the weighted error of the final

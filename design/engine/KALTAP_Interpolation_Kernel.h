@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sums of the barycentric interpolation on the extremal set, as an inline
 // kernel: the routines that use it are built for several instruction sets, and
 // each compiles the kernel for its own. Every build does the same IEEE

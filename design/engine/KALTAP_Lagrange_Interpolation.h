@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Barycentric Lagrange interpolation on the extremal set.
 //
 // The points are the cosines X(1..m) = Extremal_Cosine of the extremal

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Remez exchange in extended arithmetic: the engine's plain rescue for
 // requirements whose optimum lies where double arithmetic loses the levelling.
 //

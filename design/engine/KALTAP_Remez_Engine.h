@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Remez exchange: best weighted Chebyshev approximation on the dense grid.
 //
 // Reads Grid_Frequency, Grid_Desired, Grid_Weight (after the case conversion),

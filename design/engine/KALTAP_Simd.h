@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Four-lane double vectors for the engine's block kernels (GCC vector
 // extensions). The same kernel template runs on a double or on a v4d, doing
 // the same IEEE operations in the same order, so vector and scalar results

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fast sine/cosine kernel and the loops built on it, as templates over
 // the lane type V (double or v4d) and the fused multiply-add F.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cubic spline interpolation of a table of points (x_i, y_i), i = 1..n.
 //
 // The spline S is twice continuously differentiable and is held in cubic

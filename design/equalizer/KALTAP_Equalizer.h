@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The equalizer path: a filter whose magnitude follows a response table read
 // from the user's CSV file, interpolated by a cubic spline.
 //

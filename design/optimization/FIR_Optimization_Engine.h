@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Searches over a two-band (one passband, one stopband) linear-phase design:
 // the program is given four of the five figures of the filter (number of
 // weights, p-p passband ripple, stopband attenuation, transition width and the

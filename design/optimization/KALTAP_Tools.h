@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Closed-form relations of a two-band linear-phase FIR filter between the
 // number of weights N, the peak-to-peak passband ripple R (dB), the stopband
 // attenuation A (dB) and the transition width dF (cycles per sample), and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Results output: frequency response evaluation, the weight, response and
 // hexadecimal CSV files, and the design reports.
 #pragma once

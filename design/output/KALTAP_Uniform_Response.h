@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The amplitude response on a uniform frequency grid by one discrete Fourier
 // transform of the taps.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Weight export: the current design as a coefficient file for the tools that
 // consume FIR taps (C/C++, MATLAB/Octave, Python/NumPy, Xilinx coefficient
 // files, Verilog/VHDL memory initialisation) and as a JSON design record.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quantization of the designed weights to signed fixed-point integers.
 //
 // M = (N+1)/2 unique taps are quantized: Q(i) = nearest integer (halves away

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that appear whole or not at all.
 //
 // A result file is written to a temporary file in the folder of its final

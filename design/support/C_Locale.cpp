@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "C_Locale.h"
 
 locale_t KALTAP_C_Locale() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbers in the "C" notation whatever locale the process runs in.
 //
 // A window layer applies the user's locale to the C library, and a locale

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The warnings of the current design, as the console and the run log showed
 // them, kept for the records that travel with the taps (the JSON design record
 // and the comment headers of the exports).

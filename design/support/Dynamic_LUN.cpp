@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Dynamic_LUN.h"
 
 #include "Fortran_Format.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run-time allocation of unit numbers for files.
 //
 // Keeps an ascending list of the unit numbers it has handed out and not yet

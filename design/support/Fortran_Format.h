@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number formatting of the design program's text output.
 //
 // Fixed fields follow the Fortran edit descriptors the reports are laid out

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One-based arrays of the design program.
 //
 // Array1<T> holds `extent` elements addressed a(1) .. a(extent), so loops read

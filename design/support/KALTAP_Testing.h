@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test-case run: ten fixed reference designs (bandpass with two and three
 // bands, differentiator and Hilbert transformer, each with an even and an odd
 // length), each timed, reported, written to the result files and followed by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting independent work over the machine's cores.
 //
 // Every index of a range is computed by the same code whichever thread runs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Orderly stop of the design program.
 //
 // `KALTAP_Stop` writes its stop text and a line end to the console, then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The names of one design's files.
 //
 // Every file a design writes in the working directory (its run log, its CSV

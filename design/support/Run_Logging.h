@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run logs: one time-stamped text file per design run.
 //
 // Every line written with RUN_LOG_write goes to the log file and (while

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rounding a double to six significant decimal digits without text.
 //
 // Six_Significant_Digits(value, rounded) decides, for all but a few values,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wall-clock stopwatches and calendar arithmetic.
 //
 // Ten stopwatches keep the calendar date on which they were started, so an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unit I/O: the design program reads and writes text on logical unit numbers.
 //
 // A unit is either a file opened by name (`UNIT_Open`), or a window of the

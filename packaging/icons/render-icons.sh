@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the PNG icons from kaltap.svg: the hicolor sizes installed with the
 # program and the 64 px window icon built into the program's resources. The
 # PNGs are kept in the repository, so building needs no SVG renderer; run this

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Comparing saved pictures as the eye sees them: two images are alike when
 // they have the same size and only a small share of their pixels differ by
 // more than a small step in any colour channel. Drawings of the same data

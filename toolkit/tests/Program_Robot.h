@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A robot on the GUI thread that uses the real program as a user would: it
 // waits for each expected modal dialog by its title, fills its fields, presses
 // OK or Cancel, dismisses alert boxes and presses Enter in the console when

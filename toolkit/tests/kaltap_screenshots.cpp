@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the README's screenshots from the real program in a real window: run
 // it under an X server (make screenshots uses Xvfb). The robot answers the
 // dialogs of the classical three-band default design with 16-bit rounding;

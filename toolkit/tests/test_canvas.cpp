@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Canvas windows as the user sees them: every kind of shape drawn where the
 // design program put it, with its pen and brush, over the earlier ones; a
 // picture that cannot be read says so; clearing leaves the bare background;

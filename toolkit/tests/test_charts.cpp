@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bar and pie charts as the design program and the user meet them: created,
 // written and saved through the design program's own calls on its thread,
 // the colours of bars and slices, the values shown, image export, and writes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Export Weights…" in the real program: the design program on its own
 // thread, the real menu and save-file dialog on the GUI thread, and a robot
 // that answers them as a user would.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Form dialogs as the user meets them: what each control shows, what comes
 // back after OK, Cancel or closing the window, the OK/Cancel row that must
 // not pile up when a dialog is shown again, the file row's choosers, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hand-off between the design program's thread and the GUI thread: window
 // units from the automatic counter, console text in the order written (also
 // when it goes over in batches), waiting requests answered in turn, reads

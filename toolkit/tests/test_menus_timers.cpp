@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design program's own menus and timers: hidden and stopped while the
 // design program runs, alive once it has stopped; one routine at a time.
 #include <QAction>

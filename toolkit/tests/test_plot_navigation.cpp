@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Zooming, panning and reading values on XY plots: what a user does to check
 // a passband ripple. Mouse and wheel events go to the plot's canvas as the
 // window system would send them; keys go through the plot's shortcuts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Polar and contour plot windows as the user sees them: where polar points
 // land and that the circles stay round, legends and clearing, the contour
 // routine sampled inside its ranges (and only during the write), colours

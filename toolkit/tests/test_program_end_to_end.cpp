@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program in-process on the offscreen platform: the design program on
 // its own thread, the real windows and dialogs on the GUI thread, and a robot
 // that answers the dialogs and types into the console as a user would.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real kaltap program in a process of its own: Ctrl+C (SIGINT) and SIGTERM
 // from the terminal quit it the way File > Quit does, with the design program
 // waiting in a dialog at the time; never a signal death or a window left with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Spreadsheet windows as the design program and the user meet them, all
 // through the design program's own calls on its thread: opened through unit
 // I/O, written in each data type, edited by the user and read back, labelled,

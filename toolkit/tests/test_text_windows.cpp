@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window, unit sub-windows and text windows: output with control
 // characters, line input and its cancellation, the File/Edit/Window menus,
 // saving, and where new windows appear.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // XY plot windows: axes and grid from the plot properties, curves from data
 // blocks, clearing, image export, and saving a unit window's contents.
 #include <sys/resource.h>

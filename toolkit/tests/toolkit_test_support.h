@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the window-layer tests: a robot on the GUI thread that finds the
 // active modal dialog and acts on it, and waits that keep the event loop
 // running.
