@@ -5,8 +5,9 @@
 #   make build   configure and build the Release build in build/
 #   make test    both builds (Release and sanitizer) and their whole test suites,
 #                with the checks of the command line and the Debian package
-#   make run     start the program in runs/, where its files go
-#   make package build the Debian package build/kaltap_<version>_<arch>.deb
+#   make run     build only the program and start it in runs/, where its files go
+#   make package build the program and its Debian package
+#                build/kaltap_<version>_<arch>.deb (not the tests)
 #   make bench   run the benchmark programs
 #   make screenshots  take the README's screenshots under Xvfb
 #   make clean   remove the build folders
@@ -35,7 +36,7 @@ TSAN_PATTERN := ^($(subst $(space),|,$(TSAN_TESTS) $(TSAN_TOOLKIT_TEST)))$$
 # apt-get needs root; use sudo when run as another user.
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build test run package bench screenshots clean
+.PHONY: all deps configure build test run package bench screenshots clean
 
 all: build
 
@@ -54,8 +55,11 @@ deps:
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
 	fi
 
-build: deps
+# The Release build's configuration, shared by the targets below.
+configure: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
+
+build: configure
 	cmake --build $(BUILD_DIR) -j$(NPROC)
 
 # Both suites always run; the target fails when either has a failing test.
@@ -77,15 +81,19 @@ test: build
 # Starts the window program; without a display it says so and fails.
 # The program writes its result files and run logs into its working folder:
 # started here, that is runs/ (ignored by git), never the checkout's root.
+# Only the program is built for it, not the tests.
 RUNS_DIR := runs
-run: build
+run: configure
+	cmake --build $(BUILD_DIR) -j$(NPROC) --target kaltap
 	@mkdir -p $(RUNS_DIR)
 	@cd $(RUNS_DIR) && exec ../$(BUILD_DIR)/kaltap
 
-# The Debian package, from the Release build (CPack's DEB generator).
-package: build
+# The Debian package, from the Release build (CPack's DEB generator). Only
+# what the package holds is built: the program and its packaging files.
+package: configure
 	rm -f $(BUILD_DIR)/kaltap_*.deb
-	cmake --build $(BUILD_DIR) --target package
+	cmake --build $(BUILD_DIR) -j$(NPROC) --target kaltap kaltap_packaging_files
+	cd $(BUILD_DIR) && cpack --config CPackConfig.cmake
 	@ls -1 $(BUILD_DIR)/kaltap_*.deb
 
 # The README's screenshots (docs/*.png), taken from a real window under Xvfb.
