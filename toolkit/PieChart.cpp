@@ -342,5 +342,6 @@ void PieChart::print() {
     QPrinter& printer = Content_Printer();
     if (!Content_Print_Dialog(this, printer)) return;
     QPainter painter(&printer);
-    view->paintChart(painter, QRect(QPoint(0, 0), printer.pageRect().size()));
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    view->paintChart(painter, QRect(QPoint(0, 0), page.size()));
 }
