@@ -22,6 +22,8 @@ PACKAGES += locales
 # validators of the desktop entry and the metainfo, lintian, man.
 PACKAGES += dpkg-dev file desktop-file-utils appstream lintian man-db
 NPROC := $(shell nproc 2>/dev/null || echo 2)
+# ON: every compiler warning fails the build (continuous integration sets it).
+WERROR ?= OFF
 BUILD_DIR := build
 ASAN_DIR := build-asan
 TSAN_DIR := build-tsan
@@ -57,16 +59,18 @@ deps:
 
 # The Release build's configuration, shared by the targets below.
 configure: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DKALTAP_WERROR=$(WERROR)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j$(NPROC)
 
 # Both suites always run; the target fails when either has a failing test.
 test: build
-	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALTAP_SANITIZE=ON -DKALTAP_BUILD_BENCH=OFF
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALTAP_SANITIZE=ON -DKALTAP_BUILD_BENCH=OFF \
+	  -DKALTAP_WERROR=$(WERROR)
 	cmake --build $(ASAN_DIR) -j$(NPROC)
-	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALTAP_TSAN=ON -DKALTAP_TSAN_TOOLKIT=ON -DKALTAP_BUILD_BENCH=OFF
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALTAP_TSAN=ON -DKALTAP_TSAN_TOOLKIT=ON -DKALTAP_BUILD_BENCH=OFF \
+	  -DKALTAP_WERROR=$(WERROR)
 	cmake --build $(TSAN_DIR) -j$(NPROC) --target $(TSAN_TESTS) $(TSAN_TOOLKIT_TARGET)
 	@status=0; \
 	echo "=== Release build tests ==="; \
