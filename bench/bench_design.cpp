@@ -10,9 +10,9 @@
 #include <cmath>
 #include <vector>
 
+#include "KALTAP_Amplitude_Response.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
-#include "KALTAP_Output.h"
 #include "bench_support.h"
 
 namespace {

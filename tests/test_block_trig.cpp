@@ -6,9 +6,9 @@
 #include <random>
 #include <vector>
 
+#include "KALTAP_Amplitude_Response.h"
 #include "KALTAP_Block_Trig.h"
 #include "KALTAP_Configuration_Parameters.h"
-#include "KALTAP_Output.h"
 #include "test_support.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "KALTAP_Amplitude_Response.h"
 #include "KALTAP_Classical_Inputs.h"
 #include "KALTAP_Configuration_Parameters.h"
-#include "KALTAP_Output.h"
 #include "Run_Logging.h"
 #include "Timers.h"
 #include "UIK_Script.h"

@@ -4,10 +4,10 @@
 // measured from the full impulse response independently of the engine.
 #include <cmath>
 
+#include "KALTAP_Amplitude_Response.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Design_Figures.h"
-#include "KALTAP_Output.h"
 #include "Program_Stop.h"
 #include "Run_Logging.h"
 #include "test_support.h"

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "KALTAP_Amplitude_Response.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Lagrange_Interpolation.h"
-#include "KALTAP_Output.h"
 #include "KALTAP_Remez_Engine.h"
 #include "Parallel_Work.h"
 #include "test_support.h"

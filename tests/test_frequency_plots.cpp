@@ -8,6 +8,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "KALTAP_Amplitude_Response.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Frequency_Plots.h"

@@ -8,10 +8,10 @@
 #include <regex>
 
 #include "FIR_Optimization_Engine.h"
+#include "KALTAP_Amplitude_Response.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Design_Figures.h"
-#include "KALTAP_Output.h"
 #include "KALTAP_Tools.h"
 #include "test_support.h"
 

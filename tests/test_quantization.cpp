@@ -42,6 +42,23 @@ TEST_F(Quantization, HalvesRoundAwayFromZeroAndRoundedWeightsAreExact) {
     }
 }
 
+// The quantization belongs to the design it was made from: a new design
+// drops it with the design arrays, so no report or hex file can show the
+// rounded taps of an earlier filter.
+TEST_F(Quantization, NewDesignDropsTheQuantizationOfTheLastOne) {
+    Hand_Design(11, {0.5, 0.25, -0.125, 0.0625, 0.03125, 0.015625});
+    KALTAP_Bits = 16;
+    KALTAP_Quantizer();
+    ASSERT_TRUE(Weights_Quantized);
+    ASSERT_TRUE(Rounded_Weights.allocated());
+    Hand_Design(7, {0.5, 0.25, 0.125, 0.0625});
+    EXPECT_FALSE(Weights_Quantized);
+    EXPECT_FALSE(Scaled_Weights.allocated());
+    EXPECT_FALSE(Rounded_Weights.allocated());
+    EXPECT_FALSE(Scaled_Weights_Real.allocated());
+    EXPECT_FALSE(Rounded_Band_Deviation.allocated());
+}
+
 class Quantization_Bits : public Quantization, public ::testing::WithParamInterface<int> {};
 
 TEST_P(Quantization_Bits, LargestTapMapsToLargestIntegerAndReportGoesToConsoleAndLog) {

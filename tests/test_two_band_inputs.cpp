@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "FIR_Optimization_Engine.h"
+#include "KALTAP_Amplitude_Response.h"
 #include "KALTAP_Configuration_Parameters.h"
-#include "KALTAP_Output.h"
 #include "KALTAP_Two_Band_Inputs.h"
 #include "Program_Stop.h"
 #include "Run_Logging.h"

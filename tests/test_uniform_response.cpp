@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "KALTAP_Amplitude_Response.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Frequency_Plots.h"

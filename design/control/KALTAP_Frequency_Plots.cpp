@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Fortran_Format.h"
+#include "KALTAP_Amplitude_Response.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Output.h"
 #include "KALTAP_Uniform_Response.h"

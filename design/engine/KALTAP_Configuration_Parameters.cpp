@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "KALTAP_Configuration_Parameters.h"
 
+#include <vector>
+
 #include "Fortran_Format.h"
 #include "KALTAP_Design_Figures.h"
-#include "KALTAP_Weight_Quantization.h"
 #include "Run_Logging.h"
 
 int Number_of_Weights = 0;
@@ -55,6 +56,17 @@ void KALTAP_Derive_Parameters() {
     if (Search_Grid_Density == 0) Search_Grid_Density = 16;
 }
 
+namespace {
+
+// Built on first use, so that routines registered from other files' static
+// initialisers find it whatever the order of initialisation.
+std::vector<void (*)()>& release_routines() {
+    static std::vector<void (*)()> routines;
+    return routines;
+}
+
+}  // namespace
+
 void KALTAP_Release_Arrays() {
     // The weights and the figures measured from them go with the arrays.
     KALTAP_Filter_Weights_Valid = false;
@@ -71,8 +83,10 @@ void KALTAP_Release_Arrays() {
     Grid_Frequency.release();
     Grid_Desired.release();
     Grid_Weight.release();
-    KALTAP_Release_Quantization_Arrays();
+    for (void (*release)() : release_routines()) release();
 }
+
+void KALTAP_Add_Release_Routine(void (*release)()) { release_routines().push_back(release); }
 
 void KALTAP_Allocate_Arrays() {
     Allocated_Number_of_Weights = Number_of_Weights;

@@ -56,8 +56,14 @@ void KALTAP_New_Design();
 // Recompute Antisymmetric, Half_Length, PMC_DCT_Type; KALTAP_Bits = -1;
 // weights invalid; 0 bands become 2 and density 0 becomes 16.
 void KALTAP_Derive_Parameters();
-// Release every design array and the quantization arrays; the weights are
-// no longer valid and the figures measured from them are forgotten.
+// Release every design array and then call the registered release routines
+// (the quantizer's arrays go this way); the weights are no longer valid and
+// the figures measured from them are forgotten.
 void KALTAP_Release_Arrays();
+// Register a routine that releases arrays kept beside the design state by a
+// layer above the engine; KALTAP_Release_Arrays calls every registered routine
+// once per call, in the order registered. Register once per routine (a static
+// initialiser of its own file); registering does not call it.
+void KALTAP_Add_Release_Routine(void (*release)());
 // Record the allocated sizes and allocate the design arrays.
 void KALTAP_Allocate_Arrays();

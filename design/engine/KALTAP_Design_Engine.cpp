@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "Fortran_Format.h"
+#include "KALTAP_Amplitude_Response.h"
 #include "KALTAP_Block_Trig.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Figures.h"
 #include "KALTAP_Lagrange_Interpolation.h"
-#include "KALTAP_Output.h"
 #include "KALTAP_Precise_Exchange.h"
 #include "KALTAP_Remez_Engine.h"
 #include "Parallel_Work.h"

@@ -7,9 +7,9 @@
 #include <limits>
 
 #include "Fortran_Format.h"
+#include "KALTAP_Amplitude_Response.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
-#include "KALTAP_Output.h"
 #include "Run_Logging.h"
 
 namespace {

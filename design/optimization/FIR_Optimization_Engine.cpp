@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "Fortran_Format.h"
+#include "KALTAP_Amplitude_Response.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Design_Figures.h"
-#include "KALTAP_Output.h"
 #include "KALTAP_Remez_Engine.h"
 #include "KALTAP_Tools.h"
 #include "Program_Stop.h"

@@ -20,6 +20,10 @@ Array1<double> Scaled_Weights_Real;
 Array1<double> Rounded_Band_Deviation;
 bool Weights_Quantized = false;
 
+// A new design (or any release of the design arrays) drops the quantization
+// of the previous one.
+static const bool Released_With_Design = (KALTAP_Add_Release_Routine(KALTAP_Release_Quantization_Arrays), true);
+
 namespace {
 
 // Stop on weights that cannot be quantized: the reason on the console, no

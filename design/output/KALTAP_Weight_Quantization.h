@@ -41,5 +41,6 @@ extern bool Weights_Quantized;
 // taps measured into Rounded_Band_Deviation, Weights_Quantized true.
 void KALTAP_Quantizer();
 
-// Release the quantization arrays; Weights_Quantized becomes false.
+// Release the quantization arrays; Weights_Quantized becomes false. Called by
+// every KALTAP_Release_Arrays (and so by every new design) as well.
 void KALTAP_Release_Quantization_Arrays();
