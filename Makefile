@@ -10,6 +10,8 @@
 #                build/kaltap_<version>_<arch>.deb (not the tests)
 #   make bench   run the benchmark programs
 #   make screenshots  take the README's screenshots under Xvfb
+#   make format  lay out every C++ source by .clang-format
+#   make format-check  fail on any C++ source that is not laid out so
 #   make clean   remove the build folders
 
 SHELL := /bin/bash
@@ -21,6 +23,8 @@ PACKAGES += locales
 # The Debian package and its checks: dpkg-shlibdeps (dpkg-dev, file), the
 # validators of the desktop entry and the metainfo, lintian, man.
 PACKAGES += dpkg-dev file desktop-file-utils appstream lintian man-db
+# The layout check of the sources.
+PACKAGES += clang-format
 NPROC := $(shell nproc 2>/dev/null || echo 2)
 # ON: every compiler warning fails the build (continuous integration sets it).
 WERROR ?= OFF
@@ -38,7 +42,7 @@ TSAN_PATTERN := ^($(subst $(space),|,$(TSAN_TESTS) $(TSAN_TOOLKIT_TEST)))$$
 # apt-get needs root; use sudo when run as another user.
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test run package bench screenshots clean
+.PHONY: all deps configure build test run package bench screenshots format format-check clean
 
 all: build
 
@@ -114,6 +118,14 @@ bench: build
 	  done < <(find $(BUILD_DIR)/bench -maxdepth 1 -type f -perm -u+x | sort); \
 	fi; \
 	if [ "$$found" = 0 ]; then echo "No benchmark programs have been built yet."; fi
+
+# Every tracked C++ source, laid out by .clang-format.
+SOURCES = $(shell git ls-files '*.cpp' '*.h')
+format: deps
+	clang-format -i $(SOURCES)
+
+format-check: deps
+	clang-format --dry-run -Werror $(SOURCES)
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR)
