@@ -44,8 +44,16 @@ void BM_Low_Pass_Design(benchmark::State& state) {
     state.counters["reference_s"] = reference_seconds(N);
 }
 BENCHMARK(BM_Low_Pass_Design)
-    ->Arg(31)->Arg(127)->Arg(255)->Arg(511)->Arg(1023)->Arg(2047)->Arg(4095)->Arg(16385)
-    ->Unit(benchmark::kMicrosecond)->UseRealTime();
+    ->Arg(31)
+    ->Arg(127)
+    ->Arg(255)
+    ->Arg(511)
+    ->Arg(1023)
+    ->Arg(2047)
+    ->Arg(4095)
+    ->Arg(16385)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 
 struct Case {
     int type, N, density;

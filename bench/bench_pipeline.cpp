@@ -135,8 +135,7 @@ int pipeline(int argc, char** argv, int n, const char* folder) {
         curvesWanted.push_back(int(shown.size()) == Plots ? 2 : 1);
     });
     const auto lookForPlotStages = [&] {
-        if (drawn.size() < shown.size() && !plots.last().isNull() &&
-            plots.last()->curves.size() >= curvesWanted.back())
+        if (drawn.size() < shown.size() && !plots.last().isNull() && plots.last()->curves.size() >= curvesWanted.back())
             drawn.push_back(Clock::now());
         if (saved.size() < drawn.size() &&
             QDir::current().entryList({QStringLiteral("*.png")}, QDir::Files).size() > int(saved.size()))
@@ -299,12 +298,8 @@ int table(const char* self, int busyCount) {
     keys.push_back("gui_lag_report");
     keys.push_back("gui_lag_output");
     for (const std::string& key : keys) row(key, [&](std::size_t i) { return get(runs[i], key); });
-    row("report adds", [&](std::size_t i) {
-        return get(runs[i], "design_and_report") - get(alone[i], "design");
-    });
-    row("report / design", [&](std::size_t i) {
-        return get(runs[i], "design_and_report") / get(alone[i], "design");
-    });
+    row("report adds", [&](std::size_t i) { return get(runs[i], "design_and_report") - get(alone[i], "design"); });
+    row("report / design", [&](std::size_t i) { return get(runs[i], "design_and_report") / get(alone[i], "design"); });
     row("output / design", [&](std::size_t i) { return get(runs[i], "output_stage") / get(alone[i], "design"); });
     row("peak RSS (MiB)", [&](std::size_t i) { return get(runs[i], "peak_rss_mib"); });
     return 0;

@@ -45,8 +45,10 @@ public:
                 volatile unsigned long spin = 0;
                 for (;;) spin = spin + 1;
             }
-            if (pid > 0) children_.push_back(pid);
-            else std::perror("fork");
+            if (pid > 0)
+                children_.push_back(pid);
+            else
+                std::perror("fork");
         }
     }
     ~Busy_Processes() {
@@ -94,10 +96,14 @@ int main(int argc, char** argv) {
     int busy = 2, rounds = 5;
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--busy") == 0 && i + 1 < argc) busy = std::atoi(argv[++i]);
-        else if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) rounds = std::atoi(argv[++i]);
-        else if (argv[i][0] != '-' && std::atoi(argv[i]) > 2) sizes.push_back(std::atoi(argv[i]));
-        else return usage(argv[0]);
+        if (std::strcmp(argv[i], "--busy") == 0 && i + 1 < argc)
+            busy = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc)
+            rounds = std::atoi(argv[++i]);
+        else if (argv[i][0] != '-' && std::atoi(argv[i]) > 2)
+            sizes.push_back(std::atoi(argv[i]));
+        else
+            return usage(argv[0]);
     }
     if (busy < 0 || rounds < 1) return usage(argv[0]);
     if (sizes.empty()) sizes = {511, 4095, 16385};

@@ -266,8 +266,8 @@ std::vector<std::string> UIK_Script::Carry_Out(const UIK_Request& request) {
         return {d.answer_path, std::to_string(d.answer_type)};
     }
     if (s == "addMenu") {
-        menu_items.push_back({request.unit, text_of(p, "menu"), text_of(p, "item"), text_of(p, "shortcut"),
-                              request.callback});
+        menu_items.push_back(
+            {request.unit, text_of(p, "menu"), text_of(p, "item"), text_of(p, "shortcut"), request.callback});
         return {};
     }
     return {};
@@ -289,9 +289,9 @@ std::vector<const Scripted_Dialog*> UIK_Script::dialogs_titled(const std::string
 const Scripted_Plot* UIK_Script::plot_saved_as(const std::string& file_name) const {
     for (const auto& p : plots)
         for (const auto& name : p.saved_as)
-            if (name == file_name || (name.size() > file_name.size() &&
-                                      name.compare(name.size() - file_name.size() - 1, std::string::npos,
-                                                   "_" + file_name) == 0))
+            if (name == file_name ||
+                (name.size() > file_name.size() &&
+                 name.compare(name.size() - file_name.size() - 1, std::string::npos, "_" + file_name) == 0))
                 return &p;
     return nullptr;
 }

@@ -78,8 +78,8 @@ struct Scripted_Menu_State {
 struct Scripted_Save_Dialog {
     std::string caption;
     std::vector<std::string> file_types;
-    int selected = 0;          // the type chosen at first (1-based)
-    std::string answer_path;   // "" for Cancel
+    int selected = 0;         // the type chosen at first (1-based)
+    std::string answer_path;  // "" for Cancel
     int answer_type = 0;
 };
 
@@ -114,11 +114,11 @@ public:
 
     // ---- What was requested ----
     std::vector<UIK_Request> requests;      // every request, in order (data pointers not kept)
-    std::vector<Scripted_Dialog> shown;      // every dialog showing, in order
-    std::vector<Scripted_Alert> alerts;      // every alert box, in order
-    std::vector<Scripted_Plot> plots;        // every XY plot, in the order created
-    std::vector<std::string> saved_files;    // every file name saved, in order
-    std::vector<std::string> failed_saves;   // every file name whose save was made to fail, in order
+    std::vector<Scripted_Dialog> shown;     // every dialog showing, in order
+    std::vector<Scripted_Alert> alerts;     // every alert box, in order
+    std::vector<Scripted_Plot> plots;       // every XY plot, in the order created
+    std::vector<std::string> saved_files;   // every file name saved, in order
+    std::vector<std::string> failed_saves;  // every file name whose save was made to fail, in order
     std::vector<Scripted_Menu_Item> menu_items;
     std::vector<Scripted_Menu_State> menu_states;  // every enable/disable, in order
     // The state the last request gave the item (false when none was made).

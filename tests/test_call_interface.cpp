@@ -158,10 +158,10 @@ TEST_F(CallInterface, PlotMapsKeepTheirKeyOrderAndBoundsGoToTheirOwnKeys) {
     plot.chartBackgroundColor = 0xffe8e8e8u;
     UIK_createXYPlot(plot);
     const UIK_Property_Map& map = script.requests[0].properties;
-    EXPECT_EQ(keys(map), (std::vector<std::string>{"windowTitle", "chartBackgroundColor", "xAxisName", "yAxisName",
-                                                   "xScaleType", "xScaleLB", "xScaleUB", "xScaleStep", "yScaleType",
-                                                   "yScaleLB", "yScaleUB", "yScaleStep", "showHgridLines",
-                                                   "showVgridLines"}));
+    EXPECT_EQ(keys(map),
+              (std::vector<std::string>{"windowTitle", "chartBackgroundColor", "xAxisName", "yAxisName", "xScaleType",
+                                        "xScaleLB", "xScaleUB", "xScaleStep", "yScaleType", "yScaleLB", "yScaleUB",
+                                        "yScaleStep", "showHgridLines", "showVgridLines"}));
     EXPECT_EQ(std::get<double>(*UIK_Find(map, "xScaleUB")), 2.0);
     EXPECT_EQ(std::get<double>(*UIK_Find(map, "xScaleLB")), 1.0);
     EXPECT_EQ(std::get<unsigned>(*UIK_Find(map, "chartBackgroundColor")), 0xffe8e8e8u);
@@ -175,8 +175,7 @@ TEST_F(CallInterface, PlotMapsKeepTheirKeyOrderAndBoundsGoToTheirOwnKeys) {
                                                                 "symbolStyle", "curveLineWidth", "dotSize"}));
     EXPECT_TRUE(write.waits);
     ASSERT_EQ(script.plots[0].series.size(), 1u);
-    EXPECT_EQ(script.plots[0].series[0].points,
-              (std::vector<std::pair<double, double>>{{0.0, 1.0}, {0.5, -1.0}}));
+    EXPECT_EQ(script.plots[0].series[0].points, (std::vector<std::pair<double, double>>{{0.0, 1.0}, {0.5, -1.0}}));
 }
 
 TEST_F(CallInterface, WithoutWindowLayerDialogsReturnZeroButNumbersAreStillGiven) {

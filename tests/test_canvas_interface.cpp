@@ -129,8 +129,9 @@ TEST_F(CanvasInterface, EachShapeSendsItsKeysInOrderAndThePenOnlyWhenGiven) {
         {"Polygon", {"type", "pointsList", "penWidth"}},
         {"Rect", with(with({"type", "rectList"}, pen), {"brushColor"})},
         {"RoundedRect", {"type", "rectList", "xRadius", "yRadius"}},
-        {"Text", {"type", "rect", "text", "textFlags", "fontFamilyName", "fontPointSize", "fontWeight",
-                  "fontItalic", "textColor"}},
+        {"Text",
+         {"type", "rect", "text", "textFlags", "fontFamilyName", "fontPointSize", "fontWeight", "fontItalic",
+          "textColor"}},
         {"Picture", {"type", "rect", "fileName"}},
     };
     ASSERT_EQ(script.requests.size(), expected.size());

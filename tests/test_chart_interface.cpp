@@ -51,8 +51,8 @@ TEST_F(ChartInterface, BarChartPropertiesInOrder) {
     EXPECT_EQ(r.signal, "createBarchart");
     EXPECT_EQ(r.unit, chart.unit);
     EXPECT_FALSE(r.waits);
-    EXPECT_EQ(keys(r.properties),
-              Strings({"windowTitle", "xAxisName", "yAxisName", "chartBackgroundColor", "legendNames", "legendColors"}));
+    EXPECT_EQ(keys(r.properties), Strings({"windowTitle", "xAxisName", "yAxisName", "chartBackgroundColor",
+                                           "legendNames", "legendColors"}));
     EXPECT_EQ(value<std::string>(r.properties, "windowTitle"), "Sales");
     EXPECT_EQ(value<std::string>(r.properties, "yAxisName"), "");
     EXPECT_EQ(value<unsigned>(r.properties, "chartBackgroundColor"), 0xFF102030u);

@@ -45,8 +45,7 @@ struct Cubic_Spline : ::testing::Test {
         std::vector<double> ys;
         for (double x : xs) ys.push_back(f(x));
         const Array1<double> x = To_Array(xs), y = To_Array(ys);
-        return !Stops([&] { CSINTERP_Initialization(x, y, static_cast<int>(xs.size()), left, right); },
-                      stop_text);
+        return !Stops([&] { CSINTERP_Initialization(x, y, static_cast<int>(xs.size()), left, right); }, stop_text);
     }
     Console_Capture console;
 };
@@ -91,7 +90,8 @@ INSTANTIATE_TEST_SUITE_P(AllEndConditions, Cubic_Spline_Ends,
                          });
 
 TEST_F(Cubic_Spline, ZeroSecondDerivativeEndsAreNaturalAndAStraightLineStaysStraight) {
-    ASSERT_TRUE(Fit({0.0, 1.0, 3.0}, [](double x) { return 2.0 * x; }, 1, 1));
+    ASSERT_TRUE(Fit(
+        {0.0, 1.0, 3.0}, [](double x) { return 2.0 * x; }, 1, 1));
     for (int i = 1; i <= 3; ++i) EXPECT_NEAR(CSINTERP_Slope(i), 2.0, 1e-14);
     for (double x = 0.0; x <= 3.0; x += 0.25) {
         EXPECT_NEAR(CSINTERP_Evaluate(x), 2.0 * x, 1e-14);
@@ -99,7 +99,8 @@ TEST_F(Cubic_Spline, ZeroSecondDerivativeEndsAreNaturalAndAStraightLineStaysStra
     }
 
     // A curved table: zero curvature at both ends, but not inside.
-    ASSERT_TRUE(Fit(Knots, [](double x) { return std::exp(x); }, 1, 1));
+    ASSERT_TRUE(Fit(
+        Knots, [](double x) { return std::exp(x); }, 1, 1));
     CSINTERP_Evaluate(Knots.front());
     EXPECT_NEAR(CSINTERP_Second_Derivative, 0.0, 1e-12);
     EXPECT_NEAR(CSINTERP_Curvature, 0.0, 1e-12);
@@ -135,7 +136,8 @@ TEST_F(Cubic_Spline, GivenEndSlopesAndSecondDerivativesAreHonoured) {
 }
 
 TEST_F(Cubic_Spline, SecondDerivativeIsContinuousAtInnerKnots) {
-    ASSERT_TRUE(Fit(Knots, [](double x) { return std::tanh(2.0 * x); }, 1, 2));
+    ASSERT_TRUE(Fit(
+        Knots, [](double x) { return std::tanh(2.0 * x); }, 1, 2));
     const double eps = 1e-9;
     for (std::size_t k = 1; k + 1 < Knots.size(); ++k) {
         CSINTERP_Evaluate(Knots[k] - eps);
@@ -153,7 +155,8 @@ TEST_F(Cubic_Spline, ConvergesToASmoothFunctionWithItsDerivativesAndCurvature) {
     for (int k = 0; k <= 40; ++k) xs.push_back(0.05 * k);
     Left_End_Slope = std::cos(0.0);
     Right_End_Slope = std::cos(2.0);
-    ASSERT_TRUE(Fit(xs, [](double x) { return std::sin(x); }, 2, 2));
+    ASSERT_TRUE(Fit(
+        xs, [](double x) { return std::sin(x); }, 2, 2));
     for (double x = 0.0; x <= 2.0; x += 0.0123) {
         const double d1 = std::cos(x), d2 = -std::sin(x);
         EXPECT_NEAR(CSINTERP_Evaluate(x), std::sin(x), 1e-6) << x;
@@ -172,17 +175,14 @@ TEST_P(Cubic_Spline_Locate, FindsTheIntervalThatHoldsX) {
     const int n = GetParam();
     std::vector<double> xs;
     for (int k = 0; k < n; ++k) xs.push_back(k + 0.1 * k * k);  // uneven widths
-    ASSERT_TRUE(Fit(xs, [](double x) { return x * x; }, 1, 1));
+    ASSERT_TRUE(Fit(
+        xs, [](double x) { return x * x; }, 1, 1));
     for (int i = 1; i <= n; ++i) {
         const double xi = xs[i - 1];
         const int own = i < n ? i : n - 1;  // the last knot belongs to the last interval
         EXPECT_EQ(CSINTERP_Locate(xi), own) << "knot " << i;
-        if (i < n) {
-            EXPECT_EQ(CSINTERP_Locate(0.5 * (xi + xs[i])), i) << "middle of " << i;
-        }
-        if (i > 1) {
-            EXPECT_EQ(CSINTERP_Locate(std::nextafter(xi, -1e9)), i - 1) << "just below " << i;
-        }
+        if (i < n) { EXPECT_EQ(CSINTERP_Locate(0.5 * (xi + xs[i])), i) << "middle of " << i; }
+        if (i > 1) { EXPECT_EQ(CSINTERP_Locate(std::nextafter(xi, -1e9)), i - 1) << "just below " << i; }
     }
     EXPECT_EQ(CSINTERP_Locate(xs.back() + 5.0), n - 1);
     EXPECT_EQ(CSINTERP_Locate(std::numeric_limits<double>::infinity()), n - 1);
@@ -193,7 +193,8 @@ TEST_P(Cubic_Spline_Locate, FindsTheIntervalThatHoldsX) {
     EXPECT_LE(nan_interval, n - 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(TableSizes, Cubic_Spline_Locate, ::testing::Values(2, 3, 9, 10, 11, 12, 20, 21, 22, 23, 41, 100));
+INSTANTIATE_TEST_SUITE_P(TableSizes, Cubic_Spline_Locate,
+                         ::testing::Values(2, 3, 9, 10, 11, 12, 20, 21, 22, 23, 41, 100));
 
 TEST_F(Cubic_Spline, EndConditionsAreAnnouncedOnTheConsoleWithTheirValues) {
     const struct {
@@ -245,9 +246,7 @@ TEST_P(Cubic_Spline_Bad_Ends, WritesTheErrorLinesAndStops) {
     EXPECT_EQ(stop_text, "");
     ASSERT_EQ(console.lines.size(), b.left_line_written ? 4u : 3u);
     std::size_t k = 0;
-    if (b.left_line_written) {
-        EXPECT_EQ(console.lines[k++].rfind("Left end canonical, 2nd derivative", 0), 0u);
-    }
+    if (b.left_line_written) { EXPECT_EQ(console.lines[k++].rfind("Left end canonical, 2nd derivative", 0), 0u); }
     const std::string& first = console.lines[k++];
     ASSERT_EQ(first.rfind(b.first_error, 0), 0u) << first;
     long long value = 0;
@@ -306,7 +305,8 @@ TEST_F(Cubic_Spline, EvaluationWithoutASplineStops) {
 
 TEST_F(Cubic_Spline, ANewInitialisationReplacesTheOldSpline) {
     ASSERT_TRUE(Fit(Knots, P, 1, 1));
-    ASSERT_TRUE(Fit({0.0, 0.5, 1.0, 4.0}, [](double x) { return -x; }, 1, 1));
+    ASSERT_TRUE(Fit(
+        {0.0, 0.5, 1.0, 4.0}, [](double x) { return -x; }, 1, 1));
     EXPECT_EQ(CSINTERP_Count, 4);
     EXPECT_EQ(CSINTERP_X.extent(), 4);
     EXPECT_EQ(CSINTERP_H.extent(), 3);

@@ -60,7 +60,7 @@ struct Failure_Case {
     int type, N, density;
     std::vector<Band> bands;
     Outcome outcome;
-    double band_error;  // Finite: the taps meet every band within this; Warned: they miss by more
+    double band_error;   // Finite: the taps meet every band within this; Warned: they miss by more
     bool rescue = true;  // false: the exchange's own design, without the rescue
 };
 
@@ -79,8 +79,8 @@ TEST_P(Beyond_Precision, FiniteTapsOrAReportedFailure) {
     KALTAP_Design_Failed = true;  // cleared by every design
     EXPECT_FALSE(Stops([] { KALTAP_Design(); }));
     const std::vector<std::string> log = Read_Lines(log_name);
-    const int logged = static_cast<int>(std::count_if(
-        log.begin(), log.end(), [](const std::string& l) { return l.find(Failure_Line) == 0; }));
+    const int logged = static_cast<int>(
+        std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.find(Failure_Line) == 0; }));
     if (c.outcome == Outcome::Failed) {
         EXPECT_FALSE(KALTAP_Filter_Weights_Valid);
         EXPECT_TRUE(KALTAP_Design_Failed);
@@ -102,7 +102,8 @@ TEST_P(Beyond_Precision, FiniteTapsOrAReportedFailure) {
         // are not equiripple at its level; the exchange's own may not.
         if (KALTAP_Last_Rescue().path == KALTAP_Rescue_Path::None) { EXPECT_FALSE(console.contains("not equiripple")); }
         // No band's stated figure is below what the written taps have.
-        for (std::size_t k = 0; c.rescue && KALTAP_Last_Rescue().path != KALTAP_Rescue_Path::None && k < c.bands.size(); ++k)
+        for (std::size_t k = 0; c.rescue && KALTAP_Last_Rescue().path != KALTAP_Rescue_Path::None && k < c.bands.size();
+             ++k)
             EXPECT_GE(KALTAP_Band_Deviation(static_cast<int>(k) + 1) * 1.1 + 1e-15,
                       largest_band_error(c.type, {c.bands[k]}, h))
                 << "band " << k + 1;
@@ -202,8 +203,8 @@ TEST_P(Gap_Peak, WarnedExactlyWhenTheResponseRisesFarAboveEveryBand) {
     EXPECT_EQ(peak > 10 * reference, c.warned) << "peak " << peak << ", largest band gain " << reference;
     EXPECT_EQ(console.count("***Warning: the response rises to"), c.warned ? 1 : 0);
     if (c.warned) {
-        const std::string gap =
-            "in the gap between bands " + std::to_string(c.lower_band) + " and " + std::to_string(c.lower_band + 1);
+        const std::string gap = "in the gap between bands " + std::to_string(c.lower_band) + " and " +
+                                std::to_string(c.lower_band + 1);
         EXPECT_TRUE(console.contains(gap));
         EXPECT_TRUE(console.contains("; use a narrower transition or add a band there."));
         // The line names the peak in dB, to within the sampling of the gap.

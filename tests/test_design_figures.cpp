@@ -123,8 +123,7 @@ TEST_P(Design_Figures, ReportStatesWhatTheWrittenTapsHave) {
     if (!KALTAP_Filter_Weights_Valid) return;  // a refused design states nothing
     const std::size_t first_line = console.lines.size();
     KALTAP_Classical_Output(UNIT_Standard_Output);
-    const std::vector<std::string> report(console.lines.begin() + static_cast<long>(first_line),
-                                          console.lines.end());
+    const std::vector<std::string> report(console.lines.begin() + static_cast<long>(first_line), console.lines.end());
     KALTAP_Write_CSV();
     const std::vector<double> h = Csv_Column(Stamp + "Filter_Weights.csv", 1, 1);
     ASSERT_EQ(h.size(), static_cast<std::size_t>(c.N));
@@ -151,9 +150,7 @@ TEST_P(Design_Figures, ReportStatesWhatTheWrittenTapsHave) {
     const std::string above = heading - report.begin() >= 2 ? *(heading - 2) : std::string();
     EXPECT_EQ(above.rfind("***Warning", 0) == 0, measured) << above;
     EXPECT_EQ(above.find("did not converge") != std::string::npos, !c.converges) << above;
-    if (c.warning) {
-        EXPECT_TRUE(console.contains(c.warning)) << c.warning;
-    }
+    if (c.warning) { EXPECT_TRUE(console.contains(c.warning)) << c.warning; }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -162,15 +159,20 @@ INSTANTIATE_TEST_SUITE_P(
         Figures_Case{"ThreeBands42", 1, 42, 32, Default_Bands, true, nullptr},
         Figures_Case{"ThreeBands101", 1, 101, 16, Default_Bands, true, nullptr},
         // Ends on machine rounding with its taps at its level: the optimum.
-        Figures_Case{"NarrowLowPass8001", 1, 8001, 16, {{0.0, 0.1, 1.0, 1.0}, {0.1006, 0.5, 0.0, 1.0}}, true,
-                     "converged after"},
+        Figures_Case{
+            "NarrowLowPass8001", 1, 8001, 16, {{0.0, 0.1, 1.0, 1.0}, {0.1006, 0.5, 0.0, 1.0}}, true, "converged after"},
         // Converges only past the exchange's limit of 25 iterations.
         Figures_Case{"NarrowTransitions1023", 1, 1023, 16, Narrow_Transitions(1023), true,
                      "iterations; it went past its limit of 25 because its deviation still rose."},
         // Beyond double precision: a shorter design padded with zeros, and one
         // found by the exchange in a longer arithmetic.
         Figures_Case{"Hilbert151", 3, 151, 16, {{0.1, 0.4, 1.0, 1.0}}, true, "design padded with zeros to 151 weights"},
-        Figures_Case{"LowPass201", 1, 201, 16, {{0.0, 0.1, 1.0, 1.0}, {0.2, 0.5, 0.0, 1.0}}, true,
+        Figures_Case{"LowPass201",
+                     1,
+                     201,
+                     16,
+                     {{0.0, 0.1, 1.0, 1.0}, {0.2, 0.5, 0.0, 1.0}},
+                     true,
                      "the deviations are measured from the taps, rounded to double"},
         Figures_Case{"LowPass31", 1, 31, 16, {{0.0, 0.1, 1.0, 1.0}, {0.15, 0.5, 0.0, 1.0}}, true, nullptr},
         Figures_Case{"Differentiator32", 2, 32, 16, {{0.0, 0.5, 1.0, 1.0}}, true, nullptr},
@@ -179,10 +181,19 @@ INSTANTIATE_TEST_SUITE_P(
         // Desired 1 in both bands: a pure delay, levelled at nothing; its
         // figure is the taps' rounding.
         Figures_Case{"AllPass53", 1, 53, 32, {{0.0, 0.0735, 1.0, 1.0}, {0.4787, 0.5, 1.0, 5.0}}, true, nullptr},
-        Figures_Case{"CoarseGrid", 1, 61, 4, {{0.0, 0.1, 1.0, 1.0}, {0.15, 0.5, 0.0, 1.0}}, true,
+        Figures_Case{"CoarseGrid",
+                     1,
+                     61,
+                     4,
+                     {{0.0, 0.1, 1.0, 1.0}, {0.15, 0.5, 0.0, 1.0}},
+                     true,
                      "the grid is too coarse for band 1"},
-        Figures_Case{"BandPassWithNarrowBand", 1, 61, 16,
-                     {{0.0, 0.1, 0.0, 1.0}, {0.2, 0.2002, 1.0, 1.0}, {0.3, 0.5, 0.0, 1.0}}, true,
+        Figures_Case{"BandPassWithNarrowBand",
+                     1,
+                     61,
+                     16,
+                     {{0.0, 0.1, 0.0, 1.0}, {0.2, 0.2002, 1.0, 1.0}, {0.3, 0.5, 0.0, 1.0}},
+                     true,
                      "band 2 is narrower than two grid steps"}),
     Name);
 
@@ -194,12 +205,11 @@ void Expect_Noted_Levelled_Report(Console_Capture& console, const std::string& n
                                   const std::vector<Band>& bands, int density) {
     const std::size_t first_line = console.lines.size();
     KALTAP_Classical_Output(UNIT_Standard_Output);
-    const std::vector<std::string> report(console.lines.begin() + static_cast<long>(first_line),
-                                          console.lines.end());
+    const std::vector<std::string> report(console.lines.begin() + static_cast<long>(first_line), console.lines.end());
     EXPECT_EQ(std::count(report.begin(), report.end(), note), 1);
-    EXPECT_EQ(std::count_if(report.begin(), report.end(),
-                            [](const std::string& l) { return l.rfind("***Warning", 0) == 0; }),
-              0);
+    EXPECT_EQ(
+        std::count_if(report.begin(), report.end(), [](const std::string& l) { return l.rfind("***Warning", 0) == 0; }),
+        0);
 
     KALTAP_Write_CSV();
     const std::vector<double> h = Csv_Column(Stamp + "Filter_Weights.csv", 1, 1);
@@ -254,13 +264,15 @@ TEST_P(Continued_Exchange, ConvergesPastTheLimitToEquirippleTaps) {
     EXPECT_EQ(console.count("The deviation still rises after 25 iterations: the exchange goes on, for at most "
                             "100 in all."),
               1);
-    EXPECT_TRUE(console.contains("Converged after " + std::to_string(iterations) + " iterations, past the limit of 25."));
+    EXPECT_TRUE(
+        console.contains("Converged after " + std::to_string(iterations) + " iterations, past the limit of 25."));
     EXPECT_FALSE(console.contains("Failure to converge"));
 
     // The report: the note above the band table, which states the levelled figures.
-    Expect_Noted_Levelled_Report(console, "***Note: the exchange converged after " + std::to_string(iterations) +
-                                              " iterations; it went past its limit of 25 because its deviation "
-                                              "still rose.",
+    Expect_Noted_Levelled_Report(console,
+                                 "***Note: the exchange converged after " + std::to_string(iterations) +
+                                     " iterations; it went past its limit of 25 because its deviation "
+                                     "still rose.",
                                  1, c.N, bands, c.factor * c.density);
 }
 
@@ -335,8 +347,7 @@ TEST(Rounded_Figures, AreMeasuredFromTheRoundedTaps) {
     KALTAP_Bits = 10;
     const std::size_t first_line = console.lines.size();
     KALTAP_Quantizer();
-    const std::vector<std::string> report(console.lines.begin() + static_cast<long>(first_line),
-                                          console.lines.end());
+    const std::vector<std::string> report(console.lines.begin() + static_cast<long>(first_line), console.lines.end());
     KALTAP_Write_Hex_CSV();
     const std::vector<double> rounded = Csv_Column(Stamp + "Hex_Weights.csv", 3, 2);
     ASSERT_EQ(rounded.size(), 61u);
@@ -388,9 +399,7 @@ TEST_P(Response_Floor, LiesFortyDecibelsBelowTheDeepestBand) {
     const double lowest = *std::min_element(dB.begin(), dB.end());
     EXPECT_GE(lowest, floor_dB - 1e-9);
     // The stopband's own ripple shows: well below -100 dB for a deep design.
-    if (c.expected_floor_dB == 0.0) {
-        EXPECT_LT(lowest, stop_dB - 3.0);
-    }
+    if (c.expected_floor_dB == 0.0) { EXPECT_LT(lowest, stop_dB - 3.0); }
 }
 
 INSTANTIATE_TEST_SUITE_P(Designs, Response_Floor,

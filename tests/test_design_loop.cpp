@@ -146,11 +146,10 @@ TEST_F(DesignLoop, FilterTypeDialogAndItsCancel) {
     EXPECT_EQ(d.title, Select_Filter_Type);
     ASSERT_EQ(d.fields().size(), 1u);
     EXPECT_EQ(d.fields()[0]->title, "Select filter design approach:");
-    EXPECT_EQ(d.fields()[0]->items,
-              (std::vector<std::string>{"FIR low-pass design, program finds one free parameter",
-                                        "FIR high-pass design, program finds one free parameter",
-                                        "Multiple band, Hilbert Transformer, or Differentiator",
-                                        "Equalizer with one user-specified frequency response"}));
+    EXPECT_EQ(d.fields()[0]->items, (std::vector<std::string>{"FIR low-pass design, program finds one free parameter",
+                                                              "FIR high-pass design, program finds one free parameter",
+                                                              "Multiple band, Hilbert Transformer, or Differentiator",
+                                                              "Equalizer with one user-specified frequency response"}));
     EXPECT_EQ(d.fields()[0]->selected, 1);
     ASSERT_EQ(script.alerts.size(), 1u);
     EXPECT_EQ(script.alerts[0].title, "Normal Exit");
@@ -166,11 +165,11 @@ TEST_F(DesignLoop, NextActionCancelAndAnotherDesignWriteNoFiles) {
     classical_default();
     script.Cancel();  // next action
     EXPECT_TRUE(run_main());
-    EXPECT_EQ(script.dialog_titles(),
-              (std::vector<std::string>{"User Agreement and Selection", Select_Filter_Type,
-                                        "Legacy FIR Filter Parameters", "Band Definitions", Next_Action,
-                                        Select_Filter_Type, "Legacy FIR Filter Parameters", "Band Definitions",
-                                        Next_Action}));
+    EXPECT_EQ(
+        script.dialog_titles(),
+        (std::vector<std::string>{"User Agreement and Selection", Select_Filter_Type, "Legacy FIR Filter Parameters",
+                                  "Band Definitions", Next_Action, Select_Filter_Type, "Legacy FIR Filter Parameters",
+                                  "Band Definitions", Next_Action}));
     const Scripted_Dialog& next = script.shown[4];
     EXPECT_EQ(next.fields()[0]->title, "Select next action:");
     EXPECT_EQ(next.fields()[0]->items,
@@ -276,7 +275,7 @@ TEST_F(DesignLoop, ThreeHundredDesignsInOneRun) {
 
 // Bits entries and what the loop makes of them.
 struct Bits_Case {
-    std::vector<std::string> entries;  // typed into the bits dialog, in order
+    std::vector<std::string> entries;   // typed into the bits dialog, in order
     std::vector<std::string> messages;  // message-box lines shown, in order
     int bits;                           // accepted value
 };
@@ -296,9 +295,7 @@ TEST_P(BitsRules, EntriesAreCheckedThenTheOutputsFollow) {
         long long value = 0;
         const bool digits = over_long || UNIT_Parse_Integer(entry.substr(0, 5), value);
         const bool refused = over_long || (digits && !(value == 0 || (value >= 2 && value <= 48)));
-        if (!digits || refused) {
-            script.Accept();
-        }
+        if (!digits || refused) { script.Accept(); }
     }
     EXPECT_TRUE(run_main());
     EXPECT_TRUE(script.script_errors.empty()) << script.script_errors.front();
@@ -313,26 +310,23 @@ TEST_P(BitsRules, EntriesAreCheckedThenTheOutputsFollow) {
     const Scripted_Plot* main_plot = script.plot_saved_as("plot_1X.png");
     ASSERT_NE(main_plot, nullptr);
     ASSERT_EQ(main_plot->series.size(), c.bits >= 2 ? 2u : 1u);
-    if (c.bits >= 2) {
-        EXPECT_EQ(main_plot->series[1].label(), "Rounded to " + std::to_string(c.bits) + " Bits");
-    }
+    if (c.bits >= 2) { EXPECT_EQ(main_plot->series[1].label(), "Rounded to " + std::to_string(c.bits) + " Bits"); }
     EXPECT_TRUE(console.contains(KALTAP_Menu_Hint));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Entries, BitsRules,
-    ::testing::Values(Bits_Case{{"16"}, {}, 16}, Bits_Case{{"0"}, {}, 0}, Bits_Case{{"2"}, {}, 2},
-                      Bits_Case{{"48"}, {}, 48},
-                      Bits_Case{{"1", "16"}, {"Select 0, or between 2 and 48"}, 16},
-                      Bits_Case{{"-3", "0"}, {"Select 0, or between 2 and 48"}, 0},
-                      Bits_Case{{"49", "12"}, {"Select 0, or between 2 and 48"}, 12},
-                      // Six digits are read from the first five: 12345, refused.
-                      Bits_Case{{"123456", "8"}, {"Select 0, or between 2 and 48"}, 8},
-                      // Never cut to "16   " nor taken as letters (no rounding).
-                      Bits_Case{{"16   7", "8"}, {"Select 0, or between 2 and 48"}, 8},
-                      Bits_Case{{"sixteen", "0"}, {"Select 0, or between 2 and 48"}, 0},
-                      // Letters: message, then no rounding.
-                      Bits_Case{{"abc"}, {"Numeric digits only!"}, 0}));
+INSTANTIATE_TEST_SUITE_P(Entries, BitsRules,
+                         ::testing::Values(Bits_Case{{"16"}, {}, 16}, Bits_Case{{"0"}, {}, 0}, Bits_Case{{"2"}, {}, 2},
+                                           Bits_Case{{"48"}, {}, 48},
+                                           Bits_Case{{"1", "16"}, {"Select 0, or between 2 and 48"}, 16},
+                                           Bits_Case{{"-3", "0"}, {"Select 0, or between 2 and 48"}, 0},
+                                           Bits_Case{{"49", "12"}, {"Select 0, or between 2 and 48"}, 12},
+                                           // Six digits are read from the first five: 12345, refused.
+                                           Bits_Case{{"123456", "8"}, {"Select 0, or between 2 and 48"}, 8},
+                                           // Never cut to "16   " nor taken as letters (no rounding).
+                                           Bits_Case{{"16   7", "8"}, {"Select 0, or between 2 and 48"}, 8},
+                                           Bits_Case{{"sixteen", "0"}, {"Select 0, or between 2 and 48"}, 0},
+                                           // Letters: message, then no rounding.
+                                           Bits_Case{{"abc"}, {"Numeric digits only!"}, 0}));
 
 // ---- Every path from the filter-type dialog to its outputs ----
 
@@ -383,12 +377,8 @@ TEST_P(EveryPath, RunsEndToEndAndWritesItsOutputs) {
     }
 
     const int N = Number_of_Weights;
-    if (c.weights != 0) {
-        EXPECT_EQ(N, c.weights);
-    }
-    if (c.parity != 0) {
-        EXPECT_EQ(N % 2, c.parity % 2);
-    }
+    if (c.weights != 0) { EXPECT_EQ(N, c.weights); }
+    if (c.parity != 0) { EXPECT_EQ(N % 2, c.parity % 2); }
     // The weights file holds N taps with the symmetry of the filter.
     const auto weights = files_ending("Filter_Weights.csv");
     ASSERT_EQ(weights.size(), 1u);
@@ -420,21 +410,25 @@ INSTANTIATE_TEST_SUITE_P(
                     {"Number of Bands (use 1 for differentiator or Hilbert transformer)", "1"},
                     {"Number of weights", "31"}},
                    {{"Right Band Edge", "0.45"}}},
-                  0, 31, 1},
+                  0,
+                  31,
+                  1},
         Path_Case{"hilbert",
                   {{{Approach, "3"}},
                    {{"Select type of filter to design:", "3"},
                     {"Number of Bands (use 1 for differentiator or Hilbert transformer)", "1"},
                     {"Number of weights", "41"}},
                    {{"Left Band Edge", "0.05"}, {"Right Band Edge", "0.45"}}},
-                  16, 41, 1},
+                  16,
+                  41,
+                  1},
         Path_Case{"low_pass_find_order", {{{Approach, "1"}}, {}, {}, {}}, 16, 0, 2},
         Path_Case{"low_pass_find_transition", {{{Approach, "1"}}, {{Optimization, "2"}}, {}}, 0, 41, 1},
         Path_Case{"low_pass_find_ripple", {{{Approach, "1"}}, {{Optimization, "3"}}, {}}, 0, 41, 1},
         Path_Case{"low_pass_find_stopband", {{{Approach, "1"}}, {{Optimization, "4"}}, {}}, 0, 41, 1},
         Path_Case{"high_pass_find_order", {{{Approach, "2"}}, {}, {}, {}}, 16, 0, 1},
-        Path_Case{"decimation_default",
-                  {{{Approach, "1"}}, {}, {{"Select type of FIR filter design:", "2"}}, {}}, 16, 0, 2},
+        Path_Case{
+            "decimation_default", {{{Approach, "1"}}, {}, {{"Select type of FIR filter design:", "2"}}, {}}, 16, 0, 2},
         Path_Case{"equalizer_in_hz", {{{Approach, "4"}}, {}, {}, {}}, 12, 73, 1}));
 
 TEST_F(DesignLoop, BitsDialogAsShownAndItsCancelEndsWithoutOutputs) {
@@ -445,8 +439,9 @@ TEST_F(DesignLoop, BitsDialogAsShownAndItsCancelEndsWithoutOutputs) {
     EXPECT_TRUE(run_main());
     const auto bits = script.dialogs_titled(Bits_Dialog);
     ASSERT_EQ(bits.size(), 1u);
-    EXPECT_EQ(bits[0]->labels(), (std::vector<std::string>{"Use 0 if you don't want rounding.",
-                                                           "Use 24 for IEEE 754-2008 single precision floating point."}));
+    EXPECT_EQ(bits[0]->labels(),
+              (std::vector<std::string>{"Use 0 if you don't want rounding.",
+                                        "Use 24 for IEEE 754-2008 single precision floating point."}));
     ASSERT_EQ(bits[0]->fields().size(), 1u);
     EXPECT_EQ(bits[0]->fields()[0]->title, "Number of Bits (2 to 48)");
     EXPECT_EQ(bits[0]->fields()[0]->text, "16");
@@ -470,7 +465,8 @@ TEST_F(DesignLoop, OutputsOfTheClassicalDefaultWithSixteenBits) {
     // Plots in the loop's order, each saved once, under the stem of the CSV files.
     const std::string stem = weights[0].substr(0, weights[0].size() - std::string("Filter_Weights.csv").size());
     std::vector<std::string> plots;
-    for (const char* view : {"plot_3XL.png", "plot_2XL.png", "plot_1XL.png", "plot_3X.png", "plot_2X.png", "plot_1X.png"})
+    for (const char* view :
+         {"plot_3XL.png", "plot_2XL.png", "plot_1XL.png", "plot_3X.png", "plot_2X.png", "plot_1X.png"})
         plots.push_back(stem + view);
     EXPECT_EQ(script.saved_files, plots);
     // 42 weights at density 32: 1345 points in the main plot, 2689 in the linear half plot.
@@ -605,11 +601,10 @@ TEST_F(DesignLoop, FailedDesignGoesBackToTheFilterTypeWithoutReportOrOutputs) {
     EXPECT_TRUE(run_main());
     EXPECT_TRUE(script.script_errors.empty()) << script.script_errors.front();
     EXPECT_EQ(script.dialog_titles(),
-              (std::vector<std::string>{"User Agreement and Selection", Select_Filter_Type,
-                                        "Input Data File Selection", "Equalizer Initialization Complete",
-                                        "Fundamental FIR Filter Parameters", Select_Filter_Type,
-                                        "Legacy FIR Filter Parameters", "Band Definitions", Next_Action,
-                                        Bits_Dialog}));
+              (std::vector<std::string>{"User Agreement and Selection", Select_Filter_Type, "Input Data File Selection",
+                                        "Equalizer Initialization Complete", "Fundamental FIR Filter Parameters",
+                                        Select_Filter_Type, "Legacy FIR Filter Parameters", "Band Definitions",
+                                        Next_Action, Bits_Dialog}));
     // One report (the band-pass design), one set of files and plots.
     EXPECT_EQ(console.count("Remez Exchange Algorithm"), 1);
     EXPECT_FALSE(console.contains("                         Equalizer"));

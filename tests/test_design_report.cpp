@@ -24,14 +24,12 @@ class General_Format : public ::testing::TestWithParam<General_Case> {};
 
 TEST_P(General_Format, FifteenColumns) { EXPECT_EQ(FMT_General_15(GetParam().value), GetParam().text); }
 
-INSTANTIATE_TEST_SUITE_P(Values, General_Format,
-                         ::testing::Values(General_Case{0.5, " 0.50000000    "}, General_Case{-0.25, "-0.25000000    "},
-                                           General_Case{0.1, " 0.10000000    "},
-                                           General_Case{0.0012345, " 1.23450000E-03"},
-                                           General_Case{-3.0e-5, "-3.00000000E-05"},
-                                           General_Case{0.099999999, " 9.99999990E-02"},
-                                           General_Case{12345678.0, "  12345678.    "},
-                                           General_Case{1.0e8, " 1.00000000E+08"}));
+INSTANTIATE_TEST_SUITE_P(
+    Values, General_Format,
+    ::testing::Values(General_Case{0.5, " 0.50000000    "}, General_Case{-0.25, "-0.25000000    "},
+                      General_Case{0.1, " 0.10000000    "}, General_Case{0.0012345, " 1.23450000E-03"},
+                      General_Case{-3.0e-5, "-3.00000000E-05"}, General_Case{0.099999999, " 9.99999990E-02"},
+                      General_Case{12345678.0, "  12345678.    "}, General_Case{1.0e8, " 1.00000000E+08"}));
 
 struct Report : ::testing::Test {
     Report() { Reset_Design_Program(); }
@@ -49,8 +47,10 @@ struct Report : ::testing::Test {
     }
     std::vector<std::string> report(int bits = 0) {
         console.lines.clear();
-        if (bits) KALTAP_Quantized_Output(UNIT_Standard_Output, bits);
-        else KALTAP_Classical_Output(UNIT_Standard_Output);
+        if (bits)
+            KALTAP_Quantized_Output(UNIT_Standard_Output, bits);
+        else
+            KALTAP_Classical_Output(UNIT_Standard_Output);
         return console.lines;
     }
     // The values of the band-table row with this label (17-column label,
@@ -139,21 +139,18 @@ TEST_P(Report_Wide_Bands, WidenTheTableAndItsHeadings) {
     const auto lines = report(c.bits);
     // No field of asterisks; the rules of 70 and the impulse-response title stay.
     for (const auto& l : lines) {
-        if (l != std::string(70, '*')) {
-            EXPECT_EQ(l.find("******"), std::string::npos) << l;
-        }
+        if (l != std::string(70, '*')) { EXPECT_EQ(l.find("******"), std::string::npos) << l; }
     }
-    const std::string heading = std::string(17 + c.width - 7, ' ') + "Band  1" + std::string(c.width - 7, ' ') + "Band  2";
+    const std::string heading = std::string(17 + c.width - 7, ' ') + "Band  1" + std::string(c.width - 7, ' ') +
+                                "Band  2";
     EXPECT_TRUE(has(lines, heading)) << heading;
     EXPECT_EQ(row(lines, "  Lower Band Edge", 0, c.width), (std::vector<double>{0.0, 0.3}));
     EXPECT_EQ(row(lines, "  Desired value  ", 0, c.width), (std::vector<double>{250000.0, 0.0}));
-    if (c.bits == 0) {
-        EXPECT_EQ(row(lines, "  Weighting      ", 0, c.width), (std::vector<double>{1.0, 2.5e6}));
-    }
+    if (c.bits == 0) { EXPECT_EQ(row(lines, "  Weighting      ", 0, c.width), (std::vector<double>{1.0, 2.5e6})); }
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, Report_Wide_Bands,
-                         ::testing::Values(Wide_Band_Case{0, 16},  // 2500000.00000000
+                         ::testing::Values(Wide_Band_Case{0, 16},     // 2500000.00000000
                                            Wide_Band_Case{16, 15}));  // 250000.00000000
 
 struct Type_Case {
@@ -175,11 +172,10 @@ TEST_P(Report_Types, ListTheirOwnRowsAndSymmetry) {
     for (const auto& l : lines) taps += l.find(c.mirror) != std::string::npos;
     EXPECT_EQ(taps, Half_Length);
     EXPECT_EQ(has(lines, "             h(16) =  0.0"), c.type == 3 && c.N == 31);
-    for (const char* label : {"  Desired value  ", "  Desired Slope  ", "  Weighting      ", "  Deviation      ",
-                              "  Deviation, dB  "}) {
-        const bool wanted = std::find_if(c.rows.begin(), c.rows.end(), [&](const char* r) {
-                                return std::string(r) == label;
-                            }) != c.rows.end();
+    for (const char* label :
+         {"  Desired value  ", "  Desired Slope  ", "  Weighting      ", "  Deviation      ", "  Deviation, dB  "}) {
+        const bool wanted = std::find_if(c.rows.begin(), c.rows.end(),
+                                         [&](const char* r) { return std::string(r) == label; }) != c.rows.end();
         EXPECT_EQ(row(lines, label).size() == c.bands.size(), wanted) << label;
     }
     EXPECT_EQ(row(lines, "  Lower Band Edge").size(), c.bands.size());
@@ -187,14 +183,25 @@ TEST_P(Report_Types, ListTheirOwnRowsAndSymmetry) {
 
 INSTANTIATE_TEST_SUITE_P(
     Types, Report_Types,
-    ::testing::Values(
-        Type_Case{1, 31, {{0, 0.1, 1, 1}, {0.2, 0.5, 0, 1}}, "                      Bandpass Filter", " = h(",
-                  {"  Desired value  ", "  Weighting      ", "  Deviation      ", "  Deviation, dB  "}},
-        Type_Case{2, 32, {{0, 0.5, 1, 1}}, "                      Differentiator", " = -h(",
-                  {"  Desired Slope  ", "  Weighting      ", "  Deviation      "}},
-        Type_Case{3, 31, {{0.05, 0.45, 1, 1}}, "                    Hilbert Transformer", " = -h(",
-                  {"  Desired Slope  ", "  Weighting      ", "  Deviation      "}},
-        Type_Case{4, 32, {{0, 0.5, 1, 1}}, "                         Equalizer", " = h(", {}}));
+    ::testing::Values(Type_Case{1,
+                                31,
+                                {{0, 0.1, 1, 1}, {0.2, 0.5, 0, 1}},
+                                "                      Bandpass Filter",
+                                " = h(",
+                                {"  Desired value  ", "  Weighting      ", "  Deviation      ", "  Deviation, dB  "}},
+                      Type_Case{2,
+                                32,
+                                {{0, 0.5, 1, 1}},
+                                "                      Differentiator",
+                                " = -h(",
+                                {"  Desired Slope  ", "  Weighting      ", "  Deviation      "}},
+                      Type_Case{3,
+                                31,
+                                {{0.05, 0.45, 1, 1}},
+                                "                    Hilbert Transformer",
+                                " = -h(",
+                                {"  Desired Slope  ", "  Weighting      ", "  Deviation      "}},
+                      Type_Case{4, 32, {{0, 0.5, 1, 1}}, "                         Equalizer", " = h(", {}}));
 
 // Tap lines keep their 2- and 3-column numbers while the numbers fit and widen
 // to the largest number's digits beyond, in both forms of the report, so that
@@ -224,15 +231,15 @@ TEST_P(Report_Tap_Numbers, NameEveryTap) {
     EXPECT_TRUE(l.size() >= ends.size() && l.compare(l.size() - ends.size(), ends.size(), ends) == 0) << l;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Widths, Report_Tap_Numbers,
-    ::testing::Values(Tap_Lines_Case{1, 31, 0, 0, "             h( 1) = ", " = h( 31)"},
-                      Tap_Lines_Case{1, 197, 0, 98, "             h(99) = ", " = h( 99)"},
-                      Tap_Lines_Case{1, 201, 0, 100, "             h(101) = ", " = h(101)"},
-                      Tap_Lines_Case{1, 1001, 0, 0, "             h(  1) = ", " = h(1001)"},
-                      Tap_Lines_Case{1, 16385, 0, 8192, "             h(8193) = ", " = h( 8193)"},
-                      Tap_Lines_Case{3, 16385, 0, 8192, "             h(8193) =  0.0", "h(8193) =  0.0"},
-                      Tap_Lines_Case{1, 16385, 24, 0, "             h(   1) = ", " = h(16385)"}));
+INSTANTIATE_TEST_SUITE_P(Widths, Report_Tap_Numbers,
+                         ::testing::Values(Tap_Lines_Case{1, 31, 0, 0, "             h( 1) = ", " = h( 31)"},
+                                           Tap_Lines_Case{1, 197, 0, 98, "             h(99) = ", " = h( 99)"},
+                                           Tap_Lines_Case{1, 201, 0, 100, "             h(101) = ", " = h(101)"},
+                                           Tap_Lines_Case{1, 1001, 0, 0, "             h(  1) = ", " = h(1001)"},
+                                           Tap_Lines_Case{1, 16385, 0, 8192, "             h(8193) = ", " = h( 8193)"},
+                                           Tap_Lines_Case{3, 16385, 0, 8192, "             h(8193) =  0.0",
+                                                          "h(8193) =  0.0"},
+                                           Tap_Lines_Case{1, 16385, 24, 0, "             h(   1) = ", " = h(16385)"}));
 
 TEST_F(Report, QuantizedFormListsRoundedWeightsWithoutDeviations) {
     Set_Up_Design(1, 32, 16, {{0, 0.1, 0, 10}, {0.2, 0.35, 1, 1}, {0.425, 0.5, 0, 10}});
@@ -254,8 +261,8 @@ TEST_F(Report, InvalidWeightsAndUnknownTypeStop) {
     hand_design(1, 9, {{0, 0.5, 1, 1}}, {}, 0.01);
     KALTAP_Filter_Weights_Valid = false;
     EXPECT_TRUE(Stops([] { KALTAP_Classical_Output(UNIT_Standard_Output); }));
-    EXPECT_TRUE(console.contains(
-        "###Error in KALTAP_Classical_Output, called with KALTAP_Filter_Weights_Valid==.FALSE."));
+    EXPECT_TRUE(
+        console.contains("###Error in KALTAP_Classical_Output, called with KALTAP_Filter_Weights_Valid==.FALSE."));
     EXPECT_TRUE(Stops([] { KALTAP_Quantized_Output(UNIT_Standard_Output, 16); }));
     EXPECT_EQ(console.count("###Error in KALTAP_Classical_Output, called with"), 2);
 

@@ -96,9 +96,9 @@ TEST_F(Dynamic_LUN, TheHundredAndFirstUnitStopsTheProgram) {
     std::string text;
     EXPECT_TRUE(Stops([] { DYNLUN_Allocate(40); }, &text));
     EXPECT_EQ(text, "");
-    EXPECT_EQ(console.lines, (std::vector<std::string>{"###LUN Overflow in Dynamic LUN",
-                                                       "Maximum number of listed LUNs is 100",
-                                                       "Increase, re-compile, and try again.", ""}));
+    EXPECT_EQ(console.lines,
+              (std::vector<std::string>{"###LUN Overflow in Dynamic LUN", "Maximum number of listed LUNs is 100",
+                                        "Increase, re-compile, and try again.", ""}));
     // The list is intact: nothing was written past its end.
     EXPECT_EQ(DYNLUN_Count, 100);
     EXPECT_EQ(DYNLUN_List[99], 139);

@@ -54,8 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
         // An extremum below the set.
         Fine_Step_Case{"Lowpass19", 1, 19, 8, {{0, 0.2, 1, 1}, {0.3, 0.5, 0, 1}}, 7, 0.01123474317, false},
         // The level stops growing at iteration 7.
-        Fine_Step_Case{"Bandpass29", 1, 29, 8, {{0, 0.1, 0, 1}, {0.15, 0.35, 1, 1}, {0.4, 0.5, 0, 1}}, 7,
-                       0.02370048061, true}),
+        Fine_Step_Case{
+            "Bandpass29", 1, 29, 8, {{0, 0.1, 0, 1}, {0.15, 0.35, 1, 1}, {0.4, 0.5, 0, 1}}, 7, 0.02370048061, true}),
     [](const ::testing::TestParamInfo<Fine_Step_Case>& info) { return std::string(info.param.name); });
 
 // The interpolation on the extremal set reproduces a polynomial of low degree
@@ -104,15 +104,13 @@ TEST(Interpolation, CancelledBlockedSumsFallBackToThePlainSum) {
             Extremal_Value(j) = 1.0;
             Barycentric_Weight(j) = 0.0;
         }
-        Barycentric_Weight(1) = 1e20;                    // term 1e20 (lane 0)
-        Barycentric_Weight(3) = -1e20 * 0.25;            // term -1e20 (lane 2)
-        Barycentric_Weight(6) = std::ldexp(1.0, -5);     // term 1 (lane 1)
+        Barycentric_Weight(1) = 1e20;                 // term 1e20 (lane 0)
+        Barycentric_Weight(3) = -1e20 * 0.25;         // term -1e20 (lane 2)
+        Barycentric_Weight(6) = std::ldexp(1.0, -5);  // term 1 (lane 1)
         EXPECT_EQ(KALTAP_Interpolate_At_Cosine_Plain(0.0, m), 1.0) << m;
         EXPECT_EQ(KALTAP_Interpolate_At_Cosine(0.0, m), 1.0) << m;
         EXPECT_EQ(KALTAP_Interpolate_At_Cosine_Parallel(0.0, m), 1.0) << m;
-        if (m < KALTAP_Split_Points) {
-            EXPECT_EQ(kaltap_interpolation::value_at(0.0, m), 1.0) << m;
-        }
+        if (m < KALTAP_Split_Points) { EXPECT_EQ(kaltap_interpolation::value_at(0.0, m), 1.0) << m; }
     }
 }
 

@@ -75,9 +75,7 @@ TEST_P(Equiripple, TapsHaveTheCaseSymmetryAndTheReportedRipple) {
         ASSERT_TRUE(std::isfinite(h[n]));
         EXPECT_DOUBLE_EQ(h[n], symmetric ? h[s.N - 1 - n] : -h[s.N - 1 - n]) << "tap " << n + 1;
     }
-    if (!symmetric && s.N % 2 == 1) {
-        EXPECT_EQ(h[s.N / 2], 0.0);
-    }
+    if (!symmetric && s.N % 2 == 1) { EXPECT_EQ(h[s.N / 2], 0.0); }
 
     // The error reaches the deviation and exceeds it only between grid points
     // (by the grid's resolution, up to about two percent at density 16):
@@ -102,11 +100,12 @@ INSTANTIATE_TEST_SUITE_P(
         Spec{"BandStopOdd", 1, 41, 16, {{0, 0.1, 1, 1}, {0.17, 0.3, 0, 3}, {0.37, 0.5, 1, 1}}},
         Spec{"BandPassEven", 1, 64, 20, {{0, 0.08, 0, 2}, {0.13, 0.3, 1, 1}, {0.36, 0.5, 0, 2}}},
         Spec{"HighPassOdd", 1, 45, 16, {{0, 0.2, 0, 5}, {0.26, 0.5, 1, 1}}},
-        Spec{"DifferentiatorOdd", 2, 31, 16, {{0, 0.4, 1, 1}}},
-        Spec{"DifferentiatorEven", 2, 30, 16, {{0, 0.5, 1, 1}}},
-        Spec{"HilbertOdd", 3, 31, 16, {{0.05, 0.45, 1, 1}}},
-        Spec{"HilbertEven", 3, 30, 16, {{0.05, 0.5, 1, 1}}},
-        Spec{"MultiBand", 1, 101, 16,
+        Spec{"DifferentiatorOdd", 2, 31, 16, {{0, 0.4, 1, 1}}}, Spec{"DifferentiatorEven", 2, 30, 16, {{0, 0.5, 1, 1}}},
+        Spec{"HilbertOdd", 3, 31, 16, {{0.05, 0.45, 1, 1}}}, Spec{"HilbertEven", 3, 30, 16, {{0.05, 0.5, 1, 1}}},
+        Spec{"MultiBand",
+             1,
+             101,
+             16,
              {{0, 0.05, 0, 1}, {0.08, 0.12, 1, 1}, {0.15, 0.2, 0, 1}, {0.23, 0.3, 0.5, 1}, {0.33, 0.5, 0, 1}}},
         // The first grid cosine rounds to just above 1 here.
         Spec{"NarrowLowPass", 1, 9, 16, {{0, 0.05, 1, 1}, {0.1, 0.4, 0, 1}}}),
@@ -119,8 +118,8 @@ struct Case_Derivation {
 TEST(DesignState, LinearPhaseCaseFollowsLengthAndSymmetry) {
     Reset_Design_Program();
     Console_Capture console;
-    const Case_Derivation cases[] = {
-        {1, 3, 2, 1}, {1, 4, 2, 2}, {3, 31, 15, 3}, {2, 32, 16, 4}, {4, 64, 32, 2}, {4, 65, 33, 1}};
+    const Case_Derivation cases[] = {{1, 3, 2, 1},   {1, 4, 2, 2},   {3, 31, 15, 3},
+                                     {2, 32, 16, 4}, {4, 64, 32, 2}, {4, 65, 33, 1}};
     for (const auto& c : cases) {
         Type_of_Filter = c.type;
         Number_of_Weights = c.N;
@@ -246,9 +245,7 @@ TEST(Engine, AStopInsideADesignLeavesTheNextOneWhole) {
         KALTAP_Clear_Stop_Request();
         EXPECT_FALSE(Deviations_Only) << quit;
         // A quit ends the design silently: nothing would show a line any more.
-        if (quit) {
-            EXPECT_EQ(console.count("###Error"), 0);
-        }
+        if (quit) { EXPECT_EQ(console.count("###Error"), 0); }
         Band_Edges(2) = 0.1;
         Band_Edges(3) = 0.15;
         EXPECT_FALSE(KALTAP_Run_Program(KALTAP_Design)) << quit;
@@ -284,8 +281,9 @@ TEST(Engine, LongLowPassWithTooMuchAttenuationIsReportedNotEquiripple) {
     EXPECT_EQ(console.count("it starts again from the extremal set of a design with 1023 weights"), 1);
     EXPECT_EQ(console.count("Failure to converge"), 2);
     EXPECT_EQ(KALTAP_Restart_Weights(), 1023);
-    EXPECT_EQ(KALTAP_Exchange_Note(), "***Note: the exchange lost itself on machine rounding from its first extremal "
-                                      "set and started again from a reference scaled from 1023 weights.");
+    EXPECT_EQ(KALTAP_Exchange_Note(),
+              "***Note: the exchange lost itself on machine rounding from its first extremal "
+              "set and started again from a reference scaled from 1023 weights.");
 }
 
 }  // namespace

@@ -47,28 +47,25 @@ TEST_P(Limits, DesignsOrStopsInOrder) {
     int finite = 0;
     for (int j = 1; j <= Half_Length; ++j) finite += std::isfinite(Filter_Weights(j));
     // Taps that are not finite are never passed off as a good design.
-    if (finite < Half_Length) {
-        EXPECT_TRUE(console.contains("***Warning"));
-    }
+    if (finite < Half_Length) { EXPECT_TRUE(console.contains("***Warning")); }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Sweep, Limits,
-    ::testing::Values(
-        Sweep_Case{"ThreeTapsBandpass", 1, 3, 4, {{0, 0.1, 1, 1}, {0.3, 0.5, 0, 1}}},
-        Sweep_Case{"FourTapsBandpass", 1, 4, 4, {{0, 0.1, 1, 1}, {0.3, 0.5, 0, 1}}},
-        Sweep_Case{"ThreeTapsHilbert", 3, 3, 4, {{0.1, 0.4, 1, 1}}},
-        Sweep_Case{"ThreeTapsDifferentiator", 2, 3, 4, {{0, 0.5, 1, 1}}},
-        Sweep_Case{"FourTapsDifferentiator", 2, 4, 16, {{0, 0.5, 1, 1}}},
-        Sweep_Case{"OneBandWholeAxis", 1, 21, 16, {{0, 0.5, 1, 1}}},
-        Sweep_Case{"BandsTouchingZeroAndHalf", 1, 40, 8, {{0, 0.2, 1, 1}, {0.25, 0.5, 0, 1}}},
-        Sweep_Case{"HilbertWholeAxis", 3, 40, 8, {{0, 0.5, 1, 1}}},
-        Sweep_Case{"VeryNarrowBands", 1, 101, 16, {{0.1, 0.1001, 1, 1}, {0.4, 0.4001, 0, 1}}},
-        Sweep_Case{"ZeroWidthBand", 1, 15, 16, {{0, 0, 1, 1}, {0.2, 0.5, 0, 1}}},
-        Sweep_Case{"ManyBands", 1, 601, 4, many_bands(129)},
-        Sweep_Case{"LargestDensity", 1, 65, 33, {{0, 0.2, 1, 1}, {0.3, 0.5, 0, 1}}},
-        Sweep_Case{"HugeWeightRatio", 1, 61, 16, {{0, 0.2, 1, 1e-6}, {0.25, 0.5, 0, 1e6}}},
-        Sweep_Case{"LongEqualBands", 1, 1001, 4, {{0, 0.25, 1, 1}, {0.26, 0.5, 0, 1}}}),
+    ::testing::Values(Sweep_Case{"ThreeTapsBandpass", 1, 3, 4, {{0, 0.1, 1, 1}, {0.3, 0.5, 0, 1}}},
+                      Sweep_Case{"FourTapsBandpass", 1, 4, 4, {{0, 0.1, 1, 1}, {0.3, 0.5, 0, 1}}},
+                      Sweep_Case{"ThreeTapsHilbert", 3, 3, 4, {{0.1, 0.4, 1, 1}}},
+                      Sweep_Case{"ThreeTapsDifferentiator", 2, 3, 4, {{0, 0.5, 1, 1}}},
+                      Sweep_Case{"FourTapsDifferentiator", 2, 4, 16, {{0, 0.5, 1, 1}}},
+                      Sweep_Case{"OneBandWholeAxis", 1, 21, 16, {{0, 0.5, 1, 1}}},
+                      Sweep_Case{"BandsTouchingZeroAndHalf", 1, 40, 8, {{0, 0.2, 1, 1}, {0.25, 0.5, 0, 1}}},
+                      Sweep_Case{"HilbertWholeAxis", 3, 40, 8, {{0, 0.5, 1, 1}}},
+                      Sweep_Case{"VeryNarrowBands", 1, 101, 16, {{0.1, 0.1001, 1, 1}, {0.4, 0.4001, 0, 1}}},
+                      Sweep_Case{"ZeroWidthBand", 1, 15, 16, {{0, 0, 1, 1}, {0.2, 0.5, 0, 1}}},
+                      Sweep_Case{"ManyBands", 1, 601, 4, many_bands(129)},
+                      Sweep_Case{"LargestDensity", 1, 65, 33, {{0, 0.2, 1, 1}, {0.3, 0.5, 0, 1}}},
+                      Sweep_Case{"HugeWeightRatio", 1, 61, 16, {{0, 0.2, 1, 1e-6}, {0.25, 0.5, 0, 1e6}}},
+                      Sweep_Case{"LongEqualBands", 1, 1001, 4, {{0, 0.25, 1, 1}, {0.26, 0.5, 0, 1}}}),
     [](const ::testing::TestParamInfo<Sweep_Case>& info) { return std::string(info.param.name); });
 
 TEST(Capacity, LengthAboveTheAllocationEndsInTheStorageStop) {
@@ -112,8 +109,8 @@ TEST(Capacity, DensityAboveTheAllocationOverflowsTheGridAndStops) {
     Search_Grid_Density = 64;
     EXPECT_TRUE(Stops([] { KALTAP_Design(); }));
     std::string expected = " *** Storage problem in Design Engine: band_index*Number_of_Weights/delta_f >" +
-                           std::string(5 - std::to_string(Grid_Capacity).size(), ' ') +
-                           std::to_string(Grid_Capacity) + "! ***";
+                           std::string(5 - std::to_string(Grid_Capacity).size(), ' ') + std::to_string(Grid_Capacity) +
+                           "! ***";
     EXPECT_TRUE(console.contains(expected));
 }
 

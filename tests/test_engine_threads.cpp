@@ -32,8 +32,7 @@ public:
     Core_Hogs() {
         for (int k = 0; k < 2; ++k)
             hogs_.emplace_back([this] {
-                while (!stop_.load(std::memory_order_relaxed)) {
-                }
+                while (!stop_.load(std::memory_order_relaxed)) {}
             });
     }
     ~Core_Hogs() {

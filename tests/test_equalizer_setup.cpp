@@ -123,42 +123,60 @@ INSTANTIATE_TEST_SUITE_P(
     Equalizer, Accepted_Tables,
     ::testing::Values(
         Table_Case{"ThreeDataLines", Table({{0, 1}, {0.25, 0.5}, {0.5, 0.25}}), {0, 0.25, 0.5}, {1, 0.5, 0.25}, 2},
-        Table_Case{"CyclesPerSampleKept", Table({{0, 1}, {0.1, 1}, {0.25, 1}, {0.5, 1}}), {0, 0.1, 0.25, 0.5},
-                   {1, 1, 1, 1}, 2},
-        Table_Case{"HertzScaledToHalfTheSampleRate", Table({{0, 1}, {1000, 1}, {2000, 1}, {4000, 1}}),
-                   {0, 0.125, 0.25, 0.5}, {1, 1, 1, 1}, 2},
-        Table_Case{"SignedResponsesByTheLargestMagnitude", Table({{0.1, -2}, {0.2, 1}, {0.3, 0.5}}), {0.1, 0.2, 0.3},
-                   {-1, 0.5, 0.25}, 1},
-        Table_Case{"StartBelowAThousandthIsFlat", Table({{0.0005, 1}, {0.2, 1}, {0.5, 1}}), {0.0005, 0.2, 0.5},
-                   {1, 1, 1}, 2},
+        Table_Case{"CyclesPerSampleKept",
+                   Table({{0, 1}, {0.1, 1}, {0.25, 1}, {0.5, 1}}),
+                   {0, 0.1, 0.25, 0.5},
+                   {1, 1, 1, 1},
+                   2},
+        Table_Case{"HertzScaledToHalfTheSampleRate",
+                   Table({{0, 1}, {1000, 1}, {2000, 1}, {4000, 1}}),
+                   {0, 0.125, 0.25, 0.5},
+                   {1, 1, 1, 1},
+                   2},
+        Table_Case{"SignedResponsesByTheLargestMagnitude",
+                   Table({{0.1, -2}, {0.2, 1}, {0.3, 0.5}}),
+                   {0.1, 0.2, 0.3},
+                   {-1, 0.5, 0.25},
+                   1},
+        Table_Case{
+            "StartBelowAThousandthIsFlat", Table({{0.0005, 1}, {0.2, 1}, {0.5, 1}}), {0.0005, 0.2, 0.5}, {1, 1, 1}, 2},
         // 0.001 lies below the single-precision thousandth 0.0010000000474974513.
-        Table_Case{"StartAtAThousandthIsFlat", Table({{0.001, 1}, {0.2, 1}, {0.5, 1}}), {0.001, 0.2, 0.5},
-                   {1, 1, 1}, 2},
+        Table_Case{
+            "StartAtAThousandthIsFlat", Table({{0.001, 1}, {0.2, 1}, {0.5, 1}}), {0.001, 0.2, 0.5}, {1, 1, 1}, 2},
         Table_Case{"StartAtTheSinglePrecisionThousandthIsNatural",
-                   Table({{0.0010000000474974513, 1}, {0.2, 1}, {0.5, 1}}), {0.0010000000474974513, 0.2, 0.5},
-                   {1, 1, 1}, 1},
-        Table_Case{"StartAboveAThousandthIsNatural", Table({{0.002, 1}, {0.2, 1}, {0.5, 1}}), {0.002, 0.2, 0.5},
-                   {1, 1, 1}, 1},
-        Table_Case{"BlanksTabsAndCommasSeparate", "F R\n0 1\n0.2 ,  0.5\n\t0.5\t0.25\n", {0, 0.2, 0.5},
-                   {1, 0.5, 0.25}, 2},
+                   Table({{0.0010000000474974513, 1}, {0.2, 1}, {0.5, 1}}),
+                   {0.0010000000474974513, 0.2, 0.5},
+                   {1, 1, 1},
+                   1},
+        Table_Case{
+            "StartAboveAThousandthIsNatural", Table({{0.002, 1}, {0.2, 1}, {0.5, 1}}), {0.002, 0.2, 0.5}, {1, 1, 1}, 1},
+        Table_Case{
+            "BlanksTabsAndCommasSeparate", "F R\n0 1\n0.2 ,  0.5\n\t0.5\t0.25\n", {0, 0.2, 0.5}, {1, 0.5, 0.25}, 2},
         // Neighbours two billionths of the table's range apart, however narrow it is.
-        Table_Case{"StepsOfTwoBillionthsOfTheRangeAreKept", "F,R\n0.1,1\n0.1000000000002,1\n0.1001,1\n",
-                   {0.1, 0.1000000000002, 0.1001}, {1, 1, 1}, 1},
+        Table_Case{"StepsOfTwoBillionthsOfTheRangeAreKept",
+                   "F,R\n0.1,1\n0.1000000000002,1\n0.1001,1\n",
+                   {0.1, 0.1000000000002, 0.1001},
+                   {1, 1, 1},
+                   1},
         // Columns after the first two are not read, decimal commas in them included.
         Table_Case{"ExtraColumnsAreIgnored",
                    "F,R,Note\n0,1,flat start\n1000,0.5,extra\n2000\t0.25\t3,5\n4000, 0.125, 7,5 dB\n",
-                   {0, 0.125, 0.25, 0.5}, {1, 0.5, 0.25, 0.125}, 2},
+                   {0, 0.125, 0.25, 0.5},
+                   {1, 0.5, 0.25, 0.125},
+                   2},
         Table_Case{"APointSplitOverTwoLines", "F,R\n0,1\n0.2\n0.5\n0.5,0.25\n", {0, 0.2, 0.5}, {1, 0.5, 0.25}, 2},
-        Table_Case{"ReadingEndsAtTheFirstBadLine", "F,R\n0,1\n0.2,1\n0.5,1\nend of data\n0.6,1\n", {0, 0.2, 0.5},
-                   {1, 1, 1}, 2},
+        Table_Case{"ReadingEndsAtTheFirstBadLine",
+                   "F,R\n0,1\n0.2,1\n0.5,1\nend of data\n0.6,1\n",
+                   {0, 0.2, 0.5},
+                   {1, 1, 1},
+                   2},
         // Words and numbers beyond the double range end the data like any bad item.
-        Table_Case{"OverflowingLastFrequency", "F,R\n0,1\n0.25,0.5\n0.5,0.25\n1e400,1\n", {0, 0.25, 0.5},
-                   {1, 0.5, 0.25}, 2},
-        Table_Case{"OverflowingLastResponse", "F,R\n0,1\n0.25,0.5\n0.5,0.25\n0.6,-1e400\n", {0, 0.25, 0.5},
-                   {1, 0.5, 0.25}, 2},
+        Table_Case{
+            "OverflowingLastFrequency", "F,R\n0,1\n0.25,0.5\n0.5,0.25\n1e400,1\n", {0, 0.25, 0.5}, {1, 0.5, 0.25}, 2},
+        Table_Case{
+            "OverflowingLastResponse", "F,R\n0,1\n0.25,0.5\n0.5,0.25\n0.6,-1e400\n", {0, 0.25, 0.5}, {1, 0.5, 0.25}, 2},
         Table_Case{"NanFrequency", "F,R\n0,1\n0.25,0.5\n0.5,0.25\nnan,1\n", {0, 0.25, 0.5}, {1, 0.5, 0.25}, 2},
-        Table_Case{"InfiniteResponse", "F,R\n0,1\n0.25,0.5\n0.5,0.25\n0.6,inf\n", {0, 0.25, 0.5}, {1, 0.5, 0.25},
-                   2}),
+        Table_Case{"InfiniteResponse", "F,R\n0,1\n0.25,0.5\n0.5,0.25\n0.6,inf\n", {0, 0.25, 0.5}, {1, 0.5, 0.25}, 2}),
     [](const ::testing::TestParamInfo<Table_Case>& info) { return std::string(info.param.name); });
 
 TEST_F(Equalizer_Setup, SmallPeakIsWarnedAboutAndStillNormalised) {
@@ -175,8 +193,8 @@ TEST_F(Equalizer_Setup, SmallPeakIsWarnedAboutAndStillNormalised) {
 
 TEST_F(Equalizer_Setup, DialogsConsoleLinesAndRunLogInOrder) {
     Equalizer_File_Name = "Equalizer.csv      ";
-    ASSERT_FALSE(Run("flow.csv", Table({{0, 2}, {1000, 1}, {2000, 0.5}},
-                                       "\"Frequency (Hz)\",A_very_long_response_heading")))
+    ASSERT_FALSE(
+        Run("flow.csv", Table({{0, 2}, {1000, 1}, {2000, 0.5}}, "\"Frequency (Hz)\",A_very_long_response_heading")))
         << stop_text;
     EXPECT_EQ(Equalizer_File_Name, "flow.csv");
     ASSERT_EQ(script.dialog_titles(),
@@ -302,62 +320,110 @@ INSTANTIATE_TEST_SUITE_P(
     Equalizer, Refused_Tables,
     ::testing::Values(
         Refusal_Case{"TwoDataLines", "two.csv", "F,R\n0,1\n0.5,1\n", {}, "Data length 2"},
-        Refusal_Case{"EqualFrequencies", "equal.csv", "F,R\n0,1\n0.2,1\n0.2,1\n0.5,1\n",
-                     {{Data_Error, "Frequency data is not monotonic."}}, nullptr},
-        Refusal_Case{"FallingFrequencies", "falling.csv", "F,R\n0,1\n0.3,1\n0.2,1\n",
-                     {{Data_Error, "Frequency data is not monotonic."}}, nullptr},
-        Refusal_Case{"NegativeFirstFrequency", "negative.csv", "F,R\n-0.1,1\n0.2,1\n0.5,1\n",
-                     {{Data_Error, "Negative frequencies not allowed."}}, nullptr},
-        Refusal_Case{"FileCannotBeOpened", "missing.csv", nullptr,
-                     {{"####Error in KALTAP Equalizer Setup###", "Can't open missing.csv"}}, nullptr},
-        Refusal_Case{"BlankFileName", "      ", nullptr,
-                     {{"####Error in KALTAP Equalizer Setup###", "Can't open"}}, nullptr},
-        Refusal_Case{"EmptyFile", "empty.csv", "",
-                     {{"###Error in KALTAP Equalizer Setup", "Can't read first line of empty.csv"}}, nullptr},
+        Refusal_Case{"EqualFrequencies",
+                     "equal.csv",
+                     "F,R\n0,1\n0.2,1\n0.2,1\n0.5,1\n",
+                     {{Data_Error, "Frequency data is not monotonic."}},
+                     nullptr},
+        Refusal_Case{"FallingFrequencies",
+                     "falling.csv",
+                     "F,R\n0,1\n0.3,1\n0.2,1\n",
+                     {{Data_Error, "Frequency data is not monotonic."}},
+                     nullptr},
+        Refusal_Case{"NegativeFirstFrequency",
+                     "negative.csv",
+                     "F,R\n-0.1,1\n0.2,1\n0.5,1\n",
+                     {{Data_Error, "Negative frequencies not allowed."}},
+                     nullptr},
+        Refusal_Case{"FileCannotBeOpened",
+                     "missing.csv",
+                     nullptr,
+                     {{"####Error in KALTAP Equalizer Setup###", "Can't open missing.csv"}},
+                     nullptr},
+        Refusal_Case{
+            "BlankFileName", "      ", nullptr, {{"####Error in KALTAP Equalizer Setup###", "Can't open"}}, nullptr},
+        Refusal_Case{"EmptyFile",
+                     "empty.csv",
+                     "",
+                     {{"###Error in KALTAP Equalizer Setup", "Can't read first line of empty.csv"}},
+                     nullptr},
         // Lines with no end in sight are refused after 4096 characters.
-        Refusal_Case{"OverlongDataLine", "overlong.csv", Overlong_Line_Table.c_str(),
-                     {{Data_Error, "Line 5: the line is longer than 4096 characters."}}, nullptr},
+        Refusal_Case{"OverlongDataLine",
+                     "overlong.csv",
+                     Overlong_Line_Table.c_str(),
+                     {{Data_Error, "Line 5: the line is longer than 4096 characters."}},
+                     nullptr},
         // Decimal commas would be read as two numbers (1000, 0 and 5) or end the data.
-        Refusal_Case{"DecimalCommasAfterTabs", "tabs.csv", "Frequency\tResponse\n0\t1\n1000\t0,5\n2000\t0,25\n",
+        Refusal_Case{"DecimalCommasAfterTabs",
+                     "tabs.csv",
+                     "Frequency\tResponse\n0\t1\n1000\t0,5\n2000\t0,25\n",
                      {{Data_Error, "Line 3: \"0,5\" has a decimal comma; write the numbers with decimal points."}},
                      nullptr},
-        Refusal_Case{"DecimalCommasAfterBlanks", "blanks.csv", "F R\n0 1\n500 1\n1000   0,5\n2000 0,25\n",
+        Refusal_Case{"DecimalCommasAfterBlanks",
+                     "blanks.csv",
+                     "F R\n0 1\n500 1\n1000   0,5\n2000 0,25\n",
                      {{Data_Error, "Line 4: \"0,5\" has a decimal comma; write the numbers with decimal points."}},
                      nullptr},
-        Refusal_Case{"DecimalCommasAfterSemicolons", "semicolons.csv", "F;R\n0,0;1\n1000;0,5\n2000;0,25\n",
+        Refusal_Case{"DecimalCommasAfterSemicolons",
+                     "semicolons.csv",
+                     "F;R\n0,0;1\n1000;0,5\n2000;0,25\n",
                      {{Data_Error, "Line 2: \"0,0\" has a decimal comma; write the numbers with decimal points."}},
                      nullptr},
-        Refusal_Case{"EndlessFirstLine", "/dev/zero", nullptr,
-                     {{Data_Error, "Line 1: the line is longer than 4096 characters."}}, nullptr},
+        Refusal_Case{"EndlessFirstLine",
+                     "/dev/zero",
+                     nullptr,
+                     {{Data_Error, "Line 1: the line is longer than 4096 characters."}},
+                     nullptr},
         // Nothing to normalise by: warned about, then refused instead of
         // filling the table with NaN.
-        Refusal_Case{"AllZeroResponse", "zero.csv", "F,R\n0,0\n0.1,0\n0.5,0\n",
+        Refusal_Case{"AllZeroResponse",
+                     "zero.csv",
+                     "F,R\n0,0\n0.1,0\n0.5,0\n",
                      {{"***Warning in Equalizer Data***", "Maximum peak frequency response input < 0.0001"},
                       {Data_Error, "Frequency response is zero at every point."}},
                      nullptr},
         // Tables whose spline cannot be finite: refused before any plot or
         // design, naming the data points (rows) that are too close.
-        Refusal_Case{"StepTooSmallForTheSpline", "close.csv", "F,R\n0,1\n1e-300,0.5\n0.5,0.25\n",
-                     {{Data_Error, Rows_1_And_2_Too_Close}}, nullptr},
-        Refusal_Case{"StepSubnormalOnceScaled", "scaled.csv", "F,R\n1,1\n2,0.5\n1e308,0.25\n",
-                     {{Data_Error, Rows_1_And_2_Too_Close}}, nullptr},
-        Refusal_Case{"StepsMergeOnceScaled", "merged.csv", "F,R\n1,1\n1.0000000000000002,0.5\n1e308,0.25\n",
-                     {{Data_Error, Rows_1_And_2_Too_Close}}, nullptr},
-        Refusal_Case{"SubnormalStep", "subnormal.csv", "F,R\n0,1\n4.9e-324,0.5\n0.5,0.25\n",
-                     {{Data_Error, Rows_1_And_2_Too_Close}}, nullptr},
+        Refusal_Case{"StepTooSmallForTheSpline",
+                     "close.csv",
+                     "F,R\n0,1\n1e-300,0.5\n0.5,0.25\n",
+                     {{Data_Error, Rows_1_And_2_Too_Close}},
+                     nullptr},
+        Refusal_Case{"StepSubnormalOnceScaled",
+                     "scaled.csv",
+                     "F,R\n1,1\n2,0.5\n1e308,0.25\n",
+                     {{Data_Error, Rows_1_And_2_Too_Close}},
+                     nullptr},
+        Refusal_Case{"StepsMergeOnceScaled",
+                     "merged.csv",
+                     "F,R\n1,1\n1.0000000000000002,0.5\n1e308,0.25\n",
+                     {{Data_Error, Rows_1_And_2_Too_Close}},
+                     nullptr},
+        Refusal_Case{"SubnormalStep",
+                     "subnormal.csv",
+                     "F,R\n0,1\n4.9e-324,0.5\n0.5,0.25\n",
+                     {{Data_Error, Rows_1_And_2_Too_Close}},
+                     nullptr},
         // A table so narrow that its steps are not too close for their range
         // still overflows the spline; the rows named are those it overflows in.
-        Refusal_Case{"TinyStepsAfterTheFirstRows", "tiny.csv", "F,R\n0,1\n1e-302,1\n2e-302,0.5\n3e-302,0.25\n",
-                     {{Data_Error, "Rows 2 and 3: the frequencies are too close for the spline."}}, nullptr},
+        Refusal_Case{"TinyStepsAfterTheFirstRows",
+                     "tiny.csv",
+                     "F,R\n0,1\n1e-302,1\n2e-302,0.5\n3e-302,0.25\n",
+                     {{Data_Error, "Rows 2 and 3: the frequencies are too close for the spline."}},
+                     nullptr},
         // Neighbours closer than a billionth of the range: the spline would
         // swing orders of magnitude beyond the table's peak of 1 (to some
         // 4e14 for the first).
-        Refusal_Case{"FrequenciesOneRoundingStepApart", "ulp.csv",
+        Refusal_Case{"FrequenciesOneRoundingStepApart",
+                     "ulp.csv",
                      "F,R\n0,1\n0.25,1\n0.25000000000000006,0.5\n0.5,0.25\n",
-                     {{Data_Error, "Rows 2 and 3: the frequencies are too close for the spline."}}, nullptr},
-        Refusal_Case{"FrequenciesATenthOfABillionthOfTheRangeApart", "billionth.csv",
+                     {{Data_Error, "Rows 2 and 3: the frequencies are too close for the spline."}},
+                     nullptr},
+        Refusal_Case{"FrequenciesATenthOfABillionthOfTheRangeApart",
+                     "billionth.csv",
                      "F,R\n0,1\n1000,1\n2000,0.5\n2000.0000004,0.25\n4000,0.25\n",
-                     {{Data_Error, "Rows 3 and 4: the frequencies are too close for the spline."}}, nullptr}),
+                     {{Data_Error, "Rows 3 and 4: the frequencies are too close for the spline."}},
+                     nullptr}),
     [](const ::testing::TestParamInfo<Refusal_Case>& info) { return std::string(info.param.name); });
 
 TEST_F(Equalizer_Setup, TooFewPointsWriteTheReadersMessageAndDataLength) {
@@ -399,7 +465,7 @@ struct Parameter_Case {
     const char* weights;
     const char* density;
     std::vector<std::string> faults;  // lines of the "Error in Filter Definition" box
-    int N, density_read;               // accepted values (refusals end with the defaults 25, 32)
+    int N, density_read;              // accepted values (refusals end with the defaults 25, 32)
     // Three points; zero at 0.5, where an even count is zero too.
     Points table = {{0, 1}, {0.25, 1}, {0.5, 0}};
 };
@@ -514,8 +580,8 @@ TEST_F(Equalizer_Setup, ResponseFollowsTheTableInsideItsRangeAndIsZeroOutside) {
     struct Probe {
         double f, desired;
     };
-    for (const Probe& p : {Probe{0.0, 0.0}, Probe{0.05, 0.0}, Probe{0.1, 1.0}, Probe{0.25, 0.5},
-                           Probe{0.4, 0.25}, Probe{0.45, 0.0}, Probe{0.5, 0.0}, Probe{std::nan(""), 0.0}}) {
+    for (const Probe& p : {Probe{0.0, 0.0}, Probe{0.05, 0.0}, Probe{0.1, 1.0}, Probe{0.25, 0.5}, Probe{0.4, 0.25},
+                           Probe{0.45, 0.0}, Probe{0.5, 0.0}, Probe{std::nan(""), 0.0}}) {
         double desired = -7.0, weight = -7.0;
         KALTAP_Equalizer_Response(p.f, 1, desired, weight);
         EXPECT_DOUBLE_EQ(desired, p.desired) << "f = " << p.f;

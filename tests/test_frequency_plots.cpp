@@ -134,18 +134,18 @@ TEST_P(Each_View, RecordGridAndValuesOfTheDesign) {
 
 INSTANTIATE_TEST_SUITE_P(
     Views, Each_View,
-    ::testing::Values(
-        View_Case{KALTAP_Plot_Frequency_Response, "plot_1X.png", "Frequency Response", true, 1345, 0.0, 0.5,
-                  "FIR Filter"},
-        View_Case{KALTAP_Plot_Centred_dB, "plot_2X.png", "Frequency Response Centered at Zero Frequency", true, 2689,
-                  -0.5, 0.5, ""},
-        View_Case{KALTAP_Plot_Triple_dB, "plot_3X.png", "Frequency Response over Three Times Sample Rate", true,
-                  4033, -1.5, 1.5, ""},
-        View_Case{KALTAP_Plot_Linear_Half, "plot_1XL.png", "Frequency Response", false, 2689, 0.0, 0.5, ""},
-        View_Case{KALTAP_Plot_Centred_Linear, "plot_2XL.png", "Frequency Response Centered at Zero Frequency", false,
-                  2689, -0.5, 0.5, ""},
-        View_Case{KALTAP_Plot_Triple_Linear, "plot_3XL.png", "Frequency Response over Three Times Sample Rate", false,
-                  4033, -1.5, 1.5, ""}));
+    ::testing::Values(View_Case{KALTAP_Plot_Frequency_Response, "plot_1X.png", "Frequency Response", true, 1345, 0.0,
+                                0.5, "FIR Filter"},
+                      View_Case{KALTAP_Plot_Centred_dB, "plot_2X.png", "Frequency Response Centered at Zero Frequency",
+                                true, 2689, -0.5, 0.5, ""},
+                      View_Case{KALTAP_Plot_Triple_dB, "plot_3X.png", "Frequency Response over Three Times Sample Rate",
+                                true, 4033, -1.5, 1.5, ""},
+                      View_Case{KALTAP_Plot_Linear_Half, "plot_1XL.png", "Frequency Response", false, 2689, 0.0, 0.5,
+                                ""},
+                      View_Case{KALTAP_Plot_Centred_Linear, "plot_2XL.png",
+                                "Frequency Response Centered at Zero Frequency", false, 2689, -0.5, 0.5, ""},
+                      View_Case{KALTAP_Plot_Triple_Linear, "plot_3XL.png",
+                                "Frequency Response over Three Times Sample Rate", false, 4033, -1.5, 1.5, ""}));
 
 // ---- The six windows together ----
 
@@ -154,7 +154,8 @@ TEST_F(Frequency_Plots, DesignLoopOpensSixWindowsEachSavedAfterItsCurves) {
     console.lines.clear();
     draw_all();
     std::vector<std::string> order;
-    for (const char* view : {"plot_3XL.png", "plot_2XL.png", "plot_1XL.png", "plot_3X.png", "plot_2X.png", "plot_1X.png"})
+    for (const char* view :
+         {"plot_3XL.png", "plot_2XL.png", "plot_1XL.png", "plot_3X.png", "plot_2X.png", "plot_1X.png"})
         order.push_back(KALTAP_File_Stamp() + view);
     EXPECT_EQ(script.saved_files, order);
     ASSERT_EQ(script.plots.size(), 6u);
@@ -256,9 +257,7 @@ TEST_P(Rounding, RoundedCurveOnlyForAQuantizationOfTheCurrentDesign) {
     ASSERT_EQ(main->series.size(), c.rounded_curve ? 2u : 1u);
     EXPECT_EQ(main->series[0].label(), "FIR Filter");
     for (const Scripted_Plot& other : script.plots) {
-        if (&other != main) {
-            EXPECT_EQ(other.series.size(), 1u) << other.saved_as[0];
-        }
+        if (&other != main) { EXPECT_EQ(other.series.size(), 1u) << other.saved_as[0]; }
     }
     EXPECT_EQ(console.contains("***Warning in KALTAP_Plot_Frequency_Response"), c.warning);
     if (!c.rounded_curve) return;
@@ -273,8 +272,7 @@ TEST_P(Rounding, RoundedCurveOnlyForAQuantizationOfTheCurrentDesign) {
     double largest_difference = 0.0;
     for (std::size_t i = 0; i < designed.size(); ++i) {
         ASSERT_EQ(rounded.points[i].first, designed[i].first);
-        largest_difference =
-            std::max(largest_difference, std::fabs(rounded.points[i].second - designed[i].second));
+        largest_difference = std::max(largest_difference, std::fabs(rounded.points[i].second - designed[i].second));
     }
     EXPECT_GT(largest_difference, 0.0);  // the rounding shows, at least deep in the stopbands
     for (std::size_t i : {std::size_t{0}, designed.size() / 2, designed.size() - 1})
@@ -284,32 +282,32 @@ TEST_P(Rounding, RoundedCurveOnlyForAQuantizationOfTheCurrentDesign) {
     EXPECT_NEAR(rounded.points[passband_point].second, designed[passband_point].second, 1e-3);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Quantization, Rounding,
-    ::testing::Values(
-        Rounding_Case{"NoRounding", [] { KALTAP_Bits = 0; }, false, false},
-        Rounding_Case{"Rounded16Bits", [] { Quantize(16); }, true, false},
-        Rounding_Case{"NewDesignAfterRounding",
-                      [] {
-                          Quantize(16);
-                          Set_Up_Design(1, 42, 32, Bandpass);
-                          KALTAP_Design();
-                      },
-                      false, false},
-        Rounding_Case{"RedesignWithoutNewDesign",
-                      [] {
-                          Quantize(16);
-                          Band_Edges(2) = 0.12;
-                          KALTAP_Design();
-                      },
-                      false, true},
-        Rounding_Case{"BitsChangedAfterRounding",
-                      [] {
-                          Quantize(16);
-                          KALTAP_Bits = 12;
-                      },
-                      false, true}),
-    [](const ::testing::TestParamInfo<Rounding_Case>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Quantization, Rounding,
+                         ::testing::Values(Rounding_Case{"NoRounding", [] { KALTAP_Bits = 0; }, false, false},
+                                           Rounding_Case{"Rounded16Bits", [] { Quantize(16); }, true, false},
+                                           Rounding_Case{"NewDesignAfterRounding",
+                                                         [] {
+                                                             Quantize(16);
+                                                             Set_Up_Design(1, 42, 32, Bandpass);
+                                                             KALTAP_Design();
+                                                         },
+                                                         false, false},
+                                           Rounding_Case{"RedesignWithoutNewDesign",
+                                                         [] {
+                                                             Quantize(16);
+                                                             Band_Edges(2) = 0.12;
+                                                             KALTAP_Design();
+                                                         },
+                                                         false, true},
+                                           Rounding_Case{"BitsChangedAfterRounding",
+                                                         [] {
+                                                             Quantize(16);
+                                                             KALTAP_Bits = 12;
+                                                         },
+                                                         false, true}),
+                         [](const ::testing::TestParamInfo<Rounding_Case>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // ---- Symmetries of the views ----
 
@@ -334,12 +332,8 @@ TEST_P(Antisymmetric, CentredLinearResponseIsOddAndNegativeLeftOfZero) {
     for (std::size_t i = 0; i <= P; ++i) {
         ASSERT_NEAR(pts[P - i].second, -pts[i].second, 1e-12) << "f = " << pts[i].first;
         const double f = pts[i].first;
-        if (f >= 0.1 && f <= 0.4) {
-            ASSERT_GT(pts[i].second, 0.0) << "f = " << f;
-        }
-        if (f <= -0.1 && f >= -0.4) {
-            ASSERT_LT(pts[i].second, 0.0) << "f = " << f;
-        }
+        if (f >= 0.1 && f <= 0.4) { ASSERT_GT(pts[i].second, 0.0) << "f = " << f; }
+        if (f <= -0.1 && f >= -0.4) { ASSERT_LT(pts[i].second, 0.0) << "f = " << f; }
     }
 }
 
@@ -383,8 +377,7 @@ TEST_P(Triple_View, RepeatsEverySampleRate) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(OddAndEvenLength, Triple_View,
-                         ::testing::Values(Period_Case{41, 1.0}, Period_Case{42, -1.0}));
+INSTANTIATE_TEST_SUITE_P(OddAndEvenLength, Triple_View, ::testing::Values(Period_Case{41, 1.0}, Period_Case{42, -1.0}));
 
 // ---- Refused calls ----
 
@@ -409,14 +402,15 @@ TEST_P(Refused, StopsBeforeOpeningAWindow) {
     EXPECT_TRUE(script.plots.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Design_State, Refused,
-    ::testing::Values(Refusal_Case{"NoFinishedDesign", [] { Set_Up_Design(1, 42, 32, Bandpass); },
-                                   ", called with KALTAP_Filter_Weights_Valid==.FALSE."},
-                      Refusal_Case{"LengthRaisedAfterDesign", [] { Number_of_Weights = 200; },
-                                   ", design state does not fit the weights"},
-                      Refusal_Case{"NoGridDensity", [] { Search_Grid_Density = 0; },
-                                   ", design state does not fit the weights"}),
-    [](const ::testing::TestParamInfo<Refusal_Case>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Design_State, Refused,
+                         ::testing::Values(Refusal_Case{"NoFinishedDesign", [] { Set_Up_Design(1, 42, 32, Bandpass); },
+                                                        ", called with KALTAP_Filter_Weights_Valid==.FALSE."},
+                                           Refusal_Case{"LengthRaisedAfterDesign", [] { Number_of_Weights = 200; },
+                                                        ", design state does not fit the weights"},
+                                           Refusal_Case{"NoGridDensity", [] { Search_Grid_Density = 0; },
+                                                        ", design state does not fit the weights"}),
+                         [](const ::testing::TestParamInfo<Refusal_Case>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace

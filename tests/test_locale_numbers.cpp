@@ -45,8 +45,8 @@ public:
 
 // The German locale, or a failure saying why not: a test that cannot set it
 // proves nothing and must not pass.
-#define ASSERT_GERMAN_LOCALE(locale)                                                                    \
-    ASSERT_TRUE((locale).set) << German << " could not be set; LOCPATH=" << std::getenv("LOCPATH");  \
+#define ASSERT_GERMAN_LOCALE(locale)                                                                \
+    ASSERT_TRUE((locale).set) << German << " could not be set; LOCPATH=" << std::getenv("LOCPATH"); \
     ASSERT_STREQ(std::localeconv()->decimal_point, ",")
 
 std::string File_Text(const std::string& path) {
@@ -186,15 +186,14 @@ TEST_P(Locale_Runs, WriteTheSameFilesAsUnderC) {
 
 INSTANTIATE_TEST_SUITE_P(
     Defaults, Locale_Runs,
-    ::testing::Values(Run_Case{"classical", {{{Approach, "3"}}, {}, {}}, "16"},
-                      // Band edges whose defaults the program computes.
-                      Run_Case{"classical_two_bands",
-                               {{{Approach, "3"}},
-                                {{"Number of Bands (use 1 for differentiator or Hilbert transformer)", "2"}},
-                                {}},
-                               "32"},
-                      Run_Case{"low_pass_find_order", {{{Approach, "1"}}, {}, {}, {}}, "24"},
-                      Run_Case{"equalizer", {{{Approach, "4"}}, {}, {}, {}}, "12"}),
+    ::testing::Values(
+        Run_Case{"classical", {{{Approach, "3"}}, {}, {}}, "16"},
+        // Band edges whose defaults the program computes.
+        Run_Case{"classical_two_bands",
+                 {{{Approach, "3"}}, {{"Number of Bands (use 1 for differentiator or Hilbert transformer)", "2"}}, {}},
+                 "32"},
+        Run_Case{"low_pass_find_order", {{{Approach, "1"}}, {}, {}, {}}, "24"},
+        Run_Case{"equalizer", {{{Approach, "4"}}, {}, {}, {}}, "12"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The conversions of the support layer need no run around them: called from

@@ -81,7 +81,8 @@ void Expect_In_Order(const Console_Capture& console, const std::vector<std::stri
     std::size_t next = 0;
     for (const auto& line : console.lines)
         if (next < beginnings.size() && line.rfind(beginnings[next], 0) == 0) ++next;
-    EXPECT_EQ(next, beginnings.size()) << "missing or out of order: " << beginnings[std::min(next, beginnings.size() - 1)];
+    EXPECT_EQ(next, beginnings.size()) << "missing or out of order: "
+                                       << beginnings[std::min(next, beginnings.size() - 1)];
 }
 
 int Warnings(const Console_Capture& console) {
@@ -148,12 +149,13 @@ TEST(Find_Order_Lines, ProgressLinesInOrder) {
     FIROPT_NOW = 2;
     Console_Capture console;
     FIROPT_Minimize_No_of_Weights();
-    Expect_In_Order(console, {"Minimize Number_of_Weights", "NOW_00:", "Filter will be even order", "i_passband,i_stopband: 1 2",
-                              "Deviation:", "Deviations for bands 1 and 2:", "Deviation:",
-                              "ripple_last,stopband_last,NOW_01:", "NOW_low, adjusted:",
-                              "NOW_low,i, Number_of_Weights:", "Deviation:", "Trial  1,"});
+    Expect_In_Order(console,
+                    {"Minimize Number_of_Weights", "NOW_00:", "Filter will be even order", "i_passband,i_stopband: 1 2",
+                     "Deviation:", "Deviations for bands 1 and 2:", "Deviation:", "ripple_last,stopband_last,NOW_01:",
+                     "NOW_low, adjusted:", "NOW_low,i, Number_of_Weights:", "Deviation:", "Trial  1,"});
     // The trial line: i in 3 columns, the count in 4, two 15-column figures.
-    const std::regex trial(R"(^Trial +[0-9]{1,2}, +[0-9]+ weights,.{15} p-p passband ripple,.{15} stopband attenuation$)");
+    const std::regex trial(
+        R"(^Trial +[0-9]{1,2}, +[0-9]+ weights,.{15} p-p passband ripple,.{15} stopband attenuation$)");
     int trials = 0;
     for (const auto& line : console.lines)
         if (line.rfind("Trial", 0) == 0) {
@@ -206,13 +208,12 @@ TEST_P(Find_Order_Faults, EndWithASoundDesignAndSayWhenTheTargetIsMissed) {
     if (!c.expect_warning) { EXPECT_GE(Measure().atten_dB, c.atten - Measure_Slack_dB); }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, Find_Order_Faults,
-    ::testing::Values(Faulty_Order{"LaxFiguresAnyParity", 1, 0, 3.5, 10.0, 0.15, 0.25, false},
-                      Faulty_Order{"LaxFiguresOdd", 1, 1, 3.5, 10.0, 0.15, 0.25, false},
-                      Faulty_Order{"ZeroRipple", 1, 2, 0.0, 55.0, 0.15, 0.05, true},
-                      Faulty_Order{"HighPassEven", 3, 2, 0.1, 55.0, 0.15, 0.05, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Inputs, Find_Order_Faults,
+                         ::testing::Values(Faulty_Order{"LaxFiguresAnyParity", 1, 0, 3.5, 10.0, 0.15, 0.25, false},
+                                           Faulty_Order{"LaxFiguresOdd", 1, 1, 3.5, 10.0, 0.15, 0.25, false},
+                                           Faulty_Order{"ZeroRipple", 1, 2, 0.0, 55.0, 0.15, 0.05, true},
+                                           Faulty_Order{"HighPassEven", 3, 2, 0.1, 55.0, 0.15, 0.05, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Find_Order_Lines, FirstDesignOfALaxFilterIsRaisedToFive) {
     Two_Band(1, 0.15, 0.25, 3.5, 10.0);
@@ -272,16 +273,41 @@ TEST_P(Failures, WriteTheirLinesAndStop) {
 INSTANTIATE_TEST_SUITE_P(
     Inputs, Failures,
     ::testing::Values(
-        Failure_Case{"OrderNoPassband", 0, 0, 0, 0, {"###Error in FIROPT_Number_of_Weights; Neither band 1 nor band 2 is a passband"}},
-        Failure_Case{"OrderPassbandOff", 0, 1.00001, 0, 0, {"###Error in FIROPT_Minimize_No_of_Weights; band 1  target is", "  band 2  target is 0"}},
+        Failure_Case{"OrderNoPassband",
+                     0,
+                     0,
+                     0,
+                     0,
+                     {"###Error in FIROPT_Number_of_Weights; Neither band 1 nor band 2 is a passband"}},
+        Failure_Case{"OrderPassbandOff",
+                     0,
+                     1.00001,
+                     0,
+                     0,
+                     {"###Error in FIROPT_Minimize_No_of_Weights; band 1  target is", "  band 2  target is 0"}},
         Failure_Case{"OrderParity", 0, 1, 0, 3, {"###Error in FIROPT_Minimize_No_of_Weights, FIROPT_NOW option is 3"}},
         Failure_Case{"OrderPassbandNearlyOne", 0, 1.0000001, 0, 0, {}},
         Failure_Case{"OrderStopbandHalf", 0, 1, 0.5, 0, {}},
         Failure_Case{"OrderStopbandHuge", 0, 1, 2e6, 0, {"  band 2  target is"}},
-        Failure_Case{"TransitionEdgeIndex", 1, 0, 0, 4, {"###Error in FIROPT_BW_Optimization, Band_Edge_Index is 4", "Must be either 2 or 3."}},
-        Failure_Case{"TransitionNoPassband", 1, 0, 0, 2, {"###Error in FIROPT_BW_Optimization; Neither band 1 nor band 2 is a passband"}},
+        Failure_Case{"TransitionEdgeIndex",
+                     1,
+                     0,
+                     0,
+                     4,
+                     {"###Error in FIROPT_BW_Optimization, Band_Edge_Index is 4", "Must be either 2 or 3."}},
+        Failure_Case{"TransitionNoPassband",
+                     1,
+                     0,
+                     0,
+                     2,
+                     {"###Error in FIROPT_BW_Optimization; Neither band 1 nor band 2 is a passband"}},
         Failure_Case{"RipplePassbandOff", 2, 0, 1.1, 0, {"###Error in FIROPT_Ripple_Optimization; band 2  target is"}},
-        Failure_Case{"StopbandNoPassband", 3, 0, 0, 0, {"###Error in FIROPT_Stopband_Optimization; Neither band 1 nor band 2 is a passband"}}),
+        Failure_Case{"StopbandNoPassband",
+                     3,
+                     0,
+                     0,
+                     0,
+                     {"###Error in FIROPT_Stopband_Optimization; Neither band 1 nor band 2 is a passband"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ------------------------------------------------------- transition, ripple, stopband
@@ -309,7 +335,9 @@ void Set_Up(const Search_Case& c) {
 }
 
 bool Reported_At_Target(int routine) {
-    return (routine == 1 ? FIROPT_BW_At_Target : routine == 2 ? FIROPT_Ripple_At_Target : FIROPT_Stopband_At_Target) == 1;
+    return (routine == 1   ? FIROPT_BW_At_Target
+            : routine == 2 ? FIROPT_Ripple_At_Target
+                           : FIROPT_Stopband_At_Target) == 1;
 }
 
 class Searches : public ::testing::TestWithParam<Search_Case> {};
@@ -339,18 +367,17 @@ TEST_P(Searches, ReachTheirTargetMeasuredFromTheTaps) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    TwoBand, Searches,
-    ::testing::Values(Search_Case{"TransitionLowPassEdge2", 1, 1, 41, 2, 0.1, 55, 0.15, 0.05},
-                      Search_Case{"TransitionLowPassEdge3", 1, 1, 41, 3, 0.1, 55, 0.15, 0.05},
-                      Search_Case{"TransitionHighPassEdge2", 1, 3, 41, 2, 0.1, 55, 0.15, 0.05},
-                      Search_Case{"TransitionHighPassEdge3", 1, 3, 41, 3, 0.1, 55, 0.15, 0.05},
-                      Search_Case{"RippleLowPass", 2, 1, 41, 0, 0, 55, 0.15, 0.05},
-                      Search_Case{"RippleHighPass", 2, 3, 41, 0, 0, 55, 0.15, 0.05},
-                      Search_Case{"StopbandLowPass", 3, 1, 41, 0, 0.1, 0, 0.15, 0.05},
-                      Search_Case{"StopbandHighPass", 3, 3, 41, 0, 0.1, 0, 0.15, 0.05},
-                      Search_Case{"StopbandTinyRipple", 3, 1, 31, 0, 0.005, 0, 0.15, 0.1}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(TwoBand, Searches,
+                         ::testing::Values(Search_Case{"TransitionLowPassEdge2", 1, 1, 41, 2, 0.1, 55, 0.15, 0.05},
+                                           Search_Case{"TransitionLowPassEdge3", 1, 1, 41, 3, 0.1, 55, 0.15, 0.05},
+                                           Search_Case{"TransitionHighPassEdge2", 1, 3, 41, 2, 0.1, 55, 0.15, 0.05},
+                                           Search_Case{"TransitionHighPassEdge3", 1, 3, 41, 3, 0.1, 55, 0.15, 0.05},
+                                           Search_Case{"RippleLowPass", 2, 1, 41, 0, 0, 55, 0.15, 0.05},
+                                           Search_Case{"RippleHighPass", 2, 3, 41, 0, 0, 55, 0.15, 0.05},
+                                           Search_Case{"StopbandLowPass", 3, 1, 41, 0, 0.1, 0, 0.15, 0.05},
+                                           Search_Case{"StopbandHighPass", 3, 3, 41, 0, 0.1, 0, 0.15, 0.05},
+                                           Search_Case{"StopbandTinyRipple", 3, 1, 31, 0, 0.005, 0, 0.15, 0.1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Inputs that used to give NaN estimates, endless cycles, NaN edges, negative
 // ripples or a miss reported as found.
@@ -377,26 +404,26 @@ TEST_P(Search_Faults, EndWithASoundDesignAndAWarningUnlessTheTargetIsMet) {
     EXPECT_EQ(Warned_Attenuations(console, m.atten_dB, 0.5), reached ? 0 : 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, Search_Faults,
-    ::testing::Values(Search_Case{"RippleThreeWeights", 2, 1, 3, 0, 0, 55, 0.15, 0.05},
-                      Search_Case{"RippleEighteenWeights", 2, 1, 18, 0, 0, 55, 0.15, 0.05},
-                      Search_Case{"Ripple105dB", 2, 1, 41, 0, 0, 105, 0.15, 0.05},
-                      Search_Case{"RippleSmall91", 2, 1, 91, 0, 0, 55, 0.15, 0.05},
-                      Search_Case{"RippleSmall121", 2, 1, 121, 0, 0, 55, 0.15, 0.05},
-                      Search_Case{"StopbandZeroRipple", 3, 1, 41, 0, 0.0, 0, 0.15, 0.05},
-                      Search_Case{"StopbandHugeEstimate", 3, 1, 41, 0, 3.5, 0, 0.15, 0.25},
-                      Search_Case{"TransitionZeroRipple", 1, 1, 41, 3, 0.0, 55, 0.15, 0.05},
-                      Search_Case{"TransitionThreeWeights", 1, 1, 3, 3, 0.1, 55, 0.15, 0.05},
-                      Search_Case{"TransitionFiveWeightsEdge2", 1, 1, 5, 2, 0.1, 55, 0.15, 0.05}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Inputs, Search_Faults,
+                         ::testing::Values(Search_Case{"RippleThreeWeights", 2, 1, 3, 0, 0, 55, 0.15, 0.05},
+                                           Search_Case{"RippleEighteenWeights", 2, 1, 18, 0, 0, 55, 0.15, 0.05},
+                                           Search_Case{"Ripple105dB", 2, 1, 41, 0, 0, 105, 0.15, 0.05},
+                                           Search_Case{"RippleSmall91", 2, 1, 91, 0, 0, 55, 0.15, 0.05},
+                                           Search_Case{"RippleSmall121", 2, 1, 121, 0, 0, 55, 0.15, 0.05},
+                                           Search_Case{"StopbandZeroRipple", 3, 1, 41, 0, 0.0, 0, 0.15, 0.05},
+                                           Search_Case{"StopbandHugeEstimate", 3, 1, 41, 0, 3.5, 0, 0.15, 0.25},
+                                           Search_Case{"TransitionZeroRipple", 1, 1, 41, 3, 0.0, 55, 0.15, 0.05},
+                                           Search_Case{"TransitionThreeWeights", 1, 1, 3, 3, 0.1, 55, 0.15, 0.05},
+                                           Search_Case{"TransitionFiveWeightsEdge2", 1, 1, 5, 2, 0.1, 55, 0.15, 0.05}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Search_Lines, RippleSearchWritesItsLinesInOrder) {
     Two_Band(1, 0.15, 0.05, 0, 55.0, 41);
     Console_Capture console;
     FIROPT_Ripple_Optimization();
-    Expect_In_Order(console, {"Minimize Peak-to-Peak Passband Ripple", "FIR_Stopband_Attenuation,Transition,Number_of_Weights",
-                              "55.0 ", "Deviation:", "Deviation:", "Deviation:", "Ripple split 1 , delta attenuation"});
+    Expect_In_Order(console,
+                    {"Minimize Peak-to-Peak Passband Ripple", "FIR_Stopband_Attenuation,Transition,Number_of_Weights",
+                     "55.0 ", "Deviation:", "Deviation:", "Deviation:", "Ripple split 1 , delta attenuation"});
     EXPECT_TRUE(std::regex_search(console.lines.back(), std::regex("Turing table case [0-7]$|Deviation:")) ||
                 console.contains("Ripple split"));
 }
@@ -495,8 +522,12 @@ INSTANTIATE_TEST_SUITE_P(
     Searches, Search_Lines_In_Order,
     ::testing::Values(
         Lines_Case{"Transition", 1, "Maximize bandwidth", {}, "Transition split", ", delta stopband"},
-        Lines_Case{"Ripple", 2, "Minimize Peak-to-Peak Passband Ripple",
-                   {"FIR_Stopband_Attenuation,Transition,Number_of_Weights", "40"}, "Ripple split", ", delta attenuation"},
+        Lines_Case{"Ripple",
+                   2,
+                   "Minimize Peak-to-Peak Passband Ripple",
+                   {"FIR_Stopband_Attenuation,Transition,Number_of_Weights", "40"},
+                   "Ripple split",
+                   ", delta attenuation"},
         Lines_Case{"Stopband", 3, "Find Stopband Attenuation", {}, "Stopband split", ", delta p-p passband ripple"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -525,19 +556,17 @@ TEST_P(First_Step, IsATenthOfTheEstimateWithinItsLimits) {
     Run_Search(Search_Case{c.name, c.routine, 1, c.N, 3, c.ripple, c.atten, 0.15, c.T});
     ASSERT_GE(trials.x.size(), 2u);
     EXPECT_NEAR(trials.x[0], est, 1e-12 * est);
-    EXPECT_NEAR(std::fabs(trials.x[1] - trials.x[0]), std::min(std::max(est / 10, c.step_min), c.step_max),
-                1e-9 * est);
+    EXPECT_NEAR(std::fabs(trials.x[1] - trials.x[0]), std::min(std::max(est / 10, c.step_min), c.step_max), 1e-9 * est);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Estimates, First_Step,
-    ::testing::Values(Step_Case{"TransitionTenth", 1, 21, 0.1, 40, 0.1, 0.05, 0.2, 0, 1},
-                      Step_Case{"RippleSmallEstimate", 2, 41, 0, 55, 0.05, 0.3, 0.9, 0.1, 3.0},
-                      Step_Case{"RippleTenth", 2, 21, 0, 55, 0.05, 5, 25, 0.1, 3.0},
-                      Step_Case{"StopbandSmallEstimate", 3, 21, 0.1, 0, 0.05, 1, 9, 1, 10},
-                      Step_Case{"StopbandTenth", 3, 41, 0.1, 0, 0.05, 15, 90, 1, 10},
-                      Step_Case{"StopbandLargeEstimate", 3, 121, 0.1, 0, 0.05, 110, 290, 1, 10}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Estimates, First_Step,
+                         ::testing::Values(Step_Case{"TransitionTenth", 1, 21, 0.1, 40, 0.1, 0.05, 0.2, 0, 1},
+                                           Step_Case{"RippleSmallEstimate", 2, 41, 0, 55, 0.05, 0.3, 0.9, 0.1, 3.0},
+                                           Step_Case{"RippleTenth", 2, 21, 0, 55, 0.05, 5, 25, 0.1, 3.0},
+                                           Step_Case{"StopbandSmallEstimate", 3, 21, 0.1, 0, 0.05, 1, 9, 1, 10},
+                                           Step_Case{"StopbandTenth", 3, 41, 0.1, 0, 0.05, 15, 90, 1, 10},
+                                           Step_Case{"StopbandLargeEstimate", 3, 121, 0.1, 0, 0.05, 110, 290, 1, 10}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The stopband search stops only within min(1e-4, 0.01 x ripple) dB of the
 // ripple: every pass line shows a middle point outside that band, and the
@@ -647,15 +676,14 @@ TEST_P(Failed_Order_Trials, AreMissesAndNeverSteerTheSearchDown) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Counts, Failed_Order_Trials,
-    ::testing::Values(Failed_Order_Case{"EstimateFails", 0, 0, 0},
-                      Failed_Order_Case{"EstimateFailsOdd", 1, 0, 0},
-                      Failed_Order_Case{"EstimateAndLongerFail", 0, 0, -1},
-                      Failed_Order_Case{"EstimateAndLongerFailEven", 2, 0, -1},
-                      Failed_Order_Case{"ShortOfTheAnswerFails", 0, 1, 1},
-                      Failed_Order_Case{"ShortOfTheAnswerFailsOdd", 1, 2, 2}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Counts, Failed_Order_Trials,
+                         ::testing::Values(Failed_Order_Case{"EstimateFails", 0, 0, 0},
+                                           Failed_Order_Case{"EstimateFailsOdd", 1, 0, 0},
+                                           Failed_Order_Case{"EstimateAndLongerFail", 0, 0, -1},
+                                           Failed_Order_Case{"EstimateAndLongerFailEven", 2, 0, -1},
+                                           Failed_Order_Case{"ShortOfTheAnswerFails", 0, 1, 1},
+                                           Failed_Order_Case{"ShortOfTheAnswerFailsOdd", 1, 2, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The searched value of the design state: the transition width, or the
 // ripple or attenuation the stopband weight stands for.
@@ -687,7 +715,7 @@ class Failed_Search_Trials : public ::testing::TestWithParam<Failed_Search_Case>
 TEST_P(Failed_Search_Trials, AreMissesAndTheSearchEndsOnASoundDesign) {
     const Failed_Search_Case c = GetParam();
     const Search_Case search{c.name, c.routine, 1, 41, 3, c.routine == 2 ? 0.0 : 0.1, c.routine == 3 ? 0.0 : 55.0,
-                             0.15, 0.05};
+                             0.15,   0.05};
     Set_Up(search);
     auto fails = [&](double v) { return c.routine == 3 ? v > c.threshold : v < c.threshold; };
     const std::string routine = c.routine == 1   ? "FIROPT_BW_Optimization"
@@ -789,15 +817,14 @@ TEST_P(Beyond_Double_Precision, ASearchClaimsItsTargetOnlyWhenTheTapsMeetIt) {
     EXPECT_EQ(Warned_Attenuations(console, m.atten_dB, Slack_dB), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Searches, Beyond_Double_Precision,
-    ::testing::Values(Precision_Case{"Order", 0, 128, 0.1, 200, 0.05},
-                      Precision_Case{"Transition", 1, 141, 0.1, 200, 0.05},
-                      Precision_Case{"Ripple", 2, 141, 0, 200, 0.05},
-                      Precision_Case{"Stopband", 3, 161, 0.1, 0, 0.05},
-                      // The ripple asks for more attenuation than double arithmetic holds.
-                      Precision_Case{"StopbandWideTransition", 3, 41, 3.5, 0, 0.25}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Searches, Beyond_Double_Precision,
+                         ::testing::Values(Precision_Case{"Order", 0, 128, 0.1, 200, 0.05},
+                                           Precision_Case{"Transition", 1, 141, 0.1, 200, 0.05},
+                                           Precision_Case{"Ripple", 2, 141, 0, 200, 0.05},
+                                           Precision_Case{"Stopband", 3, 161, 0.1, 0, 0.05},
+                                           // The ripple asks for more attenuation than double arithmetic holds.
+                                           Precision_Case{"StopbandWideTransition", 3, 41, 3.5, 0, 0.25}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 
@@ -832,8 +859,8 @@ TEST(Three_Point_Search, TiesInCases2And5ReplaceTheRightPointOrInTheStopbandSear
     for (bool stopband : {false, true}) {
         Console_Capture console;
         Synthetic t;
-        auto end = FIROPT_Three_Point_Search(t.search(stopband, 0, 1, [](double x) { return std::fabs(x - 0.5) - 0.1; }),
-                                             0.7, 0.4);
+        auto end = FIROPT_Three_Point_Search(
+            t.search(stopband, 0, 1, [](double x) { return std::fabs(x - 0.5) - 0.1; }), 0.7, 0.4);
         EXPECT_EQ(end, Search_End::At_Target);
         ASSERT_GE(t.tried.size(), 4u);
         EXPECT_NEAR(t.tried[1], 0.3, 1e-12);
@@ -859,10 +886,12 @@ TEST(Three_Point_Search, Case7RestartsBelowTheStart) {
 TEST(Three_Point_Search, ADiscontinuityEndsAfter16PassesWithItsMessage) {
     Console_Capture console;
     Synthetic t;
-    auto end = FIROPT_Three_Point_Search(t.search(false, 0, 1, [](double x) { return x < 0.3 ? -1.0 : 1.0; }), 0.1, 0.1);
+    auto end = FIROPT_Three_Point_Search(t.search(false, 0, 1, [](double x) { return x < 0.3 ? -1.0 : 1.0; }), 0.1,
+                                         0.1);
     EXPECT_EQ(end, Search_End::Passes_Used);
-    EXPECT_TRUE(console.contains(">>>KALTAP_BW_Optimization: Solution is apparently on a discontinuity in stopband "
-                                 "attenuation as a function of tansition."));
+    EXPECT_TRUE(
+        console.contains(">>>KALTAP_BW_Optimization: Solution is apparently on a discontinuity in stopband "
+                         "attenuation as a function of tansition."));
     EXPECT_EQ(console.count("Split 16 ,"), 1);
     EXPECT_EQ(console.count("Split 17 ,"), 0);
 }
@@ -962,8 +991,7 @@ TEST(Three_Point_Search, AnInfiniteDifferenceNeverGivesANotANumberPoint) {
     // d = +inf on the right: the secant would be inf/inf.
     Console_Capture console;
     Synthetic t;
-    FIROPT_Three_Point_Search(
-        t.search(false, 0, 1, [](double x) { return x > 0.55 ? HUGE_VAL : -1.0; }), 0.5, 0.1);
+    FIROPT_Three_Point_Search(t.search(false, 0, 1, [](double x) { return x > 0.55 ? HUGE_VAL : -1.0; }), 0.5, 0.1);
     for (double x : t.tried) EXPECT_TRUE(x >= 0 && x <= 1) << x;
 }
 

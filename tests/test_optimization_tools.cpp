@@ -62,23 +62,22 @@ TEST_P(Published_Estimate, MatchesTheFigureWorkedOutByHand) {
     EXPECT_NEAR(value, p.expected, 1e-10 * std::fabs(p.expected)) << what;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    HandWorked, Published_Estimate,
-    ::testing::Values(Pinned_Figure{"weights", 0.1, 55.0, 0.05, 0, 51.711747911330015},
-                      Pinned_Figure{"weights", 0.01, 80.0, 0.02, 0, 204.39672034767997},
-                      Pinned_Figure{"weights", 1.0, 40.0, 0.1, 0, 14.033080230936623},
-                      Pinned_Figure{"weights", 0.5, 100.0, 0.005, 0, 670.3329276522647},
-                      Pinned_Figure{"weights", 3.0, 20.0, 0.2, 0, 1.5429770213772138},
-                      Pinned_Figure{"transition", 0.1, 55.0, 0.0, 41, 0.06297649672134367},
-                      Pinned_Figure{"transition", 0.01, 80.0, 0.0, 101, 0.04053758714105185},
-                      Pinned_Figure{"attenuation", 0.1, 0.0, 0.05, 41, 37.368274329560684},
-                      Pinned_Figure{"attenuation", 0.01, 0.0, 0.02, 101, 16.434926285179774},
-                      Pinned_Figure{"ripple", 0.0, 55.0, 0.05, 61, 0.0218125527710611},
-                      Pinned_Figure{"ripple", 0.0, 80.0, 0.02, 151, 0.25672164952289117}));
+INSTANTIATE_TEST_SUITE_P(HandWorked, Published_Estimate,
+                         ::testing::Values(Pinned_Figure{"weights", 0.1, 55.0, 0.05, 0, 51.711747911330015},
+                                           Pinned_Figure{"weights", 0.01, 80.0, 0.02, 0, 204.39672034767997},
+                                           Pinned_Figure{"weights", 1.0, 40.0, 0.1, 0, 14.033080230936623},
+                                           Pinned_Figure{"weights", 0.5, 100.0, 0.005, 0, 670.3329276522647},
+                                           Pinned_Figure{"weights", 3.0, 20.0, 0.2, 0, 1.5429770213772138},
+                                           Pinned_Figure{"transition", 0.1, 55.0, 0.0, 41, 0.06297649672134367},
+                                           Pinned_Figure{"transition", 0.01, 80.0, 0.0, 101, 0.04053758714105185},
+                                           Pinned_Figure{"attenuation", 0.1, 0.0, 0.05, 41, 37.368274329560684},
+                                           Pinned_Figure{"attenuation", 0.01, 0.0, 0.02, 101, 16.434926285179774},
+                                           Pinned_Figure{"ripple", 0.0, 55.0, 0.05, 61, 0.0218125527710611},
+                                           Pinned_Figure{"ripple", 0.0, 80.0, 0.02, 151, 0.25672164952289117}));
 
 TEST(Estimates, EveryEstimateStoresTheDeviationRatioOfItsFigures) {
     const double dp = (std::pow(10.0, 0.1 / 20) - 1) / (std::pow(10.0, 0.1 / 20) + 1);  // 0.1 dB p-p
-    const double ds = 1e-3;                                                              // 60 dB
+    const double ds = 1e-3;                                                             // 60 dB
     const double ratio = dp / ds;
     Stopband_Weight_Ratio = 0;
     KALTAP_Estimate_Number_of_Weights(0.1, 60.0, 0.05);

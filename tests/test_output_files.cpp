@@ -345,15 +345,15 @@ TEST_P(Uncreatable, FileReportsAnErrorAndStops) {
     EXPECT_EQ(DYNLUN_Count, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Writers, Uncreatable,
-    ::testing::Values(Refusal{"weights", Nothing, KALTAP_Write_CSV, "Filter_Weights.csv",
-                              "###Error in KALTAP_Write_CSV, cannot create file "},
-                      Refusal{"response", Nothing, KALTAP_Frequency_Response_CSV, "Frequency_Response.csv",
-                              "###Error in KALTAP_Frequency_Response_CSV, cannot create file "},
-                      Refusal{"hex", Nothing, KALTAP_Write_Hex_CSV, "Hex_Weights.csv",
-                              "###Error in KALTAP_Write_Hex_CSV, cannot create file "}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Writers, Uncreatable,
+                         ::testing::Values(Refusal{"weights", Nothing, KALTAP_Write_CSV, "Filter_Weights.csv",
+                                                   "###Error in KALTAP_Write_CSV, cannot create file "},
+                                           Refusal{"response", Nothing, KALTAP_Frequency_Response_CSV,
+                                                   "Frequency_Response.csv",
+                                                   "###Error in KALTAP_Frequency_Response_CSV, cannot create file "},
+                                           Refusal{"hex", Nothing, KALTAP_Write_Hex_CSV, "Hex_Weights.csv",
+                                                   "###Error in KALTAP_Write_Hex_CSV, cannot create file "}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The stem is the minute's first one that no file of the folder carries: a
 // result file "<stem>_<name>" or a run log "<name>_<stem>.txt"; a later

@@ -108,9 +108,8 @@ TEST_F(PlotKindsInterface, ContourPlotRequests) {
     EXPECT_EQ(write.signal, "writeContourPlot");
     EXPECT_EQ(write.unit, plot.unit);
     EXPECT_TRUE(write.waits);  // the window layer calls the routine while the program waits
-    EXPECT_EQ(keys(write.properties),
-              (std::vector<std::string>{"rightAxisName", "xmin", "xmax", "ymin", "ymax", "zmin", "zmax", "colorList",
-                                        "threshList", "contourList"}));
+    EXPECT_EQ(keys(write.properties), (std::vector<std::string>{"rightAxisName", "xmin", "xmax", "ymin", "ymax", "zmin",
+                                                                "zmax", "colorList", "threshList", "contourList"}));
     EXPECT_EQ(value<std::string>(write.properties, "rightAxisName"), "Height (m)");
     EXPECT_EQ(value<double>(write.properties, "ymax"), 1.0 / 3.0);
     EXPECT_EQ(value<std::vector<std::string>>(write.properties, "colorList"),

@@ -127,21 +127,34 @@ TEST_P(Quantization_Refusals, StopWithTheirMessages) {
 
 INSTANTIATE_TEST_SUITE_P(
     Messages, Quantization_Refusals,
-    ::testing::Values(Refusal{false, 16, "", false},
-                      Refusal{true, 1, "####Error in KALTAP_Quantizer, called with KALTAP_Bits = 1", false},
-                      Refusal{true, -1, "####Error in KALTAP_Quantizer, called with KALTAP_Bits = -1", false},
-                      Refusal{true, 49, "Bad KALTAP_Bits", true},
-                      Refusal{true, 16, "", true, {0.25, NaN, 0.75},
-                              "###Error in KALTAP_Quantizer, Filter_Weights(2) is not finite: nan"},
-                      Refusal{true, 48, "", true, {NaN, NaN, NaN},
-                              "###Error in KALTAP_Quantizer, Filter_Weights(1) is not finite: nan"},
-                      Refusal{true, 16, "", true, {0.25, 0.5, Inf},
-                              "###Error in KALTAP_Quantizer, Filter_Weights(3) is not finite: inf"},
-                      Refusal{true, 2, "", true, {-Inf, 0.5, 0.75},
-                              "###Error in KALTAP_Quantizer, Filter_Weights(1) is not finite: -inf"},
-                      // A subnormal largest weight: (2^47 - 1) / 4e-320 overflows.
-                      Refusal{true, 48, "", true, {4e-320, 0.0, -1e-320},
-                              "###Error in KALTAP_Quantizer, Scale_Factor is not finite: inf"}));
+    ::testing::Values(
+        Refusal{false, 16, "", false},
+        Refusal{true, 1, "####Error in KALTAP_Quantizer, called with KALTAP_Bits = 1", false},
+        Refusal{true, -1, "####Error in KALTAP_Quantizer, called with KALTAP_Bits = -1", false},
+        Refusal{true, 49, "Bad KALTAP_Bits", true},
+        Refusal{true,
+                16,
+                "",
+                true,
+                {0.25, NaN, 0.75},
+                "###Error in KALTAP_Quantizer, Filter_Weights(2) is not finite: nan"},
+        Refusal{
+            true, 48, "", true, {NaN, NaN, NaN}, "###Error in KALTAP_Quantizer, Filter_Weights(1) is not finite: nan"},
+        Refusal{
+            true, 16, "", true, {0.25, 0.5, Inf}, "###Error in KALTAP_Quantizer, Filter_Weights(3) is not finite: inf"},
+        Refusal{true,
+                2,
+                "",
+                true,
+                {-Inf, 0.5, 0.75},
+                "###Error in KALTAP_Quantizer, Filter_Weights(1) is not finite: -inf"},
+        // A subnormal largest weight: (2^47 - 1) / 4e-320 overflows.
+        Refusal{true,
+                48,
+                "",
+                true,
+                {4e-320, 0.0, -1e-320},
+                "###Error in KALTAP_Quantizer, Scale_Factor is not finite: inf"}));
 
 TEST_F(Quantization, AllZeroWeightsQuantizeToZeroWithAWarning) {
     Hand_Design(5, {0.0, 0.0, 0.0});

@@ -18,8 +18,8 @@ class Console_Capture {
 public:
     Console_Capture();
     ~Console_Capture();
-    std::vector<std::string> lines;   // every console line, in order
-    std::deque<std::string> input;    // answers to console reads; empty queue = end of input
+    std::vector<std::string> lines;                // every console line, in order
+    std::deque<std::string> input;                 // answers to console reads; empty queue = end of input
     bool contains(const std::string& text) const;  // some line contains text
     int count(const std::string& text) const;      // lines containing text
 };

@@ -245,8 +245,7 @@ TEST_F(Test_Case_Run, EachCaseHasItsOwnWarnings) {
     for (std::size_t k = 0; k < lists_at_pauses.size(); ++k)
         for (const std::string& warning : lists_at_pauses[k])
             EXPECT_EQ(warning.find("noted at pause"), std::string::npos) << "pause " << k + 1 << ": " << warning;
-    EXPECT_EQ(std::count(lists_at_pauses[0].begin(), lists_at_pauses[0].end(),
-                         "***Warning: left from before the run"),
+    EXPECT_EQ(std::count(lists_at_pauses[0].begin(), lists_at_pauses[0].end(), "***Warning: left from before the run"),
               0);
     DESIGN_WARNINGS_Clear();
 }
@@ -275,8 +274,8 @@ TEST_P(Case_Reproduces_Its_Reference, IterationsMiddleWeightAndMaxError) {
 
     std::smatch m;
     const std::string reference = KALTAP_Reference_Line(case_number);
-    ASSERT_TRUE(std::regex_match(reference, m,
-                                 std::regex("Iterations = ([0-9]+), Middle weight: (\\S+), Max Error: (\\S+)")))
+    ASSERT_TRUE(
+        std::regex_match(reference, m, std::regex("Iterations = ([0-9]+), Middle weight: (\\S+), Max Error: (\\S+)")))
         << reference;
     EXPECT_EQ(KALTAP_Remez_Iterations(), std::stoi(m[1]));
     const double middle = Filter_Weights(Half_Length);
@@ -362,19 +361,16 @@ struct Elapsed_Case {
 
 class Elapsed_Time_Lines : public ::testing::TestWithParam<Elapsed_Case> {};
 
-TEST_P(Elapsed_Time_Lines, Format) {
-    EXPECT_EQ(KALTAP_Elapsed_Time_Line(GetParam().milliseconds), GetParam().line);
-}
+TEST_P(Elapsed_Time_Lines, Format) { EXPECT_EQ(KALTAP_Elapsed_Time_Line(GetParam().milliseconds), GetParam().line); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Test_Cases, Elapsed_Time_Lines,
-    ::testing::Values(Elapsed_Case{12.3456, "Elapsed time: 12.346 milliseconds."},
-                      Elapsed_Case{0.0, "Elapsed time: 0.000 milliseconds."},
-                      Elapsed_Case{7.0, "Elapsed time: 7.000 milliseconds."},
-                      Elapsed_Case{99.9994, "Elapsed time: 99.999 milliseconds."},
-                      // 100 ms or more does not fit the field.
-                      Elapsed_Case{99.9996, "Elapsed time: ****** milliseconds."},
-                      Elapsed_Case{100.0, "Elapsed time: ****** milliseconds."},
-                      Elapsed_Case{123.4, "Elapsed time: ****** milliseconds."}));
+INSTANTIATE_TEST_SUITE_P(Test_Cases, Elapsed_Time_Lines,
+                         ::testing::Values(Elapsed_Case{12.3456, "Elapsed time: 12.346 milliseconds."},
+                                           Elapsed_Case{0.0, "Elapsed time: 0.000 milliseconds."},
+                                           Elapsed_Case{7.0, "Elapsed time: 7.000 milliseconds."},
+                                           Elapsed_Case{99.9994, "Elapsed time: 99.999 milliseconds."},
+                                           // 100 ms or more does not fit the field.
+                                           Elapsed_Case{99.9996, "Elapsed time: ****** milliseconds."},
+                                           Elapsed_Case{100.0, "Elapsed time: ****** milliseconds."},
+                                           Elapsed_Case{123.4, "Elapsed time: ****** milliseconds."}));
 
 }  // namespace

@@ -104,8 +104,8 @@ TEST_F(Timers_Test, OutOfRangeActionsWriteALineAndGiveZero) {
     for (int action : {11, -11, 100, INT_MIN, INT_MAX}) {
         console.lines.clear();
         EXPECT_EQ(Timer(action), 0.0);
-        EXPECT_EQ(console.lines,
-                  std::vector<std::string>{"####Timer called with action flag out of range: " + std::to_string(action)});
+        EXPECT_EQ(console.lines, std::vector<std::string>{"####Timer called with action flag out of range: " +
+                                                          std::to_string(action)});
     }
     // The stopwatches were not touched.
     EXPECT_DOUBLE_EQ(Timer(10), 3600.0);
@@ -137,17 +137,14 @@ class Days_Between_Dates : public ::testing::TestWithParam<Days_Case> {};
 
 TEST_P(Days_Between_Dates, Count) { EXPECT_EQ(Days_Between(GetParam().from, GetParam().to), GetParam().days); }
 
-INSTANTIATE_TEST_SUITE_P(Timers, Days_Between_Dates,
-                         ::testing::Values(Days_Case{{2026, 12, 6}, {2026, 12, 6}, 0},
-                                           Days_Case{{2026, 12, 6}, {2026, 12, 25}, 19},
-                                           Days_Case{{2026, 1, 31}, {2026, 2, 1}, 1},
-                                           Days_Case{{2024, 1, 1}, {2024, 12, 31}, 365},
-                                           Days_Case{{2023, 1, 1}, {2025, 1, 1}, 731},
-                                           Days_Case{{1999, 12, 31}, {2001, 1, 1}, 367},
-                                           Days_Case{{2026, 3, 1}, {2026, 2, 28}, -1},
-                                           Days_Case{{2027, 1, 1}, {2026, 12, 31}, -1},
-                                           // Not a calendar date: nothing to count.
-                                           Days_Case{{0, 0, 0}, {2026, 12, 6}, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Timers, Days_Between_Dates,
+    ::testing::Values(Days_Case{{2026, 12, 6}, {2026, 12, 6}, 0}, Days_Case{{2026, 12, 6}, {2026, 12, 25}, 19},
+                      Days_Case{{2026, 1, 31}, {2026, 2, 1}, 1}, Days_Case{{2024, 1, 1}, {2024, 12, 31}, 365},
+                      Days_Case{{2023, 1, 1}, {2025, 1, 1}, 731}, Days_Case{{1999, 12, 31}, {2001, 1, 1}, 367},
+                      Days_Case{{2026, 3, 1}, {2026, 2, 28}, -1}, Days_Case{{2027, 1, 1}, {2026, 12, 31}, -1},
+                      // Not a calendar date: nothing to count.
+                      Days_Case{{0, 0, 0}, {2026, 12, 6}, 0}));
 
 TEST(Timers_System_Clock, ReadsAPlausibleLocalDateAndTime) {
     Timers_Set_Clock(nullptr);

@@ -152,9 +152,9 @@ TEST_P(Plot_Curves, ViewsWriteTheDirectSumsCurve) {
     const bool symmetric = PMC_DCT_Type <= 2;
     const double floor = KALTAP_Response_Floor();
     const Allowance allowed(Filter_Weights, c.N, 6LL * c.N * c.density);
-    for (KALTAP_Plot_View view : {KALTAP_Plot_View::Main_dB, KALTAP_Plot_View::Centred_dB, KALTAP_Plot_View::Triple_dB,
-                                  KALTAP_Plot_View::Linear_Half, KALTAP_Plot_View::Centred_Linear,
-                                  KALTAP_Plot_View::Triple_Linear}) {
+    for (KALTAP_Plot_View view :
+         {KALTAP_Plot_View::Main_dB, KALTAP_Plot_View::Centred_dB, KALTAP_Plot_View::Triple_dB,
+          KALTAP_Plot_View::Linear_Half, KALTAP_Plot_View::Centred_Linear, KALTAP_Plot_View::Triple_Linear}) {
         const bool decibels = view == KALTAP_Plot_View::Main_dB || view == KALTAP_Plot_View::Centred_dB ||
                               view == KALTAP_Plot_View::Triple_dB;
         const std::vector<double> rows = KALTAP_Plot_Curve_Rows(view, Filter_Weights);

@@ -160,9 +160,9 @@ TEST_F(Unit_Files, FlushMakesLinesVisibleWhileTheFileIsOpen) {
 // succeeds and the lines are lost with the file).
 struct Lost_Lines {
     const char* name;
-    bool removed;       // else the unit is opened on /dev/full
-    int lines;          // enough lines of 100 characters overflow the buffer at a write
-    bool write_fails;   // some UNIT_Write already reports the failure
+    bool removed;      // else the unit is opened on /dev/full
+    int lines;         // enough lines of 100 characters overflow the buffer at a write
+    bool write_fails;  // some UNIT_Write already reports the failure
 };
 
 class Unit_Write_Failures : public Unit_Files, public ::testing::WithParamInterface<Lost_Lines> {};
@@ -241,8 +241,7 @@ TEST(Unit_Console, WithoutHooksUsesTheStandardStreams) {
         EXPECT_TRUE(UNIT_Is_Open(unit)) << unit;
         EXPECT_EQ(UNIT_Write(unit, "to console " + std::to_string(unit)), UNIT_OK);
     }
-    EXPECT_EQ(streams.output(),
-              "to console -4\nto console -3\nto console -2\nto console 6\nto console 5\n");
+    EXPECT_EQ(streams.output(), "to console -4\nto console -3\nto console -2\nto console 6\nto console 5\n");
     std::string line;
     ASSERT_EQ(UNIT_Read_Line(UNIT_Console, line), UNIT_OK);
     EXPECT_EQ(line, "typed answer");
@@ -402,24 +401,19 @@ TEST_P(Real_Fields, Read) {
 
 INSTANTIATE_TEST_SUITE_P(
     Unit_IO, Real_Fields,
-    ::testing::Values(Real_Field_Case{"0.08", 40, UNIT_OK, 0.08}, Real_Field_Case{"  -1.5  ", 40, UNIT_OK, -1.5},
-                      // Without a decimal point the number is whole.
-                      Real_Field_Case{"3", 40, UNIT_OK, 3.0}, Real_Field_Case{".5", 40, UNIT_OK, 0.5},
-                      Real_Field_Case{"1e3", 20, UNIT_OK, 1000.0}, Real_Field_Case{"2.5D-1", 20, UNIT_OK, 0.25},
-                      Real_Field_Case{" - 1 . 5 ", 20, UNIT_OK, -1.5}, Real_Field_Case{"", 20, UNIT_OK, 0.0},
-                      Real_Field_Case{"1.25xyz", 4, UNIT_OK, 1.25},
-                      Real_Field_Case{"1e-310", 20, UNIT_OK, 1e-310},
-                      Real_Field_Case{"+", 20, UNIT_Read_Error, -999.0},
-                      Real_Field_Case{"E5", 20, UNIT_Read_Error, -999.0},
-                      Real_Field_Case{".", 20, UNIT_Read_Error, -999.0},
-                      Real_Field_Case{"1.2.3", 20, UNIT_Read_Error, -999.0},
-                      Real_Field_Case{"1.5e", 20, UNIT_Read_Error, -999.0},
-                      Real_Field_Case{"inf", 20, UNIT_Read_Error, -999.0},
-                      Real_Field_Case{"nan", 20, UNIT_Read_Error, -999.0},
-                      Real_Field_Case{"0x10", 20, UNIT_Read_Error, -999.0},
-                      // Beyond the range of a double: no number, not infinity.
-                      Real_Field_Case{"1e400", 20, UNIT_Read_Error, -999.0},
-                      Real_Field_Case{"-1e400", 20, UNIT_Read_Error, -999.0}));
+    ::testing::Values(
+        Real_Field_Case{"0.08", 40, UNIT_OK, 0.08}, Real_Field_Case{"  -1.5  ", 40, UNIT_OK, -1.5},
+        // Without a decimal point the number is whole.
+        Real_Field_Case{"3", 40, UNIT_OK, 3.0}, Real_Field_Case{".5", 40, UNIT_OK, 0.5},
+        Real_Field_Case{"1e3", 20, UNIT_OK, 1000.0}, Real_Field_Case{"2.5D-1", 20, UNIT_OK, 0.25},
+        Real_Field_Case{" - 1 . 5 ", 20, UNIT_OK, -1.5}, Real_Field_Case{"", 20, UNIT_OK, 0.0},
+        Real_Field_Case{"1.25xyz", 4, UNIT_OK, 1.25}, Real_Field_Case{"1e-310", 20, UNIT_OK, 1e-310},
+        Real_Field_Case{"+", 20, UNIT_Read_Error, -999.0}, Real_Field_Case{"E5", 20, UNIT_Read_Error, -999.0},
+        Real_Field_Case{".", 20, UNIT_Read_Error, -999.0}, Real_Field_Case{"1.2.3", 20, UNIT_Read_Error, -999.0},
+        Real_Field_Case{"1.5e", 20, UNIT_Read_Error, -999.0}, Real_Field_Case{"inf", 20, UNIT_Read_Error, -999.0},
+        Real_Field_Case{"nan", 20, UNIT_Read_Error, -999.0}, Real_Field_Case{"0x10", 20, UNIT_Read_Error, -999.0},
+        // Beyond the range of a double: no number, not infinity.
+        Real_Field_Case{"1e400", 20, UNIT_Read_Error, -999.0}, Real_Field_Case{"-1e400", 20, UNIT_Read_Error, -999.0}));
 
 // ---- Free-format items ----
 
@@ -432,15 +426,16 @@ class Free_Format_Items : public ::testing::TestWithParam<Items_Case> {};
 
 TEST_P(Free_Format_Items, Split) { EXPECT_EQ(UNIT_Free_Format_Items(GetParam().line), GetParam().items); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Unit_IO, Free_Format_Items,
-    ::testing::Values(Items_Case{"1, 2, 3", {"1", "2", "3"}}, Items_Case{"1 2   3", {"1", "2", "3"}},
-                      Items_Case{"0.1,-3.5", {"0.1", "-3.5"}}, Items_Case{"x ,y", {"x", "y"}},
-                      Items_Case{"x , y", {"x", "y"}}, Items_Case{"\t7\t8", {"7", "8"}},
-                      // Two commas with nothing between them give an empty item.
-                      Items_Case{"a,,b", {"a", "", "b"}}, Items_Case{"a, ,b", {"a", "", "b"}},
-                      Items_Case{",5", {"", "5"}}, Items_Case{"5,", {"5"}},
-                      Items_Case{"1.5,2.5\r\n", {"1.5", "2.5"}}, Items_Case{"", {}}, Items_Case{"    ", {}}));
+INSTANTIATE_TEST_SUITE_P(Unit_IO, Free_Format_Items,
+                         ::testing::Values(Items_Case{"1, 2, 3", {"1", "2", "3"}},
+                                           Items_Case{"1 2   3", {"1", "2", "3"}},
+                                           Items_Case{"0.1,-3.5", {"0.1", "-3.5"}}, Items_Case{"x ,y", {"x", "y"}},
+                                           Items_Case{"x , y", {"x", "y"}}, Items_Case{"\t7\t8", {"7", "8"}},
+                                           // Two commas with nothing between them give an empty item.
+                                           Items_Case{"a,,b", {"a", "", "b"}}, Items_Case{"a, ,b", {"a", "", "b"}},
+                                           Items_Case{",5", {"", "5"}}, Items_Case{"5,", {"5"}},
+                                           Items_Case{"1.5,2.5\r\n", {"1.5", "2.5"}}, Items_Case{"", {}},
+                                           Items_Case{"    ", {}}));
 
 struct Number_Case {
     const char* item;
@@ -457,22 +452,19 @@ TEST_P(Item_Numbers, Parse) {
     long long i = -1;
     double r = -1.0;
     EXPECT_EQ(UNIT_Parse_Integer(c.item, i), c.integer_ok);
-    if (c.integer_ok) {
-        EXPECT_EQ(i, c.integer);
-    }
+    if (c.integer_ok) { EXPECT_EQ(i, c.integer); }
     EXPECT_EQ(UNIT_Parse_Real(c.item, r), c.real_ok);
-    if (c.real_ok) {
-        EXPECT_EQ(r, c.real);
-    }
+    if (c.real_ok) { EXPECT_EQ(r, c.real); }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Unit_IO, Item_Numbers,
-    ::testing::Values(Number_Case{"12", true, 12, true, 12.0}, Number_Case{" -3 ", true, -3, true, -3.0},
-                      Number_Case{"0.25", false, 0, true, 0.25}, Number_Case{"1d2", false, 0, true, 100.0},
-                      Number_Case{"", false, 0, false, 0}, Number_Case{"1 2", false, 0, false, 0},
-                      Number_Case{"9223372036854775808", false, 0, true, 9223372036854775808.0},
-                      Number_Case{"Frequency", false, 0, false, 0}));
+INSTANTIATE_TEST_SUITE_P(Unit_IO, Item_Numbers,
+                         ::testing::Values(Number_Case{"12", true, 12, true, 12.0},
+                                           Number_Case{" -3 ", true, -3, true, -3.0},
+                                           Number_Case{"0.25", false, 0, true, 0.25},
+                                           Number_Case{"1d2", false, 0, true, 100.0},
+                                           Number_Case{"", false, 0, false, 0}, Number_Case{"1 2", false, 0, false, 0},
+                                           Number_Case{"9223372036854775808", false, 0, true, 9223372036854775808.0},
+                                           Number_Case{"Frequency", false, 0, false, 0}));
 
 // ---- Orderly stop ----
 
@@ -511,9 +503,7 @@ TEST(Unit_Stop, OrdinaryErrorHandlersDoNotSwallowAStop) {
     EXPECT_TRUE(Stops([&] {
         try {
             KALTAP_Stop("stopped");
-        } catch (const std::exception&) {
-            caught_by_program = true;
-        }
+        } catch (const std::exception&) { caught_by_program = true; }
     }));
     EXPECT_FALSE(caught_by_program);
 }

@@ -116,8 +116,8 @@ std::vector<std::string> split(const std::string& text, const std::string& separ
 // (for Python inside np.array(...), with an optional dtype). Every value
 // token is a whole number. `other` receives the statements that are not
 // assignments.
-std::map<std::string, std::vector<std::string>> assignments(const std::string& text, char comment,
-                                                            char statement_end, std::vector<std::string>& other) {
+std::map<std::string, std::vector<std::string>> assignments(const std::string& text, char comment, char statement_end,
+                                                            std::vector<std::string>& other) {
     std::string code;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
@@ -287,9 +287,7 @@ TEST_P(Weight_Export, EveryOfferedFormatReadsBackToTheDesign) {
                     EXPECT_EQ(integers(values["bits"]), std::vector<long long>{c.bits});
                     EXPECT_EQ(reals(values["scale_factor"]), std::vector<double>{Scale_Factor});
                     EXPECT_EQ(integers(values["h_int"]), q);
-                    if (!matlab) {
-                        EXPECT_NE(text.find("], dtype=np.int64)"), std::string::npos);
-                    }
+                    if (!matlab) { EXPECT_NE(text.find("], dtype=np.int64)"), std::string::npos); }
                 }
                 EXPECT_EQ(values.size(), quantized ? 4u : 1u);
                 break;
@@ -411,9 +409,7 @@ protected:
         fs::remove_all(folder);
         Fix_Clock_And_Clear_Results();  // the result files of a design loop
     }
-    void design(int bits) {
-        ::design({"lowpass", 1, 31, 16, {{0.0, 0.1, 1.0, 1.0}, {0.15, 0.5, 0.0, 10.0}}, bits});
-    }
+    void design(int bits) { ::design({"lowpass", 1, 31, 16, {{0.0, 0.1, 1.0, 1.0}, {0.15, 0.5, 0.0, 10.0}}, bits}); }
     std::string in_folder(const std::string& name) const { return (folder / name).string(); }
 
     fs::path folder;
@@ -424,11 +420,11 @@ protected:
 struct Choice_Case {
     const char* what;
     int bits;
-    const char* typed;   // the name typed in the dialog
-    const char* type;    // the file type chosen
-    const char* written; // the file written, "" for none
+    const char* typed;    // the name typed in the dialog
+    const char* type;     // the file type chosen
+    const char* written;  // the file written, "" for none
     KALTAP_Export_Format format;
-    const char* alert;   // the error box's text after "Can't write <folder>/", "" for none
+    const char* alert;  // the error box's text after "Can't write <folder>/", "" for none
 };
 
 const Choice_Case Choice_Cases[] = {
@@ -475,8 +471,8 @@ TEST_F(Export_Menu, TheNameOrTheTypeChoosesTheFormat) {
         ASSERT_TRUE(fs::exists(written));
         EXPECT_EQ(read_file(written),
                   KALTAP_Export_Text(c.format, KALTAP_Export_Snapshot(), KALTAP_Export_Identifier(written)));
-        EXPECT_EQ(console.lines.back(), "Weights exported to " + written + " (" +
-                                            KALTAP_Export_Info(c.format).file_type + ")");
+        EXPECT_EQ(console.lines.back(),
+                  "Weights exported to " + written + " (" + KALTAP_Export_Info(c.format).file_type + ")");
         // The next export offers the format just used first.
         script.Save_As("");
         KALTAP_Export_Weights_Action();
@@ -583,8 +579,8 @@ TEST_F(Export_Menu, TheItemFollowsTheValidityOfTheDesign) {
     const std::size_t dialogs = script.save_dialogs.size();
     EXPECT_EQ(script.menu_items[1].callback(), 0);
     EXPECT_EQ(script.save_dialogs.size(), dialogs);
-    EXPECT_TRUE(console.contains(
-        "###Error in KALTAP_Export_Weights, called with KALTAP_Filter_Weights_Valid==.FALSE."));
+    EXPECT_TRUE(
+        console.contains("###Error in KALTAP_Export_Weights, called with KALTAP_Filter_Weights_Valid==.FALSE."));
     std::string reason;
     EXPECT_FALSE(KALTAP_Export_Weights(KALTAP_Export_Format::Json, in_folder("stale.json"), reason));
     EXPECT_EQ(reason, "the current design has no valid weights");

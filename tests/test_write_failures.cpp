@@ -157,18 +157,18 @@ const std::string Removed = UNIT_Removed_File_Reason;
 
 INSTANTIATE_TEST_SUITE_P(
     Files, Write_Failures,
-    ::testing::Values(
-        Failure{"weights_full", Full_Weights, KALTAP_Write_CSV, "KALTAP_Write_CSV", Stamp + "Filter_Weights.csv",
-                Disk_Full, false},
-        Failure{"response_full", Full_Response, KALTAP_Frequency_Response_CSV, "KALTAP_Frequency_Response_CSV",
-                Stamp + "Frequency_Response.csv", Disk_Full, false},
-        Failure{"hex_full", Full_Hex, KALTAP_Write_Hex_CSV, "KALTAP_Write_Hex_CSV", Stamp + "Hex_Weights.csv",
-                Disk_Full, false},
-        Failure{"log_open_too_large", Full_Log, Open_Full_Log, "RUN_LOG_open", Doomed_Log, File_Too_Large, true},
-        Failure{"log_write_removed", Removed_Log, Log_Line, "RUN_LOG_write", Doomed_Log, Removed, true},
-        Failure{"log_close_removed", Removed_Log, Close_Log, "RUN_LOG_close", Doomed_Log, Removed, true},
-        Failure{"quantized_report_removed_log", Removed_Log, Quantize, "KALTAP_Quantized_Output", Doomed_Log,
-                Removed, true}),
+    ::testing::Values(Failure{"weights_full", Full_Weights, KALTAP_Write_CSV, "KALTAP_Write_CSV",
+                              Stamp + "Filter_Weights.csv", Disk_Full, false},
+                      Failure{"response_full", Full_Response, KALTAP_Frequency_Response_CSV,
+                              "KALTAP_Frequency_Response_CSV", Stamp + "Frequency_Response.csv", Disk_Full, false},
+                      Failure{"hex_full", Full_Hex, KALTAP_Write_Hex_CSV, "KALTAP_Write_Hex_CSV",
+                              Stamp + "Hex_Weights.csv", Disk_Full, false},
+                      Failure{"log_open_too_large", Full_Log, Open_Full_Log, "RUN_LOG_open", Doomed_Log, File_Too_Large,
+                              true},
+                      Failure{"log_write_removed", Removed_Log, Log_Line, "RUN_LOG_write", Doomed_Log, Removed, true},
+                      Failure{"log_close_removed", Removed_Log, Close_Log, "RUN_LOG_close", Doomed_Log, Removed, true},
+                      Failure{"quantized_report_removed_log", Removed_Log, Quantize, "KALTAP_Quantized_Output",
+                              Doomed_Log, Removed, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A result file cut short by the file size limit (a real EFBIG) keeps
@@ -257,12 +257,11 @@ TEST_P(Plot_Save_Failures, ReportTheWindowLayersReasonAndStopBeforeTheNextPlot) 
     EXPECT_TRUE(script.script_errors.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Images, Plot_Save_Failures,
-    ::testing::Values(Plot_Save_Failure{"main_plot", KALTAP_Plot_Frequency_Response, 0,
-                                        "KALTAP_Plot_Frequency_Response", "plot_1X.png"},
-                      Plot_Save_Failure{"second_linear_view", KALTAP_Plot_Linear_Views, 1, "KALTAP_Plot_Centred_Linear",
-                                        "plot_2XL.png"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Images, Plot_Save_Failures,
+                         ::testing::Values(Plot_Save_Failure{"main_plot", KALTAP_Plot_Frequency_Response, 0,
+                                                             "KALTAP_Plot_Frequency_Response", "plot_1X.png"},
+                                           Plot_Save_Failure{"second_linear_view", KALTAP_Plot_Linear_Views, 1,
+                                                             "KALTAP_Plot_Centred_Linear", "plot_2XL.png"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

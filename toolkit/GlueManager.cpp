@@ -261,26 +261,32 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
         case UIK_Op::createXYPlot: post([=] { c->create<XYPlot>(u, map); }); break;
         case UIK_Op::writeXYPlot:
             // Answered once the block has been read, before the curve is drawn.
-            ask([=](const UIK_Answer& answer) { c->writeXYPlot(u, data, type, rows, cols, map, [answer] { answer({}); }); });
+            ask([=](const UIK_Answer& answer) {
+                c->writeXYPlot(u, data, type, rows, cols, map, [answer] { answer({}); });
+            });
             break;
         case UIK_Op::clearXYPlot: post([=] { c->clearXYPlot(u); }); break;
         case UIK_Op::saveWindowContents:
             // Written: no answer; not written: the reason.
-            ask([=](const UIK_Answer& answer) {
-                QString failure;
-                if (c->saveWindowContentsForUnit(u, map, &failure))
-                    answer({});
-                else
-                    answer({failure.toStdString()});
-            }, &values);
+            ask(
+                [=](const UIK_Answer& answer) {
+                    QString failure;
+                    if (c->saveWindowContentsForUnit(u, map, &failure))
+                        answer({});
+                    else
+                        answer({failure.toStdString()});
+                },
+                &values);
             return values;
         case UIK_Op::getSaveFileName:
-            ask([=](const UIK_Answer& answer) {
-                const auto chosen = c->dialogs->askSaveFileName(
-                    map["caption"].toString(), map["fileTypes"].toStringList(), map["selected"].toInt());
-                // The path as the file system spells it.
-                answer({QFile::encodeName(chosen.first).toStdString(), std::to_string(chosen.second)});
-            }, &values);
+            ask(
+                [=](const UIK_Answer& answer) {
+                    const auto chosen = c->dialogs->askSaveFileName(
+                        map["caption"].toString(), map["fileTypes"].toStringList(), map["selected"].toInt());
+                    // The path as the file system spells it.
+                    answer({QFile::encodeName(chosen.first).toStdString(), std::to_string(chosen.second)});
+                },
+                &values);
             return values;
         case UIK_Op::addMenu: {
             const QString menu = menu_text_of(r, "menu");
@@ -310,9 +316,9 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
         case UIK_Op::readSpreadsheet:
             // A read without a block touches no window.
             return wait([=, out = r.dataOut] {
-                if (out != nullptr) c->onContent<UIK_Spreadsheet>(u, Sheet, [&](UIK_Spreadsheet* sheet) {
-                    sheet->readBlock(out, type, rows, cols);
-                });
+                if (out != nullptr)
+                    c->onContent<UIK_Spreadsheet>(
+                        u, Sheet, [&](UIK_Spreadsheet* sheet) { sheet->readBlock(out, type, rows, cols); });
             });
         case UIK_Op::setHorizontalLabels:
             on_sheet([=](UIK_Spreadsheet* sheet) { sheet->setColumnLabels(map["labels"].toStringList()); });
@@ -325,8 +331,7 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
         case UIK_Op::createPieChart: post([=] { c->create<PieChart>(u, map); }); break;
         case UIK_Op::writePieChart: return wait([=] { c->writePieChartForUnit(u, data, type, rows, cols); });
         case UIK_Op::createPolarPlot: post([=] { c->create<PolarPlot>(u, map); }); break;
-        case UIK_Op::writePolarPlot:
-            return wait([=] { c->writePolarPlotForUnit(u, data, type, rows, cols, map); });
+        case UIK_Op::writePolarPlot: return wait([=] { c->writePolarPlotForUnit(u, data, type, rows, cols, map); });
         case UIK_Op::clearPolarPlot: post([=] { c->clearPolarPlotForUnit(u); }); break;
         case UIK_Op::createContourPlot: post([=] { c->create<ContourPlot>(u, map); }); break;
         case UIK_Op::writeContourPlot: {
@@ -371,9 +376,8 @@ int hookReadLine(char* buffer, int length, int unit) {
     GlueManager* g = glue_for_request();
     if (g == nullptr || buffer == nullptr || length <= 0) return -1;
     std::vector<std::string> line;
-    const bool answered = g->ask(
-        [g, unit](UIK_Answer answer) { g->controller->texts->read(unit, std::move(answer)); },
-        &line);
+    const bool answered = g->ask([g, unit](UIK_Answer answer) { g->controller->texts->read(unit, std::move(answer)); },
+                                 &line);
     if (!answered) return 0;
     if (line.empty()) return -1;
     if (static_cast<int>(line[0].size()) > length) return -3;
@@ -435,10 +439,11 @@ void hookStop() {
     GlueManager* g = UIK_Glue.load(std::memory_order_acquire);
     if (UIK_Pref_Quit_On_Stop()) {
         // The windows close and the application ends; the thread with them.
-        if (g != nullptr) g->ask([g](const UIK_Answer& answer) {
-            answer({});
-            g->controller->closeOnProgramStop();
-        });
+        if (g != nullptr)
+            g->ask([g](const UIK_Answer& answer) {
+                answer({});
+                g->controller->closeOnProgramStop();
+            });
         return;
     }
     UIK_Idle.store(true, std::memory_order_release);

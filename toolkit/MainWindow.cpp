@@ -54,7 +54,8 @@ void MainWindow::createActions() {
     saveAct_->setShortcuts(QKeySequence::Save);
     connect(saveAct_, &QAction::triggered, this, &MainWindow::save);
 
-    saveAsAct_ = make(QStringLiteral("actionSaveAs"), tr("Save &As"), tr("Prompt for file name and saves output to file"));
+    saveAsAct_ = make(QStringLiteral("actionSaveAs"), tr("Save &As"),
+                      tr("Prompt for file name and saves output to file"));
     saveAsAct_->setShortcuts(QKeySequence::SaveAs);
     connect(saveAsAct_, &QAction::triggered, this, &MainWindow::saveAs);
 
@@ -69,15 +70,18 @@ void MainWindow::createActions() {
     quitAct_->setShortcuts(QKeySequence::Quit);
     connect(quitAct_, &QAction::triggered, qApp, &QApplication::closeAllWindows);
 
-    cutAct_ = make(QStringLiteral("actionCut"), tr("C&ut"), tr("Cut the current selection's contents to the clipboard"));
+    cutAct_ = make(QStringLiteral("actionCut"), tr("C&ut"),
+                   tr("Cut the current selection's contents to the clipboard"));
     cutAct_->setShortcuts(QKeySequence::Cut);
     connect(cutAct_, &QAction::triggered, this, &MainWindow::cut);
 
-    copyAct_ = make(QStringLiteral("actionCopy"), tr("&Copy"), tr("Copy the current selection's contents to the clipboard"));
+    copyAct_ = make(QStringLiteral("actionCopy"), tr("&Copy"),
+                    tr("Copy the current selection's contents to the clipboard"));
     copyAct_->setShortcuts(QKeySequence::Copy);
     connect(copyAct_, &QAction::triggered, this, &MainWindow::copy);
 
-    pasteAct_ = make(QStringLiteral("actionPaste"), tr("&Paste"), tr("Paste the clipboard's contents into the current selection"));
+    pasteAct_ = make(QStringLiteral("actionPaste"), tr("&Paste"),
+                     tr("Paste the clipboard's contents into the current selection"));
     pasteAct_->setShortcuts(QKeySequence::Paste);
     connect(pasteAct_, &QAction::triggered, this, &MainWindow::paste);
 
@@ -219,8 +223,8 @@ void MainWindow::chooseFont() {
     if (currentContent_ == nullptr) return;
     bool ok = false;
     // Text windows hold column-aligned reports: only fixed-pitch families.
-    const QFontDialog::FontDialogOptions options =
-        currentContent_->isTextContent() ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions();
+    const QFontDialog::FontDialogOptions options = currentContent_->isTextContent() ? QFontDialog::MonospacedFonts
+                                                                                    : QFontDialog::FontDialogOptions();
     const QFont font = QFontDialog::getFont(&ok, currentContent_->contentFont(), this, tr("Select Font"), options);
     // The dialog runs an event loop: the content may have gone meanwhile.
     if (ok && currentContent_ != nullptr) currentContent_->setContentFont(font);

@@ -34,8 +34,7 @@ QVector<double> Plot_Values(const void* data, const QString& dataType, qint64 co
 // Row r of an nrows x ncols block is the point (first value, second value);
 // further columns are ignored. A block without two columns, or of an unknown
 // type, has no points (reading it would run past its end or misread it).
-QVector<QPointF> Plot_Points(const void* data, const QString& dataType, int nrows, int ncols,
-                             Plot_Precision precision);
+QVector<QPointF> Plot_Points(const void* data, const QString& dataType, int nrows, int ncols, Plot_Precision precision);
 
 // A curve from a series map: pen "curveColor" / "curveLineWidth" (solid,
 // antialiased), the curve attribute "fittedCurve" when non-zero, a legend entry

@@ -27,9 +27,7 @@ constexpr int Document_Resolution_dpi = 85;
 constexpr double Millimetres_Per_Inch = 25.4;
 
 // Formats saved as an image (the rest, PDF, go to the renderer whole).
-bool Image_Format(const QString& suffix) {
-    return suffix == QLatin1String("png") || suffix == QLatin1String("bmp");
-}
+bool Image_Format(const QString& suffix) { return suffix == QLatin1String("png") || suffix == QLatin1String("bmp"); }
 
 // The plot drawn as the renderer draws an image document: white, the
 // document's size at its resolution, which the image carries. The document

@@ -22,7 +22,7 @@
 
 namespace {
 const QString Minus_Sign = QString(QChar(0x2212));
-constexpr int Significant_Digits = 6;      // the precision plotted values keep
+constexpr int Significant_Digits = 6;  // the precision plotted values keep
 constexpr int Most_Decimals = 12;
 constexpr double Key_Zoom_Factor = 0.5;    // + halves the view, - doubles it
 constexpr double Wheel_Zoom_Factor = 0.8;  // one notch forward shows 80 % of the view
@@ -214,8 +214,8 @@ void Plot_Navigator::createActions() {
               [this, centre] { zoomAbout(centre(), 1.0 / Key_Zoom_Factor); });
     backAction_ = addAction("zoomBackAction", tr("Zoom Back (right click)"), {QKeySequence(Qt::Key_Backspace)},
                             [this] { zoomer->zoom(-1); });
-    forwardAction_ = addAction("zoomForwardAction", tr("Zoom Forward"),
-                               {QKeySequence(Qt::SHIFT + Qt::Key_Backspace)}, [this] { zoomer->zoom(+1); });
+    forwardAction_ = addAction("zoomForwardAction", tr("Zoom Forward"), {QKeySequence(Qt::SHIFT + Qt::Key_Backspace)},
+                               [this] { zoomer->zoom(+1); });
     fullViewAction_ = addAction("fullViewAction", tr("Full View"), {QKeySequence(Qt::Key_Home)},
                                 [this] { zoomer->zoom(0); });
     const auto step = [this](bool across) {
@@ -366,7 +366,7 @@ QString Plot_Navigator::markNearestPoint(const QPoint& pos) {
     }
     const QPointF point = nearest->sample(nearestIndex);
     const QString name = nearest->title().text().trimmed().isEmpty() ? tr("Curve %1").arg(nearestNumber)
-                                                                      : nearest->title().text().trimmed();
+                                                                     : nearest->title().text().trimmed();
     markText_ = name + QStringLiteral(": ") +
                 valueText(Plot_Value_Text::significant(point.x()), Plot_Value_Text::significant(point.y()));
 
@@ -376,7 +376,8 @@ QString Plot_Navigator::markNearestPoint(const QPoint& pos) {
     // The label sits on the side of the point with more room.
     const bool rightHalf = pos.x() > plot_->canvas()->width() / 2;
     const bool lowerHalf = pos.y() > plot_->canvas()->height() / 2;
-    mark_->setLabelAlignment((rightHalf ? Qt::AlignLeft : Qt::AlignRight) | (lowerHalf ? Qt::AlignTop : Qt::AlignBottom));
+    mark_->setLabelAlignment((rightHalf ? Qt::AlignLeft : Qt::AlignRight) |
+                             (lowerHalf ? Qt::AlignTop : Qt::AlignBottom));
     mark_->setValue(point);
     mark_->setVisible(true);
     plot_->replot();

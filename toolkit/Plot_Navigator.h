@@ -81,7 +81,7 @@ protected:
 
 private:
     Plot_Navigator* navigator_;
-    mutable QPoint click_;       // the position of a selection too small to zoom
+    mutable QPoint click_;  // the position of a selection too small to zoom
     mutable bool clicked_ = false;
 };
 

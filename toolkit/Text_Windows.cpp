@@ -68,8 +68,7 @@ void Text_Windows::open(int unit, const QString& windowName, const QString& acce
 
 UIK_TextEdit* Text_Windows::forWriting(int unit) {
     UIK_TextEdit* window = windows_.textWindows.value(WindowController::unitKey(unit));
-    if (window != nullptr || WindowController::unitKey(unit) != Console_Key || !UIK_Pref_Show_Console())
-        return window;
+    if (window != nullptr || WindowController::unitKey(unit) != Console_Key || !UIK_Pref_Show_Console()) return window;
     // Once the main window has closed, the program is ending: nothing reopens.
     if (windows_.windowedMode && (windows_.mainWindow == nullptr || !windows_.mainWindow->isVisible())) return nullptr;
     open(Console_Unit, consoleTitle, QString());

@@ -125,21 +125,16 @@ QWidget* UIK_FormDialog::firstField() const {
     if (controlOrder.isEmpty()) return nullptr;
     const int labelId = controlOrder.first();
     switch (controlKinds.value(labelId)) {
-        case ComboBox:
-            return comboBoxes.value(labelId);
-        case CheckBox:
-            return checkBoxes.value(labelId);
-        case LineEdit:
-            return lineEdits.value(labelId);
-        case FileField:
-            return fileFields.value(labelId);
+        case ComboBox: return comboBoxes.value(labelId);
+        case CheckBox: return checkBoxes.value(labelId);
+        case LineEdit: return lineEdits.value(labelId);
+        case FileField: return fileFields.value(labelId);
         case RadioButtons: {
             const QButtonGroup* group = radioGroups.value(labelId);
             if (group->checkedButton() != nullptr) return group->checkedButton();
             return group->buttons().value(0);
         }
-        default:
-            return nullptr;
+        default: return nullptr;
     }
 }
 
@@ -159,8 +154,7 @@ void UIK_FormDialog::addCheckBox(int labelId, const QString& title, bool checked
     startFromMemory(labelId, title, checked);
 }
 
-void UIK_FormDialog::addLineEdit(int labelId, const QString& title, const QString& placeholder,
-                                 const QString& text) {
+void UIK_FormDialog::addLineEdit(int labelId, const QString& title, const QString& placeholder, const QString& text) {
     QLineEdit* field = textField(controlName(labelId), placeholder, text, this);
     form_->addLayout(row(titleLabel(labelId, title, this), field));
     scrollsIntoViewOnFocus(field);
@@ -217,8 +211,8 @@ void UIK_FormDialog::addRadioButtons(int labelId, const QVariantMap& properties)
 void UIK_FormDialog::addFileField(int labelId, const QVariantMap& properties) {
     const QString title = properties.value(QStringLiteral("title")).toString();
     const QString text = properties.value(QStringLiteral("text")).toString();
-    QLineEdit* field =
-        textField(controlName(labelId), properties.value(QStringLiteral("placeholder")).toString(), text, this);
+    QLineEdit* field = textField(controlName(labelId), properties.value(QStringLiteral("placeholder")).toString(), text,
+                                 this);
 
     auto* chooser = new QToolButton(this);
     chooser->setObjectName(QStringLiteral("chooser_%1").arg(labelId));
@@ -293,8 +287,7 @@ bool UIK_FormDialog::showValue(int labelId, const QVariant& value, bool isEntry)
             chosen->setChecked(true);
             return true;
         }
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -304,18 +297,14 @@ QString UIK_FormDialog::entry(int labelId) const {
             const QComboBox* box = comboBoxes.value(labelId);
             return box->currentIndex() >= 0 ? box->currentText() : QString();
         }
-        case CheckBox:
-            return checkBoxes.value(labelId)->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-        case LineEdit:
-            return lineEdits.value(labelId)->text();
-        case FileField:
-            return fileFields.value(labelId)->text();
+        case CheckBox: return checkBoxes.value(labelId)->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+        case LineEdit: return lineEdits.value(labelId)->text();
+        case FileField: return fileFields.value(labelId)->text();
         case RadioButtons: {
             const QAbstractButton* checked = radioGroups.value(labelId)->checkedButton();
             return checked != nullptr ? checked->text() : QString();
         }
-        default:
-            return QString();
+        default: return QString();
     }
 }
 
@@ -398,24 +387,17 @@ QStringList UIK_FormDialog::answers(int result) const {
     QStringList list{QString::number(result)};
     for (int labelId : controlOrder) {
         switch (controlKinds.value(labelId)) {
-            case ComboBox:
-                list << QString::number(comboBoxes.value(labelId)->currentIndex() + 1);
-                break;
+            case ComboBox: list << QString::number(comboBoxes.value(labelId)->currentIndex() + 1); break;
             case CheckBox:
                 list << (checkBoxes.value(labelId)->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
                 break;
-            case LineEdit:
-                list << lineEdits.value(labelId)->text();
-                break;
-            case FileField:
-                list << fileFields.value(labelId)->text();
-                break;
+            case LineEdit: list << lineEdits.value(labelId)->text(); break;
+            case FileField: list << fileFields.value(labelId)->text(); break;
             case RadioButtons:
                 // checkedId() is already -1 when no button is checked.
                 list << QString::number(radioGroups.value(labelId)->checkedId());
                 break;
-            default:
-                break;
+            default: break;
         }
     }
     return list;

@@ -67,8 +67,8 @@ public:
     // and nothing is remembered. Set before the controls are added.
     void setRemembersEntries(bool remembers) { remembersEntries_ = remembers; }
 
-    QList<int> controlOrder;        // value-returning controls, in the order added
-    QMap<int, int> controlKinds;    // labelId -> ControlKind
+    QList<int> controlOrder;      // value-returning controls, in the order added
+    QMap<int, int> controlKinds;  // labelId -> ControlKind
     QMap<int, QComboBox*> comboBoxes;
     QMap<int, QCheckBox*> checkBoxes;
     QMap<int, QLineEdit*> lineEdits;
@@ -142,11 +142,11 @@ private:
     // Sizes the scroll area to show every control, or as many as the screen
     // holds above the button row `buttons`.
     void fitToScreen(const QWidget* buttons);
-    QVBoxLayout* outer_;   // the scroll area, and the button row while shown
-    QScrollArea* scroll_;  // holds the controls
-    QVBoxLayout* form_;    // the controls, top to bottom
-    QMap<int, QVariant> passed_;      // labelId -> value as the design program passed it
-    QMap<int, QString> memoryNames_;  // labelId -> memory name (controls with a title only)
+    QVBoxLayout* outer_;               // the scroll area, and the button row while shown
+    QScrollArea* scroll_;              // holds the controls
+    QVBoxLayout* form_;                // the controls, top to bottom
+    QMap<int, QVariant> passed_;       // labelId -> value as the design program passed it
+    QMap<int, QString> memoryNames_;   // labelId -> memory name (controls with a title only)
     QMap<int, QString> placedTitles_;  // labelId -> title under its label, for numbering like ones
     QString section_;                  // the text of the label added last
     bool remembersEntries_ = true;

@@ -14,7 +14,8 @@
 #include "UIK_Preferences.h"
 
 WindowController::WindowController(QApplication* application, std::function<void()> program)
-    : QObject(nullptr), menus(new Program_Menus(*this)),
+    : QObject(nullptr),
+      menus(new Program_Menus(*this)),
       texts(new Text_Windows(*this)),
       dialogs(new Program_Dialogs(*this)) {
     UIK_Stop_Requested.store(false, std::memory_order_release);

@@ -26,9 +26,9 @@
 #include <type_traits>
 
 namespace {
-constexpr int Margin = 15;                   // pixels around the plot
-constexpr double Not_Given = -1.0;           // scale bound or step left to the axis
-constexpr int Logarithmic_Scale = 1;         // "xScaleType" / "yScaleType"
+constexpr int Margin = 15;            // pixels around the plot
+constexpr double Not_Given = -1.0;    // scale bound or step left to the axis
+constexpr int Logarithmic_Scale = 1;  // "xScaleType" / "yScaleType"
 const char* const Default_Export_Name = "xyplot.png";
 
 }  // namespace
@@ -145,18 +145,14 @@ void XYPlot::clearCurves() {
     navigator->showNewData();
 }
 
-QString XYPlot::exportFileName(const QString& fileName) {
-    return Plot_Export_File_Name(fileName, Default_Export_Name);
-}
+QString XYPlot::exportFileName(const QString& fileName) { return Plot_Export_File_Name(fileName, Default_Export_Name); }
 
 bool XYPlot::exportChart(const QString& fileName, QString* failure) {
     return navigator->withFullView(
         [this, &fileName, failure] { return Plot_Export(this, fileName, Default_Export_Name, failure); });
 }
 
-bool XYPlot::exportChart() {
-    return Plot_Export_Interactive(this, UIK_ContentController::title, Default_Export_Name);
-}
+bool XYPlot::exportChart() { return Plot_Export_Interactive(this, UIK_ContentController::title, Default_Export_Name); }
 
 void XYPlot::save(const QString& fileName) { Plot_Export(this, fileName, Default_Export_Name); }
 

@@ -36,14 +36,18 @@ struct Qt_Option {
     bool takes_value;
 };
 constexpr Qt_Option Qt_Options[] = {
-    {"platform", true},   {"platformpluginpath", true}, {"platformtheme", true},
-    {"plugin", true},     {"qwindowgeometry", true},    {"qwindowtitle", true},
-    {"qwindowicon", true}, {"geometry", true},          {"title", true},
-    {"icon", true},       {"display", true},            {"name", true},
-    {"visual", true},     {"style", true},              {"stylesheet", true},
-    {"session", true},    {"qmljsdebugger", true},      {"reverse", false},
-    {"widgetcount", false}, {"sync", false},            {"nograb", false},
-    {"dograb", false},    {"testability", false},
+    {"platform", true},        {"platformpluginpath", true},
+    {"platformtheme", true},   {"plugin", true},
+    {"qwindowgeometry", true}, {"qwindowtitle", true},
+    {"qwindowicon", true},     {"geometry", true},
+    {"title", true},           {"icon", true},
+    {"display", true},         {"name", true},
+    {"visual", true},          {"style", true},
+    {"stylesheet", true},      {"session", true},
+    {"qmljsdebugger", true},   {"reverse", false},
+    {"widgetcount", false},    {"sync", false},
+    {"nograb", false},         {"dograb", false},
+    {"testability", false},
 };
 
 struct Command_Line {
@@ -59,11 +63,11 @@ struct Command_Line {
 // writes it, "--version" as GNU programs do).
 void define_options(Command_Line& line) {
     line.parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    line.parser.setApplicationDescription(QStringLiteral(
-        "Designs linear-phase FIR filters with the Parks-McClellan (Remez exchange) method.\n"
-        "The program asks for everything it needs in dialogs and writes its result files\n"
-        "and run logs to the working folder. Qt's own options (-platform, -style, -display,\n"
-        "...) are accepted too; see kaltap(1)."));
+    line.parser.setApplicationDescription(
+        QStringLiteral("Designs linear-phase FIR filters with the Parks-McClellan (Remez exchange) method.\n"
+                       "The program asks for everything it needs in dialogs and writes its result files\n"
+                       "and run logs to the working folder. Qt's own options (-platform, -style, -display,\n"
+                       "...) are accepted too; see kaltap(1)."));
     line.parser.addOption(line.help);
     line.parser.addOption(line.version);
     line.platform.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -71,9 +75,8 @@ void define_options(Command_Line& line) {
     for (const Qt_Option& option : Qt_Options) {
         const QString name = QString::fromLatin1(option.name);
         if (name == line.platform.names().constFirst()) continue;
-        QCommandLineOption qt_option = option.takes_value
-                                           ? QCommandLineOption(name, QString(), QStringLiteral("value"))
-                                           : QCommandLineOption(name, QString());
+        QCommandLineOption qt_option = option.takes_value ? QCommandLineOption(name, QString(), QStringLiteral("value"))
+                                                          : QCommandLineOption(name, QString());
         qt_option.setFlags(QCommandLineOption::HiddenFromHelp);
         line.parser.addOption(qt_option);
     }

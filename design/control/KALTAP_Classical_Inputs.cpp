@@ -106,8 +106,7 @@ void KALTAP_Read_Band_Fields(Band_Fields& fields, int first, int last) {
     if (!UI_Show_Dialog()) KALTAP_Stop("Program terminated at user request.");
     for (int k = first; k <= last; ++k) {
         const std::size_t band = static_cast<std::size_t>(k - 1);
-        fields.edge_status(2 * k - 1) =
-            UI_Read_Real(fields.edges[2 * band], Real_Field_Width, Band_Edges(2 * k - 1));
+        fields.edge_status(2 * k - 1) = UI_Read_Real(fields.edges[2 * band], Real_Field_Width, Band_Edges(2 * k - 1));
         fields.edge_status(2 * k) = UI_Read_Real(fields.edges[2 * band + 1], Real_Field_Width, Band_Edges(2 * k));
         fields.desired_status(k) = UI_Read_Real(fields.desired[band], Real_Field_Width, Band_Desired_Value(k));
         fields.weight_status(k) = UI_Read_Real(fields.weights[band], Real_Field_Width, Band_Weighting(k));
@@ -153,8 +152,8 @@ bool Ask_Filter_Definition(Filter_Definition& entered) {
 // density. Every fault adds one line to a single message box titled "Error in
 // Filter Definition", shown before returning when it has lines (Cancel in it
 // stops the program). True when no line was added.
-bool KALTAP_Check_Filter_Definition(const std::array<int, 3>& read_status, int type_of_filter,
-                                    int number_of_weights, int number_of_bands, int search_grid_density) {
+bool KALTAP_Check_Filter_Definition(const std::array<int, 3>& read_status, int type_of_filter, int number_of_weights,
+                                    int number_of_bands, int search_grid_density) {
     bool acceptable = true;
     auto line = [&acceptable](const std::string& text) {
         Error_Message_Line(text);
@@ -207,8 +206,8 @@ std::vector<std::string> forced_zero_lines(int type_of_filter, int number_of_wei
         return std::fabs(desired_response(type_of_filter, desired, k, f)) > Zero_Response_Tolerance;
     };
     const bool asks_at_zero = std::fabs(edges(1)) <= Edge_Tolerance && nonzero(1, 0.0);
-    const bool asks_at_half_rate =
-        std::fabs(edges(2 * last) - Half_Sample_Rate) <= Edge_Tolerance && nonzero(last, Half_Sample_Rate);
+    const bool asks_at_half_rate = std::fabs(edges(2 * last) - Half_Sample_Rate) <= Edge_Tolerance &&
+                                   nonzero(last, Half_Sample_Rate);
     const bool even = number_of_weights % 2 == 0;
     const std::string parity = even ? "even" : "odd";
     if (!antisymmetric_type(type_of_filter)) {
@@ -245,8 +244,8 @@ bool KALTAP_Check_Band_Definitions(int number_of_bands, const Array1<int>& edge_
                                    const Array1<double>& weights) {
     // The forced zeros concern the whole filter: their lines are listed in
     // every band's box.
-    const std::vector<std::string> forced_zeros =
-        forced_zero_lines(Type_of_Filter, Number_of_Weights, number_of_bands, edges, desired);
+    const std::vector<std::string> forced_zeros = forced_zero_lines(Type_of_Filter, Number_of_Weights, number_of_bands,
+                                                                    edges, desired);
     bool acceptable = true;
     for (int k = 1; k <= number_of_bands; ++k) {
         bool band_faulty = false;
@@ -256,8 +255,7 @@ bool KALTAP_Check_Band_Definitions(int number_of_bands, const Array1<int>& edge_
         };
         Error_Message_Title("Error in Band Definitions");
         const std::string band = UI_Integer_Text(k);
-        if (edge_status(2 * k - 1) != 0 || edge_status(2 * k) != 0 || desired_status(k) != 0 ||
-            weight_status(k) != 0)
+        if (edge_status(2 * k - 1) != 0 || edge_status(2 * k) != 0 || desired_status(k) != 0 || weight_status(k) != 0)
             line("I/O Error for a field for band " + band);
         if (outside_band_range(edges(2 * k - 1)) || outside_band_range(edges(2 * k)))
             line("Input Error!  Band " + band + " edges must lie between 0 and 0.5.");

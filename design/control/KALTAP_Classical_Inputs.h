@@ -25,4 +25,3 @@
 // The differentiator's desired value is a slope: its response is slope * f,
 // zero at 0 whatever the slope. Edges within 0.00001 of 0 or 0.5 lie on it.
 void KALTAP_Classical_Inputs();
-

@@ -55,8 +55,7 @@ void export_weights() {
         return;
     }
     last_format = format;
-    UNIT_Write(UNIT_Standard_Output,
-               "Weights exported to " + path + " (" + KALTAP_Export_Info(format).file_type + ")");
+    UNIT_Write(UNIT_Standard_Output, "Weights exported to " + path + " (" + KALTAP_Export_Info(format).file_type + ")");
 }
 
 }  // namespace

@@ -94,16 +94,16 @@ int Unique_Taps() { return (Number_of_Weights + 1) / 2; }
 // Such a call is an internal error: error line on the console and a stop.
 void Check_Design_State(const char* routine) {
     if (!KALTAP_Filter_Weights_Valid) {
-        UNIT_Write(UNIT_Standard_Output, std::string("###Error in ") + routine +
-                                             ", called with KALTAP_Filter_Weights_Valid==.FALSE.");
+        UNIT_Write(UNIT_Standard_Output,
+                   std::string("###Error in ") + routine + ", called with KALTAP_Filter_Weights_Valid==.FALSE.");
         KALTAP_Stop();
     }
     if (Number_of_Weights < 1 || Search_Grid_Density < 1 || Filter_Weights.extent() < Unique_Taps()) {
-        UNIT_Write(UNIT_Standard_Output, std::string("###Error in ") + routine +
-                                             ", design state does not fit the weights: Number_of_Weights = " +
-                                             FMT_Free(Number_of_Weights) +
-                                             ", Search_Grid_Density = " + FMT_Free(Search_Grid_Density) +
-                                             ", Filter_Weights extent = " + FMT_Free(Filter_Weights.extent()));
+        UNIT_Write(UNIT_Standard_Output,
+                   std::string("###Error in ") + routine +
+                       ", design state does not fit the weights: Number_of_Weights = " + FMT_Free(Number_of_Weights) +
+                       ", Search_Grid_Density = " + FMT_Free(Search_Grid_Density) +
+                       ", Filter_Weights extent = " + FMT_Free(Filter_Weights.extent()));
         KALTAP_Stop();
     }
 }
@@ -252,8 +252,8 @@ void Draw_View(KALTAP_Plot_View which, const std::string& filter_label, bool wit
 
     const long long intervals = View_Intervals(view);
     if (intervals >= std::numeric_limits<int>::max()) {
-        UNIT_Write(UNIT_Standard_Output, std::string("###Error in ") + view.routine + ", too many plot points: " +
-                                             FMT_Free(intervals + 1));
+        UNIT_Write(UNIT_Standard_Output,
+                   std::string("###Error in ") + view.routine + ", too many plot points: " + FMT_Free(intervals + 1));
         KALTAP_Stop();
     }
 

@@ -34,8 +34,7 @@ const char* const KALTAP_Agreement_Labels[8] = {
     "when using this program or its results.",
 };
 
-const std::string KALTAP_Menu_Hint =
-    "Use \"New FIR Filter Design\" item in menu \"FIR Design\" to do another design.";
+const std::string KALTAP_Menu_Hint = "Use \"New FIR Filter Design\" item in menu \"FIR Design\" to do another design.";
 
 namespace {
 
@@ -151,8 +150,7 @@ Pass_End design_pass() {
             Band_Edges(2) = Equalizer_Last_Frequency;
             KALTAP_Design();
             break;
-        default:
-            break;
+        default: break;
     }
     // A design whose taps came out non-finite has failed (the engine has
     // said so on the console): nothing to report, accept or write, so the
@@ -174,10 +172,9 @@ Pass_End design_pass() {
     // before anyone accepts it.
     const std::string figures_warning = KALTAP_Figures_Warning();
     if (!figures_warning.empty()) UI_Add_Wrapped_Labels(figures_warning);
-    UI_Add_Radio_Buttons("Select next action:",
-                         {"Accept the FIR filter design, proceed to select outputs",
-                          "Perform another FIR filter design"},
-                         1);
+    UI_Add_Radio_Buttons(
+        "Select next action:",
+        {"Accept the FIR filter design, proceed to select outputs", "Perform another FIR filter design"}, 1);
     if (!UI_Show_Dialog()) {
         UIK_alertBox("Normal exit", Exit_Text);
         return Pass_End::Loop_Ends;

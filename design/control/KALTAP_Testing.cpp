@@ -58,8 +58,8 @@ std::string KALTAP_Elapsed_Time_Line(double milliseconds) {
 std::string KALTAP_Reference_Line(int case_number) {
     if (case_number < 1 || case_number > KALTAP_Number_of_Test_Cases) return std::string();
     const Test_Case& c = Cases[case_number - 1];
-    return "Iterations = " + FMT_Free(c.iterations) + ", Middle weight: " +
-           FMT_Trim(FMT_General_15(c.middle_weight)) + ", Max Error: " + FMT_Trim(FMT_Fixed(c.max_error, 20, 8));
+    return "Iterations = " + FMT_Free(c.iterations) + ", Middle weight: " + FMT_Trim(FMT_General_15(c.middle_weight)) +
+           ", Max Error: " + FMT_Trim(FMT_Fixed(c.max_error, 20, 8));
 }
 
 void KALTAP_Inputs(int& case_number) {

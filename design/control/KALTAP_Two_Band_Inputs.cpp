@@ -70,8 +70,8 @@ bool Dialog_Accepted = false;
 // Field names of the read-error messages, fields 1..5 ("" where the path has no such field).
 using Field_Names = const char* const[6];
 Field_Names Order_Fields = {"", "", "P-P Ripple", "Stopband att.", "Passband BW", "Transition BW"};
-Field_Names Transition_Fields = {"", "Number of Weights", "P-P Ripple", "Stopband att.", "Passband BW",
-                                 "Optimize BW or T"};
+Field_Names Transition_Fields = {
+    "", "Number of Weights", "P-P Ripple", "Stopband att.", "Passband BW", "Optimize BW or T"};
 Field_Names Ripple_Fields = {"", "Number of Weights", "Stopband att.", "Passband BW", "Transition BW", ""};
 Field_Names Stopband_Fields = {"", "Number of Weights", "P-P Ripple", "Passband BW", "Transition BW", ""};
 
@@ -91,7 +91,9 @@ void show_dialog() {
 }
 
 // Reads of field k (1-based) of the shown dialog, statuses kept for the checks.
-void read_integer(int k, int width, int& value) { Read_Status[k] = UI_Read_Integer(UI_Line_Edits[k - 1], width, value); }
+void read_integer(int k, int width, int& value) {
+    Read_Status[k] = UI_Read_Integer(UI_Line_Edits[k - 1], width, value);
+}
 void read_real(int k, double& value) { Read_Status[k] = UI_Read_Real(UI_Line_Edits[k - 1], Real_Field_Width, value); }
 
 // ---- The scheme of the four checks ----
@@ -182,8 +184,9 @@ void check_stopband_left(Path_Box& box) {
 void check_high_pass_parity(Path_Box& box, bool even_count_possible, const std::string& refusal) {
     if (KALTAP_BandType != 3 || !even_count_possible) return;
     box.line(refusal);
-    box.line("A symmetric filter with an even number of weights is zero at half the sample rate, where the "
-             "high-pass passband ends.");
+    box.line(
+        "A symmetric filter with an even number of weights is zero at half the sample rate, where the "
+        "high-pass passband ends.");
 }
 const char* const Even_High_Pass = "High-pass with even number of weights; use odd number of weights.";
 
@@ -200,8 +203,7 @@ bool KALTAP_Check_Order_Inputs() {
     check_stopband_left(box);
     // The search tries every count when the order is free: it may end on an
     // even one as well as when the order is forced even.
-    check_high_pass_parity(box, FIROPT_NOW != Odd_Order,
-                           "High-pass with order free or even; force order as odd.");
+    check_high_pass_parity(box, FIROPT_NOW != Odd_Order, "High-pass with order free or even; force order as odd.");
     return box.finish();
 }
 
@@ -284,12 +286,12 @@ void two_band_boilerplate(int Weights_Needed) {
 // the longest filter allocated, and the provisional 128 keeps that design
 // quick instead of spending minutes on 16385 weights that do not meet it either.
 int order_search_weights() {
-    const double estimate =
-        KALTAP_Estimate_Number_of_Weights(FIR_Passband_PtoP_Ripple, FIR_Stopband_Attenuation, transition_input);
+    const double estimate = KALTAP_Estimate_Number_of_Weights(FIR_Passband_PtoP_Ripple, FIR_Stopband_Attenuation,
+                                                              transition_input);
     if (!std::isfinite(estimate)) return Provisional_Weights;
     const double needed = std::ceil(estimate) + FIROPT_Order_Trial_Span + Parity_Margin;
-    return static_cast<int>(std::min(std::max(needed, static_cast<double>(Provisional_Weights)),
-                                     static_cast<double>(Maximum_Weights)));
+    return static_cast<int>(
+        std::min(std::max(needed, static_cast<double>(Provisional_Weights)), static_cast<double>(Maximum_Weights)));
 }
 
 // ---- Path 1: the number of weights ----
@@ -347,9 +349,8 @@ void KALTAP_Decimation_Order_Inputs() {
         // The stopband starts at the mirror image of the passband edge about
         // half the decimated sample rate: 1/ratio - B. A ratio of 0 leaves no
         // decimated rate and so no transition (refused by the transition check).
-        const double half_decimated_rate = Decimation_Ratio == 0
-                                               ? std::numeric_limits<double>::infinity()
-                                               : Half_Sample_Rate / Decimation_Ratio;
+        const double half_decimated_rate = Decimation_Ratio == 0 ? std::numeric_limits<double>::infinity()
+                                                                 : Half_Sample_Rate / Decimation_Ratio;
         transition_input = 2.0 * (half_decimated_rate - FIR_Passband_Bandwidth);
         if (KALTAP_Check_Order_Inputs()) return;
         try_again();
@@ -358,8 +359,8 @@ void KALTAP_Decimation_Order_Inputs() {
 
 void find_number_of_weights() {
     UI_New_Dialog("Decimation/Interpolation");
-    UI_Add_Radio_Buttons("Select type of FIR filter design:",
-                         {"Normal FIR Filter", "Decimation or Interpolation FIR Filter"}, 1);
+    UI_Add_Radio_Buttons(
+        "Select type of FIR filter design:", {"Normal FIR Filter", "Decimation or Interpolation FIR Filter"}, 1);
     Dialog_Accepted = UI_Show_Dialog();
     stop_unless_accepted();
     if (UI_Radio_Buttons.selected == 2) {
@@ -494,17 +495,9 @@ void KALTAP_Two_Band_Inputs() {
     say("input_selection: " + FMT_Free(selection));
     // 4.
     switch (selection) {
-        case 1:
-            find_number_of_weights();
-            break;
-        case 2:
-            find_transition();
-            break;
-        case 3:
-            find_ripple();
-            break;
-        default:
-            find_stopband_attenuation();
-            break;
+        case 1: find_number_of_weights(); break;
+        case 2: find_transition(); break;
+        case 3: find_ripple(); break;
+        default: find_stopband_attenuation(); break;
     }
 }

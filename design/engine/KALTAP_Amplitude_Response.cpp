@@ -27,12 +27,11 @@ double KALTAP_Amplitude_Response(double f, const Array1<double>& w, int N, bool 
     thread_local std::vector<double> reversed;
     const int m = N / 2;
     reverse_taps(w, m, reversed);
-    return 2.0 * KALTAP_Fast_Trig_Sum(Two_Pi * f, m, phase_offset(N), reversed.data(), centre_term(w, N),
-                                      symmetric);
+    return 2.0 * KALTAP_Fast_Trig_Sum(Two_Pi * f, m, phase_offset(N), reversed.data(), centre_term(w, N), symmetric);
 }
 
-void KALTAP_Amplitude_Response_Many(const double* f, int count, const Array1<double>& w, int N,
-                                    bool symmetric, double* result) {
+void KALTAP_Amplitude_Response_Many(const double* f, int count, const Array1<double>& w, int N, bool symmetric,
+                                    double* result) {
     std::vector<double> reversed;
     const int m = N / 2;
     reverse_taps(w, m, reversed);

@@ -17,5 +17,5 @@ double KALTAP_Amplitude_Response(double f, const Array1<double>& w, int N, bool 
 
 // The same at count frequencies f[0..count-1] into result[0..count-1],
 // spread over the machine's cores; each value equals the single-frequency call.
-void KALTAP_Amplitude_Response_Many(const double* f, int count, const Array1<double>& w, int N,
-                                    bool symmetric, double* result);
+void KALTAP_Amplitude_Response_Many(const double* f, int count, const Array1<double>& w, int N, bool symmetric,
+                                    double* result);

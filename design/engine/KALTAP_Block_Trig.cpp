@@ -23,8 +23,8 @@ double library_kernel(double x, double shift) { return kaltap_trig::trig_kernel<
 void library_ramp(int first, double offset, double step, double* y, int n, double shift) {
     kaltap_trig::ramp<Library_FMA>(first, offset, step, y, n, shift);
 }
-void library_eight_sums(const double* steps, int m, double offset, const double* weights, double start,
-                        double shift, double* sums) {
+void library_eight_sums(const double* steps, int m, double offset, const double* weights, double start, double shift,
+                        double* sums) {
     kaltap_trig::eight_sums<Library_FMA>(steps, m, offset, weights, start, shift, sums);
 }
 
@@ -71,8 +71,8 @@ double KALTAP_Fast_Trig_Sum(double step, int m, double offset, const double* wei
     return sum;
 }
 
-void KALTAP_Fast_Trig_Sums(const double* steps, int count, int m, double offset, const double* weights,
-                           double start, bool cosine, double* sums) {
+void KALTAP_Fast_Trig_Sums(const double* steps, int count, int m, double offset, const double* weights, double start,
+                           bool cosine, double* sums) {
     double padded_steps[KALTAP_Sums_At_Once] = {0.0}, padded_sums[KALTAP_Sums_At_Once];
     for (int l = 0; l < count && l < KALTAP_Sums_At_Once; ++l) padded_steps[l] = steps[l];
     implementation().eight_sums(padded_steps, m, offset, weights, start, cosine ? Cosine : Sine, padded_sums);

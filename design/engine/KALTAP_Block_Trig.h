@@ -54,5 +54,5 @@ void KALTAP_Fast_Sin_Ramp(int first, double offset, double step, double* y, int 
 // the steps), each equal bit for bit to the single sum with its step.
 constexpr int KALTAP_Sums_At_Once = 8;
 double KALTAP_Fast_Trig_Sum(double step, int m, double offset, const double* weights, double start, bool cosine);
-void KALTAP_Fast_Trig_Sums(const double* steps, int count, int m, double offset, const double* weights,
-                           double start, bool cosine, double* sums);
+void KALTAP_Fast_Trig_Sums(const double* steps, int count, int m, double offset, const double* weights, double start,
+                           bool cosine, double* sums);

@@ -10,15 +10,15 @@
 #include "KALTAP_Arrays.h"
 
 // ---- Filter requirements (set by the input paths and the test cases) ----
-extern int Number_of_Weights;    // filter length N, 3..16385 from the dialogs
-extern int Number_of_Bands;      // 1..129; 0 becomes 2 at initialisation
-extern int Search_Grid_Density;  // grid points per extremal frequency; 0 becomes 16
-extern int Type_of_Filter;       // 1 bandpass, 2 differentiator, 3 Hilbert transformer, 4 equalizer
-extern int KALTAP_BandType;      // 1 low-pass two-band, 2 classical / equalizer, 3 high-pass two-band
+extern int Number_of_Weights;              // filter length N, 3..16385 from the dialogs
+extern int Number_of_Bands;                // 1..129; 0 becomes 2 at initialisation
+extern int Search_Grid_Density;            // grid points per extremal frequency; 0 becomes 16
+extern int Type_of_Filter;                 // 1 bandpass, 2 differentiator, 3 Hilbert transformer, 4 equalizer
+extern int KALTAP_BandType;                // 1 low-pass two-band, 2 classical / equalizer, 3 high-pass two-band
 extern Array1<double> Band_Edges;          // (2k-1, 2k): lower and upper edge of band k
 extern Array1<double> Band_Desired_Value;  // gain of band k (slope for the differentiator)
 extern Array1<double> Band_Weighting;      // weight of the error in band k (> 0)
-extern int KALTAP_Bits;  // -1 not chosen, 0 no rounding, 2..48 quantize
+extern int KALTAP_Bits;                    // -1 not chosen, 0 no rounding, 2..48 quantize
 
 // ---- Derived from N and Type_of_Filter ----
 extern int Antisymmetric;  // 1 for differentiator and Hilbert transformer

@@ -72,8 +72,7 @@ void band_ranges(std::vector<int>& first, std::vector<int>& last) {
 // conversion the product is that of the requirements).
 double largest_weighted_desired() {
     double largest = DBL_MIN;
-    for (int j = 1; j <= Grid_Size; ++j)
-        largest = std::max(largest, std::fabs(Grid_Desired(j)) * Grid_Weight(j));
+    for (int j = 1; j <= Grid_Size; ++j) largest = std::max(largest, std::fabs(Grid_Desired(j)) * Grid_Weight(j));
     return largest;
 }
 
@@ -163,9 +162,10 @@ bool restart_exchange(bool silent) {
         return false;
     }
     if (!silent)
-        RUN_LOG_write("The exchange lost its way on machine rounding from its evenly spread start (levelled deviation " +
-                      FMT_Free(lost_level) + "); it starts again from the extremal set of a design with " +
-                      FMT_Free(shorter) + " weights, scaled to this grid.");
+        RUN_LOG_write(
+            "The exchange lost its way on machine rounding from its evenly spread start (levelled deviation " +
+            FMT_Free(lost_level) + "); it starts again from the extremal set of a design with " + FMT_Free(shorter) +
+            " weights, scaled to this grid.");
     KALTAP_Remez_Exchange(KALTAP_Exchange_Start::Given_Set, silent);
     if (Remez_Deviation > lost_level) {
         if (!silent) {
@@ -198,9 +198,8 @@ std::vector<double> shorter_extremal_frequencies(int weights) {
 }
 
 [[noreturn]] void storage_problem(int capacity) {
-    UNIT_Write(UNIT_Standard_Output,
-               " *** Storage problem in Design Engine: band_index*Number_of_Weights/delta_f >" +
-                   FMT_Integer(capacity, FMT_Integer_Width(capacity, 5)) + "! ***");
+    UNIT_Write(UNIT_Standard_Output, " *** Storage problem in Design Engine: band_index*Number_of_Weights/delta_f >" +
+                                         FMT_Integer(capacity, FMT_Integer_Width(capacity, 5)) + "! ***");
     KALTAP_Stop();
 }
 
@@ -214,11 +213,9 @@ std::vector<double> shorter_extremal_frequencies(int weights) {
 void check_requirements() {
     if (Number_of_Weights < Minimum_Weights)
         design_error("Number_of_Weights = " + FMT_Free(Number_of_Weights) + " is below 3");
-    if (Search_Grid_Density < 1)
-        design_error("Search_Grid_Density = " + FMT_Free(Search_Grid_Density) + " is below 1");
+    if (Search_Grid_Density < 1) design_error("Search_Grid_Density = " + FMT_Free(Search_Grid_Density) + " is below 1");
     if (Number_of_Bands < 1) design_error("Number_of_Bands = " + FMT_Free(Number_of_Bands) + " is below 1");
-    if (Number_of_Bands > Allocated_Number_of_Bands || !Band_Edges.allocated())
-        storage_problem(Grid_Capacity);
+    if (Number_of_Bands > Allocated_Number_of_Bands || !Band_Edges.allocated()) storage_problem(Grid_Capacity);
     // The extremal arrays hold the set, the sentinel and the end-search point.
     if (Half_Length + 2 > Extremal_Capacity) storage_problem(Grid_Capacity);
 }
@@ -278,8 +275,7 @@ void check_gaps(double DELF) {
         RUN_LOG_write("***Warning: the response rises to " +
                       FMT_Trim(FMT_Fixed(20.0 * std::log10(Last_Check.gap_peak), 12, 1)) + " dB at " +
                       FMT_Trim(FMT_Fixed(Last_Check.gap_frequency, 12, 4)) + " in the gap between bands " +
-                      FMT_Free(k) + " and " + FMT_Free(k + 1) +
-                      "; use a narrower transition or add a band there.");
+                      FMT_Free(k) + " and " + FMT_Free(k + 1) + "; use a narrower transition or add a band there.");
     }
 }
 
@@ -378,18 +374,18 @@ int stored_taps(int weights) { return (weights + 1) / 2; }
 
 // One length of the rescue.
 struct Precise_Design {
-    bool counts = false;   // converged, with finite taps
-    bool at_floor = false; // its levelled deviation is at the rounding of double taps, or below their error
+    bool counts = false;    // converged, with finite taps
+    bool at_floor = false;  // its levelled deviation is at the rounding of double taps, or below their error
     int weights = 0;
     int start_weights = 0;  // the design its extremal set was scaled from; 0: evenly spread
     KALTAP_Rescue_Arithmetic arithmetic = KALTAP_Rescue_Arithmetic::Double;
     bool quadruple_series = false;
     bool exchange_converged = true;  // else it ended on machine rounding (its taps still met its level)
     int iterations = 0;
-    double deviation = 0.0;  // levelled
+    double deviation = 0.0;                                  // levelled
     double error = std::numeric_limits<double>::infinity();  // of its double taps at the grid points
-    std::vector<double> taps;      // Filter_Weights(1..(weights+1)/2)
-    std::vector<double> extremal;  // frequencies of the final set
+    std::vector<double> taps;                                // Filter_Weights(1..(weights+1)/2)
+    std::vector<double> extremal;                            // frequencies of the final set
 };
 
 // The extremal frequencies of the current exchange's set.
@@ -401,9 +397,7 @@ std::vector<double> extremal_frequencies() {
 
 // The weighted grid error of the taps just recovered into Filter_Weights;
 // infinity when they are not finite.
-double recovered_taps_error() {
-    return taps_finite() ? largest_grid_error() : std::numeric_limits<double>::infinity();
-}
+double recovered_taps_error() { return taps_finite() ? largest_grid_error() : std::numeric_limits<double>::infinity(); }
 
 // The taps meet the levelled deviation: 5 %, or `allowance`, above it at the
 // grid points.
@@ -461,7 +455,8 @@ Precise_Design precise_design(int weights, const std::vector<double>& start, int
         if (arithmetic == KALTAP_Rescue_Arithmetic::Quadruple && weights > Quadruple_Weights_Limit) break;
         const bool given = !set.empty() && place_scaled_set(set);
         if (arithmetic == KALTAP_Rescue_Arithmetic::Double) scaled_start = given;
-        const KALTAP_Exchange_Start from = given ? KALTAP_Exchange_Start::Given_Set : KALTAP_Exchange_Start::Even_Spread;
+        const KALTAP_Exchange_Start from = given ? KALTAP_Exchange_Start::Given_Set
+                                                 : KALTAP_Exchange_Start::Even_Spread;
         bool converged = false, quadruple_series = arithmetic != KALTAP_Rescue_Arithmetic::Double;
         int iterations = 0;
         double deviation = 0.0, error = std::numeric_limits<double>::infinity();
@@ -611,9 +606,7 @@ bool rescue_design(double error) {
     if (d.counts) {
         install_rescue(d, N);
         const double rescued = largest_grid_error();
-        if (rescued < error) {
-            return true;
-        }
+        if (rescued < error) { return true; }
         Last_Rescue = KALTAP_Rescue();
     }
     Number_of_Weights = N;
@@ -650,12 +643,13 @@ void KALTAP_Band_Requirement(int band, double f, double& desired, double& weight
             if (!KALTAP_Equalizer_Response_Hook) design_error("no equalizer response is installed");
             KALTAP_Equalizer_Response_Hook(f, 0, desired, weight);
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
-void KALTAP_Band_Response(int j, int band, double f) { KALTAP_Band_Requirement(band, f, Grid_Desired(j), Grid_Weight(j)); }
+void KALTAP_Band_Response(int j, int band, double f) {
+    KALTAP_Band_Requirement(band, f, Grid_Desired(j), Grid_Weight(j));
+}
 
 void KALTAP_Set_Up_Grid() {
     Grid_Frequency(1) = Band_Edges(1);
@@ -688,8 +682,7 @@ void KALTAP_Set_Up_Grid() {
         L = L + 2;
     }
     Grid_Size = j - 1;
-    if ((PMC_DCT_Type == 2 || PMC_DCT_Type == 3) && Grid_Size >= 1 &&
-        Grid_Frequency(Grid_Size) > 0.5 - DELF)
+    if ((PMC_DCT_Type == 2 || PMC_DCT_Type == 3) && Grid_Size >= 1 && Grid_Frequency(Grid_Size) > 0.5 - DELF)
         Grid_Size = Grid_Size - 1;
 }
 
@@ -831,8 +824,7 @@ void KALTAP_Recover_Weights() {
             for (int j = 2; j <= n - 1; ++j) H(j) = 0.25 * (alpha(n + 1 - j) - alpha(n + 2 - j));
             H(n) = 0.5 * alpha(1) - 0.25 * alpha(2);
             break;
-        default:
-            break;
+        default: break;
     }
     KALTAP_Filter_Weights_Valid = true;
 }
@@ -852,8 +844,8 @@ void KALTAP_Design() {
     check_requirements();
     KALTAP_Set_Up_Grid();
     if (Grid_Size < Half_Length + 1)
-        design_error("the grid of " + FMT_Free(Grid_Size) + " points is too small for " +
-                     FMT_Free(Half_Length + 1) + " extremal frequencies; widen the bands");
+        design_error("the grid of " + FMT_Free(Grid_Size) + " points is too small for " + FMT_Free(Half_Length + 1) +
+                     " extremal frequencies; widen the bands");
     KALTAP_Convert_Case();
     KALTAP_Remez_Prepare_Grid();
     KALTAP_Remez_Exchange();
@@ -865,8 +857,8 @@ void KALTAP_Design() {
     KALTAP_Grid_Error at_grid;
     if (finite) at_grid = measure_final_taps();
     if (needs_rescue(finite, at_grid)) {
-        const double error =
-            finite && !at_grid.collapsed ? largest_grid_error() : std::numeric_limits<double>::infinity();
+        const double error = finite && !at_grid.collapsed ? largest_grid_error()
+                                                          : std::numeric_limits<double>::infinity();
         if (rescue_design(error)) {
             finite = true;
             at_grid = measure_final_taps();

@@ -74,11 +74,11 @@ struct KALTAP_Rescue {
     int weights = 0;        // the length designed
     int start_weights = 0;  // the length its exchange's start was scaled from; 0: evenly spread
     KALTAP_Rescue_Arithmetic arithmetic = KALTAP_Rescue_Arithmetic::Double;  // of its exchange
-    bool quadruple_series = false;  // its taps were formed in quadruple precision
-    bool exchange_converged = true; // else its exchange ended on machine rounding
-    int iterations = 0;      // of that design's exchange
-    double deviation = 0.0;  // its levelled deviation (weighted)
-    int extremal_points = 0; // of its extremal set
+    bool quadruple_series = false;   // its taps were formed in quadruple precision
+    bool exchange_converged = true;  // else its exchange ended on machine rounding
+    int iterations = 0;              // of that design's exchange
+    double deviation = 0.0;          // its levelled deviation (weighted)
+    int extremal_points = 0;         // of its extremal set
 };
 const KALTAP_Rescue& KALTAP_Last_Rescue();
 // false keeps the exchange's own design whatever its outcome (for checking
@@ -120,6 +120,6 @@ struct KALTAP_Ripple_Check {
     double gap_peak = 0.0;       // linear magnitude
     double gap_frequency = 0.0;  // cycles per sample
     int gap_band = 0;
-    bool gap_warned = false;     // the peak exceeded 10 times the largest band gain
+    bool gap_warned = false;  // the peak exceeded 10 times the largest band gain
 };
 const KALTAP_Ripple_Check& KALTAP_Last_Ripple_Check();

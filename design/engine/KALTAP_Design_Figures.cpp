@@ -206,9 +206,10 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
     // A padded design is the shorter design's equiripple taps; its own
     // warning says the figures are measured.
     if (at_grid.exceeded && rescue.path != KALTAP_Rescue_Path::Padded)
-        Current.lines.push_back("***Warning: the taps are not equiripple: largest weighted error " + FMT_Free(at_grid.largest) +
-                      " against the levelled deviation " + FMT_Free(Remez_Deviation) + " at frequency " +
-                      FMT_Free(at_grid.frequency) + "; try a wider transition band or fewer weights.");
+        Current.lines.push_back("***Warning: the taps are not equiripple: largest weighted error " +
+                                FMT_Free(at_grid.largest) + " against the levelled deviation " +
+                                FMT_Free(Remez_Deviation) + " at frequency " + FMT_Free(at_grid.frequency) +
+                                "; try a wider transition band or fewer weights.");
     // An exchange that ended on machine rounding with taps that keep its
     // level at the grid points (within 0.1 %) has reached the optimum: the
     // level is a lower bound of the best deviation, the taps' error an upper.
@@ -221,7 +222,8 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
     Current.measured = !Current.converged || at_grid.exceeded;
 
     // Each band's figure in the terms of its weight.
-    for (int k = 1; k <= Number_of_Bands; ++k) Current.band_deviation[static_cast<std::size_t>(k - 1)] /= band_weight(k);
+    for (int k = 1; k <= Number_of_Bands; ++k)
+        Current.band_deviation[static_cast<std::size_t>(k - 1)] /= band_weight(k);
 
     // Bands the grid does not cover: too narrow for two grid steps, or (for a
     // converged design) with an error between the grid points well above the
@@ -234,23 +236,23 @@ KALTAP_Grid_Error KALTAP_Assess_Design_Figures() {
         if (width < 2.0 * DELF) {
             uncovered = true;
             Current.lines.push_back("***Warning: band " + FMT_Free(k) + " is narrower than two grid steps (" +
-                          short_number(width) + " against a step of " + short_number(DELF) +
-                          "); its measured peak deviation is " + short_number(measured) +
-                          ". Widen the band or raise the grid density.");
+                                    short_number(width) + " against a step of " + short_number(DELF) +
+                                    "); its measured peak deviation is " + short_number(measured) +
+                                    ". Widen the band or raise the grid density.");
         } else if (Current.converged &&
                    significant[static_cast<std::size_t>(k - 1)] > Remez_Deviation * Between_Points_Tolerance) {
             uncovered = true;
             Current.lines.push_back("***Warning: the grid is too coarse for band " + FMT_Free(k) +
-                          ": between grid points the taps' deviation reaches " + short_number(measured) +
-                          ", more than 5 % above the levelled " + short_number(Remez_Deviation / band_weight(k)) +
-                          ". Raise the grid density.");
+                                    ": between grid points the taps' deviation reaches " + short_number(measured) +
+                                    ", more than 5 % above the levelled " +
+                                    short_number(Remez_Deviation / band_weight(k)) + ". Raise the grid density.");
         }
     }
     if (rescue.path != KALTAP_Rescue_Path::None) {
-        const std::string arithmetic =
-            rescue.arithmetic == KALTAP_Rescue_Arithmetic::Quadruple   ? "quadruple precision"
-            : rescue.arithmetic == KALTAP_Rescue_Arithmetic::Long_Double ? "long double arithmetic"
-                                                                         : "double arithmetic";
+        const std::string arithmetic = rescue.arithmetic == KALTAP_Rescue_Arithmetic::Quadruple ? "quadruple precision"
+                                       : rescue.arithmetic == KALTAP_Rescue_Arithmetic::Long_Double
+                                           ? "long double arithmetic"
+                                           : "double arithmetic";
         const std::string from = rescue.start_weights > 0
                                      ? " from a reference scaled from " + FMT_Free(rescue.start_weights) + " weights"
                                      : std::string();

@@ -56,7 +56,6 @@ double weight_of_one(const double* X, int k, int m, int jet) {
     return 1.0 / D;
 }
 
-
 }  // namespace
 
 void KALTAP_Barycentric_Weights(int m, int jet) {

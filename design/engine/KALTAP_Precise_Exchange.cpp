@@ -201,7 +201,8 @@ private:
         for (int j = 0; j < n_; ++j) P[j] = value(cosine[j]);
         for (int j = 1; j <= n_; ++j) {
             T sum = 0;
-            for (int k = 1; k < n_; ++k) sum += P[k] * cosine[static_cast<std::size_t>((static_cast<long long>(j - 1) * k) % CN)];
+            for (int k = 1; k < n_; ++k)
+                sum += P[k] * cosine[static_cast<std::size_t>((static_cast<long long>(j - 1) * k) % CN)];
             const T alpha = (P[0] + 2 * sum) / CN;
             Cosine_Coefficients(j) = static_cast<double>(j == 1 ? alpha : 2 * alpha);
         }

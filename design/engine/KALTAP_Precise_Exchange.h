@@ -33,8 +33,8 @@
 
 // Arithmetic of the precise exchange.
 enum class KALTAP_Precision {
-    Extended,   // long double: 64-bit significand on x86
-    Quadruple   // __float128 (113-bit significand, in software) where the compiler has it, else long double
+    Extended,  // long double: 64-bit significand on x86
+    Quadruple  // __float128 (113-bit significand, in software) where the compiler has it, else long double
 };
 
 // Relative spread of the error on the final set at convergence.

@@ -511,7 +511,7 @@ void KALTAP_Remez_Exchange(KALTAP_Exchange_Start start, bool silent) {
         }
         if (NITER == KALTAP_Remez_Iteration_Limit + 1)
             log_exchange("The deviation still rises after " + FMT_Free(KALTAP_Remez_Iteration_Limit) +
-                         " iterations: the exchange goes on, for at most " +
-                         FMT_Free(KALTAP_Remez_Continuation_Limit) + " in all.");
+                         " iterations: the exchange goes on, for at most " + FMT_Free(KALTAP_Remez_Continuation_Limit) +
+                         " in all.");
     }
 }

@@ -58,12 +58,10 @@ constexpr double Round_Magic = 6755399441055744.0;  // 1.5 * 2^52: adding it rou
 
 // Minimax polynomials on [-pi/4, pi/4], z = r^2:
 // sin r = r + r z (S1 + z (S2 + ...)), cos r = 1 - z/2 + z^2 (C1 + z (C2 + ...)).
-constexpr double S1 = -1.66666666666666324348e-01, S2 = 8.33333333332248946124e-03,
-                 S3 = -1.98412698298579493134e-04, S4 = 2.75573137070700676789e-06,
-                 S5 = -2.50507602534068634195e-08, S6 = 1.58969099521155010221e-10;
-constexpr double C1 = 4.16666666666666019037e-02, C2 = -1.38888888888741095749e-03,
-                 C3 = 2.48015872894767294178e-05, C4 = -2.75573143513906633035e-07,
-                 C5 = 2.08757232129817482790e-09, C6 = -1.13596475577881948265e-11;
+constexpr double S1 = -1.66666666666666324348e-01, S2 = 8.33333333332248946124e-03, S3 = -1.98412698298579493134e-04,
+                 S4 = 2.75573137070700676789e-06, S5 = -2.50507602534068634195e-08, S6 = 1.58969099521155010221e-10;
+constexpr double C1 = 4.16666666666666019037e-02, C2 = -1.38888888888741095749e-03, C3 = 2.48015872894767294178e-05,
+                 C4 = -2.75573143513906633035e-07, C5 = 2.08757232129817482790e-09, C6 = -1.13596475577881948265e-11;
 
 // cos x (shift 0) or sin x (shift 1, since sin x = cos(x - pi/2)).
 template <class F, class V>
@@ -195,8 +193,8 @@ KALTAP_INLINE void eight_sums(const double* steps, int m, double offset, const d
 struct Implementation {
     double (*kernel)(double x, double shift);
     void (*ramp)(int first, double offset, double step, double* y, int n, double shift);
-    void (*eight_sums)(const double* steps, int m, double offset, const double* weights, double start,
-                       double shift, double* sums);
+    void (*eight_sums)(const double* steps, int m, double offset, const double* weights, double start, double shift,
+                       double* sums);
 };
 
 }  // namespace kaltap_trig

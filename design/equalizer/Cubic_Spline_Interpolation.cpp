@@ -78,8 +78,8 @@ void CSINTERP_Release() {
 // (the end rows divided by h so that all rows scale alike). Every row is
 // strictly diagonally dominant for positive widths, so elimination without
 // pivoting is stable and never meets a zero pivot.
-void CSINTERP_Initialization(const Array1<double>& x, const Array1<double>& y, int n,
-                             int Left_End_Condition, int Right_End_Condition) {
+void CSINTERP_Initialization(const Array1<double>& x, const Array1<double>& y, int n, int Left_End_Condition,
+                             int Right_End_Condition) {
     // 1. Replace the old spline by a copy of the new table.
     CSINTERP_Release();
     if (n < Minimum_Knots) {
@@ -114,8 +114,8 @@ void CSINTERP_Initialization(const Array1<double>& x, const Array1<double>& y, i
         const double h = CSINTERP_H(i);
         if (!(h > 0.0) || !std::isfinite(h)) {
             write_console("###Error in CSINTERP_Initialization, abscissas not strictly increasing at knot " +
-                          FMT_Free(i + 1) + ", x(" + FMT_Free(i) + ") = " + FMT_Free(CSINTERP_X(i)) +
-                          ", x(" + FMT_Free(i + 1) + ") = " + FMT_Free(CSINTERP_X(i + 1)));
+                          FMT_Free(i + 1) + ", x(" + FMT_Free(i) + ") = " + FMT_Free(CSINTERP_X(i)) + ", x(" +
+                          FMT_Free(i + 1) + ") = " + FMT_Free(CSINTERP_X(i + 1)));
             abandon_initialization();
         }
     }
@@ -141,8 +141,7 @@ void CSINTERP_Initialization(const Array1<double>& x, const Array1<double>& y, i
         Super(1) = 0.0;
         Rhs(1) = Left_End_Slope / H(1);
     } else {
-        write_console("###Error in CSINTERP_Initialization, Left_End_Condition is " +
-                      FMT_Free(Left_End_Condition));
+        write_console("###Error in CSINTERP_Initialization, Left_End_Condition is " + FMT_Free(Left_End_Condition));
         write_console(admissible_conditions());
         abandon_initialization();
     }
@@ -168,8 +167,7 @@ void CSINTERP_Initialization(const Array1<double>& x, const Array1<double>& y, i
         Diag(n) = 3.0 / H(n - 1);
         Rhs(n) = Right_End_Slope / H(n - 1);
     } else {
-        write_console("###Error in CSINTERP_Initialization, Right_End_Condition is " +
-                      FMT_Free(Right_End_Condition));
+        write_console("###Error in CSINTERP_Initialization, Right_End_Condition is " + FMT_Free(Right_End_Condition));
         write_console(admissible_conditions());
         abandon_initialization();
     }
@@ -182,8 +180,7 @@ void CSINTERP_Initialization(const Array1<double>& x, const Array1<double>& y, i
         Rhs(i) -= f * Rhs(i - 1);
     }
     CSINTERP_Slope(n) = 3.0 * Rhs(n) / Diag(n);
-    for (int i = n - 1; i >= 1; --i)
-        CSINTERP_Slope(i) = (3.0 * Rhs(i) - Super(i) * CSINTERP_Slope(i + 1)) / Diag(i);
+    for (int i = n - 1; i >= 1; --i) CSINTERP_Slope(i) = (3.0 * Rhs(i) - Super(i) * CSINTERP_Slope(i + 1)) / Diag(i);
 }
 
 // On interval i with t = (x - x_i)/h_i in [0, 1]:
@@ -221,8 +218,7 @@ double CSINTERP_Evaluate(double x) {
     CSINTERP_Derivative = (yi * h00_1 + yj * h01_1) / h + mi * h10_1 + mj * h11_1;
     CSINTERP_Second_Derivative = (mi * h10_2 + mj * h11_2) / h + (yi * h00_2 + yj * h01_2) / (h * h);
     // The denominator is at least 1, so the curvature is always defined.
-    CSINTERP_Curvature =
-        CSINTERP_Second_Derivative / std::pow(1.0 + CSINTERP_Derivative * CSINTERP_Derivative, 1.5);
+    CSINTERP_Curvature = CSINTERP_Second_Derivative / std::pow(1.0 + CSINTERP_Derivative * CSINTERP_Derivative, 1.5);
     return CSINTERP_Value;
 }
 

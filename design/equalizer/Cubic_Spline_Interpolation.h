@@ -17,12 +17,12 @@ constexpr int CSINTERP_Given_Second_Derivative = 1;  // S'' at the end is prescr
 constexpr int CSINTERP_Given_Slope = 2;              // S' at the end is prescribed
 
 // ---- The current spline ----
-extern int CSINTERP_Count;              // knots n; 0 before the first initialisation and after a release
-extern Array1<double> CSINTERP_X;       // (1..n) knot abscissas, strictly increasing
-extern Array1<double> CSINTERP_Y;       // (1..n) knot ordinates
-extern Array1<double> CSINTERP_H;       // (1..n-1) interval widths h_i = x_(i+1) - x_i (> 0)
-extern Array1<double> CSINTERP_Slope;   // (1..n) solved slopes m_i = S'(x_i)
-extern int Left_End_Condition;          // 1 or 2, see the end conditions above
+extern int CSINTERP_Count;             // knots n; 0 before the first initialisation and after a release
+extern Array1<double> CSINTERP_X;      // (1..n) knot abscissas, strictly increasing
+extern Array1<double> CSINTERP_Y;      // (1..n) knot ordinates
+extern Array1<double> CSINTERP_H;      // (1..n-1) interval widths h_i = x_(i+1) - x_i (> 0)
+extern Array1<double> CSINTERP_Slope;  // (1..n) solved slopes m_i = S'(x_i)
+extern int Left_End_Condition;         // 1 or 2, see the end conditions above
 extern int Right_End_Condition;
 
 // Values the end conditions use. They start at 0 (natural ends for condition
@@ -50,8 +50,8 @@ extern double CSINTERP_Curvature;          // S'' / (1 + S'^2)^1.5
 //     equations are built), then a right one (checked after);
 //   - n < 2, x or y holding fewer than n elements, or abscissas that are not
 //     finite and strictly increasing.
-void CSINTERP_Initialization(const Array1<double>& x, const Array1<double>& y, int n,
-                             int Left_End_Condition, int Right_End_Condition);
+void CSINTERP_Initialization(const Array1<double>& x, const Array1<double>& y, int n, int Left_End_Condition,
+                             int Right_End_Condition);
 
 // S(x); also sets CSINTERP_Value, _Derivative, _Second_Derivative and
 // _Curvature. Outside [x_1, x_n] the cubic of the nearest end interval is

@@ -33,11 +33,11 @@ namespace {
 
 constexpr int Equalizer_First_Unit = 41;  // the allocator's start for the equalizer input
 constexpr int Equalizer_Filter_Type = 4;
-constexpr int Heading_Length = 20;        // column headings are cut to this
+constexpr int Heading_Length = 20;  // column headings are cut to this
 constexpr int Minimum_Data_Points = 3;
-constexpr double Small_Peak = 0.0001;     // peak responses below this are warned about
+constexpr double Small_Peak = 0.0001;  // peak responses below this are warned about
 constexpr double Half_Sample_Rate = 0.5;
-constexpr double Edge_Tolerance = 0.00001;  // a last frequency this close to 0.5 reaches it
+constexpr double Edge_Tolerance = 0.00001;         // a last frequency this close to 0.5 reaches it
 constexpr double Zero_Response_Tolerance = 0.001;  // normalised responses up to this count as zero
 // Neighbouring frequencies closer than this fraction of the table's range
 // give the spline slopes so steep that it swings far beyond the table's
@@ -109,8 +109,7 @@ int read_line(int unit, int& line_number, std::string& line) {
     const int status = UNIT_Read_Line(unit, line);
     if (status == UNIT_OK || status == UNIT_Line_Too_Long) ++line_number;
     if (status == UNIT_Line_Too_Long)
-        refuse_line(unit, line_number,
-                    "the line is longer than " + FMT_Free(UNIT_File_Line_Limit) + " characters.");
+        refuse_line(unit, line_number, "the line is longer than " + FMT_Free(UNIT_File_Line_Limit) + " characters.");
     return status;
 }
 
@@ -231,8 +230,7 @@ bool read_data_point(int unit, int& line_number, double& frequency, double& resp
 // the spline, when one was built for it, is released first.
 [[noreturn]] void refuse_close_rows(int i) {
     CSINTERP_Release();
-    refuse_data("Rows " + FMT_Free(i) + " and " + FMT_Free(i + 1) +
-                ": the frequencies are too close for the spline.");
+    refuse_data("Rows " + FMT_Free(i) + " and " + FMT_Free(i + 1) + ": the frequencies are too close for the spline.");
 }
 
 // Where the spline through the normalised table (peak magnitude 1) swings
@@ -260,8 +258,7 @@ Spline_Swing largest_swing(const Array1<double>& f, int n) {
 // after scaling, or one below DBL_MIN, whose inverse overflows and whose
 // relative precision is lost); 0 when there is none. f is increasing.
 int first_unusable_step(const Array1<double>& f, int n) {
-    const double least_step =
-        std::max(std::numeric_limits<double>::min(), Closest_Relative_Step * (f(n) - f(1)));
+    const double least_step = std::max(std::numeric_limits<double>::min(), Closest_Relative_Step * (f(n) - f(1)));
     for (int i = 1; i <= n - 1; ++i)
         if (!(f(i + 1) - f(i) >= least_step)) return i;
     return 0;
@@ -303,8 +300,8 @@ void plot_fitted_response(int n, double first, double last) {
     for (int j = 0; j < M; ++j) {
         const double x = first + (last - first) * j / (M - 1);
         rows[2 * static_cast<std::size_t>(j)] = x;
-        rows[2 * static_cast<std::size_t>(j) + 1] =
-            20.0 * std::log10(std::max(std::fabs(CSINTERP_Evaluate(x)), Plot_Floor));
+        rows[2 * static_cast<std::size_t>(j) + 1] = 20.0 *
+                                                    std::log10(std::max(std::fabs(CSINTERP_Evaluate(x)), Plot_Floor));
     }
     UIK_writeXYPlot(Equalizer_Plot.unit, rows.data(), "REAL*8", M, 2, Equalizer_Series);
 
@@ -467,8 +464,7 @@ void KALTAP_Equalizer_Setup() {
 
     // 13. Spline through the normalised table; the engine asks this module
     // for the desired response from now on.
-    const int left_end =
-        std::fabs(f(1)) >= Zero_Slope_Limit ? CSINTERP_Given_Second_Derivative : CSINTERP_Given_Slope;
+    const int left_end = std::fabs(f(1)) >= Zero_Slope_Limit ? CSINTERP_Given_Second_Derivative : CSINTERP_Given_Slope;
     CSINTERP_Initialization(f, r, n, left_end, CSINTERP_Given_Second_Derivative);
     // A spline that is not finite everywhere would hand the design NaN or
     // infinite desired values: refused before the plot and any design.

@@ -38,14 +38,46 @@ const UIK_Value* UIK_Find(const UIK_Property_Map& map, const std::string& key) {
 namespace {
 
 const char* const Op_Names[] = {
-    "createWindow", "writeText", "closeWindow", "moveWindow", "activateUIKWindow", "saveWindowContents",
-    "alertBox", "createDialogWindow", "addLabelToDialog", "addComboBoxToDialog", "addCheckBoxToDialog",
-    "addLineEditToDialog", "addFileDialogToDialog", "addRadioButtonsToDialog", "showDialogWindow", "addMenu",
-    "enableItem", "getSaveFileName", "createXYPlot", "writeXYPlot", "clearXYPlot", "writeSpreadsheet",
-    "readSpreadsheet", "setHorizontalLabels", "setVerticalLabels", "createBarchart", "writeBarchart",
-    "createPieChart", "writePieChart", "createPolarPlot", "writePolarPlot", "clearPolarPlot",
-    "createContourPlot", "writeContourPlot", "clearContourPlot", "createCanvas", "clearCanvas",
-    "createObjectOnCanvas", "createTimerWindow", "destroyTimerWindow",
+    "createWindow",
+    "writeText",
+    "closeWindow",
+    "moveWindow",
+    "activateUIKWindow",
+    "saveWindowContents",
+    "alertBox",
+    "createDialogWindow",
+    "addLabelToDialog",
+    "addComboBoxToDialog",
+    "addCheckBoxToDialog",
+    "addLineEditToDialog",
+    "addFileDialogToDialog",
+    "addRadioButtonsToDialog",
+    "showDialogWindow",
+    "addMenu",
+    "enableItem",
+    "getSaveFileName",
+    "createXYPlot",
+    "writeXYPlot",
+    "clearXYPlot",
+    "writeSpreadsheet",
+    "readSpreadsheet",
+    "setHorizontalLabels",
+    "setVerticalLabels",
+    "createBarchart",
+    "writeBarchart",
+    "createPieChart",
+    "writePieChart",
+    "createPolarPlot",
+    "writePolarPlot",
+    "clearPolarPlot",
+    "createContourPlot",
+    "writeContourPlot",
+    "clearContourPlot",
+    "createCanvas",
+    "clearCanvas",
+    "createObjectOnCanvas",
+    "createTimerWindow",
+    "destroyTimerWindow",
 };
 static_assert(sizeof Op_Names / sizeof Op_Names[0] == static_cast<std::size_t>(UIK_Op::Count),
               "one name per operation");
@@ -103,9 +135,7 @@ std::vector<std::string> UIK_Carry_Out(const UIK_Request& request) {
     return window_layer->Carry_Out(request);
 }
 
-const char* UIK_Op_Name(UIK_Op op) {
-    return op < UIK_Op::Count ? Op_Names[static_cast<std::size_t>(op)] : "";
-}
+const char* UIK_Op_Name(UIK_Op op) { return op < UIK_Op::Count ? Op_Names[static_cast<std::size_t>(op)] : ""; }
 
 UIK_Request UIK_Request_For(UIK_Op op, int unit, int label_id) {
     UIK_Request r;
@@ -329,13 +359,9 @@ int UIK_showDialog(int dialog_unit) {
         switch (control.kind) {
             case UIK_Combo_Box:
             case UIK_Check_Box:
-            case UIK_Radio_Buttons:
-                *control.integer_answer = answer_integer(value);
-                break;
+            case UIK_Radio_Buttons: *control.integer_answer = answer_integer(value); break;
             case UIK_Line_Edit:
-            case UIK_File_Field:
-                control.text_answer->set(value);
-                break;
+            case UIK_File_Field: control.text_answer->set(value); break;
         }
     }
     return result;

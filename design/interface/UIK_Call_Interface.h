@@ -153,13 +153,46 @@ extern const char* const UIK_Data_Types[5];  // "INTEGER*4" "INTEGER*8" "REAL*4"
 
 // The operations of the window layer, one per kind of request.
 enum class UIK_Op {
-    createWindow, writeText, closeWindow, moveWindow, activateUIKWindow, saveWindowContents, alertBox,
-    createDialogWindow, addLabelToDialog, addComboBoxToDialog, addCheckBoxToDialog, addLineEditToDialog,
-    addFileDialogToDialog, addRadioButtonsToDialog, showDialogWindow, addMenu, enableItem, getSaveFileName,
-    createXYPlot, writeXYPlot, clearXYPlot, writeSpreadsheet, readSpreadsheet, setHorizontalLabels,
-    setVerticalLabels, createBarchart, writeBarchart, createPieChart, writePieChart, createPolarPlot,
-    writePolarPlot, clearPolarPlot, createContourPlot, writeContourPlot, clearContourPlot, createCanvas,
-    clearCanvas, createObjectOnCanvas, createTimerWindow, destroyTimerWindow,
+    createWindow,
+    writeText,
+    closeWindow,
+    moveWindow,
+    activateUIKWindow,
+    saveWindowContents,
+    alertBox,
+    createDialogWindow,
+    addLabelToDialog,
+    addComboBoxToDialog,
+    addCheckBoxToDialog,
+    addLineEditToDialog,
+    addFileDialogToDialog,
+    addRadioButtonsToDialog,
+    showDialogWindow,
+    addMenu,
+    enableItem,
+    getSaveFileName,
+    createXYPlot,
+    writeXYPlot,
+    clearXYPlot,
+    writeSpreadsheet,
+    readSpreadsheet,
+    setHorizontalLabels,
+    setVerticalLabels,
+    createBarchart,
+    writeBarchart,
+    createPieChart,
+    writePieChart,
+    createPolarPlot,
+    writePolarPlot,
+    clearPolarPlot,
+    createContourPlot,
+    writeContourPlot,
+    clearContourPlot,
+    createCanvas,
+    clearCanvas,
+    createObjectOnCanvas,
+    createTimerWindow,
+    destroyTimerWindow,
     Count
 };
 // The name of `op` ("createDialogWindow" for UIK_Op::createDialogWindow).
@@ -184,9 +217,9 @@ struct UIK_Request {
     std::size_t dataBytes = 0;
     // For readSpreadsheet: the block the window layer fills.
     void* dataOut = nullptr;
-    UIK_Callback callback = nullptr;                  // addMenu, createTimerWindow
-    UIK_Contour_Callback contourCallback = nullptr;   // writeContourPlot
-    bool waits = false;               // the operation returns only after the answer
+    UIK_Callback callback = nullptr;                 // addMenu, createTimerWindow
+    UIK_Contour_Callback contourCallback = nullptr;  // writeContourPlot
+    bool waits = false;                              // the operation returns only after the answer
 };
 
 class UIK_Window_Layer {
@@ -246,7 +279,13 @@ constexpr int UIK_First_Automatic_Unit = 1000000;
 int UIK_Next_Unit_Number();
 
 // Control kinds of the answer registry.
-enum UIK_Control_Kind { UIK_Combo_Box = 1, UIK_Check_Box = 2, UIK_Line_Edit = 3, UIK_File_Field = 4, UIK_Radio_Buttons = 5 };
+enum UIK_Control_Kind {
+    UIK_Combo_Box = 1,
+    UIK_Check_Box = 2,
+    UIK_Line_Edit = 3,
+    UIK_File_Field = 4,
+    UIK_Radio_Buttons = 5
+};
 
 // Empties the registry and restarts the counter at 1,000,000. For tests that
 // need the first numbers of a fresh process; the program never calls it.
@@ -282,11 +321,21 @@ constexpr int UIK_Save_Failed = 1;
 // the window layer's words (e.g. "No space left on device"); never empty
 // after a failed save, empty after one that wrote its file.
 std::string UIK_Save_Failure_Reason();
-template <class Record> int UIK_closeWindow(Record& r) { return UIK_closeWindow_Unit(r.unit); }
-template <class Record> int UIK_moveWindow(Record& r, int x, int y) { return UIK_moveWindow_Unit(r.unit, x, y); }
-template <class Record> int UIK_activateWindow(Record& r) { return UIK_activateWindow_Unit(r.unit); }
+template <class Record>
+int UIK_closeWindow(Record& r) {
+    return UIK_closeWindow_Unit(r.unit);
+}
+template <class Record>
+int UIK_moveWindow(Record& r, int x, int y) {
+    return UIK_moveWindow_Unit(r.unit, x, y);
+}
+template <class Record>
+int UIK_activateWindow(Record& r) {
+    return UIK_activateWindow_Unit(r.unit);
+}
 // UIK_saveWindowContents_Unit for the record's unit.
-template <class Record> int UIK_saveWindowContents(Record& r, const std::string& file_name) {
+template <class Record>
+int UIK_saveWindowContents(Record& r, const std::string& file_name) {
     return UIK_saveWindowContents_Unit(r.unit, file_name);
 }
 

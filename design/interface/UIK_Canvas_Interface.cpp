@@ -174,4 +174,6 @@ int UIK_createTimer(UIK_Timer_Record& timer, unsigned interval, int single_shot,
     return carry_out(r);
 }
 
-int UIK_destroyTimer(UIK_Timer_Record& timer) { return carry_out(UIK_Request_For(UIK_Op::destroyTimerWindow, timer.id)); }
+int UIK_destroyTimer(UIK_Timer_Record& timer) {
+    return carry_out(UIK_Request_For(UIK_Op::destroyTimerWindow, timer.id));
+}

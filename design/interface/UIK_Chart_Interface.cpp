@@ -13,8 +13,7 @@ std::vector<std::string> colour_names(const std::vector<unsigned>& colours) {
 }
 
 // A write of a data block that the window layer reads while the caller waits.
-int write_block(UIK_Op op, int unit, const void* data, const std::string& data_type, int nrows,
-                int ncols) {
+int write_block(UIK_Op op, int unit, const void* data, const std::string& data_type, int nrows, int ncols) {
     UIK_Request r = UIK_Block_Request(op, unit, data, data_type, nrows, ncols);
     r.waits = true;
     UIK_Carry_Out(r);

@@ -32,8 +32,8 @@ struct UIK_PieChart_Record {
     UIK_Text windowTitle;
     unsigned chartBackgroundColor = 0xFFFFFF;
     unsigned textColor = 0x000000;
-    std::vector<UIK_Text> names;    // one per slice
-    std::vector<unsigned> colors;   // one per slice; empty: the default colours
+    std::vector<UIK_Text> names;   // one per slice
+    std::vector<unsigned> colors;  // one per slice; empty: the default colours
 };
 
 // "#rrggbb" of a colour 0xRRGGBB (the top byte ignored).

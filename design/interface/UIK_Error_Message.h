@@ -14,7 +14,7 @@
 
 #include "UIK_Call_Interface.h"
 
-extern int Error_Message_Open;                // 1 while a message dialog is being assembled
+extern int Error_Message_Open;                   // 1 while a message dialog is being assembled
 extern std::string Error_Message_Pending_Title;  // title of the next message dialog
 extern UIK_Dialog_Record Error_Message_Dialog;
 extern UIK_Label_Record Error_Message_Label;

@@ -39,7 +39,7 @@ struct UIK_PolarSeries_Record {
 struct UIK_ContourPlot_Record {
     int unit = 0;
     UIK_Text windowTitle;
-    int showHgridLines = 0;    // flags: non-zero means shown
+    int showHgridLines = 0;  // flags: non-zero means shown
     int showVgridLines = 0;
     int showImageBlend = 1;    // the colour image of z
     int showContourLines = 0;  // lines at the contour levels

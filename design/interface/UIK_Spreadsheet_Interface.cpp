@@ -45,8 +45,8 @@ std::vector<std::string> labels_from(const char* labels, int label_length, int c
     if (labels == nullptr || label_length <= 0 || count <= 0) return list;
     list.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
-        list.push_back(UIK_Trim_Trailing(std::string(labels + static_cast<std::size_t>(i) * label_length,
-                                                     static_cast<std::size_t>(label_length))));
+        list.push_back(UIK_Trim_Trailing(
+            std::string(labels + static_cast<std::size_t>(i) * label_length, static_cast<std::size_t>(label_length))));
     return list;
 }
 
@@ -116,4 +116,3 @@ int UIK_setVerticalLabels(int unit, const std::vector<UIK_Text>& labels) {
     for (const UIK_Text& label : labels) list.push_back(label.trimmed());
     return set_labels(UIK_Op::setVerticalLabels, unit, std::move(list));
 }
-

@@ -85,4 +85,3 @@ int UIK_setVerticalLabels(int unit, const char* labels, int label_length, int co
 // The same for labels held in 128-character text fields.
 int UIK_setHorizontalLabels(int unit, const std::vector<UIK_Text>& labels);
 int UIK_setVerticalLabels(int unit, const std::vector<UIK_Text>& labels);
-

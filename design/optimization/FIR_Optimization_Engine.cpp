@@ -36,24 +36,24 @@ std::function<bool()> FIROPT_Design_Fault;
 namespace {
 
 // ---- Limits of the searches ----
-constexpr double Passband_Tolerance = 1e-6;      // passband target must be within this of 1
-constexpr double Stopband_Target_Limit = 1e6;    // largest stopband target magnitude
-constexpr double Target_Tolerance_dB = 1e-4;     // At_Target band of the searches
+constexpr double Passband_Tolerance = 1e-6;                       // passband target must be within this of 1
+constexpr double Stopband_Target_Limit = 1e6;                     // largest stopband target magnitude
+constexpr double Target_Tolerance_dB = 1e-4;                      // At_Target band of the searches
 constexpr double Ripple_Tolerance_Factor = 0.009999999776482582;  // 0.01 held in single precision
-constexpr int Minimum_Trial_Count = 5;           // smallest count of the first order design
-constexpr int Engine_Minimum_Count = 3;          // smallest count the engine designs
+constexpr int Minimum_Trial_Count = 5;                            // smallest count of the first order design
+constexpr int Engine_Minimum_Count = 3;                           // smallest count the engine designs
 constexpr int Passes_per_Cycle = 16;
-constexpr double Count_Range = 1e9;              // estimates are clamped to this before rounding
+constexpr double Count_Range = 1e9;  // estimates are clamped to this before rounding
 
 // Valid ranges of the searched figures: every trial value lies in them, so
 // every trial weight is finite and positive and every band edge stays
 // between the outer edges.
-constexpr double Minimum_Transition = 1e-5;      // the smallest width the dialogs accept
+constexpr double Minimum_Transition = 1e-5;  // the smallest width the dialogs accept
 constexpr double Minimum_Ripple_dB = 1e-6;
-constexpr double Maximum_Ripple_dB = 40.0;       // dp = 0.98
+constexpr double Maximum_Ripple_dB = 40.0;  // dp = 0.98
 constexpr double Minimum_Attenuation_dB = 0.1;
-constexpr double Maximum_Attenuation_dB = 300.0; // ds = 1e-15, the limit of double precision
-constexpr double Fallback_Attenuation_dB = 60.0; // start when no attenuation estimate can be formed
+constexpr double Maximum_Attenuation_dB = 300.0;  // ds = 1e-15, the limit of double precision
+constexpr double Fallback_Attenuation_dB = 60.0;  // start when no attenuation estimate can be formed
 
 // First step sizes of the ripple and stopband searches.
 constexpr double Ripple_Step_Min = 0.1, Ripple_Step_Max = 3.0;
@@ -85,7 +85,7 @@ std::string general_15_6(double x) {
         return buffer;
     }
     if (x == 0.0) return "    0.00000    ";
-    std::snprintf(buffer, sizeof buffer, "%.5e", x);  // the exponent after rounding to 6 digits
+    std::snprintf(buffer, sizeof buffer, "%.5e", x);            // the exponent after rounding to 6 digits
     const int k = std::atoi(std::strchr(buffer, 'e') + 1) + 1;  // 10^(k-1) <= |x| < 10^k
     if (k >= 0 && k <= 6) {
         // '#' keeps the decimal point when no decimals remain (1e5 <= |x| < 1e6).
@@ -119,8 +119,7 @@ void warn(const std::string& text) {
 }
 
 // Passband / stopband identification shared by the four searches.
-void identify_bands(const std::string& neither_name, const std::string& target_name, int& i_passband,
-                    int& i_stopband) {
+void identify_bands(const std::string& neither_name, const std::string& target_name, int& i_passband, int& i_stopband) {
     if (Band_Desired_Value(1) == 0.0) {
         if (Band_Desired_Value(2) == 0.0) {
             say("###Error in " + neither_name + "; Neither band 1 nor band 2 is a passband");
@@ -176,9 +175,10 @@ bool full_design_failed() {
 // Why the design just made (a trial, or the complete design of a trial)
 // failed, for the progress lines.
 std::string failure_text(bool complete) {
-    const bool unconverged =
-        complete ? !KALTAP_Design_Failed && KALTAP_Filter_Weights_Valid && !KALTAP_Design_Converged()
-                 : std::isfinite(Remez_Deviation) && KALTAP_Remez_End() != KALTAP_Exchange_End::Converged;
+    const bool unconverged = complete
+                                 ? !KALTAP_Design_Failed && KALTAP_Filter_Weights_Valid && !KALTAP_Design_Converged()
+                                 : std::isfinite(Remez_Deviation) &&
+                                       KALTAP_Remez_End() != KALTAP_Exchange_End::Converged;
     return std::string(complete ? "the complete design" : "the design") +
            (unconverged ? " did not converge" : " failed") + "; its figures are not used";
 }
@@ -332,8 +332,16 @@ Search_End FIROPT_Three_Point_Search(const Three_Point_Search& s, double Search_
                 say("Computed to be between 0 and 7.");
                 KALTAP_Stop();
             }
-            auto right_becomes_middle = [&] { x3 = x2; d3 = d2; b3 = 2 * b2; };
-            auto left_becomes_middle = [&] { x1 = x2; d1 = d2; b1 = b2 / 2; };
+            auto right_becomes_middle = [&] {
+                x3 = x2;
+                d3 = d2;
+                b3 = 2 * b2;
+            };
+            auto left_becomes_middle = [&] {
+                x1 = x2;
+                d1 = d2;
+                b1 = b2 / 2;
+            };
             switch (c) {
                 case 0: {  // none reaches the target: move on and widen the step
                     Search_Start = std::max(Search_Start, Search_Start + Search_Step);
@@ -352,13 +360,9 @@ Search_End FIROPT_Three_Point_Search(const Three_Point_Search& s, double Search_
                     break;
                 }
                 case 1:
-                case 6:
-                    right_becomes_middle();
-                    break;
+                case 6: right_becomes_middle(); break;
                 case 3:
-                case 4:
-                    left_becomes_middle();
-                    break;
+                case 4: left_becomes_middle(); break;
                 default: {  // 2 and 5: by the tie rule of the search
                     if (std::isnan(d1) != std::isnan(d3)) {
                         // A miss has no difference to compare: the middle
@@ -391,14 +395,10 @@ namespace {
 
 std::string end_reason(Search_End end) {
     switch (end) {
-        case Search_End::Passes_Used:
-            return "target not met within 16 passes";
-        case Search_End::Limit_Reached:
-            return "target not met within the range the search may try";
-        case Search_End::Cycle_Cap:
-            return "target not met within " + num(FIROPT_Maximum_Cycles) + " cycles";
-        default:
-            return "";
+        case Search_End::Passes_Used: return "target not met within 16 passes";
+        case Search_End::Limit_Reached: return "target not met within the range the search may try";
+        case Search_End::Cycle_Cap: return "target not met within " + num(FIROPT_Maximum_Cycles) + " cycles";
+        default: return "";
     }
 }
 

@@ -117,13 +117,13 @@ void FIROPT_Stopband_Optimization();
 enum class Search_End { At_Target, Passes_Used, Limit_Reached, Cycle_Cap };
 
 struct Three_Point_Search {
-    std::string routine;      // name in the error lines
-    std::string split_text;   // start of the progress line
-    std::string delta_text;   // label of d_2 in the progress line
-    bool left_on_tie;         // cases 2 and 5: left := middle when |d3| >= |d1| (else right := middle)
-    bool restart_size;        // cases 0 and 7 set a separate restart size (stopband search)
+    std::string routine;            // name in the error lines
+    std::string split_text;         // start of the progress line
+    std::string delta_text;         // label of d_2 in the progress line
+    bool left_on_tie;               // cases 2 and 5: left := middle when |d3| >= |d1| (else right := middle)
+    bool restart_size;              // cases 0 and 7 set a separate restart size (stopband search)
     bool miss_at_or_above = false;  // bit of a miss (evaluate returned NaN): as d >= 0 when set, else as d < 0
-    double lowest, highest;   // valid range of the searched value
+    double lowest, highest;         // valid range of the searched value
     // Trial at x: returns d = achieved - target, or NaN for a miss (a trial
     // design without a finite deviation), which never sets *At_Target and
     // never enters a secant step.

@@ -14,8 +14,8 @@ double Stopband_Weight_Ratio = 0.0;
 
 namespace {
 
-constexpr double Log10_e = 0.4342944819032518;    // log10 x = ln x * Log10_e
-constexpr double Passband_Target_Floor = 1e-6;    // |desired| above this is a passband
+constexpr double Log10_e = 0.4342944819032518;  // log10 x = ln x * Log10_e
+constexpr double Passband_Target_Floor = 1e-6;  // |desired| above this is a passband
 
 double log10_of(double x) { return std::log(x) * Log10_e; }
 

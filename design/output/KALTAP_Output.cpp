@@ -374,8 +374,8 @@ std::vector<Band_Row> band_rows(Report_Form form) {
     if (form == Report_Form::Quantized) {
         rows.push_back({"  Deviation      ", [](int k) { return Rounded_Band_Deviation(k); }});
         if (bandpass)
-            rows.push_back({"  Deviation, dB  ",
-                            [](int k) { return KALTAP_Band_Deviation_dB(k, Rounded_Band_Deviation(k)); }});
+            rows.push_back(
+                {"  Deviation, dB  ", [](int k) { return KALTAP_Band_Deviation_dB(k, Rounded_Band_Deviation(k)); }});
         rows.push_back({"  Unrounded Dev. ", stated});
         if (bandpass) rows.push_back({"  Unrounded, dB  ", stated_dB});
         return rows;
@@ -452,8 +452,7 @@ void write_report(int unit, Report_Form form, int bits) {
     const bool quantized = form == Report_Form::Quantized;
     const Report_Unit out{unit, quantized ? "KALTAP_Quantized_Output" : "KALTAP_Classical_Output"};
     if (!KALTAP_Filter_Weights_Valid)
-        console_error_stop(
-            "###Error in KALTAP_Classical_Output, called with KALTAP_Filter_Weights_Valid==.FALSE.");
+        console_error_stop("###Error in KALTAP_Classical_Output, called with KALTAP_Filter_Weights_Valid==.FALSE.");
     if (quantized && (!Weights_Quantized || Rounded_Weights.extent() < Half_Length ||
                       Rounded_Band_Deviation.extent() != Number_of_Bands))
         console_error_stop("###Error in KALTAP_Quantized_Output, called with Weights_Quantized==.FALSE.");

@@ -78,15 +78,15 @@ std::vector<std::string> summary(const KALTAP_Export_Design& d) {
     const char* desired = d.filter_type == 2 || d.filter_type == 3 ? "desired slope " : "desired value ";
     for (std::size_t k = 0; k < d.bands.size(); ++k) {
         const KALTAP_Export_Band& b = d.bands[k];
-        std::string line = "Band " + std::to_string(k + 1) + ": " + number(b.lower_edge, Summary_Precision) +
-                           " to " + number(b.upper_edge, Summary_Precision);
+        std::string line = "Band " + std::to_string(k + 1) + ": " + number(b.lower_edge, Summary_Precision) + " to " +
+                           number(b.upper_edge, Summary_Precision);
         if (b.has_desired) {
             line += ", " + std::string(desired) + number(b.desired, Summary_Precision) + ", weight " +
                     number(b.weight, Summary_Precision) + ", deviation " + number(b.deviation, Summary_Precision);
             if (b.has_db)
-                line += b.desired == 0.0 ? " (" + number(b.deviation_db, Summary_Precision) + " dB)"
-                                         : " (ripple " + number(b.deviation_db, Summary_Precision) +
-                                               " dB peak-to-peak)";
+                line += b.desired == 0.0
+                            ? " (" + number(b.deviation_db, Summary_Precision) + " dB)"
+                            : " (ripple " + number(b.deviation_db, Summary_Precision) + " dB peak-to-peak)";
         }
         lines.push_back(line);
     }
@@ -175,8 +175,8 @@ const KALTAP_Export_Format_Info* KALTAP_Export_Format_Of_Name(const std::string&
     const std::string name = lower(path);
     for (const auto& info : KALTAP_Export_Formats) {
         const std::string extension = info.extension;
-        if (name.size() > extension.size() && name.compare(name.size() - extension.size(), extension.size(),
-                                                           extension) == 0)
+        if (name.size() > extension.size() &&
+            name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
             return &info;
     }
     return nullptr;
@@ -190,9 +190,8 @@ bool KALTAP_Export_Available(std::string* reason) {
         // What the snapshot reads: the band tables, the first half of the
         // taps, the extremal set and the grid frequencies it points at.
         const int N = Number_of_Weights, bands = Number_of_Bands;
-        bool sized = N >= 1 && bands >= 1 && Band_Edges.extent() >= 2 * bands &&
-                     Band_Desired_Value.extent() >= bands && Band_Weighting.extent() >= bands &&
-                     Filter_Weights.extent() >= (N + 1) / 2 && Half_Length >= 0 &&
+        bool sized = N >= 1 && bands >= 1 && Band_Edges.extent() >= 2 * bands && Band_Desired_Value.extent() >= bands &&
+                     Band_Weighting.extent() >= bands && Filter_Weights.extent() >= (N + 1) / 2 && Half_Length >= 0 &&
                      Extremal_Index.extent() >= Half_Length + 1;
         for (int j = 1; sized && j <= Half_Length + 1; ++j)
             sized = Extremal_Index(j) >= 1 && Extremal_Index(j) <= Grid_Frequency.extent();
@@ -254,7 +253,8 @@ KALTAP_Export_Design KALTAP_Export_Snapshot() {
     }
     if (N % 2 == 1) d.taps[M - 1] = d.antisymmetric ? 0.0 : Filter_Weights(M);
 
-    for (int j = 1; j <= KALTAP_Extremal_Count(); ++j) d.extremal_frequencies.push_back(Grid_Frequency(Extremal_Index(j)));
+    for (int j = 1; j <= KALTAP_Extremal_Count(); ++j)
+        d.extremal_frequencies.push_back(Grid_Frequency(Extremal_Index(j)));
 
     d.quantized = KALTAP_Export_Quantized();
     if (d.quantized) {

@@ -85,18 +85,18 @@ struct KALTAP_Export_Design {
     int linear_phase_case = 1;    // PMC_DCT_Type 1..4
     bool antisymmetric = false;
     std::vector<KALTAP_Export_Band> bands;
-    double deviation = 0.0;                     // Remez_Deviation (weighted)
-    std::vector<double> taps;                   // h(1..N), the full impulse response
-    std::vector<double> extremal_frequencies;   // Half_Length+1 frequencies, cycles per sample
-    int iterations = 0;                         // exchange iterations of the design
-    bool converged = true;                      // KALTAP_Design_Converged()
-    bool deviations_measured = false;           // band deviations measured from the taps
-    bool quantized = false;                     // the fields below hold a quantization
-    int bits = 0;                               // 2..48
-    double scale_factor = 0.0;                  // taps ~ integers / scale_factor
-    std::vector<long long> integers;            // Q for taps 1..N, |Q| <= 2^(bits-1)-1
-    std::vector<double> rounded_taps;           // Q / scale_factor for taps 1..N
-    std::vector<std::string> warnings;          // the design's warning lines (Design_Warnings.h), in order
+    double deviation = 0.0;                    // Remez_Deviation (weighted)
+    std::vector<double> taps;                  // h(1..N), the full impulse response
+    std::vector<double> extremal_frequencies;  // Half_Length+1 frequencies, cycles per sample
+    int iterations = 0;                        // exchange iterations of the design
+    bool converged = true;                     // KALTAP_Design_Converged()
+    bool deviations_measured = false;          // band deviations measured from the taps
+    bool quantized = false;                    // the fields below hold a quantization
+    int bits = 0;                              // 2..48
+    double scale_factor = 0.0;                 // taps ~ integers / scale_factor
+    std::vector<long long> integers;           // Q for taps 1..N, |Q| <= 2^(bits-1)-1
+    std::vector<double> rounded_taps;          // Q / scale_factor for taps 1..N
+    std::vector<std::string> warnings;         // the design's warning lines (Design_Warnings.h), in order
 };
 
 // The record of the current design. Precondition: KALTAP_Export_Available()

@@ -43,8 +43,7 @@ void KALTAP_Quantizer() {
         KALTAP_Stop();
     }
     const int B = KALTAP_Bits;
-    if (B < KALTAP_Minimum_Bits)
-        KALTAP_Stop("####Error in KALTAP_Quantizer, called with KALTAP_Bits = " + FMT_Free(B));
+    if (B < KALTAP_Minimum_Bits) KALTAP_Stop("####Error in KALTAP_Quantizer, called with KALTAP_Bits = " + FMT_Free(B));
     UNIT_Write(UNIT_Standard_Output, "Weight quantization:");
     if (B > KALTAP_Maximum_Bits) KALTAP_Stop("Bad KALTAP_Bits");
 

@@ -14,9 +14,9 @@ constexpr int KALTAP_Minimum_Bits = 2;
 constexpr int KALTAP_Maximum_Bits = 48;
 
 extern double Scale_Factor;
-extern Array1<long long> Scaled_Weights;     // Q(1..M)
-extern Array1<double> Rounded_Weights;       // Q(i) / Scale_Factor
-extern Array1<double> Scaled_Weights_Real;   // real copy of Q(i)
+extern Array1<long long> Scaled_Weights;    // Q(1..M)
+extern Array1<double> Rounded_Weights;      // Q(i) / Scale_Factor
+extern Array1<double> Scaled_Weights_Real;  // real copy of Q(i)
 // Deviation of band k (1..Number_of_Bands) measured from Rounded_Weights as
 // KALTAP_Measure_Band_Deviations measures it: the quantized report's figures.
 extern Array1<double> Rounded_Band_Deviation;

@@ -76,8 +76,7 @@ int DYNLUN_Allocate(int start) {
 }
 
 void DYNLUN_Release(int unit) {
-    if (UNIT_Is_Open(unit))
-        UNIT_Write(UNIT_Console, "###Warning:  DYNLUN_Release of open LUN: " + FMT_Free(unit));
+    if (UNIT_Is_Open(unit)) UNIT_Write(UNIT_Console, "###Warning:  DYNLUN_Release of open LUN: " + FMT_Free(unit));
     if (DYNLUN_Find(unit) == 0) {
         UNIT_Write(UNIT_Console, "###Error in DYNLUN_Release, release_LUN not in list: " + FMT_Free(unit));
         return;

@@ -68,9 +68,7 @@ int exponent_of(const std::string& scientific) {
 
 }  // namespace
 
-std::string FMT_Integer(long long value, int width) {
-    return right_justify(std::to_string(value), width);
-}
+std::string FMT_Integer(long long value, int width) { return right_justify(std::to_string(value), width); }
 
 int FMT_Integer_Width(long long value, int width) {
     const int columns = static_cast<int>(std::to_string(value).size());

@@ -105,9 +105,7 @@ public:
     Helper() : thread_([this] { loop(); }) {}
     ~Helper() {
         quit_.store(true);
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-        }
+        { std::lock_guard<std::mutex> lock(mutex_); }
         wake_.notify_all();
         thread_.join();
     }
@@ -240,10 +238,12 @@ bool KALTAP_Background_Start(void (*task)(void* context), void* context) {
     };
     static thread_local Job job;
     job = Job{task, context};
-    h->run([](void* p, int, int) {
-        auto* j = static_cast<Job*>(p);
-        j->task(j->context);
-    }, &job, 0, 0);
+    h->run(
+        [](void* p, int, int) {
+            auto* j = static_cast<Job*>(p);
+            j->task(j->context);
+        },
+        &job, 0, 0);
     return true;
 }
 
@@ -266,10 +266,12 @@ void KALTAP_Parallel_Pair(void (*task)(void* context, int part), void* context) 
     } pair{task, context};
     const Clock::time_point start = Clock::now();
     const long long own_start = thread_time_ns();
-    h->run([](void* p, int, int) {
-        auto* q = static_cast<Pair*>(p);
-        q->task(q->context, 1);
-    }, &pair, 1, 1);
+    h->run(
+        [](void* p, int, int) {
+            auto* q = static_cast<Pair*>(p);
+            q->task(q->context, 1);
+        },
+        &pair, 1, 1);
     task(context, 0);
     const long long own = thread_time_ns() - own_start;
     const bool taken = h->finish();

@@ -38,7 +38,8 @@ int stem_number(const std::string& name, const std::string& time_stamp) {
             return std::atoi(name.c_str() + n + 1);
     }
     const std::string extension = Run_Log_Extension;
-    if (name.size() <= extension.size() || name.compare(name.size() - extension.size(), extension.size(), extension) != 0)
+    if (name.size() <= extension.size() ||
+        name.compare(name.size() - extension.size(), extension.size(), extension) != 0)
         return 0;
     const std::string base = name.substr(0, name.size() - extension.size());
     const std::size_t at = base.rfind("_" + time_stamp);

@@ -87,7 +87,8 @@ void RUN_LOG_open(const std::string& file_name, const std::string& title) {
     date_and_time(date, time);
     // A new log starts a new design's set of names: its stem is this minute's
     // first free one.
-    const std::string name = RUN_LOG_Base_Name(file_name) + "_" + RESULT_SET_Begin(date + "_" + time.substr(0, 4)) + ".txt";
+    const std::string name = RUN_LOG_Base_Name(file_name) + "_" + RESULT_SET_Begin(date + "_" + time.substr(0, 4)) +
+                             ".txt";
     const int previous_unit = Run_Log_Unit;
     Run_Log_Unit = DYNLUN_Allocate(Run_Log_First_Unit);
     int status = UNIT_Open(Run_Log_Unit, name, UNIT_Mode::Write);

@@ -10,9 +10,9 @@ constexpr int Digits = 6;
 
 // Powers of ten that a double holds exactly: 10^0 .. 10^22.
 constexpr int Largest_Exact_Power_Of_Ten = 22;
-constexpr double Exact_Powers_Of_Ten[Largest_Exact_Power_Of_Ten + 1] = {
-    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr double Exact_Powers_Of_Ten[Largest_Exact_Power_Of_Ten + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // The six digits of a value scaled by 10^k lie in [10^5, 10^6).
 constexpr double Lowest_Digits = 1e5, Digits_Bound = 1e6;

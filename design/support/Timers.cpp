@@ -52,8 +52,7 @@ int Days_Between(const int date1[3], const int date2[3]) {
     if (date1[1] < 1 || date1[1] > 12 || date2[1] < 1 || date2[1] > 12) return 0;
     // A date2 before date1 (the clock was set back) counts negative, so the
     // elapsed time stays the true difference instead of a runaway walk.
-    if (date2[0] < date1[0] || (date2[0] == date1[0] && date2[1] < date1[1]))
-        return -Days_Between(date2, date1);
+    if (date2[0] < date1[0] || (date2[0] == date1[0] && date2[1] < date1[1])) return -Days_Between(date2, date1);
     int n = date2[2] - date1[2];
     int year = date1[0], month = date1[1];
     int sum = 0;
@@ -72,8 +71,7 @@ int Days_Between(const int date1[3], const int date2[3]) {
 
 double Timer(int action) {
     Clock_Reading c = Timers_Now();
-    double now = c.hour * 3600.0 + c.minute * 60.0 + c.second +
-                 c.sub_second / (Timer_Microseconds ? 1.0e6 : 1000.0);
+    double now = c.hour * 3600.0 + c.minute * 60.0 + c.second + c.sub_second / (Timer_Microseconds ? 1.0e6 : 1000.0);
     int today[3] = {c.year, c.month, c.day};
     auto start = [&](int k) {
         Timer_Start_Date[k][0] = c.year;

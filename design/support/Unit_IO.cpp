@@ -84,9 +84,7 @@ UNIT_Hooks& hooks() {
 
 // Console units reach the window layer as themselves; standard input and
 // output have no window of their own and go to the console window.
-int hook_unit(int unit) {
-    return (unit == UNIT_Standard_Input || unit == UNIT_Standard_Output) ? UNIT_Console : unit;
-}
+int hook_unit(int unit) { return (unit == UNIT_Standard_Input || unit == UNIT_Standard_Output) ? UNIT_Console : unit; }
 
 void strip_line_end(std::string& line) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
@@ -140,8 +138,7 @@ void UNIT_Clear_Hooks() { hooks() = UNIT_Hooks(); }
 const UNIT_Hooks& UNIT_Current_Hooks() { return hooks(); }
 
 bool UNIT_Is_Console(int unit) {
-    return unit == -4 || unit == -3 || unit == -2 || unit == UNIT_Standard_Input ||
-           unit == UNIT_Standard_Output;
+    return unit == -4 || unit == -3 || unit == -2 || unit == UNIT_Standard_Input || unit == UNIT_Standard_Output;
 }
 
 int UNIT_Open(int unit, const std::string& file_name, UNIT_Mode mode) {
@@ -216,8 +213,7 @@ int UNIT_Write(int unit, const std::string& line) {
 
 int UNIT_Read_Line(int unit, std::string& line) {
     auto it = unit_table().find(unit);
-    if (UNIT_Is_Console(unit) || (it != unit_table().end() && it->second.window))
-        return read_console(unit, line);
+    if (UNIT_Is_Console(unit) || (it != unit_table().end() && it->second.window)) return read_console(unit, line);
     if (it == unit_table().end()) return UNIT_Not_Open;
     std::FILE* fp = it->second.file;
     line.clear();
@@ -373,8 +369,7 @@ bool UNIT_Parse_Real(const std::string& item, double& value) {
         if (c == 'd' || c == 'D') c = 'E';
     // Only plain decimal numbers: no hexadecimal, no "inf" or "nan" words.
     for (char c : s)
-        if (!((c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E'))
-            return false;
+        if (!((c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E')) return false;
     char* end = nullptr;
     errno = 0;
     // A decimal point in every locale: never the user's decimal comma.

@@ -16,9 +16,9 @@
 #include <qwt_text.h>
 
 namespace {
-constexpr int Margin = 15;                    // pixels around the chart
-constexpr double Group_Width = 0.7;           // of the distance between two groups
-constexpr int Most_Labelled_Groups = 20;      // beyond this the axis chooses its own ticks
+constexpr int Margin = 15;                // pixels around the chart
+constexpr double Group_Width = 0.7;       // of the distance between two groups
+constexpr int Most_Labelled_Groups = 20;  // beyond this the axis chooses its own ticks
 const char* const Default_Export_Name = "barchart.png";
 
 // Groups sit at 0, 1, 2, ... on the bottom axis; the user counts them from 1.
@@ -49,9 +49,9 @@ QList<QColor> ChartData::namedColours(const QStringList& names) {
 
 // ---- Bar chart ----
 
-const QStringList BarChart::Default_Colour_Names = {
-    QStringLiteral("crimson"), QStringLiteral("steel blue"), QStringLiteral("lime green"),
-    QStringLiteral("dark orange"), QStringLiteral("medium orchid")};
+const QStringList BarChart::Default_Colour_Names = {QStringLiteral("crimson"), QStringLiteral("steel blue"),
+                                                    QStringLiteral("lime green"), QStringLiteral("dark orange"),
+                                                    QStringLiteral("medium orchid")};
 
 BarChart::BarChart(int unit, const QVariantMap& properties, QWidget* parent)
     : QwtPlot(parent), UIK_ContentController(unit, properties.value("windowTitle").toString()) {

@@ -59,9 +59,7 @@ public:
     void print() override;
     void setContentFont(const QFont& font) override { setFont(font); }
     QFont contentFont() const override { return font(); }
-    bool saveContents(const QString& fileName, QString* failure) override {
-        return exportChart(fileName, failure);
-    }
+    bool saveContents(const QString& fileName, QString* failure) override { return exportChart(fileName, failure); }
     QString contentsFileName(const QString& fileName) const override { return exportFileName(fileName); }
 
     QwtPlotMultiBarChart* bars = nullptr;  // the groups of bars

@@ -200,9 +200,7 @@ int ArcCanvasObject::spanSixteenths() const { return qRound(spanAngle * Sixteent
 
 void ArcCanvasObject::draw(QPainter& painter) const { painter.drawArc(rect, startSixteenths(), spanSixteenths()); }
 
-void ChordCanvasObject::draw(QPainter& painter) const {
-    painter.drawChord(rect, startSixteenths(), spanSixteenths());
-}
+void ChordCanvasObject::draw(QPainter& painter) const { painter.drawChord(rect, startSixteenths(), spanSixteenths()); }
 
 void PieCanvasObject::draw(QPainter& painter) const { painter.drawPie(rect, startSixteenths(), spanSixteenths()); }
 
@@ -244,7 +242,8 @@ Canvas::Canvas(int unit, const QVariantMap& properties, QWidget* parent)
       background_(CanvasObject::colorOf(properties.value(QStringLiteral("backgroundColor")))) {
     setObjectName(QStringLiteral("canvas_%1").arg(unit));
     const QSize fallback = defaultCanvasSize();
-    size_ = QSize(positiveOr(properties, "width", fallback.width()), positiveOr(properties, "height", fallback.height()));
+    size_ = QSize(positiveOr(properties, "width", fallback.width()),
+                  positiveOr(properties, "height", fallback.height()));
     // A maximum that is not given (not positive) leaves that side free.
     maxWindow_ = QSize(positiveOr(properties, "maxWindowWidth", -1), positiveOr(properties, "maxWindowHeight", -1));
 

@@ -18,7 +18,7 @@
 #include <qwt_scale_widget.h>
 
 namespace {
-constexpr int Margin = 15;                    // pixels around the plot
+constexpr int Margin = 15;  // pixels around the plot
 const char* const Default_Export_Name = "contourplot.png";
 constexpr double Not_A_Number = std::numeric_limits<double>::quiet_NaN();
 

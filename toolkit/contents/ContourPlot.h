@@ -51,8 +51,8 @@ public:
 
     SpectrogramData() = default;
 
-    void sample(UIK_Contour_Callback callback, const QwtInterval& x, const QwtInterval& y,
-                int columns = Raster_Points, int rows = Raster_Points);
+    void sample(UIK_Contour_Callback callback, const QwtInterval& x, const QwtInterval& y, int columns = Raster_Points,
+                int rows = Raster_Points);
     bool isEmpty() const { return values_.isEmpty(); }
     int columns() const { return columns_; }
     int rows() const { return rows_; }
@@ -102,9 +102,7 @@ public:
     void print() override;
     void setContentFont(const QFont& font) override { setFont(font); }
     QFont contentFont() const override { return font(); }
-    bool saveContents(const QString& fileName, QString* failure) override {
-        return exportChart(fileName, failure);
-    }
+    bool saveContents(const QString& fileName, QString* failure) override { return exportChart(fileName, failure); }
     QString contentsFileName(const QString& fileName) const override { return exportFileName(fileName); }
 
     QwtPlotSpectrogram* spectrogram = nullptr;

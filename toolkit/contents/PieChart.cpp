@@ -17,11 +17,11 @@
 #include "BarChart.h"
 
 namespace {
-constexpr int Margin = 12;               // pixels around the chart and between its parts
-constexpr int Angle_Units = 16;          // QPainter measures angles in sixteenths of a degree
-constexpr double Twelve_O_Clock = 90.0;  // degrees, counter-clockwise from three o'clock
+constexpr int Margin = 12;                 // pixels around the chart and between its parts
+constexpr int Angle_Units = 16;            // QPainter measures angles in sixteenths of a degree
+constexpr double Twelve_O_Clock = 90.0;    // degrees, counter-clockwise from three o'clock
 constexpr double Most_Legend_Share = 0.4;  // of the width, for the names
-const QSize Hidden_Chart_Size(768, 576);    // image size of a chart not on screen
+const QSize Hidden_Chart_Size(768, 576);   // image size of a chart not on screen
 const char* const Default_Export_Name = "piechart.png";
 
 constexpr int Name_Column = 0;
@@ -192,8 +192,8 @@ QModelIndex PieView::indexAt(const QPoint& point) const {
 QRect PieView::visualRect(const QModelIndex& index) const {
     if (!index.isValid() || !model()) return QRect();
     const Layout layout = layoutFor(viewport()->rect());
-    const QRect name(layout.legend.left(), layout.legend.top() + index.row() * layout.rowHeight,
-                     layout.legend.width(), layout.rowHeight);
+    const QRect name(layout.legend.left(), layout.legend.top() + index.row() * layout.rowHeight, layout.legend.width(),
+                     layout.rowHeight);
     return layout.pie.united(name);
 }
 
@@ -207,21 +207,13 @@ QModelIndex PieView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers
         case MoveUp:
         case MoveLeft:
         case MovePrevious:
-        case MovePageUp:
-            row = qMax(0, row - 1);
-            break;
+        case MovePageUp: row = qMax(0, row - 1); break;
         case MoveDown:
         case MoveRight:
         case MoveNext:
-        case MovePageDown:
-            row = qMin(count - 1, row + 1);
-            break;
-        case MoveHome:
-            row = 0;
-            break;
-        case MoveEnd:
-            row = count - 1;
-            break;
+        case MovePageDown: row = qMin(count - 1, row + 1); break;
+        case MoveHome: row = 0; break;
+        case MoveEnd: row = count - 1; break;
     }
     return model()->index(row, Name_Column, rootIndex());
 }
@@ -259,12 +251,21 @@ void PieView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end
 
 // ---- PieChart ----
 
-const QStringList PieChart::Default_Colour_Names = {
-    QStringLiteral("tomato"),      QStringLiteral("steel blue"),    QStringLiteral("lime green"),
-    QStringLiteral("gold"),        QStringLiteral("medium orchid"), QStringLiteral("khaki"),
-    QStringLiteral("medium aqua marine"), QStringLiteral("powder blue"), QStringLiteral("light pink"),
-    QStringLiteral("burly wood"),  QStringLiteral("salmon"),        QStringLiteral("corn silk"),
-    QStringLiteral("turquoise"),   QStringLiteral("chart reuse"),   QStringLiteral("pale violet red")};
+const QStringList PieChart::Default_Colour_Names = {QStringLiteral("tomato"),
+                                                    QStringLiteral("steel blue"),
+                                                    QStringLiteral("lime green"),
+                                                    QStringLiteral("gold"),
+                                                    QStringLiteral("medium orchid"),
+                                                    QStringLiteral("khaki"),
+                                                    QStringLiteral("medium aqua marine"),
+                                                    QStringLiteral("powder blue"),
+                                                    QStringLiteral("light pink"),
+                                                    QStringLiteral("burly wood"),
+                                                    QStringLiteral("salmon"),
+                                                    QStringLiteral("corn silk"),
+                                                    QStringLiteral("turquoise"),
+                                                    QStringLiteral("chart reuse"),
+                                                    QStringLiteral("pale violet red")};
 
 PieChart::PieChart(int unit, const QVariantMap& properties, QWidget* parent)
     : QWidget(parent), UIK_ContentController(unit, properties.value("windowTitle").toString()) {
@@ -322,7 +323,8 @@ QString PieChart::exportFileName(const QString& fileName) {
 
 bool PieChart::exportImage(const QString& fileName, QString* failure) {
     const QString name = exportFileName(fileName);
-    const QSize size = isVisible() && !view->viewport()->size().isEmpty() ? view->viewport()->size() : Hidden_Chart_Size;
+    const QSize size = isVisible() && !view->viewport()->size().isEmpty() ? view->viewport()->size()
+                                                                          : Hidden_Chart_Size;
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(view->backgroundColour());
     QPainter painter(&image);

@@ -116,8 +116,8 @@ public:
 
     QStandardItemModel* model = nullptr;
     PieView* view = nullptr;
-    QStringList names;            // of the slices, as given
-    QList<QColor> givenColours;   // as given; empty: the default colours
+    QStringList names;           // of the slices, as given
+    QList<QColor> givenColours;  // as given; empty: the default colours
 
 private:
     void setSlices(const QVector<double>& values);

@@ -24,9 +24,9 @@
 #include <qwt_symbol.h>
 
 namespace {
-constexpr int Margin = 15;                     // pixels around the plot
-constexpr int Ring_Steps = 5;                  // at most this many rings
-constexpr double Plot_Fraction = 0.82;         // of the canvas's shorter side; the rest holds the azimuth labels
+constexpr int Margin = 15;              // pixels around the plot
+constexpr int Ring_Steps = 5;           // at most this many rings
+constexpr double Plot_Fraction = 0.82;  // of the canvas's shorter side; the rest holds the azimuth labels
 const char* const Default_Export_Name = "polarplot.png";
 
 // Row r of the block is (azimuth, radius); further columns are ignored. A
@@ -88,8 +88,7 @@ void PolarGrid::draw(QPainter* painter, const QwtScaleMap& xMap, const QwtScaleM
         const QSizeF size = metrics.size(Qt::TextSingleLine, label);
         const QPointF middle = centre + (reach + 0.6 * qMax(size.width(), size.height())) * direction;
         painter->setPen(QPen(Qt::darkGray));
-        painter->drawText(QRectF(middle - QPointF(size.width() / 2, size.height() / 2), size), Qt::AlignCenter,
-                          label);
+        painter->drawText(QRectF(middle - QPointF(size.width() / 2, size.height() / 2), size), Qt::AlignCenter, label);
     }
     painter->restore();
 }
@@ -127,8 +126,7 @@ QPointF PolarPlot::pointAt(double azimuthDegrees, double radius) {
     return QPointF(radius * std::cos(angle), radius * std::sin(angle));
 }
 
-void PolarPlot::writeCurve(const void* data, const QString& dataType, int nrows, int ncols,
-                           const QVariantMap& series) {
+void PolarPlot::writeCurve(const void* data, const QString& dataType, int nrows, int ncols, const QVariantMap& series) {
     const QVector<QPointF> points = readPoints(data, dataType, nrows, ncols);
     QwtPlotCurve* curve = Plot_New_Curve(series);
     curve->attach(this);

@@ -71,9 +71,7 @@ public:
     void print() override;
     void setContentFont(const QFont& font) override { setFont(font); }
     QFont contentFont() const override { return font(); }
-    bool saveContents(const QString& fileName, QString* failure) override {
-        return exportChart(fileName, failure);
-    }
+    bool saveContents(const QString& fileName, QString* failure) override { return exportChart(fileName, failure); }
     QString contentsFileName(const QString& fileName) const override { return exportFileName(fileName); }
 
     // The maps of the bottom and left axes give both axes the same scale,

@@ -29,8 +29,7 @@ template <class T>
 QString realText(T value) {
     char buffer[64];
     for (int digits = Least_Significant_Digits;; ++digits) {
-        const char* end =
-            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits).ptr;
+        const char* end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits).ptr;
         T back{};
         const auto parsed = std::from_chars(buffer, end, back);
         if (digits >= std::numeric_limits<T>::max_digits10 || (parsed.ec == std::errc() && back == value))

@@ -48,7 +48,8 @@ inline bool Pictures_Alike(const QString& a, const QString& b, QString* why = nu
     const Picture_Difference d = Compare_Pictures(x, y, Picture_Channel_Step);
     if (d.sameSize && d.share() <= Picture_Share_Differing) return true;
     if (why != nullptr)
-        *why = !d.sameSize ? QStringLiteral("%1 and %2 differ in size or do not load").arg(a, b)
-                           : QStringLiteral("%1 of %2 pixels of %3 and %4 differ").arg(d.differing).arg(d.pixels).arg(a, b);
+        *why = !d.sameSize
+                   ? QStringLiteral("%1 and %2 differ in size or do not load").arg(a, b)
+                   : QStringLiteral("%1 of %2 pixels of %3 and %4 differ").arg(d.differing).arg(d.pixels).arg(a, b);
     return false;
 }

@@ -71,9 +71,8 @@ Program_Robot& Program_Robot::dismiss(const QString& title) {
 
 Program_Robot& Program_Robot::pressEnterInConsole(int times) {
     for (int i = 0; i < times; ++i)
-        steps_.append({QString(), [this](QWidget*) {
-                           QTest::keyClick(controller_.texts->readingWindow, Qt::Key_Return);
-                       }});
+        steps_.append(
+            {QString(), [this](QWidget*) { QTest::keyClick(controller_.texts->readingWindow, Qt::Key_Return); }});
     return *this;
 }
 

@@ -100,14 +100,15 @@ int main(int argc, char** argv) {
         controller.mainWindow->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
     Program_Robot robot(controller);
     bool ok = true;
-    robot.act("User Agreement and Selection",
-              [&](QWidget* dialog) {
-                  settle();
-                  ok &= grab(out + "/agreement_dialog.png");
-                  for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
-                      if (box->text() == "Agree?") box->setChecked(true);
-                  pressOk(dialog);
-              })
+    robot
+        .act("User Agreement and Selection",
+             [&](QWidget* dialog) {
+                 settle();
+                 ok &= grab(out + "/agreement_dialog.png");
+                 for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
+                     if (box->text() == "Agree?") box->setChecked(true);
+                 pressOk(dialog);
+             })
         .accept("Select Filter Type", {{"Select filter design approach:", "3"}})
         .accept("Legacy FIR Filter Parameters")
         .act("Band Definitions",
@@ -156,7 +157,8 @@ int main(int argc, char** argv) {
     ok &= grab(out + "/main_window.png");
     // The main plot alone again, its passband zoomed and read.
     if (controller.mdiArea != nullptr) {
-        QMdiSubWindow* main_plot = controller.mdiArea->subWindowList().value(controller.mdiArea->subWindowList().size() - 1);
+        QMdiSubWindow* main_plot =
+            controller.mdiArea->subWindowList().value(controller.mdiArea->subWindowList().size() - 1);
         if (main_plot != nullptr) {
             main_plot->showMaximized();
             settle();

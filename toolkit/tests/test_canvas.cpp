@@ -33,9 +33,9 @@ namespace {
 constexpr int Worker_Timeout_ms = 20000;
 constexpr int Watchdog_ms = 20000;
 
-constexpr QRgb White = 0xFFFFFF, Black = 0x000000, Red = 0xFF0000, Green = 0x00C000, Blue = 0x0000FF,
-               Yellow = 0xFFFF00, Magenta = 0xFF00FF, Maroon = 0x800000, Cyan = 0x00FFFF, Orange = 0xFF8000,
-               Teal = 0x008080, Navy = 0x000080, SceneBackground = 0xF0F0F0;
+constexpr QRgb White = 0xFFFFFF, Black = 0x000000, Red = 0xFF0000, Green = 0x00C000, Blue = 0x0000FF, Yellow = 0xFFFF00,
+               Magenta = 0xFF00FF, Maroon = 0x800000, Cyan = 0x00FFFF, Orange = 0xFF8000, Teal = 0x008080,
+               Navy = 0x000080, SceneBackground = 0xF0F0F0;
 
 // Rejects whatever modal dialog is still open after a while, so that a robot
 // that missed its dialog fails the test instead of hanging it.
@@ -198,8 +198,10 @@ private:
         QCOMPARE(static_cast<int>(shown->objects().size()), 12);
         for (const auto& object : shown->objects())
             if (auto* p = dynamic_cast<PictureCanvasObject*>(object.get())) {
-                if (p->fileName == picturePath) goodPictureLoaded = p->loaded();
-                else missingPictureLoaded = p->loaded();
+                if (p->fileName == picturePath)
+                    goodPictureLoaded = p->loaded();
+                else
+                    missingPictureLoaded = p->loaded();
             }
     }
 
@@ -310,11 +312,16 @@ private slots:
         QTest::addColumn<QString>("given");
         QTest::addColumn<QString>("written");
         QTest::addColumn<QByteArray>("format");
-        QTest::newRow("no extension") << "plain" << "plain.png" << QByteArray("png");
-        QTest::newRow("png") << "shot.png" << "shot.png" << QByteArray("png");
-        QTest::newRow("bmp") << "shot.bmp" << "shot.bmp" << QByteArray("bmp");
-        QTest::newRow("upper-case extension") << "shot.PNG" << "shot.PNG.png" << QByteArray("png");
-        QTest::newRow("pdf is no image here") << "shot.pdf" << "shot.pdf.png" << QByteArray("png");
+        QTest::newRow("no extension") << "plain"
+                                      << "plain.png" << QByteArray("png");
+        QTest::newRow("png") << "shot.png"
+                             << "shot.png" << QByteArray("png");
+        QTest::newRow("bmp") << "shot.bmp"
+                             << "shot.bmp" << QByteArray("bmp");
+        QTest::newRow("upper-case extension") << "shot.PNG"
+                                              << "shot.PNG.png" << QByteArray("png");
+        QTest::newRow("pdf is no image here") << "shot.pdf"
+                                              << "shot.pdf.png" << QByteArray("png");
     }
 
     void theFileNameGetsAnImageExtension() {
@@ -373,14 +380,15 @@ private slots:
             << QPoint(22, 30) << uint(Blue);
         QTest::newRow("no brush: not filled") << QVariantMap{{"type", "Rect"}, {"rectList", QStringList{"20,20,20,20"}}}
                                               << QPoint(30, 30) << uint(White) << QPoint(25, 35) << uint(White);
-        const QVariantMap line{{"type", "Line"}, {"pointList", QStringList{"15,50", "45,50"}}, {"penWidth", 8},
-                               {"penColor", Blue}};
-        QTest::newRow("flat cap") << with(line, {{"capStyle", 0x00}}) << QPoint(12, 50) << uint(White)
-                                  << QPoint(30, 50) << uint(Blue);
-        QTest::newRow("round cap") << with(line, {{"capStyle", 0x20}}) << QPoint(12, 50) << uint(Blue)
-                                   << QPoint(13, 52) << uint(Blue);
+        const QVariantMap line{
+            {"type", "Line"}, {"pointList", QStringList{"15,50", "45,50"}}, {"penWidth", 8}, {"penColor", Blue}};
+        QTest::newRow("flat cap") << with(line, {{"capStyle", 0x00}}) << QPoint(12, 50) << uint(White) << QPoint(30, 50)
+                                  << uint(Blue);
+        QTest::newRow("round cap") << with(line, {{"capStyle", 0x20}}) << QPoint(12, 50) << uint(Blue) << QPoint(13, 52)
+                                   << uint(Blue);
         QTest::newRow("dashed line has gaps")
-            << with(line, {{"penStyle", 2}, {"capStyle", 0x00}, {"penWidth", 2}, {"pointList", QStringList{"0,50", "60,50"}}})
+            << with(line,
+                    {{"penStyle", 2}, {"capStyle", 0x00}, {"penWidth", 2}, {"pointList", QStringList{"0,50", "60,50"}}})
             << QPoint(3, 50) << uint(Blue) << QPoint(9, 50) << uint(White);
     }
 
@@ -400,8 +408,11 @@ private slots:
 
     void theCanvasWindowShowsTheCanvasAtItsSize() {
         WindowController controller(nullptr, {});
-        controller.createCanvasForUnit(1000, {{"windowTitle", "Big"}, {"width", 2000}, {"height", 1500},
-                                              {"maxWindowWidth", 300}, {"maxWindowHeight", 200}});
+        controller.createCanvasForUnit(1000, {{"windowTitle", "Big"},
+                                              {"width", 2000},
+                                              {"height", 1500},
+                                              {"maxWindowWidth", 300},
+                                              {"maxWindowHeight", 200}});
         controller.createCanvasForUnit(1001, {{"windowTitle", "Unsized"}});
         Canvas* big = controller.canvases.value(1000);
         QVERIFY(big != nullptr);
@@ -415,8 +426,8 @@ private slots:
         QTRY_VERIFY(big->horizontalScrollBar()->maximum() > 0 && big->verticalScrollBar()->maximum() > 0);
         // Without a size, a canvas is as large as a plot window.
         QCOMPARE(controller.canvases.value(1001)->renderImage().size(), QSize(768, 576));
-        QCOMPARE(controller.mainWindow->currentContent(), static_cast<UIK_ContentController*>(
-                                                              controller.canvases.value(1001)));
+        QCOMPARE(controller.mainWindow->currentContent(),
+                 static_cast<UIK_ContentController*>(controller.canvases.value(1001)));
     }
 
     void requestsForOtherUnitsAndUnknownShapesAreIgnored() {

@@ -120,8 +120,8 @@ private slots:
     void legendColours_data() {
         QTest::addColumn<QVariantList>("given");  // colours of the record
         QTest::addColumn<QList<QColor>>("bars");  // of bars 1, 2, 3
-        QTest::newRow("none: the defaults") << QVariantList{}
-                                            << QList<QColor>{QColor("crimson"), QColor("steelblue"), QColor("limegreen")};
+        QTest::newRow("none: the defaults")
+            << QVariantList{} << QList<QColor>{QColor("crimson"), QColor("steelblue"), QColor("limegreen")};
         QTest::newRow("two given, top byte ignored")
             << QVariantList{0xFF102030u, 0x405060u}
             << QList<QColor>{QColor(0x10, 0x20, 0x30), QColor(0x40, 0x50, 0x60), QColor("limegreen")};
@@ -160,10 +160,10 @@ private slots:
                                 << QVector<QVector<double>>{{0.1, 2.5, 7}};
         QTest::newRow("REAL*16") << "REAL*16" << block<long double>({1.0L / 3, 2}) << 2 << 1
                                  << QVector<QVector<double>>{{0.333333}, {2}};
-        QTest::newRow("unknown type: no groups") << "COMPLEX*8" << block<double>({1, 2}) << 1 << 2
-                                                 << QVector<QVector<double>>{};
-        QTest::newRow("no columns: no groups") << "REAL*8" << block<double>({1, 2}) << 2 << 0
-                                               << QVector<QVector<double>>{};
+        QTest::newRow("unknown type: no groups")
+            << "COMPLEX*8" << block<double>({1, 2}) << 1 << 2 << QVector<QVector<double>>{};
+        QTest::newRow("no columns: no groups")
+            << "REAL*8" << block<double>({1, 2}) << 2 << 0 << QVector<QVector<double>>{};
     }
     void barHeights() {
         QFETCH(QString, type);
@@ -217,8 +217,8 @@ private slots:
 
     void pieColoursAndSlices() {
         WindowController controller(nullptr, {});
-        controller.create<PieChart>(First_Unit, {{"names", QStringList{"only named"}},
-                                                      {"colors", QStringList{"#ff0000", "not a colour"}}});
+        controller.create<PieChart>(
+            First_Unit, {{"names", QStringList{"only named"}}, {"colors", QStringList{"#ff0000", "not a colour"}}});
         PieChart* chart = controller.pieCharts.value(First_Unit);
         QCOMPARE(chart->model->rowCount(), 1);  // one slice per name before any write
         QByteArray values = block<qint32>({5, 0, 7, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1});
@@ -275,13 +275,27 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("written");
         QTest::addColumn<QByteArray>("magic");
-        QTest::newRow("bar, no extension") << "bar" << "chart" << "chart.png" << QByteArray("\x89PNG");
-        QTest::newRow("bar, bmp") << "bar" << "chart.bmp" << "chart.bmp" << QByteArray("BM");
-        QTest::newRow("bar, pdf") << "bar" << "chart.pdf" << "chart.pdf" << QByteArray("%PDF");
-        QTest::newRow("bar, upper-case PNG") << "bar" << "chart.PNG" << "chart.PNG.png" << QByteArray("\x89PNG");
-        QTest::newRow("pie, no extension") << "pie" << "pie" << "pie.png" << QByteArray("\x89PNG");
-        QTest::newRow("pie, bmp") << "pie" << "pie.bmp" << "pie.bmp" << QByteArray("BM");
-        QTest::newRow("pie, pdf is no image") << "pie" << "pie.pdf" << "pie.pdf.png" << QByteArray("\x89PNG");
+        QTest::newRow("bar, no extension") << "bar"
+                                           << "chart"
+                                           << "chart.png" << QByteArray("\x89PNG");
+        QTest::newRow("bar, bmp") << "bar"
+                                  << "chart.bmp"
+                                  << "chart.bmp" << QByteArray("BM");
+        QTest::newRow("bar, pdf") << "bar"
+                                  << "chart.pdf"
+                                  << "chart.pdf" << QByteArray("%PDF");
+        QTest::newRow("bar, upper-case PNG") << "bar"
+                                             << "chart.PNG"
+                                             << "chart.PNG.png" << QByteArray("\x89PNG");
+        QTest::newRow("pie, no extension") << "pie"
+                                           << "pie"
+                                           << "pie.png" << QByteArray("\x89PNG");
+        QTest::newRow("pie, bmp") << "pie"
+                                  << "pie.bmp"
+                                  << "pie.bmp" << QByteArray("BM");
+        QTest::newRow("pie, pdf is no image") << "pie"
+                                              << "pie.pdf"
+                                              << "pie.pdf.png" << QByteArray("\x89PNG");
     }
     void exportNames() {
         QFETCH(QString, kind);
@@ -314,8 +328,10 @@ private slots:
     void interactiveExport_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("filter");
-        QTest::newRow("bar chart") << "bar" << "Image File (*.png *.bmp *.pdf)";
-        QTest::newRow("pie chart") << "pie" << "Image File (*.png *.bmp)";
+        QTest::newRow("bar chart") << "bar"
+                                   << "Image File (*.png *.bmp *.pdf)";
+        QTest::newRow("pie chart") << "pie"
+                                   << "Image File (*.png *.bmp)";
     }
     void interactiveExport() {
         QFETCH(QString, kind);

@@ -156,8 +156,7 @@ private slots:
         QVERIFY2(QFile::exists(written), qPrintable(console_text(controller)));
         const QVector<double> taps = design_taps();
         QCOMPARE(python_taps(written), taps);
-        QVERIFY(console_text(controller).contains("Weights exported to " + written +
-                                                  " (Python/NumPy module (*.py))"));
+        QVERIFY(console_text(controller).contains("Weights exported to " + written + " (Python/NumPy module (*.py))"));
 
         const QString missing = QDir::current().filePath("no_such_folder/taps.h");
         QString alert;

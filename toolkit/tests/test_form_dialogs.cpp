@@ -123,17 +123,11 @@ void addControl(WindowController& controller, int unit, int id, int kind, const 
             break;
         case UIK_FormDialog::LineEdit:
             controller.dialogs->form(unit)->addLineEdit(id, title, properties.value("placeholder").toString(),
-                                           properties.value("text").toString());
+                                                        properties.value("text").toString());
             break;
-        case UIK_FormDialog::ComboBox:
-            controller.dialogs->form(unit)->addComboBox(id, properties);
-            break;
-        case UIK_FormDialog::RadioButtons:
-            controller.dialogs->form(unit)->addRadioButtons(id, properties);
-            break;
-        case UIK_FormDialog::FileField:
-            controller.dialogs->form(unit)->addFileField(id, properties);
-            break;
+        case UIK_FormDialog::ComboBox: controller.dialogs->form(unit)->addComboBox(id, properties); break;
+        case UIK_FormDialog::RadioButtons: controller.dialogs->form(unit)->addRadioButtons(id, properties); break;
+        case UIK_FormDialog::FileField: controller.dialogs->form(unit)->addFileField(id, properties); break;
     }
 }
 
@@ -183,10 +177,9 @@ bool focusInView() {
 // that moves it ("tab", "backtab", "up", "down"); `hidden` gets every step
 // after which the focus lay out of view.
 QStringList pressKeys(const QString& keys, QStringList& hidden) {
-    const QMap<QString, Qt::Key> named{{"tab", Qt::Key_Tab},       {"backtab", Qt::Key_Backtab},
-                                       {"up", Qt::Key_Up},         {"down", Qt::Key_Down},
-                                       {"space", Qt::Key_Space},   {"return", Qt::Key_Return},
-                                       {"enter", Qt::Key_Enter},   {"escape", Qt::Key_Escape}};
+    const QMap<QString, Qt::Key> named{
+        {"tab", Qt::Key_Tab},     {"backtab", Qt::Key_Backtab}, {"up", Qt::Key_Up},       {"down", Qt::Key_Down},
+        {"space", Qt::Key_Space}, {"return", Qt::Key_Return},   {"enter", Qt::Key_Enter}, {"escape", Qt::Key_Escape}};
     QStringList moves;
     int step = 0;
     for (const QString& key : keys.split('|')) {
@@ -241,9 +234,12 @@ private slots:
             title = dialog->windowTitle();
             second = titleShown(dialog, 12);
             overMainWindow = dialog->parentWidget() == controller.mainWindow;
-            if (how == "ok") pressOk(dialog);
-            else if (how == "cancel") pressCancel(dialog);
-            else dialog->close();
+            if (how == "ok")
+                pressOk(dialog);
+            else if (how == "cancel")
+                pressCancel(dialog);
+            else
+                dialog->close();
         });
         QCOMPARE(answer, expected);
         QCOMPARE(title, QString("Agreement"));
@@ -259,37 +255,67 @@ private slots:
         QTest::addColumn<QString>("expected");
         const QStringList four{"Low-pass", "High-pass", "Band-pass", "Band-stop"};
         const QStringList three{"Number of weights", "Transition width", "Ripple"};
-        const int check = UIK_FormDialog::CheckBox, edit = UIK_FormDialog::LineEdit,
-                  combo = UIK_FormDialog::ComboBox, radio = UIK_FormDialog::RadioButtons,
-                  file = UIK_FormDialog::FileField;
+        const int check = UIK_FormDialog::CheckBox, edit = UIK_FormDialog::LineEdit, combo = UIK_FormDialog::ComboBox,
+                  radio = UIK_FormDialog::RadioButtons, file = UIK_FormDialog::FileField;
         const QVariantMap unchecked{{"title", "Write a log"}, {"checked", false}};
         const QVariantMap checked{{"title", "Write a log"}, {"checked", true}};
-        QTest::newRow("check box left unchecked") << check << unchecked << "" << "0" << "0";
-        QTest::newRow("check box left checked") << check << checked << "" << "1" << "1";
-        QTest::newRow("check box ticked") << check << unchecked << "click" << "0" << "1";
-        QTest::newRow("check box cleared") << check << checked << "click" << "1" << "0";
+        QTest::newRow("check box left unchecked") << check << unchecked << ""
+                                                  << "0"
+                                                  << "0";
+        QTest::newRow("check box left checked") << check << checked << ""
+                                                << "1"
+                                                << "1";
+        QTest::newRow("check box ticked") << check << unchecked << "click"
+                                          << "0"
+                                          << "1";
+        QTest::newRow("check box cleared") << check << checked << "click"
+                                           << "1"
+                                           << "0";
         const QVariantMap emptyEdit{{"title", "Bits"}, {"placeholder", "2 to 48"}, {"text", ""}};
         const QVariantMap filledEdit{{"title", "Bits"}, {"placeholder", "2 to 48"}, {"text", "1"}};
-        QTest::newRow("line edit left empty") << edit << emptyEdit << "" << "" << "";
-        QTest::newRow("line edit typed into") << edit << emptyEdit << "type:0.25, 42" << "" << "0.25, 42";
-        QTest::newRow("line edit typed after its text") << edit << filledEdit << "type:6 " << "1" << "16 ";
-        QTest::newRow("combo box selected 3") << combo << items("Filter", four, 3) << "" << "Band-pass" << "3";
-        QTest::newRow("combo box moved up") << combo << items("Filter", four, 3) << "up" << "Band-pass" << "2";
-        QTest::newRow("combo box selected 0") << combo << items("Filter", four, 0) << "" << "" << "0";
-        QTest::newRow("combo box selected 9") << combo << items("Filter", four, 9) << "" << "" << "0";
-        QTest::newRow("radio selected 2") << radio << items("Find", three, 2) << "" << "Transition width" << "2";
-        QTest::newRow("radio other chosen") << radio << items("Find", three, 2) << "click:3" << "Transition width"
+        QTest::newRow("line edit left empty") << edit << emptyEdit << ""
+                                              << ""
+                                              << "";
+        QTest::newRow("line edit typed into") << edit << emptyEdit << "type:0.25, 42"
+                                              << ""
+                                              << "0.25, 42";
+        QTest::newRow("line edit typed after its text") << edit << filledEdit << "type:6 "
+                                                        << "1"
+                                                        << "16 ";
+        QTest::newRow("combo box selected 3") << combo << items("Filter", four, 3) << ""
+                                              << "Band-pass"
+                                              << "3";
+        QTest::newRow("combo box moved up") << combo << items("Filter", four, 3) << "up"
+                                            << "Band-pass"
+                                            << "2";
+        QTest::newRow("combo box selected 0") << combo << items("Filter", four, 0) << ""
+                                              << ""
+                                              << "0";
+        QTest::newRow("combo box selected 9") << combo << items("Filter", four, 9) << ""
+                                              << ""
+                                              << "0";
+        QTest::newRow("radio selected 2") << radio << items("Find", three, 2) << ""
+                                          << "Transition width"
+                                          << "2";
+        QTest::newRow("radio other chosen") << radio << items("Find", three, 2) << "click:3"
+                                            << "Transition width"
                                             << "3";
-        QTest::newRow("radio selected 0") << radio << items("Find", three, 0) << "" << "Number of weights" << "1";
-        QTest::newRow("radio selected -1") << radio << items("Find", three, -1) << "" << "Number of weights"
+        QTest::newRow("radio selected 0") << radio << items("Find", three, 0) << ""
+                                          << "Number of weights"
+                                          << "1";
+        QTest::newRow("radio selected -1") << radio << items("Find", three, -1) << ""
+                                           << "Number of weights"
                                            << "1";
-        QTest::newRow("radio selected 4 of 3") << radio << items("Find", three, 4) << "" << "Number of weights"
+        QTest::newRow("radio selected 4 of 3") << radio << items("Find", three, 4) << ""
+                                               << "Number of weights"
                                                << "1";
-        const QVariantMap fileRow{{"title", "Response file"}, {"placeholder", "CSV file"},
-                                  {"text", "Equalizer.csv"},   {"defaultDirectory", "."},
-                                  {"chooseDirectory", false},  {"allowNewFiles", false}};
-        QTest::newRow("file field left") << file << fileRow << "" << "Equalizer.csv" << "Equalizer.csv";
-        QTest::newRow("file field typed") << file << fileRow << "type:.bak" << "Equalizer.csv"
+        const QVariantMap fileRow{{"title", "Response file"}, {"placeholder", "CSV file"}, {"text", "Equalizer.csv"},
+                                  {"defaultDirectory", "."},  {"chooseDirectory", false},  {"allowNewFiles", false}};
+        QTest::newRow("file field left") << file << fileRow << ""
+                                         << "Equalizer.csv"
+                                         << "Equalizer.csv";
+        QTest::newRow("file field typed") << file << fileRow << "type:.bak"
+                                          << "Equalizer.csv"
                                           << "Equalizer.csv.bak";
     }
     void eachControlShowsItsStartAndAnswersItsValue() {
@@ -332,44 +358,64 @@ private slots:
         QTest::addColumn<QString>("restoredAnswer");
         const QStringList four{"Low-pass", "High-pass", "Band-pass", "Band-stop"};
         const QStringList three{"Number of weights", "Transition width", "Ripple"};
-        const int check = UIK_FormDialog::CheckBox, edit = UIK_FormDialog::LineEdit,
-                  combo = UIK_FormDialog::ComboBox, radio = UIK_FormDialog::RadioButtons,
-                  file = UIK_FormDialog::FileField;
+        const int check = UIK_FormDialog::CheckBox, edit = UIK_FormDialog::LineEdit, combo = UIK_FormDialog::ComboBox,
+                  radio = UIK_FormDialog::RadioButtons, file = UIK_FormDialog::FileField;
         const QVariantMap bits{{"title", "Bits"}, {"placeholder", "2 to 48"}, {"text", "1"}};
         QVariantMap otherDialog = bits, otherLabel = bits;
         otherDialog.insert("windowTitle", "Other dialog");
         otherLabel.insert("title", "Bits per weight");
-        QTest::newRow("line edit") << edit << bits << "type:6" << true << bits << "16" << "1" << "1";
-        QTest::newRow("line edit cleared") << edit << bits << "clear" << true << bits << "" << "1" << "1";
-        QTest::newRow("line edit cancelled") << edit << bits << "type:6" << false << bits << "1" << "1" << "1";
-        QTest::newRow("line edit, other dialog") << edit << bits << "type:6" << true << otherDialog << "1" << "1"
+        QTest::newRow("line edit") << edit << bits << "type:6" << true << bits << "16"
+                                   << "1"
+                                   << "1";
+        QTest::newRow("line edit cleared") << edit << bits << "clear" << true << bits << ""
+                                           << "1"
+                                           << "1";
+        QTest::newRow("line edit cancelled") << edit << bits << "type:6" << false << bits << "1"
+                                             << "1"
+                                             << "1";
+        QTest::newRow("line edit, other dialog") << edit << bits << "type:6" << true << otherDialog << "1"
+                                                 << "1"
                                                  << "1";
-        QTest::newRow("line edit, other label") << edit << bits << "type:6" << true << otherLabel << "1" << "1"
+        QTest::newRow("line edit, other label") << edit << bits << "type:6" << true << otherLabel << "1"
+                                                << "1"
                                                 << "1";
         const QVariantMap unchecked{{"title", "Write a log"}, {"checked", false}};
-        QTest::newRow("check box") << check << unchecked << "click" << true << unchecked << "1" << "0" << "0";
-        QTest::newRow("check box cancelled") << check << unchecked << "click" << false << unchecked << "0" << "0"
+        QTest::newRow("check box") << check << unchecked << "click" << true << unchecked << "1"
+                                   << "0"
+                                   << "0";
+        QTest::newRow("check box cancelled") << check << unchecked << "click" << false << unchecked << "0"
+                                             << "0"
                                              << "0";
         QTest::newRow("combo box") << combo << items("Filter", four, 3) << "up" << true << items("Filter", four, 3)
-                                   << "High-pass" << "Band-pass" << "3";
+                                   << "High-pass"
+                                   << "Band-pass"
+                                   << "3";
         QTest::newRow("combo box, item moved")
             << combo << items("Filter", four, 3) << "up" << true
             << items("Filter", {"Low-pass", "Band-pass", "Band-stop", "High-pass"}, 2) << "High-pass"
-            << "Band-pass" << "2";
+            << "Band-pass"
+            << "2";
         QTest::newRow("combo box, item removed")
             << combo << items("Filter", four, 3) << "up" << true
-            << items("Filter", {"Low-pass", "Band-pass", "Band-stop"}, 3) << "Band-stop" << "Band-stop" << "3";
+            << items("Filter", {"Low-pass", "Band-pass", "Band-stop"}, 3) << "Band-stop"
+            << "Band-stop"
+            << "3";
         QTest::newRow("radio buttons") << radio << items("Find", three, 2) << "click:3" << true
-                                       << items("Find", three, 2) << "Ripple" << "Transition width" << "2";
-        QTest::newRow("radio buttons cancelled") << radio << items("Find", three, 2) << "click:3" << false
-                                                 << items("Find", three, 2) << "Transition width"
-                                                 << "Transition width" << "2";
-        QTest::newRow("radio buttons, item removed")
-            << radio << items("Find", three, 2) << "click:3" << true << items("Find", three.mid(0, 2), 2)
-            << "Transition width" << "Transition width" << "2";
+                                       << items("Find", three, 2) << "Ripple"
+                                       << "Transition width"
+                                       << "2";
+        QTest::newRow("radio buttons cancelled")
+            << radio << items("Find", three, 2) << "click:3" << false << items("Find", three, 2) << "Transition width"
+            << "Transition width"
+            << "2";
+        QTest::newRow("radio buttons, item removed") << radio << items("Find", three, 2) << "click:3" << true
+                                                     << items("Find", three.mid(0, 2), 2) << "Transition width"
+                                                     << "Transition width"
+                                                     << "2";
         const QVariantMap fileRow{{"title", "Response file"}, {"text", "Equalizer.csv"}};
         QTest::newRow("file field") << file << fileRow << "type:.bak" << true << fileRow << "Equalizer.csv.bak"
-                                    << "Equalizer.csv" << "Equalizer.csv";
+                                    << "Equalizer.csv"
+                                    << "Equalizer.csv";
     }
     void aNewDialogStartsWithTheEntryLastAccepted() {
         QFETCH(int, kind);
@@ -386,8 +432,10 @@ private slots:
         addControl(controller, Unit, Id, kind, first);
         const QStringList firstAnswer = showAndAnswer(controller, Unit, [&](QWidget* dialog) {
             userAction(dialog, Id, action);
-            if (accepted) pressOk(dialog);
-            else pressCancel(dialog);
+            if (accepted)
+                pressOk(dialog);
+            else
+                pressCancel(dialog);
         });
         QCOMPARE(firstAnswer.value(0), QString(accepted ? "1" : "0"));
 
@@ -453,15 +501,18 @@ private slots:
                 controller.dialogs->create(unit, {{"windowTitle", "Bad Input"}});
                 controller.dialogs->form(unit)->addLabel(1, "Please try again");
                 showAndAnswer(controller, unit, [&step](QWidget* dialog) {
-                    if (step == "!x") pressCancel(dialog);
-                    else pressOk(dialog);
+                    if (step == "!x")
+                        pressCancel(dialog);
+                    else
+                        pressOk(dialog);
                 });
                 continue;
             }
             const bool remembered = !step.startsWith('-');
             const QString question = step.mid(remembered ? 0 : 1).section('=', 0, 0);
             const QString typed = step.section('=', 1);
-            controller.dialogs->create(unit, {{"windowTitle", question.section(':', 0, 0)}, {"remembered", remembered}});
+            controller.dialogs->create(unit,
+                                       {{"windowTitle", question.section(':', 0, 0)}, {"remembered", remembered}});
             const QString field = question.contains(':') ? question.section(':', 1) : QStringLiteral("Field");
             controller.dialogs->form(unit)->addLineEdit(1, field, "", "passed");
             showAndAnswer(controller, unit, [&](QWidget* dialog) {
@@ -483,7 +534,7 @@ private slots:
     void theKeyboardAloneAnswersEachKindOfDialog_data() {
         QTest::addColumn<QVariantList>("controls");
         QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("first");     // the focus at the start
+        QTest::addColumn<QString>("first");      // the focus at the start
         QTest::addColumn<QStringList>("moves");  // the focus after each move
         QTest::addColumn<QStringList>("answer");
         const int check = UIK_FormDialog::CheckBox, combo = UIK_FormDialog::ComboBox,
@@ -517,11 +568,11 @@ private slots:
                                     << "control_1" << QStringList{"chooser_1", "control_2"}
                                     << QStringList{"1", "mine.csv", "9"};
         QTest::newRow("fields, then the buttons, then round")
-            << QVariantList{weights, agree, ripple} << "tab|tab|tab|tab|tab|tab|return" << "control_1"
-            << QStringList{"control_2", "control_3", "button", "button", "button", "control_1"}
+            << QVariantList{weights, agree, ripple} << "tab|tab|tab|tab|tab|tab|return"
+            << "control_1" << QStringList{"control_2", "control_3", "button", "button", "button", "control_1"}
             << QStringList{"1", "41", "0", "0.1"};
-        QTest::newRow("Esc") << QVariantList{weights} << "type:5|escape" << "control_1" << QStringList{}
-                             << QStringList{"0", "5"};
+        QTest::newRow("Esc") << QVariantList{weights} << "type:5|escape"
+                             << "control_1" << QStringList{} << QStringList{"0", "5"};
         // Twenty-five fields scroll; the last one typed into, or the first
         // after a round through the buttons.
         QVariantList bands;
@@ -535,8 +586,8 @@ private slots:
         QTest::newRow("a form that scrolls") << bands << QString("tab|").repeated(24) + "type:0.4|return"
                                              << "control_1" << down << last;
         QTest::newRow("a form that scrolls, round to the top")
-            << bands << QString("tab|").repeated(28) + "type:0.4|return" << "control_1"
-            << down + QStringList{"button", "button", "button", "control_1"} << round;
+            << bands << QString("tab|").repeated(28) + "type:0.4|return"
+            << "control_1" << down + QStringList{"button", "button", "button", "control_1"} << round;
     }
     void theKeyboardAloneAnswersEachKindOfDialog() {
         QFETCH(QVariantList, controls);
@@ -637,9 +688,12 @@ private slots:
     void answersFollowTheOrderOfAdding_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("result");
-        QTest::newRow("accepted") << "ok" << "1";
-        QTest::newRow("cancelled") << "cancel" << "0";
-        QTest::newRow("window closed") << "close" << "0";
+        QTest::newRow("accepted") << "ok"
+                                  << "1";
+        QTest::newRow("cancelled") << "cancel"
+                                   << "0";
+        QTest::newRow("window closed") << "close"
+                                       << "0";
     }
     void answersFollowTheOrderOfAdding() {
         QFETCH(QString, how);
@@ -658,9 +712,12 @@ private slots:
             userAction(dialog, 70, "type:5");
             userAction(dialog, 10, "click:3");
             userAction(dialog, 50, "click");
-            if (how == "ok") pressOk(dialog);
-            else if (how == "cancel") pressCancel(dialog);
-            else dialog->close();
+            if (how == "ok")
+                pressOk(dialog);
+            else if (how == "cancel")
+                pressCancel(dialog);
+            else
+                dialog->close();
         });
         QCOMPARE(answer, (QStringList{result, "0.15", "3", "1", "2", "out.csv"}));
     }
@@ -709,7 +766,7 @@ private slots:
         const QString longText = QStringLiteral("0.000000000000000000000000000000000000123");
         for (int id = 1; id <= fields; ++id)
             controller.dialogs->form(Unit)->addLineEdit(id, QStringLiteral("Left Band Edge %1").arg(id), "",
-                                           id == 1 ? longText : QStringLiteral("0.5"));
+                                                        id == 1 ? longText : QStringLiteral("0.5"));
         bool buttonsOnScreen = false, fitsScreen = false, scrolled = !scrolls, wholeText = false;
         const QStringList answer = showAndAnswer(controller, Unit, [&](QWidget* shown) {
             const QRect screen = shown->screen()->availableGeometry();
@@ -768,8 +825,9 @@ private slots:
         });
         QCOMPARE(answer, (QStringList{"1", refused ? QString("Equalizer.csv") : tooLong}));
         QCOMPARE(warning.isEmpty(), !refused);
-        if (refused) QVERIFY2(warning.contains(QString::number(length)) && warning.contains("Response file"),
-                              qPrintable(warning));
+        if (refused)
+            QVERIFY2(warning.contains(QString::number(length)) && warning.contains("Response file"),
+                     qPrintable(warning));
     }
 
     void theConsoleUnitsShareOneDialog() {
@@ -790,8 +848,9 @@ private slots:
     void aUnitWithoutDialogIsAnsweredEmptyAndGetsNoControls() {
         WindowController controller(nullptr, {});
         int labelId = 0;
-        for (UIK_Op op : {UIK_Op::addLabelToDialog, UIK_Op::addCheckBoxToDialog, UIK_Op::addLineEditToDialog,
-                          UIK_Op::addComboBoxToDialog, UIK_Op::addRadioButtonsToDialog, UIK_Op::addFileDialogToDialog}) {
+        for (UIK_Op op :
+             {UIK_Op::addLabelToDialog, UIK_Op::addCheckBoxToDialog, UIK_Op::addLineEditToDialog,
+              UIK_Op::addComboBoxToDialog, UIK_Op::addRadioButtonsToDialog, UIK_Op::addFileDialogToDialog}) {
             UIK_Request request = UIK_Request_For(op, Unit, ++labelId);
             UIK_Put(request, "title", std::string("lost"));
             UIK_Put(request, "itemList", std::vector<std::string>{"a"});
@@ -815,14 +874,12 @@ private slots:
         QTest::addColumn<QString>("choice");  // relative to the start directory; empty: cancel
         QTest::newRow("existing file") << false << false << QFileDialog::ExistingFile << QFileDialog::AcceptOpen
                                        << "Equalizer.csv";
-        QTest::newRow("directory") << true << false << QFileDialog::Directory << QFileDialog::AcceptOpen
-                                   << "designs";
+        QTest::newRow("directory") << true << false << QFileDialog::Directory << QFileDialog::AcceptOpen << "designs";
         QTest::newRow("new file") << false << true << QFileDialog::AnyFile << QFileDialog::AcceptSave
                                   << "new_weights.csv";
-        QTest::newRow("both flags: new file") << true << true << QFileDialog::AnyFile << QFileDialog::AcceptSave
-                                              << "new_weights.csv";
-        QTest::newRow("cancelled") << false << false << QFileDialog::ExistingFile << QFileDialog::AcceptOpen
-                                   << "";
+        QTest::newRow("both flags: new file")
+            << true << true << QFileDialog::AnyFile << QFileDialog::AcceptSave << "new_weights.csv";
+        QTest::newRow("cancelled") << false << false << QFileDialog::ExistingFile << QFileDialog::AcceptOpen << "";
     }
     void theFileRowChooserFollowsItsFlags() {
         QFETCH(bool, chooseDirectory);
@@ -839,13 +896,12 @@ private slots:
 
         WindowController controller(nullptr, {});
         controller.dialogs->create(Unit, {{"windowTitle", "Files"}});
-        controller.dialogs->form(Unit)->addFileField(7,
-                                         {{"title", "Choose the response file"},
-                                          {"placeholder", ""},
-                                          {"text", "before"},
-                                          {"defaultDirectory", start.path()},
-                                          {"chooseDirectory", chooseDirectory},
-                                          {"allowNewFiles", allowNewFiles}});
+        controller.dialogs->form(Unit)->addFileField(7, {{"title", "Choose the response file"},
+                                                         {"placeholder", ""},
+                                                         {"text", "before"},
+                                                         {"defaultDirectory", start.path()},
+                                                         {"chooseDirectory", chooseDirectory},
+                                                         {"allowNewFiles", allowNewFiles}});
         UIK_FormDialog* dialog = controller.dialogs->forms.value(Unit);
         QVERIFY(dialog);
 
@@ -922,11 +978,10 @@ private slots:
         QTest::addColumn<QFileDialog::FileMode>("fileMode");
         QTest::addColumn<QString>("choice");  // empty: cancel
         QTest::newRow("new file, cancelled") << true << "Open New File" << QFileDialog::AnyFile << "";
-        QTest::newRow("existing file, cancelled") << false << "Open Existing File" << QFileDialog::ExistingFile
-                                                  << "";
+        QTest::newRow("existing file, cancelled") << false << "Open Existing File" << QFileDialog::ExistingFile << "";
         QTest::newRow("new file, named") << true << "Open New File" << QFileDialog::AnyFile << "fresh.csv";
-        QTest::newRow("existing file, chosen") << false << "Open Existing File" << QFileDialog::ExistingFile
-                                               << "Equalizer.csv";
+        QTest::newRow("existing file, chosen")
+            << false << "Open Existing File" << QFileDialog::ExistingFile << "Equalizer.csv";
     }
     void theFileNameDialog() {
         QFETCH(bool, newFile);

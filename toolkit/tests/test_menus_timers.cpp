@@ -27,7 +27,7 @@ const QString Item = QStringLiteral("New FIR Filter Design");
 struct RoutineLog {
     int calls = 0;
     bool menusEnabledDuringCall = true;
-    QAction* action = nullptr;           // the item a routine triggers again
+    QAction* action = nullptr;  // the item a routine triggers again
     WindowController* controller = nullptr;
     int timerToDestroy = 0;
 };
@@ -221,7 +221,8 @@ void TestMenusTimers::secondChoiceWhileRoutineRunsIsIgnored_data() {
 void TestMenusTimers::secondChoiceWhileRoutineRunsIsIgnored() {
     QFETCH(bool, fromDialog);
     WindowController controller(nullptr, {});
-    controller.menus->addMenuItem(-2, Menu, Item, fromDialog ? routineWithModalDialog : routineTriggeringItself, QString());
+    controller.menus->addMenuItem(-2, Menu, Item, fromDialog ? routineWithModalDialog : routineTriggeringItself,
+                                  QString());
     controller.menus->runIdle();
     routineLog.action = item(controller, Menu, Item);
 
@@ -276,9 +277,7 @@ void TestMenusTimers::throwingRoutineLeavesMenusEnabled() {
     bool thrown = false;
     try {
         item(controller, Menu, Item)->trigger();
-    } catch (const RoutineFailed&) {
-        thrown = true;
-    }
+    } catch (const RoutineFailed&) { thrown = true; }
     QVERIFY(thrown);
     QVERIFY(allMenusEnabled(controller));
     QVERIFY(!controller.menus->callbackRunning);
@@ -290,7 +289,8 @@ void TestMenusTimers::shortcutIsParsed_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QKeySequence>("expected");
     QTest::newRow("Ctrl+N") << QStringLiteral("Ctrl+N") << QKeySequence(Qt::CTRL + Qt::Key_N);
-    QTest::newRow("two modifiers") << QStringLiteral("Ctrl+Shift+F5") << QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_F5);
+    QTest::newRow("two modifiers") << QStringLiteral("Ctrl+Shift+F5")
+                                   << QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_F5);
     QTest::newRow("none") << QString() << QKeySequence();
 }
 
@@ -328,7 +328,8 @@ void TestMenusTimers::missingItemReportsError_data() {
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("expected");
     const QString enable = QStringLiteral("Unit number 7 has not been opened yet.\nUIK_menuItemEnable failed.");
-    const QString checkable = QStringLiteral("Unit number 7 has not been opened yet.\nUIK_setMenuItemCheckable failed.");
+    const QString checkable =
+        QStringLiteral("Unit number 7 has not been opened yet.\nUIK_setMenuItemCheckable failed.");
     const QString checked = QStringLiteral("Unit number 7 has not been opened yet.\nUIK_setMenuItemChecked failed.");
     QTest::newRow("enable, unknown item") << 0 << Menu << QStringLiteral("Missing") << enable;
     QTest::newRow("enable, unknown menu") << 0 << QStringLiteral("Missing") << Item << enable;
@@ -411,7 +412,8 @@ void TestMenusTimers::destroyedTimerStops() {
     routineLog.controller = &controller;
     routineLog.timerToDestroy = 4;
     controller.menus->runIdle();
-    controller.menus->createTimer(4, timerProperties(5, false), fromOwnRoutine ? routineDestroyingItsTimer : countingRoutine);
+    controller.menus->createTimer(4, timerProperties(5, false),
+                                  fromOwnRoutine ? routineDestroyingItsTimer : countingRoutine);
     // A second timer keeps running: only the one named goes.
     controller.menus->createTimer(5, timerProperties(5, false), nullptr);
     QPointer<UIK_Timer> timer = controller.menus->timers.value(4);

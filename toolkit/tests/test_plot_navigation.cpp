@@ -23,17 +23,24 @@ namespace {
 constexpr int Plot_Unit = 1000000;
 
 QVariantMap responsePlotMap() {
-    return {{"windowTitle", "Frequency Response"}, {"chartBackgroundColor", 0xFFE8E8E8u},
-            {"xAxisName", "f/(sample rate)"},      {"yAxisName", "Response, dB"},
-            {"xScaleType", 0},                     {"xScaleLB", -1.0},
-            {"xScaleUB", -1.0},                    {"xScaleStep", -1.0},
-            {"yScaleType", 0},                     {"yScaleLB", -1.0},
-            {"yScaleUB", -1.0},                    {"yScaleStep", -1.0},
-            {"showHgridLines", 1},                 {"showVgridLines", 1}};
+    return {{"windowTitle", "Frequency Response"},
+            {"chartBackgroundColor", 0xFFE8E8E8u},
+            {"xAxisName", "f/(sample rate)"},
+            {"yAxisName", "Response, dB"},
+            {"xScaleType", 0},
+            {"xScaleLB", -1.0},
+            {"xScaleUB", -1.0},
+            {"xScaleStep", -1.0},
+            {"yScaleType", 0},
+            {"yScaleLB", -1.0},
+            {"yScaleUB", -1.0},
+            {"yScaleStep", -1.0},
+            {"showHgridLines", 1},
+            {"showVgridLines", 1}};
 }
 
 QVariantMap seriesMap(const QString& label, unsigned colour) {
-    return {{"fittedCurve", 1}, {"curveLabel", label}, {"curveColor", colour}, {"dotColor", 0xDC143Cu},
+    return {{"fittedCurve", 1},  {"curveLabel", label}, {"curveColor", colour}, {"dotColor", 0xDC143Cu},
             {"symbolStyle", -1}, {"curveLineWidth", 1}, {"dotSize", 6}};
 }
 
@@ -85,8 +92,8 @@ void click(QWidget* canvas, QPoint at, Qt::MouseButton button = Qt::LeftButton) 
 }
 
 void wheel(QWidget* canvas, QPoint at, int notches) {
-    QWheelEvent event(QPointF(at), QPointF(canvas->mapToGlobal(at)), QPoint(), QPoint(0, 120 * notches),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent event(QPointF(at), QPointF(canvas->mapToGlobal(at)), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(canvas, &event);
 }
 
@@ -94,7 +101,8 @@ void wheel(QWidget* canvas, QPoint at, int notches) {
 QList<double> numbersIn(QString text) {
     text.replace(QChar(0x2212), QLatin1Char('-'));
     QList<double> numbers;
-    QRegularExpressionMatchIterator it = QRegularExpression(QStringLiteral("-?\\d+(\\.\\d+)?(e-?\\d+)?")).globalMatch(text);
+    QRegularExpressionMatchIterator it =
+        QRegularExpression(QStringLiteral("-?\\d+(\\.\\d+)?(e-?\\d+)?")).globalMatch(text);
     while (it.hasNext()) numbers << it.next().captured(0).toDouble();
     return numbers;
 }
@@ -161,8 +169,10 @@ private slots:
     void zoomStack_data() {
         QTest::addColumn<QString>("back");
         QTest::addColumn<QString>("home");
-        QTest::newRow("Backspace, Home key") << "Backspace" << "Home key";
-        QTest::newRow("right click, context menu's Full View") << "right click" << "menu";
+        QTest::newRow("Backspace, Home key") << "Backspace"
+                                             << "Home key";
+        QTest::newRow("right click, context menu's Full View") << "right click"
+                                                               << "menu";
     }
     void zoomStack() {
         QFETCH(QString, back);
@@ -173,7 +183,8 @@ private slots:
 
         zoomIntoPassband();
         const QwtInterval firstX = interval(*plot_, QwtPlot::xBottom), firstY = interval(*plot_, QwtPlot::yLeft);
-        QVERIFY(std::fabs(firstX.minValue() - 0.02) < 2 * 0.5 / 600 && std::fabs(firstX.maxValue() - 0.18) < 2 * 0.5 / 600);
+        QVERIFY(std::fabs(firstX.minValue() - 0.02) < 2 * 0.5 / 600 &&
+                std::fabs(firstX.maxValue() - 0.18) < 2 * 0.5 / 600);
         QVERIFY(firstY.width() < fullY.width() / 10);
         QVERIFY(plot_->navigator->isZoomed());
 
@@ -220,14 +231,20 @@ private slots:
         QVERIFY(std::fabs(valueAt(*plot_, QwtPlot::xBottom, at.x()) - x) < 0.01 * pixelSpan(*plot_, QwtPlot::xBottom));
 
         // Middle drag and Ctrl + left drag pan by what was dragged.
-        for (const auto& [button, modifiers] : {std::make_pair(Qt::MiddleButton, Qt::KeyboardModifiers(Qt::NoModifier)),
-                                                std::make_pair(Qt::LeftButton, Qt::KeyboardModifiers(Qt::ControlModifier))}) {
+        for (const auto& [button, modifiers] :
+             {std::make_pair(Qt::MiddleButton, Qt::KeyboardModifiers(Qt::NoModifier)),
+              std::make_pair(Qt::LeftButton, Qt::KeyboardModifiers(Qt::ControlModifier))}) {
             const QwtInterval before = interval(*plot_, QwtPlot::xBottom);
             const double shift = 50 * pixelSpan(*plot_, QwtPlot::xBottom);
             drag(canvas(), at, at + QPoint(50, 0), button, modifiers);
             const QwtInterval after = interval(*plot_, QwtPlot::xBottom);
-            QVERIFY2(std::fabs(after.minValue() - (before.minValue() - shift)) < 1e-9 && std::fabs(after.width() - before.width()) < 1e-9,
-                     qPrintable(QString("%1..%2 after %3..%4").arg(after.minValue()).arg(after.maxValue()).arg(before.minValue()).arg(before.maxValue())));
+            QVERIFY2(std::fabs(after.minValue() - (before.minValue() - shift)) < 1e-9 &&
+                         std::fabs(after.width() - before.width()) < 1e-9,
+                     qPrintable(QString("%1..%2 after %3..%4")
+                                    .arg(after.minValue())
+                                    .arg(after.maxValue())
+                                    .arg(before.minValue())
+                                    .arg(before.maxValue())));
             key(Qt::Key_Backspace);  // each pan is one step back
             QCOMPARE(interval(*plot_, QwtPlot::xBottom), before);
         }
@@ -239,11 +256,13 @@ private slots:
         newPlot();
         const int stop = 900;  // the sidelobe of the rounded curve
         const QPointF point(rounded_[2 * stop], rounded_[2 * stop + 1]);
-        const QPoint at(qRound(pixelOf(*plot_, QwtPlot::xBottom, point.x())), qRound(pixelOf(*plot_, QwtPlot::yLeft, point.y())));
+        const QPoint at(qRound(pixelOf(*plot_, QwtPlot::xBottom, point.x())),
+                        qRound(pixelOf(*plot_, QwtPlot::yLeft, point.y())));
         const QString tracked = plot_->navigator->trackerText(
             QPointF(valueAt(*plot_, QwtPlot::xBottom, at.x()), valueAt(*plot_, QwtPlot::yLeft, at.y())));
-        QVERIFY2(QRegularExpression(QString::fromUtf8("^f = 0\\.\\d+  \u22124\\d\\.\\d+ dB$")).match(tracked).hasMatch(),
-                 qPrintable(tracked));
+        QVERIFY2(
+            QRegularExpression(QString::fromUtf8("^f = 0\\.\\d+  \u22124\\d\\.\\d+ dB$")).match(tracked).hasMatch(),
+            qPrintable(tracked));
         const QList<double> values = numbersIn(tracked);
         QCOMPARE(values.size(), 2);
         QVERIFY(std::fabs(values[0] - point.x()) <= pixelSpan(*plot_, QwtPlot::xBottom));
@@ -258,7 +277,8 @@ private slots:
                             qRound(pixelOf(*plot_, QwtPlot::yLeft, filter_[2 * peak + 1])));
         click(canvas(), atPeak);
         QCOMPARE(plot_->navigator->markText(),
-                 QString("FIR Filter: f = %1  %2 dB").arg(QString::number(filter_[2 * peak], 'g', 6), QString::number(filter_[2 * peak + 1], 'g', 6)));
+                 QString("FIR Filter: f = %1  %2 dB")
+                     .arg(QString::number(filter_[2 * peak], 'g', 6), QString::number(filter_[2 * peak + 1], 'g', 6)));
         key(Qt::Key_Delete);
         QVERIFY(plot_->navigator->markText().isEmpty());
     }
@@ -304,11 +324,12 @@ private slots:
         QStringList listed;
         for (QAction* action : menu->actions())
             if (!action->isSeparator()) listed << action->objectName();
-        for (const char* name : {"zoomInAction", "zoomOutAction", "zoomBackAction", "zoomForwardAction", "fullViewAction",
-                                 "panLeftAction", "panRightAction", "panUpAction", "panDownAction", "clearMarkAction",
-                                 "saveViewAction", "printViewAction"})
+        for (const char* name :
+             {"zoomInAction", "zoomOutAction", "zoomBackAction", "zoomForwardAction", "fullViewAction", "panLeftAction",
+              "panRightAction", "panUpAction", "panDownAction", "clearMarkAction", "saveViewAction", "printViewAction"})
             QVERIFY2(listed.contains(QLatin1String(name)), name);
-        for (QAction* action : plot_->navigator->actions) QVERIFY2(!action->shortcut().isEmpty(), qPrintable(action->text()));
+        for (QAction* action : plot_->navigator->actions)
+            QVERIFY2(!action->shortcut().isEmpty(), qPrintable(action->text()));
 
         QCOMPARE(Plot_Value_Text::xSymbol("f/(sample rate)"), QStringLiteral("f"));
         QCOMPARE(Plot_Value_Text::xSymbol("Freqency/(Sample Rate)"), QStringLiteral("f"));

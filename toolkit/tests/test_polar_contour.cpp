@@ -62,8 +62,8 @@ QVariantMap polarMap() { return {{"windowTitle", "Antenna"}, {"chartBackgroundCo
 
 QVariantMap seriesMap(const QString& label, unsigned colour = 0xAB00FF00u, unsigned dot = 0x0000FFu, int style = 1,
                       int size = 7) {
-    return {{"curveLabel", label}, {"curveColor", colour}, {"dotColor", dot},
-            {"symbolStyle", style}, {"curveLineWidth", 3},   {"dotSize", size}};
+    return {{"curveLabel", label},  {"curveColor", colour}, {"dotColor", dot},
+            {"symbolStyle", style}, {"curveLineWidth", 3},  {"dotSize", size}};
 }
 
 QVariantMap contourMap(int hGrid = 0, int vGrid = 0, int image = 1, int lines = 0) {
@@ -77,9 +77,15 @@ QVariantMap contourMap(int hGrid = 0, int vGrid = 0, int image = 1, int lines = 
 QVariantMap contourData(double xmin, double xmax, double ymin, double ymax, double zmin, double zmax,
                         const QStringList& colours = {}, const QStringList& thresholds = {},
                         const QStringList& levels = {}) {
-    return {{"rightAxisName", "Level"}, {"xmin", xmin},       {"xmax", xmax},
-            {"ymin", ymin},             {"ymax", ymax},       {"zmin", zmin},
-            {"zmax", zmax},             {"colorList", colours}, {"threshList", thresholds},
+    return {{"rightAxisName", "Level"},
+            {"xmin", xmin},
+            {"xmax", xmax},
+            {"ymin", ymin},
+            {"ymax", ymax},
+            {"zmin", zmin},
+            {"zmax", zmax},
+            {"colorList", colours},
+            {"threshList", thresholds},
             {"contourList", levels}};
 }
 
@@ -181,21 +187,20 @@ private slots:
         QTest::addColumn<int>("nrows");
         QTest::addColumn<int>("ncols");
         QTest::addColumn<QVector<QPointF>>("points");
-        QTest::newRow("REAL*8, a quarter turn is straight up")
-            << "REAL*8" << block<double>({90, 2, 0, 1.5, 180, 1}) << 3 << 2
-            << QVector<QPointF>{{0, 2}, {1.5, 0}, {-1, 0}};
+        QTest::newRow("REAL*8, a quarter turn is straight up") << "REAL*8" << block<double>({90, 2, 0, 1.5, 180, 1})
+                                                               << 3 << 2 << QVector<QPointF>{{0, 2}, {1.5, 0}, {-1, 0}};
         QTest::newRow("REAL*4, negative azimuth turns clockwise")
             << "REAL*4" << block<float>({-90, 3, 45, 2}) << 2 << 2 << QVector<QPointF>{{0, -3}, {M_SQRT2, M_SQRT2}};
-        QTest::newRow("INTEGER*4, beyond a full turn") << "INTEGER*4" << block<qint32>({450, 2, 270, 1}) << 2 << 2
-                                                       << QVector<QPointF>{{0, 2}, {0, -1}};
+        QTest::newRow("INTEGER*4, beyond a full turn")
+            << "INTEGER*4" << block<qint32>({450, 2, 270, 1}) << 2 << 2 << QVector<QPointF>{{0, 2}, {0, -1}};
         QTest::newRow("INTEGER*8") << "INTEGER*8" << block<qint64>({180, 4}) << 1 << 2 << QVector<QPointF>{{-4, 0}};
         QTest::newRow("REAL*16") << "REAL*16" << block<long double>({60, 2}) << 1 << 2
                                  << QVector<QPointF>{{1, std::sqrt(3.0)}};
-        QTest::newRow("third column ignored") << "REAL*8" << block<double>({0, 1, 99, 90, 1, 99}) << 2 << 3
-                                              << QVector<QPointF>{{1, 0}, {0, 1}};
+        QTest::newRow("third column ignored")
+            << "REAL*8" << block<double>({0, 1, 99, 90, 1, 99}) << 2 << 3 << QVector<QPointF>{{1, 0}, {0, 1}};
         QTest::newRow("one column: no points") << "REAL*8" << block<double>({1, 2}) << 2 << 1 << QVector<QPointF>{};
-        QTest::newRow("unknown type: no points") << "COMPLEX*8" << block<double>({1, 2}) << 1 << 2
-                                                 << QVector<QPointF>{};
+        QTest::newRow("unknown type: no points")
+            << "COMPLEX*8" << block<double>({1, 2}) << 1 << 2 << QVector<QPointF>{};
     }
     void polarPoints() {
         QFETCH(QString, type);
@@ -210,9 +215,9 @@ private slots:
         QVERIFY(curve);
         QCOMPARE(int(curve->dataSize()), points.size());
         for (int i = 0; i < points.size(); ++i) {
-            QVERIFY2(qAbs(curve->sample(i).x() - points[i].x()) < 1e-6 &&
-                         qAbs(curve->sample(i).y() - points[i].y()) < 1e-6,
-                     qPrintable(QString("point %1 at (%2, %3)").arg(i).arg(curve->sample(i).x()).arg(curve->sample(i).y())));
+            QVERIFY2(
+                qAbs(curve->sample(i).x() - points[i].x()) < 1e-6 && qAbs(curve->sample(i).y() - points[i].y()) < 1e-6,
+                qPrintable(QString("point %1 at (%2, %3)").arg(i).arg(curve->sample(i).x()).arg(curve->sample(i).y())));
         }
     }
 
@@ -241,7 +246,8 @@ private slots:
         QCOMPARE(curve->symbol()->brush(), QBrush(Qt::blue));
         QCOMPARE(legendEntries(plot, curve), inLegend ? 1 : 0);
         if (inLegend) {
-            const QList<QWidget*> entries = qobject_cast<QwtLegend*>(plot->legend())->legendWidgets(plot->itemToInfo(curve));
+            const QList<QWidget*> entries =
+                qobject_cast<QwtLegend*>(plot->legend())->legendWidgets(plot->itemToInfo(curve));
             QCOMPARE(qobject_cast<QwtLegendLabel*>(entries[0])->text().text(), label);
         }
         QCOMPARE(legendEntries(plot, plot->grid), 0);  // the rings are no curve
@@ -307,7 +313,8 @@ private slots:
         const QPointF centre = centreOf(image, QColor(0x00C000));
         QVERIFY(up.x() >= 0 && right.x() >= 0 && centre.x() >= 0);
         QVERIFY2(qAbs(up.x() - centre.x()) < 2 && up.y() < centre.y() - 20,
-                 qPrintable(QString("up (%1, %2), centre (%3, %4)").arg(up.x()).arg(up.y()).arg(centre.x()).arg(centre.y())));
+                 qPrintable(
+                     QString("up (%1, %2), centre (%3, %4)").arg(up.x()).arg(up.y()).arg(centre.x()).arg(centre.y())));
         QVERIFY(qAbs(right.y() - centre.y()) < 2 && right.x() > centre.x() + 20);
         const double upwards = centre.y() - up.y();
         const double rightwards = right.x() - centre.x();
@@ -365,18 +372,18 @@ private slots:
         QTest::addColumn<QColor>("expected");
         const QString blue = QString::number(0x0000FF), green = QString::number(0x00FF00),
                       red = QString::number(0xFF0000);
-        QTest::newRow("two colours, low end") << QStringList{blue, red} << QStringList{"0", "10"} << 1.0
-                                              << mix(Qt::blue, Qt::red, 0.1);
-        QTest::newRow("two colours, high end") << QStringList{blue, red} << QStringList{"0", "10"} << 8.0
-                                               << mix(Qt::blue, Qt::red, 0.8);
-        QTest::newRow("green at its threshold") << QStringList{blue, green, red} << QStringList{"0", "2", "10"}
-                                                << 2.0 << QColor(Qt::green);
-        QTest::newRow("between green and red") << QStringList{blue, green, red} << QStringList{"0", "2", "10"}
-                                               << 6.0 << mix(Qt::green, Qt::red, 0.5);
+        QTest::newRow("two colours, low end")
+            << QStringList{blue, red} << QStringList{"0", "10"} << 1.0 << mix(Qt::blue, Qt::red, 0.1);
+        QTest::newRow("two colours, high end")
+            << QStringList{blue, red} << QStringList{"0", "10"} << 8.0 << mix(Qt::blue, Qt::red, 0.8);
+        QTest::newRow("green at its threshold")
+            << QStringList{blue, green, red} << QStringList{"0", "2", "10"} << 2.0 << QColor(Qt::green);
+        QTest::newRow("between green and red")
+            << QStringList{blue, green, red} << QStringList{"0", "2", "10"} << 6.0 << mix(Qt::green, Qt::red, 0.5);
         QTest::newRow("end colour holds below the lowest threshold")
             << QStringList{blue, red} << QStringList{"4", "10"} << 2.0 << QColor(Qt::blue);
-        QTest::newRow("colours given in hex") << QStringList{"0x00FF00", "#FF0000"} << QStringList{"0", "10"} << 5.0
-                                              << mix(Qt::green, Qt::red, 0.5);
+        QTest::newRow("colours given in hex")
+            << QStringList{"0x00FF00", "#FF0000"} << QStringList{"0", "10"} << 5.0 << mix(Qt::green, Qt::red, 0.5);
         QTest::newRow("lists of different lengths: spread evenly")
             << QStringList{blue, green, red} << QStringList{"9"} << 5.0 << QColor(Qt::green);
         QTest::newRow("no colours: blue at the bottom") << QStringList{} << QStringList{} << 0.1 << QColor(Qt::blue);
@@ -394,7 +401,8 @@ private slots:
                                            &recordingSurface);
         ContourPlot* plot = controller.contourPlots.value(Unit);
         const QColor shown = canvasColourAt(plot, x, 2.5);
-        QVERIFY2(near(shown, expected, 14), qPrintable(QString("shown %1, expected %2").arg(shown.name(), expected.name())));
+        QVERIFY2(near(shown, expected, 14),
+                 qPrintable(QString("shown %1, expected %2").arg(shown.name(), expected.name())));
         // The colour bar uses the same scale.
         const QwtScaleWidget* bar = plot->axisWidget(QwtPlot::yRight);
         QVERIFY(plot->axisEnabled(QwtPlot::yRight));
@@ -494,15 +502,33 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("written");
         QTest::addColumn<QByteArray>("magic");  // empty: the file cannot be written
-        QTest::newRow("polar, no name") << "polar" << "" << "polarplot.png" << QByteArray("\x89PNG");
-        QTest::newRow("polar, no extension") << "polar" << "pattern" << "pattern.png" << QByteArray("\x89PNG");
-        QTest::newRow("polar, upper-case PDF") << "polar" << "pattern.PDF" << "pattern.PDF.png" << QByteArray("\x89PNG");
-        QTest::newRow("polar, pdf") << "polar" << "pattern.pdf" << "pattern.pdf" << QByteArray("%PDF");
-        QTest::newRow("polar, directory in the way") << "polar" << "blocked" << "blocked.png" << QByteArray();
-        QTest::newRow("contour, no name") << "contour" << "" << "contourplot.png" << QByteArray("\x89PNG");
-        QTest::newRow("contour, no extension") << "contour" << "map" << "map.png" << QByteArray("\x89PNG");
-        QTest::newRow("contour, bmp") << "contour" << "map.bmp" << "map.bmp" << QByteArray("BM");
-        QTest::newRow("contour, directory in the way") << "contour" << "blocked.png" << "blocked.png" << QByteArray();
+        QTest::newRow("polar, no name") << "polar"
+                                        << ""
+                                        << "polarplot.png" << QByteArray("\x89PNG");
+        QTest::newRow("polar, no extension") << "polar"
+                                             << "pattern"
+                                             << "pattern.png" << QByteArray("\x89PNG");
+        QTest::newRow("polar, upper-case PDF") << "polar"
+                                               << "pattern.PDF"
+                                               << "pattern.PDF.png" << QByteArray("\x89PNG");
+        QTest::newRow("polar, pdf") << "polar"
+                                    << "pattern.pdf"
+                                    << "pattern.pdf" << QByteArray("%PDF");
+        QTest::newRow("polar, directory in the way") << "polar"
+                                                     << "blocked"
+                                                     << "blocked.png" << QByteArray();
+        QTest::newRow("contour, no name") << "contour"
+                                          << ""
+                                          << "contourplot.png" << QByteArray("\x89PNG");
+        QTest::newRow("contour, no extension") << "contour"
+                                               << "map"
+                                               << "map.png" << QByteArray("\x89PNG");
+        QTest::newRow("contour, bmp") << "contour"
+                                      << "map.bmp"
+                                      << "map.bmp" << QByteArray("BM");
+        QTest::newRow("contour, directory in the way") << "contour"
+                                                       << "blocked.png"
+                                                       << "blocked.png" << QByteArray();
     }
     void exports() {
         QFETCH(QString, kind);
@@ -521,8 +547,9 @@ private slots:
         }
         if (magic.isEmpty()) QVERIFY(QDir().mkpath(written));
         bool saved = false;
-        const QString error =
-            errorBoxText([&] { saved = controller.saveWindowContentsForUnit(Unit, {{"saveFileName", name}}); });
+        const QString error = errorBoxText([&] {
+            saved = controller.saveWindowContentsForUnit(Unit, {{"saveFileName", name}});
+        });
         QCOMPARE(saved, !magic.isEmpty());
         if (magic.isEmpty()) {
             QCOMPARE(error, "Unable to write " + written);
@@ -541,12 +568,16 @@ private slots:
     void unknownUnits_data() {
         QTest::addColumn<QString>("request");
         QTest::addColumn<QString>("message");
-        QTest::newRow("polar write") << "polar write" << "Polar Plot for unit number 77 does not exist";
-        QTest::newRow("polar clear") << "polar clear" << "Polar Plot for unit number 77 does not exist";
-        QTest::newRow("contour write") << "contour write" << "Contour Plot for unit number 77 does not exist";
-        QTest::newRow("contour clear") << "contour clear" << "Contour Plot for unit number 77 does not exist";
-        QTest::newRow("polar write to a contour plot")
-            << "polar write to contour" << "Polar Plot for unit number 77 does not exist";
+        QTest::newRow("polar write") << "polar write"
+                                     << "Polar Plot for unit number 77 does not exist";
+        QTest::newRow("polar clear") << "polar clear"
+                                     << "Polar Plot for unit number 77 does not exist";
+        QTest::newRow("contour write") << "contour write"
+                                       << "Contour Plot for unit number 77 does not exist";
+        QTest::newRow("contour clear") << "contour clear"
+                                       << "Contour Plot for unit number 77 does not exist";
+        QTest::newRow("polar write to a contour plot") << "polar write to contour"
+                                                       << "Polar Plot for unit number 77 does not exist";
     }
     void unknownUnits() {
         QFETCH(QString, request);
@@ -675,10 +706,10 @@ private slots:
 
         // Unknown units: each reported, the program released every time.
         errors->sort();
-        QCOMPARE(*errors, (QStringList{"Contour Plot for unit number 78 does not exist",
-                                       "Contour Plot for unit number 78 does not exist",
-                                       "Polar Plot for unit number 77 does not exist",
-                                       "Polar Plot for unit number 77 does not exist"}));
+        QCOMPARE(*errors,
+                 (QStringList{
+                     "Contour Plot for unit number 78 does not exist", "Contour Plot for unit number 78 does not exist",
+                     "Polar Plot for unit number 77 does not exist", "Polar Plot for unit number 77 does not exist"}));
     }
 };
 

@@ -181,7 +181,8 @@ XYPlot* plot_titled(WindowController& controller, const QString& title, int nth 
     std::sort(units.begin(), units.end());
     int seen = 0;
     for (int unit : units)
-        if (static_cast<UIK_ContentController*>(controller.xyPlots.value(unit))->title == title && ++seen == nth) return controller.xyPlots.value(unit);
+        if (static_cast<UIK_ContentController*>(controller.xyPlots.value(unit))->title == title && ++seen == nth)
+            return controller.xyPlots.value(unit);
     return nullptr;
 }
 
@@ -242,8 +243,8 @@ private slots:
         QCOMPARE(files_ending("Frequency_Response.csv").size(), 1);
         // The images share the stem of the design's CSV files.
         const QString stem = files_ending("Filter_Weights.csv").value(0).chopped(int(strlen("Filter_Weights.csv")));
-        for (const char* png : {"plot_1X.png", "plot_2X.png", "plot_3X.png", "plot_1XL.png", "plot_2XL.png",
-                                "plot_3XL.png"})
+        for (const char* png :
+             {"plot_1X.png", "plot_2X.png", "plot_3X.png", "plot_1XL.png", "plot_2XL.png", "plot_3XL.png"})
             QVERIFY2(!QImage(stem + png).isNull(), png);
         QCOMPARE(controller.xyPlots.size(), 6);
         XYPlot* main_plot = plot_titled(controller, "Frequency Response", 2);  // the linear half plot opens first
@@ -486,8 +487,7 @@ private slots:
         ticks.stop();
         QVERIFY(controller.menus->programMenus[0]->isEnabled());
         QVERIFY(ticks.count > 10);
-        if (Timed)
-            QVERIFY2(ticks.longest_gap < Tick_ms + 100, qPrintable(QString::number(ticks.longest_gap) + " ms"));
+        if (Timed) QVERIFY2(ticks.longest_gap < Tick_ms + 100, qPrintable(QString::number(ticks.longest_gap) + " ms"));
         QVERIFY(KALTAP_Filter_Weights_Valid);
     }
 

@@ -129,8 +129,7 @@ private slots:
         QCOMPARE(window->windowTitle(), QString("Coefficients"));
         window->showNormal();
         QCOMPARE(window->size(), size);
-        if (table)
-            QVERIFY(window->findChild<UIK_Spreadsheet*>(QStringLiteral("spreadsheet_%1").arg(unit.load())));
+        if (table) QVERIFY(window->findChild<UIK_Spreadsheet*>(QStringLiteral("spreadsheet_%1").arg(unit.load())));
     }
 
     // Each data type: the table shows the block, the user changes the last
@@ -170,7 +169,8 @@ private slots:
         row("REAL*8 with text", "REAL*8", real8, real8Shown, "2.5 volts", old.left(8));
         row("REAL*16", "REAL*16", blockOf<long double>({0.1L, 1.0L / 3.0L, -2.5L, 1e4000L, 0.0L, 7.0L}),
             {"0.1", "0.33333333333333333334", "-2.5", "1e+4000", "0", "7"}, "2.5", blockOf<long double>({2.5L}));
-        const QByteArray complex8 = blockOf<C8>({{1.5f, -2.0f}, {0.1f, 0.0f}, {0.0f, 1.0f}, {-3, 4}, {1e5f, 0.25f}, {7, 7}});
+        const QByteArray complex8 =
+            blockOf<C8>({{1.5f, -2.0f}, {0.1f, 0.0f}, {0.0f, 1.0f}, {-3, 4}, {1e5f, 0.25f}, {7, 7}});
         const QStringList complex8Shown{"(1.5,-2)", "(0.1,0)", "(0,1)", "(-3,4)", "(100000,0.25)", "(7,7)"};
         row("COMPLEX*4", "COMPLEX*4", complex8, complex8Shown, "(0.5,-0.25)", blockOf<C8>({{0.5f, -0.25f}}));
         row("COMPLEX*8", "COMPLEX*8", complex8, complex8Shown, " ( 0.5 , -0.25 ) ", blockOf<C8>({{0.5f, -0.25f}}));

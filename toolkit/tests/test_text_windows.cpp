@@ -149,10 +149,14 @@ private slots:
         QTest::addColumn<bool>("cursorIntoOutput");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("whole line") << "0.25, 42" << 0 << false << "0.25, 42" << "Value? 0.25, 42\n";
-        QTest::newRow("Enter in the middle") << "12345" << 2 << false << "123" << "Value? 123\n45";
-        QTest::newRow("empty line") << "" << 0 << false << "" << "Value? \n";
-        QTest::newRow("cursor up in the output") << "7" << 0 << true << "7" << "Value? 7\n";
+        QTest::newRow("whole line") << "0.25, 42" << 0 << false << "0.25, 42"
+                                    << "Value? 0.25, 42\n";
+        QTest::newRow("Enter in the middle") << "12345" << 2 << false << "123"
+                                             << "Value? 123\n45";
+        QTest::newRow("empty line") << "" << 0 << false << ""
+                                    << "Value? \n";
+        QTest::newRow("cursor up in the output") << "7" << 0 << true << "7"
+                                                 << "Value? 7\n";
     }
     void readLine() {
         QFETCH(QString, typed);
@@ -310,13 +314,13 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QStringList>("items");
-        QTest::newRow("File") << "menuFile" << "&File"
-                              << QStringList{"&Save", "Save &As", "-", "P&rint Setup", "&Print", "&Quit"};
-        QTest::newRow("Edit") << "menuEdit" << "&Edit"
-                              << QStringList{"C&ut", "&Copy", "&Paste", "-", "&Undo", "&Redo", "-", "&Font"};
-        QTest::newRow("Window") << "menuWindow" << "&Window"
-                                << QStringList{"Cl&ose", "Close &All", "-", "&Tile", "&Cascade", "-", "Ne&xt",
-                                               "Pre&vious"};
+        QTest::newRow("File") << "menuFile"
+                              << "&File" << QStringList{"&Save", "Save &As", "-", "P&rint Setup", "&Print", "&Quit"};
+        QTest::newRow("Edit") << "menuEdit"
+                              << "&Edit" << QStringList{"C&ut", "&Copy", "&Paste", "-", "&Undo", "&Redo", "-", "&Font"};
+        QTest::newRow("Window") << "menuWindow"
+                                << "&Window" << QStringList{"Cl&ose",   "Close &All", "-",     "&Tile",
+                                                            "&Cascade", "-",          "Ne&xt", "Pre&vious"};
     }
     void menus() {
         QFETCH(QString, menu);
@@ -346,8 +350,8 @@ private slots:
         QTest::newRow("Quit") << "actionQuit" << K(K::Quit) << "Close all windows and exit" << true;
         QTest::newRow("Cut") << "actionCut" << K(K::Cut) << "Cut the current selection's contents to the clipboard"
                              << false;
-        QTest::newRow("Copy") << "actionCopy" << K(K::Copy)
-                              << "Copy the current selection's contents to the clipboard" << false;
+        QTest::newRow("Copy") << "actionCopy" << K(K::Copy) << "Copy the current selection's contents to the clipboard"
+                              << false;
         QTest::newRow("Paste") << "actionPaste" << K(K::Paste)
                                << "Paste the clipboard's contents into the current selection" << false;
         QTest::newRow("Undo") << "actionUndo" << K(K::Undo) << "Undo last event" << false;
@@ -358,8 +362,8 @@ private slots:
         QTest::newRow("Tile") << "actionTile" << K() << "Tile the windows" << true;
         QTest::newRow("Cascade") << "actionCascade" << K() << "Cascade the windows" << true;
         QTest::newRow("Next") << "actionNext" << K(K::NextChild) << "Move the focus to the next window" << true;
-        QTest::newRow("Previous") << "actionPrevious" << K(K::PreviousChild)
-                                  << "Move the focus to the previous window" << true;
+        QTest::newRow("Previous") << "actionPrevious" << K(K::PreviousChild) << "Move the focus to the previous window"
+                                  << true;
     }
     void actions() {
         QFETCH(QString, name);
@@ -490,9 +494,9 @@ private slots:
             QMetaObject::invokeMethod(dialog, "accept");
         });
         QCOMPARE(text->saveAs(), accept);
-        QCOMPARE(seen, (QStringList{"Save " + text->title + " As", QDir::current().absolutePath(),
-                                    text->title + " output", "txt", "All Files (*.*)",
-                                    QString::number(QFileDialog::AcceptSave)}));
+        QCOMPARE(seen,
+                 (QStringList{"Save " + text->title + " As", QDir::current().absolutePath(), text->title + " output",
+                              "txt", "All Files (*.*)", QString::number(QFileDialog::AcceptSave)}));
         QCOMPARE(fileText(target), accept ? QString("report\n") : QString());
     }
 
@@ -513,8 +517,7 @@ private slots:
         // Courier New when it is installed with fixed pitch, else the system's
         // fixed font: the report's columns need fixed pitch either way.
         QVERIFY(QFontInfo(text->font()).fixedPitch());
-        if (QFontInfo(QFont("Courier New", 10)).fixedPitch())
-            QCOMPARE(text->font().family(), QString("Courier New"));
+        if (QFontInfo(QFont("Courier New", 10)).fixedPitch()) QCOMPARE(text->font().family(), QString("Courier New"));
         QCOMPARE(text->font().pointSize(), 10);
         QVERIFY(!text->font().bold() && !text->font().italic());
         QCOMPARE(text->lineWrapMode(), QPlainTextEdit::NoWrap);

@@ -45,18 +45,21 @@ constexpr int Plot_Unit = 1000000;
 constexpr int Worker_Timeout_ms = 20000;
 
 QVariantMap plotMap(const QVariantMap& changes = {}) {
-    QVariantMap p{{"windowTitle", "Response"}, {"chartBackgroundColor", 0xFFFFFFu}, {"xAxisName", "Frequency"},
-                  {"yAxisName", "dB"},         {"xScaleType", 0},                   {"xScaleLB", -1.0},
-                  {"xScaleUB", -1.0},          {"xScaleStep", -1.0},                {"yScaleType", 0},
-                  {"yScaleLB", -1.0},          {"yScaleUB", -1.0},                  {"yScaleStep", -1.0},
+    QVariantMap p{{"windowTitle", "Response"}, {"chartBackgroundColor", 0xFFFFFFu},
+                  {"xAxisName", "Frequency"},  {"yAxisName", "dB"},
+                  {"xScaleType", 0},           {"xScaleLB", -1.0},
+                  {"xScaleUB", -1.0},          {"xScaleStep", -1.0},
+                  {"yScaleType", 0},           {"yScaleLB", -1.0},
+                  {"yScaleUB", -1.0},          {"yScaleStep", -1.0},
                   {"showHgridLines", 1},       {"showVgridLines", 1}};
     for (auto it = changes.begin(); it != changes.end(); ++it) p.insert(it.key(), it.value());
     return p;
 }
 
 QVariantMap seriesMap(const QString& label) {
-    return {{"fittedCurve", 2}, {"curveLabel", label}, {"curveColor", 0xAB00FF00u}, {"dotColor", 0x0000FFu},
-            {"symbolStyle", 1}, {"curveLineWidth", 3},  {"dotSize", 7}};
+    return {{"fittedCurve", 2},      {"curveLabel", label}, {"curveColor", 0xAB00FF00u},
+            {"dotColor", 0x0000FFu}, {"symbolStyle", 1},    {"curveLineWidth", 3},
+            {"dotSize", 7}};
 }
 
 template <class T>
@@ -136,9 +139,11 @@ private slots:
         QFETCH(int, xType);
         QFETCH(int, yType);
         WindowController controller(nullptr, {});
-        controller.create<XYPlot>(Plot_Unit, plotMap({{"showHgridLines", hGrid}, {"showVgridLines", vGrid},
-                                                           {"xScaleType", xType}, {"yScaleType", yType},
-                                                           {"chartBackgroundColor", 0xFF123456u}}));
+        controller.create<XYPlot>(Plot_Unit, plotMap({{"showHgridLines", hGrid},
+                                                      {"showVgridLines", vGrid},
+                                                      {"xScaleType", xType},
+                                                      {"yScaleType", yType},
+                                                      {"chartBackgroundColor", 0xFF123456u}}));
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
         QVERIFY(plot);
         QCOMPARE(plot->QwtPlot::title().text(), QStringLiteral("Response"));
@@ -172,9 +177,9 @@ private slots:
         QFETCH(bool, fixed);
         QFETCH(double, expectedStep);
         WindowController controller(nullptr, {});
-        controller.create<XYPlot>(Plot_Unit, plotMap({{axisKey + "ScaleLB", lower},
-                                                           {axisKey + "ScaleUB", upper},
-                                                           {axisKey + "ScaleStep", step}}));
+        controller.create<XYPlot>(
+            Plot_Unit,
+            plotMap({{axisKey + "ScaleLB", lower}, {axisKey + "ScaleUB", upper}, {axisKey + "ScaleStep", step}}));
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
         const int axis = axisKey == "x" ? QwtPlot::xBottom : QwtPlot::yLeft;
         QCOMPARE(plot->axisAutoScale(axis), !fixed);
@@ -200,8 +205,8 @@ private slots:
                                    << QVector<QPointF>{{5e9, 2}};
         QTest::newRow("REAL*16") << "REAL*16" << block<long double>({1.0L / 3, 2}) << 1 << 2
                                  << QVector<QPointF>{{0.333333, 2}};
-        QTest::newRow("third column ignored") << "REAL*8" << block<double>({1, 2, 99, 3, 4, 99}) << 2 << 3
-                                              << QVector<QPointF>{{1, 2}, {3, 4}};
+        QTest::newRow("third column ignored")
+            << "REAL*8" << block<double>({1, 2, 99, 3, 4, 99}) << 2 << 3 << QVector<QPointF>{{1, 2}, {3, 4}};
         QTest::newRow("one column: no points") << "REAL*8" << block<double>({1, 2}) << 2 << 1 << QVector<QPointF>{};
         // Long enough to be read in parts: every row where it belongs.
         std::vector<double> rows;
@@ -221,7 +226,8 @@ private slots:
         WindowController controller(nullptr, {});
         controller.create<XYPlot>(Plot_Unit, plotMap());
         int released = 0;
-        controller.writeXYPlot(Plot_Unit, data.data(), type, nrows, ncols, seriesMap("FIR Filter"), [&] { ++released; });
+        controller.writeXYPlot(Plot_Unit, data.data(), type, nrows, ncols, seriesMap("FIR Filter"),
+                               [&] { ++released; });
         QCOMPARE(released, 1);
         QwtPlotCurve* curve = controller.xyPlots.value(Plot_Unit)->curves.value(0);
         QVERIFY(curve);
@@ -257,8 +263,9 @@ private slots:
                     decimals << decimal << std::nextafter(decimal, 0.0) << std::nextafter(decimal, 1e308) << -decimal;
                 }
         QTest::newRow("decimals, halves and neighbours") << decimals;
-        QVector<double> special = {0.0, -0.0, 1e-5, -100.0, 0.5, 1.5, 5e-324, 2.2250738585072014e-308,
-                                   1.7976931348623157e308, std::nan(""), INFINITY, -INFINITY};
+        QVector<double> special = {
+            0.0,          -0.0,     1e-5,     -100.0, 0.5, 1.5, 5e-324, 2.2250738585072014e-308, 1.7976931348623157e308,
+            std::nan(""), INFINITY, -INFINITY};
         for (int k = -30; k <= 30; ++k) {
             const double power = std::pow(10.0, k);
             special << power << std::nextafter(power, 0.0) << std::nextafter(power, 1e308);
@@ -310,8 +317,8 @@ private slots:
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
         plot->show();
         // As the design program draws its responses.
-        const QVariantMap response{{"fittedCurve", 1}, {"curveLabel", "FIR Filter"}, {"curveColor", 0x228b22u},
-                                   {"dotColor", 0xdc143cu}, {"symbolStyle", -1}, {"curveLineWidth", 1},
+        const QVariantMap response{{"fittedCurve", 1},      {"curveLabel", "FIR Filter"}, {"curveColor", 0x228b22u},
+                                   {"dotColor", 0xdc143cu}, {"symbolStyle", -1},          {"curveLineWidth", 1},
                                    {"dotSize", 6}};
         controller.writeXYPlot(Plot_Unit, rows.data(), "REAL*8", points, 2, response);
         QwtPlotCurve* curve = plot->curves.value(0);
@@ -332,8 +339,7 @@ private slots:
         const auto savePlain = [&](const QString& name, int moved) {
             auto* plain = new QwtPlotCurve(curve->title());
             plain->setPen(curve->pen());
-            plain->setRenderHint(QwtPlotItem::RenderAntialiased,
-                                 curve->testRenderHint(QwtPlotItem::RenderAntialiased));
+            plain->setRenderHint(QwtPlotItem::RenderAntialiased, curve->testRenderHint(QwtPlotItem::RenderAntialiased));
             plain->setCurveAttribute(QwtPlotCurve::Inverted, curve->testCurveAttribute(QwtPlotCurve::Inverted));
             plain->setItemAttribute(QwtPlotItem::Legend, curve->testItemAttribute(QwtPlotItem::Legend));
             QVector<QPointF> samples;
@@ -421,8 +427,9 @@ private slots:
         XYPlot* first = controller.xyPlots.value(Plot_Unit);
         controller.subWindowForUnit(Plot_Unit)->showMaximized();
         QTRY_VERIFY(first->legend() != nullptr);
-        QCOMPARE(qobject_cast<QwtLegend*>(first->legend())->legendWidgets(first->itemToInfo(first->curves.value(0))).size(),
-                 1);
+        QCOMPARE(
+            qobject_cast<QwtLegend*>(first->legend())->legendWidgets(first->itemToInfo(first->curves.value(0))).size(),
+            1);
     }
 
     void clearThenWrite() {
@@ -448,10 +455,14 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("written");
         QTest::addColumn<QByteArray>("magic");
-        QTest::newRow("no extension") << "plot" << "plot.png" << QByteArray("\x89PNG");
-        QTest::newRow("upper-case PDF") << "plot.PDF" << "plot.PDF.png" << QByteArray("\x89PNG");
-        QTest::newRow("bmp") << "plot.bmp" << "plot.bmp" << QByteArray("BM");
-        QTest::newRow("pdf") << "plot.pdf" << "plot.pdf" << QByteArray("%PDF");
+        QTest::newRow("no extension") << "plot"
+                                      << "plot.png" << QByteArray("\x89PNG");
+        QTest::newRow("upper-case PDF") << "plot.PDF"
+                                        << "plot.PDF.png" << QByteArray("\x89PNG");
+        QTest::newRow("bmp") << "plot.bmp"
+                             << "plot.bmp" << QByteArray("BM");
+        QTest::newRow("pdf") << "plot.pdf"
+                             << "plot.pdf" << QByteArray("%PDF");
     }
     void exportNames() {
         QFETCH(QString, name);
@@ -523,8 +534,9 @@ private slots:
         WindowController controller(nullptr, {});
         controller.create<XYPlot>(Plot_Unit, plotMap());
         bool saved = true;
-        const QString text =
-            errorBoxText([&] { saved = controller.saveWindowContentsForUnit(Plot_Unit, {{"saveFileName", name}}); });
+        const QString text = errorBoxText([&] {
+            saved = controller.saveWindowContentsForUnit(Plot_Unit, {{"saveFileName", name}});
+        });
         QCOMPARE(text, "Unable to write " + name);
         QVERIFY(!saved);
         if (kind == "read-only") QCOMPARE(QFileInfo(name).size(), 3);  // the old file is kept
@@ -610,9 +622,12 @@ private slots:
         QTest::addColumn<QString>("request");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("releases");
-        QTest::newRow("write") << "write" << "XY Plot for unit number 77 does not exist" << 1;
-        QTest::newRow("clear (does not wait)") << "clear" << "XY Plot for unit number 77 does not exist" << 0;
-        QTest::newRow("save") << "save" << "Window for unit number 77 does not exist" << 0;
+        QTest::newRow("write") << "write"
+                               << "XY Plot for unit number 77 does not exist" << 1;
+        QTest::newRow("clear (does not wait)") << "clear"
+                                               << "XY Plot for unit number 77 does not exist" << 0;
+        QTest::newRow("save") << "save"
+                              << "Window for unit number 77 does not exist" << 0;
     }
     void unknownUnits() {
         QFETCH(QString, request);
