@@ -12,6 +12,8 @@
 #   make screenshots  take the README's screenshots under Xvfb
 #   make format  lay out every C++ source by .clang-format
 #   make format-check  fail on any C++ source that is not laid out so
+#   make licence-check  fail on any source, build or script file without
+#                the SPDX licence line
 #   make clean   remove the build folders
 
 SHELL := /bin/bash
@@ -42,7 +44,7 @@ TSAN_PATTERN := ^($(subst $(space),|,$(TSAN_TESTS) $(TSAN_TOOLKIT_TEST)))$$
 # apt-get needs root; use sudo when run as another user.
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test run package bench screenshots format format-check clean
+.PHONY: all deps configure build test run package bench screenshots format format-check licence-check clean
 
 all: build
 
@@ -126,6 +128,13 @@ format: deps
 
 format-check: deps
 	clang-format --dry-run -Werror $(SOURCES)
+
+# Every file of code, build or script names its licence in its first lines.
+LICENSED = $(shell git ls-files '*.cpp' '*.h' '*.cmake' '*CMakeLists.txt' Makefile '*.sh' '.ci/*')
+licence-check:
+	@missing=$$(grep -L 'SPDX-License-Identifier: GPL-3.0-or-later' $(LICENSED) || true); \
+	if [ -n "$$missing" ]; then echo "No SPDX licence line in:"; echo "$$missing"; exit 1; fi; \
+	echo "All $(words $(LICENSED)) files name their licence."
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR)
