@@ -57,6 +57,7 @@
 #include "Program_Memory.h"
 #include "Program_Menus.h"
 #include "Program_Robot.h"
+#include "Program_Session.h"
 #include "WindowController.h"
 #include "XYPlot.h"
 #include "bench_support.h"
@@ -122,7 +123,7 @@ int pipeline(int argc, char** argv, int n, const char* folder) {
     std::vector<int> curvesWanted;
     QList<QPointer<XYPlot>> plots;
 
-    WindowController controller(&application, KALTAP_Run_Design_Program);
+    Program_Session controller(&application, KALTAP_Run_Design_Program);
     // Each plot window shows as it is created; it is drawn when its curves
     // are all there (the main plot, the last, has the rounded curve as well)
     // and saved when its image file is. The 1 ms poll below looks for both.

@@ -23,13 +23,13 @@
 #pragma once
 
 #include <QString>
-#include <QThread>
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "Program_Thread.h"
 #include "UIK_Call_Interface.h"
 
 class WindowController;
@@ -68,14 +68,6 @@ private:
 // The process-wide pointer to the one GlueManager; null before start-up and
 // after teardown, when every request returns at once.
 extern std::atomic<GlueManager*> UIK_Glue;
-// Set only by the interrupt handler: the parked worker may end.
-extern std::atomic<bool> UIK_Stop_Requested;
-// Set once when the design program has stopped and the toolkit went idle.
-extern std::atomic<bool> UIK_Idle;
-
-// True on the design program's thread (the ProgramThread that is running).
-bool UIK_On_Worker_Thread();
-
 // The unit I/O hooks of the window layer that wait for the user or park the
 // thread (results as the design program's unit I/O layer expects them).
 int hookReadLine(char* buffer, int length, int unit);
@@ -85,32 +77,3 @@ void hookStop();
 // windows, with the design program's unit I/O layer, and connects the call
 // interface to the glue.
 void UIK_Register_Hooks();
-
-// Teardown (GUI thread): request the stop, drop the glue and wake every wait
-// at once; requests given up are not carried out.
-void UIK_Interrupt_Handler(int signal);
-// Hands `routine` to the design program's thread, parked since the design
-// program stopped, to run there as the first run did (the GUI thread stays
-// free); `done` runs on the GUI thread after it returns. False, and nothing
-// handed, when there is no parked design-program thread (then the caller
-// runs the routine itself) or the program is ending.
-bool UIK_Hand_To_Program_Thread(UIK_Callback routine, std::function<void()> done);
-
-// The design program's thread: registers the hooks and runs `program`.
-class ProgramThread : public QThread {
-    Q_OBJECT
-public:
-    explicit ProgramThread(std::function<void()> program, QObject* parent = nullptr);
-
-    // Set with release as run() returns. QThread::wait() orders the thread's
-    // work before what follows it through futexes that the thread sanitizer
-    // does not see; an acquire load of this flag after the wait states that
-    // order in a form it does see.
-    std::atomic<bool> ended{false};
-
-protected:
-    void run() override;
-
-private:
-    std::function<void()> program_;
-};

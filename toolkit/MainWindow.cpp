@@ -20,9 +20,8 @@
 
 #include "UIK_ContentController.h"
 #include "UIK_TextEdit.h"
-#include "WindowController.h"
 
-MainWindow::MainWindow(WindowController* controller, QMdiArea* area) : controller_(controller), area_(area) {
+MainWindow::MainWindow(QMdiArea* area) : area_(area) {
     setObjectName(QStringLiteral("mainWindow"));
     setCentralWidget(area_);
     windowMapper_ = new QSignalMapper(this);
@@ -266,16 +265,13 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    const bool windowed = controller_ == nullptr || controller_->windowedMode;
-    if (windowed) {
-        // A sub-window that refuses to close keeps the main window open.
-        bool refused = false;
-        for (QMdiSubWindow* window : area_->subWindowList())
-            if (!window->close()) refused = true;
-        if (refused) {
-            event->ignore();
-            return;
-        }
+    // A sub-window that refuses to close keeps the main window open.
+    bool refused = false;
+    for (QMdiSubWindow* window : area_->subWindowList())
+        if (!window->close()) refused = true;
+    if (refused) {
+        event->ignore();
+        return;
     }
     emit willDestroy();
     event->accept();

@@ -13,12 +13,11 @@ class QMdiArea;
 class QMenu;
 class QSignalMapper;
 class UIK_ContentController;
-class WindowController;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(WindowController* controller, QMdiArea* area);
+    explicit MainWindow(QMdiArea* area);
     ~MainWindow() override;
 
     // Makes `content` the one the File and Edit menus act on (nullptr: none)
@@ -61,7 +60,6 @@ private:
     void createStatusBar();
     void disconnectContent();
 
-    WindowController* controller_;
     QMdiArea* area_;
     QSignalMapper* windowMapper_ = nullptr;
     UIK_ContentController* currentContent_ = nullptr;

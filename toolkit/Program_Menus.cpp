@@ -9,8 +9,8 @@
 #include <QMenuBar>
 #include <QPointer>
 
-#include "GlueManager.h"
 #include "MainWindow.h"
+#include "Program_Thread.h"
 #include "UIK_Timer.h"
 #include "WindowController.h"
 

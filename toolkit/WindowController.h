@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The GUI-thread object behind every request of the design program: it owns
-// the main window, one table of unit windows' contents keyed by unit number,
-// and the design program's thread. Requests for text windows go to `texts`,
-// dialogs to `dialogs`, the program's menus and timers to `menus`, and those
-// for one content to that content (onContent). The glue (GlueManager) calls
-// it on the GUI thread; the window layer's tests call it directly.
+// the main window and one table of unit windows' contents keyed by unit
+// number. Requests for text windows go to `texts`, dialogs to `dialogs`, the
+// program's menus and timers to `menus`, and those for one content to that
+// content (onContent). The glue (GlueManager) calls it on the GUI thread; the
+// window layer's tests call it directly. It knows nothing of the glue or the
+// design program's thread (see Program_Session).
 //
 // Its members are implemented by concern:
 //   WindowController.cpp           start-up, teardown, error boxes, end of the program
@@ -21,20 +22,17 @@
 #include "UIK_Call_Interface.h"
 #include "Unit_Contents.h"
 
-class QApplication;
 class QMdiArea;
 class QMdiSubWindow;
 class QWidget;
 class BarChart;
 class Canvas;
 class ContourPlot;
-class GlueManager;
 class MainWindow;
 class PieChart;
 class PolarPlot;
 class Program_Dialogs;
 class Program_Menus;
-class ProgramThread;
 class SubWindow;
 class Text_Windows;
 class UIK_Spreadsheet;
@@ -44,11 +42,10 @@ class XYPlot;
 class WindowController : public QObject {
     Q_OBJECT
 public:
-    // Creates the console window (and with it the main window), the glue, and
-    // starts the design program's thread running `program`. An empty
-    // `program` starts no thread (tests of the window layer drive the
-    // controller themselves).
-    explicit WindowController(QApplication* application, std::function<void()> program);
+    // Creates the console window (and with it the main window). The design
+    // program and the glue that carries its requests here are put under it
+    // by Program_Session.
+    WindowController();
     ~WindowController() override;
 
     // Units -4, -3 and -2 are one console: stored and looked up as -2.
@@ -65,7 +62,6 @@ public:
     const UIK_Contents_Of<PieChart> pieCharts{contents};
     const UIK_Contents_Of<Canvas> canvases{contents};
 
-    ProgramThread* programThread = nullptr;
     Program_Menus* const menus;      // the design program's menus and timers
     Text_Windows* const texts;       // text windows, unit I/O and the console
     Program_Dialogs* const dialogs;  // form dialogs, alert box, file-name dialogs
@@ -110,8 +106,7 @@ public:
     // Modal error box: title "Error", the text, one OK button.
     void showErrorBox(const QString& text);
 
-    // ---- Start and end (WindowController.cpp) ----
-    void destroyProgramThread();
+    // ---- End (WindowController.cpp) ----
     // Closes every window and ends the application (the design program has
     // stopped and the preferences say so).
     void closeOnProgramStop();
@@ -149,7 +144,4 @@ public:
     void createCanvasForUnit(int unit, QVariantMap properties);
     void clearCanvasForUnit(int unit, QVariantMap properties);
     void createObjectOnCanvasForUnit(int objectId, int canvasUnit, QVariantMap properties);
-
-private:
-    GlueManager* glue_ = nullptr;
 };

@@ -59,7 +59,7 @@ SubWindow* WindowController::createSubWindow(QWidget* widget, UIK_ContentControl
         const QPoint origin = (active != nullptr && active != sub) ? active->pos() : mainWindow->pos();
         sub->move(origin + QPoint(Placement_Offset, Placement_Offset));
     } else {
-        mainWindow = new MainWindow(this, mdiArea);
+        mainWindow = new MainWindow(mdiArea);
         mainWindow->setWindowTitle(title);
         if (UIK_Pref_Maximized()) {
             mainWindow->showMaximized();

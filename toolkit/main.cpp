@@ -18,6 +18,7 @@
 #include "KALTAP_Main.h"
 #include "KALTAP_Version.h"
 #include "Program_Memory.h"
+#include "Program_Session.h"
 #include "WindowController.h"
 
 namespace {
@@ -174,7 +175,7 @@ int main(int argc, char** argv) {
     application.setWindowIcon(QIcon(QStringLiteral(":/icons/kaltap.png")));
     int quit_status = -1;
     handle_quit_signals(application, quit_status);
-    WindowController controller(&application, KALTAP_Run_Design_Program);
+    Program_Session controller(&application, KALTAP_Run_Design_Program);
     const int status = application.exec();
     return quit_status >= 0 ? quit_status : status;
 }

@@ -31,6 +31,7 @@
 #include "Program_Menus.h"
 #include "Program_Robot.h"
 #include "SubWindow.h"
+#include "Program_Session.h"
 #include "WindowController.h"
 #include "XYPlot.h"
 #include "toolkit_test_support.h"
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
     QDir::setCurrent(scratch.path());
     application.setWindowIcon(QIcon(QStringLiteral(":/icons/kaltap.png")));
 
-    WindowController controller(&application, KALTAP_Run_Design_Program);
+    Program_Session controller(&application, KALTAP_Run_Design_Program);
     // A bare X server has no window manager to maximize the main window.
     if (controller.mainWindow != nullptr && QGuiApplication::primaryScreen() != nullptr)
         controller.mainWindow->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());

@@ -26,6 +26,7 @@
 #include "UIK_Call_Interface.h"
 #include "UIK_Canvas_Interface.h"
 #include "UIK_Timer.h"
+#include "Program_Session.h"
 #include "WindowController.h"
 #include "toolkit_test_support.h"
 
@@ -79,7 +80,7 @@ struct ProgramRun {
         return QTest::qWaitFor([this] { return done.load(); }, Worker_Timeout_ms);
     }
     std::atomic<bool> done{false};
-    WindowController controller;
+    Program_Session controller;
 };
 
 // What the timer routines saw; reset by each test.
@@ -328,7 +329,7 @@ private slots:
         QFETCH(QString, given);
         QFETCH(QString, written);
         QFETCH(QByteArray, format);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.createCanvasForUnit(1000, {{"width", 30}, {"height", 20}, {"backgroundColor", 0xFFFFFFu}});
         controller.createObjectOnCanvasForUnit(1, 1000, rectShape("0,0,15,20", Red));
         QVERIFY(controller.saveWindowContentsForUnit(1000, {{"saveFileName", path(given)}}));
@@ -341,7 +342,7 @@ private slots:
     }
 
     void aFileThatCannotBeWrittenIsReported() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.createCanvasForUnit(1000, {{"width", 30}, {"height", 20}});
         const QString taken = path("taken.png");
         QVERIFY(QDir().mkpath(taken));
@@ -398,7 +399,7 @@ private slots:
         QFETCH(uint, firstColour);
         QFETCH(QPoint, second);
         QFETCH(uint, secondColour);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.createCanvasForUnit(1000, {{"width", 60}, {"height", 60}, {"backgroundColor", White}});
         controller.createObjectOnCanvasForUnit(1, 1000, shape);
         const QImage image = controller.canvases.value(1000)->renderImage();
@@ -407,7 +408,7 @@ private slots:
     }
 
     void theCanvasWindowShowsTheCanvasAtItsSize() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.createCanvasForUnit(1000, {{"windowTitle", "Big"},
                                               {"width", 2000},
                                               {"height", 1500},
@@ -431,7 +432,7 @@ private slots:
     }
 
     void requestsForOtherUnitsAndUnknownShapesAreIgnored() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.createCanvasForUnit(1000, {{"width", 20}, {"height", 20}});
         // Runs inside an error box's own event loop if one is shown, else
         // once the calls below have returned.
@@ -453,7 +454,7 @@ private slots:
     }
 
     void saveAsOffersImageFiles() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.createCanvasForUnit(1000, {{"windowTitle", "Sketch"}, {"width", 40}, {"height", 30}});
         Watchdog watchdog;
         QString caption;

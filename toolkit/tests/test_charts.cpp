@@ -21,6 +21,7 @@
 #include "PieChart.h"
 #include "SubWindow.h"
 #include "UIK_Chart_Interface.h"
+#include "Program_Session.h"
 #include "WindowController.h"
 #include "toolkit_test_support.h"
 
@@ -85,7 +86,7 @@ private slots:
 
     void barChartThroughTheCallInterface() {
         std::atomic<bool> done{false};
-        WindowController controller(nullptr, [&done] {
+        Program_Session controller(nullptr, [&done] {
             UIK_Barchart_Record chart;
             chart.windowTitle.set("Sales");
             chart.xAxisName.set("Quarter");
@@ -132,7 +133,7 @@ private slots:
         QFETCH(QVariantList, given);
         QFETCH(QList<QColor>, bars);
         std::atomic<bool> done{false};
-        WindowController controller(nullptr, [&done, given] {
+        Program_Session controller(nullptr, [&done, given] {
             UIK_Barchart_Record chart;
             for (const QVariant& colour : given) chart.legendColors.push_back(colour.toUInt());
             UIK_createBarchart(chart);
@@ -171,7 +172,7 @@ private slots:
         QFETCH(int, nrows);
         QFETCH(int, ncols);
         QFETCH(QVector<QVector<double>>, groups);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<BarChart>(First_Unit, {{"windowTitle", "Bars"}});
         QByteArray earlier = block<double>({9, 9, 9, 9});
         controller.writeBarchartForUnit(First_Unit, earlier.data(), "REAL*8", 2, 2);
@@ -183,7 +184,7 @@ private slots:
 
     void pieChartThroughTheCallInterface() {
         std::atomic<bool> done{false};
-        WindowController controller(nullptr, [&done] {
+        Program_Session controller(nullptr, [&done] {
             UIK_PieChart_Record chart;
             chart.windowTitle.set("Budget");
             chart.chartBackgroundColor = 0x202020;
@@ -216,7 +217,7 @@ private slots:
     }
 
     void pieColoursAndSlices() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<PieChart>(
             First_Unit, {{"names", QStringList{"only named"}}, {"colors", QStringList{"#ff0000", "not a colour"}}});
         PieChart* chart = controller.pieCharts.value(First_Unit);
@@ -239,7 +240,7 @@ private slots:
     }
 
     void pieSlicesUnderTheMouse() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<PieChart>(First_Unit, {});
         PieChart* chart = controller.pieCharts.value(First_Unit);
         QByteArray values = block<double>({1, 1, 1, 1});
@@ -302,7 +303,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, written);
         QFETCH(QByteArray, magic);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         if (kind == "bar")
             controller.create<BarChart>(First_Unit, {{"windowTitle", "Bars"}});
         else
@@ -316,7 +317,7 @@ private slots:
 
     void pieImageThatCannotBeWritten() {
         QVERIFY(QDir().mkdir("blocked.png"));
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<PieChart>(First_Unit, {{"windowTitle", "Pie"}});
         ErrorBoxes boxes(1);
         controller.saveWindowContentsForUnit(First_Unit, {{"saveFileName", "blocked"}});
@@ -336,7 +337,7 @@ private slots:
     void interactiveExport() {
         QFETCH(QString, kind);
         QFETCH(QString, filter);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         UIK_ContentController* content;
         if (kind == "bar") {
             controller.create<BarChart>(First_Unit, {{"windowTitle", "Shares"}});
@@ -364,7 +365,7 @@ private slots:
     void writesToUnknownUnitsReleaseTheProgram() {
         std::atomic<bool> done{false};
         ErrorBoxes boxes(1);
-        WindowController controller(nullptr, [&done] {
+        Program_Session controller(nullptr, [&done] {
             const double values[] = {1, 2};
             UIK_writeBarchart(77, values, "REAL*8", 1, 2);
             UIK_writePieChart(78, values, "REAL*8", 1, 2);  // a pie chart has no error box

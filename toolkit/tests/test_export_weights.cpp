@@ -18,6 +18,7 @@
 #include "Program_Menus.h"
 #include "Program_Robot.h"
 #include "UIK_TextEdit.h"
+#include "Program_Session.h"
 #include "WindowController.h"
 #include "toolkit_test_support.h"
 
@@ -121,7 +122,7 @@ private slots:
 
     // No design yet: the item is there, disabled.
     void noDesignNoExport() {
-        WindowController controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
         robot.accept("User Agreement and Selection", agree()).cancel("Select Filter Type").dismiss("Normal Exit");
         run_until_idle(controller, robot);
@@ -134,7 +135,7 @@ private slots:
     // type chosen in the dialog; then to a folder that does not exist, which
     // gives the error box and leaves the design as it was.
     void exportThroughTheMenuAndTheSaveDialog() {
-        WindowController controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
         robot.accept("User Agreement and Selection", agree())
             .accept("Select Filter Type", {{"Select filter design approach:", "3"}})

@@ -32,6 +32,7 @@
 #include "Program_Dialogs.h"
 #include "UIK_Call_Interface.h"
 #include "UIK_FormDialog.h"
+#include "Program_Session.h"
 #include "WindowController.h"
 #include "toolkit_test_support.h"
 
@@ -223,7 +224,7 @@ private slots:
     void aDialogOfLabelsAnswersOnlyItsResult() {
         QFETCH(QString, how);
         QFETCH(QStringList, expected);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.dialogs->create(Unit, {{"windowTitle", "Agreement"}});
         controller.dialogs->form(Unit)->addLabel(11, "This program comes with no warranty.");
         controller.dialogs->form(Unit)->addLabel(12, "Press OK to go on.");
@@ -325,7 +326,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(QString, expected);
         constexpr int Id = 42;
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.dialogs->create(Unit, {{"windowTitle", "One control"}});
         const QString title = properties.value("title").toString();
         addControl(controller, Unit, Id, kind, properties);
@@ -427,7 +428,7 @@ private slots:
         QFETCH(QString, restoredShown);
         QFETCH(QString, restoredAnswer);
         constexpr int Id = 42;
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.dialogs->create(Unit, {{"windowTitle", "Remembered"}});
         addControl(controller, Unit, Id, kind, first);
         const QStringList firstAnswer = showAndAnswer(controller, Unit, [&](QWidget* dialog) {
@@ -492,7 +493,7 @@ private slots:
     void anEntryTheDesignProgramRefusedIsNotOfferedAgain() {
         QFETCH(QStringList, steps);
         QFETCH(QStringList, shown);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         QStringList seen;
         int unit = Unit;
         for (const QString& step : steps) {
@@ -595,7 +596,7 @@ private slots:
         QFETCH(QString, first);
         QFETCH(QStringList, moves);
         QFETCH(QStringList, answer);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.dialogs->create(Unit, {{"windowTitle", "Keyboard"}});
         addControls(controller, Unit, controls);
         QString focusAtStart;
@@ -618,7 +619,7 @@ private slots:
     // "Restore Defaults" restores every field. Labels and a dialog of labels
     // only have nothing to restore.
     void likeFieldsOfOneTableKeepAnEntryEach() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         auto build = [&controller](int unit, const QString& bands, const QString& left, const QString& right) {
             controller.dialogs->create(unit, {{"windowTitle", "Band Definitions"}});
             controller.dialogs->form(unit)->addLabel(1, bands);
@@ -671,7 +672,7 @@ private slots:
     }
 
     void aFieldShowsItsPlaceholderWhileEmpty() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.dialogs->create(Unit, {{"windowTitle", "Hints"}});
         controller.dialogs->form(Unit)->addLineEdit(1, "Bits", "2 to 48", "");
         controller.dialogs->form(Unit)->addFileField(2, {{"title", "File"}, {"placeholder", "CSV file"}, {"text", ""}});
@@ -698,7 +699,7 @@ private slots:
     void answersFollowTheOrderOfAdding() {
         QFETCH(QString, how);
         QFETCH(QString, result);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.dialogs->create(Unit, {{"windowTitle", "Two-band filter"}});
         controller.dialogs->form(Unit)->addLabel(90, "Pass band");
         controller.dialogs->form(Unit)->addLineEdit(70, "Edge", "", "0.1");
@@ -723,7 +724,7 @@ private slots:
     }
 
     void showingAgainKeepsOneButtonRow() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.dialogs->create(Unit, {{"windowTitle", "Again"}});
         controller.dialogs->form(Unit)->addLineEdit(1, "Bits", "", "16");
         controller.dialogs->form(Unit)->addCheckBox(2, "Hex file", true);
@@ -761,7 +762,7 @@ private slots:
     void aTallDialogScrollsWithItsButtonsOnScreen() {
         QFETCH(int, fields);
         QFETCH(bool, scrolls);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.dialogs->create(Unit, {{"windowTitle", "Band Definitions"}});
         const QString longText = QStringLiteral("0.000000000000000000000000000000000000123");
         for (int id = 1; id <= fields; ++id)
@@ -802,7 +803,7 @@ private slots:
         QFETCH(bool, fileRow);
         QFETCH(int, length);
         QFETCH(bool, refused);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.dialogs->create(Unit, {{"windowTitle", "Equalizer"}});
         if (fileRow)
             controller.dialogs->form(Unit)->addFileField(1, {{"title", "Response file"}, {"text", "Equalizer.csv"}});
@@ -831,7 +832,7 @@ private slots:
     }
 
     void theConsoleUnitsShareOneDialog() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.dialogs->create(-3, {{"windowTitle", "Console dialog"}});
         controller.dialogs->form(-4)->addCheckBox(1, "Continue", true);
         controller.dialogs->create(-2, {{"windowTitle", "Renamed"}});
@@ -846,7 +847,7 @@ private slots:
     }
 
     void aUnitWithoutDialogIsAnsweredEmptyAndGetsNoControls() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         int labelId = 0;
         for (UIK_Op op :
              {UIK_Op::addLabelToDialog, UIK_Op::addCheckBoxToDialog, UIK_Op::addLineEditToDialog,
@@ -894,7 +895,7 @@ private slots:
         QVERIFY(existing.open(QIODevice::WriteOnly));
         existing.close();
 
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.dialogs->create(Unit, {{"windowTitle", "Files"}});
         controller.dialogs->form(Unit)->addFileField(7, {{"title", "Choose the response file"},
                                                          {"placeholder", ""},
@@ -943,7 +944,7 @@ private slots:
     }
 
     void theAlertBoxWaitsForOk() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         int dismissed = 0;
         Watchdog watchdog;
         QString title, text;
@@ -994,7 +995,7 @@ private slots:
         QVERIFY(existing.open(QIODevice::WriteOnly));
         existing.close();
 
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         Watchdog watchdog;
         QString captionSeen;
         int modeSeen = -1, acceptSeen = -1;
@@ -1043,7 +1044,7 @@ private slots:
             shown->findChild<QCheckBox*>()->click();
             pressOk(shown);
         });
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             UIK_createDialog(dialog);
             UIK_addLabel(dialog.unit, label);
             UIK_addLineEdit(dialog.unit, edit);

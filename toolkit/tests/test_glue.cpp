@@ -21,6 +21,7 @@
 #include "UIK_Spreadsheet_Interface.h"
 #include "UIK_TextEdit.h"
 #include "Unit_IO.h"
+#include "Program_Session.h"
 #include "WindowController.h"
 #include "toolkit_test_support.h"
 
@@ -41,7 +42,7 @@ private slots:
     void automaticUnitsCountFromOneMillion() {
         std::atomic<int> first{0}, second{0};
         std::atomic<bool> done{false};
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             int unit = UNIT_Automatic;
             UNIT_Open_Window(unit, "First", "ACCESS=window,300,200");
             first = unit;
@@ -61,7 +62,7 @@ private slots:
 
     void consoleUnitsShareOneWindowInTheOrderWritten() {
         std::atomic<bool> done{false};
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             UNIT_Write(-4, "one");
             UIK_writeText(-2, "and");
             UNIT_Write(-3, "two");
@@ -81,7 +82,7 @@ private slots:
         constexpr int Lines = 3000;
         std::atomic<bool> done{false};
         QString shownAtAlert;
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             for (int i = 1; i <= Lines; ++i) {
                 UNIT_Write(UNIT_Console, "line " + std::to_string(i));
                 if (i == Lines / 2) {
@@ -114,7 +115,7 @@ private slots:
         constexpr int Rounds = 300;
         std::atomic<int> matched{0};
         std::atomic<bool> done{false};
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             int unit = UNIT_Automatic;
             UNIT_Open_Window(unit, "Round trips", "ACCESS=spreadsheet");
             for (int i = 1; i <= Rounds; ++i) {
@@ -135,7 +136,7 @@ private slots:
         std::atomic<bool> done{false};
         std::string line;
         int status = -99;
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             UNIT_Write(UNIT_Console, "Type a line:");
             status = UNIT_Read_Line(UNIT_Console, line);
             done = true;
@@ -152,7 +153,7 @@ private slots:
         std::atomic<bool> done{false};
         char buffer[64];
         std::atomic<int> raw{-99};
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             raw = hookReadLine(buffer, static_cast<int>(sizeof buffer), UNIT_Console);
             done = true;
         });
@@ -164,7 +165,7 @@ private slots:
 
     void aStoppedProgramParksAndTheMenusAppear() {
         std::atomic<bool> reached_stop{false};
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             KALTAP_Run_Program([] {
                 UIK_addMenu(-2, "Tools", "Again", [] { return 0; });
                 KALTAP_Stop("stopping");
@@ -202,7 +203,7 @@ private slots:
         QFETCH(QString, modalTitle);
         std::atomic<int> result{-99};
         std::atomic<bool> shown{false};
-        WindowController controller(nullptr, [&, request] {
+        Program_Session controller(nullptr, [&, request] {
             UIK_Dialog_Record dialog;
             dialog.windowTitle.set("Waiting");
             UIK_createDialog(dialog);

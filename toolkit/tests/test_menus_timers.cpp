@@ -15,6 +15,7 @@
 #include "UIK_ContentController.h"
 #include "UIK_TextEdit.h"
 #include "UIK_Timer.h"
+#include "Program_Session.h"
 #include "WindowController.h"
 #include "toolkit_test_support.h"
 
@@ -158,7 +159,7 @@ void TestMenusTimers::itemsShareMenusByName_data() {
 void TestMenusTimers::itemsShareMenusByName() {
     QFETCH(QStringList, menus);
     QFETCH(int, expectedMenus);
-    WindowController controller(nullptr, {});
+    Program_Session controller(nullptr, {});
     QVERIFY(controller.mainWindow != nullptr);
     for (int i = 0; i < menus.size(); ++i)
         controller.menus->addMenuItem(-2, menus[i], QStringLiteral("Item %1").arg(i), countingRoutine, QString());
@@ -176,7 +177,7 @@ void TestMenusTimers::itemsShareMenusByName() {
 }
 
 void TestMenusTimers::menusAppearOnlyWhenIdle() {
-    WindowController controller(nullptr, {});
+    Program_Session controller(nullptr, {});
     controller.menus->addMenuItem(-2, Menu, Item, countingRoutine, QString());
     controller.menus->addMenuItem(-2, QStringLiteral("Tools"), QStringLiteral("Other"), countingRoutine, QString());
     QCOMPARE(controller.menus->programMenus.size(), 2);
@@ -192,7 +193,7 @@ void TestMenusTimers::menusAppearOnlyWhenIdle() {
 }
 
 void TestMenusTimers::choosingItemRunsRoutineWithMenusDisabled() {
-    WindowController controller(nullptr, {});
+    Program_Session controller(nullptr, {});
     routineLog.controller = &controller;
     controller.menus->addMenuItem(-2, Menu, Item, routineCheckingMenus, QString());
     controller.menus->addMenuItem(-2, QStringLiteral("Tools"), QStringLiteral("Other"), countingRoutine, QString());
@@ -220,7 +221,7 @@ void TestMenusTimers::secondChoiceWhileRoutineRunsIsIgnored_data() {
 
 void TestMenusTimers::secondChoiceWhileRoutineRunsIsIgnored() {
     QFETCH(bool, fromDialog);
-    WindowController controller(nullptr, {});
+    Program_Session controller(nullptr, {});
     controller.menus->addMenuItem(-2, Menu, Item, fromDialog ? routineWithModalDialog : routineTriggeringItself,
                                   QString());
     controller.menus->runIdle();
@@ -233,7 +234,7 @@ void TestMenusTimers::secondChoiceWhileRoutineRunsIsIgnored() {
 }
 
 void TestMenusTimers::choosingBeforeIdleRunsNothing() {
-    WindowController controller(nullptr, {});
+    Program_Session controller(nullptr, {});
     controller.menus->addMenuItem(-2, Menu, Item, countingRoutine, QStringLiteral("Ctrl+N"));
     item(controller, Menu, Item)->trigger();
     QCOMPARE(routineLog.calls, 0);
@@ -252,7 +253,7 @@ void TestMenusTimers::itemWithoutRoutineReportsError_data() {
 void TestMenusTimers::itemWithoutRoutineReportsError() {
     QFETCH(bool, consoleIsCurrent);
     QFETCH(QString, expected);
-    WindowController controller(nullptr, {});
+    Program_Session controller(nullptr, {});
     controller.menus->addMenuItem(-2, Menu, Item, nullptr, QString());
     controller.menus->runIdle();
     controller.mainWindow->setCurrentContent(consoleIsCurrent ? controller.textWindows.value(-2) : nullptr);
@@ -269,7 +270,7 @@ void TestMenusTimers::itemWithoutRoutineReportsError() {
 }
 
 void TestMenusTimers::throwingRoutineLeavesMenusEnabled() {
-    WindowController controller(nullptr, {});
+    Program_Session controller(nullptr, {});
     controller.menus->addMenuItem(-2, Menu, Item, throwingRoutine, QString());
     controller.menus->addMenuItem(-2, Menu, QStringLiteral("Count"), countingRoutine, QString());
     controller.menus->runIdle();
@@ -297,13 +298,13 @@ void TestMenusTimers::shortcutIsParsed_data() {
 void TestMenusTimers::shortcutIsParsed() {
     QFETCH(QString, text);
     QFETCH(QKeySequence, expected);
-    WindowController controller(nullptr, {});
+    Program_Session controller(nullptr, {});
     controller.menus->addMenuItem(-2, Menu, Item, countingRoutine, text);
     QCOMPARE(item(controller, Menu, Item)->shortcut(), expected);
 }
 
 void TestMenusTimers::itemStateChanges() {
-    WindowController controller(nullptr, {});
+    Program_Session controller(nullptr, {});
     controller.menus->addMenuItem(-2, Menu, Item, countingRoutine, QString());
     QAction* action = item(controller, Menu, Item);
 
@@ -342,7 +343,7 @@ void TestMenusTimers::missingItemReportsError() {
     QFETCH(QString, menu);
     QFETCH(QString, item);
     QFETCH(QString, expected);
-    WindowController controller(nullptr, {});
+    Program_Session controller(nullptr, {});
     controller.menus->addMenuItem(-2, Menu, Item, countingRoutine, QString());
 
     QString shown;
@@ -360,7 +361,7 @@ void TestMenusTimers::missingItemReportsError() {
 }
 
 void TestMenusTimers::missingItemIsNotChecked() {
-    WindowController controller(nullptr, {});
+    Program_Session controller(nullptr, {});
     controller.menus->addMenuItem(-2, Menu, Item, countingRoutine, QString());
     ErrorBoxWatch watch;
     QVERIFY(!controller.menus->isMenuItemChecked(-2, Menu, QStringLiteral("Missing")));
@@ -376,7 +377,7 @@ void TestMenusTimers::timerStartsAtIdle_data() {
 
 void TestMenusTimers::timerStartsAtIdle() {
     QFETCH(bool, createdWhileRunning);
-    WindowController controller(nullptr, {});
+    Program_Session controller(nullptr, {});
     if (createdWhileRunning) {
         controller.menus->createTimer(1, timerProperties(5, false), countingRoutine);
         QVERIFY(!controller.menus->timers.value(1)->isActive());
@@ -390,7 +391,7 @@ void TestMenusTimers::timerStartsAtIdle() {
 }
 
 void TestMenusTimers::singleShotTimerFiresOnceAndIsGone() {
-    WindowController controller(nullptr, {});
+    Program_Session controller(nullptr, {});
     controller.menus->runIdle();
     controller.menus->createTimer(3, timerProperties(5, true), countingRoutine);
     QPointer<UIK_Timer> timer = controller.menus->timers.value(3);
@@ -408,7 +409,7 @@ void TestMenusTimers::destroyedTimerStops_data() {
 
 void TestMenusTimers::destroyedTimerStops() {
     QFETCH(bool, fromOwnRoutine);
-    WindowController controller(nullptr, {});
+    Program_Session controller(nullptr, {});
     routineLog.controller = &controller;
     routineLog.timerToDestroy = 4;
     controller.menus->runIdle();

@@ -34,6 +34,7 @@
 #include "PolarPlot.h"
 #include "SubWindow.h"
 #include "UIK_Plot_Kinds_Interface.h"
+#include "Program_Session.h"
 #include "WindowController.h"
 #include "toolkit_test_support.h"
 
@@ -208,7 +209,7 @@ private slots:
         QFETCH(int, nrows);
         QFETCH(int, ncols);
         QFETCH(QVector<QPointF>, points);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<PolarPlot>(Unit, polarMap());
         controller.writePolarPlotForUnit(Unit, data.data(), type, nrows, ncols, seriesMap("Gain"));
         QwtPlotCurve* curve = controller.polarPlots.value(Unit)->curves.value(0);
@@ -231,7 +232,7 @@ private slots:
     void polarLookAndLegend() {
         QFETCH(QString, label);
         QFETCH(bool, inLegend);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<PolarPlot>(Unit, {{"windowTitle", "Antenna"}, {"chartBackgroundColor", 0xFF102030u}});
         QByteArray data = block<double>({0, 1, 90, 2});
         controller.writePolarPlotForUnit(Unit, data.data(), "REAL*8", 2, 2, seriesMap(label));
@@ -255,7 +256,7 @@ private slots:
 
     // The rings always hold the farthest point, and clearing starts over.
     void polarRingsAndClear() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<PolarPlot>(Unit, polarMap());
         PolarPlot* plot = controller.polarPlots.value(Unit);
         QByteArray inner = block<double>({0, 0.4, 120, 0.8});
@@ -288,7 +289,7 @@ private slots:
     }
     void polarDrawnRound() {
         QFETCH(bool, exported);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<PolarPlot>(Unit, polarMap());
         PolarPlot* plot = controller.polarPlots.value(Unit);
         struct Dot {
@@ -327,7 +328,7 @@ private slots:
     // only while the write lasts: redraws and exports use what it gave.
     void contourRoutineSampledOnceInsideRanges() {
         surface = [](double x, double y) { return 2 * x - 3 * y + 1; };
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<ContourPlot>(Unit, contourMap());
         ContourPlot* plot = controller.contourPlots.value(Unit);
         controller.writeContourPlotForUnit(Unit, contourData(-1, 3, 2, 5, -20, 20), &recordingSurface);
@@ -395,7 +396,7 @@ private slots:
         QFETCH(double, x);
         QFETCH(QColor, expected);
         surface = [](double x, double) { return x; };
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<ContourPlot>(Unit, contourMap());
         controller.writeContourPlotForUnit(Unit, contourData(0, 10, 0, 5, 0, 10, colours, thresholds),
                                            &recordingSurface);
@@ -427,7 +428,7 @@ private slots:
         QFETCH(int, image);
         QFETCH(int, lines);
         surface = [](double x, double y) { return x * y; };
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<ContourPlot>(Unit, contourMap(hGrid, vGrid, image, lines));
         ContourPlot* plot = controller.contourPlots.value(Unit);
         QCOMPARE(plot->QwtPlot::title().text(), QStringLiteral("Surface"));
@@ -455,7 +456,7 @@ private slots:
     // again, and a new write draws anew.
     void contourClear() {
         surface = [](double x, double) { return x; };
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<ContourPlot>(Unit, contourMap());
         ContourPlot* plot = controller.contourPlots.value(Unit);
         controller.writeContourPlotForUnit(Unit, contourData(0, 10, 0, 5, 0, 10, {"255", "16711680"}),
@@ -478,7 +479,7 @@ private slots:
     // be drawn without asking for points outside the rectangle.
     void contourOddRanges() {
         surface = [](double x, double) { return x; };
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<ContourPlot>(Unit, contourMap());
         ContourPlot* plot = controller.contourPlots.value(Unit);
         controller.writeContourPlotForUnit(Unit, contourData(4, 4, 0, 1, 0, 1), &recordingSurface);
@@ -536,7 +537,7 @@ private slots:
         QFETCH(QString, written);
         QFETCH(QByteArray, magic);
         surface = [](double x, double y) { return x - y; };
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         QByteArray points = block<double>({0, 1, 90, 2, 180, 1});
         if (kind == "polar") {
             controller.create<PolarPlot>(Unit, polarMap());
@@ -582,7 +583,7 @@ private slots:
     void unknownUnits() {
         QFETCH(QString, request);
         QFETCH(QString, message);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         if (request.endsWith("to contour")) controller.create<ContourPlot>(77, contourMap());
         QByteArray data = block<double>({0, 1});
         const QString text = errorBoxText([&] {
@@ -639,7 +640,7 @@ private slots:
         };
         whenModalTitled(QStringLiteral("Error"), *answer);
 
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             const double first[] = {0, 1, 45, 1};
             const double second[] = {90, 2, 180, 0.5};
             UIK_createPolarPlot(polar);

@@ -28,6 +28,7 @@
 #include "Program_Menus.h"
 #include "Program_Robot.h"
 #include "UIK_TextEdit.h"
+#include "Program_Session.h"
 #include "WindowController.h"
 #include "Program_Stop.h"
 #include "Unit_IO.h"
@@ -213,7 +214,7 @@ private slots:
     void cleanupTestCase() { remove_outputs(); }
 
     void testCaseRunReportsTenDesigns() {
-        WindowController controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
         robot.accept(Agreement, agree(2)).pressEnterInConsole(10);
         run_until_idle(controller, robot);
@@ -229,7 +230,7 @@ private slots:
     }
 
     void classicalDefaultWithSixteenBits() {
-        WindowController controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
         robot.accept(Agreement, agree())
             .accept(Filter_Type, {{"Select filter design approach:", "3"}})
@@ -256,7 +257,7 @@ private slots:
     }
 
     void lowPassFindOrderDefault() {
-        WindowController controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
         robot.accept(Agreement, agree())
             .accept(Filter_Type)
@@ -282,7 +283,7 @@ private slots:
             out << "Frequency (Hz),Gain\n";
             for (int i = 0; i <= 8; ++i) out << 500 * i << "," << 2.0 - 0.2 * i << "\n";
         }
-        WindowController controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
         robot.accept(Agreement, agree())
             .accept(Filter_Type, {{"Select filter design approach:", "4"}})
@@ -300,7 +301,7 @@ private slots:
     }
 
     void cancelPathsAndANewDesignFromTheMenu() {
-        WindowController controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
         robot.accept(Agreement, agree()).cancel(Filter_Type).dismiss("Normal Exit");
         run_until_idle(controller, robot);
@@ -335,7 +336,7 @@ private slots:
     // What the user accepted in one design is where the next design from the
     // menu starts; the fields the user left keep the program's defaults.
     void aNewDesignStartsWithTheEntriesLastAccepted() {
-        WindowController controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
         robot.accept(Agreement, agree())
             .accept(Filter_Type, {{"Select filter design approach:", "3"}})
@@ -379,7 +380,7 @@ private slots:
     }
 
     void cancelledAgreementStopsBeforeAnyMenu() {
-        WindowController controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
         robot.cancel(Agreement);
         run_until_idle(controller, robot);
@@ -388,7 +389,7 @@ private slots:
     }
 
     void closingTheConsoleWhileTheProgramReads() {
-        WindowController controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
         // The read in progress is given up; the next report opens the console
         // again, and the later reads wait there for the user as before.
@@ -401,8 +402,8 @@ private slots:
     }
 
     void closingTheLastWindowEndsTheEventLoop() {
-        WindowController controller(nullptr, KALTAP_Run_Design_Program);
-        connect(qApp, &QGuiApplication::lastWindowClosed, &controller, &WindowController::destroyProgramThread);
+        Program_Session controller(nullptr, KALTAP_Run_Design_Program);
+        connect(qApp, &QGuiApplication::lastWindowClosed, &controller, &Program_Session::destroyProgramThread);
         QSignalSpy last(qApp, &QGuiApplication::lastWindowClosed);
         Program_Robot robot(controller);
         // While the program waits in the agreement dialog, the user closes
@@ -447,7 +448,7 @@ private slots:
         phase = Not_Started;
         static int requested = 0;
         requested = which;
-        WindowController controller(nullptr, [] { run_then_park([] { run_phase(requested); }); });
+        Program_Session controller(nullptr, [] { run_then_park([] { run_phase(requested); }); });
         QTRY_VERIFY_WITH_TIMEOUT(phase.load() == which, Program_Timeout_ms);
         // Some way into the phase (the writing phase begins after its design).
         QTest::qWait(after_ms);
@@ -467,7 +468,7 @@ private slots:
     // far behind; the menus are disabled until it ends.
     void aDesignFromTheMenuKeepsTheWindowResponsive() {
         phase = Not_Started;
-        WindowController controller(nullptr, [] {
+        Program_Session controller(nullptr, [] {
             run_then_park([] {
                 UIK_addMenu(-2, "FIR Design", "Largest design", [] {
                     run_phase(Designing);
@@ -493,7 +494,7 @@ private slots:
 
     void windowsRepaintWhileTheLargestDesignRuns() {
         std::atomic<bool> finished{false};
-        WindowController controller(nullptr, [&finished] {
+        Program_Session controller(nullptr, [&finished] {
             largest_design();
             finished = true;
         });

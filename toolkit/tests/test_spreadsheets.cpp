@@ -22,6 +22,7 @@
 #include "UIK_Spreadsheet_Interface.h"
 #include "UIK_TextEdit.h"
 #include "Unit_IO.h"
+#include "Program_Session.h"
 #include "WindowController.h"
 #include "toolkit_test_support.h"
 
@@ -120,7 +121,7 @@ private slots:
         QFETCH(bool, table);
         QFETCH(QSize, size);
         std::atomic<int> unit{0};
-        WindowController controller(nullptr, [&] { unit = openSpreadsheet(access.toStdString()); });
+        Program_Session controller(nullptr, [&] { unit = openSpreadsheet(access.toStdString()); });
         QTRY_VERIFY_WITH_TIMEOUT(unit != 0 && controller.contentForUnit(unit) != nullptr, Worker_Timeout_ms);
         QCOMPARE(controller.spreadsheets.contains(unit), table);
         QCOMPARE(controller.textWindows.contains(unit), !table);
@@ -205,7 +206,7 @@ private slots:
             }
             pressOk(box);
         });
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             unit = openSpreadsheet();
             UIK_writeSpreadsheet(unit, written.constData(), type.toStdString(), Rows, Columns);
             UIK_alertBox(Edit_Title.toStdString(), "Change the last cell.");
@@ -227,7 +228,7 @@ private slots:
         std::atomic<int> unit{0};
         std::atomic<bool> typing{false};
         std::atomic<bool> done{false};
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             const int opened = openSpreadsheet();
             UIK_writeSpreadsheet(opened, written.constData(), "INTEGER*4", Rows, Columns);
             unit = opened;
@@ -259,7 +260,7 @@ private slots:
         char* readData = read.data();
         std::atomic<int> unit{0};
         std::atomic<bool> done{false};
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             unit = openSpreadsheet();
             UIK_setHorizontalLabels(unit, "Gain    Phase   Delay   ", 8, 3);
             UIK_writeSpreadsheet(unit, first.constData(), "INTEGER*4", Rows, Columns);
@@ -308,7 +309,7 @@ private slots:
             shown = qobject_cast<QMessageBox*>(box)->text();
             pressOk(box);
         });
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             int target = Unknown_Unit;
             if (closedFirst) {
                 target = openSpreadsheet();
@@ -335,7 +336,7 @@ private slots:
         const QString path = QDir(dir_.path()).filePath("coefficients.csv");
         const QByteArray values = blockOf<std::complex<double>>({{1.5, -2}, {0.25, 0}, {-1, 1}, {3, 0.5}});
         std::atomic<bool> done{false};
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             const int unit = openSpreadsheet();
             UIK_setHorizontalLabels(unit, "PoleZero", 4, 2);
             UIK_setVerticalLabels(unit, "a, b    say \"hi\"", 8, 2);
@@ -357,7 +358,7 @@ private slots:
         const QByteArray values = blockOf<double>({1.0, 2.0, 3.0, 4.0});
         std::atomic<bool> done{false};
         std::atomic<int> unit{0};
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             unit = openSpreadsheet();
             UIK_writeSpreadsheet(unit, values.constData(), "REAL*8", 2, 2);
             UIK_saveWindowContents_Unit(unit, path.toStdString());

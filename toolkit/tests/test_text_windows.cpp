@@ -24,6 +24,7 @@
 #include "SubWindow.h"
 #include "Text_Windows.h"
 #include "UIK_TextEdit.h"
+#include "Program_Session.h"
 #include "WindowController.h"
 #include "toolkit_test_support.h"
 
@@ -102,7 +103,7 @@ private slots:
     void controlCharactersInOutput() {
         QFETCH(QStringList, writes);
         QFETCH(QString, shown);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         for (const QString& text : writes) QCOMPARE(controller.texts->write(-3, text), 1);
         QCOMPARE(console(controller)->toPlainText(), shown);
     }
@@ -115,7 +116,7 @@ private slots:
     }
     void consoleUnits() {
         QFETCH(int, unit);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         UIK_TextEdit* text = console(controller);
         QCOMPARE(text->unitNumber, -3);
         controller.texts->write(-3, "first\n");
@@ -127,7 +128,7 @@ private slots:
     }
 
     void typingWithoutReadChangesNothing() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         UIK_TextEdit* text = console(controller);
         controller.texts->write(-3, "output line\n");
         QApplication::clipboard()->setText("clipboard");
@@ -164,7 +165,7 @@ private slots:
         QFETCH(bool, cursorIntoOutput);
         QFETCH(QString, line);
         QFETCH(QString, shown);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         UIK_TextEdit* text = console(controller);
         QAction* paste = action(controller.mainWindow, "actionPaste");
         controller.texts->write(-3, "Value? ");
@@ -191,7 +192,7 @@ private slots:
     }
 
     void pasteGoesIntoTheInputLine() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         UIK_TextEdit* text = console(controller);
         QApplication::clipboard()->setText("3.5");
         controller.texts->write(-3, "Edge? ");
@@ -218,7 +219,7 @@ private slots:
     void closingTheReadWindowCancelsTheRead() {
         QFETCH(int, readUnit);
         QFETCH(QString, how);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         QSignalSpy mainClosed(controller.mainWindow, &MainWindow::willDestroy);
         Read read;
         QCOMPARE(read.start(controller, readUnit), 1);
@@ -257,7 +258,7 @@ private slots:
     void aClosedConsoleOpensAgainForTheNextWriteOrRead() {
         QFETCH(QString, how);
         QFETCH(bool, read);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         const QString title = controller.subWindowForUnit(-3)->windowTitle();
         controller.texts->write(-2, "old report\n");
         SubWindow* sub = controller.subWindowForUnit(-3);
@@ -288,7 +289,7 @@ private slots:
     }
 
     void closingAnotherWindowLeavesTheReadAlone() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.texts->open(1000000, "Other", QString());
         controller.texts->open(1000001, "Closed by the program", QString());
         Read read;
@@ -304,7 +305,7 @@ private slots:
     }
 
     void readForUnitWithoutWindowIsGivenUp() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         Read read;
         QCOMPARE(read.start(controller, 77), -1);
         QVERIFY(read.givenUp());
@@ -326,7 +327,7 @@ private slots:
         QFETCH(QString, menu);
         QFETCH(QString, title);
         QFETCH(QStringList, items);
-        MainWindow window(nullptr, new QMdiArea);
+        MainWindow window(new QMdiArea);
         QMenu* m = window.findChild<QMenu*>(menu);
         QVERIFY(m != nullptr);
         QCOMPARE(m->title(), title);
@@ -370,7 +371,7 @@ private slots:
         QFETCH(QKeySequence, shortcut);
         QFETCH(QString, tip);
         QFETCH(bool, enabled);
-        MainWindow window(nullptr, new QMdiArea);
+        MainWindow window(new QMdiArea);
         QAction* a = action(&window, name);
         QVERIFY(a != nullptr);
         QCOMPARE(a->shortcut(), shortcut);
@@ -379,7 +380,7 @@ private slots:
     }
 
     void currentContentSetsTheActions() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         MainWindow* main = controller.mainWindow;
         UIK_TextEdit* text = console(controller);
         auto check = [main](bool editVisible, bool fileEnabled) {
@@ -418,7 +419,7 @@ private slots:
     }
 
     void windowMenuListsTheSubWindows() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.texts->open(1000000, "Log & Notes", QString());
         controller.texts->open(1000001, "Report", QString());
         controller.activateWindowForUnit(1000000);
@@ -450,7 +451,7 @@ private slots:
     }
 
     void saveWritesOnlyModifiedText() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         UIK_TextEdit* text = console(controller);
         const QString defaultName = text->title + " output";
         controller.texts->write(-3, "line 1\n");
@@ -474,7 +475,7 @@ private slots:
     }
     void saveAsAsksForTheFile() {
         QFETCH(bool, accept);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         UIK_TextEdit* text = console(controller);
         controller.texts->write(-3, "report\n");
         text->save(QString());  // unmodified from here on
@@ -501,7 +502,7 @@ private slots:
     }
 
     void printAsksWithPrintDocumentDialog() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         bool seen = false;
         whenModalTitled("Print Document", [&seen](QWidget* w) {
             seen = true;
@@ -512,7 +513,7 @@ private slots:
     }
 
     void textWindowFontAndChoosingAnother() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         UIK_TextEdit* text = console(controller);
         // Courier New when it is installed with fixed pitch, else the system's
         // fixed font: the report's columns need fixed pitch either way.
@@ -543,7 +544,7 @@ private slots:
     // (Qt offers its page set-up dialog only for native printers, which this
     // machine may not have; the set-up is made on that printer directly.)
     void printUsesThePrintSetup() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         Content_Printer().setPageOrientation(QPageLayout::Landscape);
         bool samePrinter = false;
         QPageLayout::Orientation seen = QPageLayout::Portrait;
@@ -574,7 +575,7 @@ private slots:
         QFETCH(QString, access);
         QFETCH(QSize, size);
         QFETCH(QString, type);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         SubWindow* consoleWindow = controller.subWindowForUnit(-3);
         QVERIFY(controller.mainWindow->isMaximized());
         QVERIFY(consoleWindow->isMaximized());

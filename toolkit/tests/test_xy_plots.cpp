@@ -36,6 +36,7 @@
 #include "SubWindow.h"
 #include "Text_Windows.h"
 #include "UIK_Call_Interface.h"
+#include "Program_Session.h"
 #include "WindowController.h"
 #include "XYPlot.h"
 #include "toolkit_test_support.h"
@@ -138,7 +139,7 @@ private slots:
         QFETCH(int, vGrid);
         QFETCH(int, xType);
         QFETCH(int, yType);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<XYPlot>(Plot_Unit, plotMap({{"showHgridLines", hGrid},
                                                       {"showVgridLines", vGrid},
                                                       {"xScaleType", xType},
@@ -176,7 +177,7 @@ private slots:
         QFETCH(double, step);
         QFETCH(bool, fixed);
         QFETCH(double, expectedStep);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<XYPlot>(
             Plot_Unit,
             plotMap({{axisKey + "ScaleLB", lower}, {axisKey + "ScaleUB", upper}, {axisKey + "ScaleStep", step}}));
@@ -223,7 +224,7 @@ private slots:
         QFETCH(int, nrows);
         QFETCH(int, ncols);
         QFETCH(QVector<QPointF>, points);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<XYPlot>(Plot_Unit, plotMap());
         int released = 0;
         controller.writeXYPlot(Plot_Unit, data.data(), type, nrows, ncols, seriesMap("FIR Filter"),
@@ -312,7 +313,7 @@ private slots:
                                               : 1.0 + 1e-4 * std::sin(2 * M_PI * 7 * f);
             rows << f << (shape == "nulls" ? 20.0 * std::log10(std::max(std::fabs(A), 1e-5)) : A);
         }
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<XYPlot>(Plot_Unit, plotMap());
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
         plot->show();
@@ -376,7 +377,7 @@ private slots:
     void seriesLookAndLegend() {
         QFETCH(QString, label);
         QFETCH(bool, inLegend);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<XYPlot>(Plot_Unit, plotMap());
         const QByteArray data = block<double>({0, 1, 0.5, 2});
         controller.writeXYPlot(Plot_Unit, const_cast<char*>(data.data()), "REAL*8", 2, 2, seriesMap(label));
@@ -400,7 +401,7 @@ private slots:
     // legend beside the axes drops the legend first, and gets it back, with
     // its curve, once it is wide again.
     void tilingManyPlotsKeepsTheMainWindowAndDropsLegendsFirst() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         QCoreApplication::processEvents();
         const QSize mainSize = controller.mainWindow->size();
         const QByteArray data = block<double>({0, 1, 0.5, 2});
@@ -433,7 +434,7 @@ private slots:
     }
 
     void clearThenWrite() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<XYPlot>(Plot_Unit, plotMap());
         QByteArray data = block<double>({0, 1, 0.5, 2});
         int released = 0;
@@ -468,7 +469,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, written);
         QFETCH(QByteArray, magic);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<XYPlot>(Plot_Unit, plotMap());
         QVERIFY(controller.saveWindowContentsForUnit(Plot_Unit, {{"saveFileName", name}}));
         QFile file(written);
@@ -491,7 +492,7 @@ private slots:
     }
     void savedImagesAreTheRenderersDocuments() {
         QFETCH(QString, suffix);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<XYPlot>(Plot_Unit, plotMap());
         QVector<double> rows;
         for (int i = 0; i <= 4000; ++i) rows << i / 8000.0 << std::cos(0.01 * i) * std::exp(-0.001 * i);
@@ -531,7 +532,7 @@ private slots:
         } else {
             name = "no_such_directory/blocked.png";
         }
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<XYPlot>(Plot_Unit, plotMap());
         bool saved = true;
         const QString text = errorBoxText([&] {
@@ -576,7 +577,7 @@ private slots:
         std::atomic<bool> done{false}, limited{true};
         int completeStatus = -1, status = -1;
         std::string failure;
-        WindowController controller(nullptr, [&] {
+        Program_Session controller(nullptr, [&] {
             UIK_XYPlot_Record plot;
             plot.windowTitle.set("Response");
             plot.showHgridLines = plot.showVgridLines = 1;
@@ -633,7 +634,7 @@ private slots:
         QFETCH(QString, request);
         QFETCH(QString, message);
         QFETCH(int, releases);
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         int released = 0;
         bool saved = false;
         const QByteArray data = block<double>({0, 1});
@@ -653,7 +654,7 @@ private slots:
     }
 
     void saveTextWindow() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         QCOMPARE(controller.texts->write(-3, "first line\nsecond line\n"), 1);
         QVERIFY(controller.saveWindowContentsForUnit(-4, {{"saveFileName", "console.txt"}}));
         QFile file("console.txt");
@@ -662,7 +663,7 @@ private slots:
     }
 
     void printDialog() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<XYPlot>(Plot_Unit, plotMap());
         QString title;
         whenModalAppears([&title](QWidget* dialog) {
@@ -674,7 +675,7 @@ private slots:
     }
 
     void plotWindowAndInteractiveExport() {
-        WindowController controller(nullptr, {});
+        Program_Session controller(nullptr, {});
         controller.create<XYPlot>(Plot_Unit, plotMap());
         XYPlot* plot = controller.xyPlots.value(Plot_Unit);
         SubWindow* window = controller.subWindowForUnit(Plot_Unit);
