@@ -26,7 +26,6 @@
 #include <type_traits>
 
 namespace {
-constexpr int Margin = 15;            // pixels around the plot
 constexpr double Not_Given = -1.0;    // scale bound or step left to the axis
 constexpr int Logarithmic_Scale = 1;  // "xScaleType" / "yScaleType"
 const char* const Default_Export_Name = "xyplot.png";
@@ -34,11 +33,7 @@ const char* const Default_Export_Name = "xyplot.png";
 }  // namespace
 
 XYPlot::XYPlot(int unit, const QVariantMap& properties, QWidget* parent)
-    : QwtPlot(parent), UIK_ContentController(unit, properties.value("windowTitle").toString()) {
-    setAutoReplot(false);
-    setAutoFillBackground(true);
-    setContentsMargins(Margin, Margin, Margin, Margin);
-    setPalette(QPalette(QColor(Qt::white)));
+    : Plot_Content(unit, properties, Default_Export_Name, parent) {
     setCanvasBackground(QColor(Qt::white));
 
     insertLegend(new QwtLegend(), QwtPlot::RightLegend);
@@ -145,21 +140,6 @@ void XYPlot::clearCurves() {
     navigator->showNewData();
 }
 
-QString XYPlot::exportFileName(const QString& fileName) { return Plot_Export_File_Name(fileName, Default_Export_Name); }
-
 bool XYPlot::exportChart(const QString& fileName, QString* failure) {
-    return navigator->withFullView(
-        [this, &fileName, failure] { return Plot_Export(this, fileName, Default_Export_Name, failure); });
+    return navigator->withFullView([this, &fileName, failure] { return exportView(fileName, failure); });
 }
-
-bool XYPlot::exportChart() { return Plot_Export_Interactive(this, UIK_ContentController::title, Default_Export_Name); }
-
-void XYPlot::save(const QString& fileName) { Plot_Export(this, fileName, Default_Export_Name); }
-
-bool XYPlot::saveAs() { return exportChart(); }
-
-void XYPlot::print() { Plot_Print(this); }
-
-void XYPlot::setContentFont(const QFont& font) { setFont(font); }
-
-QFont XYPlot::contentFont() const { return font(); }

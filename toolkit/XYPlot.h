@@ -11,15 +11,14 @@
 #include <QString>
 #include <QVariantMap>
 #include <functional>
-#include <qwt_plot.h>
 
-#include "UIK_ContentController.h"
+#include "Plot_Content.h"
 
 class QwtPlotCurve;
 class QwtPlotGrid;
 class Plot_Navigator;
 
-class XYPlot : public QwtPlot, public UIK_ContentController {
+class XYPlot : public Plot_Content {
     Q_OBJECT
 public:
     // Builds the plot and applies the plot property map ("windowTitle",
@@ -41,20 +40,6 @@ public:
     // Removes and deletes every curve, then redraws.
     void clearCurves();
 
-    // The name exportChart writes for `fileName`: kept when it ends with
-    // ".png", ".bmp" or ".pdf", otherwise with ".png" appended.
-    static QString exportFileName(const QString& fileName);
-
-    bool okToClose() override { return true; }
-    // Save, Save As and Print from the menus take the view the user sees.
-    void save(const QString& fileName) override;
-    bool saveAs() override;
-    void print() override;
-    void setContentFont(const QFont& font) override;
-    QFont contentFont() const override;
-    bool saveContents(const QString& fileName, QString* failure) override { return exportChart(fileName, failure); }
-    QString contentsFileName(const QString& fileName) const override { return exportFileName(fileName); }
-
     // The smallest size that keeps the axes and their labels readable; the
     // legend is not counted, it goes when there is no room for it.
     QSize minimumSizeHint() const override;
@@ -63,14 +48,12 @@ public:
     QwtPlotGrid* grid = nullptr;
     Plot_Navigator* navigator = nullptr;  // zoom, pan, tracker and point mark
 
+    using Plot_Content::exportChart;  // the interactive one
+
 public slots:
     // Writes the plot in its full view, as the data were drawn before any
-    // zoom, to the file (format from the extension); true when the file was
-    // written, else the reason in *failure.
-    bool exportChart(const QString& fileName, QString* failure = nullptr);
-    // Asks for the file name first and writes the view the user sees; false
-    // when cancelled or not written.
-    bool exportChart();
+    // zoom (see Plot_Content::exportChart).
+    bool exportChart(const QString& fileName, QString* failure = nullptr) override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

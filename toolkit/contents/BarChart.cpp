@@ -16,7 +16,6 @@
 #include <qwt_text.h>
 
 namespace {
-constexpr int Margin = 15;                // pixels around the chart
 constexpr double Group_Width = 0.7;       // of the distance between two groups
 constexpr int Most_Labelled_Groups = 20;  // beyond this the axis chooses its own ticks
 const char* const Default_Export_Name = "barchart.png";
@@ -54,12 +53,8 @@ const QStringList BarChart::Default_Colour_Names = {QStringLiteral("crimson"), Q
                                                     QStringLiteral("medium orchid")};
 
 BarChart::BarChart(int unit, const QVariantMap& properties, QWidget* parent)
-    : QwtPlot(parent), UIK_ContentController(unit, properties.value("windowTitle").toString()) {
+    : Plot_Content(unit, properties, Default_Export_Name, parent) {
     setObjectName(QStringLiteral("barChart"));
-    setAutoReplot(false);
-    setAutoFillBackground(true);
-    setContentsMargins(Margin, Margin, Margin, Margin);
-    setPalette(QPalette(QColor(Qt::white)));
 
     setTitle(properties.value("windowTitle").toString());
     setCanvasBackground(Plot_Colour(properties.value("chartBackgroundColor", 0xFFFFFFu)));
@@ -136,21 +131,3 @@ void BarChart::updateGroupAxis(int groups) {
     }
     setAxisScale(QwtPlot::xBottom, -0.5, groups - 0.5, groups <= Most_Labelled_Groups ? 1.0 : 0.0);
 }
-
-QString BarChart::exportFileName(const QString& fileName) {
-    return Plot_Export_File_Name(fileName, Default_Export_Name);
-}
-
-bool BarChart::exportChart(const QString& fileName, QString* failure) {
-    return Plot_Export(this, fileName, Default_Export_Name, failure);
-}
-
-bool BarChart::exportChart() {
-    return Plot_Export_Interactive(this, UIK_ContentController::title, Default_Export_Name);
-}
-
-void BarChart::save(const QString& fileName) { exportChart(fileName); }
-
-bool BarChart::saveAs() { return exportChart(); }
-
-void BarChart::print() { Plot_Print(this); }

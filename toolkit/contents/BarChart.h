@@ -14,9 +14,8 @@
 #include <QVariant>
 #include <QVariantMap>
 #include <QVector>
-#include <qwt_plot.h>
 
-#include "UIK_ContentController.h"
+#include "Plot_Content.h"
 
 class QwtPlotMultiBarChart;
 
@@ -30,7 +29,7 @@ QList<QColor> colourList(const QVariant& value);
 QList<QColor> namedColours(const QStringList& names);
 }  // namespace ChartData
 
-class BarChart : public QwtPlot, public UIK_ContentController {
+class BarChart : public Plot_Content {
     Q_OBJECT
 public:
     // The colours of the bars of a group when the chart is given none.
@@ -48,29 +47,8 @@ public:
     // The colour of bar `bar` of every group (invalid: Qwt's plain bar).
     QColor barColour(int bar) const;
 
-    // The name exportChart writes for `fileName`: kept when it ends with
-    // ".png", ".bmp" or ".pdf", otherwise with ".png" appended; an empty
-    // name gives "barchart.png".
-    static QString exportFileName(const QString& fileName);
-
-    bool okToClose() override { return true; }
-    void save(const QString& fileName) override;
-    bool saveAs() override;
-    void print() override;
-    void setContentFont(const QFont& font) override { setFont(font); }
-    QFont contentFont() const override { return font(); }
-    bool saveContents(const QString& fileName, QString* failure) override { return exportChart(fileName, failure); }
-    QString contentsFileName(const QString& fileName) const override { return exportFileName(fileName); }
-
     QwtPlotMultiBarChart* bars = nullptr;  // the groups of bars
     QList<QColor> legendColours;           // as given; empty: the default colours
-
-public slots:
-    // Writes the chart to the file (format from the extension); true when
-    // the file was written, else the reason in *failure.
-    bool exportChart(const QString& fileName, QString* failure = nullptr);
-    // Asks for the file name first; false when cancelled or not written.
-    bool exportChart();
 
 private:
     void createBars(const QStringList& legendNames);

@@ -18,7 +18,6 @@
 #include <qwt_scale_widget.h>
 
 namespace {
-constexpr int Margin = 15;  // pixels around the plot
 const char* const Default_Export_Name = "contourplot.png";
 constexpr double Not_A_Number = std::numeric_limits<double>::quiet_NaN();
 
@@ -155,11 +154,7 @@ double SpectrogramData::value(double x, double y) const {
 // ---- ContourPlot ----
 
 ContourPlot::ContourPlot(int unit, const QVariantMap& properties, QWidget* parent)
-    : QwtPlot(parent), UIK_ContentController(unit, properties.value("windowTitle").toString()) {
-    setAutoReplot(false);
-    setAutoFillBackground(true);
-    setContentsMargins(Margin, Margin, Margin, Margin);
-    setPalette(QPalette(QColor(Qt::white)));
+    : Plot_Content(unit, properties, Default_Export_Name, parent) {
     setCanvasBackground(QColor(Qt::white));
     plotLayout()->setAlignCanvasToScales(true);
     setTitle(properties.value("windowTitle").toString());
@@ -230,21 +225,6 @@ void ContourPlot::clearData() {
 
 const SpectrogramData* ContourPlot::data() const { return static_cast<const SpectrogramData*>(spectrogram->data()); }
 
-QString ContourPlot::exportFileName(const QString& fileName) {
-    return Plot_Export_File_Name(fileName, Default_Export_Name);
-}
-
 bool ContourPlot::exportChart(const QString& fileName, QString* failure) {
-    return navigator->withFullView(
-        [this, &fileName, failure] { return Plot_Export(this, fileName, Default_Export_Name, failure); });
+    return navigator->withFullView([this, &fileName, failure] { return exportView(fileName, failure); });
 }
-
-bool ContourPlot::exportChart() {
-    return Plot_Export_Interactive(this, UIK_ContentController::title, Default_Export_Name);
-}
-
-void ContourPlot::save(const QString& fileName) { Plot_Export(this, fileName, Default_Export_Name); }
-
-bool ContourPlot::saveAs() { return exportChart(); }
-
-void ContourPlot::print() { Plot_Print(this); }

@@ -19,11 +19,10 @@
 #include <QVector>
 #include <qwt_color_map.h>
 #include <qwt_interval.h>
-#include <qwt_plot.h>
 #include <qwt_raster_data.h>
 
 #include "UIK_Call_Interface.h"
-#include "UIK_ContentController.h"
+#include "Plot_Content.h"
 
 class QwtPlotGrid;
 class QwtPlotSpectrogram;
@@ -69,7 +68,7 @@ private:
     QVector<double> values_;  // row after row, the first row at the lower y bound
 };
 
-class ContourPlot : public QwtPlot, public UIK_ContentController {
+class ContourPlot : public Plot_Content {
     Q_OBJECT
 public:
     // Builds the plot from "windowTitle" (plot and window title) and the
@@ -91,30 +90,14 @@ public:
     // clear).
     const SpectrogramData* data() const;
 
-    // The name exportChart writes for `fileName`: "contourplot.png" for an
-    // empty name; kept when it ends with ".png", ".bmp" or ".pdf", otherwise
-    // with ".png" appended.
-    static QString exportFileName(const QString& fileName);
-
-    bool okToClose() override { return true; }
-    void save(const QString& fileName) override;
-    bool saveAs() override;
-    void print() override;
-    void setContentFont(const QFont& font) override { setFont(font); }
-    QFont contentFont() const override { return font(); }
-    bool saveContents(const QString& fileName, QString* failure) override { return exportChart(fileName, failure); }
-    QString contentsFileName(const QString& fileName) const override { return exportFileName(fileName); }
-
     QwtPlotSpectrogram* spectrogram = nullptr;
     QwtPlotGrid* grid = nullptr;
     Plot_Navigator* navigator = nullptr;  // zoom, pan and value reading on the x and y axes
 
+    using Plot_Content::exportChart;  // the interactive one
+
 public slots:
-    // Writes the plot in its full view to the file (format from the
-    // extension); true when the file was written, else the reason in
-    // *failure.
-    bool exportChart(const QString& fileName, QString* failure = nullptr);
-    // Asks for the file name first and writes the view the user sees; false
-    // when cancelled or not written.
-    bool exportChart();
+    // Writes the plot in its full view, as the data were drawn before any
+    // zoom (see Plot_Content::exportChart).
+    bool exportChart(const QString& fileName, QString* failure = nullptr) override;
 };

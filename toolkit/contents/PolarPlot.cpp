@@ -24,7 +24,6 @@
 #include <qwt_symbol.h>
 
 namespace {
-constexpr int Margin = 15;              // pixels around the plot
 constexpr int Ring_Steps = 5;           // at most this many rings
 constexpr double Plot_Fraction = 0.82;  // of the canvas's shorter side; the rest holds the azimuth labels
 const char* const Default_Export_Name = "polarplot.png";
@@ -96,11 +95,7 @@ void PolarGrid::draw(QPainter* painter, const QwtScaleMap& xMap, const QwtScaleM
 // ---- PolarPlot ----
 
 PolarPlot::PolarPlot(int unit, const QVariantMap& properties, QWidget* parent)
-    : QwtPlot(parent), UIK_ContentController(unit, properties.value("windowTitle").toString()) {
-    setAutoReplot(false);
-    setAutoFillBackground(true);
-    setContentsMargins(Margin, Margin, Margin, Margin);
-    setPalette(QPalette(QColor(Qt::white)));
+    : Plot_Content(unit, properties, Default_Export_Name, parent) {
     setCanvasBackground(QColor(Qt::white));
 
     insertLegend(new QwtLegend(), QwtPlot::RightLegend);
@@ -196,21 +191,3 @@ void PolarPlot::drawItems(QPainter* painter, const QRectF& canvasRect, const Qwt
     square[QwtPlot::yLeft] = squareMap(QwtPlot::yLeft, maps[QwtPlot::yLeft], canvasRect);
     QwtPlot::drawItems(painter, canvasRect, square);
 }
-
-QString PolarPlot::exportFileName(const QString& fileName) {
-    return Plot_Export_File_Name(fileName, Default_Export_Name);
-}
-
-bool PolarPlot::exportChart(const QString& fileName, QString* failure) {
-    return Plot_Export(this, fileName, Default_Export_Name, failure);
-}
-
-bool PolarPlot::exportChart() {
-    return Plot_Export_Interactive(this, UIK_ContentController::title, Default_Export_Name);
-}
-
-void PolarPlot::save(const QString& fileName) { exportChart(fileName); }
-
-bool PolarPlot::saveAs() { return exportChart(); }
-
-void PolarPlot::print() { Plot_Print(this); }

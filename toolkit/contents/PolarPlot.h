@@ -11,10 +11,9 @@
 #include <QPointF>
 #include <QString>
 #include <QVariantMap>
-#include <qwt_plot.h>
 #include <qwt_plot_item.h>
 
-#include "UIK_ContentController.h"
+#include "Plot_Content.h"
 
 class QwtPlotCurve;
 
@@ -40,7 +39,7 @@ private:
     QList<double> rings_;
 };
 
-class PolarPlot : public QwtPlot, public UIK_ContentController {
+class PolarPlot : public Plot_Content {
     Q_OBJECT
 public:
     // Builds the plot and applies the properties "windowTitle" (plot title
@@ -60,33 +59,12 @@ public:
     // The plot point of (azimuth in degrees, radius).
     static QPointF pointAt(double azimuthDegrees, double radius);
 
-    // The name exportChart writes for `fileName`: "polarplot.png" for an
-    // empty name; kept when it ends with ".png", ".bmp" or ".pdf", otherwise
-    // with ".png" appended.
-    static QString exportFileName(const QString& fileName);
-
-    bool okToClose() override { return true; }
-    void save(const QString& fileName) override;
-    bool saveAs() override;
-    void print() override;
-    void setContentFont(const QFont& font) override { setFont(font); }
-    QFont contentFont() const override { return font(); }
-    bool saveContents(const QString& fileName, QString* failure) override { return exportChart(fileName, failure); }
-    QString contentsFileName(const QString& fileName) const override { return exportFileName(fileName); }
-
     // The maps of the bottom and left axes give both axes the same scale,
     // a square around the canvas centre holding the outer ring.
     QwtScaleMap canvasMap(int axisId) const override;
 
     QList<QwtPlotCurve*> curves;  // the curves received, in order
     PolarGrid* grid = nullptr;
-
-public slots:
-    // Writes the plot to the file (format from the extension); true when
-    // the file was written, else the reason in *failure.
-    bool exportChart(const QString& fileName, QString* failure = nullptr);
-    // Asks for the file name first; false when cancelled or not written.
-    bool exportChart();
 
 protected:
     void drawItems(QPainter* painter, const QRectF& canvasRect, const QwtScaleMap maps[axisCnt]) const override;
