@@ -6,6 +6,7 @@
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_Output.h"
+#include "Progress.h"
 #include "Result_Set.h"
 #include "Run_Logging.h"
 #include "Timers.h"
@@ -90,8 +91,10 @@ void KALTAP_Test_Cases() {
     Search_Grid_Density = Initial_Grid_Density;
     KALTAP_Derive_Parameters();
 
+    const KALTAP_Progress_Scope progress("Test cases");
     for (int case_number = 1; case_number <= KALTAP_Number_of_Test_Cases; ++case_number) {
         DESIGN_WARNINGS_Clear();  // each case's warnings are its own
+        KALTAP_Report_Step("case " + FMT_Free(case_number) + " of " + FMT_Free(KALTAP_Number_of_Test_Cases));
         KALTAP_Inputs(case_number);
 
         Timer(0);

@@ -17,6 +17,7 @@
 #include "KALTAP_Remez_Engine.h"
 #include "Parallel_Work.h"
 #include "Program_Stop.h"
+#include "Progress.h"
 #include "Run_Logging.h"
 #include "Unit_IO.h"
 
@@ -836,6 +837,7 @@ void KALTAP_Design() {
     const bool full_design = !Deviations_Only;
     Deviations_Only = false;
     KALTAP_Check_Stop();  // every trial of the searches comes through here
+    const KALTAP_Progress_Scope progress("Design of " + FMT_Free(Number_of_Weights) + " weights");
     KALTAP_Design_Failed = false;
     Restart_Weights = 0;
     Last_Rescue = KALTAP_Rescue();

@@ -15,6 +15,7 @@
 #include "KALTAP_Lagrange_Interpolation.h"
 #include "Parallel_Work.h"
 #include "Program_Stop.h"
+#include "Progress.h"
 #include "Run_Logging.h"
 #include "Unit_IO.h"
 
@@ -478,6 +479,8 @@ void KALTAP_Remez_Exchange(KALTAP_Exchange_Start start, bool silent) {
             Last_End = KALTAP_Exchange_End::Not_Finite;
             return;
         }
+        if (KALTAP_Progress_Wanted())
+            KALTAP_Report_Step("exchange iteration " + FMT_Free(NITER) + ", deviation " + FMT_Free(std::fabs(x.DEV)));
         if (x.DEV <= DEVL) {
             Last_End = KALTAP_Exchange_End::Rounding_Floor;
             if (!Silent) {

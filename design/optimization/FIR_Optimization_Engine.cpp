@@ -19,6 +19,7 @@
 #include "KALTAP_Remez_Engine.h"
 #include "KALTAP_Tools.h"
 #include "Program_Stop.h"
+#include "Progress.h"
 #include "Run_Logging.h"
 #include "Unit_IO.h"
 
@@ -141,11 +142,28 @@ void identify_bands(const std::string& neither_name, const std::string& target_n
     }
 }
 
-// A trial design: the engine stops after the exchange (deviation only).
+// Trial designs of the search now running.
+int trial_count = 0;
+
+// A trial design: the engine stops after the exchange (deviation only). The
+// search's progress names the trial and its outcome.
 void trial_design() {
+    ++trial_count;
+    if (KALTAP_Progress_Wanted())
+        KALTAP_Report_Step("trial " + FMT_Free(trial_count) + ": " + FMT_Free(Number_of_Weights) + " weights");
     Deviations_Only = true;
     KALTAP_Design();
+    if (KALTAP_Progress_Wanted())
+        KALTAP_Report_Step("trial " + FMT_Free(trial_count) + ": " + FMT_Free(Number_of_Weights) +
+                           " weights, band edges " + FMT_Free(Band_Edges(2)) + " and " + FMT_Free(Band_Edges(3)) +
+                           ", deviation " + FMT_Free(Remez_Deviation));
 }
+
+// The search's level of progress, its trials counted from one.
+struct Search_Progress {
+    explicit Search_Progress(const std::string& work) : scope(work) { trial_count = 0; }
+    KALTAP_Progress_Scope scope;
+};
 
 // The full design the searches leave in the design state.
 void final_design() {
@@ -434,6 +452,7 @@ struct Trial_Record {
 }  // namespace
 
 void FIROPT_Minimize_No_of_Weights() {
+    const Search_Progress progress("Search for the number of weights");
     const double R = FIR_Passband_PtoP_Ripple, A = FIR_Stopband_Attenuation;
     // 1-3.
     say("Minimize Number_of_Weights");
@@ -554,6 +573,7 @@ void FIROPT_Minimize_No_of_Weights() {
 }
 
 void FIROPT_BW_Optimization(int Band_Edge_Index) {
+    const Search_Progress progress("Search for the band edge");
     const double R = FIR_Passband_PtoP_Ripple, A = FIR_Stopband_Attenuation;
     FIROPT_BW_At_Target = 0;
     say("Maximize bandwidth");
@@ -630,6 +650,7 @@ void FIROPT_BW_Optimization(int Band_Edge_Index) {
 }
 
 void FIROPT_Ripple_Optimization() {
+    const Search_Progress progress("Search for the passband ripple");
     const double A = FIR_Stopband_Attenuation;
     FIROPT_Ripple_At_Target = 0;
     say("Minimize Peak-to-Peak Passband Ripple");
@@ -704,6 +725,7 @@ void FIROPT_Ripple_Optimization() {
 }
 
 void FIROPT_Stopband_Optimization() {
+    const Search_Progress progress("Search for the stopband attenuation");
     const double R = FIR_Passband_PtoP_Ripple;
     FIROPT_Stopband_At_Target = 0;
     say("Find Stopband Attenuation");
