@@ -35,6 +35,8 @@ const char* const KALTAP_Agreement_Labels[8] = {
 };
 
 const std::string KALTAP_Menu_Hint = "Use \"New FIR Filter Design\" item in menu \"FIR Design\" to do another design.";
+const std::string KALTAP_Design_Stopped_Text = "Design stopped; nothing of it was kept.";
+const std::string KALTAP_Test_Cases_Stopped_Text = "Test cases stopped.";
 
 namespace {
 
@@ -107,12 +109,25 @@ void end_design_path() {
 // report to, so the stop it gives ends here.
 void end_design_path_after_stop() { KALTAP_Run_Program(end_design_path); }
 
+// The user stopped the design or search now computing (the Stop action):
+// nothing of it is kept. Its run log is closed and every file of its set of
+// names removed (a design stopped while writing its outputs leaves none of
+// them), it is no longer the current design, and the console says so.
+void drop_stopped_design() {
+    const std::string stem = RESULT_SET_Current() ? RESULT_SET_Stem() : std::string();
+    end_design_path_after_stop();
+    if (!stem.empty()) RESULT_SET_Remove_Files(stem);
+    KALTAP_Filter_Weights_Valid = false;
+    UNIT_Write(UNIT_Standard_Output, KALTAP_Design_Stopped_Text);
+}
+
 enum class Pass_End { Next_Design, Loop_Ends };
 
 // One pass of the design loop: the kind of filter, one design path, and what
 // follows it. Says whether the loop goes on to the next design.
 Pass_End design_pass() {
-    // 1. Kind of filter.
+    // 1. Kind of filter. A Stop pressed after the last design ended stops nothing.
+    KALTAP_Clear_Design_Stop_Request();
     UI_New_Dialog("Select Filter Type");
     UI_Add_Radio_Buttons("Select filter design approach:",
                          {"FIR low-pass design, program finds one free parameter",
@@ -188,6 +203,18 @@ Pass_End design_pass() {
     return Pass_End::Loop_Ends;
 }
 
+// The reference test cases; a Stop ends them after the cases already made,
+// whose files stay.
+void run_test_cases() {
+    KALTAP_Clear_Design_Stop_Request();
+    try {
+        KALTAP_Test_Cases();
+    } catch (const KALTAP_Design_Stop_Signal&) {
+        end_design_path_after_stop();
+        UNIT_Write(UNIT_Standard_Output, KALTAP_Test_Cases_Stopped_Text);
+    }
+}
+
 }  // namespace
 
 void KALTAP_Main() {
@@ -196,7 +223,7 @@ void KALTAP_Main() {
     if (run_type == Filter_Design_Run)
         KALTAP_Design_Loop();
     else if (run_type == Test_Case_Run)
-        KALTAP_Test_Cases();
+        run_test_cases();
     UNIT_Write(UNIT_Standard_Output, "Normal exit.");
     KALTAP_Stop();
 }
@@ -230,7 +257,13 @@ void KALTAP_User_Agreement(int& run_type) {
 
 void KALTAP_Design_Loop() {
     for (;;) {
-        const Pass_End end = design_pass();
+        Pass_End end = Pass_End::Next_Design;
+        try {
+            end = design_pass();
+        } catch (const KALTAP_Design_Stop_Signal&) {
+            drop_stopped_design();
+            continue;
+        }
         end_design_path();
         if (end == Pass_End::Loop_Ends) return;
     }

@@ -32,3 +32,7 @@ extern const char* const KALTAP_Agreement_Labels[8];
 
 // Console line written after the outputs of a design.
 extern const std::string KALTAP_Menu_Hint;
+// The console's line when the user stopped a design or search, or the test
+// cases (the Stop action).
+extern const std::string KALTAP_Design_Stopped_Text;
+extern const std::string KALTAP_Test_Cases_Stopped_Text;

@@ -33,8 +33,23 @@ void KALTAP_Check_Stop();
 // Forgets a request (tests that run the design program again).
 void KALTAP_Clear_Stop_Request();
 
+// The object thrown when the user stops the work now computing.
+struct KALTAP_Design_Stop_Signal {};
+// A request from the window layer's Stop action that the design, search or
+// test cases now computing end, while the design program goes on. Any thread
+// may make it. The design program notices it at the next KALTAP_Check_Stop
+// (after a stop of the program, which goes first) and unwinds, by throwing
+// KALTAP_Design_Stop_Signal, to the loop that started the work; that loop
+// drops what the work had made and goes on. The request is taken when it is
+// noticed.
+void KALTAP_Request_Design_Stop();
+// Forgets a design stop not yet noticed: a loop calls it before it asks what
+// to do next, so that a Stop that came too late ends nothing after it.
+void KALTAP_Clear_Design_Stop_Request();
+
 // Run `program` until it returns or stops. Returns true when it ended with an
-// orderly stop; the stop text is stored in *stop_text when given. For the
+// orderly stop, or with a design stop no loop took (stop text empty); the
+// stop text is stored in *stop_text when given. For the
 // run the calling thread converts numbers in the "C" locale (KALTAP_C_Numbers),
 // whatever the process's locale; its own locale comes back afterwards.
 bool KALTAP_Run_Program(const std::function<void()>& program, std::string* stop_text = nullptr);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <set>
 #include <system_error>
+#include <vector>
 
 #include "Timers.h"
 
@@ -86,3 +87,20 @@ const std::string& RESULT_SET_Stem() {
 bool RESULT_SET_Current() { return set_current; }
 
 void RESULT_SET_End() { set_current = false; }
+
+int RESULT_SET_Remove_Files(const std::string& stem) {
+    // A stem is the stamp "CCYYMMDD_hhmm", then "_<k>" for k >= 2.
+    const std::size_t stamp_length = RESULT_SET_Time_Stamp().size();
+    if (stem.size() < stamp_length) return 0;
+    const std::string stamp = stem.substr(0, stamp_length);
+    const int k = stem.size() == stamp_length ? 1 : std::atoi(stem.c_str() + stamp_length + 1);
+    std::vector<std::filesystem::path> doomed;
+    std::error_code error, kind_error;
+    for (std::filesystem::directory_iterator it(".", error), end; !error && it != end; it.increment(error))
+        if (it->is_regular_file(kind_error) && stem_number(it->path().filename().string(), stamp) == k)
+            doomed.push_back(it->path());
+    int removed = 0;
+    for (const auto& path : doomed)
+        if (std::filesystem::remove(path, error)) ++removed;
+    return removed;
+}

@@ -33,3 +33,8 @@ bool RESULT_SET_Current();
 
 // The design's files are complete: the next file begins a new set.
 void RESULT_SET_End();
+
+// Removes every file of the working directory that belongs to `stem` (a stem
+// RESULT_SET_Begin gave): the files of a design that was stopped. Returns
+// how many were removed; files that cannot be removed stay.
+int RESULT_SET_Remove_Files(const std::string& stem);
