@@ -7,16 +7,19 @@
 #include <QEvent>
 #include <QFontDialog>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QProgressBar>
 
 #include "Content_Files.h"
 #include <QSignalMapper>
 #include <QStatusBar>
+#include <QToolBar>
 
 #include "UIK_ContentController.h"
 #include "UIK_TextEdit.h"
@@ -29,6 +32,7 @@ MainWindow::MainWindow(QMdiArea* area) : area_(area) {
 
     createActions();
     createMenus();
+    createToolBar();
     createStatusBar();
     setCurrentContent(nullptr);
 }
@@ -120,7 +124,11 @@ void MainWindow::createActions() {
     previousAct_->setShortcuts(QKeySequence::PreviousChild);
     connect(previousAct_, &QAction::triggered, area_, &QMdiArea::activatePreviousSubWindow);
 
-    for (QAction* action : {cutAct_, copyAct_, pasteAct_, undoAct_, redoAct_, printAct_, printSetupAct_})
+    stopAct_ = make(QStringLiteral("actionStop"), tr("&Stop"), tr("Stop the design or search now running"));
+    stopAct_->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(stopAct_, &QAction::triggered, this, &MainWindow::stopRequested);
+
+    for (QAction* action : {cutAct_, copyAct_, pasteAct_, undoAct_, redoAct_, printAct_, printSetupAct_, stopAct_})
         action->setEnabled(false);
 }
 
@@ -151,7 +159,30 @@ void MainWindow::createMenus() {
     updateWindowMenu();
 }
 
-void MainWindow::createStatusBar() { statusBar(); }
+void MainWindow::createToolBar() {
+    QToolBar* design = addToolBar(tr("Design"));
+    design->setObjectName(QStringLiteral("toolBarDesign"));
+    design->addAction(stopAct_);
+}
+
+void MainWindow::createStatusBar() {
+    progressLabel_ = new QLabel(this);
+    progressLabel_->setObjectName(QStringLiteral("progressLabel"));
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName(QStringLiteral("progressBar"));
+    progressBar_->setRange(0, 0);  // busy: how long the work takes is not known
+    progressBar_->setMaximumWidth(120);
+    progressBar_->setVisible(false);
+    statusBar()->addWidget(progressBar_);
+    statusBar()->addWidget(progressLabel_, 1);
+}
+
+void MainWindow::showProgress(const QString& text) {
+    const bool running = !text.isEmpty();
+    progressLabel_->setText(text);
+    progressBar_->setVisible(running);
+    stopAct_->setEnabled(running);
+}
 
 void MainWindow::disconnectContent() {
     for (const QMetaObject::Connection& c : contentConnections_) disconnect(c);

@@ -9,8 +9,10 @@
 #include <QMetaObject>
 
 class QAction;
+class QLabel;
 class QMdiArea;
 class QMenu;
+class QProgressBar;
 class QSignalMapper;
 class UIK_ContentController;
 
@@ -33,8 +35,16 @@ public:
     QMenu* windowMenu() const { return windowMenu_; }
     QMdiArea* area() const { return area_; }
 
+    // The design program's progress in the status bar: `text` says what runs
+    // and how far; an empty text means nothing runs. Stop (toolbar, Esc) is
+    // enabled only while something runs.
+    void showProgress(const QString& text);
+    QAction* stopAction() const { return stopAct_; }
+
 signals:
     void willDestroy();
+    // The user asked that the design or search now running stop.
+    void stopRequested();
 
 public slots:
     void save();
@@ -57,6 +67,7 @@ protected:
 private:
     void createActions();
     void createMenus();
+    void createToolBar();
     void createStatusBar();
     void disconnectContent();
 
@@ -87,4 +98,7 @@ private:
     QAction* nextAct_ = nullptr;
     QAction* previousAct_ = nullptr;
     QAction* windowListSeparator_ = nullptr;
+    QAction* stopAct_ = nullptr;
+    QLabel* progressLabel_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "GlueManager.h"
 #include "Program_Stop.h"
 #include "Program_Thread.h"
+#include "Progress_Display.h"
 #include "Text_Windows.h"
 #include "UIK_Preferences.h"
 
@@ -17,10 +18,12 @@ Program_Session::Program_Session(QApplication* application, std::function<void()
     // a. The glue, reachable by the design program's thread.
     glue_ = new GlueManager(this);
     UIK_Glue.store(glue_, std::memory_order_release);
-    // b.
+    // b. What the design program computes, shown as it goes.
+    progress_ = std::make_unique<Progress_Display>(*this);
+    // c.
     if (application != nullptr)
         connect(application, &QGuiApplication::lastWindowClosed, this, &Program_Session::destroyProgramThread);
-    // c.
+    // d.
     if (program) {
         programThread = new ProgramThread(std::move(program));
         programThread->setStackSize(static_cast<uint>(UIK_Pref_Stack_Size()));
@@ -31,8 +34,10 @@ Program_Session::Program_Session(QApplication* application, std::function<void()
 Program_Session::~Program_Session() {
     destroyProgramThread();
     if (UIK_Glue.load(std::memory_order_acquire) == glue_) UIK_Glue.store(nullptr, std::memory_order_release);
-    // The thread is gone, so nothing can be inside a request of the glue any more.
+    // The thread is gone, so nothing can be inside a request of the glue any
+    // more, nor report progress.
     delete glue_;
+    progress_.reset();
 }
 
 void Program_Session::destroyProgramThread() {

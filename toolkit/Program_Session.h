@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One run of the design program with its windows: the window controller, the
-// glue that carries the design program's requests to it, and the thread the
-// design program runs on.
+// glue that carries the design program's requests to it, the thread the
+// design program runs on, and its progress in the main window's status bar.
 //
 // The session is the controller with the program put under it, so that the
 // controller knows nothing of the glue or the thread. Destruction runs in
@@ -10,11 +10,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "WindowController.h"
 
 class GlueManager;
 class ProgramThread;
+class Progress_Display;
 
 class Program_Session : public WindowController {
     Q_OBJECT
@@ -35,4 +37,5 @@ public:
 
 private:
     GlueManager* glue_ = nullptr;
+    std::unique_ptr<Progress_Display> progress_;  // the status bar's progress
 };

@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 
 #include "MainWindow.h"
+#include "Program_Stop.h"
 #include "SubWindow.h"
 #include "Text_Windows.h"
 #include "UIK_Preferences.h"
@@ -60,6 +61,7 @@ SubWindow* WindowController::createSubWindow(QWidget* widget, UIK_ContentControl
         sub->move(origin + QPoint(Placement_Offset, Placement_Offset));
     } else {
         mainWindow = new MainWindow(mdiArea);
+        connect(mainWindow, &MainWindow::stopRequested, this, [] { KALTAP_Request_Design_Stop(); });
         mainWindow->setWindowTitle(title);
         if (UIK_Pref_Maximized()) {
             mainWindow->showMaximized();

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Following and stopping long work from the main window: the status bar says
+// which design runs and how far its exchange is, Esc stops it, and the
+// program asks for the next design with no file of the stopped one left.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Main.h"
+#include "MainWindow.h"
+#include "Program_Menus.h"
+#include "Program_Robot.h"
+#include "Program_Session.h"
+#include "Progress_Display.h"
+#include "UIK_TextEdit.h"
+#include "WindowController.h"
+#include "toolkit_test_support.h"
+
+namespace {
+
+constexpr int Program_Timeout_ms = 120000;
+// The sanitizers slow the exchange many times: their runs check the stop's
+// order, not its speed.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+constexpr bool Timed = false;
+#else
+constexpr bool Timed = true;
+#endif
+
+const char* const Filter_Type = "Select Filter Type";
+
+QString console_text(WindowController& controller) {
+    UIK_TextEdit* console = controller.textWindows.value(-2);
+    return console ? console->toPlainText() : QString();
+}
+
+}  // namespace
+
+class TestProgressStop : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        for (const QString& name : QDir::current().entryList(QDir::Files)) QFile::remove(name);
+        forgetDialogEntries();
+    }
+
+    // The text of the levels: outermost first, each work with its step.
+    void statusTextNamesEveryLevel() {
+        QCOMPARE(Progress_Display::text({}), QString());
+        QCOMPARE(Progress_Display::text({{"Design of 41 weights", ""}}), QString("Design of 41 weights"));
+        QCOMPARE(Progress_Display::text({{"Search for the number of weights", "trial 3: 41 weights"},
+                                         {"Design of 41 weights", "exchange iteration 2, deviation 0.5"}}),
+                 QString("Search for the number of weights: trial 3: 41 weights — Design of 41 weights: exchange "
+                         "iteration 2, deviation 0.5"));
+    }
+
+    void escStopsTheLargestDesignAndKeepsNothing() {
+        Program_Session controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Robot robot(controller);
+        // A low-pass of 16385 weights with a transition of a few bins: seconds
+        // of exchange iterations.
+        robot.accept("User Agreement and Selection", {{"Agree?", "1"}, {"Select run type:", "1"}})
+            .accept(Filter_Type, {{"Select filter design approach:", "3"}})
+            .accept("Legacy FIR Filter Parameters",
+                    {{"Number of weights", "16385"},
+                     {"Number of Bands (use 1 for differentiator or Hilbert transformer)", "2"},
+                     {"Search Grid Density", "16"}})
+            .accept("Band Definitions", {{"Left Band Edge@1", "0"},
+                                         {"Right Band Edge@1", "0.2"},
+                                         {"Desired Frequency Response@1", "1"},
+                                         {"Band Weighting@1", "1"},
+                                         {"Left Band Edge@2", "0.2003"},
+                                         {"Right Band Edge@2", "0.5"},
+                                         {"Desired Frequency Response@2", "0"},
+                                         {"Band Weighting@2", "10"}})
+            .cancel(Filter_Type)
+            .dismiss("Normal Exit");
+
+        // The status bar follows the exchange; Stop is offered while it runs.
+        QTRY_VERIFY_WITH_TIMEOUT(controller.mainWindow != nullptr, Program_Timeout_ms);
+        MainWindow* window = controller.mainWindow;
+        auto* label = window->findChild<QLabel*>("progressLabel");
+        auto* bar = window->findChild<QProgressBar*>("progressBar");
+        QVERIFY(label != nullptr && bar != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(label->text().contains("exchange iteration"), Program_Timeout_ms);
+        QVERIFY2(label->text().startsWith("Design of 16385 weights: exchange iteration "), qPrintable(label->text()));
+        QVERIFY(bar->isVisible());
+        QVERIFY(window->stopAction()->isEnabled());
+
+        // Esc, typed where the user's focus is in the main window (the
+        // dialogs had the focus last).
+        QApplication::setActiveWindow(window);
+        QTRY_VERIFY(window->isActiveWindow());
+        QWidget* focus = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window;
+        QElapsedTimer clock;
+        clock.start();
+        QSignalSpy stops(window, &MainWindow::stopRequested);
+        QTest::keyClick(focus, Qt::Key_Escape);
+        QCOMPARE(stops.count(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(robot.seen.count(Filter_Type) == 2, Program_Timeout_ms);
+        const qint64 took = clock.elapsed();
+        if (Timed) QVERIFY2(took < 1000, qPrintable(QString::number(took) + " ms"));
+
+        QTRY_VERIFY_WITH_TIMEOUT(controller.menus->idle, Program_Timeout_ms);
+        QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
+        QVERIFY(robot.done());
+        QVERIFY(console_text(controller).contains(QString::fromStdString(KALTAP_Design_Stopped_Text)));
+        QCOMPARE(QDir::current().entryList(QDir::Files), QStringList());
+        QVERIFY(!KALTAP_Filter_Weights_Valid);
+        // Nothing runs any more.
+        QTRY_VERIFY(label->text().isEmpty());
+        QVERIFY(!bar->isVisible());
+        QVERIFY(!window->stopAction()->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestProgressStop)
+#include "test_progress_stop.moc"
