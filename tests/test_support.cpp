@@ -97,6 +97,17 @@ std::vector<double> Full_Impulse_Response() {
     return h;
 }
 
+std::vector<std::string> Property_Keys(const UIK_Property_Map& map) {
+    std::vector<std::string> keys;
+    for (const auto& entry : map) keys.push_back(entry.first);
+    return keys;
+}
+
+void Call_Interface_Test::SetUp() {
+    Reset_Design_Program();
+    UIK_Reset_Call_Interface();
+}
+
 void Set_Up_Two_Band_Storage(int band_type) {
     Type_of_Filter = 1;
     Number_of_Weights = 128;

@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Shared helpers of the design-program tests: a console that records what the
-// program writes and answers its reads from a queue, and design set-up.
+// program writes and answers its reads from a queue, design set-up, and the
+// call interface's requests as a test reads them.
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "UIK_Call_Interface.h"
 
 struct Band {
     double lower, upper, desired, weight;
@@ -55,3 +60,26 @@ std::vector<std::string> Read_Lines(const std::string& path);
 
 // Full impulse response h(1..N) (zero-based vector) of the current design.
 std::vector<double> Full_Impulse_Response();
+
+// The keys of a request's property map, in the map's order.
+std::vector<std::string> Property_Keys(const UIK_Property_Map& map);
+
+// The value of `key` in `map` as a T. A key that is missing, or that holds
+// another type, fails the running test and gives T().
+template <class T>
+T Property(const UIK_Property_Map& map, const std::string& key) {
+    const UIK_Value* v = UIK_Find(map, key);
+    if (v == nullptr || !std::holds_alternative<T>(*v)) {
+        ADD_FAILURE() << "property " << key << " missing or of another type";
+        return T();
+    }
+    return std::get<T>(*v);
+}
+
+// Fixture of the call-interface tests: before each test the design program's
+// state is fresh (Reset_Design_Program) and the call interface is empty, its
+// counter back at 1,000,000 (UIK_Reset_Call_Interface).
+class Call_Interface_Test : public ::testing::Test {
+protected:
+    void SetUp() override;
+};
