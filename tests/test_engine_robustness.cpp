@@ -73,21 +73,8 @@ TEST(Capacity, LengthAboveTheAllocationEndsInTheStorageStop) {
     Console_Capture console;
     // Arrays sized for 128 weights, 5 bands, density 64 (the two-band set-up),
     // then a longer two-band design: the extremal arrays would overflow first.
-    Type_of_Filter = 1;
-    Number_of_Weights = 128;
-    Number_of_Bands = 5;
-    Search_Grid_Density = 64;
-    KALTAP_New_Design();
-    Number_of_Bands = 2;
-    Search_Grid_Density = 32;
-    Band_Edges(1) = 0;
-    Band_Edges(2) = 0.15;
-    Band_Edges(3) = 0.2;
-    Band_Edges(4) = 0.5;
-    Band_Desired_Value(1) = 1;
-    Band_Desired_Value(2) = 0;
-    Band_Weighting(1) = 1;
-    Band_Weighting(2) = 1;
+    Set_Up_Two_Band_Storage(1);
+    Set_Band_Tables({{0, 0.15, 1, 1}, {0.2, 0.5, 0, 1}});
     for (int N : {145, 200, 16385}) {
         Number_of_Weights = N;
         console.lines.clear();

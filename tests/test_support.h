@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Shared helpers of the design-program tests: a console that records what the
-// program writes and answers its reads from a queue, design set-up, and the
-// call interface's requests as a test reads them.
+// program writes and answers its reads from a queue, a fresh design program
+// (the filter requirements are set up by Design_Setups.h), and the call
+// interface's requests as a test reads them.
 #pragma once
 
 #include <deque>
@@ -12,11 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "Design_Setups.h"
 #include "UIK_Call_Interface.h"
-
-struct Band {
-    double lower, upper, desired, weight;
-};
 
 // Captures the console for the lifetime of the object.
 class Console_Capture {
@@ -32,14 +30,6 @@ public:
 // Fresh design-program state: no log, no listed units, no current set of
 // file names and no files of the test clocks' day, quiet exchange.
 void Reset_Design_Program();
-
-// KALTAP_New_Design for the given filter, then the band tables.
-void Set_Up_Design(int type, int N, int density, const std::vector<Band>& bands);
-
-// The storage the two-band searches are given: arrays for 128 weights, five
-// bands and density 64; then two bands at density 32 for KALTAP_BandType
-// `band_type`. The band tables are left to the caller.
-void Set_Up_Two_Band_Storage(int band_type);
 
 // The test clock: 14:07:59 on 6 December 2026, so that result files are named
 // 20261206_1407_<base name>; every file of the test clocks' day is removed

@@ -31,6 +31,7 @@
 #include "WindowController.h"
 #include "Program_Stop.h"
 #include "Unit_IO.h"
+#include "Design_Setups.h"
 #include "XYPlot.h"
 #include "toolkit_test_support.h"
 
@@ -85,39 +86,15 @@ enum Phase { Not_Started, Designing, Searching, Writing, Reading, Finished };
 // exchange iterations (minutes under the thread sanitizer, where a smaller
 // one does for the routines handed between the threads).
 void largest_design(int N = 16385) {
-    Type_of_Filter = 1;
-    Number_of_Weights = N;
-    Number_of_Bands = 2;
-    Search_Grid_Density = 16;
-    KALTAP_New_Design();
-    Band_Edges(1) = 0.0;
-    Band_Edges(2) = 0.2;
-    Band_Edges(3) = 0.2 + 2.0 / N;
-    Band_Edges(4) = 0.5;
-    Band_Desired_Value(1) = 1.0;
-    Band_Desired_Value(2) = 0.0;
-    Band_Weighting(1) = 1.0;
-    Band_Weighting(2) = 10.0;
+    Set_Up_Low_Pass_Family(N);
     KALTAP_Design();
 }
 
 // The smallest low-pass filter with 0.1 dB ripple and 100 dB attenuation over
 // a transition of 0.0007: a search over designs of thousands of weights.
 void long_search() {
-    Type_of_Filter = 1;
-    Number_of_Weights = 8000;
-    Number_of_Bands = 2;
-    Search_Grid_Density = 16;
-    KALTAP_New_Design();
+    Set_Up_Design(1, 8000, 16, {{0.0, 0.2, 1.0, 1.0}, {0.2007, 0.5, 0.0, 1.0}});
     KALTAP_BandType = 1;
-    Band_Edges(1) = 0.0;
-    Band_Edges(2) = 0.2;
-    Band_Edges(3) = 0.2007;
-    Band_Edges(4) = 0.5;
-    Band_Desired_Value(1) = 1.0;
-    Band_Desired_Value(2) = 0.0;
-    Band_Weighting(1) = 1.0;
-    Band_Weighting(2) = 1.0;
     FIR_Passband_PtoP_Ripple = 0.1;
     FIR_Stopband_Attenuation = 100.0;
     FIROPT_NOW = 0;
