@@ -86,3 +86,22 @@ void pressCancel(QWidget* dialog) {
 }
 
 void forgetDialogEntries() { Dialog_Memory::forgetAll(); }
+
+QString errorBoxText(const std::function<void()>& request) {
+    auto text = std::make_shared<QString>(QStringLiteral("(no error box)"));
+    auto waiting = std::make_shared<bool>(true);
+    whenModalTitled(QStringLiteral("Error"), [text, waiting](QWidget* box) {
+        if (!*waiting) return;
+        *text = qobject_cast<QMessageBox*>(box)->text();
+        pressOk(box);
+    });
+    request();
+    *waiting = false;
+    return *text;
+}
+
+Watchdog::Watchdog(int timeout_ms) {
+    QTimer::singleShot(timeout_ms, this, [] {
+        while (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->reject();
+    });
+}

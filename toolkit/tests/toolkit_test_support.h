@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the window-layer tests: a robot on the GUI thread that finds the
-// active modal dialog and acts on it, and waits that keep the event loop
-// running.
+// active modal dialog and acts on it, waits that keep the event loop
+// running, and the data blocks the design program hands on.
 //
 // Linked into every window-layer test and the screenshot program, this file
 // also gives each such process a settings folder of its own, empty at the
@@ -11,9 +11,13 @@
 #pragma once
 
 #include <QApplication>
+#include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <initializer_list>
+#include <vector>
 
 // Once a modal widget is active (polled every 10 ms from a timer on the GUI
 // thread, for at most `timeout_ms`), calls `act` with it exactly once.
@@ -26,6 +30,30 @@ void whenModalTitled(const QString& title, std::function<void(QWidget*)> act, in
 void pressOk(QWidget* dialog);
 // Presses its Cancel button (or closes it).
 void pressCancel(QWidget* dialog);
+
+// Calls `request`, answering with OK the box titled "Error" it raises, and
+// returns the box's text ("(no error box)" when none came while it ran). A
+// robot left over from a request that raised no box stays out of the way.
+QString errorBoxText(const std::function<void()>& request);
+
+// While it lives: `timeout_ms` after its making, rejects whatever modal
+// dialogs are still open, so that a robot that missed its dialog fails the
+// test instead of hanging it.
+class Watchdog : public QObject {
+public:
+    explicit Watchdog(int timeout_ms = 20000);
+};
+
+// A data block as the design program hands one to the window layer: the
+// bytes of `values`, in order.
+template <class T>
+QByteArray block(std::initializer_list<T> values) {
+    return QByteArray(reinterpret_cast<const char*>(values.begin()), int(values.size() * sizeof(T)));
+}
+template <class T>
+QByteArray block(const std::vector<T>& values) {
+    return QByteArray(reinterpret_cast<const char*>(values.data()), int(values.size() * sizeof(T)));
+}
 
 // Forgets every entry the form dialogs remembered, so that the next dialogs
 // start from the values passed to them.
