@@ -66,6 +66,45 @@ T Property(const UIK_Property_Map& map, const std::string& key) {
     return std::get<T>(*v);
 }
 
+// One design of the filter requirements, named for the test it makes.
+struct Design_Case {
+    const char* name;
+    int type, N, density;  // Type_of_Filter, Number_of_Weights, Search_Grid_Density
+    std::vector<Band> bands;
+};
+
+// The name of a test parameter that has a `name` (a C string or
+// std::string), for INSTANTIATE_TEST_SUITE_P.
+struct Case_Name {
+    template <class Case>
+    std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
+        return info.param.name;
+    }
+};
+
+// Fixture of the tests of one design each; `Case` holds the filter's type,
+// N, density and bands as Design_Case does. Before each test the design
+// program is fresh (Reset_Design_Program), then its console is captured in
+// `console` for the test, then the case's design is set up (Set_Up_Design)
+// but not run.
+template <class Case = Design_Case>
+class Design_Case_Test : public ::testing::TestWithParam<Case> {
+protected:
+    void SetUp() override {
+        const Case& c = this->GetParam();
+        Set_Up_Design(c.type, c.N, c.density, c.bands);
+    }
+
+private:
+    struct Fresh_State {
+        Fresh_State() { Reset_Design_Program(); }
+    };
+    Fresh_State fresh_;  // made before the console
+
+protected:
+    Console_Capture console;
+};
+
 // Fixture of the call-interface tests: before each test the design program's
 // state is fresh (Reset_Design_Program) and the call interface is empty, its
 // counter back at 1,000,000 (UIK_Reset_Call_Interface).
