@@ -295,9 +295,7 @@ INSTANTIATE_TEST_SUITE_P(Quantization, Rounding,
                                                              KALTAP_Bits = 12;
                                                          },
                                                          false, true}),
-                         [](const ::testing::TestParamInfo<Rounding_Case>& info) {
-                             return std::string(info.param.name);
-                         });
+                         Case_Name());
 
 // ---- Symmetries of the views ----
 
@@ -399,8 +397,6 @@ INSTANTIATE_TEST_SUITE_P(Design_State, Refused,
                                                         ", design state does not fit the weights"},
                                            Refusal_Case{"NoGridDensity", [] { Search_Grid_Density = 0; },
                                                         ", design state does not fit the weights"}),
-                         [](const ::testing::TestParamInfo<Refusal_Case>& info) {
-                             return std::string(info.param.name);
-                         });
+                         Case_Name());
 
 }  // namespace
