@@ -57,37 +57,27 @@ BENCHMARK(BM_Low_Pass_Design)
 
 struct Case {
     int type, N, density;
-    std::vector<double> bands;  // lower, upper, desired, weight per band
+    std::vector<Band> bands;
 };
 
 const std::vector<Case> Ten_Cases = {
-    {1, 24, 16, {0, 0.08, 1, 1, 0.16, 0.5, 0, 1}},
-    {1, 25, 32, {0, 0.08, 1, 1, 0.16, 0.5, 0, 1}},
-    {1, 32, 16, {0, 0.1, 0, 10, 0.2, 0.35, 1, 1, 0.425, 0.5, 0, 10}},
-    {1, 33, 32, {0, 0.1, 0, 10, 0.2, 0.35, 1, 1, 0.425, 0.5, 0, 10}},
-    {2, 32, 16, {0, 0.5, 1, 1}},
-    {2, 33, 32, {0, 0.45, 1, 1}},
-    {3, 20, 16, {0.05, 0.5, 1, 1}},
-    {3, 21, 32, {0.05, 0.45, 1, 1}},
-    {3, 22, 32, {0.05, 0.5, 1, 1}},
-    {3, 23, 32, {0.05, 0.45, 1, 1}},
+    {1, 24, 16, {{0, 0.08, 1, 1}, {0.16, 0.5, 0, 1}}},
+    {1, 25, 32, {{0, 0.08, 1, 1}, {0.16, 0.5, 0, 1}}},
+    {1, 32, 16, {{0, 0.1, 0, 10}, {0.2, 0.35, 1, 1}, {0.425, 0.5, 0, 10}}},
+    {1, 33, 32, {{0, 0.1, 0, 10}, {0.2, 0.35, 1, 1}, {0.425, 0.5, 0, 10}}},
+    {2, 32, 16, {{0, 0.5, 1, 1}}},
+    {2, 33, 32, {{0, 0.45, 1, 1}}},
+    {3, 20, 16, {{0.05, 0.5, 1, 1}}},
+    {3, 21, 32, {{0.05, 0.45, 1, 1}}},
+    {3, 22, 32, {{0.05, 0.5, 1, 1}}},
+    {3, 23, 32, {{0.05, 0.45, 1, 1}}},
 };
 
 void BM_Ten_Reference_Designs(benchmark::State& state) {
     Quiet_Console();
     for (auto _ : state) {
         for (const Case& c : Ten_Cases) {
-            Type_of_Filter = c.type;
-            Number_of_Weights = c.N;
-            Search_Grid_Density = c.density;
-            Number_of_Bands = static_cast<int>(c.bands.size() / 4);
-            KALTAP_New_Design();
-            for (int k = 1; k <= Number_of_Bands; ++k) {
-                Band_Edges(2 * k - 1) = c.bands[4 * (k - 1)];
-                Band_Edges(2 * k) = c.bands[4 * (k - 1) + 1];
-                Band_Desired_Value(k) = c.bands[4 * (k - 1) + 2];
-                Band_Weighting(k) = c.bands[4 * (k - 1) + 3];
-            }
+            Set_Up_Design(c.type, c.N, c.density, c.bands);
             KALTAP_Design();
         }
         benchmark::DoNotOptimize(Filter_Weights(1));

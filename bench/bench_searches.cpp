@@ -12,22 +12,8 @@ namespace {
 
 // The two-band set-up: arrays sized generously, then two bands at density 32.
 void set_up_low_pass(int N) {
-    Type_of_Filter = 1;
-    Number_of_Weights = 128;
-    Search_Grid_Density = 64;
-    Number_of_Bands = 5;
-    KALTAP_New_Design();
-    Number_of_Bands = 2;
-    Search_Grid_Density = 32;
-    KALTAP_BandType = 1;
-    Band_Edges(1) = 0.0;
-    Band_Edges(2) = 0.15;
-    Band_Edges(3) = 0.2;
-    Band_Edges(4) = 0.5;
-    Band_Desired_Value(1) = 1.0;
-    Band_Desired_Value(2) = 0.0;
-    Band_Weighting(1) = 1.0;
-    Band_Weighting(2) = 1.0;
+    Set_Up_Two_Band_Storage(1);
+    Set_Band_Tables({{0.0, 0.15, 1.0, 1.0}, {0.2, 0.5, 0.0, 1.0}});
     FIR_Passband_PtoP_Ripple = 0.1;
     FIR_Stopband_Attenuation = 55.0;
     Number_of_Weights = N;

@@ -12,24 +12,7 @@
 
 namespace {
 
-std::vector<std::string> keys(const UIK_Property_Map& map) {
-    std::vector<std::string> list;
-    for (const auto& entry : map) list.push_back(entry.first);
-    return list;
-}
-
-std::string text(const UIK_Property_Map& map, const std::string& key) {
-    const UIK_Value* v = UIK_Find(map, key);
-    return v ? std::get<std::string>(*v) : "<missing>";
-}
-
-class CallInterface : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Reset_Design_Program();
-        UIK_Reset_Call_Interface();
-    }
-};
+class CallInterface : public Call_Interface_Test {};
 
 TEST_F(CallInterface, UnitsAndIdentifiersComeFromOneCounterStartingAtOneMillion) {
     UIK_Script script;
@@ -141,8 +124,8 @@ TEST_F(CallInterface, TextsAreHandedOnWithoutTrailingBlanks) {
     UIK_addLineEdit(d.unit, edit);
     UIK_alertBox("Title   ", "Text   ");
     ASSERT_EQ(script.requests.size(), 3u);
-    EXPECT_EQ(text(script.requests[0].properties, "windowTitle"), "");
-    EXPECT_EQ(text(script.requests[1].properties, "title"), "  Field");
+    EXPECT_EQ(Property<std::string>(script.requests[0].properties, "windowTitle"), "");
+    EXPECT_EQ(Property<std::string>(script.requests[1].properties, "title"), "  Field");
     ASSERT_EQ(script.alerts.size(), 1u);
     EXPECT_EQ(script.alerts[0].title, "Title");
     EXPECT_EQ(script.alerts[0].text, "Text");
@@ -158,7 +141,7 @@ TEST_F(CallInterface, PlotMapsKeepTheirKeyOrderAndBoundsGoToTheirOwnKeys) {
     plot.chartBackgroundColor = 0xffe8e8e8u;
     UIK_createXYPlot(plot);
     const UIK_Property_Map& map = script.requests[0].properties;
-    EXPECT_EQ(keys(map),
+    EXPECT_EQ(Property_Keys(map),
               (std::vector<std::string>{"windowTitle", "chartBackgroundColor", "xAxisName", "yAxisName", "xScaleType",
                                         "xScaleLB", "xScaleUB", "xScaleStep", "yScaleType", "yScaleLB", "yScaleUB",
                                         "yScaleStep", "showHgridLines", "showVgridLines"}));
@@ -171,8 +154,9 @@ TEST_F(CallInterface, PlotMapsKeepTheirKeyOrderAndBoundsGoToTheirOwnKeys) {
     series.curveLabel.set("Curve");
     UIK_writeXYPlot(plot.unit, data, "REAL*8", 2, 2, series);
     const UIK_Request& write = script.requests[1];
-    EXPECT_EQ(keys(write.properties), (std::vector<std::string>{"fittedCurve", "curveLabel", "curveColor", "dotColor",
-                                                                "symbolStyle", "curveLineWidth", "dotSize"}));
+    EXPECT_EQ(Property_Keys(write.properties),
+              (std::vector<std::string>{"fittedCurve", "curveLabel", "curveColor", "dotColor", "symbolStyle",
+                                        "curveLineWidth", "dotSize"}));
     EXPECT_TRUE(write.waits);
     ASSERT_EQ(script.plots[0].series.size(), 1u);
     EXPECT_EQ(script.plots[0].series[0].points, (std::vector<std::pair<double, double>>{{0.0, 1.0}, {0.5, -1.0}}));
@@ -201,8 +185,8 @@ TEST_F(CallInterface, FileFieldModesAndMenuItems) {
         file.mode = mode;
         UIK_addFileField(d.unit, file);
         const UIK_Property_Map& map = script.requests.back().properties;
-        EXPECT_EQ(keys(map), (std::vector<std::string>{"title", "placeholder", "text", "defaultDirectory",
-                                                       "chooseDirectory", "allowNewFiles"}));
+        EXPECT_EQ(Property_Keys(map), (std::vector<std::string>{"title", "placeholder", "text", "defaultDirectory",
+                                                                "chooseDirectory", "allowNewFiles"}));
         EXPECT_EQ(std::get<bool>(*UIK_Find(map, "chooseDirectory")), mode == 2);
         EXPECT_EQ(std::get<bool>(*UIK_Find(map, "allowNewFiles")), mode == 3);
     }
@@ -225,7 +209,7 @@ TEST_F(CallInterface, ReadTextCutsAtTheLineEndAndPadsWithBlanks) {
 TEST_F(CallInterface, WriteTextAppendsALineFeed) {
     UIK_Script script;
     EXPECT_EQ(UIK_writeText(1000005, "line"), 0);
-    EXPECT_EQ(text(script.requests[0].properties, "text"), "line\n");
+    EXPECT_EQ(Property<std::string>(script.requests[0].properties, "text"), "line\n");
     EXPECT_EQ(script.requests[0].unit, 1000005);
 }
 

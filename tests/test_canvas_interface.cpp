@@ -4,7 +4,6 @@
 // only when given, points and rectangles as texts that read back exactly,
 // and the timer requests.
 #include <cstdlib>
-#include <variant>
 
 #include "UIK_Call_Interface.h"
 #include "UIK_Canvas_Interface.h"
@@ -13,32 +12,12 @@
 
 namespace {
 
-std::vector<std::string> keys(const UIK_Property_Map& map) {
-    std::vector<std::string> list;
-    for (const auto& entry : map) list.push_back(entry.first);
-    return list;
-}
-
-template <class T>
-T value(const UIK_Property_Map& map, const std::string& key) {
-    const UIK_Value* v = UIK_Find(map, key);
-    if (v == nullptr || !std::holds_alternative<T>(*v)) {
-        ADD_FAILURE() << "no " << key << " of the expected type";
-        return T{};
-    }
-    return std::get<T>(*v);
-}
-
 using Strings = std::vector<std::string>;
 
 int routine() { return 0; }
 
-class CanvasInterface : public ::testing::Test {
+class CanvasInterface : public Call_Interface_Test {
 protected:
-    void SetUp() override {
-        Reset_Design_Program();
-        UIK_Reset_Call_Interface();
-    }
     UIK_Script script;
 };
 
@@ -64,12 +43,12 @@ TEST_F(CanvasInterface, CanvasGetsAUnitAndShapesGetIdsOnIt) {
     const UIK_Request& create = script.requests[0];
     EXPECT_EQ(create.signal, "createCanvas");
     EXPECT_EQ(create.unit, canvas.unit);
-    EXPECT_EQ(keys(create.properties),
+    EXPECT_EQ(Property_Keys(create.properties),
               (Strings{"windowTitle", "backgroundColor", "width", "height", "maxWindowWidth", "maxWindowHeight"}));
-    EXPECT_EQ(value<std::string>(create.properties, "windowTitle"), "Sketch");
-    EXPECT_EQ(value<unsigned>(create.properties, "backgroundColor"), 0x102030u);
-    EXPECT_EQ(value<int>(create.properties, "width"), 640);
-    EXPECT_EQ(value<int>(create.properties, "maxWindowHeight"), 200);
+    EXPECT_EQ(Property<std::string>(create.properties, "windowTitle"), "Sketch");
+    EXPECT_EQ(Property<unsigned>(create.properties, "backgroundColor"), 0x102030u);
+    EXPECT_EQ(Property<int>(create.properties, "width"), 640);
+    EXPECT_EQ(Property<int>(create.properties, "maxWindowHeight"), 200);
     for (int i : {1, 2}) {
         EXPECT_EQ(script.requests[i].signal, "createObjectOnCanvas");
         EXPECT_EQ(script.requests[i].unit, canvas.unit);
@@ -138,16 +117,16 @@ TEST_F(CanvasInterface, EachShapeSendsItsKeysInOrderAndThePenOnlyWhenGiven) {
     for (std::size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE(expected[i].first);
         const UIK_Property_Map& map = script.requests[i].properties;
-        EXPECT_EQ(value<std::string>(map, "type"), expected[i].first);
-        EXPECT_EQ(keys(map), expected[i].second);
+        EXPECT_EQ(Property<std::string>(map, "type"), expected[i].first);
+        EXPECT_EQ(Property_Keys(map), expected[i].second);
     }
     // Given values arrive as given; black (0) is a colour like any other.
     const UIK_Property_Map& r = script.requests[6].properties;
-    EXPECT_EQ(value<int>(r, "penWidth"), 3);
-    EXPECT_EQ(value<int>(r, "capStyle"), 0x20);
-    EXPECT_EQ(value<int>(r, "joinStyle"), 0x80);
-    EXPECT_EQ(value<unsigned>(r, "penColor"), 0x0000FFu);
-    EXPECT_EQ(value<unsigned>(r, "brushColor"), 0u);
+    EXPECT_EQ(Property<int>(r, "penWidth"), 3);
+    EXPECT_EQ(Property<int>(r, "capStyle"), 0x20);
+    EXPECT_EQ(Property<int>(r, "joinStyle"), 0x80);
+    EXPECT_EQ(Property<unsigned>(r, "penColor"), 0x0000FFu);
+    EXPECT_EQ(Property<unsigned>(r, "brushColor"), 0u);
 }
 
 TEST_F(CanvasInterface, GeometryTravelsAsTextsThatReadBackExactly) {
@@ -163,7 +142,7 @@ TEST_F(CanvasInterface, GeometryTravelsAsTextsThatReadBackExactly) {
     UIK_addCanvasObject(7, rect);
     UIK_addCanvasObject(7, pie);
 
-    const Strings points = value<Strings>(script.requests[0].properties, "pointsList");
+    const Strings points = Property<Strings>(script.requests[0].properties, "pointsList");
     ASSERT_EQ(points.size(), 3u);
     EXPECT_EQ(points[0], "10,20");
     EXPECT_EQ(points[1], "0.1,-2.5");
@@ -173,14 +152,14 @@ TEST_F(CanvasInterface, GeometryTravelsAsTextsThatReadBackExactly) {
     EXPECT_EQ(std::strtod(third.substr(0, comma).c_str(), nullptr), 1e-7);
     EXPECT_EQ(std::strtod(third.substr(comma + 1).c_str(), nullptr), 123456789.125);
 
-    const Strings rects = value<Strings>(script.requests[1].properties, "rectList");
+    const Strings rects = Property<Strings>(script.requests[1].properties, "rectList");
     ASSERT_EQ(rects.size(), 2u);
     EXPECT_EQ(rects[0], "1,2,3,4");
     const std::string last = rects[1].substr(rects[1].rfind(',') + 1);
     EXPECT_EQ(std::strtod(last.c_str(), nullptr), 1.0 / 3.0);
 
-    EXPECT_EQ(value<std::string>(script.requests[2].properties, "rect"), "5,6,70,80");
-    EXPECT_EQ(value<double>(script.requests[2].properties, "spanAngle"), -45.5);
+    EXPECT_EQ(Property<std::string>(script.requests[2].properties, "rect"), "5,6,70,80");
+    EXPECT_EQ(Property<double>(script.requests[2].properties, "spanAngle"), -45.5);
 }
 
 TEST_F(CanvasInterface, TimersAreCreatedAndDestroyedByTheirId) {
@@ -196,10 +175,10 @@ TEST_F(CanvasInterface, TimersAreCreatedAndDestroyedByTheirId) {
     EXPECT_EQ(first.signal, "createTimerWindow");
     EXPECT_EQ(first.unit, once.id);
     EXPECT_EQ(first.callback, &routine);
-    EXPECT_EQ(keys(first.properties), (Strings{"interval", "singleShot"}));
-    EXPECT_EQ(value<unsigned>(first.properties, "interval"), 250u);
-    EXPECT_TRUE(value<bool>(first.properties, "singleShot"));
-    EXPECT_FALSE(value<bool>(script.requests[1].properties, "singleShot"));
+    EXPECT_EQ(Property_Keys(first.properties), (Strings{"interval", "singleShot"}));
+    EXPECT_EQ(Property<unsigned>(first.properties, "interval"), 250u);
+    EXPECT_TRUE(Property<bool>(first.properties, "singleShot"));
+    EXPECT_FALSE(Property<bool>(script.requests[1].properties, "singleShot"));
     EXPECT_EQ(script.requests[2].signal, "destroyTimerWindow");
     EXPECT_EQ(script.requests[2].unit, repeating.id);
 }

@@ -3,7 +3,6 @@
 // from the automatic counter, the property keys in order with their texts
 // trimmed and colours as "#rrggbb", and the writes that wait with the
 // design program's own data block.
-#include <variant>
 
 #include "UIK_Call_Interface.h"
 #include "UIK_Chart_Interface.h"
@@ -12,28 +11,9 @@
 
 namespace {
 
-std::vector<std::string> keys(const UIK_Property_Map& map) {
-    std::vector<std::string> list;
-    for (const auto& entry : map) list.push_back(entry.first);
-    return list;
-}
-
-template <class T>
-T value(const UIK_Property_Map& map, const std::string& key) {
-    const UIK_Value* v = UIK_Find(map, key);
-    if (v == nullptr || !std::holds_alternative<T>(*v)) return T();
-    return std::get<T>(*v);
-}
-
 using Strings = std::vector<std::string>;
 
-class ChartInterface : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Reset_Design_Program();
-        UIK_Reset_Call_Interface();
-    }
-};
+class ChartInterface : public Call_Interface_Test {};
 
 TEST_F(ChartInterface, BarChartPropertiesInOrder) {
     UIK_Script script;
@@ -51,13 +31,13 @@ TEST_F(ChartInterface, BarChartPropertiesInOrder) {
     EXPECT_EQ(r.signal, "createBarchart");
     EXPECT_EQ(r.unit, chart.unit);
     EXPECT_FALSE(r.waits);
-    EXPECT_EQ(keys(r.properties), Strings({"windowTitle", "xAxisName", "yAxisName", "chartBackgroundColor",
-                                           "legendNames", "legendColors"}));
-    EXPECT_EQ(value<std::string>(r.properties, "windowTitle"), "Sales");
-    EXPECT_EQ(value<std::string>(r.properties, "yAxisName"), "");
-    EXPECT_EQ(value<unsigned>(r.properties, "chartBackgroundColor"), 0xFF102030u);
-    EXPECT_EQ(value<Strings>(r.properties, "legendNames"), Strings({"North", "South"}));
-    EXPECT_EQ(value<Strings>(r.properties, "legendColors"), Strings({"#00ff00", "#0000ff"}));
+    EXPECT_EQ(Property_Keys(r.properties), Strings({"windowTitle", "xAxisName", "yAxisName", "chartBackgroundColor",
+                                                    "legendNames", "legendColors"}));
+    EXPECT_EQ(Property<std::string>(r.properties, "windowTitle"), "Sales");
+    EXPECT_EQ(Property<std::string>(r.properties, "yAxisName"), "");
+    EXPECT_EQ(Property<unsigned>(r.properties, "chartBackgroundColor"), 0xFF102030u);
+    EXPECT_EQ(Property<Strings>(r.properties, "legendNames"), Strings({"North", "South"}));
+    EXPECT_EQ(Property<Strings>(r.properties, "legendColors"), Strings({"#00ff00", "#0000ff"}));
 }
 
 TEST_F(ChartInterface, PieChartPropertiesInOrder) {
@@ -73,10 +53,11 @@ TEST_F(ChartInterface, PieChartPropertiesInOrder) {
     ASSERT_EQ(script.requests.size(), 2u);
     const UIK_Request& r = script.requests[1];
     EXPECT_EQ(r.signal, "createPieChart");
-    EXPECT_EQ(keys(r.properties), Strings({"windowTitle", "chartBackgroundColor", "textColor", "names", "colors"}));
-    EXPECT_EQ(value<unsigned>(r.properties, "textColor"), 0xFFFF00u);
-    EXPECT_EQ(value<Strings>(r.properties, "names"), Strings({"Rent", ""}));
-    EXPECT_TRUE(value<Strings>(r.properties, "colors").empty());  // the window layer's defaults
+    EXPECT_EQ(Property_Keys(r.properties),
+              Strings({"windowTitle", "chartBackgroundColor", "textColor", "names", "colors"}));
+    EXPECT_EQ(Property<unsigned>(r.properties, "textColor"), 0xFFFF00u);
+    EXPECT_EQ(Property<Strings>(r.properties, "names"), Strings({"Rent", ""}));
+    EXPECT_TRUE(Property<Strings>(r.properties, "colors").empty());  // the window layer's defaults
 }
 
 TEST_F(ChartInterface, WritesWaitWithTheDesignProgramsBlock) {

@@ -204,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
                          {"Search Grid Density", "2"}},
                         {Weights_Line, Bands_Line, "Input Error!  Search grid density < 4 or > 32",
                          "200 bands in differentiator or Hilbert transformer."}}),
-    [](const ::testing::TestParamInfo<Definition_Case>& info) { return std::string(info.param.name); });
+    Case_Name());
 
 TEST_F(Classical_Inputs, CancelInTheDefinitionMessageBoxStopsTheProgram) {
     script.Accept({{"Number of weights", "1"}});
@@ -503,7 +503,7 @@ INSTANTIATE_TEST_SUITE_P(
                         {{"Desired Frequency Response@1", Eighty_Characters}},
                         {{"I/O Error for a field for band 1"}}},
         Band_Check_Case{"BlanksBeyondFortyCharacters", {}, {{"Band Weighting@2", "1.0" + std::string(60, ' ')}}, {}}),
-    [](const ::testing::TestParamInfo<Band_Check_Case>& info) { return std::string(info.param.name); });
+    Case_Name());
 
 // ---- Responses forced to zero by the filter's symmetry and length ----
 
@@ -623,7 +623,7 @@ INSTANTIATE_TEST_SUITE_P(
                          1,
                          {{"Left Band Edge", "0"}, {"Band Weighting", "0"}},
                          {"Bad weighting for band 1", Odd_At_Zero, Odd_At_Half_Rate, Odd_Antisymmetric_Cause}}),
-    [](const ::testing::TestParamInfo<Forced_Zero_Case>& info) { return std::string(info.param.name); });
+    Case_Name());
 
 TEST_F(Classical_Inputs, CancelInABandMessageBoxStopsTheProgram) {
     script.Accept();

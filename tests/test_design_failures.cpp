@@ -153,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
         Failure_Case{"AllPass53", 1, 53, 32, {{0, 0.0735, 1, 1}, {0.4787, 0.5, 1, 5}}, Outcome::Finite, 1e-12},
         // Two bands on one edge: one grid point there, not two.
         Failure_Case{"TouchingBands", 1, 31, 16, {{0, 0.2, 1, 1}, {0.2, 0.5, 0, 1}}, Outcome::Finite, 0.6}),
-    [](const ::testing::TestParamInfo<Failure_Case>& info) { return std::string(info.param.name); });
+    Case_Name());
 
 TEST(Beyond_Precision, TheFailureLineReachesTheConsoleOnceWhenTheLogDoesNotEcho) {
     Reset_Design_Program();
@@ -219,7 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
         Gap_Case{"ModerateUpperTransition", 1, 31, {{0, 0.1, 0, 1}, {0.12, 0.2, 1, 1}, {0.3, 0.5, 0, 1}}, false, 0},
         Gap_Case{"DefaultBandpass", 1, 33, Default_Bandpass, false, 0},
         Gap_Case{"Lowpass", 1, 61, {{0, 0.1, 1, 1}, {0.45, 0.5, 0, 1}}, false, 0}),
-    [](const ::testing::TestParamInfo<Gap_Case>& info) { return std::string(info.param.name); });
+    Case_Name());
 
 // ---------------------------------------------------------------- searches
 

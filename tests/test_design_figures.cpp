@@ -97,8 +97,6 @@ struct Figures_Case {
     const char* warning;  // a warning line the design must give, or nullptr
 };
 
-std::string Name(const ::testing::TestParamInfo<Figures_Case>& info) { return info.param.name; }
-
 struct Design_Figures : ::testing::TestWithParam<Figures_Case> {
     Design_Figures() {
         Reset_Design_Program();
@@ -195,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {{0.0, 0.1, 0.0, 1.0}, {0.2, 0.2002, 1.0, 1.0}, {0.3, 0.5, 0.0, 1.0}},
                      true,
                      "band 2 is narrower than two grid steps"}),
-    Name);
+    Case_Name());
 
 // The report of the current design (type, N taps, `bands`) written to the
 // console: `note` stands there once and no warning does; the band table
@@ -331,7 +329,7 @@ INSTANTIATE_TEST_SUITE_P(
     LostInRounding, Restarted_Exchange,
     ::testing::Values(Restarted_Case{"Lowpass1023", 1, 1023, 64, {{0, 0.2, 1, 1}, {0.21, 0.5, 0, 1}}, 511},
                       Restarted_Case{"Lowpass2047", 1, 2047, 64, {{0, 0.2, 1, 1}, {0.203, 0.5, 0, 1}}, 1023}),
-    [](const ::testing::TestParamInfo<Restarted_Case>& info) { return std::string(info.param.name); });
+    Case_Name());
 
 // The quantized report's own figures are those of the rounded taps the hex
 // file lists; the design's stay beside them.

@@ -22,14 +22,11 @@ struct Fine_Step_Case {
     bool deviation_decrease;
 };
 
-class Fine_Steps : public ::testing::TestWithParam<Fine_Step_Case> {};
+class Fine_Steps : public Design_Case_Test<Fine_Step_Case> {};
 
 TEST_P(Fine_Steps, IterationsAndDeviation) {
     const Fine_Step_Case& c = GetParam();
-    Reset_Design_Program();
-    Console_Capture console;
     Quiet_Remez = false;
-    Set_Up_Design(c.type, c.N, c.density, c.bands);
     KALTAP_Design();
     Quiet_Remez = true;
     EXPECT_EQ(console.count("Iteration "), c.iterations);
@@ -56,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The level stops growing at iteration 7.
         Fine_Step_Case{
             "Bandpass29", 1, 29, 8, {{0, 0.1, 0, 1}, {0.15, 0.35, 1, 1}, {0.4, 0.5, 0, 1}}, 7, 0.02370048061, true}),
-    [](const ::testing::TestParamInfo<Fine_Step_Case>& info) { return std::string(info.param.name); });
+    Case_Name());
 
 // The interpolation on the extremal set reproduces a polynomial of low degree
 // from its values, wherever the points lie, for set sizes below, at and above

@@ -30,15 +30,9 @@ double amplitude_from_taps(const std::vector<double>& h, double f, bool symmetri
     return sum;
 }
 
-struct Spec {
-    const char* name;
-    int type, N, density;
-    std::vector<Band> bands;
-};
-
 // Largest weighted error over a fine sampling of the bands (the band edges
 // included), in the terms of the filter requirements.
-double largest_weighted_error(const Spec& s, const std::vector<double>& h) {
+double largest_weighted_error(const Design_Case& s, const std::vector<double>& h) {
     const bool symmetric = s.type == 1 || s.type == 4;
     double largest = 0.0;
     for (const Band& b : s.bands) {
@@ -60,13 +54,10 @@ double largest_weighted_error(const Spec& s, const std::vector<double>& h) {
     return largest;
 }
 
-class Equiripple : public ::testing::TestWithParam<Spec> {};
+class Equiripple : public Design_Case_Test<> {};
 
 TEST_P(Equiripple, TapsHaveTheCaseSymmetryAndTheReportedRipple) {
-    const Spec& s = GetParam();
-    Reset_Design_Program();
-    Console_Capture console;
-    Set_Up_Design(s.type, s.N, s.density, s.bands);
+    const Design_Case& s = GetParam();
     KALTAP_Design();
     ASSERT_TRUE(KALTAP_Filter_Weights_Valid);
     std::vector<double> h = Full_Impulse_Response();
@@ -95,21 +86,23 @@ TEST_P(Equiripple, TapsHaveTheCaseSymmetryAndTheReportedRipple) {
 INSTANTIATE_TEST_SUITE_P(
     FourCases, Equiripple,
     ::testing::Values(
-        Spec{"LowPassOdd", 1, 51, 16, {{0, 0.15, 1, 1}, {0.2, 0.5, 0, 10}}},
-        Spec{"LowPassEven", 1, 50, 16, {{0, 0.15, 1, 1}, {0.2, 0.5, 0, 10}}},
-        Spec{"BandStopOdd", 1, 41, 16, {{0, 0.1, 1, 1}, {0.17, 0.3, 0, 3}, {0.37, 0.5, 1, 1}}},
-        Spec{"BandPassEven", 1, 64, 20, {{0, 0.08, 0, 2}, {0.13, 0.3, 1, 1}, {0.36, 0.5, 0, 2}}},
-        Spec{"HighPassOdd", 1, 45, 16, {{0, 0.2, 0, 5}, {0.26, 0.5, 1, 1}}},
-        Spec{"DifferentiatorOdd", 2, 31, 16, {{0, 0.4, 1, 1}}}, Spec{"DifferentiatorEven", 2, 30, 16, {{0, 0.5, 1, 1}}},
-        Spec{"HilbertOdd", 3, 31, 16, {{0.05, 0.45, 1, 1}}}, Spec{"HilbertEven", 3, 30, 16, {{0.05, 0.5, 1, 1}}},
-        Spec{"MultiBand",
-             1,
-             101,
-             16,
-             {{0, 0.05, 0, 1}, {0.08, 0.12, 1, 1}, {0.15, 0.2, 0, 1}, {0.23, 0.3, 0.5, 1}, {0.33, 0.5, 0, 1}}},
+        Design_Case{"LowPassOdd", 1, 51, 16, {{0, 0.15, 1, 1}, {0.2, 0.5, 0, 10}}},
+        Design_Case{"LowPassEven", 1, 50, 16, {{0, 0.15, 1, 1}, {0.2, 0.5, 0, 10}}},
+        Design_Case{"BandStopOdd", 1, 41, 16, {{0, 0.1, 1, 1}, {0.17, 0.3, 0, 3}, {0.37, 0.5, 1, 1}}},
+        Design_Case{"BandPassEven", 1, 64, 20, {{0, 0.08, 0, 2}, {0.13, 0.3, 1, 1}, {0.36, 0.5, 0, 2}}},
+        Design_Case{"HighPassOdd", 1, 45, 16, {{0, 0.2, 0, 5}, {0.26, 0.5, 1, 1}}},
+        Design_Case{"DifferentiatorOdd", 2, 31, 16, {{0, 0.4, 1, 1}}},
+        Design_Case{"DifferentiatorEven", 2, 30, 16, {{0, 0.5, 1, 1}}},
+        Design_Case{"HilbertOdd", 3, 31, 16, {{0.05, 0.45, 1, 1}}},
+        Design_Case{"HilbertEven", 3, 30, 16, {{0.05, 0.5, 1, 1}}},
+        Design_Case{"MultiBand",
+                    1,
+                    101,
+                    16,
+                    {{0, 0.05, 0, 1}, {0.08, 0.12, 1, 1}, {0.15, 0.2, 0, 1}, {0.23, 0.3, 0.5, 1}, {0.33, 0.5, 0, 1}}},
         // The first grid cosine rounds to just above 1 here.
-        Spec{"NarrowLowPass", 1, 9, 16, {{0, 0.05, 1, 1}, {0.1, 0.4, 0, 1}}}),
-    [](const ::testing::TestParamInfo<Spec>& info) { return std::string(info.param.name); });
+        Design_Case{"NarrowLowPass", 1, 9, 16, {{0, 0.05, 1, 1}, {0.1, 0.4, 0, 1}}}),
+    Case_Name());
 
 struct Case_Derivation {
     int type, N, half_length, dct_type;

@@ -11,12 +11,6 @@
 
 namespace {
 
-struct Sweep_Case {
-    const char* name;
-    int type, N, density;
-    std::vector<Band> bands;
-};
-
 std::vector<Band> many_bands(int count) {
     std::vector<Band> bands;
     const double width = 0.5 / count;
@@ -28,13 +22,9 @@ std::vector<Band> many_bands(int count) {
     return bands;
 }
 
-class Limits : public ::testing::TestWithParam<Sweep_Case> {};
+class Limits : public Design_Case_Test<> {};
 
 TEST_P(Limits, DesignsOrStopsInOrder) {
-    const Sweep_Case& c = GetParam();
-    Reset_Design_Program();
-    Console_Capture console;
-    Set_Up_Design(c.type, c.N, c.density, c.bands);
     std::string text;
     bool stopped = Stops([] { KALTAP_Design(); }, &text);
     if (stopped) {
@@ -52,42 +42,29 @@ TEST_P(Limits, DesignsOrStopsInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sweep, Limits,
-    ::testing::Values(Sweep_Case{"ThreeTapsBandpass", 1, 3, 4, {{0, 0.1, 1, 1}, {0.3, 0.5, 0, 1}}},
-                      Sweep_Case{"FourTapsBandpass", 1, 4, 4, {{0, 0.1, 1, 1}, {0.3, 0.5, 0, 1}}},
-                      Sweep_Case{"ThreeTapsHilbert", 3, 3, 4, {{0.1, 0.4, 1, 1}}},
-                      Sweep_Case{"ThreeTapsDifferentiator", 2, 3, 4, {{0, 0.5, 1, 1}}},
-                      Sweep_Case{"FourTapsDifferentiator", 2, 4, 16, {{0, 0.5, 1, 1}}},
-                      Sweep_Case{"OneBandWholeAxis", 1, 21, 16, {{0, 0.5, 1, 1}}},
-                      Sweep_Case{"BandsTouchingZeroAndHalf", 1, 40, 8, {{0, 0.2, 1, 1}, {0.25, 0.5, 0, 1}}},
-                      Sweep_Case{"HilbertWholeAxis", 3, 40, 8, {{0, 0.5, 1, 1}}},
-                      Sweep_Case{"VeryNarrowBands", 1, 101, 16, {{0.1, 0.1001, 1, 1}, {0.4, 0.4001, 0, 1}}},
-                      Sweep_Case{"ZeroWidthBand", 1, 15, 16, {{0, 0, 1, 1}, {0.2, 0.5, 0, 1}}},
-                      Sweep_Case{"ManyBands", 1, 601, 4, many_bands(129)},
-                      Sweep_Case{"LargestDensity", 1, 65, 33, {{0, 0.2, 1, 1}, {0.3, 0.5, 0, 1}}},
-                      Sweep_Case{"HugeWeightRatio", 1, 61, 16, {{0, 0.2, 1, 1e-6}, {0.25, 0.5, 0, 1e6}}},
-                      Sweep_Case{"LongEqualBands", 1, 1001, 4, {{0, 0.25, 1, 1}, {0.26, 0.5, 0, 1}}}),
-    [](const ::testing::TestParamInfo<Sweep_Case>& info) { return std::string(info.param.name); });
+    ::testing::Values(Design_Case{"ThreeTapsBandpass", 1, 3, 4, {{0, 0.1, 1, 1}, {0.3, 0.5, 0, 1}}},
+                      Design_Case{"FourTapsBandpass", 1, 4, 4, {{0, 0.1, 1, 1}, {0.3, 0.5, 0, 1}}},
+                      Design_Case{"ThreeTapsHilbert", 3, 3, 4, {{0.1, 0.4, 1, 1}}},
+                      Design_Case{"ThreeTapsDifferentiator", 2, 3, 4, {{0, 0.5, 1, 1}}},
+                      Design_Case{"FourTapsDifferentiator", 2, 4, 16, {{0, 0.5, 1, 1}}},
+                      Design_Case{"OneBandWholeAxis", 1, 21, 16, {{0, 0.5, 1, 1}}},
+                      Design_Case{"BandsTouchingZeroAndHalf", 1, 40, 8, {{0, 0.2, 1, 1}, {0.25, 0.5, 0, 1}}},
+                      Design_Case{"HilbertWholeAxis", 3, 40, 8, {{0, 0.5, 1, 1}}},
+                      Design_Case{"VeryNarrowBands", 1, 101, 16, {{0.1, 0.1001, 1, 1}, {0.4, 0.4001, 0, 1}}},
+                      Design_Case{"ZeroWidthBand", 1, 15, 16, {{0, 0, 1, 1}, {0.2, 0.5, 0, 1}}},
+                      Design_Case{"ManyBands", 1, 601, 4, many_bands(129)},
+                      Design_Case{"LargestDensity", 1, 65, 33, {{0, 0.2, 1, 1}, {0.3, 0.5, 0, 1}}},
+                      Design_Case{"HugeWeightRatio", 1, 61, 16, {{0, 0.2, 1, 1e-6}, {0.25, 0.5, 0, 1e6}}},
+                      Design_Case{"LongEqualBands", 1, 1001, 4, {{0, 0.25, 1, 1}, {0.26, 0.5, 0, 1}}}),
+    Case_Name());
 
 TEST(Capacity, LengthAboveTheAllocationEndsInTheStorageStop) {
     Reset_Design_Program();
     Console_Capture console;
     // Arrays sized for 128 weights, 5 bands, density 64 (the two-band set-up),
     // then a longer two-band design: the extremal arrays would overflow first.
-    Type_of_Filter = 1;
-    Number_of_Weights = 128;
-    Number_of_Bands = 5;
-    Search_Grid_Density = 64;
-    KALTAP_New_Design();
-    Number_of_Bands = 2;
-    Search_Grid_Density = 32;
-    Band_Edges(1) = 0;
-    Band_Edges(2) = 0.15;
-    Band_Edges(3) = 0.2;
-    Band_Edges(4) = 0.5;
-    Band_Desired_Value(1) = 1;
-    Band_Desired_Value(2) = 0;
-    Band_Weighting(1) = 1;
-    Band_Weighting(2) = 1;
+    Set_Up_Two_Band_Storage(1);
+    Set_Band_Tables({{0, 0.15, 1, 1}, {0.2, 0.5, 0, 1}});
     for (int N : {145, 200, 16385}) {
         Number_of_Weights = N;
         console.lines.clear();

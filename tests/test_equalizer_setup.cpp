@@ -177,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
             "OverflowingLastResponse", "F,R\n0,1\n0.25,0.5\n0.5,0.25\n0.6,-1e400\n", {0, 0.25, 0.5}, {1, 0.5, 0.25}, 2},
         Table_Case{"NanFrequency", "F,R\n0,1\n0.25,0.5\n0.5,0.25\nnan,1\n", {0, 0.25, 0.5}, {1, 0.5, 0.25}, 2},
         Table_Case{"InfiniteResponse", "F,R\n0,1\n0.25,0.5\n0.5,0.25\n0.6,inf\n", {0, 0.25, 0.5}, {1, 0.5, 0.25}, 2}),
-    [](const ::testing::TestParamInfo<Table_Case>& info) { return std::string(info.param.name); });
+    Case_Name());
 
 TEST_F(Equalizer_Setup, SmallPeakIsWarnedAboutAndStillNormalised) {
     ASSERT_FALSE(Run("small.csv", Table({{0, 0.00002}, {0.25, 0.00005}, {0.5, -0.00001}}))) << stop_text;
@@ -424,7 +424,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "F,R\n0,1\n1000,1\n2000,0.5\n2000.0000004,0.25\n4000,0.25\n",
                      {{Data_Error, "Rows 3 and 4: the frequencies are too close for the spline."}},
                      nullptr}),
-    [](const ::testing::TestParamInfo<Refusal_Case>& info) { return std::string(info.param.name); });
+    Case_Name());
 
 TEST_F(Equalizer_Setup, TooFewPointsWriteTheReadersMessageAndDataLength) {
     ASSERT_TRUE(Run("two.csv", "F,R\n0,1\n0.5,1\n"));

@@ -23,16 +23,6 @@ namespace {
 const std::vector<Band> Bandpass = {{0.0, 0.1, 0.0, 10.0}, {0.2, 0.35, 1.0, 1.0}, {0.425, 0.5, 0.0, 10.0}};
 const std::vector<Band> Lowpass = {{0.0, 0.1, 1.0, 1.0}, {0.15, 0.5, 0.0, 1.0}};
 
-template <class T>
-T Property(const UIK_Property_Map& map, const std::string& key) {
-    const UIK_Value* v = UIK_Find(map, key);
-    if (v == nullptr || !std::holds_alternative<T>(*v)) {
-        ADD_FAILURE() << "property " << key << " missing or of another type";
-        return T();
-    }
-    return std::get<T>(*v);
-}
-
 // The design's floor: -100 dB, or 40 dB below its deepest band.
 double Decibels(double A) { return 20.0 * std::log10(std::max(std::fabs(A), KALTAP_Response_Floor())); }
 // The curves' values against the direct sum: the transform's rounding, far
@@ -305,9 +295,7 @@ INSTANTIATE_TEST_SUITE_P(Quantization, Rounding,
                                                              KALTAP_Bits = 12;
                                                          },
                                                          false, true}),
-                         [](const ::testing::TestParamInfo<Rounding_Case>& info) {
-                             return std::string(info.param.name);
-                         });
+                         Case_Name());
 
 // ---- Symmetries of the views ----
 
@@ -409,8 +397,6 @@ INSTANTIATE_TEST_SUITE_P(Design_State, Refused,
                                                         ", design state does not fit the weights"},
                                            Refusal_Case{"NoGridDensity", [] { Search_Grid_Density = 0; },
                                                         ", design state does not fit the weights"}),
-                         [](const ::testing::TestParamInfo<Refusal_Case>& info) {
-                             return std::string(info.param.name);
-                         });
+                         Case_Name());
 
 }  // namespace

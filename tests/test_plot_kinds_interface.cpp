@@ -5,7 +5,6 @@
 // and which operations wait.
 #include <cstdlib>
 #include <string>
-#include <variant>
 
 #include "UIK_Plot_Kinds_Interface.h"
 #include "UIK_Script.h"
@@ -13,31 +12,9 @@
 
 namespace {
 
-std::vector<std::string> keys(const UIK_Property_Map& map) {
-    std::vector<std::string> list;
-    for (const auto& entry : map) list.push_back(entry.first);
-    return list;
-}
-
-template <class T>
-T value(const UIK_Property_Map& map, const std::string& key) {
-    const UIK_Value* v = UIK_Find(map, key);
-    if (v == nullptr || !std::holds_alternative<T>(*v)) {
-        ADD_FAILURE() << "no " << key << " of the expected type";
-        return T();
-    }
-    return std::get<T>(*v);
-}
-
 double surface(double& x, double& y) { return x * 10 + y; }
 
-class PlotKindsInterface : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Reset_Design_Program();
-        UIK_Reset_Call_Interface();
-    }
-};
+class PlotKindsInterface : public Call_Interface_Test {};
 
 TEST_F(PlotKindsInterface, PolarPlotRequests) {
     UIK_Script script;
@@ -57,8 +34,8 @@ TEST_F(PlotKindsInterface, PolarPlotRequests) {
     const UIK_Request& create = script.requests[0];
     EXPECT_EQ(create.signal, "createPolarPlot");
     EXPECT_EQ(create.unit, 1000000);
-    EXPECT_EQ(keys(create.properties), (std::vector<std::string>{"windowTitle", "chartBackgroundColor"}));
-    EXPECT_EQ(value<std::string>(create.properties, "windowTitle"), "Antenna Pattern");
+    EXPECT_EQ(Property_Keys(create.properties), (std::vector<std::string>{"windowTitle", "chartBackgroundColor"}));
+    EXPECT_EQ(Property<std::string>(create.properties, "windowTitle"), "Antenna Pattern");
     EXPECT_FALSE(create.waits);
 
     const UIK_Request& write = script.requests[1];
@@ -68,10 +45,10 @@ TEST_F(PlotKindsInterface, PolarPlotRequests) {
     EXPECT_EQ(write.nrows, 2);
     EXPECT_EQ(write.ncols, 2);
     EXPECT_TRUE(write.waits);  // the window layer reads the block while the program waits
-    EXPECT_EQ(keys(write.properties), (std::vector<std::string>{"curveLabel", "curveColor", "dotColor", "symbolStyle",
-                                                                "curveLineWidth", "dotSize"}));
-    EXPECT_EQ(value<std::string>(write.properties, "curveLabel"), "Gain");
-    EXPECT_EQ(value<unsigned>(write.properties, "dotColor"), 0x0000FFu);
+    EXPECT_EQ(Property_Keys(write.properties), (std::vector<std::string>{"curveLabel", "curveColor", "dotColor",
+                                                                         "symbolStyle", "curveLineWidth", "dotSize"}));
+    EXPECT_EQ(Property<std::string>(write.properties, "curveLabel"), "Gain");
+    EXPECT_EQ(Property<unsigned>(write.properties, "dotColor"), 0x0000FFu);
 
     EXPECT_EQ(script.requests[2].signal, "clearPolarPlot");
     EXPECT_EQ(script.requests[2].unit, 1000000);
@@ -99,27 +76,29 @@ TEST_F(PlotKindsInterface, ContourPlotRequests) {
     ASSERT_EQ(script.requests.size(), 4u);
     const UIK_Request& create = script.requests[1];
     EXPECT_EQ(create.signal, "createContourPlot");
-    EXPECT_EQ(keys(create.properties), (std::vector<std::string>{"windowTitle", "showHgridLines", "showVgridLines",
-                                                                 "showImageBlend", "showContourLines"}));
-    EXPECT_EQ(value<std::string>(create.properties, "windowTitle"), "");
-    EXPECT_EQ(value<int>(create.properties, "showContourLines"), 7);
+    EXPECT_EQ(Property_Keys(create.properties),
+              (std::vector<std::string>{"windowTitle", "showHgridLines", "showVgridLines", "showImageBlend",
+                                        "showContourLines"}));
+    EXPECT_EQ(Property<std::string>(create.properties, "windowTitle"), "");
+    EXPECT_EQ(Property<int>(create.properties, "showContourLines"), 7);
 
     const UIK_Request& write = script.requests[2];
     EXPECT_EQ(write.signal, "writeContourPlot");
     EXPECT_EQ(write.unit, plot.unit);
     EXPECT_TRUE(write.waits);  // the window layer calls the routine while the program waits
-    EXPECT_EQ(keys(write.properties), (std::vector<std::string>{"rightAxisName", "xmin", "xmax", "ymin", "ymax", "zmin",
-                                                                "zmax", "colorList", "threshList", "contourList"}));
-    EXPECT_EQ(value<std::string>(write.properties, "rightAxisName"), "Height (m)");
-    EXPECT_EQ(value<double>(write.properties, "ymax"), 1.0 / 3.0);
-    EXPECT_EQ(value<std::vector<std::string>>(write.properties, "colorList"),
+    EXPECT_EQ(Property_Keys(write.properties),
+              (std::vector<std::string>{"rightAxisName", "xmin", "xmax", "ymin", "ymax", "zmin", "zmax", "colorList",
+                                        "threshList", "contourList"}));
+    EXPECT_EQ(Property<std::string>(write.properties, "rightAxisName"), "Height (m)");
+    EXPECT_EQ(Property<double>(write.properties, "ymax"), 1.0 / 3.0);
+    EXPECT_EQ(Property<std::vector<std::string>>(write.properties, "colorList"),
               (std::vector<std::string>{"255", "16711680", "4294967295"}));
-    const auto thresholds = value<std::vector<std::string>>(write.properties, "threshList");
+    const auto thresholds = Property<std::vector<std::string>>(write.properties, "threshList");
     ASSERT_EQ(thresholds.size(), 3u);
     for (std::size_t i = 0; i < thresholds.size(); ++i)
         EXPECT_EQ(std::strtod(thresholds[i].c_str(), nullptr), data.threshList[i]) << thresholds[i];
     EXPECT_EQ(thresholds[0], "0.1");
-    EXPECT_TRUE(value<std::vector<std::string>>(write.properties, "contourList").empty());
+    EXPECT_TRUE(Property<std::vector<std::string>>(write.properties, "contourList").empty());
     ASSERT_EQ(write.contourCallback, &surface);
     double x = 2, y = 3;
     EXPECT_EQ(write.contourCallback(x, y), 23.0);

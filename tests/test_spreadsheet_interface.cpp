@@ -16,13 +16,7 @@ std::vector<std::string> signals_of(const UIK_Script& script) {
     return list;
 }
 
-class SpreadsheetInterface : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Reset_Design_Program();
-        UIK_Reset_Call_Interface();
-    }
-};
+class SpreadsheetInterface : public Call_Interface_Test {};
 
 struct Type_Case {
     const char* name;

@@ -56,21 +56,6 @@ void Reset_Design_Program() {
     Deviations_Only = false;
 }
 
-void Set_Up_Design(int type, int N, int density, const std::vector<Band>& bands) {
-    Type_of_Filter = type;
-    Number_of_Weights = N;
-    Search_Grid_Density = density;
-    Number_of_Bands = static_cast<int>(bands.size());
-    KALTAP_New_Design();
-    for (int k = 1; k <= Number_of_Bands; ++k) {
-        const Band& b = bands[k - 1];
-        Band_Edges(2 * k - 1) = b.lower;
-        Band_Edges(2 * k) = b.upper;
-        Band_Desired_Value(k) = b.desired;
-        Band_Weighting(k) = b.weight;
-    }
-}
-
 bool Stops(const std::function<void()>& fn, std::string* text) { return KALTAP_Run_Program(fn, text); }
 
 std::vector<std::string> Read_Lines(const std::string& path) {
@@ -97,15 +82,15 @@ std::vector<double> Full_Impulse_Response() {
     return h;
 }
 
-void Set_Up_Two_Band_Storage(int band_type) {
-    Type_of_Filter = 1;
-    Number_of_Weights = 128;
-    Search_Grid_Density = 64;
-    Number_of_Bands = 5;
-    KALTAP_New_Design();
-    Number_of_Bands = 2;
-    Search_Grid_Density = 32;
-    KALTAP_BandType = band_type;
+std::vector<std::string> Property_Keys(const UIK_Property_Map& map) {
+    std::vector<std::string> keys;
+    for (const auto& entry : map) keys.push_back(entry.first);
+    return keys;
+}
+
+void Call_Interface_Test::SetUp() {
+    Reset_Design_Program();
+    UIK_Reset_Call_Interface();
 }
 
 void Fix_Clock_And_Clear_Results() {

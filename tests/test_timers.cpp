@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
         Interval{"YearEnd", At(2026, 12, 31, 12, 0, 0, 0), At(2027, 1, 1, 12, 0, 0, 0), 86400.0},
         Interval{"WholeLeapYear", At(2024, 1, 15, 8, 0, 0, 0), At(2025, 1, 15, 8, 0, 0, 0), 366 * 86400.0},
         Interval{"WholeCommonYear", At(2023, 1, 15, 8, 0, 0, 0), At(2024, 1, 15, 8, 0, 0, 0), 365 * 86400.0}),
-    [](const ::testing::TestParamInfo<Interval>& info) { return std::string(info.param.name); });
+    Case_Name());
 
 TEST_F(Timers_Test, StartActionsReturnSecondsSinceMidnight) {
     now = At(2026, 12, 6, 1, 2, 3, 456);

@@ -386,10 +386,7 @@ TEST_P(Weight_Export, EveryOfferedFormatReadsBackToTheDesign) {
     EXPECT_EQ(KALTAP_Export_Quantized(), quantized);
 }
 
-INSTANTIATE_TEST_SUITE_P(Designs, Weight_Export, ::testing::ValuesIn(Export_Cases),
-                         [](const ::testing::TestParamInfo<Export_Case>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Designs, Weight_Export, ::testing::ValuesIn(Export_Cases), Case_Name());
 
 // ---- The menu routine through the scripted window layer ----
 

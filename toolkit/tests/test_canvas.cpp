@@ -32,22 +32,10 @@
 
 namespace {
 constexpr int Worker_Timeout_ms = 20000;
-constexpr int Watchdog_ms = 20000;
 
 constexpr QRgb White = 0xFFFFFF, Black = 0x000000, Red = 0xFF0000, Green = 0x00C000, Blue = 0x0000FF, Yellow = 0xFFFF00,
                Magenta = 0xFF00FF, Maroon = 0x800000, Cyan = 0x00FFFF, Orange = 0xFF8000, Teal = 0x008080,
                Navy = 0x000080, SceneBackground = 0xF0F0F0;
-
-// Rejects whatever modal dialog is still open after a while, so that a robot
-// that missed its dialog fails the test instead of hanging it.
-class Watchdog : public QObject {
-public:
-    Watchdog() {
-        QTimer::singleShot(Watchdog_ms, this, [] {
-            while (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->reject();
-        });
-    }
-};
 
 QRgb rgbAt(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFFu; }
 

@@ -29,11 +29,6 @@ namespace {
 constexpr int First_Unit = 1000000;
 constexpr int Worker_Timeout_ms = 20000;
 
-template <class T>
-QByteArray block(std::initializer_list<T> values) {
-    return QByteArray(reinterpret_cast<const char*>(values.begin()), int(values.size() * sizeof(T)));
-}
-
 QColor barColour(BarChart* chart, int bar) {
     const QwtPlotMultiBarChart* bars = chart->bars;
     const QwtColumnSymbol* symbol = bars->symbol(bar);

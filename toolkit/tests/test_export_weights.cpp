@@ -17,7 +17,6 @@
 #include "KALTAP_Main.h"
 #include "Program_Menus.h"
 #include "Program_Robot.h"
-#include "UIK_TextEdit.h"
 #include "Program_Session.h"
 #include "WindowController.h"
 #include "toolkit_test_support.h"
@@ -30,18 +29,11 @@ constexpr int Routine_Timeout_ms = 20000;
 const char* const Export_Item = "Export Weights…";
 const char* const Export_Dialog = "Export Weights";
 
-Program_Robot::Fields agree() { return {{"Agree?", "1"}, {"Select run type:", "1"}}; }
-
 QAction* export_item(WindowController& controller) {
     for (QMenu* menu : controller.menus->programMenus)
         for (QAction* a : menu->actions())
             if (a->text() == Export_Item) return a;
     return nullptr;
-}
-
-QString console_text(WindowController& controller) {
-    UIK_TextEdit* console = controller.textWindows.value(-2);
-    return console ? console->toPlainText() : QString();
 }
 
 // Picks the file type `filter` and types `name` into the save dialog, then
@@ -99,12 +91,6 @@ QVector<double> design_taps() {
 class TestExportWeights : public QObject {
     Q_OBJECT
 
-    void run_until_idle(WindowController& controller, Program_Robot& robot) {
-        QTRY_VERIFY_WITH_TIMEOUT(controller.menus->idle, Program_Timeout_ms);
-        QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
-        QVERIFY2(robot.done(), qPrintable("steps left after: " + robot.seen.join(" | ")));
-    }
-
     void run_item(WindowController& controller, Program_Robot& robot, QAction* item) {
         item->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!controller.menus->callbackRunning, Routine_Timeout_ms);
@@ -124,8 +110,8 @@ private slots:
     void noDesignNoExport() {
         Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
-        robot.accept("User Agreement and Selection", agree()).cancel("Select Filter Type").dismiss("Normal Exit");
-        run_until_idle(controller, robot);
+        robot.accept("User Agreement and Selection", agreement()).cancel("Select Filter Type").dismiss("Normal Exit");
+        waitUntilIdle(controller, robot, Program_Timeout_ms);
         QAction* item = export_item(controller);
         QVERIFY(item != nullptr);
         QVERIFY(!item->isEnabled());
@@ -137,13 +123,13 @@ private slots:
     void exportThroughTheMenuAndTheSaveDialog() {
         Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
-        robot.accept("User Agreement and Selection", agree())
+        robot.accept("User Agreement and Selection", agreement())
             .accept("Select Filter Type", {{"Select filter design approach:", "3"}})
             .accept("Legacy FIR Filter Parameters")
             .accept("Band Definitions")
             .accept("Next action?")
             .accept("Select Number of Bits for Rounding");
-        run_until_idle(controller, robot);
+        waitUntilIdle(controller, robot, Program_Timeout_ms);
         QAction* item = export_item(controller);
         QVERIFY(item != nullptr);
         QVERIFY(item->isEnabled());
@@ -154,10 +140,10 @@ private slots:
         QCOMPARE(offered.size(), 6);
         QCOMPARE(offered.value(0), QString("C/C++ header (*.h)"));
         const QString written = QDir::current().filePath("exported.py");
-        QVERIFY2(QFile::exists(written), qPrintable(console_text(controller)));
+        QVERIFY2(QFile::exists(written), qPrintable(consoleText(controller)));
         const QVector<double> taps = design_taps();
         QCOMPARE(python_taps(written), taps);
-        QVERIFY(console_text(controller).contains("Weights exported to " + written + " (Python/NumPy module (*.py))"));
+        QVERIFY(consoleText(controller).contains("Weights exported to " + written + " (Python/NumPy module (*.py))"));
 
         const QString missing = QDir::current().filePath("no_such_folder/taps.h");
         QString alert;

@@ -41,19 +41,7 @@ Q_DECLARE_METATYPE(QFileDialog::AcceptMode)
 
 namespace {
 constexpr int Unit = 1000000;
-constexpr int Watchdog_ms = 20000;
 constexpr int Worker_Timeout_ms = 20000;
-
-// Rejects whatever modal dialog is still open after a while, so that a robot
-// that missed its dialog fails the test instead of hanging it.
-class Watchdog : public QObject {
-public:
-    Watchdog() {
-        QTimer::singleShot(Watchdog_ms, this, [] {
-            while (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->reject();
-        });
-    }
-};
 
 // Shows the dialog of `unit`, lets `act` answer it, and returns the answer
 // list the controller hands back.

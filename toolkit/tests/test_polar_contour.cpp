@@ -40,24 +40,7 @@
 
 namespace {
 constexpr int Unit = 1000000;
-constexpr int Watchdog_ms = 20000;
 constexpr int Worker_Timeout_ms = 30000;
-
-// Rejects whatever modal dialog is still open after a while, so that a robot
-// that missed its dialog fails the test instead of hanging it.
-class Watchdog : public QObject {
-public:
-    Watchdog() {
-        QTimer::singleShot(Watchdog_ms, this, [] {
-            while (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->reject();
-        });
-    }
-};
-
-template <class T>
-QByteArray block(std::initializer_list<T> values) {
-    return QByteArray(reinterpret_cast<const char*>(values.begin()), int(values.size() * sizeof(T)));
-}
 
 QVariantMap polarMap() { return {{"windowTitle", "Antenna"}, {"chartBackgroundColor", 0xFFFFFFu}}; }
 
@@ -113,20 +96,6 @@ void forgetRecordedCalls() {
 std::size_t recordedCalls() {
     std::lock_guard<std::mutex> lock(recordedLock);
     return recordedPoints.size();
-}
-
-// Calls `request`, answering the error box it raises; returns the box's text.
-QString errorBoxText(const std::function<void()>& request) {
-    auto text = std::make_shared<QString>(QStringLiteral("(no error box)"));
-    auto waiting = std::make_shared<bool>(true);
-    whenModalTitled(QStringLiteral("Error"), [text, waiting](QWidget* box) {
-        if (!*waiting) return;
-        *text = qobject_cast<QMessageBox*>(box)->text();
-        pressOk(box);
-    });
-    request();
-    *waiting = false;
-    return *text;
 }
 
 bool near(const QColor& a, const QColor& b, int tolerance) {

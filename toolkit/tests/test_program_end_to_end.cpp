@@ -32,6 +32,7 @@
 #include "WindowController.h"
 #include "Program_Stop.h"
 #include "Unit_IO.h"
+#include "Design_Setups.h"
 #include "XYPlot.h"
 #include "toolkit_test_support.h"
 
@@ -51,11 +52,6 @@ const char* const Agreement = "User Agreement and Selection";
 const char* const Filter_Type = "Select Filter Type";
 const char* const Next_Action = "Next action?";
 const char* const Bits = "Select Number of Bits for Rounding";
-
-QString console_text(WindowController& controller) {
-    UIK_TextEdit* console = controller.textWindows.value(-2);
-    return console ? console->toPlainText() : QString();
-}
 
 QStringList files_ending(const QString& suffix) {
     QStringList names;
@@ -86,39 +82,15 @@ enum Phase { Not_Started, Designing, Searching, Writing, Reading, Finished };
 // exchange iterations (minutes under the thread sanitizer, where a smaller
 // one does for the routines handed between the threads).
 void largest_design(int N = 16385) {
-    Type_of_Filter = 1;
-    Number_of_Weights = N;
-    Number_of_Bands = 2;
-    Search_Grid_Density = 16;
-    KALTAP_New_Design();
-    Band_Edges(1) = 0.0;
-    Band_Edges(2) = 0.2;
-    Band_Edges(3) = 0.2 + 2.0 / N;
-    Band_Edges(4) = 0.5;
-    Band_Desired_Value(1) = 1.0;
-    Band_Desired_Value(2) = 0.0;
-    Band_Weighting(1) = 1.0;
-    Band_Weighting(2) = 10.0;
+    Set_Up_Low_Pass_Family(N);
     KALTAP_Design();
 }
 
 // The smallest low-pass filter with 0.1 dB ripple and 100 dB attenuation over
 // a transition of 0.0007: a search over designs of thousands of weights.
 void long_search() {
-    Type_of_Filter = 1;
-    Number_of_Weights = 8000;
-    Number_of_Bands = 2;
-    Search_Grid_Density = 16;
-    KALTAP_New_Design();
+    Set_Up_Design(1, 8000, 16, {{0.0, 0.2, 1.0, 1.0}, {0.2007, 0.5, 0.0, 1.0}});
     KALTAP_BandType = 1;
-    Band_Edges(1) = 0.0;
-    Band_Edges(2) = 0.2;
-    Band_Edges(3) = 0.2007;
-    Band_Edges(4) = 0.5;
-    Band_Desired_Value(1) = 1.0;
-    Band_Desired_Value(2) = 0.0;
-    Band_Weighting(1) = 1.0;
-    Band_Weighting(2) = 1.0;
     FIR_Passband_PtoP_Ripple = 0.1;
     FIR_Stopband_Attenuation = 100.0;
     FIROPT_NOW = 0;
@@ -192,18 +164,6 @@ XYPlot* plot_titled(WindowController& controller, const QString& title, int nth 
 class TestProgramEndToEnd : public QObject {
     Q_OBJECT
 
-    // Starts the program, lets the robot work through its steps, and waits
-    // until the program has stopped (the windows stay, the menus appear).
-    void run_until_idle(WindowController& controller, Program_Robot& robot) {
-        QTRY_VERIFY_WITH_TIMEOUT(controller.menus->idle, Program_Timeout_ms);
-        QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
-        QVERIFY2(robot.done(), qPrintable("steps left after: " + robot.seen.join(" | ")));
-    }
-
-    Program_Robot::Fields agree(int run_type = 1) {
-        return {{"Agree?", "1"}, {"Select run type:", QString::number(run_type)}};
-    }
-
 private slots:
     void init() {
         remove_outputs();
@@ -216,15 +176,15 @@ private slots:
     void testCaseRunReportsTenDesigns() {
         Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
-        robot.accept(Agreement, agree(2)).pressEnterInConsole(10);
-        run_until_idle(controller, robot);
+        robot.accept(Agreement, agreement(2)).pressEnterInConsole(10);
+        waitUntilIdle(controller, robot, Program_Timeout_ms);
         const QStringList logs = files_ending(".txt");
         QStringList test_logs;
         for (const QString& log : logs)
             if (log.startsWith("KALTAP_Test_log")) test_logs << log;
         QCOMPARE(test_logs.size(), 1);
         QCOMPARE(lines_containing(test_logs[0], "Remez Exchange Algorithm"), 10);
-        QVERIFY(console_text(controller).contains("Normal exit.\n"));
+        QVERIFY(consoleText(controller).contains("Normal exit.\n"));
         QCOMPARE(controller.menus->programMenus.size(), 1);
         QVERIFY(controller.menus->programMenus[0]->menuAction()->isVisible());
     }
@@ -232,13 +192,13 @@ private slots:
     void classicalDefaultWithSixteenBits() {
         Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
-        robot.accept(Agreement, agree())
+        robot.accept(Agreement, agreement())
             .accept(Filter_Type, {{"Select filter design approach:", "3"}})
             .accept("Legacy FIR Filter Parameters")
             .accept("Band Definitions")
             .accept(Next_Action)
             .accept(Bits);
-        run_until_idle(controller, robot);
+        waitUntilIdle(controller, robot, Program_Timeout_ms);
         QCOMPARE(files_ending("Hex_Weights.csv").size(), 1);
         QCOMPARE(files_ending("Filter_Weights.csv").size(), 1);
         QCOMPARE(files_ending("Frequency_Response.csv").size(), 1);
@@ -253,20 +213,20 @@ private slots:
         QCOMPARE(main_plot->curves.size(), 2);
         QCOMPARE(main_plot->curves[0]->dataSize(), size_t(1345));
         QCOMPARE(main_plot->curves[1]->title().text(), QString("Rounded to 16 Bits"));
-        QVERIFY(console_text(controller).contains(QString::fromStdString(KALTAP_Menu_Hint)));
+        QVERIFY(consoleText(controller).contains(QString::fromStdString(KALTAP_Menu_Hint)));
     }
 
     void lowPassFindOrderDefault() {
         Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
-        robot.accept(Agreement, agree())
+        robot.accept(Agreement, agreement())
             .accept(Filter_Type)
             .accept("Select Type of Optimization")
             .accept("Decimation/Interpolation")
             .accept("Optimize low-pass for number of weights")
             .accept(Next_Action)
             .accept(Bits, {{"Number of Bits (2 to 48)", "0"}});
-        run_until_idle(controller, robot);
+        waitUntilIdle(controller, robot, Program_Timeout_ms);
         QCOMPARE(Number_of_Weights % 2, 0);
         QCOMPARE(files_ending("Hex_Weights.csv").size(), 0);
         QVERIFY(!files_ending(".txt").filter(QRegularExpression("^Optimization_Log_")).isEmpty());
@@ -285,27 +245,27 @@ private slots:
         }
         Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
-        robot.accept(Agreement, agree())
+        robot.accept(Agreement, agreement())
             .accept(Filter_Type, {{"Select filter design approach:", "4"}})
             .accept("Input Data File Selection")
             .accept("Equalizer Initialization Complete")
             .accept("Fundamental FIR Filter Parameters")
             .accept(Next_Action)
             .accept(Bits);
-        run_until_idle(controller, robot);
+        waitUntilIdle(controller, robot, Program_Timeout_ms);
         QCOMPARE(Number_of_Weights, 73);
         QVERIFY(plot_titled(controller, "Equalizer Frequency Response") != nullptr);
         QCOMPARE(plot_titled(controller, "Equalizer Frequency Response")->curves[0]->dataSize(), size_t(91));
         QCOMPARE(files_ending("Filter_Weights.csv").size(), 1);
-        QVERIFY(console_text(controller).contains("Column headings:"));
+        QVERIFY(consoleText(controller).contains("Column headings:"));
     }
 
     void cancelPathsAndANewDesignFromTheMenu() {
         Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
-        robot.accept(Agreement, agree()).cancel(Filter_Type).dismiss("Normal Exit");
-        run_until_idle(controller, robot);
-        QVERIFY(console_text(controller).contains("Normal exit.\n"));
+        robot.accept(Agreement, agreement()).cancel(Filter_Type).dismiss("Normal Exit");
+        waitUntilIdle(controller, robot, Program_Timeout_ms);
+        QVERIFY(consoleText(controller).contains("Normal exit.\n"));
 
         // From the menu, on the design program's thread: another loop, ended
         // by a Cancel in a band dialog, which stops only that loop.
@@ -322,7 +282,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!controller.menus->callbackRunning, 20000);
         QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
         QVERIFY(robot.done());
-        QVERIFY(console_text(controller).contains("Program terminated at user request.\n"));
+        QVERIFY(consoleText(controller).contains("Program terminated at user request.\n"));
         QVERIFY(controller.menus->programMenus[0]->isEnabled());
 
         // And once more: the menu still works after the stop.
@@ -338,11 +298,11 @@ private slots:
     void aNewDesignStartsWithTheEntriesLastAccepted() {
         Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
-        robot.accept(Agreement, agree())
+        robot.accept(Agreement, agreement())
             .accept(Filter_Type, {{"Select filter design approach:", "3"}})
             .accept("Legacy FIR Filter Parameters", {{"Number of weights", "43"}})
             .cancel("Band Definitions");
-        run_until_idle(controller, robot);
+        waitUntilIdle(controller, robot, Program_Timeout_ms);
         QAction* item = nullptr;
         for (QAction* a : controller.menus->programMenus.value(0)->actions())
             if (a->text() == "New FIR Filter Design") item = a;
@@ -383,8 +343,8 @@ private slots:
         Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
         robot.cancel(Agreement);
-        run_until_idle(controller, robot);
-        QVERIFY(console_text(controller).contains("Program terminated at user request.\n"));
+        waitUntilIdle(controller, robot, Program_Timeout_ms);
+        QVERIFY(consoleText(controller).contains("Program terminated at user request.\n"));
         QVERIFY(controller.menus->programMenus.isEmpty());
     }
 
@@ -393,10 +353,10 @@ private slots:
         Program_Robot robot(controller);
         // The read in progress is given up; the next report opens the console
         // again, and the later reads wait there for the user as before.
-        robot.accept(Agreement, agree(2))
+        robot.accept(Agreement, agreement(2))
             .whenReading([&controller] { controller.closeWindowForUnit(-3); })
             .pressEnterInConsole(9);
-        run_until_idle(controller, robot);
+        waitUntilIdle(controller, robot, Program_Timeout_ms);
         QVERIFY(controller.textWindows.contains(-2));
         QCOMPARE(lines_containing(files_ending(".txt").filter("KALTAP_Test_log").value(0), "Testing Complete."), 1);
     }

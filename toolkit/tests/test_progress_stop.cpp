@@ -18,7 +18,6 @@
 #include "Program_Robot.h"
 #include "Program_Session.h"
 #include "Progress_Display.h"
-#include "UIK_TextEdit.h"
 #include "WindowController.h"
 #include "toolkit_test_support.h"
 
@@ -34,11 +33,6 @@ constexpr bool Timed = true;
 #endif
 
 const char* const Filter_Type = "Select Filter Type";
-
-QString console_text(WindowController& controller) {
-    UIK_TextEdit* console = controller.textWindows.value(-2);
-    return console ? console->toPlainText() : QString();
-}
 
 }  // namespace
 
@@ -65,7 +59,7 @@ private slots:
         Program_Robot robot(controller);
         // A low-pass of 16385 weights with a transition of a few bins: seconds
         // of exchange iterations.
-        robot.accept("User Agreement and Selection", {{"Agree?", "1"}, {"Select run type:", "1"}})
+        robot.accept("User Agreement and Selection", agreement())
             .accept(Filter_Type, {{"Select filter design approach:", "3"}})
             .accept("Legacy FIR Filter Parameters",
                     {{"Number of weights", "16385"},
@@ -110,7 +104,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(controller.menus->idle, Program_Timeout_ms);
         QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
         QVERIFY(robot.done());
-        QVERIFY(console_text(controller).contains(QString::fromStdString(KALTAP_Design_Stopped_Text)));
+        QVERIFY(consoleText(controller).contains(QString::fromStdString(KALTAP_Design_Stopped_Text)));
         QCOMPARE(QDir::current().entryList(QDir::Files), QStringList());
         QVERIFY(!KALTAP_Filter_Weights_Valid);
         // Nothing runs any more.

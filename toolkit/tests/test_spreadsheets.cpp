@@ -28,29 +28,10 @@
 
 namespace {
 constexpr int Worker_Timeout_ms = 20000;
-constexpr int Watchdog_ms = 20000;
 constexpr int Rows = 2;
 constexpr int Columns = 3;
 constexpr int Unknown_Unit = 4242;
 const QString Edit_Title = QStringLiteral("Edit the table");
-
-// Rejects whatever modal dialog is still open after a while, so that a robot
-// that missed its dialog fails the test instead of hanging it.
-class Watchdog : public QObject {
-public:
-    Watchdog() {
-        QTimer::singleShot(Watchdog_ms, this, [] {
-            while (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->reject();
-        });
-    }
-};
-
-template <class T>
-QByteArray blockOf(const std::vector<T>& values) {
-    QByteArray bytes(static_cast<int>(values.size() * sizeof(T)), '\0');
-    std::memcpy(bytes.data(), values.data(), static_cast<std::size_t>(bytes.size()));
-    return bytes;
-}
 
 QByteArray textBlock(const QStringList& texts, int length) {
     QByteArray bytes;
@@ -150,35 +131,35 @@ private slots:
                             const QString& edit, const QByteArray& last) {
             QTest::newRow(name) << type << written << shown << edit << last;
         };
-        const QByteArray int4 = blockOf<qint32>({7, -12, 0, 2147483647, -2147483647 - 1, 5});
+        const QByteArray int4 = block<qint32>({7, -12, 0, 2147483647, -2147483647 - 1, 5});
         const QStringList int4Shown{"7", "-12", "0", "2147483647", "-2147483648", "5"};
-        row("INTEGER*4", "INTEGER*4", int4, int4Shown, " +42 ", blockOf<qint32>({42}));
+        row("INTEGER*4", "INTEGER*4", int4, int4Shown, " +42 ", block<qint32>({42}));
         row("INTEGER*4 word", "INTEGER*4", int4, int4Shown, "many", old.left(4));
         row("INTEGER*4 real", "INTEGER*4", int4, int4Shown, "1.5", old.left(4));
         row("INTEGER*4 too large", "INTEGER*4", int4, int4Shown, "2147483648", old.left(4));
-        row("INTEGER*8", "INTEGER*8", blockOf<qint64>({9007199254740993LL, -1, 0, 12, 13, 5}),
+        row("INTEGER*8", "INTEGER*8", block<qint64>({9007199254740993LL, -1, 0, 12, 13, 5}),
             {"9007199254740993", "-1", "0", "12", "13", "5"}, "-9223372036854775808",
-            blockOf<qint64>({std::numeric_limits<qint64>::min()}));
-        const QByteArray real4 = blockOf<float>({0.1f, -2.5f, 1.0f / 3.0f, 100000.0f, 3e38f, 0.0f});
+            block<qint64>({std::numeric_limits<qint64>::min()}));
+        const QByteArray real4 = block<float>({0.1f, -2.5f, 1.0f / 3.0f, 100000.0f, 3e38f, 0.0f});
         const QStringList real4Shown{"0.1", "-2.5", "0.33333334", "100000", "3e+38", "0"};
-        row("REAL*4", "REAL*4", real4, real4Shown, "1.25e3", blockOf<float>({1250.0f}));
+        row("REAL*4", "REAL*4", real4, real4Shown, "1.25e3", block<float>({1250.0f}));
         row("REAL*4 overflow", "REAL*4", real4, real4Shown, "1e39", old.left(4));
-        const QByteArray real8 = blockOf<double>({0.1, -2.5, 1.0 / 3.0, 1e300, 6.02214076e23, 1.0});
+        const QByteArray real8 = block<double>({0.1, -2.5, 1.0 / 3.0, 1e300, 6.02214076e23, 1.0});
         const QStringList real8Shown{"0.1", "-2.5", "0.3333333333333333", "1e+300", "6.02214076e+23", "1"};
-        row("REAL*8", "REAL*8", real8, real8Shown, "-7.5E-3", blockOf<double>({-7.5e-3}));
+        row("REAL*8", "REAL*8", real8, real8Shown, "-7.5E-3", block<double>({-7.5e-3}));
         row("REAL*8 empty", "REAL*8", real8, real8Shown, "", old.left(8));
         row("REAL*8 with text", "REAL*8", real8, real8Shown, "2.5 volts", old.left(8));
-        row("REAL*16", "REAL*16", blockOf<long double>({0.1L, 1.0L / 3.0L, -2.5L, 1e4000L, 0.0L, 7.0L}),
-            {"0.1", "0.33333333333333333334", "-2.5", "1e+4000", "0", "7"}, "2.5", blockOf<long double>({2.5L}));
+        row("REAL*16", "REAL*16", block<long double>({0.1L, 1.0L / 3.0L, -2.5L, 1e4000L, 0.0L, 7.0L}),
+            {"0.1", "0.33333333333333333334", "-2.5", "1e+4000", "0", "7"}, "2.5", block<long double>({2.5L}));
         const QByteArray complex8 =
-            blockOf<C8>({{1.5f, -2.0f}, {0.1f, 0.0f}, {0.0f, 1.0f}, {-3, 4}, {1e5f, 0.25f}, {7, 7}});
+            block<C8>({{1.5f, -2.0f}, {0.1f, 0.0f}, {0.0f, 1.0f}, {-3, 4}, {1e5f, 0.25f}, {7, 7}});
         const QStringList complex8Shown{"(1.5,-2)", "(0.1,0)", "(0,1)", "(-3,4)", "(100000,0.25)", "(7,7)"};
-        row("COMPLEX*4", "COMPLEX*4", complex8, complex8Shown, "(0.5,-0.25)", blockOf<C8>({{0.5f, -0.25f}}));
-        row("COMPLEX*8", "COMPLEX*8", complex8, complex8Shown, " ( 0.5 , -0.25 ) ", blockOf<C8>({{0.5f, -0.25f}}));
-        row("COMPLEX*8 real alone", "COMPLEX*8", complex8, complex8Shown, "3", blockOf<C8>({{3.0f, 0.0f}}));
-        const QByteArray complex16 = blockOf<C16>({{0.1, 1.0 / 3.0}, {1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 10}});
+        row("COMPLEX*4", "COMPLEX*4", complex8, complex8Shown, "(0.5,-0.25)", block<C8>({{0.5f, -0.25f}}));
+        row("COMPLEX*8", "COMPLEX*8", complex8, complex8Shown, " ( 0.5 , -0.25 ) ", block<C8>({{0.5f, -0.25f}}));
+        row("COMPLEX*8 real alone", "COMPLEX*8", complex8, complex8Shown, "3", block<C8>({{3.0f, 0.0f}}));
+        const QByteArray complex16 = block<C16>({{0.1, 1.0 / 3.0}, {1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 10}});
         const QStringList complex16Shown{"(0.1,0.3333333333333333)", "(1,2)", "(3,4)", "(5,6)", "(7,8)", "(9,10)"};
-        row("COMPLEX*16", "COMPLEX*16", complex16, complex16Shown, "2.5,-1", blockOf<C16>({{2.5, -1}}));
+        row("COMPLEX*16", "COMPLEX*16", complex16, complex16Shown, "2.5,-1", block<C16>({{2.5, -1}}));
         row("COMPLEX*16 of three", "COMPLEX*16", complex16, complex16Shown, "(1,2,3)", old);
         const QStringList texts{"abc", "", "abcdef", " lead", "x", "y"};
         row("CHARACTER*6", "CHARACTER*6", textBlock(texts, 6), texts, "too long text", "too lo");
@@ -222,7 +203,7 @@ private slots:
     // What the user has typed into a cell that is still open for editing
     // counts when the design program reads.
     void aCellStillBeingEditedIsRead() {
-        const QByteArray written = blockOf<qint32>({1, 2, 3, 4, 5, 6});
+        const QByteArray written = block<qint32>({1, 2, 3, 4, 5, 6});
         QByteArray read(written.size(), '\0');
         char* readData = read.data();
         std::atomic<int> unit{0};
@@ -247,15 +228,15 @@ private slots:
         editor->setText("99");
         typing = true;
         QTRY_VERIFY_WITH_TIMEOUT(done.load(), Worker_Timeout_ms);
-        QCOMPARE(firstDifference("INTEGER*4", read, blockOf<qint32>({99, 2, 3, 4, 5, 6})), -1);
+        QCOMPARE(firstDifference("INTEGER*4", read, block<qint32>({99, 2, 3, 4, 5, 6})), -1);
     }
 
     // Column labels given before the first write and row labels given after
     // it both show; a later write that adds a column keeps them, and the new
     // column shows its number.
     void labelsStayWithTheTable() {
-        const QByteArray first = blockOf<qint32>({1, 2, 3, 4, 5, 6});
-        const QByteArray wider = blockOf<qint32>({1, 2, 3, 4, 5, 6, 7, 8});
+        const QByteArray first = block<qint32>({1, 2, 3, 4, 5, 6});
+        const QByteArray wider = block<qint32>({1, 2, 3, 4, 5, 6, 7, 8});
         QByteArray read(wider.size(), '\0');
         char* readData = read.data();
         std::atomic<int> unit{0};
@@ -297,7 +278,7 @@ private slots:
     void aUnitWithoutSpreadsheetShowsTheErrorBox() {
         QFETCH(QString, request);
         QFETCH(bool, closedFirst);
-        const QByteArray written = blockOf<qint32>({1, 2, 3, 4, 5, 6});
+        const QByteArray written = block<qint32>({1, 2, 3, 4, 5, 6});
         QByteArray read(written.size(), '\x5A');
         const QByteArray untouched = read;
         char* readData = read.data();
@@ -334,7 +315,7 @@ private slots:
     // with commas or quotes are quoted so that they read back intact.
     void theSavedFileReadsBackAsTheTable() {
         const QString path = QDir(dir_.path()).filePath("coefficients.csv");
-        const QByteArray values = blockOf<std::complex<double>>({{1.5, -2}, {0.25, 0}, {-1, 1}, {3, 0.5}});
+        const QByteArray values = block<std::complex<double>>({{1.5, -2}, {0.25, 0}, {-1, 1}, {3, 0.5}});
         std::atomic<bool> done{false};
         Program_Session controller(nullptr, [&] {
             const int unit = openSpreadsheet();
@@ -355,7 +336,7 @@ private slots:
     // An image file name gives a picture of the table instead of CSV text.
     void anImageNameSavesAPictureOfTheTable() {
         const QString path = QDir(dir_.path()).filePath("table.png");
-        const QByteArray values = blockOf<double>({1.0, 2.0, 3.0, 4.0});
+        const QByteArray values = block<double>({1.0, 2.0, 3.0, 4.0});
         std::atomic<bool> done{false};
         std::atomic<int> unit{0};
         Program_Session controller(nullptr, [&] {

@@ -63,29 +63,6 @@ QVariantMap seriesMap(const QString& label) {
             {"dotSize", 7}};
 }
 
-template <class T>
-QByteArray block(std::initializer_list<T> values) {
-    return QByteArray(reinterpret_cast<const char*>(values.begin()), int(values.size() * sizeof(T)));
-}
-QByteArray block(const std::vector<double>& values) {
-    return QByteArray(reinterpret_cast<const char*>(values.data()), int(values.size() * sizeof(double)));
-}
-
-// Calls `request`, answering the error box it raises; returns the box's text.
-// A robot left over from a request that raised no box stays out of the way.
-QString errorBoxText(const std::function<void()>& request) {
-    auto text = std::make_shared<QString>(QStringLiteral("(no error box)"));
-    auto waiting = std::make_shared<bool>(true);
-    whenModalTitled(QStringLiteral("Error"), [text, waiting](QWidget* box) {
-        if (!*waiting) return;
-        *text = qobject_cast<QMessageBox*>(box)->text();
-        pressOk(box);
-    });
-    request();
-    *waiting = false;
-    return *text;
-}
-
 // Lowers the process's file size limit to `bytes` while it lives: a write
 // past it fails with EFBIG, the signal it would raise being ignored meanwhile.
 class File_Size_Limit {

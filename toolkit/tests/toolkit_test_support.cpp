@@ -10,9 +10,13 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtTest>
 #include <memory>
 
 #include "Dialog_Memory.h"
+#include "Program_Menus.h"
+#include "UIK_TextEdit.h"
+#include "WindowController.h"
 
 namespace {
 constexpr int Poll_ms = 10;
@@ -86,3 +90,37 @@ void pressCancel(QWidget* dialog) {
 }
 
 void forgetDialogEntries() { Dialog_Memory::forgetAll(); }
+
+QString errorBoxText(const std::function<void()>& request) {
+    auto text = std::make_shared<QString>(QStringLiteral("(no error box)"));
+    auto waiting = std::make_shared<bool>(true);
+    whenModalTitled(QStringLiteral("Error"), [text, waiting](QWidget* box) {
+        if (!*waiting) return;
+        *text = qobject_cast<QMessageBox*>(box)->text();
+        pressOk(box);
+    });
+    request();
+    *waiting = false;
+    return *text;
+}
+
+Watchdog::Watchdog(int timeout_ms) {
+    QTimer::singleShot(timeout_ms, this, [] {
+        while (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->reject();
+    });
+}
+
+Program_Robot::Fields agreement(int run_type) {
+    return {{"Agree?", "1"}, {"Select run type:", QString::number(run_type)}};
+}
+
+void waitUntilIdle(WindowController& controller, Program_Robot& robot, int timeout_ms) {
+    QTRY_VERIFY_WITH_TIMEOUT(controller.menus->idle, timeout_ms);
+    QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
+    QVERIFY2(robot.done(), qPrintable("steps left after: " + robot.seen.join(" | ")));
+}
+
+QString consoleText(WindowController& controller) {
+    UIK_TextEdit* console = controller.textWindows.value(-2);
+    return console ? console->toPlainText() : QString();
+}
