@@ -11,6 +11,8 @@
 #include <map>
 #include <variant>
 
+#include "UIK_Preset_Answers.h"
+
 #include "Program_Stop.h"
 #include "Unit_IO.h"
 
@@ -104,6 +106,8 @@ const char* const Unknown_Save_Failure = "reason unknown";
 std::vector<std::string> carry_out(UIK_Request& request) {
     // A window layer that is closing answers nothing: the design program ends here.
     KALTAP_Check_Stop();
+    std::vector<std::string> preset;
+    if (UIK_Preset_Carry_Out(request, preset)) return preset;
     if (window_layer == nullptr) return {};
     return window_layer->Carry_Out(request);
 }
@@ -337,7 +341,7 @@ int UIK_addRadioButtons(int dialog_unit, UIK_RadioButtons_Record& radio) {
 }
 
 int UIK_showDialog(int dialog_unit) {
-    if (window_layer == nullptr) return 0;
+    if (window_layer == nullptr && !UIK_Preset_Answers_Active()) return 0;
     UIK_Request r = UIK_Request_For(UIK_Op::showDialogWindow, dialog_unit);
     r.waits = true;
     const std::vector<std::string> answers = carry_out(r);

@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "KALTAP_Design_Record_Run.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Design_Engine.h"
+#include "KALTAP_Design_Record.h"
+#include "KALTAP_Equalizer.h"
+#include "KALTAP_Main.h"
+#include "KALTAP_UI_UIK.h"
+#include "Unit_IO.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const Path_Items[] = {"", "FIR low-pass design, program finds one free parameter",
+                                  "FIR high-pass design, program finds one free parameter",
+                                  "Multiple band, Hilbert Transformer, or Differentiator",
+                                  "Equalizer with one user-specified frequency response"};
+const char* const Classical_Types[] = {"", "General band pass design", "Differentiator", "Hilbert Transformer"};
+const char* const Find_Items[] = {"", "Find order (the number of weights) given performance specifications",
+                                  "Find transition width given order and other performance specifications",
+                                  "Find peak-to-peak passband ripple given order and other performance specifications",
+                                  "Find stopband attenuation given order and other performance specifications"};
+const char* const Low_Pass_Orders[] = {"Order may be odd or even", "Force order as odd", "Force order as even"};
+const char* const High_Pass_Orders[] = {"Order may be odd or even (NOT RECOMMENDED)",
+                                        "Force order as odd (recommended; see ReadMe.pdf)",
+                                        "Force order as even (NOT RECOMMENDED)"};
+const char* const Weights_Field = "Number of weights";
+const char* const Ripple_Field = "Peak-to-peak passband ripple, dB";
+const char* const Attenuation_Field = "Minimum stopband attenuation, dB";
+const char* const Bandwidth_Field = "Passband bandwidth as a fraction of sample rate (tiny to just under 0.5)";
+const char* const Transition_Field = "Transition width as a fraction of sample rate";
+
+void two_band_answers(const KALTAP_Design_Inputs& in, UIK_Preset_Map& a) {
+    const bool high = in.path == KALTAP_Design_Path::Highpass;
+    const int find = static_cast<int>(in.find);
+    a[{"Select Type of Optimization", "Select next action:"}] = Find_Items[find];
+    std::string title;
+    switch (in.find) {
+        case KALTAP_Free_Quantity::Number_of_Weights: {
+            const bool decimation = in.decimation_ratio > 0;
+            a[{"Decimation/Interpolation", "Select type of FIR filter design:"}] =
+                decimation ? "Decimation or Interpolation FIR Filter" : "Normal FIR Filter";
+            title = std::string(high ? "Optimize high-pass" : "Optimize low-pass") +
+                    (decimation ? " decimation filter" : "") + " for number of weights";
+            const int order = in.order >= 0 && in.order <= 2 ? in.order : 0;
+            if (high)
+                a[{title, "    Determine order as free, odd, or even (NOTE:  High Pass should have odd order!):"}] =
+                    High_Pass_Orders[order];
+            else
+                a[{title, "    Determine order as free, odd, or even"}] = Low_Pass_Orders[order];
+            a[{title, Ripple_Field}] = UI_Real_Text(in.ripple_db);
+            a[{title, Attenuation_Field}] = UI_Real_Text(in.attenuation_db);
+            if (decimation) {
+                a[{title, "Passband bandwidth as a fraction of sample rate"}] = UI_Real_Text(in.bandwidth);
+                a[{title, "Decimation ratio"}] = UI_Integer_Text(in.decimation_ratio);
+            } else {
+                a[{title, Bandwidth_Field}] = UI_Real_Text(in.bandwidth);
+                a[{title, Transition_Field}] = UI_Real_Text(in.transition);
+            }
+            return;
+        }
+        case KALTAP_Free_Quantity::Transition:
+            title = "Find transition given other filter design parameters";
+            a[{title, Ripple_Field}] = UI_Real_Text(in.ripple_db);
+            a[{title, Attenuation_Field}] = UI_Real_Text(in.attenuation_db);
+            a[{title, "Input 2 to optmize bandwidth, 3 to minimize transition"}] = UI_Integer_Text(in.optimize);
+            break;
+        case KALTAP_Free_Quantity::Ripple:
+            title = "Find ripple given other filter design parameters";
+            a[{title, Attenuation_Field}] = UI_Real_Text(in.attenuation_db);
+            a[{title, Transition_Field}] = UI_Real_Text(in.transition);
+            break;
+        case KALTAP_Free_Quantity::Attenuation:
+            title = "Find stopband attenuation given other filter design parameters";
+            a[{title, Ripple_Field}] = UI_Real_Text(in.ripple_db);
+            a[{title, Transition_Field}] = UI_Real_Text(in.transition);
+            break;
+    }
+    a[{title, Weights_Field}] = UI_Integer_Text(in.number_of_weights);
+    a[{title, Bandwidth_Field}] = UI_Real_Text(in.bandwidth);
+}
+
+void classical_answers(const KALTAP_Design_Inputs& in, UIK_Preset_Map& a) {
+    const std::string definition = "Legacy FIR Filter Parameters";
+    const int bands = static_cast<int>(in.bands.size());
+    const int type = in.filter_type >= 1 && in.filter_type <= 3 ? in.filter_type : 1;
+    a[{definition, "Select type of filter to design:"}] = Classical_Types[type];
+    a[{definition, Weights_Field}] = UI_Integer_Text(in.number_of_weights);
+    a[{definition, "Number of Bands (use 1 for differentiator or Hilbert transformer)"}] = UI_Integer_Text(bands);
+    a[{definition, "Search Grid Density"}] = UI_Integer_Text(in.grid_density);
+    const std::string title = bands > 1 ? "Band Definitions" : "Band Definition";
+    for (int k = 1; k <= bands; ++k) {
+        const KALTAP_Input_Band& b = in.bands[static_cast<std::size_t>(k - 1)];
+        const std::string band = "Band " + UI_Integer_Text(k) + " / ";
+        a[{title, band + "Left Band Edge"}] = UI_Real_Text(b.lower_edge);
+        a[{title, band + "Right Band Edge"}] = UI_Real_Text(b.upper_edge);
+        a[{title, band + "Desired Frequency Response"}] = UI_Real_Text(b.desired);
+        a[{title, band + "Band Weighting"}] = UI_Real_Text(b.weight);
+    }
+}
+
+// Console lines of a failed design worth repeating as its error.
+bool error_line(const std::string& text) {
+    return text.rfind("###Error", 0) == 0 || text.rfind("####Error", 0) == 0 || text.rfind("***Warning", 0) == 0 ||
+           text.rfind("###Warning", 0) == 0;
+}
+
+bool console_unit(int unit) { return unit == UNIT_Console || unit == -3 || unit == -4 || unit == UNIT_Standard_Output; }
+
+// A folder of its own for the equalizer's table, removed with the object.
+struct Table_Folder {
+    fs::path folder;
+    ~Table_Folder() {
+        std::error_code ignored;
+        if (!folder.empty()) fs::remove_all(folder, ignored);
+    }
+};
+
+}  // namespace
+
+UIK_Preset_Map KALTAP_Record_Answers(const KALTAP_Design_Inputs& in, const std::string& table_path) {
+    UIK_Preset_Map a;
+    const int path = static_cast<int>(in.path);
+    if (path >= 1 && path <= 4) a[{"Select Filter Type", "Select filter design approach:"}] = Path_Items[path];
+    switch (in.path) {
+        case KALTAP_Design_Path::Lowpass:
+        case KALTAP_Design_Path::Highpass: two_band_answers(in, a); break;
+        case KALTAP_Design_Path::Classical: classical_answers(in, a); break;
+        case KALTAP_Design_Path::Equalizer:
+            a[{"Input Data File Selection", "Input data file"}] = table_path;
+            a[{"Fundamental FIR Filter Parameters", Weights_Field}] = UI_Integer_Text(in.number_of_weights);
+            a[{"Fundamental FIR Filter Parameters", "Search Grid Density"}] = UI_Integer_Text(in.grid_density);
+            break;
+        case KALTAP_Design_Path::None: break;
+    }
+    a[{"Next action?", "Select next action:"}] = "Accept the FIR filter design, proceed to select outputs";
+    a[{"Select Number of Bits for Rounding", "Number of Bits (2 to 48)"}] = UI_Integer_Text(in.bits < 0 ? 0 : in.bits);
+    return a;
+}
+
+void KALTAP_Note_Equalizer_Inputs() {
+    KALTAP_Design_Inputs& in = KALTAP_Current_Inputs;
+    in.path = KALTAP_Design_Path::Equalizer;
+    in.table_name = fs::path(Equalizer_File_Name).filename().string();
+    std::ifstream file(Equalizer_File_Name, std::ios::binary);
+    in.table.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    in.number_of_weights = Number_of_Weights;
+    in.grid_density = Search_Grid_Density;
+}
+
+int KALTAP_Run_Design_Record(const std::string& record_path, const std::string& output_dir, std::string& error) {
+    KALTAP_Design_Inputs inputs;
+    if (!KALTAP_Read_Design_Record(record_path, inputs, error)) return KALTAP_Record_Unreadable;
+
+    Table_Folder table;
+    std::string table_path;
+    if (inputs.path == KALTAP_Design_Path::Equalizer) {
+        std::string pattern = (fs::temp_directory_path() / "kaltap-table-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            error = "cannot make a temporary folder for the equalizer table";
+            return KALTAP_Record_Unreadable;
+        }
+        table.folder = pattern;
+        table_path = (table.folder / inputs.table_name).string();
+        std::ofstream file(table_path, std::ios::binary);
+        file << inputs.table;
+        if (!file.flush()) {
+            error = table_path + ": cannot be written";
+            return KALTAP_Record_Unreadable;
+        }
+    }
+
+    std::error_code failure;
+    const fs::path working_folder = fs::current_path(failure);
+    if (!output_dir.empty()) {
+        fs::current_path(output_dir, failure);
+        if (failure) {
+            error = output_dir + ": " + failure.message();
+            return KALTAP_Record_Unreadable;
+        }
+    }
+
+    // Console text goes on to the window layer (when there is one) and to
+    // the standard output; the last error or warning line is kept.
+    const UNIT_Hooks hooks = UNIT_Current_Hooks();
+    std::string last_error_line;
+    UNIT_Hooks echoing = hooks;
+    echoing.write_text = [&hooks, &last_error_line](const std::string& text, int unit) {
+        if (console_unit(unit)) {
+            std::fwrite(text.data(), 1, text.size(), stdout);
+            std::fputc('\n', stdout);
+            if (error_line(text)) last_error_line = text;
+        }
+        return hooks.write_text ? hooks.write_text(text, unit) : static_cast<int>(text.size());
+    };
+    UNIT_Register_Hooks(echoing);
+    UIK_Set_Preset_Answers(KALTAP_Record_Answers(inputs, table_path));
+    const double pause = Equalizer_Pause_Seconds;
+    Equalizer_Pause_Seconds = 0.0;
+
+    std::string stop_text;
+    const bool done = KALTAP_Design_Once(&stop_text);
+    std::fflush(stdout);
+
+    const std::string message = UIK_Preset_Last_Message();
+    Equalizer_Pause_Seconds = pause;
+    UIK_Clear_Preset_Answers();
+    UNIT_Register_Hooks(hooks);
+    if (!output_dir.empty()) fs::current_path(working_folder, failure);
+    if (done) return KALTAP_Record_Run_Done;
+    if (stop_text.find_first_not_of(' ') != std::string::npos)
+        error = stop_text;
+    else if (!message.empty())
+        error = message;
+    else if (!last_error_line.empty())
+        error = last_error_line;
+    else
+        error = "the design ended without a result";
+    return KALTAP_Record_Run_Failed;
+}
