@@ -15,6 +15,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "KALTAP_Design_Record_Run.h"
 #include "KALTAP_Main.h"
 #include "KALTAP_Version.h"
 #include "Program_Memory.h"
@@ -56,6 +57,18 @@ struct Command_Line {
                             QStringLiteral("Show this help and exit.")};
     QCommandLineOption version{QStringList{QStringLiteral("v"), QStringLiteral("version")},
                                QStringLiteral("Show the program's version and exit.")};
+    QCommandLineOption design{
+        QStringLiteral("design"),
+        QStringLiteral("Make the design of the JSON design record <record> without windows: the report goes "
+                       "to standard output, the files to the output folder. Exit status 0 when the design and "
+                       "its files were written, 1 when the program refused an input of the record or the design "
+                       "failed, 2 for a command line it does not take, 3 when the record or the output folder "
+                       "cannot be used; the reason goes to standard error."),
+        QStringLiteral("record")};
+    QCommandLineOption output_dir{
+        QStringLiteral("output-dir"),
+        QStringLiteral("With --design: write the files into <dir> (default: the working folder)."),
+        QStringLiteral("dir")};
     QCommandLineOption platform{QStringLiteral("platform"), QString(), QStringLiteral("name")};
 };
 
@@ -65,11 +78,13 @@ void define_options(Command_Line& line) {
     line.parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     line.parser.setApplicationDescription(
         QStringLiteral("Designs linear-phase FIR filters with the Parks-McClellan (Remez exchange) method.\n"
-                       "The program asks for everything it needs in dialogs and writes its result files\n"
-                       "and run logs to the working folder. Qt's own options (-platform, -style, -display,\n"
-                       "...) are accepted too; see kaltap(1)."));
+                       "The program asks for everything it needs in dialogs (or takes it from a design\n"
+                       "record: --design) and writes its result files and run logs to the working folder.\n"
+                       "Qt's own options (-platform, -style, -display, ...) are accepted too; see kaltap(1)."));
     line.parser.addOption(line.help);
     line.parser.addOption(line.version);
+    line.parser.addOption(line.design);
+    line.parser.addOption(line.output_dir);
     line.platform.setFlags(QCommandLineOption::HiddenFromHelp);
     line.parser.addOption(line.platform);
     for (const Qt_Option& option : Qt_Options) {
@@ -127,6 +142,14 @@ void handle_quit_signals(QApplication& application, int& quit_status) {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 }
+
+// A design run's standard error holds its error alone: the notes of the
+// offscreen platform and of Qt's setup ("This plugin does not support
+// raise()") are dropped, critical and fatal messages kept.
+void design_run_messages(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "kaltap: %s\n", qPrintable(text));
+    if (type == QtFatalMsg) std::abort();
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -157,6 +180,19 @@ int main(int argc, char** argv) {
         line.parser.showVersion();
     }
 
+    const bool design_run = line.parser.isSet(line.design);
+    if (line.parser.isSet(line.output_dir) && !design_run) {
+        QCoreApplication usage_application(argc, argv);
+        std::fprintf(stderr, "kaltap: --output-dir is used only with --design.\n%s",
+                     qPrintable(line.parser.helpText()));
+        return Usage_Status;
+    }
+    // A design run draws its plots offscreen unless a platform is named.
+    if (design_run) {
+        if (line.parser.value(line.platform).isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(design_run_messages);
+    }
     if (!display_available(line.parser.value(line.platform))) {
         std::fprintf(stderr, "kaltap: no display found (DISPLAY is not set); kaltap needs a desktop session.\n");
         return 1;
@@ -174,6 +210,21 @@ int main(int argc, char** argv) {
     application.setWindowIcon(QIcon(QStringLiteral(":/icons/kaltap.png")));
     int quit_status = -1;
     handle_quit_signals(application, quit_status);
+    if (design_run) {
+        // The record's design on the program thread; the application ends
+        // with its status once it has returned.
+        std::string error;
+        const std::string record = line.parser.value(line.design).toLocal8Bit().toStdString();
+        const std::string folder = line.parser.value(line.output_dir).toLocal8Bit().toStdString();
+        WindowController controller(&application, [&application, &error, record, folder] {
+            const int run_status = KALTAP_Run_Design_Record(record, folder, error);
+            QMetaObject::invokeMethod(
+                &application, [run_status] { QCoreApplication::exit(run_status); }, Qt::QueuedConnection);
+        });
+        const int status = application.exec();
+        if (status != KALTAP_Record_Run_Done && !error.empty()) std::fprintf(stderr, "kaltap: %s\n", error.c_str());
+        return quit_status >= 0 ? quit_status : status;
+    }
     WindowController controller(&application, KALTAP_Run_Design_Program);
     const int status = application.exec();
     return quit_status >= 0 ? quit_status : status;
