@@ -14,9 +14,14 @@
 #include "KALTAP_Equalizer.h"
 #include "KALTAP_Main.h"
 #include "KALTAP_UI_UIK.h"
+#include "Program_Stop.h"
 #include "Unit_IO.h"
 
 namespace fs = std::filesystem;
+
+const char* const KALTAP_Open_Design_Menu_Item = "Open Design…";
+const char* const KALTAP_Open_Design_Dialog_Title = "Open Design";
+const char* const KALTAP_Record_Error_Title = "###Error in KALTAP Design Record";
 
 namespace {
 
@@ -119,13 +124,70 @@ bool console_unit(int unit) { return unit == UNIT_Console || unit == -3 || unit 
 // A folder of its own for the equalizer's table, removed with the object.
 struct Table_Folder {
     fs::path folder;
-    ~Table_Folder() {
+    ~Table_Folder() { remove(); }
+    void remove() {
         std::error_code ignored;
         if (!folder.empty()) fs::remove_all(folder, ignored);
+        folder.clear();
     }
 };
 
+// Writes the equalizer's table of `inputs` into a new temporary folder held
+// by `table`; its path in `table_path`. False, with `error`, when it cannot.
+bool write_table(const KALTAP_Design_Inputs& inputs, Table_Folder& table, std::string& table_path, std::string& error) {
+    std::string pattern = (fs::temp_directory_path() / "kaltap-table-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        error = "cannot make a temporary folder for the equalizer table";
+        return false;
+    }
+    table.folder = pattern;
+    table_path = (table.folder / inputs.table_name).string();
+    std::ofstream file(table_path, std::ios::binary);
+    file << inputs.table;
+    if (!file.flush()) {
+        error = table_path + ": cannot be written";
+        return false;
+    }
+    return true;
+}
+
+// The table of the record opened last in the window.
+Table_Folder opened_table;
+
+// The record to open, asked for in a dialog; false on Cancel or a record
+// that cannot be used (after its error box).
+bool choose_record(KALTAP_Design_Inputs& inputs, std::string& table_path) {
+    UIK_FileField_Record field;
+    UI_New_Dialog(KALTAP_Open_Design_Dialog_Title);
+    field.title.set("Design record");
+    field.mode = 0;  // an existing file
+    UIK_addFileField(UI_Dialog.unit, field);
+    if (!UI_Show_Dialog()) return false;
+    std::string error;
+    if (!KALTAP_Read_Design_Record(field.text.trimmed(), inputs, error)) {
+        UIK_alertBox(KALTAP_Record_Error_Title, error);
+        return false;
+    }
+    if (inputs.path != KALTAP_Design_Path::Equalizer) return true;
+    opened_table.remove();
+    if (write_table(inputs, opened_table, table_path, error)) return true;
+    UIK_alertBox(KALTAP_Record_Error_Title, error);
+    return false;
+}
+
 }  // namespace
+
+int KALTAP_Open_Design_Action() {
+    KALTAP_Design_Inputs inputs;
+    std::string table_path;
+    bool chosen = false;
+    KALTAP_Run_Program([&] { chosen = choose_record(inputs, table_path); });
+    if (!chosen) return 0;
+    UIK_Set_Preset_Answers(KALTAP_Record_Answers(inputs, table_path), UIK_Preset_Use::Remember);
+    KALTAP_New_Design_Action();
+    UIK_Clear_Preset_Answers();
+    return 0;
+}
 
 UIK_Preset_Map KALTAP_Record_Answers(const KALTAP_Design_Inputs& in, const std::string& table_path) {
     UIK_Preset_Map a;
@@ -163,21 +225,8 @@ int KALTAP_Run_Design_Record(const std::string& record_path, const std::string& 
 
     Table_Folder table;
     std::string table_path;
-    if (inputs.path == KALTAP_Design_Path::Equalizer) {
-        std::string pattern = (fs::temp_directory_path() / "kaltap-table-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            error = "cannot make a temporary folder for the equalizer table";
-            return KALTAP_Record_Unreadable;
-        }
-        table.folder = pattern;
-        table_path = (table.folder / inputs.table_name).string();
-        std::ofstream file(table_path, std::ios::binary);
-        file << inputs.table;
-        if (!file.flush()) {
-            error = table_path + ": cannot be written";
-            return KALTAP_Record_Unreadable;
-        }
-    }
+    if (inputs.path == KALTAP_Design_Path::Equalizer && !write_table(inputs, table, table_path, error))
+        return KALTAP_Record_Unreadable;
 
     std::error_code failure;
     const fs::path working_folder = fs::current_path(failure);

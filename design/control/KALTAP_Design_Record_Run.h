@@ -25,6 +25,23 @@ UIK_Preset_Map KALTAP_Record_Answers(const KALTAP_Design_Inputs& inputs, const s
 // text, the number of weights and the grid density.
 void KALTAP_Note_Equalizer_Inputs();
 
+// "Open Design…" of the "FIR Design" menu, and the title of the dialog and
+// of the error box of a record that cannot be used.
+extern const char* const KALTAP_Open_Design_Menu_Item;
+extern const char* const KALTAP_Open_Design_Dialog_Title;
+extern const char* const KALTAP_Record_Error_Title;
+
+// Menu routine "Open Design…": asks for a design record (dialog
+// KALTAP_Open_Design_Dialog_Title, file field "Design record"), and gives
+// the dialogs of its design path the record's inputs as their remembered
+// entries (UIK_Preset_Use::Remember; the equalizer's table is written to a
+// temporary folder that lives until the next record is opened); then runs
+// the design loop as "New FIR Filter Design" does, each dialog starting from
+// the record's entry, so the user may change a field before accepting it. A
+// record that cannot be used gives the error box (KALTAP_Record_Error_Title,
+// the reader's error) and runs nothing; Cancel runs nothing. Returns 0.
+int KALTAP_Open_Design_Action();
+
 // Reads the record at `record_path` and makes its design in `output_dir`
 // (the working folder when empty; the working folder is the same again
 // afterwards), with console text echoed to the process's standard output.

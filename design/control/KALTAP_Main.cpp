@@ -241,6 +241,7 @@ void KALTAP_User_Agreement(int& run_type) {
     run_type = KALTAP_Run_Type;
     UIK_addMenu(UNIT_Console, "FIR Design", "New FIR Filter Design", KALTAP_New_Design_Action);
     KALTAP_Add_Export_Menu_Item();
+    UIK_addMenu(UNIT_Console, "FIR Design", KALTAP_Open_Design_Menu_Item, KALTAP_Open_Design_Action);
 }
 
 void KALTAP_Design_Loop() {

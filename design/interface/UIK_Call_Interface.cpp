@@ -80,6 +80,7 @@ const char* const Op_Names[] = {
     "createObjectOnCanvas",
     "createTimerWindow",
     "destroyTimerWindow",
+    "rememberDialogEntry",
 };
 static_assert(sizeof Op_Names / sizeof Op_Names[0] == static_cast<std::size_t>(UIK_Op::Count),
               "one name per operation");
@@ -369,6 +370,15 @@ int UIK_showDialog(int dialog_unit) {
         }
     }
     return result;
+}
+
+int UIK_rememberDialogEntry(const std::string& dialog_title, const std::string& field, const std::string& entry) {
+    UIK_Request r = UIK_Request_For(UIK_Op::rememberDialogEntry);
+    UIK_Put(r, "windowTitle", UIK_Trim_Trailing(dialog_title));
+    UIK_Put(r, "field", field);
+    UIK_Put(r, "entry", entry);
+    UIK_Carry_Out(r);
+    return 0;
 }
 
 int UIK_addMenu(int unit, const std::string& menu, const std::string& item, UIK_Callback callback,

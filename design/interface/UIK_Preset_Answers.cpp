@@ -25,6 +25,7 @@ struct Preset_Dialog {
 };
 
 bool active = false;
+UIK_Preset_Use preset_use = UIK_Preset_Use::Answer;
 UIK_Preset_Map presets;
 std::map<int, Preset_Dialog> dialogs;
 std::string last_fields_title;        // title of the last dialog with fields shown
@@ -45,6 +46,17 @@ std::vector<std::string> items_of(const UIK_Request& request) {
     return {};
 }
 
+// Remember mode: the field's preset, once, as its remembered entry.
+void give_entry(const std::string& dialog_title, const std::string& name, const std::string& title) {
+    if (title.empty()) return;
+    auto found = presets.find({dialog_title, name});
+    if (found == presets.end()) found = presets.find({dialog_title, title});
+    if (found == presets.end()) return;
+    const std::string entry = found->second;
+    presets.erase(found);
+    UIK_rememberDialogEntry(dialog_title, name, entry);
+}
+
 void add_field(const UIK_Request& request) {
     Preset_Dialog& dialog = dialogs[request.unit];
     Preset_Field field;
@@ -59,6 +71,7 @@ void add_field(const UIK_Request& request) {
         field.name = occurrence == 1 ? field.placed : field.placed + "@" + std::to_string(occurrence);
     }
     dialog.fields.push_back(field);
+    if (preset_use == UIK_Preset_Use::Remember) give_entry(dialog.title, field.name, field.title);
 }
 
 std::string message_text(const std::string& title, const std::vector<std::string>& lines) {
@@ -115,30 +128,9 @@ std::vector<std::string> answer_dialog(int unit) {
     return answers;
 }
 
-}  // namespace
-
-void UIK_Set_Preset_Answers(const UIK_Preset_Map& answers) {
-    UIK_Clear_Preset_Answers();
-    presets = answers;
-    active = true;
-}
-
-void UIK_Clear_Preset_Answers() {
-    active = false;
-    presets.clear();
-    dialogs.clear();
-    last_fields_title.clear();
-    since_last.clear();
-    last_message.clear();
-}
-
-bool UIK_Preset_Answers_Active() { return active; }
-
-std::string UIK_Preset_Last_Message() { return last_message; }
-
-bool UIK_Preset_Carry_Out(const UIK_Request& request, std::vector<std::string>& answers) {
-    if (!active) return false;
-    answers.clear();
+// Names the dialog request's field (or title, or section label); false for
+// any other request.
+bool note_dialog_request(const UIK_Request& request) {
     switch (request.op) {
         case UIK_Op::createDialogWindow: {
             Preset_Dialog& dialog = dialogs[request.unit];
@@ -158,10 +150,48 @@ bool UIK_Preset_Carry_Out(const UIK_Request& request, std::vector<std::string>& 
         case UIK_Op::addLineEditToDialog:
         case UIK_Op::addFileDialogToDialog:
         case UIK_Op::addRadioButtonsToDialog: add_field(request); return true;
-        case UIK_Op::showDialogWindow: answers = answer_dialog(request.unit); return true;
-        case UIK_Op::alertBox:
-            note_message(message_text(text_of(request, "title"), {text_of(request, "text")}));
-            return true;
         default: return false;
     }
+}
+
+}  // namespace
+
+void UIK_Set_Preset_Answers(const UIK_Preset_Map& answers, UIK_Preset_Use use) {
+    UIK_Clear_Preset_Answers();
+    presets = answers;
+    preset_use = use;
+    active = true;
+}
+
+void UIK_Clear_Preset_Answers() {
+    active = false;
+    presets.clear();
+    dialogs.clear();
+    last_fields_title.clear();
+    since_last.clear();
+    last_message.clear();
+}
+
+bool UIK_Preset_Answers_Active() { return active; }
+
+std::string UIK_Preset_Last_Message() { return last_message; }
+
+bool UIK_Preset_Carry_Out(const UIK_Request& request, std::vector<std::string>& answers) {
+    if (!active) return false;
+    answers.clear();
+    if (preset_use == UIK_Preset_Use::Remember) {
+        // The dialogs go to the window layer; their fields are named here.
+        if (request.op == UIK_Op::showDialogWindow) dialogs.erase(request.unit);
+        note_dialog_request(request);
+        return false;
+    }
+    if (request.op == UIK_Op::showDialogWindow) {
+        answers = answer_dialog(request.unit);
+        return true;
+    }
+    if (request.op == UIK_Op::alertBox) {
+        note_message(message_text(text_of(request, "title"), {text_of(request, "text")}));
+        return true;
+    }
+    return note_dialog_request(request);
 }

@@ -13,7 +13,8 @@
 // for radio buttons and combo boxes, "1" or "0" for a check box, the text of
 // a line edit or file field.
 //
-// While presets are active every dialog request stays in the call interface
+// Used as answers (UIK_Preset_Use::Answer), while presets are active every
+// dialog request stays in the call interface
 // (the window layer sees none of them, nor any alert box):
 //   - a dialog with fields is accepted with the preset answers; a field with
 //     no preset answer, or a preset that names no item of its list, stops the
@@ -23,6 +24,11 @@
 //     one before it, the design program has refused its answers: it stops
 //     with the texts of the message boxes between them, joined by "; ";
 //   - alert boxes are kept in the same way (UIK_Preset_Last_Message).
+// Used as remembered entries (UIK_Preset_Use::Remember), the dialogs are
+// shown as ever, but each field with a preset is first given it as its
+// remembered entry (UIK_rememberDialogEntry), so that it starts from it; a
+// preset is given once and then dropped, so what the user accepts in its
+// place is what the field remembers from then on.
 // Design-program thread only.
 #pragma once
 
@@ -36,8 +42,10 @@
 // (dialog title, field memory name or field title) -> answer text.
 using UIK_Preset_Map = std::map<std::pair<std::string, std::string>, std::string>;
 
-// Answers every dialog from `answers` from now on (replacing earlier presets).
-void UIK_Set_Preset_Answers(const UIK_Preset_Map& answers);
+enum class UIK_Preset_Use { Answer, Remember };
+
+// Uses `answers` for every dialog from now on (replacing earlier presets).
+void UIK_Set_Preset_Answers(const UIK_Preset_Map& answers, UIK_Preset_Use use = UIK_Preset_Use::Answer);
 // Back to asking the window layer; forgets the kept messages.
 void UIK_Clear_Preset_Answers();
 bool UIK_Preset_Answers_Active();
@@ -48,5 +56,5 @@ std::string UIK_Preset_Last_Message();
 
 // Called by the call interface for every request it would hand to the window
 // layer. True when the request was a dialog request or alert taken here
-// (presets active), with its answer list in `answers`.
+// (presets active as answers), with its answer list in `answers`.
 bool UIK_Preset_Carry_Out(const UIK_Request& request, std::vector<std::string>& answers);
