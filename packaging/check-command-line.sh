@@ -52,6 +52,7 @@ cases=(
   "-style Fusion|1||no display found"
   "--output-dir out|2||^kaltap: --output-dir is used only with --design"
   "--design|2||Missing value after '--design'"
+  "--export taps.h|2||^kaltap: --export is used only with --design"
 )
 for entry in "${cases[@]}"; do
   IFS='|' read -r arguments want_status want_out want_err <<<"$entry"
@@ -143,6 +144,17 @@ for entry in "${design_cases[@]}"; do
     report 0 "$name"
   fi
 done
+
+# The design exported as a C header beside it, where a build script wants it.
+rm -rf out && mkdir out && record "$lowpass" >record.json
+env -u DISPLAY "$program" --design record.json --output-dir out --export taps.h >out.txt 2>err.txt
+status=$?
+if [ "$status" = 0 ] && grep -q "^#define TAPS_BITS 12$" taps.h && grep -q "taps_int\[" taps.h; then
+  report 0 "kaltap --design --export taps.h"
+else
+  report 1 "kaltap --design --export taps.h" "exit status $status: $(head -c 300 err.txt)"
+fi
+rm -f taps.h
 
 # A record too large to be one is refused by its size, before it is read.
 rm -rf out && mkdir out && truncate -s 100M record.json

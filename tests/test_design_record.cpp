@@ -246,7 +246,8 @@ TEST_F(DesignRecord, RefusedRecordsWriteNothing) {
 
 // A record of the first version (requirements and results only) still runs,
 // as a classical design with the bits of its quantization, into the folder
-// named for it.
+// named for it; the export named with it goes where its name says, relative
+// to the working folder.
 TEST_F(DesignRecord, FirstVersionRecordRunsIntoOutputFolder) {
     write_record("v1.json", R"({"format": "kaltap-design", "format_version": 1, "requirements": {)"
                             R"("filter_type": "bandpass", "number_of_weights": 24, "grid_density": 16, "bands": [)"
@@ -257,7 +258,7 @@ TEST_F(DesignRecord, FirstVersionRecordRunsIntoOutputFolder) {
     Console_Capture console;
     testing::internal::CaptureStdout();
     std::string error;
-    const int status = KALTAP_Run_Design_Record(record_path("v1.json"), (folder_ / "out").string(), error);
+    const int status = KALTAP_Run_Design_Record(record_path("v1.json"), (folder_ / "out").string(), error, "v1_taps.h");
     testing::internal::GetCapturedStdout();
     ASSERT_EQ(status, KALTAP_Record_Run_Done) << error;
     EXPECT_EQ(fs::current_path(), work_);
@@ -268,7 +269,10 @@ TEST_F(DesignRecord, FirstVersionRecordRunsIntoOutputFolder) {
     for (const auto& entry : fs::directory_iterator(folder_ / "out"))
         hex += entry.path().filename().string().find("Hex_Weights.csv") != std::string::npos;
     EXPECT_EQ(hex, 1);
-    EXPECT_TRUE(take_files().empty());
+    const std::map<std::string, std::string> exported = take_files();
+    ASSERT_EQ(exported.size(), 1u);
+    EXPECT_NE(exported.begin()->second.find("#define V1_TAPS_LENGTH 24\n"), std::string::npos);
+    EXPECT_NE(exported.begin()->second.find("#define V1_TAPS_BITS 10\n"), std::string::npos);
 }
 
 }  // namespace

@@ -62,13 +62,18 @@ struct Command_Line {
         QStringLiteral("Make the design of the JSON design record <record> without windows: the report goes "
                        "to standard output, the files to the output folder. Exit status 0 when the design and "
                        "its files were written, 1 when the program refused an input of the record or the design "
-                       "failed, 2 for a command line it does not take, 3 when the record or the output folder "
-                       "cannot be used; the reason goes to standard error."),
+                       "failed, 2 for a command line it does not take, 3 when the record, the output folder or "
+                       "the export file cannot be used; the reason goes to standard error."),
         QStringLiteral("record")};
     QCommandLineOption output_dir{
         QStringLiteral("output-dir"),
         QStringLiteral("With --design: write the files into <dir> (default: the working folder)."),
         QStringLiteral("dir")};
+    QCommandLineOption export_file{
+        QStringLiteral("export"),
+        QStringLiteral("With --design: also export the design's taps to <file>, in the format its extension names "
+                       "(.h, .m, .py, .coe, .mem, .json; see \"Exporting the weights\" in the README)."),
+        QStringLiteral("file")};
     QCommandLineOption platform{QStringLiteral("platform"), QString(), QStringLiteral("name")};
 };
 
@@ -85,6 +90,7 @@ void define_options(Command_Line& line) {
     line.parser.addOption(line.version);
     line.parser.addOption(line.design);
     line.parser.addOption(line.output_dir);
+    line.parser.addOption(line.export_file);
     line.platform.setFlags(QCommandLineOption::HiddenFromHelp);
     line.parser.addOption(line.platform);
     for (const Qt_Option& option : Qt_Options) {
@@ -181,10 +187,10 @@ int main(int argc, char** argv) {
     }
 
     const bool design_run = line.parser.isSet(line.design);
-    if (line.parser.isSet(line.output_dir) && !design_run) {
+    if ((line.parser.isSet(line.output_dir) || line.parser.isSet(line.export_file)) && !design_run) {
         QCoreApplication usage_application(argc, argv);
-        std::fprintf(stderr, "kaltap: --output-dir is used only with --design.\n%s",
-                     qPrintable(line.parser.helpText()));
+        std::fprintf(stderr, "kaltap: --%s is used only with --design.\n%s",
+                     line.parser.isSet(line.output_dir) ? "output-dir" : "export", qPrintable(line.parser.helpText()));
         return Usage_Status;
     }
     // A design run draws its plots offscreen unless a platform is named.
@@ -216,8 +222,9 @@ int main(int argc, char** argv) {
         std::string error;
         const std::string record = line.parser.value(line.design).toLocal8Bit().toStdString();
         const std::string folder = line.parser.value(line.output_dir).toLocal8Bit().toStdString();
-        WindowController controller(&application, [&application, &error, record, folder] {
-            const int run_status = KALTAP_Run_Design_Record(record, folder, error);
+        const std::string exported = line.parser.value(line.export_file).toLocal8Bit().toStdString();
+        WindowController controller(&application, [&application, &error, record, folder, exported] {
+            const int run_status = KALTAP_Run_Design_Record(record, folder, error, exported);
             QMetaObject::invokeMethod(
                 &application, [run_status] { QCoreApplication::exit(run_status); }, Qt::QueuedConnection);
         });

@@ -14,6 +14,7 @@
 #include "KALTAP_Equalizer.h"
 #include "KALTAP_Main.h"
 #include "KALTAP_UI_UIK.h"
+#include "KALTAP_Weight_Export.h"
 #include "Program_Stop.h"
 #include "Unit_IO.h"
 
@@ -219,9 +220,21 @@ void KALTAP_Note_Equalizer_Inputs() {
     in.grid_density = Search_Grid_Density;
 }
 
-int KALTAP_Run_Design_Record(const std::string& record_path, const std::string& output_dir, std::string& error) {
+int KALTAP_Run_Design_Record(const std::string& record_path, const std::string& output_dir, std::string& error,
+                             const std::string& export_path) {
     KALTAP_Design_Inputs inputs;
     if (!KALTAP_Read_Design_Record(record_path, inputs, error)) return KALTAP_Record_Unreadable;
+    const KALTAP_Export_Format_Info* export_format = nullptr;
+    std::string export_file;
+    if (!export_path.empty()) {
+        export_format = KALTAP_Export_Format_Of_Name(export_path);
+        if (export_format == nullptr) {
+            error = export_path + ": the name ends in none of the export formats' extensions";
+            return KALTAP_Record_Unreadable;
+        }
+        std::error_code ignored;
+        export_file = fs::absolute(export_path, ignored).string();
+    }
 
     Table_Folder table;
     std::string table_path;
@@ -265,6 +278,13 @@ int KALTAP_Run_Design_Record(const std::string& record_path, const std::string& 
     UIK_Clear_Preset_Answers();
     UNIT_Register_Hooks(hooks);
     if (!output_dir.empty()) fs::current_path(working_folder, failure);
+    if (done && export_format != nullptr) {
+        std::string reason;
+        if (!KALTAP_Export_Weights(export_format->format, export_file, reason)) {
+            error = "Can't write " + export_path + ": " + reason;
+            return KALTAP_Record_Unreadable;
+        }
+    }
     if (done) return KALTAP_Record_Run_Done;
     if (stop_text.find_first_not_of(' ') != std::string::npos)
         error = stop_text;

@@ -46,9 +46,16 @@ int KALTAP_Open_Design_Action();
 // (the working folder when empty; the working folder is the same again
 // afterwards), with console text echoed to the process's standard output.
 // The equalizer's table is written to a temporary folder for the run and
-// removed after it. Returns KALTAP_Record_Run_Done, or another status with
-// `error` set: the record's fault (KALTAP_Read_Design_Record) or an output
-// folder that cannot be entered (nothing run, nothing written); the stop
-// text, the message box or alert that refused an input, or the console's
-// last error or warning line when the design failed.
-int KALTAP_Run_Design_Record(const std::string& record_path, const std::string& output_dir, std::string& error);
+// removed after it. When `export_path` is given, the design is then also
+// exported there (KALTAP_Export_Weights) in the format its extension names
+// (".h", ".m", ".py", ".coe", ".mem", ".json"; a name relative to the
+// working folder, not to `output_dir`). Returns KALTAP_Record_Run_Done, or
+// another status with `error` set: KALTAP_Record_Unreadable for the record's
+// fault (KALTAP_Read_Design_Record), an export name with no format's
+// extension or an output folder that cannot be entered (nothing run,
+// nothing written), or an export that cannot be written ("Can't write
+// <path>: <reason>", after the design's files); KALTAP_Record_Run_Failed
+// with the stop text, the message box or alert that refused an input, or
+// the console's last error or warning line when the design failed.
+int KALTAP_Run_Design_Record(const std::string& record_path, const std::string& output_dir, std::string& error,
+                             const std::string& export_path = std::string());
