@@ -152,6 +152,72 @@ bool write_table(const KALTAP_Design_Inputs& inputs, Table_Folder& table, std::s
     return true;
 }
 
+// One design run answered from a record: the dialogs' preset answers, the
+// console echoed to the standard output (its last error or warning line
+// kept), no pause after the equalizer's plot and, when asked, another
+// working folder; everything as it was again at end(), or at the latest
+// when the object goes.
+class Answered_Run {
+public:
+    Answered_Run(const KALTAP_Design_Inputs& inputs, const std::string& table_path)
+        : answers_(KALTAP_Record_Answers(inputs, table_path)), hooks_(UNIT_Current_Hooks()) {}
+    ~Answered_Run() { end(); }
+    Answered_Run(const Answered_Run&) = delete;
+    Answered_Run& operator=(const Answered_Run&) = delete;
+
+    // Makes `folder` the working folder; false, with `error`, when it cannot.
+    bool enter(const std::string& folder, std::string& error) {
+        std::error_code failure;
+        working_folder_ = fs::current_path(failure);
+        fs::current_path(folder, failure);
+        if (!failure) return true;
+        working_folder_.clear();
+        error = folder + ": " + failure.message();
+        return false;
+    }
+
+    void start() {
+        UNIT_Hooks echoing = hooks_;
+        echoing.write_text = [this](const std::string& text, int unit) {
+            if (console_unit(unit)) {
+                std::fwrite(text.data(), 1, text.size(), stdout);
+                std::fputc('\n', stdout);
+                if (error_line(text)) last_error_line = text;
+            }
+            return hooks_.write_text ? hooks_.write_text(text, unit) : static_cast<int>(text.size());
+        };
+        UNIT_Register_Hooks(echoing);
+        UIK_Set_Preset_Answers(answers_);
+        pause_ = Equalizer_Pause_Seconds;
+        Equalizer_Pause_Seconds = 0.0;
+        started_ = true;
+    }
+
+    void end() {
+        if (started_) {
+            std::fflush(stdout);
+            Equalizer_Pause_Seconds = pause_;
+            UIK_Clear_Preset_Answers();
+            UNIT_Register_Hooks(hooks_);
+            started_ = false;
+        }
+        if (!working_folder_.empty()) {
+            std::error_code ignored;
+            fs::current_path(working_folder_, ignored);
+            working_folder_.clear();
+        }
+    }
+
+    std::string last_error_line;
+
+private:
+    UIK_Preset_Map answers_;
+    UNIT_Hooks hooks_;
+    fs::path working_folder_;
+    double pause_ = 0.0;
+    bool started_ = false;
+};
+
 // The table of the record opened last in the window.
 Table_Folder opened_table;
 
@@ -241,43 +307,14 @@ int KALTAP_Run_Design_Record(const std::string& record_path, const std::string& 
     if (inputs.path == KALTAP_Design_Path::Equalizer && !write_table(inputs, table, table_path, error))
         return KALTAP_Record_Unreadable;
 
-    std::error_code failure;
-    const fs::path working_folder = fs::current_path(failure);
-    if (!output_dir.empty()) {
-        fs::current_path(output_dir, failure);
-        if (failure) {
-            error = output_dir + ": " + failure.message();
-            return KALTAP_Record_Unreadable;
-        }
-    }
-
-    // Console text goes on to the window layer (when there is one) and to
-    // the standard output; the last error or warning line is kept.
-    const UNIT_Hooks hooks = UNIT_Current_Hooks();
-    std::string last_error_line;
-    UNIT_Hooks echoing = hooks;
-    echoing.write_text = [&hooks, &last_error_line](const std::string& text, int unit) {
-        if (console_unit(unit)) {
-            std::fwrite(text.data(), 1, text.size(), stdout);
-            std::fputc('\n', stdout);
-            if (error_line(text)) last_error_line = text;
-        }
-        return hooks.write_text ? hooks.write_text(text, unit) : static_cast<int>(text.size());
-    };
-    UNIT_Register_Hooks(echoing);
-    UIK_Set_Preset_Answers(KALTAP_Record_Answers(inputs, table_path));
-    const double pause = Equalizer_Pause_Seconds;
-    Equalizer_Pause_Seconds = 0.0;
-
+    Answered_Run run(inputs, table_path);
+    if (!output_dir.empty() && !run.enter(output_dir, error)) return KALTAP_Record_Unreadable;
+    run.start();
     std::string stop_text;
     const bool done = KALTAP_Design_Once(&stop_text);
-    std::fflush(stdout);
-
     const std::string message = UIK_Preset_Last_Message();
-    Equalizer_Pause_Seconds = pause;
-    UIK_Clear_Preset_Answers();
-    UNIT_Register_Hooks(hooks);
-    if (!output_dir.empty()) fs::current_path(working_folder, failure);
+    const std::string last_error_line = run.last_error_line;
+    run.end();
     if (done && export_format != nullptr) {
         std::string reason;
         if (!KALTAP_Export_Weights(export_format->format, export_file, reason)) {

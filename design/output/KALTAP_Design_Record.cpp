@@ -259,7 +259,7 @@ nlohmann::ordered_json KALTAP_Record_Input(const KALTAP_Design_Inputs& in) {
     input["path"] = Path_Names[static_cast<int>(in.path)];
     switch (in.path) {
         case KALTAP_Design_Path::Classical:
-            input["filter_type"] = Filter_Type_Names[in.filter_type];
+            input["filter_type"] = Filter_Type_Names[in.filter_type >= 2 && in.filter_type <= 3 ? in.filter_type : 1];
             input["number_of_weights"] = in.number_of_weights;
             input["grid_density"] = in.grid_density;
             input["bands"] = band_list(in.bands);
@@ -268,7 +268,7 @@ nlohmann::ordered_json KALTAP_Record_Input(const KALTAP_Design_Inputs& in) {
         case KALTAP_Design_Path::Highpass:
             input["find"] = Find_Names[static_cast<int>(in.find)];
             if (in.find == KALTAP_Free_Quantity::Number_of_Weights) {
-                input["order"] = Order_Names[in.order];
+                input["order"] = Order_Names[in.order >= 1 && in.order <= 2 ? in.order : 0];
             } else {
                 input["number_of_weights"] = in.number_of_weights;
             }
@@ -276,7 +276,7 @@ nlohmann::ordered_json KALTAP_Record_Input(const KALTAP_Design_Inputs& in) {
             if (in.find != KALTAP_Free_Quantity::Attenuation) input["attenuation_db"] = in.attenuation_db;
             input["bandwidth"] = in.bandwidth;
             if (in.find == KALTAP_Free_Quantity::Transition)
-                input["optimize"] = Optimize_Names[in.optimize];
+                input["optimize"] = Optimize_Names[in.optimize == 2 ? 2 : 3];
             else if (in.find == KALTAP_Free_Quantity::Number_of_Weights && in.decimation_ratio > 0)
                 input["decimation_ratio"] = in.decimation_ratio;
             else
