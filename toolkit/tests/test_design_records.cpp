@@ -56,6 +56,15 @@ QString field_text(QWidget* dialog, const QString& label) {
     return QString();
 }
 
+// The texts of every line edit labelled `label` in `dialog`, in order.
+QStringList field_texts(QWidget* dialog, const QString& label) {
+    QStringList texts;
+    for (QLabel* l : dialog->findChildren<QLabel*>())
+        if (l->text() == label)
+            if (auto* edit = qobject_cast<QLineEdit*>(l->buddy())) texts << edit->text();
+    return texts;
+}
+
 // The text of the checked radio button of `dialog`.
 QString checked_item(QWidget* dialog) {
     for (QRadioButton* b : dialog->findChildren<QRadioButton*>())
@@ -90,15 +99,21 @@ QByteArray file_ending(const QDir& folder, const QString& suffix) {
 class TestDesignRecords : public QObject {
     Q_OBJECT
 
+    static QString progress(const Program_Robot& robot) {
+        QWidget* modal = QApplication::activeModalWidget();
+        return "seen: " + robot.seen.join(" | ") + "; errors: " + robot.errors.join("; ") +
+               "; open: " + (modal != nullptr ? modal->windowTitle() : QString("none"));
+    }
+
     void run_until_idle(WindowController& controller, Program_Robot& robot) {
-        QTRY_VERIFY_WITH_TIMEOUT(controller.menus->idle, Program_Timeout_ms);
+        QTRY_VERIFY2_WITH_TIMEOUT(controller.menus->idle, qPrintable(progress(robot)), Program_Timeout_ms);
         QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
         QVERIFY2(robot.done(), qPrintable("steps left after: " + robot.seen.join(" | ")));
     }
 
     void run_action(WindowController& controller, Program_Robot& robot, QAction* action) {
         action->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!controller.menus->callbackRunning, Routine_Timeout_ms);
+        QTRY_VERIFY2_WITH_TIMEOUT(!controller.menus->callbackRunning, qPrintable(progress(robot)), Routine_Timeout_ms);
         QVERIFY2(robot.errors.isEmpty(), qPrintable(robot.errors.join("; ")));
         QVERIFY2(robot.done(), qPrintable("steps left after: " + robot.seen.join(" | ")));
     }
@@ -185,8 +200,12 @@ private slots:
         robot.act("Save Design", [record](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             if (dialog == nullptr) return pressCancel(modal);
+            // The name in the dialog's own field as well: the file view may
+            // not have taken the selection yet.
+            if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
+            if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) edit->setText(record);
             dialog->selectFile(record);
-            static_cast<QDialog*>(dialog)->accept();
+            static_cast<QDialog*>(dialog)->accept();  // QFileDialog's own accept would check the folder
         });
         run_action(controller, robot, save);
         QVERIFY2(QFile::exists(record + ".json"), qPrintable(console_text(controller)));
@@ -228,6 +247,52 @@ private slots:
         QCOMPARE(file_ending(QDir("headless"), "Filter_Weights.csv"), weights_file);
         QCOMPARE(file_ending(QDir("headless"), "Hex_Weights.csv"), hex_file);
         QCOMPARE(QDir("headless").entryList({"*.png"}, QDir::Files).size(), 6);
+    }
+
+    // A record written by hand, opened before any design: the fields that
+    // stand in a table under their band's label take their own entries.
+    void openAClassicalRecordBeforeAnyDesign() {
+        QFile record(QDir::current().filePath("bandpass.json"));
+        QVERIFY(record.open(QIODevice::WriteOnly));
+        record.write(R"({"format": "kaltap-design", "format_version": 2, "input": {"path": "classical",
+            "filter_type": "bandpass", "number_of_weights": 33, "grid_density": 20, "bands": [
+            {"lower_edge": 0.0, "upper_edge": 0.12, "desired": 0.0, "weight": 8.0},
+            {"lower_edge": 0.19, "upper_edge": 0.33, "desired": 1.0, "weight": 1.0},
+            {"lower_edge": 0.41, "upper_edge": 0.5, "desired": 0.0, "weight": 9.0}], "bits": 0}})");
+        record.close();
+        WindowController controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Robot robot(controller);
+        robot.accept("User Agreement and Selection", agree()).cancel("Select Filter Type").dismiss("Normal Exit");
+        run_until_idle(controller, robot);
+        QStringList definition, edges, weights;
+        robot
+            .act("Open Design",
+                 [&robot, &record](QWidget* dialog) {
+                     robot.setFields(dialog, {{"Design record", record.fileName()}});
+                     pressOk(dialog);
+                 })
+            .accept("Select Filter Type")
+            .act("Legacy FIR Filter Parameters",
+                 [&definition](QWidget* dialog) {
+                     definition << checked_item(dialog) << field_text(dialog, "Number of weights")
+                                << field_text(dialog, "Search Grid Density");
+                     pressOk(dialog);
+                 })
+            .act("Band Definitions",
+                 [&edges, &weights](QWidget* dialog) {
+                     edges = field_texts(dialog, "Left Band Edge") + field_texts(dialog, "Right Band Edge");
+                     weights = field_texts(dialog, "Band Weighting");
+                     pressOk(dialog);
+                 })
+            .accept("Next action?")
+            .accept("Select Number of Bits for Rounding");
+        run_action(controller, robot, program_item(controller, "Open Design…"));
+        QCOMPARE(definition, QStringList({"General band pass design", "33", "20"}));
+        QCOMPARE(edges, QStringList({"0", "0.19", "0.41", "0.12", "0.33", "0.5"}));
+        QCOMPARE(weights, QStringList({"8", "1", "9"}));
+        QCOMPARE(Number_of_Weights, 33);
+        QCOMPARE(Band_Edges(3), 0.19);
+        QCOMPARE(Band_Weighting(3), 9.0);
     }
 };
 
