@@ -122,7 +122,8 @@ TEST_F(DesignLoop, TestCaseRunInstallsTheMenuItemAndEndsNormally) {
     EXPECT_TRUE(run_main(&stop_text));
     EXPECT_EQ(stop_text, "");
     EXPECT_EQ(KALTAP_Run_Type, 2);
-    ASSERT_EQ(script.menu_items.size(), 2u);  // "New FIR Filter Design", "Export Weights…"
+    ASSERT_EQ(script.menu_items.size(), 4u);  // "New FIR Filter Design", "Export Weights…", "Save Design…",
+                                              // "Open Design…"
     EXPECT_EQ(script.menu_items[0].unit, -2);
     EXPECT_EQ(script.menu_items[0].menu, "FIR Design");
     EXPECT_EQ(script.menu_items[0].item, "New FIR Filter Design");
@@ -551,7 +552,8 @@ TEST_F(DesignLoop, EqualizerStoppedOnAMissingFileLeavesNoDesignToReport) {
     script.Accept();
     script.Accept({{"Number of Bits (2 to 48)", "0"}});
     EXPECT_TRUE(run_main());
-    ASSERT_EQ(script.menu_items.size(), 2u);  // "New FIR Filter Design", "Export Weights…"
+    ASSERT_EQ(script.menu_items.size(), 4u);  // "New FIR Filter Design", "Export Weights…", "Save Design…",
+                                              // "Open Design…"
     ASSERT_TRUE(KALTAP_Filter_Weights_Valid);
 
     script.Accept({{"Select filter design approach:", "4"}});
@@ -618,7 +620,8 @@ TEST_F(DesignLoop, MenuActionRunsANewLoopAfterTheProgramStopped) {
     agree();
     script.Cancel();  // filter type: the program ends normally
     EXPECT_TRUE(run_main());
-    ASSERT_EQ(script.menu_items.size(), 2u);  // "New FIR Filter Design", "Export Weights…"
+    ASSERT_EQ(script.menu_items.size(), 4u);  // "New FIR Filter Design", "Export Weights…", "Save Design…",
+                                              // "Open Design…"
     const std::size_t before = script.shown.size();
 
     // From the menu: a full design, and a stop inside a second loop that

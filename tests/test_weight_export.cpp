@@ -29,6 +29,7 @@
 #include "KALTAP_Main.h"
 #include "KALTAP_Remez_Engine.h"
 #include "KALTAP_Version.h"
+#include "Design_Inputs.h"
 #include "KALTAP_Weight_Export.h"
 #include "KALTAP_Weight_Quantization.h"
 #include "UIK_Script.h"
@@ -193,6 +194,7 @@ protected:
         Reset_Design_Program();
         Fix_Clock_And_Clear_Results();
         Weights_Quantized = false;
+        KALTAP_Clear_Inputs();  // the designs here come from no dialog
         folder = fs::path("export_") += GetParam().name;
         fs::remove_all(folder);
         fs::create_directories(folder);
@@ -325,7 +327,8 @@ TEST_P(Weight_Export, EveryOfferedFormatReadsBackToTheDesign) {
             case KALTAP_Export_Format::Json: {
                 nlohmann::json record = nlohmann::json::parse(text);
                 EXPECT_EQ(record["format"], "kaltap-design");
-                EXPECT_EQ(record["format_version"], 1);
+                EXPECT_EQ(record["format_version"], 2);
+                EXPECT_TRUE(record["input"].is_null());  // a design not made in the dialogs
                 EXPECT_EQ(record["program"], "kaltap");
                 EXPECT_EQ(record["program_version"], KALTAP_VERSION_STRING);
                 EXPECT_EQ(record["date"], Test_Date);
@@ -550,7 +553,7 @@ TEST_F(Export_Menu, TheItemFollowsTheValidityOfTheDesign) {
     script.Accept();  // accept the design
     script.Accept({{"Number of Bits (2 to 48)", "16"}});
     KALTAP_Run_Design_Program();
-    ASSERT_EQ(script.menu_items.size(), 2u);
+    ASSERT_EQ(script.menu_items.size(), 4u);  // and "Save Design…", "Open Design…"
     EXPECT_EQ(script.menu_items[1].menu, "FIR Design");
     EXPECT_EQ(script.menu_items[1].item, "Export Weights…");
     ASSERT_GE(script.menu_states.size(), 2u);

@@ -107,6 +107,10 @@ void questionStarts(const QString& dialogTitle) {
     held = Unconfirmed();
 }
 
+void store(const QString& dialogTitle, const QString& field, const QString& entry) {
+    write({{keyOf(dialogTitle, field), entry.isNull() ? QString::fromLatin1("") : entry}});
+}
+
 void forgetAll() {
     unconfirmed() = Unconfirmed();
     QSettings settings(Organisation, Application);

@@ -52,6 +52,11 @@ void messageCancelled();
 // called before any of its fields recalls an entry.
 void questionStarts(const QString& dialogTitle);
 
+// Makes `entry` the entry of field `field` of the dialog titled
+// `dialogTitle` at once, confirmed (a design reopened from its record gives
+// its dialogs their entries this way).
+void store(const QString& dialogTitle, const QString& field, const QString& entry);
+
 // Forgets every remembered entry of every dialog, unconfirmed ones too.
 void forgetAll();
 

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <variant>
 
+#include "Dialog_Memory.h"
 #include "Program_Stop.h"
 #include "UIK_Preferences.h"
 #include "Unit_IO.h"
@@ -342,6 +343,11 @@ std::vector<std::string> GlueManager::carryOut(const UIK_Request& r) {
         case UIK_Op::createCanvas: post([=] { c->createCanvasForUnit(u, map); }); break;
         case UIK_Op::clearCanvas: post([=] { c->clearCanvasForUnit(u, map); }); break;
         case UIK_Op::createObjectOnCanvas: post([=] { c->createObjectOnCanvasForUnit(id, u, map); }); break;
+        case UIK_Op::rememberDialogEntry:
+            post([=] {
+                Dialog_Memory::store(map["windowTitle"].toString(), map["field"].toString(), map["entry"].toString());
+            });
+            break;
         case UIK_Op::writeText:
         case UIK_Op::Count: break;
     }

@@ -53,6 +53,12 @@ void MainWindow::createActions() {
         return action;
     };
 
+    openDesignAct_ = make(QStringLiteral("actionOpenDesign"), tr("&Open Design…"),
+                          tr("Opens a saved design record and designs it again"));
+    connect(openDesignAct_, &QAction::triggered, this, [this] {
+        if (QAction* item = programOpenDesign()) item->trigger();
+    });
+
     saveAct_ = make(QStringLiteral("actionSave"), tr("&Save"), tr("Saves output to file"));
     saveAct_->setShortcuts(QKeySequence::Save);
     connect(saveAct_, &QAction::triggered, this, &MainWindow::save);
@@ -132,9 +138,25 @@ void MainWindow::createActions() {
         action->setEnabled(false);
 }
 
+QAction* MainWindow::programOpenDesign() const {
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
+        if (!menu->objectName().startsWith(QLatin1String("programMenu_")) || !menu->menuAction()->isVisible() ||
+            !menu->isEnabled())
+            continue;
+        for (QAction* item : menu->actions())
+            if (item->text() == openDesignAct_->text().remove(QLatin1Char('&')) && item->isEnabled()) return item;
+    }
+    return nullptr;
+}
+
 void MainWindow::createMenus() {
     fileMenu_ = menuBar()->addMenu(tr("&File"));
     fileMenu_->setObjectName(QStringLiteral("menuFile"));
+    fileMenu_->addAction(openDesignAct_);
+    openDesignAct_->setEnabled(false);
+    connect(fileMenu_, &QMenu::aboutToShow, this,
+            [this] { openDesignAct_->setEnabled(programOpenDesign() != nullptr); });
+    fileMenu_->addSeparator();
     fileMenu_->addAction(saveAct_);
     fileMenu_->addAction(saveAsAct_);
     fileMenu_->addSeparator();

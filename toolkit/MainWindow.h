@@ -80,6 +80,11 @@ private:
     QMenu* editMenu_ = nullptr;
     QMenu* windowMenu_ = nullptr;
 
+    // File > Open Design… stands for the design program's own menu item of
+    // that text: usable only where that item is (a program menu shown and
+    // not busy), and triggering it.
+    QAction* programOpenDesign() const;
+    QAction* openDesignAct_ = nullptr;
     QAction* saveAct_ = nullptr;
     QAction* saveAsAct_ = nullptr;
     QAction* printSetupAct_ = nullptr;

@@ -15,6 +15,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "KALTAP_Design_Record_Run.h"
 #include "KALTAP_Main.h"
 #include "KALTAP_Version.h"
 #include "Program_Memory.h"
@@ -57,6 +58,23 @@ struct Command_Line {
                             QStringLiteral("Show this help and exit.")};
     QCommandLineOption version{QStringList{QStringLiteral("v"), QStringLiteral("version")},
                                QStringLiteral("Show the program's version and exit.")};
+    QCommandLineOption design{
+        QStringLiteral("design"),
+        QStringLiteral("Make the design of the JSON design record <record> without windows: the report goes "
+                       "to standard output, the files to the output folder. Exit status 0 when the design and "
+                       "its files were written, 1 when the program refused an input of the record or the design "
+                       "failed, 2 for a command line it does not take, 3 when the record, the output folder or "
+                       "the export file cannot be used; the reason goes to standard error."),
+        QStringLiteral("record")};
+    QCommandLineOption output_dir{
+        QStringLiteral("output-dir"),
+        QStringLiteral("With --design: write the files into <dir> (default: the working folder)."),
+        QStringLiteral("dir")};
+    QCommandLineOption export_file{
+        QStringLiteral("export"),
+        QStringLiteral("With --design: also export the design's taps to <file>, in the format its extension names "
+                       "(.h, .m, .py, .coe, .mem, .json; see \"Exporting the weights\" in the README)."),
+        QStringLiteral("file")};
     QCommandLineOption platform{QStringLiteral("platform"), QString(), QStringLiteral("name")};
 };
 
@@ -66,11 +84,14 @@ void define_options(Command_Line& line) {
     line.parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     line.parser.setApplicationDescription(
         QStringLiteral("Designs linear-phase FIR filters with the Parks-McClellan (Remez exchange) method.\n"
-                       "The program asks for everything it needs in dialogs and writes its result files\n"
-                       "and run logs to the working folder. Qt's own options (-platform, -style, -display,\n"
-                       "...) are accepted too; see kaltap(1)."));
+                       "The program asks for everything it needs in dialogs (or takes it from a design\n"
+                       "record: --design) and writes its result files and run logs to the working folder.\n"
+                       "Qt's own options (-platform, -style, -display, ...) are accepted too; see kaltap(1)."));
     line.parser.addOption(line.help);
     line.parser.addOption(line.version);
+    line.parser.addOption(line.design);
+    line.parser.addOption(line.output_dir);
+    line.parser.addOption(line.export_file);
     line.platform.setFlags(QCommandLineOption::HiddenFromHelp);
     line.parser.addOption(line.platform);
     for (const Qt_Option& option : Qt_Options) {
@@ -128,6 +149,14 @@ void handle_quit_signals(QApplication& application, int& quit_status) {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 }
+
+// A design run's standard error holds its error alone: the notes of the
+// offscreen platform and of Qt's setup ("This plugin does not support
+// raise()") are dropped, critical and fatal messages kept.
+void design_run_messages(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "kaltap: %s\n", qPrintable(text));
+    if (type == QtFatalMsg) std::abort();
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -158,6 +187,19 @@ int main(int argc, char** argv) {
         line.parser.showVersion();
     }
 
+    const bool design_run = line.parser.isSet(line.design);
+    if ((line.parser.isSet(line.output_dir) || line.parser.isSet(line.export_file)) && !design_run) {
+        QCoreApplication usage_application(argc, argv);
+        std::fprintf(stderr, "kaltap: --%s is used only with --design.\n%s",
+                     line.parser.isSet(line.output_dir) ? "output-dir" : "export", qPrintable(line.parser.helpText()));
+        return Usage_Status;
+    }
+    // A design run draws its plots offscreen unless a platform is named.
+    if (design_run) {
+        if (line.parser.value(line.platform).isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(design_run_messages);
+    }
     if (!display_available(line.parser.value(line.platform))) {
         std::fprintf(stderr, "kaltap: no display found (DISPLAY is not set); kaltap needs a desktop session.\n");
         return 1;
@@ -175,6 +217,22 @@ int main(int argc, char** argv) {
     application.setWindowIcon(QIcon(QStringLiteral(":/icons/kaltap.png")));
     int quit_status = -1;
     handle_quit_signals(application, quit_status);
+    if (design_run) {
+        // The record's design on the program thread; the application ends
+        // with its status once it has returned.
+        std::string error;
+        const std::string record = line.parser.value(line.design).toLocal8Bit().toStdString();
+        const std::string folder = line.parser.value(line.output_dir).toLocal8Bit().toStdString();
+        const std::string exported = line.parser.value(line.export_file).toLocal8Bit().toStdString();
+        Program_Session controller(&application, [&application, &error, record, folder, exported] {
+            const int run_status = KALTAP_Run_Design_Record(record, folder, error, exported);
+            QMetaObject::invokeMethod(
+                &application, [run_status] { QCoreApplication::exit(run_status); }, Qt::QueuedConnection);
+        });
+        const int status = application.exec();
+        if (status != KALTAP_Record_Run_Done && !error.empty()) std::fprintf(stderr, "kaltap: %s\n", error.c_str());
+        return quit_status >= 0 ? quit_status : status;
+    }
     Program_Session controller(&application, KALTAP_Run_Design_Program);
     const int status = application.exec();
     return quit_status >= 0 ? quit_status : status;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Design_Inputs.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
 #include "KALTAP_UI_UIK.h"
@@ -325,6 +326,15 @@ void KALTAP_Classical_Inputs() {
     } while (!KALTAP_Check_Band_Definitions(bands, fields.edge_status, fields.desired_status, fields.weight_status,
                                             Band_Edges, Band_Desired_Value, Band_Weighting));
 
-    // One run of the design engine; the local fields go with the return.
+    // The accepted definition, kept for the design record; then one run of
+    // the design engine; the local fields go with the return.
+    KALTAP_Design_Inputs& in = KALTAP_Current_Inputs;
+    in.path = KALTAP_Design_Path::Classical;
+    in.filter_type = Type_of_Filter;
+    in.number_of_weights = Number_of_Weights;
+    in.grid_density = Search_Grid_Density;
+    in.bands.clear();
+    for (int k = 1; k <= bands; ++k)
+        in.bands.push_back({Band_Edges(2 * k - 1), Band_Edges(2 * k), Band_Desired_Value(k), Band_Weighting(k)});
     KALTAP_Design();
 }

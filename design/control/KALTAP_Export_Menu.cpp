@@ -12,6 +12,8 @@
 const char* const KALTAP_Export_Menu_Item = "Export Weights…";
 const char* const KALTAP_Export_Dialog_Title = "Export Weights";
 const char* const KALTAP_Export_Error_Title = "###Error in KALTAP Weight Export";
+const char* const KALTAP_Save_Design_Menu_Item = "Save Design…";
+const char* const KALTAP_Save_Design_Dialog_Title = "Save Design";
 
 namespace {
 
@@ -21,7 +23,8 @@ bool item_added = false;
 // The format chosen last, offered first the next time.
 KALTAP_Export_Format last_format = KALTAP_Export_Format::C_Header;
 
-void export_weights() {
+// Stops the routine, with its error line, when there is no design to write.
+void require_design() {
     std::string unavailable;
     if (!KALTAP_Export_Available(&unavailable)) {
         UNIT_Write(UNIT_Standard_Output,
@@ -30,6 +33,26 @@ void export_weights() {
                        : "###Error in KALTAP_Export_Weights, called with KALTAP_Filter_Weights_Valid==.FALSE.");
         KALTAP_Stop();
     }
+}
+
+void save_design() {
+    require_design();
+    const KALTAP_Export_Format_Info& json = KALTAP_Export_Info(KALTAP_Export_Format::Json);
+    int chosen = 1;
+    std::string path = UIK_getSaveFileName(KALTAP_Save_Design_Dialog_Title, {json.file_type}, chosen);
+    if (path.empty()) return;
+    const KALTAP_Export_Format_Info* by_name = KALTAP_Export_Format_Of_Name(path);
+    if (by_name == nullptr || by_name->format != KALTAP_Export_Format::Json) path += json.extension;
+    std::string reason;
+    if (!KALTAP_Export_Weights(KALTAP_Export_Format::Json, path, reason)) {
+        UIK_alertBox(KALTAP_Export_Error_Title, "Can't write " + path + ": " + reason);
+        return;
+    }
+    UNIT_Write(UNIT_Standard_Output, "Design saved to " + path);
+}
+
+void export_weights() {
+    require_design();
     const bool quantized = KALTAP_Export_Quantized();
     const std::vector<KALTAP_Export_Format_Info> offered = KALTAP_Export_Offered(quantized);
     std::vector<std::string> types;
@@ -62,6 +85,7 @@ void export_weights() {
 
 void KALTAP_Add_Export_Menu_Item() {
     UIK_addMenu(UNIT_Console, Menu_Name, KALTAP_Export_Menu_Item, KALTAP_Export_Weights_Action);
+    UIK_addMenu(UNIT_Console, Menu_Name, KALTAP_Save_Design_Menu_Item, KALTAP_Save_Design_Action);
     item_added = true;
     KALTAP_Update_Export_Menu();
 }
@@ -70,8 +94,11 @@ void KALTAP_Reset_Export_Menu_Item() { item_added = false; }
 
 void KALTAP_Update_Export_Menu() {
     if (!item_added) return;
-    KALTAP_Run_Program(
-        [] { UIK_enableMenuItem(UNIT_Console, Menu_Name, KALTAP_Export_Menu_Item, KALTAP_Export_Available()); });
+    KALTAP_Run_Program([] {
+        const bool available = KALTAP_Export_Available();
+        UIK_enableMenuItem(UNIT_Console, Menu_Name, KALTAP_Export_Menu_Item, available);
+        UIK_enableMenuItem(UNIT_Console, Menu_Name, KALTAP_Save_Design_Menu_Item, available);
+    });
 }
 
 std::string KALTAP_Export_Path(const std::string& name, int chosen_type, bool quantized, int& format_number) {
@@ -89,5 +116,10 @@ std::string KALTAP_Export_Path(const std::string& name, int chosen_type, bool qu
 
 int KALTAP_Export_Weights_Action() {
     KALTAP_Run_Program(export_weights);
+    return 0;
+}
+
+int KALTAP_Save_Design_Action() {
+    KALTAP_Run_Program(save_design);
     return 0;
 }

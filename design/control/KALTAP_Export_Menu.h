@@ -19,7 +19,13 @@ extern const char* const KALTAP_Export_Dialog_Title;
 // Title of the error box of a failed export.
 extern const char* const KALTAP_Export_Error_Title;
 
-// Adds the item to the "FIR Design" menu of the console (unit -2), disabled.
+// "Save Design…", the item that saves the current design as a JSON design
+// record; its save dialog's title, "Save Design".
+extern const char* const KALTAP_Save_Design_Menu_Item;
+extern const char* const KALTAP_Save_Design_Dialog_Title;
+
+// Adds the item, and "Save Design…" after it, to the "FIR Design" menu of
+// the console (unit -2), disabled.
 void KALTAP_Add_Export_Menu_Item();
 
 // Forgets the item before a new run of the design program, whose agreement
@@ -27,7 +33,7 @@ void KALTAP_Add_Export_Menu_Item();
 // earlier run in the same process, as in tests, does not have it).
 void KALTAP_Reset_Export_Menu_Item();
 
-// Enables the item when KALTAP_Export_Available(), disables it otherwise.
+// Enables both items when KALTAP_Export_Available(), disables them otherwise.
 // Nothing before the item has been added. Safe to call outside a run of the
 // design program: a stop requested meanwhile ends only this request.
 void KALTAP_Update_Export_Menu();
@@ -52,3 +58,8 @@ std::string KALTAP_Export_Path(const std::string& name, int chosen_type, bool qu
 // not allocated to its size"; either way before any dialog, then an orderly
 // stop of this routine only. Returns 0.
 int KALTAP_Export_Weights_Action();
+
+// Menu routine "Save Design…": as KALTAP_Export_Weights_Action for the one
+// format of the JSON design record (".json" added to a name without it),
+// reported as "Design saved to <path>". Returns 0.
+int KALTAP_Save_Design_Action();

@@ -2,6 +2,8 @@
 #include "KALTAP_Main.h"
 
 #include "KALTAP_Classical_Inputs.h"
+#include "KALTAP_Design_Record_Run.h"
+#include "Design_Inputs.h"
 #include "Design_Warnings.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Figures.h"
@@ -47,6 +49,9 @@ constexpr int Bits_Out_Of_Range = -1;  // an entry the bits rules refuse
 
 const char* const Exit_Text = "Program exit on user option.";
 
+// True once a design pass has written its outputs.
+bool outputs_written = false;
+
 // Bits dialog. Returns false when the entry is not an integer (bits then 0);
 // `cancelled` tells the loop to end without outputs. Text beyond the five
 // characters read is taken as out of range (bits -1, refused by the caller)
@@ -80,7 +85,10 @@ bool choose_bits() {
         const bool parsed = KALTAP_Select_Bits(cancelled);
         if (cancelled) return false;
         if (!parsed) Error_Message("Bad Input", "Numeric digits only!");
-        if (KALTAP_Bits == 0 || (KALTAP_Bits >= KALTAP_Minimum_Bits && KALTAP_Bits <= KALTAP_Maximum_Bits)) return true;
+        if (KALTAP_Bits == 0 || (KALTAP_Bits >= KALTAP_Minimum_Bits && KALTAP_Bits <= KALTAP_Maximum_Bits)) {
+            KALTAP_Current_Inputs.bits = KALTAP_Bits;
+            return true;
+        }
         Error_Message("Bad Input", "Select 0, or between 2 and 48");
     }
 }
@@ -144,6 +152,10 @@ Pass_End design_pass() {
     // definition that is cancelled leaves the previous design as it was.
     KALTAP_Design_Failed = false;
     DESIGN_WARNINGS_Clear();
+    // A cancelled classical definition keeps the previous design, and with
+    // it the inputs that made it.
+    const KALTAP_Design_Inputs previous_inputs = KALTAP_Current_Inputs;
+    KALTAP_Clear_Inputs();
     switch (UI_Radio_Buttons.selected) {
         case 1:
             KALTAP_BandType = 1;
@@ -156,10 +168,12 @@ Pass_End design_pass() {
         case 3:
             KALTAP_BandType = 2;
             KALTAP_Classical_Inputs();
+            if (KALTAP_Current_Inputs.path == KALTAP_Design_Path::None) KALTAP_Current_Inputs = previous_inputs;
             break;
         case 4:
             KALTAP_BandType = 2;
             KALTAP_Equalizer_Setup();
+            KALTAP_Note_Equalizer_Inputs();
             KALTAP_New_Design();
             Band_Edges(1) = Equalizer_First_Frequency;
             Band_Edges(2) = Equalizer_Last_Frequency;
@@ -198,6 +212,7 @@ Pass_End design_pass() {
     // 5. Bits for rounding; 6. outputs.
     if (!choose_bits()) return Pass_End::Loop_Ends;
     write_outputs();
+    outputs_written = true;
     // 7.
     UNIT_Write(UNIT_Standard_Output, KALTAP_Menu_Hint);
     return Pass_End::Loop_Ends;
@@ -253,6 +268,7 @@ void KALTAP_User_Agreement(int& run_type) {
     run_type = KALTAP_Run_Type;
     UIK_addMenu(UNIT_Console, "FIR Design", "New FIR Filter Design", KALTAP_New_Design_Action);
     KALTAP_Add_Export_Menu_Item();
+    UIK_addMenu(UNIT_Console, "FIR Design", KALTAP_Open_Design_Menu_Item, KALTAP_Open_Design_Action);
 }
 
 void KALTAP_Design_Loop() {
@@ -267,6 +283,15 @@ void KALTAP_Design_Loop() {
         end_design_path();
         if (end == Pass_End::Loop_Ends) return;
     }
+}
+
+bool KALTAP_Design_Once(std::string* stop_text) {
+    outputs_written = false;
+    const bool stopped = KALTAP_Run_Program(design_pass, stop_text);
+    end_design_path_after_stop();
+    if (stopped) return false;
+    if (stop_text != nullptr) stop_text->clear();
+    return outputs_written;
 }
 
 int KALTAP_New_Design_Action() {

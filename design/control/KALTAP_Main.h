@@ -23,6 +23,13 @@ void KALTAP_User_Agreement(int& run_type);
 // The design control loop; returns when the user ends it.
 void KALTAP_Design_Loop();
 
+// One pass of the design loop (filter type, one design path, accept or
+// again, bits, outputs), run to its end or to an orderly stop, with its run
+// log closed after it. True when the pass wrote its outputs; false when it
+// stopped (its stop text in *stop_text when given), its design failed or it
+// ended without outputs (*stop_text then "").
+bool KALTAP_Design_Once(std::string* stop_text = nullptr);
+
 // Menu action "New FIR Filter Design": one complete design loop. A stop inside
 // ends only that loop. Returns 0.
 int KALTAP_New_Design_Action();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "KALTAP_Testing.h"
 
+#include "Design_Inputs.h"
 #include "Design_Warnings.h"
 #include "Fortran_Format.h"
 #include "KALTAP_Configuration_Parameters.h"
@@ -94,6 +95,7 @@ void KALTAP_Test_Cases() {
     const KALTAP_Progress_Scope progress("Test cases");
     for (int case_number = 1; case_number <= KALTAP_Number_of_Test_Cases; ++case_number) {
         DESIGN_WARNINGS_Clear();  // each case's warnings are its own
+        KALTAP_Clear_Inputs();    // and no dialog made it
         KALTAP_Report_Step("case " + FMT_Free(case_number) + " of " + FMT_Free(KALTAP_Number_of_Test_Cases));
         KALTAP_Inputs(case_number);
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Design_Inputs.h"
 #include "FIR_Optimization_Engine.h"
 #include "Fortran_Format.h"
 #include "KALTAP_Configuration_Parameters.h"
@@ -250,6 +251,23 @@ bool KALTAP_Check_Stopband_Inputs() {
 // The check failed: say so; the caller shows its dialog again from its defaults.
 void try_again() { Error_Message("Bad Input", "Please try again"); }
 
+// The accepted inputs of the search for `find`, kept for the design record
+// (before the search changes the quantity it finds).
+void note_inputs(KALTAP_Free_Quantity find) {
+    KALTAP_Design_Inputs& in = KALTAP_Current_Inputs;
+    in.path = KALTAP_BandType == 3 ? KALTAP_Design_Path::Highpass : KALTAP_Design_Path::Lowpass;
+    in.find = find;
+    in.order = FIROPT_NOW;
+    in.decimation_ratio = find == KALTAP_Free_Quantity::Number_of_Weights && Decimation_Design == 1 ? Decimation_Ratio
+                                                                                                    : 0;
+    in.optimize = BD_index_input;
+    in.number_of_weights = Number_of_Weights_input;
+    in.ripple_db = FIR_Passband_PtoP_Ripple;
+    in.attenuation_db = FIR_Stopband_Attenuation;
+    in.bandwidth = FIR_Passband_Bandwidth;
+    in.transition = transition_input;
+}
+
 // ---- Design-state set-up ----
 
 // Sets up the two-band design state with arrays for `Weights_Needed`
@@ -370,6 +388,7 @@ void find_number_of_weights() {
         Decimation_Design = 0;
         KALTAP_Normal_Order_Inputs();
     }
+    note_inputs(KALTAP_Free_Quantity::Number_of_Weights);
     RUN_LOG_open("Optimization_Log.txt", "FIR filter Design, Number of Weights Optimized");
     two_band_boilerplate(order_search_weights());
     FIROPT_Minimize_No_of_Weights();
@@ -394,6 +413,7 @@ void find_transition() {
         if (KALTAP_Check_Transition_Inputs()) break;
         try_again();
     }
+    note_inputs(KALTAP_Free_Quantity::Transition);
     RUN_LOG_open("Optimization_Log.txt", "FIR filter Design, Find Transition");
     // The starting stopband edge lies 0.15 + 0.7 B from the band's own end,
     // so the starting transition is that less B.
@@ -444,6 +464,7 @@ void find_ripple() {
         if (KALTAP_Check_Ripple_Inputs()) break;
         try_again();
     }
+    note_inputs(KALTAP_Free_Quantity::Ripple);
     RUN_LOG_open("Optimization_Log.txt", "FIR filter Design, Find Ripple");
     fixed_transition_set_up();
     FIROPT_Ripple_Optimization();
@@ -464,6 +485,7 @@ void find_stopband_attenuation() {
         if (KALTAP_Check_Stopband_Inputs()) break;
         try_again();
     }
+    note_inputs(KALTAP_Free_Quantity::Attenuation);
     RUN_LOG_open("Optimization_Log.txt", "FIR filter Design, Find Stopband Attenuation");
     fixed_transition_set_up();
     FIROPT_Stopband_Optimization();

@@ -11,6 +11,8 @@
 #include <map>
 #include <variant>
 
+#include "UIK_Preset_Answers.h"
+
 #include "Program_Stop.h"
 #include "Unit_IO.h"
 
@@ -78,6 +80,7 @@ const char* const Op_Names[] = {
     "createObjectOnCanvas",
     "createTimerWindow",
     "destroyTimerWindow",
+    "rememberDialogEntry",
 };
 static_assert(sizeof Op_Names / sizeof Op_Names[0] == static_cast<std::size_t>(UIK_Op::Count),
               "one name per operation");
@@ -104,6 +107,8 @@ const char* const Unknown_Save_Failure = "reason unknown";
 std::vector<std::string> carry_out(UIK_Request& request) {
     // A window layer that is closing answers nothing: the design program ends here.
     KALTAP_Check_Stop();
+    std::vector<std::string> preset;
+    if (UIK_Preset_Carry_Out(request, preset)) return preset;
     if (window_layer == nullptr) return {};
     return window_layer->Carry_Out(request);
 }
@@ -337,7 +342,7 @@ int UIK_addRadioButtons(int dialog_unit, UIK_RadioButtons_Record& radio) {
 }
 
 int UIK_showDialog(int dialog_unit) {
-    if (window_layer == nullptr) return 0;
+    if (window_layer == nullptr && !UIK_Preset_Answers_Active()) return 0;
     UIK_Request r = UIK_Request_For(UIK_Op::showDialogWindow, dialog_unit);
     r.waits = true;
     const std::vector<std::string> answers = carry_out(r);
@@ -365,6 +370,15 @@ int UIK_showDialog(int dialog_unit) {
         }
     }
     return result;
+}
+
+int UIK_rememberDialogEntry(const std::string& dialog_title, const std::string& field, const std::string& entry) {
+    UIK_Request r = UIK_Request_For(UIK_Op::rememberDialogEntry);
+    UIK_Put(r, "windowTitle", UIK_Trim_Trailing(dialog_title));
+    UIK_Put(r, "field", field);
+    UIK_Put(r, "entry", entry);
+    UIK_Carry_Out(r);
+    return 0;
 }
 
 int UIK_addMenu(int unit, const std::string& menu, const std::string& item, UIK_Callback callback,

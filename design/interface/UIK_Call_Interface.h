@@ -193,6 +193,7 @@ enum class UIK_Op {
     createObjectOnCanvas,
     createTimerWindow,
     destroyTimerWindow,
+    rememberDialogEntry,
     Count
 };
 // The name of `op` ("createDialogWindow" for UIK_Op::createDialogWindow).
@@ -358,6 +359,11 @@ int UIK_addRadioButtons(int dialog_unit, UIK_RadioButtons_Record& radio);
 // answer as a number (1 accepted), 0 when there is no answer or no window
 // layer.
 int UIK_showDialog(int dialog_unit);
+
+// Makes `entry` the entry remembered for field `field` (its memory name, see
+// UIK_Preset_Answers.h) of the dialogs titled `dialog_title`, as if the user
+// had accepted it there ("rememberDialogEntry"). Result 0.
+int UIK_rememberDialogEntry(const std::string& dialog_title, const std::string& field, const std::string& entry);
 
 // Menu item on the menu bar of `unit`'s window, bound to `callback`.
 // Shortcut: portable text ("Ctrl+N"), blank for none. Result 0.

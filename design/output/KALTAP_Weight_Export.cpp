@@ -11,6 +11,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "KALTAP_Design_Record.h"
+
 #include "Atomic_File.h"
 #include "Design_Warnings.h"
 #include "KALTAP_Design_Figures.h"
@@ -37,7 +39,6 @@ constexpr int Full_Precision = 17;
 // Digits of the numbers in the readable summary.
 constexpr int Summary_Precision = 10;
 constexpr int JSON_Indent = 2;
-constexpr int JSON_Format_Version = 1;
 constexpr int Bits_Per_Hex_Digit = 4;
 
 // `value` in the "%.*g" form with a decimal point whatever the locale.
@@ -241,6 +242,7 @@ KALTAP_Export_Design KALTAP_Export_Snapshot() {
     d.converged = KALTAP_Design_Converged();
     d.deviations_measured = KALTAP_Figures_Measured();
     d.warnings = DESIGN_WARNINGS_List();
+    d.inputs = KALTAP_Current_Inputs;
 
     // Full impulse response: h(n) = H(n) for n <= N/2, mirrored with the
     // sign of the case; the centre tap of odd N is H((N+1)/2) (0 in case 3).
@@ -257,6 +259,8 @@ KALTAP_Export_Design KALTAP_Export_Snapshot() {
         d.extremal_frequencies.push_back(Grid_Frequency(Extremal_Index(j)));
 
     d.quantized = KALTAP_Export_Quantized();
+    // A design exported before its bits were chosen keeps the rounding it has.
+    if (d.inputs.bits < 0) d.inputs.bits = d.quantized ? KALTAP_Bits : 0;
     if (d.quantized) {
         d.bits = KALTAP_Bits;
         d.scale_factor = Scale_Factor;
@@ -361,11 +365,12 @@ std::string KALTAP_Export_Json(const KALTAP_Export_Design& d) {
         result_bands.push_back(rb);
     }
     json record;
-    record["format"] = "kaltap-design";
-    record["format_version"] = JSON_Format_Version;
+    record["format"] = KALTAP_Record_Format;
+    record["format_version"] = KALTAP_Record_Version;
     record["program"] = "kaltap";
     record["program_version"] = d.program_version;
     record["date"] = d.date;
+    record["input"] = KALTAP_Record_Input(d.inputs);
     json& requirements = record["requirements"];
     requirements["filter_type"] = json_filter_type(d.filter_type);
     requirements["number_of_weights"] = d.number_of_weights;

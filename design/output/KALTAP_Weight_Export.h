@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "Design_Inputs.h"
+
 enum class KALTAP_Export_Format { C_Header = 1, Matlab = 2, Python = 3, Xilinx_Coe = 4, Memory_Init = 5, Json = 6 };
 
 // One entry of the format table: the file type shown in the save dialog
@@ -97,12 +99,14 @@ struct KALTAP_Export_Design {
     std::vector<long long> integers;           // Q for taps 1..N, |Q| <= 2^(bits-1)-1
     std::vector<double> rounded_taps;          // Q / scale_factor for taps 1..N
     std::vector<std::string> warnings;         // the design's warning lines (Design_Warnings.h), in order
+    KALTAP_Design_Inputs inputs;               // what the design's dialogs were given (Design_Inputs.h)
 };
 
 // The record of the current design. Precondition: KALTAP_Export_Available()
 // (the caller checks). The date comes from the program's clock (Timers_Now),
 // the quantization fields are filled when KALTAP_Export_Quantized(), the
-// warnings are DESIGN_WARNINGS_List().
+// warnings are DESIGN_WARNINGS_List(), the inputs KALTAP_Current_Inputs (with
+// the bits of the quantization, or 0, when no bits were chosen).
 KALTAP_Export_Design KALTAP_Export_Snapshot();
 
 // The C type of a `bits`-bit integer array: "int16_t" up to 16 bits,
@@ -145,8 +149,8 @@ std::string KALTAP_Export_Coe(const KALTAP_Export_Design& design);
 // comments, so that plain line readers take every line as a word.
 std::string KALTAP_Export_Mem(const KALTAP_Export_Design& design);
 // JSON design record, written with nlohmann::json, indented by 2 (schema in
-// the README): "format" "kaltap-design", "format_version" 1, "program",
-// "program_version", "date", "requirements" (filter type, N, grid density,
+// the README): "format" "kaltap-design", "format_version" 2, "program",
+// "program_version", "date", "input" (KALTAP_Record_Input), "requirements" (filter type, N, grid density,
 // linear-phase case, symmetry, bands with edges, desired value and weight)
 // and "results" (taps, deviation, per-band deviation and dB, extremal
 // frequencies, iterations, and "quantization": bits, scale factor, integers

@@ -316,7 +316,8 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QStringList>("items");
         QTest::newRow("File") << "menuFile"
-                              << "&File" << QStringList{"&Save", "Save &As", "-", "P&rint Setup", "&Print", "&Quit"};
+                              << "&File" << QStringList{"&Open Design…", "-",      "&Save", "Save &As", "-",
+                                                        "P&rint Setup",  "&Print", "&Quit"};
         QTest::newRow("Edit") << "menuEdit"
                               << "&Edit" << QStringList{"C&ut", "&Copy", "&Paste", "-", "&Undo", "&Redo", "-", "&Font"};
         QTest::newRow("Window") << "menuWindow"
