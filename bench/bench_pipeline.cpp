@@ -17,7 +17,8 @@
 //                                        log are kept (to compare two builds' files byte for byte)
 //
 // Stages of the program run, all seen from the GUI thread:
-//   design + report   OK on "Band Definitions" until "Next action?" shows
+//   design + report   OK on "Band Definitions" until "Next action?" shows (with its
+//                     preview of the main plot)
 //   quantizer + hex   OK on the bits dialog until the hex file is written
 //   weights file, response file   until each file is written (file times)
 //   plot k compute    the last file or plot saved until plot k's window shows

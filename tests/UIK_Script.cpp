@@ -226,6 +226,10 @@ std::vector<std::string> UIK_Script::Carry_Out(const UIK_Request& request) {
         target->series.push_back(series);
         return {};
     }
+    if (s == "closeWindow") {
+        if (Scripted_Plot* target = plot(request.unit)) target->closed = true;
+        return {};
+    }
     if (s == "clearXYPlot") {
         if (Scripted_Plot* target = plot(request.unit)) target->series.clear();
         return {};

@@ -54,6 +54,7 @@ struct Scripted_Plot {
     UIK_Property_Map properties;
     std::vector<Scripted_Series> series;
     std::vector<std::string> saved_as;
+    bool closed = false;  // its window was closed
     std::string title() const;
 };
 

@@ -67,6 +67,19 @@ protected:
         script.Accept();  // filter definition as shown
         script.Accept();  // the three bands as shown
     }
+    // Each of `designs` designs was shown in its preview before "Next
+    // action?" (the main plot, its one curve), which closed once answered;
+    // no plot was saved.
+    void Expect_Previews_Only(std::size_t designs) {
+        ASSERT_EQ(script.plots.size(), designs);
+        for (const Scripted_Plot& plot : script.plots) {
+            EXPECT_EQ(plot.title(), "Frequency Response");
+            ASSERT_EQ(plot.series.size(), 1u);
+            EXPECT_EQ(plot.series[0].label(), "FIR Filter");
+            EXPECT_TRUE(plot.closed);
+        }
+        EXPECT_TRUE(script.saved_files.empty());
+    }
     // Runs the design program; true when it ended in an orderly stop.
     bool run_main(std::string* stop_text = nullptr) { return Stops(KALTAP_Main, stop_text); }
 
@@ -180,7 +193,7 @@ TEST_F(DesignLoop, NextActionCancelAndAnotherDesignWriteNoFiles) {
     EXPECT_EQ(script.alerts[0].title, "Normal exit");
     EXPECT_EQ(script.alerts[0].text, "Program exit on user option.");
     EXPECT_TRUE(files_ending("Filter_Weights.csv").empty());
-    EXPECT_TRUE(script.plots.empty());
+    Expect_Previews_Only(2);
     // The report went to the console once per design, and to each design's
     // own run log, closed when its path ended.
     EXPECT_EQ(console.count("Remez Exchange Algorithm"), 2);
@@ -450,7 +463,7 @@ TEST_F(DesignLoop, BitsDialogAsShownAndItsCancelEndsWithoutOutputs) {
     EXPECT_EQ(script.alerts[0].title, "End Procedure");
     EXPECT_EQ(script.alerts[0].text, "Program exit on user option.");
     EXPECT_TRUE(files_ending("Filter_Weights.csv").empty());
-    EXPECT_TRUE(script.plots.empty());
+    Expect_Previews_Only(1);
     EXPECT_FALSE(console.contains(KALTAP_Menu_Hint));
 }
 

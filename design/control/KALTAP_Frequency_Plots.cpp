@@ -276,6 +276,15 @@ void Draw_View(KALTAP_Plot_View which, const std::string& filter_label, bool wit
 
 void KALTAP_Plot_Frequency_Response() { Draw_View(KALTAP_Plot_View::Main_dB, "FIR Filter", true); }
 
+int KALTAP_Plot_Preview() {
+    const Plot_View& view = View_Of(KALTAP_Plot_View::Main_dB);
+    Check_Design_State(view.routine);
+    UIK_XYPlot_Record plot = Create_Plot(view);
+    Write_Curve(plot, KALTAP_Plot_Curve_Rows(KALTAP_Plot_View::Main_dB, Filter_Weights), "FIR Filter",
+                Filter_Curve_Colour);
+    return plot.unit;
+}
+
 void KALTAP_Plot_Centred_dB() { Draw_View(KALTAP_Plot_View::Centred_dB, "", false); }
 
 void KALTAP_Plot_Triple_dB() { Draw_View(KALTAP_Plot_View::Triple_dB, "", false); }

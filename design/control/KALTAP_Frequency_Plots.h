@@ -34,6 +34,11 @@ extern bool Plot_Triple_Views;
 // computed before either is written and the image is saved after both. A
 // stale quantization gets a "***Warning" console line and no second curve.
 void KALTAP_Plot_Frequency_Response();
+// The main decibel plot of the design just made, before it is accepted: the
+// same window and "FIR Filter" curve as KALTAP_Plot_Frequency_Response, never
+// a second curve, and no image saved. Returns the window's unit, for the
+// caller to close once the design is accepted or given up.
+int KALTAP_Plot_Preview();
 // KALTAP_Plot_Triple_dB ("plot_3X.png"), then KALTAP_Plot_Centred_dB ("plot_2X.png").
 void KALTAP_Plot_dB_Views();
 // KALTAP_Plot_Triple_Linear ("plot_3XL.png"), KALTAP_Plot_Centred_Linear

@@ -193,9 +193,12 @@ Pass_End design_pass() {
     // 3. Report on the console and in the run log.
     KALTAP_Classical_Output(UNIT_Standard_Output);
     if (Run_Log_Unit != 0 && UNIT_Is_Open(Run_Log_Unit)) KALTAP_Classical_Output(Run_Log_Unit);
-    // 4. Accept or design again. Always offered with "Accept" chosen: a
-    // remembered "Perform another design" would make Enter design again
-    // and again without ever reaching the outputs.
+    // 4. Accept or design again, with the design's main plot on screen.
+    // Always offered with "Accept" chosen: a remembered "Perform another
+    // design" would make Enter design again and again without ever reaching
+    // the outputs. The preview goes once the question is answered; accepted,
+    // the outputs draw and save the plots anew.
+    const int preview = KALTAP_Plot_Preview();
     UI_New_Dialog("Next action?", UI_Start::Program_Values);
     // A design whose figures are measured (it did not converge) says so
     // before anyone accepts it.
@@ -204,7 +207,9 @@ Pass_End design_pass() {
     UI_Add_Radio_Buttons(
         "Select next action:",
         {"Accept the FIR filter design, proceed to select outputs", "Perform another FIR filter design"}, 1);
-    if (!UI_Show_Dialog()) {
+    const bool answered = UI_Show_Dialog();
+    UIK_closeWindow_Unit(preview);
+    if (!answered) {
         UIK_alertBox("Normal exit", Exit_Text);
         return Pass_End::Loop_Ends;
     }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Following and stopping long work from the main window: the status bar says
-// which design runs and how far its exchange is, Esc stops it, and the
-// program asks for the next design with no file of the stopped one left.
+// Seeing and following a design from the main window: its main plot is shown
+// before it is accepted; the status bar says which design runs and how far
+// its exchange is, Esc stops it, and the program asks for the next design
+// with no file of the stopped one left.
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QtTest>
+#include <qwt_plot_curve.h>
 
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Main.h"
@@ -19,6 +21,7 @@
 #include "Program_Session.h"
 #include "Progress_Display.h"
 #include "WindowController.h"
+#include "XYPlot.h"
 #include "toolkit_test_support.h"
 
 namespace {
@@ -52,6 +55,35 @@ private slots:
                                          {"Design of 41 weights", "exchange iteration 2, deviation 0.5"}}),
                  QString("Search for the number of weights: trial 3: 41 weights — Design of 41 weights: exchange "
                          "iteration 2, deviation 0.5"));
+    }
+
+    // The design's main plot is on screen when "Next action?" asks, and goes
+    // once the question is answered.
+    void theDesignIsShownBeforeItIsAccepted() {
+        Program_Session controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Robot robot(controller);
+        int previews = 0, points = 0;
+        bool visible = false;
+        robot.accept("User Agreement and Selection", agreement())
+            .accept(Filter_Type, {{"Select filter design approach:", "3"}})
+            .accept("Legacy FIR Filter Parameters")
+            .accept("Band Definitions")
+            .act("Next action?",
+                 [&](QWidget* dialog) {
+                     previews = controller.xyPlots.size();
+                     if (XYPlot* plot = controller.xyPlots.value(controller.xyPlots.keys().value(0))) {
+                         visible = plot->isVisible();
+                         points = plot->curves.size() == 1 ? int(plot->curves[0]->dataSize()) : -1;
+                     }
+                     pressCancel(dialog);
+                 })
+            .dismiss("Normal exit");
+        waitUntilIdle(controller, robot, Program_Timeout_ms);
+        QCOMPARE(previews, 1);
+        QVERIFY(visible);
+        QCOMPARE(points, 42 * 32 + 1);  // the main plot's points: N times the density, and one
+        QCOMPARE(controller.xyPlots.size(), 0);
+        QCOMPARE(QDir::current().entryList({"*.png"}, QDir::Files), QStringList());
     }
 
     void escStopsTheLargestDesignAndKeepsNothing() {
