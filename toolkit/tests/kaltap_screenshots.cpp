@@ -118,7 +118,13 @@ int main(int argc, char** argv) {
                  ok &= grab(out + "/band_dialog.png");
                  pressOk(dialog);
              })
-        .accept("Next action?")
+        .act("Next action?",
+             [&](QWidget* dialog) {
+                 // The design's preview behind the question.
+                 settle();
+                 ok &= grab(out + "/preview.png");
+                 pressOk(dialog);
+             })
         .accept("Select Number of Bits for Rounding");
 
     QEventLoop wait;
