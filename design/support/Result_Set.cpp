@@ -51,12 +51,19 @@ int stem_number(const std::string& name, const std::string& time_stamp) {
     return 0;
 }
 
+// Calls `visit(path, k)` for each file of the working directory that belongs
+// to a stem of `time_stamp`, k being its suffix number.
+template <class Visit>
+void for_files_of_stamp(const std::string& time_stamp, Visit visit) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(".", error), end; !error && it != end; it.increment(error))
+        if (const int k = stem_number(it->path().filename().string(), time_stamp)) visit(it->path(), k);
+}
+
 // Suffix numbers of `time_stamp` that files of the working directory carry.
 std::set<int> taken_numbers(const std::string& time_stamp) {
     std::set<int> taken;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(".", error), end; !error && it != end; it.increment(error))
-        if (const int k = stem_number(it->path().filename().string(), time_stamp)) taken.insert(k);
+    for_files_of_stamp(time_stamp, [&taken](const std::filesystem::path&, int k) { taken.insert(k); });
     return taken;
 }
 
@@ -95,10 +102,11 @@ int RESULT_SET_Remove_Files(const std::string& stem) {
     const std::string stamp = stem.substr(0, stamp_length);
     const int k = stem.size() == stamp_length ? 1 : std::atoi(stem.c_str() + stamp_length + 1);
     std::vector<std::filesystem::path> doomed;
-    std::error_code error, kind_error;
-    for (std::filesystem::directory_iterator it(".", error), end; !error && it != end; it.increment(error))
-        if (it->is_regular_file(kind_error) && stem_number(it->path().filename().string(), stamp) == k)
-            doomed.push_back(it->path());
+    for_files_of_stamp(stamp, [&doomed, k](const std::filesystem::path& path, int number) {
+        std::error_code kind_error;
+        if (number == k && std::filesystem::is_regular_file(path, kind_error)) doomed.push_back(path);
+    });
+    std::error_code error;
     int removed = 0;
     for (const auto& path : doomed)
         if (std::filesystem::remove(path, error)) ++removed;
