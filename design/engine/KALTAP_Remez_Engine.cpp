@@ -480,7 +480,8 @@ void KALTAP_Remez_Exchange(KALTAP_Exchange_Start start, bool silent) {
             return;
         }
         if (KALTAP_Progress_Wanted())
-            KALTAP_Report_Step("exchange iteration " + FMT_Free(NITER) + ", deviation " + FMT_Free(std::fabs(x.DEV)));
+            KALTAP_Report_Step("exchange iteration " + FMT_Free(NITER) + ", deviation " +
+                               KALTAP_Progress_Value(std::fabs(x.DEV)));
         if (x.DEV <= DEVL) {
             Last_End = KALTAP_Exchange_End::Rounding_Floor;
             if (!Silent) {

@@ -155,8 +155,9 @@ void trial_design() {
     KALTAP_Design();
     if (KALTAP_Progress_Wanted())
         KALTAP_Report_Step("trial " + FMT_Free(trial_count) + ": " + FMT_Free(Number_of_Weights) +
-                           " weights, band edges " + FMT_Free(Band_Edges(2)) + " and " + FMT_Free(Band_Edges(3)) +
-                           ", deviation " + FMT_Free(Remez_Deviation));
+                           " weights, band edges " + KALTAP_Progress_Value(Band_Edges(2), 6) + " and " +
+                           KALTAP_Progress_Value(Band_Edges(3), 6) + ", deviation " +
+                           KALTAP_Progress_Value(Remez_Deviation));
 }
 
 // The search's level of progress, its trials counted from one.

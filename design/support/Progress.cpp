@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Progress.h"
 
+#include <locale>
+#include <sstream>
+
 namespace {
 // The design program's thread owns both; the hook is set while it does not run.
 KALTAP_Progress_Hook progress_hook;
@@ -30,3 +33,11 @@ void KALTAP_Report_Step(const std::string& step) {
 }
 
 bool KALTAP_Progress_Wanted() { return static_cast<bool>(progress_hook) && !levels.empty(); }
+
+std::string KALTAP_Progress_Value(double value, int digits) {
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text.precision(digits);
+    text << value;
+    return text.str();
+}

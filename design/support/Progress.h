@@ -42,3 +42,7 @@ public:
 // KALTAP_Progress_Wanted() says so.
 void KALTAP_Report_Step(const std::string& step);
 bool KALTAP_Progress_Wanted();
+
+// A value in a step's text, to `digits` significant digits ("1.234e-05",
+// "0.2134"): a status line is read at a glance.
+std::string KALTAP_Progress_Value(double value, int digits = 4);
