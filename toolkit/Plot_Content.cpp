@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Plot_Content.h"
 
+#include <QAction>
 #include <QColor>
 #include <QPalette>
 
 #include "Plot_Export.h"
+#include "Plot_Navigator.h"
 
 namespace {
 constexpr int Margin = 15;  // pixels around the plot
@@ -33,3 +35,16 @@ bool Plot_Content::exportChart(const QString& fileName, QString* failure) { retu
 bool Plot_Content::exportChart() { return Plot_Export_Interactive(this, UIK_ContentController::title, exportName_); }
 
 void Plot_Content::print() { Plot_Print(this); }
+
+Plot_Navigator* Plot_Content::attachNavigator() {
+    auto* navigator = new Plot_Navigator(this);
+    auto* saveView = new QAction(tr("Save View As…"), this);
+    saveView->setObjectName(QStringLiteral("saveViewAction"));
+    connect(saveView, &QAction::triggered, this, [this] { saveAs(); });
+    auto* printView = new QAction(tr("Print View…"), this);
+    printView->setObjectName(QStringLiteral("printViewAction"));
+    connect(printView, &QAction::triggered, this, [this] { print(); });
+    navigator->addContextAction(saveView);
+    navigator->addContextAction(printView);
+    return navigator;
+}

@@ -11,6 +11,8 @@
 
 #include "UIK_ContentController.h"
 
+class Plot_Navigator;
+
 class Plot_Content : public QwtPlot, public UIK_ContentController {
     Q_OBJECT
 public:
@@ -44,6 +46,9 @@ public slots:
     bool exportChart();
 
 protected:
+    // Zoom, pan and value reading (Plot_Navigator) with "Save View As…" and
+    // "Print View…" in its context menu. Called once the plot's scales are set.
+    Plot_Navigator* attachNavigator();
     // Writes the plot as shown to the file.
     bool exportView(const QString& fileName, QString* failure = nullptr);
 

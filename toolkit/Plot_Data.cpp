@@ -259,6 +259,11 @@ QwtPlotCurve* Plot_New_Curve(const QVariantMap& series) {
     curve->setPen(Plot_Colour(series.value("curveColor")), series.value("curveLineWidth").toInt(), Qt::SolidLine);
     curve->setRenderHint(QwtPlotItem::RenderAntialiased, true);
     if (fitted != 0) curve->setCurveAttribute(static_cast<QwtPlotCurve::CurveAttribute>(fitted));
+    const int style = series.value("curveStyle", int(QwtPlotCurve::Lines)).toInt();
+    if (style >= QwtPlotCurve::NoCurve && style <= QwtPlotCurve::Steps)
+        curve->setStyle(static_cast<QwtPlotCurve::CurveStyle>(style));
+    // A curve the user may hide is a backdrop to the others.
+    if (has_non_blank(series.value("hideItem").toString())) curve->setZ(curve->z() - 1.0);
     if (has_non_blank(label)) {
         curve->setTitle(label);
         curve->setItemAttribute(QwtPlotItem::Legend, true);

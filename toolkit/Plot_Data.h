@@ -37,9 +37,12 @@ QVector<double> Plot_Values(const void* data, const QString& dataType, qint64 co
 QVector<QPointF> Plot_Points(const void* data, const QString& dataType, int nrows, int ncols, Plot_Precision precision);
 
 // A curve from a series map: pen "curveColor" / "curveLineWidth" (solid,
-// antialiased), the curve attribute "fittedCurve" when non-zero, a legend entry
-// titled "curveLabel" only when the label has a non-blank character, and the
-// symbol "symbolStyle" of "dotSize" filled and outlined in "dotColor".
+// antialiased), the curve attribute "fittedCurve" when non-zero, the style
+// "curveStyle" (-1 symbols only, 0 lines, the default, 1 sticks, 2 steps;
+// other values give lines), beneath the other curves when "hideItem" is not
+// blank, a legend entry titled "curveLabel" only when the label has a
+// non-blank character, and the symbol "symbolStyle" of "dotSize" filled and
+// outlined in "dotColor".
 // Drawn into a raster, a curve of more than four points a pixel column draws
 // of each column only its first, lowest, highest and last point, reduced
 // anew from all points on every draw.

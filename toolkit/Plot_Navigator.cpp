@@ -247,7 +247,8 @@ QMenu* Plot_Navigator::contextMenu(QWidget* parent) const {
     auto* hints = menu->addAction(tr("Drag: zoom · Middle or Ctrl+drag: pan · Wheel: zoom · Click: nearest point"));
     hints->setEnabled(false);
     if (!contextActions_.isEmpty()) menu->addSeparator();
-    for (QAction* action : contextActions_) menu->addAction(action);
+    for (QAction* action : contextActions_)
+        if (action != nullptr) menu->addAction(action);
     return menu;
 }
 
@@ -325,9 +326,11 @@ bool Plot_Navigator::withFullView(const std::function<bool()>& render) {
 }
 
 QString Plot_Navigator::valueText(const QString& x, const QString& y) const {
-    const QString unit = Plot_Value_Text::yUnit(plot_->axisTitle(leftAxis()).text());
+    const QString yTitle = plot_->axisTitle(leftAxis()).text();
+    const QString unit = Plot_Value_Text::yUnit(yTitle);
+    // Without a left-axis title (a polar plot) nothing says which value is y.
     QString text = Plot_Value_Text::xSymbol(plot_->axisTitle(bottomAxis()).text()) + QStringLiteral(" = ") + x +
-                   QStringLiteral("  ") + y;
+                   (yTitle.trimmed().isEmpty() ? QStringLiteral("  y = ") : QStringLiteral("  ")) + y;
     if (!unit.isEmpty()) text += QLatin1Char(' ') + unit;
     return text;
 }

@@ -27,6 +27,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointF>
+#include <QPointer>
 #include <QRectF>
 #include <QString>
 #include <functional>
@@ -145,7 +146,8 @@ public:
     void panByPixels(int dx, int dy);
 
     // Actions offered in the context menu after the navigation ones (Save,
-    // Print of the view), in the order added.
+    // Print of the view, hiding a curve), in the order added; an action
+    // deleted later drops out of the menu.
     void addContextAction(QAction* action);
     // The context menu, made anew (the caller deletes it).
     QMenu* contextMenu(QWidget* parent) const;
@@ -177,7 +179,8 @@ private:
     bool zoomToPixels(const std::function<double(double p, double centre)>& fx,
                       const std::function<double(double p, double centre)>& fy, const QPointF& centre);
     void onZoomed();
-    // "f = <x>  <y> dB": the two values as written, in the axes' terms.
+    // "f = <x>  <y> dB": the two values as written, in the axes' terms;
+    // "x = <x>  y = <y>" where the left axis has no title.
     QString valueText(const QString& x, const QString& y) const;
     void updateActions();
     void clearMark();
@@ -186,7 +189,7 @@ private:
     QwtPlotMarker* mark_ = nullptr;
     QString markText_;
     Axis_State fullX_, fullY_;
-    QList<QAction*> contextActions_;
+    QList<QPointer<QAction>> contextActions_;  // an action deleted meanwhile is left out
     QAction* backAction_ = nullptr;
     QAction* forwardAction_ = nullptr;
     QAction* fullViewAction_ = nullptr;

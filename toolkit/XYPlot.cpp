@@ -45,15 +45,7 @@ XYPlot::XYPlot(int unit, const QVariantMap& properties, QWidget* parent)
     applyProperties(properties);
     replot();
 
-    navigator = new Plot_Navigator(this);
-    auto* saveView = new QAction(tr("Save View As…"), this);
-    saveView->setObjectName(QStringLiteral("saveViewAction"));
-    connect(saveView, &QAction::triggered, this, [this] { saveAs(); });
-    auto* printView = new QAction(tr("Print View…"), this);
-    printView->setObjectName(QStringLiteral("printViewAction"));
-    connect(printView, &QAction::triggered, this, [this] { print(); });
-    navigator->addContextAction(saveView);
-    navigator->addContextAction(printView);
+    navigator = attachNavigator();
 }
 
 QSize XYPlot::minimumSizeHint() const {
@@ -129,11 +121,25 @@ void XYPlot::addCurve(const QVector<QPointF>& points, const QVariantMap& series)
     curve->attach(this);
     curve->setSamples(points);
     curves.append(curve);
+    const QString hideText = series.value("hideItem").toString().trimmed();
+    if (!hideText.isEmpty()) {
+        auto* hide = new QAction(hideText, this);
+        hide->setObjectName(QStringLiteral("hideCurveAction"));
+        hide->setCheckable(true);
+        connect(hide, &QAction::toggled, this, [this, curve](bool hidden) {
+            curve->setVisible(!hidden);
+            replot();
+        });
+        navigator->addContextAction(hide);
+        hideActions.append(hide);
+    }
     replot();
     navigator->showNewData();
 }
 
 void XYPlot::clearCurves() {
+    qDeleteAll(hideActions);
+    hideActions.clear();
     qDeleteAll(curves);  // a deleted item detaches itself from the plot
     curves.clear();
     replot();

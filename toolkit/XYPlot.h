@@ -14,6 +14,7 @@
 
 #include "Plot_Content.h"
 
+class QAction;
 class QwtPlotCurve;
 class QwtPlotGrid;
 class Plot_Navigator;
@@ -45,6 +46,9 @@ public:
     QSize minimumSizeHint() const override;
 
     QList<QwtPlotCurve*> curves;  // the curves received, in order
+    // The context-menu items of the curves the user may hide ("hideItem"):
+    // checked hides the curve.
+    QList<QAction*> hideActions;
     QwtPlotGrid* grid = nullptr;
     Plot_Navigator* navigator = nullptr;  // zoom, pan, tracker and point mark
 

@@ -444,6 +444,7 @@ int UIK_writeXYPlot(int plot_unit, const void* data, const std::string& data_typ
     UIK_Request r = UIK_Block_Request(UIK_Op::writeXYPlot, plot_unit, data, data_type, nrows, ncols);
     UIK_Put(r, "fittedCurve", series.fittedCurve);
     UIK_Put_Curve_Style(r, series);
+    if (!series.hideItem.trimmed().empty()) UIK_Put(r, "hideItem", series.hideItem.trimmed());
     r.waits = true;
     carry_out(r);
     return 1;

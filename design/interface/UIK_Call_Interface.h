@@ -71,6 +71,15 @@ struct UIK_XYPlot_Record {
     int showVgridLines = 0;
 };
 
+// How a curve joins its points ("curveStyle"); symbols are drawn as
+// symbolStyle says whatever the style.
+enum UIK_Curve_Style : int {
+    UIK_Curve_None = -1,   // symbols only
+    UIK_Curve_Lines = 0,   // straight lines from point to point
+    UIK_Curve_Sticks = 1,  // a vertical line from y = 0 to each point (stems)
+    UIK_Curve_Steps = 2,   // horizontal then vertical to each next point
+};
+
 struct UIK_XYSeries_Record {
     UIK_Text curveLabel;
     unsigned curveColor = 0;
@@ -79,6 +88,11 @@ struct UIK_XYSeries_Record {
     int dotSize = 0;
     int symbolStyle = -1;
     int fittedCurve = 0;
+    int curveStyle = UIK_Curve_Lines;
+    // Not blank: the curve is one the user may hide. It is drawn beneath the
+    // others, and the plot's context menu gets a checkable item of this text
+    // that hides it while checked.
+    UIK_Text hideItem;
 };
 
 struct UIK_Dialog_Record {
@@ -255,7 +269,8 @@ void UIK_Put(UIK_Request& request, const char* key, UIK_Value value);
 UIK_Request UIK_Block_Request(UIK_Op op, int unit, const void* data, const std::string& data_type, int nrows,
                               int ncols);
 // a curve's style in the order XY and polar series list it: curveLabel,
-// curveColor, dotColor, symbolStyle, curveLineWidth, dotSize,
+// curveColor, dotColor, symbolStyle, curveLineWidth, dotSize (and curveStyle
+// when it is not UIK_Curve_Lines),
 template <class Series>
 void UIK_Put_Curve_Style(UIK_Request& request, const Series& series) {
     UIK_Put(request, "curveLabel", series.curveLabel.trimmed());
@@ -264,6 +279,8 @@ void UIK_Put_Curve_Style(UIK_Request& request, const Series& series) {
     UIK_Put(request, "symbolStyle", series.symbolStyle);
     UIK_Put(request, "curveLineWidth", series.curveLineWidth);
     UIK_Put(request, "dotSize", series.dotSize);
+    // Sent only when not the default, so the plain curves' requests stay as they were.
+    if (series.curveStyle != UIK_Curve_Lines) UIK_Put(request, "curveStyle", series.curveStyle);
 }
 // texts without their trailing blanks, for item lists,
 std::vector<std::string> UIK_Trimmed_Items(const std::vector<UIK_Text>& items);

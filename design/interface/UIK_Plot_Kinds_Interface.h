@@ -26,7 +26,7 @@ struct UIK_PolarPlot_Record {
     unsigned chartBackgroundColor = 0xFFFFFF;
 };
 
-// As an XY series, without the fitted-curve attribute.
+// As an XY series, without the fitted-curve attribute and the hide item.
 struct UIK_PolarSeries_Record {
     UIK_Text curveLabel;
     unsigned curveColor = 0;
@@ -34,6 +34,7 @@ struct UIK_PolarSeries_Record {
     unsigned dotColor = 0;
     int dotSize = 0;
     int symbolStyle = -1;
+    int curveStyle = UIK_Curve_Lines;
 };
 
 struct UIK_ContourPlot_Record {

@@ -3,6 +3,7 @@
 
 #include "Plot_Data.h"
 #include "Plot_Export.h"
+#include "Plot_Navigator.h"
 
 #include <QBrush>
 #include <QDir>
@@ -114,6 +115,7 @@ PolarPlot::PolarPlot(int unit, const QVariantMap& properties, QWidget* parent)
 
     updateRings();
     replot();
+    navigator = attachNavigator();
 }
 
 QPointF PolarPlot::pointAt(double azimuthDegrees, double radius) {
@@ -129,6 +131,7 @@ void PolarPlot::writeCurve(const void* data, const QString& dataType, int nrows,
     curves.append(curve);
     updateRings();
     replot();
+    navigator->showNewData();
 }
 
 void PolarPlot::clearCurves() {
@@ -136,6 +139,7 @@ void PolarPlot::clearCurves() {
     curves.clear();
     updateRings();
     replot();
+    navigator->showNewData();
 }
 
 // Rings at round radii up to the first one that holds every point.
@@ -165,10 +169,14 @@ void PolarPlot::updateRings() {
 }
 
 QwtScaleMap PolarPlot::squareMap(int axisId, QwtScaleMap map, const QRectF& canvasRect) const {
-    const double outer = grid->outerRadius();
+    const QwtScaleDiv& x = axisScaleDiv(QwtPlot::xBottom);
+    const QwtScaleDiv& y = axisScaleDiv(QwtPlot::yLeft);
+    const double reach = qMax(std::fabs(x.range()), std::fabs(y.range())) / 2.0;
+    const QwtScaleDiv& own = axisId == QwtPlot::xBottom ? x : y;
+    const double middle = (own.lowerBound() + own.upperBound()) / 2.0;
     const double half = Plot_Fraction * qMin(canvasRect.width(), canvasRect.height()) / 2.0;
     const QPointF centre = canvasRect.center();
-    map.setScaleInterval(-outer, outer);
+    map.setScaleInterval(middle - reach, middle + reach);
     if (axisId == QwtPlot::xBottom)
         map.setPaintInterval(centre.x() - half, centre.x() + half);
     else
@@ -190,4 +198,8 @@ void PolarPlot::drawItems(QPainter* painter, const QRectF& canvasRect, const Qwt
     square[QwtPlot::xBottom] = squareMap(QwtPlot::xBottom, maps[QwtPlot::xBottom], canvasRect);
     square[QwtPlot::yLeft] = squareMap(QwtPlot::yLeft, maps[QwtPlot::yLeft], canvasRect);
     QwtPlot::drawItems(painter, canvasRect, square);
+}
+
+bool PolarPlot::exportChart(const QString& fileName, QString* failure) {
+    return navigator->withFullView([this, &fileName, failure] { return exportView(fileName, failure); });
 }

@@ -3,7 +3,8 @@
 // each point given by its azimuth in degrees (0 along the positive x axis,
 // counter-clockwise) and its radius, drawn at x = r·cos(azimuth),
 // y = r·sin(azimuth) with equal scales on both axes inside circular grid
-// rings and radial spokes; a legend on the right; export of the whole plot
+// rings and radial spokes; a legend on the right; zoom, pan and value
+// reading (Plot_Navigator, the view kept square); export of the whole plot
 // to an image or PDF file.
 #pragma once
 
@@ -16,6 +17,7 @@
 #include "Plot_Content.h"
 
 class QwtPlotCurve;
+class Plot_Navigator;
 
 // The polar grid: rings at the radial ticks (the outermost one bounds the
 // plot), spokes every 30 degrees, the radius of each ring and the azimuth of
@@ -59,12 +61,20 @@ public:
     // The plot point of (azimuth in degrees, radius).
     static QPointF pointAt(double azimuthDegrees, double radius);
 
-    // The maps of the bottom and left axes give both axes the same scale,
-    // a square around the canvas centre holding the outer ring.
+    // The maps of the bottom and left axes give both axes the same scale, a
+    // square around the canvas centre holding the view: the outer ring, or
+    // what the user zoomed to (the larger of its width and height).
     QwtScaleMap canvasMap(int axisId) const override;
 
     QList<QwtPlotCurve*> curves;  // the curves received, in order
     PolarGrid* grid = nullptr;
+    Plot_Navigator* navigator = nullptr;
+
+    using Plot_Content::exportChart;  // the interactive one
+
+public slots:
+    // Writes the plot in its full view, all rings, whatever the zoom.
+    bool exportChart(const QString& fileName, QString* failure = nullptr) override;
 
 protected:
     void drawItems(QPainter* painter, const QRectF& canvasRect, const QwtScaleMap maps[axisCnt]) const override;
