@@ -59,6 +59,28 @@ Program_Robot& Program_Robot::accept(const QString& title, const Fields& fields)
     return *this;
 }
 
+Program_Robot& Program_Robot::classical(const Fields& parameters) {
+    return accept("Select Filter Type", {{"Select filter design approach:", "3"}})
+        .accept("Legacy FIR Filter Parameters", parameters)
+        .accept("Band Definitions");
+}
+
+Program_Robot& Program_Robot::lowPass(const QString& weights, const QString& stopEdge) {
+    return accept("Select Filter Type", {{"Select filter design approach:", "3"}})
+        .accept("Legacy FIR Filter Parameters",
+                {{"Number of weights", weights},
+                 {"Number of Bands (use 1 for differentiator or Hilbert transformer)", "2"},
+                 {"Search Grid Density", "16"}})
+        .accept("Band Definitions", {{"Left Band Edge@1", "0"},
+                                     {"Right Band Edge@1", "0.2"},
+                                     {"Desired Frequency Response@1", "1"},
+                                     {"Band Weighting@1", "1"},
+                                     {"Left Band Edge@2", stopEdge},
+                                     {"Right Band Edge@2", "0.5"},
+                                     {"Desired Frequency Response@2", "0"},
+                                     {"Band Weighting@2", "10"}});
+}
+
 Program_Robot& Program_Robot::cancel(const QString& title) {
     steps_.append({title, [](QWidget* dialog) { pressCancel(dialog); }});
     return *this;

@@ -34,6 +34,13 @@ public:
     Program_Robot& dismiss(const QString& title);
     // Enter in the console once the program waits for a line (no dialog open).
     Program_Robot& pressEnterInConsole(int times = 1);
+    // The classical path ("Select Filter Type" item 3) up to its report: the
+    // filter parameters with `parameters` set, the bands as shown (the
+    // three-band default when nothing is set).
+    Program_Robot& classical(const Fields& parameters = {});
+    // The classical path with a low-pass of `weights` weights, density 16:
+    // passband 0-0.2 (weight 1), stopband from `stopEdge` to 0.5 (weight 10).
+    Program_Robot& lowPass(const QString& weights, const QString& stopEdge);
     // Any action on the dialog titled `title` (it must close it).
     Program_Robot& act(const QString& title, std::function<void(QWidget*)> action);
     // Any action once the program waits for a console line.

@@ -124,9 +124,7 @@ private slots:
         Program_Session controller(nullptr, KALTAP_Run_Design_Program);
         Program_Robot robot(controller);
         robot.accept("User Agreement and Selection", agreement())
-            .accept("Select Filter Type", {{"Select filter design approach:", "3"}})
-            .accept("Legacy FIR Filter Parameters")
-            .accept("Band Definitions")
+            .classical()
             .accept("Next action?")
             .accept("Select Number of Bits for Rounding");
         waitUntilIdle(controller, robot, Program_Timeout_ms);

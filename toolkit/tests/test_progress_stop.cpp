@@ -65,9 +65,7 @@ private slots:
         int previews = 0, points = 0;
         bool visible = false;
         robot.accept("User Agreement and Selection", agreement())
-            .accept(Filter_Type, {{"Select filter design approach:", "3"}})
-            .accept("Legacy FIR Filter Parameters")
-            .accept("Band Definitions")
+            .classical()
             .act("Next action?",
                  [&](QWidget* dialog) {
                      previews = controller.xyPlots.size();
@@ -92,19 +90,7 @@ private slots:
         // A low-pass of 16385 weights with a transition of a few bins: seconds
         // of exchange iterations.
         robot.accept("User Agreement and Selection", agreement())
-            .accept(Filter_Type, {{"Select filter design approach:", "3"}})
-            .accept("Legacy FIR Filter Parameters",
-                    {{"Number of weights", "16385"},
-                     {"Number of Bands (use 1 for differentiator or Hilbert transformer)", "2"},
-                     {"Search Grid Density", "16"}})
-            .accept("Band Definitions", {{"Left Band Edge@1", "0"},
-                                         {"Right Band Edge@1", "0.2"},
-                                         {"Desired Frequency Response@1", "1"},
-                                         {"Band Weighting@1", "1"},
-                                         {"Left Band Edge@2", "0.2003"},
-                                         {"Right Band Edge@2", "0.5"},
-                                         {"Desired Frequency Response@2", "0"},
-                                         {"Band Weighting@2", "10"}})
+            .lowPass("16385", "0.2003")
             .cancel(Filter_Type)
             .dismiss("Normal Exit");
 
