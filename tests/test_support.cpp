@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "test_support.h"
 
+#include "KALTAP_Frequency_Plots.h"
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include "Dynamic_LUN.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
+#include "KALTAP_Frequency_Plots.h"
 #include "Program_Stop.h"
 #include "Result_Set.h"
 #include "Run_Logging.h"
@@ -54,6 +57,7 @@ void Reset_Design_Program() {
     KALTAP_Rescue_Enabled = true;
     Quiet_Remez = true;
     Deviations_Only = false;
+    KALTAP_Forget_Shown_Designs();
 }
 
 bool Stops(const std::function<void()>& fn, std::string* text) { return KALTAP_Run_Program(fn, text); }

@@ -28,7 +28,8 @@ public:
 };
 
 // Fresh design-program state: no log, no listed units, no current set of
-// file names and no files of the test clocks' day, quiet exchange.
+// file names and no files of the test clocks' day, quiet exchange, no design
+// shown in a main plot before.
 void Reset_Design_Program();
 
 // The test clock: 14:07:59 on 6 December 2026, so that result files are named

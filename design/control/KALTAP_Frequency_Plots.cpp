@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,6 @@
 #include "Parallel_Work.h"
 #include "Program_Stop.h"
 #include "Run_Logging.h"
-#include "UIK_Call_Interface.h"
 #include "Unit_IO.h"
 
 bool Plot_Centred_Views = true;
@@ -34,8 +34,7 @@ const char* const Decibel_Axis = "Response, dB";
 const char* const Linear_Axis = "Linear Response";
 
 // ---- Look of every curve ----
-constexpr unsigned Filter_Curve_Colour = 0x228b22u;     // forest green
-constexpr unsigned Quantized_Curve_Colour = 0x8b0000u;  // dark red
+constexpr unsigned Previous_Curve_Colour = 0xa0a0a0u;  // grey
 constexpr unsigned Dot_Colour = 0xdc143cu;
 constexpr int Curve_Width = 1;
 constexpr int Dot_Size = 6;
@@ -163,17 +162,8 @@ long long View_Intervals(const Plot_View& view) {
 
 // Steps 1 of every plot: the plot record and a new plot window.
 UIK_XYPlot_Record Create_Plot(const Plot_View& view) {
-    UIK_XYPlot_Record plot;
-    plot.windowTitle.set(view.title);
-    plot.xAxisName.set(Frequency_Axis);
-    plot.yAxisName.set(view.scale == Response_Scale::Decibels ? Decibel_Axis : Linear_Axis);
-    plot.chartBackgroundColor = Plot_Background;
-    plot.xScaleType = Linear_Scale;
-    plot.yScaleType = Linear_Scale;
-    plot.xScaleUB = plot.xScaleLB = plot.xScaleStep = Automatic_Scale;
-    plot.yScaleUB = plot.yScaleLB = plot.yScaleStep = Automatic_Scale;
-    plot.showHgridLines = Grid_Lines_On;
-    plot.showVgridLines = Grid_Lines_On;
+    UIK_XYPlot_Record plot = KALTAP_Plot_Record(view.title, Frequency_Axis,
+                                                view.scale == Response_Scale::Decibels ? Decibel_Axis : Linear_Axis);
     UIK_createXYPlot(plot);
     return plot;
 }
@@ -186,6 +176,38 @@ double Decibels(double A) { return 20.0 * Log10_of_e * std::log(std::max(std::fa
 constexpr int Points_Worth_Splitting = 20000;
 
 }  // namespace
+
+const unsigned KALTAP_Filter_Curve_Colour = 0x228b22u;     // forest green
+const unsigned KALTAP_Quantized_Curve_Colour = 0x8b0000u;  // dark red
+
+UIK_XYPlot_Record KALTAP_Plot_Record(const std::string& title, const std::string& x_axis, const std::string& y_axis) {
+    UIK_XYPlot_Record plot;
+    plot.windowTitle.set(title);
+    plot.xAxisName.set(x_axis);
+    plot.yAxisName.set(y_axis);
+    plot.chartBackgroundColor = Plot_Background;
+    plot.xScaleType = Linear_Scale;
+    plot.yScaleType = Linear_Scale;
+    plot.xScaleUB = plot.xScaleLB = plot.xScaleStep = Automatic_Scale;
+    plot.yScaleUB = plot.yScaleLB = plot.yScaleStep = Automatic_Scale;
+    plot.showHgridLines = Grid_Lines_On;
+    plot.showVgridLines = Grid_Lines_On;
+    return plot;
+}
+
+UIK_XYSeries_Record KALTAP_Plot_Series(const std::string& label, unsigned colour) {
+    UIK_XYSeries_Record series;
+    series.curveLabel.set(label);
+    series.curveColor = colour;
+    series.curveLineWidth = Curve_Width;
+    series.dotColor = Dot_Colour;
+    series.dotSize = Dot_Size;
+    series.symbolStyle = No_Point_Symbols;
+    series.fittedCurve = Fitted_Curve;
+    return series;
+}
+
+std::string KALTAP_Rounded_Label(int bits) { return "Rounded to " + FMT_Free(bits) + " Bits"; }
 
 // Steps 2 and 3: rows (f_i, response) for i = 0..P of the filter whose unique
 // taps are w, in decibels or linear with sign.
@@ -222,23 +244,21 @@ namespace {
 // Step 4 (first half): one curve into the plot.
 void Write_Curve(const UIK_XYPlot_Record& plot, const std::vector<double>& rows, const std::string& label,
                  unsigned colour) {
-    UIK_XYSeries_Record series;
-    series.curveLabel.set(label);
-    series.curveColor = colour;
-    series.curveLineWidth = Curve_Width;
-    series.dotColor = Dot_Colour;
-    series.dotSize = Dot_Size;
-    series.symbolStyle = No_Point_Symbols;
-    series.fittedCurve = Fitted_Curve;
     UIK_writeXYPlot(plot.unit, rows.data(), Curve_Data_Type, static_cast<int>(rows.size() / Values_Per_Point),
-                    Values_Per_Point, series);
+                    Values_Per_Point, KALTAP_Plot_Series(label, colour));
 }
 
 // One plot: window, the designed filter's curve (and in the main plot the
 // rounded weights' curve when they belong to this design), then the image.
-// The curve arrays live until the image has been saved. An image the window
+// The curve arrays live until the image has been saved; the window and the
+// filter's curve are returned. An image the window
 // layer could not write stops the run as a failed result file does.
-void Draw_View(KALTAP_Plot_View which, const std::string& filter_label, bool with_quantized_curve) {
+struct Drawn_View {
+    UIK_XYPlot_Record plot;
+    std::vector<double> filter_rows;
+};
+
+Drawn_View Draw_View(KALTAP_Plot_View which, const std::string& filter_label, bool with_quantized_curve) {
     const Plot_View& view = View_Of(which);
     Check_Design_State(view.routine);
     bool quantized = false;
@@ -264,25 +284,85 @@ void Draw_View(KALTAP_Plot_View which, const std::string& filter_label, bool wit
     std::vector<double> quantized_rows;
     if (quantized) quantized_rows = KALTAP_Plot_Curve_Rows(which, Rounded_Weights);
 
-    Write_Curve(plot, filter_rows, filter_label, Filter_Curve_Colour);
-    if (quantized)
-        Write_Curve(plot, quantized_rows, "Rounded to " + FMT_Free(KALTAP_Bits) + " Bits", Quantized_Curve_Colour);
+    Write_Curve(plot, filter_rows, filter_label, KALTAP_Filter_Curve_Colour);
+    if (quantized) Write_Curve(plot, quantized_rows, KALTAP_Rounded_Label(KALTAP_Bits), KALTAP_Quantized_Curve_Colour);
     // The image belongs to the design's set of files: same stem as its CSV files.
     const std::string file = FMT_Trim(KALTAP_File_Stamp()) + view.file;
     if (UIK_saveWindowContents(plot, file) != 0) RUN_LOG_Save_Failure(view.routine, file, UIK_Save_Failure_Reason());
+    return {plot, filter_rows};
+}
+
+// ---- The previous design in the main plot ----
+//
+// The main plot of a design shows, beneath its own curve, the design the
+// main plot showed before it in this run, as a thin grey curve the user may
+// hide. Designs are told apart by their taps: the preview and the saved plot
+// of one design show the same previous design.
+struct Shown_Design {
+    int length = 0;
+    int linear_phase_case = 0;
+    std::vector<double> unique_taps;  // w(1..(N+1)/2)
+    std::vector<double> rows;         // its main-plot curve
+    std::string label;                // "Previous: 41 taps, bands 0-0.2, 0.25-0.5"
+};
+std::optional<Shown_Design> last_shown, previous_shown;
+
+// Longer labels name the number of bands instead of their edges.
+constexpr std::size_t Longest_Previous_Label = 100;
+
+std::string Previous_Label() {
+    const std::string head = "Previous: " + FMT_Free(Number_of_Weights) + " taps, ";
+    std::string edges;
+    for (int k = 1; k <= Number_of_Bands && 2 * k <= Band_Edges.extent(); ++k)
+        edges += (k > 1 ? ", " : "") + FMT_Free(Band_Edges(2 * k - 1)) + "-" + FMT_Free(Band_Edges(2 * k));
+    const std::string label = head + (Number_of_Bands == 1 ? "band " : "bands ") + edges;
+    return label.size() <= Longest_Previous_Label ? label : head + FMT_Free(Number_of_Bands) + " bands";
+}
+
+// The design now in the state is being shown with these main-plot rows.
+void Note_Shown(const std::vector<double>& rows) {
+    std::vector<double> taps(static_cast<std::size_t>(Unique_Taps()));
+    for (int i = 1; i <= Unique_Taps(); ++i) taps[i - 1] = Filter_Weights(i);
+    if (last_shown && last_shown->length == Number_of_Weights && last_shown->linear_phase_case == PMC_DCT_Type &&
+        last_shown->unique_taps == taps)
+        return;
+    previous_shown = std::move(last_shown);
+    last_shown = Shown_Design{Number_of_Weights, PMC_DCT_Type, std::move(taps), rows, Previous_Label()};
+}
+
+void Write_Previous(const UIK_XYPlot_Record& plot) {
+    if (!previous_shown) return;
+    UIK_XYSeries_Record series = KALTAP_Plot_Series(previous_shown->label, Previous_Curve_Colour);
+    series.hideItem.set(KALTAP_Hide_Previous_Item);
+    UIK_writeXYPlot(plot.unit, previous_shown->rows.data(), Curve_Data_Type,
+                    static_cast<int>(previous_shown->rows.size() / Values_Per_Point), Values_Per_Point, series);
 }
 
 }  // namespace
 
-void KALTAP_Plot_Frequency_Response() { Draw_View(KALTAP_Plot_View::Main_dB, "FIR Filter", true); }
+const char* const KALTAP_Hide_Previous_Item = "Hide Previous Design";
+
+void KALTAP_Plot_Frequency_Response() {
+    const Drawn_View drawn = Draw_View(KALTAP_Plot_View::Main_dB, "FIR Filter", true);
+    Note_Shown(drawn.filter_rows);
+    // After the image is saved: the file is this design's alone.
+    Write_Previous(drawn.plot);
+}
 
 int KALTAP_Plot_Preview() {
     const Plot_View& view = View_Of(KALTAP_Plot_View::Main_dB);
     Check_Design_State(view.routine);
     UIK_XYPlot_Record plot = Create_Plot(view);
-    Write_Curve(plot, KALTAP_Plot_Curve_Rows(KALTAP_Plot_View::Main_dB, Filter_Weights), "FIR Filter",
-                Filter_Curve_Colour);
+    const std::vector<double> rows = KALTAP_Plot_Curve_Rows(KALTAP_Plot_View::Main_dB, Filter_Weights);
+    Note_Shown(rows);
+    Write_Curve(plot, rows, "FIR Filter", KALTAP_Filter_Curve_Colour);
+    Write_Previous(plot);
     return plot.unit;
+}
+
+void KALTAP_Forget_Shown_Designs() {
+    last_shown.reset();
+    previous_shown.reset();
 }
 
 void KALTAP_Plot_Centred_dB() { Draw_View(KALTAP_Plot_View::Centred_dB, "", false); }

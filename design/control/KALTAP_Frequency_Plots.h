@@ -17,9 +17,11 @@
 // on the console and an orderly stop, before any window is opened.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "KALTAP_Arrays.h"
+#include "UIK_Call_Interface.h"
 
 // Both true and never changed: the centred and the three-times views are drawn.
 extern bool Plot_Centred_Views;
@@ -33,12 +35,23 @@ extern bool Plot_Triple_Views;
 // "Rounded to <bits> Bits" of Rounded_Weights follows; both curves are
 // computed before either is written and the image is saved after both. A
 // stale quantization gets a "***Warning" console line and no second curve.
+//
+// Once the image is saved, the window also shows the design its main plot
+// showed before this one in the run (told apart by the taps), as a thin grey
+// curve beneath, labelled "Previous: <N> taps, bands <f1>-<f2>, ..." (or
+// "Previous: <N> taps, <k> bands" when the edges make it long), which the
+// plot's context-menu item KALTAP_Hide_Previous_Item hides.
 void KALTAP_Plot_Frequency_Response();
 // The main decibel plot of the design just made, before it is accepted: the
-// same window and "FIR Filter" curve as KALTAP_Plot_Frequency_Response, never
-// a second curve, and no image saved. Returns the window's unit, for the
-// caller to close once the design is accepted or given up.
+// same window and "FIR Filter" curve as KALTAP_Plot_Frequency_Response, with
+// the previous design's curve, never a rounded curve, and no image saved.
+// Returns the window's unit, for the caller to close once the design is
+// accepted or given up.
 int KALTAP_Plot_Preview();
+// "Hide Previous Design".
+extern const char* const KALTAP_Hide_Previous_Item;
+// Forgets the designs shown so far: the next main plot has no previous design.
+void KALTAP_Forget_Shown_Designs();
 // KALTAP_Plot_Triple_dB ("plot_3X.png"), then KALTAP_Plot_Centred_dB ("plot_2X.png").
 void KALTAP_Plot_dB_Views();
 // KALTAP_Plot_Triple_Linear ("plot_3XL.png"), KALTAP_Plot_Centred_Linear
@@ -68,3 +81,16 @@ enum class KALTAP_Plot_View { Main_dB, Centred_dB, Triple_dB, Linear_Half, Centr
 // with N = Number_of_Weights, the density Search_Grid_Density and the case
 // PMC_DCT_Type of the design state; P must be below the largest int.
 std::vector<double> KALTAP_Plot_Curve_Rows(KALTAP_Plot_View view, const Array1<double>& w);
+
+// ---- The look of the program's plots, for its other plot windows ----
+
+// The record of a plot titled `title` with the axes named: light grey
+// background, automatic linear scales, grid lines (for UIK_createXYPlot).
+UIK_XYPlot_Record KALTAP_Plot_Record(const std::string& title, const std::string& x_axis, const std::string& y_axis);
+// A curve of one-pixel lines without point symbols, labelled `label` (blank:
+// no legend entry), in `colour`: the designed taps' colour or the rounded ones'.
+UIK_XYSeries_Record KALTAP_Plot_Series(const std::string& label, unsigned colour);
+extern const unsigned KALTAP_Filter_Curve_Colour;     // forest green
+extern const unsigned KALTAP_Quantized_Curve_Colour;  // dark red
+// The rounded taps' curve label, "Rounded to <bits> Bits".
+std::string KALTAP_Rounded_Label(int bits);

@@ -238,6 +238,7 @@ void run_test_cases() {
 }  // namespace
 
 void KALTAP_Main() {
+    KALTAP_Forget_Shown_Designs();  // the main plot compares the designs of one run
     int run_type = 0;
     KALTAP_User_Agreement(run_type);
     if (run_type == Filter_Design_Run)

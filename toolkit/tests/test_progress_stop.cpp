@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Seeing and following a design from the main window: its main plot is shown
-// before it is accepted; the status bar says which design runs and how far
+// before it is accepted, with the design before it beneath; the status bar says which design runs and how far
 // its exchange is, Esc stops it, and the program asks for the next design
 // with no file of the stopped one left.
 #include <QAction>
@@ -8,14 +8,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QtTest>
 #include <qwt_plot_curve.h>
 
 #include "KALTAP_Configuration_Parameters.h"
+#include "KALTAP_Frequency_Plots.h"
 #include "KALTAP_Main.h"
 #include "MainWindow.h"
+#include "Plot_Navigator.h"
 #include "Program_Menus.h"
 #include "Program_Robot.h"
 #include "Program_Session.h"
@@ -82,6 +85,49 @@ private slots:
         QCOMPARE(points, 42 * 32 + 1);  // the main plot's points: N times the density, and one
         QCOMPARE(controller.xyPlots.size(), 0);
         QCOMPARE(QDir::current().entryList({"*.png"}, QDir::Files), QStringList());
+    }
+
+    // A second design in the same run: its main plot shows the first beneath
+    // its own curve, labelled, until the context menu hides it.
+    void theMainPlotKeepsThePreviousDesign() {
+        Program_Session controller(nullptr, KALTAP_Run_Design_Program);
+        Program_Robot robot(controller);
+        int preview_curves = 0;
+        robot.accept("User Agreement and Selection", agreement())
+            .classical()
+            .accept("Next action?", {{"Select next action:", "2"}})
+            .classical({{"Number of weights", "51"}})
+            .act("Next action?",
+                 [&](QWidget* dialog) {
+                     if (XYPlot* preview = controller.xyPlots.value(controller.xyPlots.keys().value(0)))
+                         preview_curves = preview->curves.size();
+                     pressOk(dialog);
+                 })
+            .accept("Select Number of Bits for Rounding", {{"Number of Bits (2 to 48)", "0"}});
+        waitUntilIdle(controller, robot, Program_Timeout_ms);
+        QCOMPARE(preview_curves, 2);
+
+        XYPlot* main_plot = nullptr;
+        for (int key : controller.xyPlots.keys())
+            if (controller.xyPlots.value(key)->curves.size() == 2) main_plot = controller.xyPlots.value(key);
+        QVERIFY(main_plot != nullptr);
+        const QwtPlotCurve* design = main_plot->curves[0];
+        const QwtPlotCurve* previous = main_plot->curves[1];
+        QCOMPARE(design->title().text(), QString("FIR Filter"));
+        QCOMPARE(int(design->dataSize()), 51 * 32 + 1);
+        QCOMPARE(int(previous->dataSize()), 42 * 32 + 1);
+        QCOMPARE(previous->title().text(), QString("Previous: 42 taps, bands 0.0-0.1, 0.2-0.35, 0.425-0.5"));
+        QVERIFY(previous->z() < design->z());
+
+        QScopedPointer<QMenu> menu(main_plot->navigator->contextMenu(main_plot));
+        QAction* hide = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->text() == QString(KALTAP_Hide_Previous_Item)) hide = action;
+        QVERIFY(hide != nullptr);
+        QVERIFY(previous->isVisible());
+        hide->trigger();
+        QVERIFY(!previous->isVisible());
+        QVERIFY(design->isVisible());
     }
 
     void escStopsTheLargestDesignAndKeepsNothing() {
