@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Speed of the design engine and of the response evaluation.
+// Speed of the design engine, of the response evaluation and of the zeros.
 //
 // Low-pass family: passband 0-0.2 (desired 1, weight 1), stopband 0.2+2/N to
 // 0.5 (desired 0, weight 10), density 16. Reference per-design times of a
@@ -13,6 +13,7 @@
 #include "KALTAP_Amplitude_Response.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
+#include "KALTAP_Filter_Analysis.h"
 #include "bench_support.h"
 
 namespace {
@@ -103,6 +104,21 @@ void BM_Response_Points(benchmark::State& state) {
     state.counters["target_s"] = N == 16385 ? 2.0 : 0.0;
 }
 BENCHMARK(BM_Response_Points)->Arg(1023)->Arg(16385)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The zeros view of a low-pass: every zero up to the length limit, the
+// unit-circle zeros beyond it. Found on the design program's thread, beside
+// the windows; about a second at the limit keeps a menu answer prompt.
+void BM_Filter_Zeros(benchmark::State& state) {
+    Quiet_Console();
+    const int N = static_cast<int>(state.range(0));
+    Set_Up_Low_Pass_Family(N);
+    KALTAP_Design();
+    std::vector<double> h(static_cast<std::size_t>(N));
+    for (int n = 1; n <= (N + 1) / 2; ++n) h[n - 1] = h[N - n] = Filter_Weights(n);
+    for (auto _ : state) benchmark::DoNotOptimize(KALTAP_Filter_Zeros(h).zeros.data());
+    state.counters["target_s"] = N <= KALTAP_Zeros_Length_Limit ? 1.0 : 0.0;
+}
+BENCHMARK(BM_Filter_Zeros)->Arg(511)->Arg(2047)->Arg(16385)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -135,8 +135,8 @@ TEST_F(DesignLoop, TestCaseRunInstallsTheMenuItemAndEndsNormally) {
     EXPECT_TRUE(run_main(&stop_text));
     EXPECT_EQ(stop_text, "");
     EXPECT_EQ(KALTAP_Run_Type, 2);
-    ASSERT_EQ(script.menu_items.size(), 4u);  // "New FIR Filter Design", "Export Weights…", "Save Design…",
-                                              // "Open Design…"
+    ASSERT_EQ(script.menu_items.size(), 10u);  // "New FIR Filter Design", "Export Weights…", "Save Design…",
+                                               // "Open Design…", the six of "View"
     EXPECT_EQ(script.menu_items[0].unit, -2);
     EXPECT_EQ(script.menu_items[0].menu, "FIR Design");
     EXPECT_EQ(script.menu_items[0].item, "New FIR Filter Design");
@@ -565,8 +565,8 @@ TEST_F(DesignLoop, EqualizerStoppedOnAMissingFileLeavesNoDesignToReport) {
     script.Accept();
     script.Accept({{"Number of Bits (2 to 48)", "0"}});
     EXPECT_TRUE(run_main());
-    ASSERT_EQ(script.menu_items.size(), 4u);  // "New FIR Filter Design", "Export Weights…", "Save Design…",
-                                              // "Open Design…"
+    ASSERT_EQ(script.menu_items.size(), 10u);  // "New FIR Filter Design", "Export Weights…", "Save Design…",
+                                               // "Open Design…", the six of "View"
     ASSERT_TRUE(KALTAP_Filter_Weights_Valid);
 
     script.Accept({{"Select filter design approach:", "4"}});
@@ -633,8 +633,8 @@ TEST_F(DesignLoop, MenuActionRunsANewLoopAfterTheProgramStopped) {
     agree();
     script.Cancel();  // filter type: the program ends normally
     EXPECT_TRUE(run_main());
-    ASSERT_EQ(script.menu_items.size(), 4u);  // "New FIR Filter Design", "Export Weights…", "Save Design…",
-                                              // "Open Design…"
+    ASSERT_EQ(script.menu_items.size(), 10u);  // "New FIR Filter Design", "Export Weights…", "Save Design…",
+                                               // "Open Design…", the six of "View"
     const std::size_t before = script.shown.size();
 
     // From the menu: a full design, and a stop inside a second loop that

@@ -14,6 +14,7 @@
 #include "Fortran_Format.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
+#include "KALTAP_Analysis_Views.h"
 #include "KALTAP_Export_Menu.h"
 #include "KALTAP_Main.h"
 #include "KALTAP_Remez_Engine.h"
@@ -187,9 +188,10 @@ TEST_F(Test_Case_Run, LeavesNoDesignToExport) {
     EXPECT_FALSE(KALTAP_Filter_Weights_Valid);
     EXPECT_FALSE(Weights_Quantized);
     EXPECT_FALSE(KALTAP_Export_Quantized());
-    ASSERT_EQ(script.menu_items.size(), 4u);  // and "Save Design…", "Open Design…"
+    ASSERT_EQ(script.menu_items.size(), 10u);  // and "Save Design…", "Open Design…", the six of "View"
     EXPECT_EQ(script.menu_items[1].item, KALTAP_Export_Menu_Item);
     EXPECT_FALSE(script.item_enabled("FIR Design", KALTAP_Export_Menu_Item));
+    for (const char* item : KALTAP_Analysis_View_Items) EXPECT_FALSE(script.item_enabled(KALTAP_View_Menu, item));
 
     const struct {
         bool flag;

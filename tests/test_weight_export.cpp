@@ -25,6 +25,7 @@
 #include "Design_Warnings.h"
 #include "KALTAP_Configuration_Parameters.h"
 #include "KALTAP_Design_Engine.h"
+#include "KALTAP_Analysis_Views.h"
 #include "KALTAP_Export_Menu.h"
 #include "KALTAP_Main.h"
 #include "KALTAP_Remez_Engine.h"
@@ -553,13 +554,14 @@ TEST_F(Export_Menu, TheItemFollowsTheValidityOfTheDesign) {
     script.Accept();  // accept the design
     script.Accept({{"Number of Bits (2 to 48)", "16"}});
     KALTAP_Run_Design_Program();
-    ASSERT_EQ(script.menu_items.size(), 4u);  // and "Save Design…", "Open Design…"
+    ASSERT_EQ(script.menu_items.size(), 10u);  // and "Save Design…", "Open Design…", the six of "View"
     EXPECT_EQ(script.menu_items[1].menu, "FIR Design");
     EXPECT_EQ(script.menu_items[1].item, "Export Weights…");
     ASSERT_GE(script.menu_states.size(), 2u);
     EXPECT_EQ(script.menu_states[0].item, "Export Weights…");
     EXPECT_FALSE(script.menu_states[0].enabled);  // as added, before any design
     EXPECT_TRUE(script.item_enabled("FIR Design", "Export Weights…"));
+    EXPECT_TRUE(script.item_enabled(KALTAP_View_Menu, "Zeros"));  // the View items follow the design too
 
     // From the menu: every format, the quantized ones too.
     script.Save_As(in_folder("from_menu.mem"));
@@ -574,13 +576,17 @@ TEST_F(Export_Menu, TheItemFollowsTheValidityOfTheDesign) {
     EXPECT_EQ(script.menu_items[0].callback(), 0);
     ASSERT_FALSE(KALTAP_Filter_Weights_Valid);
     EXPECT_FALSE(script.item_enabled("FIR Design", "Export Weights…"));
+    EXPECT_FALSE(script.item_enabled(KALTAP_View_Menu, "Zeros"));
 
-    // Chosen anyway (a stale menu): the routine refuses before any dialog.
-    const std::size_t dialogs = script.save_dialogs.size();
+    // Chosen anyway (a stale menu): the routines refuse before any dialog or window.
+    const std::size_t dialogs = script.save_dialogs.size(), plots = script.plots.size();
     EXPECT_EQ(script.menu_items[1].callback(), 0);
+    EXPECT_EQ(script.menu_items.back().callback(), 0);
     EXPECT_EQ(script.save_dialogs.size(), dialogs);
+    EXPECT_EQ(script.plots.size(), plots);
     EXPECT_TRUE(
         console.contains("###Error in KALTAP_Export_Weights, called with KALTAP_Filter_Weights_Valid==.FALSE."));
+    EXPECT_TRUE(console.contains("###Error in KALTAP_Analysis_View, called with KALTAP_Filter_Weights_Valid==.FALSE."));
     std::string reason;
     EXPECT_FALSE(KALTAP_Export_Weights(KALTAP_Export_Format::Json, in_folder("stale.json"), reason));
     EXPECT_EQ(reason, "the current design has no valid weights");

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "KALTAP_Main.h"
 
+#include "KALTAP_Analysis_Views.h"
 #include "KALTAP_Classical_Inputs.h"
 #include "KALTAP_Design_Record_Run.h"
 #include "Design_Inputs.h"
@@ -235,6 +236,12 @@ void run_test_cases() {
     }
 }
 
+// The export and view items follow the design a run or a loop left behind.
+void update_design_menus() {
+    KALTAP_Update_Export_Menu();
+    KALTAP_Update_View_Menu();
+}
+
 }  // namespace
 
 void KALTAP_Main() {
@@ -251,10 +258,10 @@ void KALTAP_Main() {
 
 void KALTAP_Run_Design_Program() {
     KALTAP_Reset_Export_Menu_Item();  // added by this run's agreement
+    KALTAP_Reset_View_Menu();
     KALTAP_Run_Program(KALTAP_Main);
     end_design_path_after_stop();
-    // The export item follows the design the run left behind.
-    KALTAP_Update_Export_Menu();
+    update_design_menus();
     const auto& hooks = UNIT_Current_Hooks();
     if (hooks.stop) hooks.stop();
 }
@@ -275,6 +282,7 @@ void KALTAP_User_Agreement(int& run_type) {
     UIK_addMenu(UNIT_Console, "FIR Design", "New FIR Filter Design", KALTAP_New_Design_Action);
     KALTAP_Add_Export_Menu_Item();
     UIK_addMenu(UNIT_Console, "FIR Design", KALTAP_Open_Design_Menu_Item, KALTAP_Open_Design_Action);
+    KALTAP_Add_View_Menu();
 }
 
 void KALTAP_Design_Loop() {
@@ -303,6 +311,6 @@ bool KALTAP_Design_Once(std::string* stop_text) {
 int KALTAP_New_Design_Action() {
     KALTAP_Run_Program(KALTAP_Design_Loop);
     end_design_path_after_stop();
-    KALTAP_Update_Export_Menu();
+    update_design_menus();
     return 0;
 }
