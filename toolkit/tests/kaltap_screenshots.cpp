@@ -3,10 +3,13 @@
 // it under an X server (make screenshots uses Xvfb). The robot answers the
 // dialogs of the classical three-band default design with 16-bit rounding;
 // the screen is grabbed with the agreement dialog open, with the band dialog
-// open, after the design with the console and the plots, and with the main
-// plot's passband zoomed in and read by the tracker and a point mark.
+// open, with the design's preview behind "Next action?", after the design
+// with the console and the plots, with the main plot's passband zoomed in and
+// read by the tracker and a point mark, with each window of the View menu,
+// and while a long design from the menu shows its progress (then stopped).
 //
 //   kaltap_screenshots <output folder>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCursor>
@@ -14,17 +17,21 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <qwt_plot_curve.h>
 #include <qwt_scale_map.h>
 
+#include "KALTAP_Analysis_Views.h"
 #include "KALTAP_Main.h"
 #include "MainWindow.h"
 #include "Plot_Navigator.h"
@@ -79,6 +86,65 @@ bool zoomIntoPassband(XYPlot* plot) {
     return true;
 }
 
+// Waits, the event loop running, until `done` or the timeout.
+bool waitFor(const std::function<bool()>& done, int timeout_ms = Program_Timeout_ms) {
+    QEventLoop wait;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (done()) wait.quit();
+    });
+    poll.start(50);
+    QTimer::singleShot(timeout_ms, &wait, &QEventLoop::quit);
+    if (!done()) wait.exec();
+    return done();
+}
+
+QAction* programItem(Program_Session& controller, const QString& menu, const QString& item) {
+    return controller.mainWindow->findChild<QAction*>(QStringLiteral("programAction_%1_%2").arg(menu, item));
+}
+
+// Each View item's window, maximized, as "<name>.png".
+bool grabViews(Program_Session& controller, const QString& out) {
+    const char* const names[] = {"impulse_response", "step_response", "phase_radians",
+                                 "phase_degrees",    "group_delay",   "zeros"};
+    bool ok = true;
+    for (int k = 0; k < 6; ++k) {
+        QAction* item = programItem(controller, KALTAP_View_Menu, KALTAP_Analysis_View_Items[k]);
+        if (item == nullptr) return false;
+        const int before = controller.mdiArea->subWindowList().size();
+        item->trigger();
+        ok &= waitFor([&] { return !controller.menus->callbackRunning; });
+        const QList<QMdiSubWindow*> windows = controller.mdiArea->subWindowList();
+        if (windows.size() != before + 1) return false;
+        windows.last()->showMaximized();
+        settle();
+        ok &= grab(out + "/" + names[k] + ".png");
+        windows.last()->close();
+    }
+    return ok;
+}
+
+// A low-pass of 8001 weights from the FIR Design menu: the status bar while
+// its exchange runs, then Stop.
+bool grabProgress(Program_Session& controller, Program_Robot& robot, const QString& out) {
+    QAction* item = programItem(controller, "FIR Design", "New FIR Filter Design");
+    auto* label = controller.mainWindow->findChild<QLabel*>(QStringLiteral("progressLabel"));
+    if (item == nullptr || label == nullptr) return false;
+    robot.lowPass("8001", "0.2005").cancel("Select Filter Type").dismiss("Normal Exit");
+    item->trigger();
+    // Past the first iterations, with a deviation to show (a fast poll may
+    // miss any one iteration's text).
+    const QRegularExpression iteration(QStringLiteral("exchange iteration (\\d+)"));
+    bool ok = waitFor([&] {
+        const QRegularExpressionMatch match = iteration.match(label->text());
+        return match.hasMatch() && match.captured(1).toInt() >= 2;
+    });
+    ok &= grab(out + "/progress.png");
+    controller.mainWindow->stopAction()->trigger();
+    ok &= waitFor([&] { return robot.done() && !controller.menus->callbackRunning; });
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -127,15 +193,7 @@ int main(int argc, char** argv) {
              })
         .accept("Select Number of Bits for Rounding");
 
-    QEventLoop wait;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (controller.menus->idle) wait.quit();
-    });
-    poll.start(50);
-    QTimer::singleShot(Program_Timeout_ms, &wait, &QEventLoop::quit);
-    wait.exec();
-    if (!controller.menus->idle || !robot.errors.isEmpty()) {
+    if (!waitFor([&] { return controller.menus->idle; }) || !robot.errors.isEmpty()) {
         std::fprintf(stderr, "the program did not finish: %s\n", qPrintable(robot.errors.join("; ")));
         return 1;
     }
@@ -172,7 +230,11 @@ int main(int argc, char** argv) {
             ok &= zoomIntoPassband(qobject_cast<XYPlot*>(main_plot->widget()));
             settle();
             ok &= grab(out + "/zoomed_passband.png");
+            main_plot->showNormal();
         }
+        ok &= grabViews(controller, out);
+        ok &= grabProgress(controller, robot, out);
     }
-    return ok ? 0 : 1;
+    if (!robot.errors.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(robot.errors.join("; ")));
+    return ok && robot.errors.isEmpty() ? 0 : 1;
 }
