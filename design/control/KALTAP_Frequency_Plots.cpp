@@ -248,17 +248,76 @@ void Write_Curve(const UIK_XYPlot_Record& plot, const std::vector<double>& rows,
                     Values_Per_Point, KALTAP_Plot_Series(label, colour));
 }
 
-// One plot: window, the designed filter's curve (and in the main plot the
-// rounded weights' curve when they belong to this design), then the image.
-// The curve arrays live until the image has been saved; the window and the
-// filter's curve are returned. An image the window
-// layer could not write stops the run as a failed result file does.
-struct Drawn_View {
-    UIK_XYPlot_Record plot;
-    std::vector<double> filter_rows;
+// ---- The previous design in the main plot ----
+//
+// The main plot of a design shows, beneath its own curve, the design the
+// main plot showed before it in this run, as a thin grey curve the user may
+// hide. Designs are told apart by their taps: the preview and the saved plot
+// of one design show the same previous design, and the saved plot takes its
+// curve from the preview instead of computing it again.
+struct Shown_Design {
+    int length = 0;
+    int linear_phase_case = 0;
+    int grid_density = 0;
+    std::vector<double> unique_taps;  // w(1..(N+1)/2)
+    std::vector<double> rows;         // its main-plot curve
+    std::string label;                // "Previous: 41 taps, bands 0-0.2, 0.25-0.5"
 };
+std::optional<Shown_Design> last_shown, previous_shown;
 
-Drawn_View Draw_View(KALTAP_Plot_View which, const std::string& filter_label, bool with_quantized_curve) {
+// Longer labels name the number of bands instead of their edges.
+constexpr std::size_t Longest_Previous_Label = 100;
+
+std::string Previous_Label() {
+    const std::string head = "Previous: " + FMT_Free(Number_of_Weights) + " taps, ";
+    std::string edges;
+    for (int k = 1; k <= Number_of_Bands && 2 * k <= Band_Edges.extent(); ++k)
+        edges += (k > 1 ? ", " : "") + FMT_Free(Band_Edges(2 * k - 1)) + "-" + FMT_Free(Band_Edges(2 * k));
+    const std::string label = head + (Number_of_Bands == 1 ? "band " : "bands ") + edges;
+    return label.size() <= Longest_Previous_Label ? label : head + FMT_Free(Number_of_Bands) + " bands";
+}
+
+std::vector<double> Current_Unique_Taps() {
+    std::vector<double> taps(static_cast<std::size_t>(Unique_Taps()));
+    for (int i = 1; i <= Unique_Taps(); ++i) taps[i - 1] = Filter_Weights(i);
+    return taps;
+}
+
+// True when the design in the state is the one the main plot showed last.
+bool Shown_Last(const std::vector<double>& taps) {
+    return last_shown && last_shown->length == Number_of_Weights && last_shown->linear_phase_case == PMC_DCT_Type &&
+           last_shown->grid_density == Search_Grid_Density && last_shown->unique_taps == taps;
+}
+
+// The main-plot rows of the design in the state, noted as the design shown
+// last; the design shown before it becomes the previous one.
+std::vector<double> Main_Rows() {
+    std::vector<double> taps = Current_Unique_Taps();
+    if (Shown_Last(taps)) {
+        KALTAP_Check_Stop();
+        return last_shown->rows;
+    }
+    std::vector<double> rows = KALTAP_Plot_Curve_Rows(KALTAP_Plot_View::Main_dB, Filter_Weights);
+    previous_shown = std::move(last_shown);
+    last_shown = Shown_Design{Number_of_Weights, PMC_DCT_Type, Search_Grid_Density,
+                              std::move(taps),   rows,         Previous_Label()};
+    return rows;
+}
+
+void Write_Previous(const UIK_XYPlot_Record& plot) {
+    if (!previous_shown) return;
+    UIK_XYSeries_Record series = KALTAP_Plot_Series(previous_shown->label, Previous_Curve_Colour);
+    series.hideItem.set(KALTAP_Hide_Previous_Item);
+    UIK_writeXYPlot(plot.unit, previous_shown->rows.data(), Curve_Data_Type,
+                    static_cast<int>(previous_shown->rows.size() / Values_Per_Point), Values_Per_Point, series);
+}
+
+// One plot: window, the designed filter's curve (and in the main plot the
+// rounded weights' curve when they belong to this design), then the image;
+// the window is returned. The curve arrays live until the image has been
+// saved. An image the window layer could not write stops the run as a failed
+// result file does.
+UIK_XYPlot_Record Draw_View(KALTAP_Plot_View which, const std::string& filter_label, bool with_quantized_curve) {
     const Plot_View& view = View_Of(which);
     Check_Design_State(view.routine);
     bool quantized = false;
@@ -280,7 +339,9 @@ Drawn_View Draw_View(KALTAP_Plot_View which, const std::string& filter_label, bo
     UIK_XYPlot_Record plot = Create_Plot(view);
 
     // Both curves are computed before either is written.
-    const std::vector<double> filter_rows = KALTAP_Plot_Curve_Rows(which, Filter_Weights);
+    const std::vector<double> filter_rows = which == KALTAP_Plot_View::Main_dB
+                                                ? Main_Rows()
+                                                : KALTAP_Plot_Curve_Rows(which, Filter_Weights);
     std::vector<double> quantized_rows;
     if (quantized) quantized_rows = KALTAP_Plot_Curve_Rows(which, Rounded_Weights);
 
@@ -289,53 +350,7 @@ Drawn_View Draw_View(KALTAP_Plot_View which, const std::string& filter_label, bo
     // The image belongs to the design's set of files: same stem as its CSV files.
     const std::string file = FMT_Trim(KALTAP_File_Stamp()) + view.file;
     if (UIK_saveWindowContents(plot, file) != 0) RUN_LOG_Save_Failure(view.routine, file, UIK_Save_Failure_Reason());
-    return {plot, filter_rows};
-}
-
-// ---- The previous design in the main plot ----
-//
-// The main plot of a design shows, beneath its own curve, the design the
-// main plot showed before it in this run, as a thin grey curve the user may
-// hide. Designs are told apart by their taps: the preview and the saved plot
-// of one design show the same previous design.
-struct Shown_Design {
-    int length = 0;
-    int linear_phase_case = 0;
-    std::vector<double> unique_taps;  // w(1..(N+1)/2)
-    std::vector<double> rows;         // its main-plot curve
-    std::string label;                // "Previous: 41 taps, bands 0-0.2, 0.25-0.5"
-};
-std::optional<Shown_Design> last_shown, previous_shown;
-
-// Longer labels name the number of bands instead of their edges.
-constexpr std::size_t Longest_Previous_Label = 100;
-
-std::string Previous_Label() {
-    const std::string head = "Previous: " + FMT_Free(Number_of_Weights) + " taps, ";
-    std::string edges;
-    for (int k = 1; k <= Number_of_Bands && 2 * k <= Band_Edges.extent(); ++k)
-        edges += (k > 1 ? ", " : "") + FMT_Free(Band_Edges(2 * k - 1)) + "-" + FMT_Free(Band_Edges(2 * k));
-    const std::string label = head + (Number_of_Bands == 1 ? "band " : "bands ") + edges;
-    return label.size() <= Longest_Previous_Label ? label : head + FMT_Free(Number_of_Bands) + " bands";
-}
-
-// The design now in the state is being shown with these main-plot rows.
-void Note_Shown(const std::vector<double>& rows) {
-    std::vector<double> taps(static_cast<std::size_t>(Unique_Taps()));
-    for (int i = 1; i <= Unique_Taps(); ++i) taps[i - 1] = Filter_Weights(i);
-    if (last_shown && last_shown->length == Number_of_Weights && last_shown->linear_phase_case == PMC_DCT_Type &&
-        last_shown->unique_taps == taps)
-        return;
-    previous_shown = std::move(last_shown);
-    last_shown = Shown_Design{Number_of_Weights, PMC_DCT_Type, std::move(taps), rows, Previous_Label()};
-}
-
-void Write_Previous(const UIK_XYPlot_Record& plot) {
-    if (!previous_shown) return;
-    UIK_XYSeries_Record series = KALTAP_Plot_Series(previous_shown->label, Previous_Curve_Colour);
-    series.hideItem.set(KALTAP_Hide_Previous_Item);
-    UIK_writeXYPlot(plot.unit, previous_shown->rows.data(), Curve_Data_Type,
-                    static_cast<int>(previous_shown->rows.size() / Values_Per_Point), Values_Per_Point, series);
+    return plot;
 }
 
 }  // namespace
@@ -343,19 +358,16 @@ void Write_Previous(const UIK_XYPlot_Record& plot) {
 const char* const KALTAP_Hide_Previous_Item = "Hide Previous Design";
 
 void KALTAP_Plot_Frequency_Response() {
-    const Drawn_View drawn = Draw_View(KALTAP_Plot_View::Main_dB, "FIR Filter", true);
-    Note_Shown(drawn.filter_rows);
+    const UIK_XYPlot_Record plot = Draw_View(KALTAP_Plot_View::Main_dB, "FIR Filter", true);
     // After the image is saved: the file is this design's alone.
-    Write_Previous(drawn.plot);
+    Write_Previous(plot);
 }
 
 int KALTAP_Plot_Preview() {
     const Plot_View& view = View_Of(KALTAP_Plot_View::Main_dB);
     Check_Design_State(view.routine);
     UIK_XYPlot_Record plot = Create_Plot(view);
-    const std::vector<double> rows = KALTAP_Plot_Curve_Rows(KALTAP_Plot_View::Main_dB, Filter_Weights);
-    Note_Shown(rows);
-    Write_Curve(plot, rows, "FIR Filter", KALTAP_Filter_Curve_Colour);
+    Write_Curve(plot, Main_Rows(), "FIR Filter", KALTAP_Filter_Curve_Colour);
     Write_Previous(plot);
     return plot.unit;
 }
