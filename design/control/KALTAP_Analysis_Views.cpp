@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <string>
+#include <vector>
 
 #include "Fortran_Format.h"
 #include "KALTAP_Configuration_Parameters.h"
@@ -169,11 +171,31 @@ void Show_Zeros(const std::vector<Shown_Taps>& shown) {
     }
 }
 
+// The rows (x, y) of one curve of an XY view for the taps h.
+std::vector<double> Analysis_Rows(KALTAP_Analysis_View view, const std::vector<double>& h) {
+    switch (view) {
+        case KALTAP_Analysis_View::Impulse: return Sample_Rows(h);
+        case KALTAP_Analysis_View::Step: return Sample_Rows(KALTAP_Step_Response(h));
+        case KALTAP_Analysis_View::Phase_Radians:
+        case KALTAP_Analysis_View::Phase_Degrees: {
+            const KALTAP_Phase_Delay response = KALTAP_Phase_And_Group_Delay(h, KALTAP_Analysis_Points);
+            return Frequency_Rows(response.frequency, response.phase,
+                                  view == KALTAP_Analysis_View::Phase_Degrees ? Degrees_Per_Radian : 1.0);
+        }
+        case KALTAP_Analysis_View::Group_Delay: {
+            const KALTAP_Phase_Delay response = KALTAP_Phase_And_Group_Delay(h, KALTAP_Analysis_Points);
+            return Frequency_Rows(response.frequency, response.group_delay, 1.0);
+        }
+        case KALTAP_Analysis_View::Zeros: break;  // a polar view: Show_Zeros
+    }
+    return {};
+}
+
 void Show_XY(KALTAP_Analysis_View view, const std::vector<Shown_Taps>& shown) {
     const View_Look& look = Look_Of(view);
     // Every curve is computed before the window opens.
     std::vector<std::vector<double>> rows;
-    for (const Shown_Taps& taps : shown) rows.push_back(KALTAP_Analysis_Rows(view, taps.h));
+    for (const Shown_Taps& taps : shown) rows.push_back(Analysis_Rows(view, taps.h));
     UIK_XYPlot_Record plot = KALTAP_Plot_Record(look.title, look.x_axis, look.y_axis);
     if (view == KALTAP_Analysis_View::Group_Delay) {
         // A constant delay on an automatic scale would blow its last digits
@@ -217,25 +239,6 @@ const UIK_Callback Actions[] = {
 };
 
 }  // namespace
-
-std::vector<double> KALTAP_Analysis_Rows(KALTAP_Analysis_View view, const std::vector<double>& h) {
-    switch (view) {
-        case KALTAP_Analysis_View::Impulse: return Sample_Rows(h);
-        case KALTAP_Analysis_View::Step: return Sample_Rows(KALTAP_Step_Response(h));
-        case KALTAP_Analysis_View::Phase_Radians:
-        case KALTAP_Analysis_View::Phase_Degrees: {
-            const KALTAP_Phase_Delay response = KALTAP_Phase_And_Group_Delay(h, KALTAP_Analysis_Points);
-            return Frequency_Rows(response.frequency, response.phase,
-                                  view == KALTAP_Analysis_View::Phase_Degrees ? Degrees_Per_Radian : 1.0);
-        }
-        case KALTAP_Analysis_View::Group_Delay: {
-            const KALTAP_Phase_Delay response = KALTAP_Phase_And_Group_Delay(h, KALTAP_Analysis_Points);
-            return Frequency_Rows(response.frequency, response.group_delay, 1.0);
-        }
-        case KALTAP_Analysis_View::Zeros: return Zero_Rows(KALTAP_Filter_Zeros(h));
-    }
-    return {};
-}
 
 void KALTAP_Show_Analysis_View(KALTAP_Analysis_View view) {
     Require_Design();

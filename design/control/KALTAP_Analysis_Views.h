@@ -29,9 +29,6 @@
 // second) leaves the windows responsive.
 #pragma once
 
-#include <string>
-#include <vector>
-
 enum class KALTAP_Analysis_View { Impulse, Step, Phase_Radians, Phase_Degrees, Group_Delay, Zeros };
 
 // The item texts, in the order of KALTAP_Analysis_View; the menu, "View".
@@ -54,9 +51,6 @@ void KALTAP_Update_View_Menu();
 // this routine only.
 void KALTAP_Show_Analysis_View(KALTAP_Analysis_View view);
 
-// The rows (x, y) of one curve of `view` for the taps h (not Zeros, whose
-// rows are (azimuth in degrees, radius) of KALTAP_Zero_Rows).
-std::vector<double> KALTAP_Analysis_Rows(KALTAP_Analysis_View view, const std::vector<double>& h);
 // Points of the phase and group-delay views: KALTAP_Phase_And_Group_Delay's
 // `points`.
 constexpr int KALTAP_Analysis_Points = 2049;
